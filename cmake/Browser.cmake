@@ -1,0 +1,28 @@
+# One static library per folder; its *_test.cpp files become one gtest binary beside it.
+include_guard(GLOBAL)
+
+find_package(GTest REQUIRED)
+
+# browser_library(NAME folder-target DEPS lib... [PKG pkgconfig-target...])
+function(browser_library name)
+    cmake_parse_arguments(ARG "" "" "DEPS;TEST_DEPS;LABEL" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+    if(tests)
+        list(REMOVE_ITEM sources ${tests})
+    endif()
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    if(tests AND BROWSER_BUILD_TESTS)
+        set(label unit)
+        if(ARG_LABEL)
+            set(label ${ARG_LABEL})
+        endif()
+        add_executable(${name}_tests ${tests})
+        target_link_libraries(${name}_tests PRIVATE ${name} ${ARG_TEST_DEPS} platform_testing
+                              GTest::gmock GTest::gtest_main)
+        add_test(NAME ${name} COMMAND ${name}_tests)
+        set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT 600)
+    endif()
+endfunction()

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/base/Value.h"
+
+#include <string>
+
+namespace base {
+
+// A failure reported to a caller: domain, code and details, as the platform's error objects.
+struct Error {
+    std::string domain;
+    long code = 0;
+    Value::Dictionary userInfo;
+
+    static constexpr const char* localizedDescriptionKey = "NSLocalizedDescription";
+    static constexpr const char* failingURLStringKey = "NSErrorFailingURLStringKey";
+    static constexpr const char* underlyingErrorKey = "NSUnderlyingError";
+
+    static Error make(std::string domain, long code, std::string description = {});
+    // The description under localizedDescriptionKey, or "The operation couldn't be completed.
+    // (<domain> error <code>.)".
+    std::string localizedDescription() const;
+
+    bool operator==(const Error&) const = default;
+};
+
+// Error domains of the platform layer.
+inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
+inline constexpr const char* CocoaErrorDomain = "NSCocoaErrorDomain";
+inline constexpr const char* POSIXErrorDomain = "NSPOSIXErrorDomain";
+
+// Codes of URLErrorDomain used by net::URLConnection.
+enum URLErrorCode : long {
+    URLErrorUnknown = -1,
+    URLErrorCancelled = -999,
+    URLErrorBadURL = -1000,
+    URLErrorTimedOut = -1001,
+    URLErrorUnsupportedURL = -1002,
+    URLErrorCannotFindHost = -1003,
+    URLErrorCannotConnectToHost = -1004,
+    URLErrorNetworkConnectionLost = -1005,
+    URLErrorHTTPTooManyRedirects = -1007,
+    URLErrorNotConnectedToInternet = -1009,
+    URLErrorBadServerResponse = -1011,
+    URLErrorCannotDecodeContentData = -1016,
+    URLErrorSecureConnectionFailed = -1200,
+};
+
+} // namespace base
