@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,7 +14,8 @@ class Decimal {
 public:
     constexpr Decimal() = default;
     constexpr Decimal(std::int64_t mantissa, int exponent = 0)
-        : mantissa_(mantissa), exponent_(exponent) {}
+        : mantissa_(mantissa)
+        , exponent_(exponent) {}
     // (mantissa, exponent, negative) as the platform's initialiser takes it.
     static Decimal make(std::uint64_t mantissa, int exponent, bool negative);
     static std::optional<Decimal> parse(std::string_view text);
@@ -22,7 +24,7 @@ public:
     constexpr int exponent() const { return exponent_; }
 
     Decimal operator+(const Decimal& other) const;
-    Decimal operator-() const { return Decimal(-mantissa_, exponent_); }
+    Decimal operator-() const;
 
     double toDouble() const;
     std::int64_t toInt64() const; // truncated toward zero

@@ -29,6 +29,12 @@ inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
 inline constexpr const char* CocoaErrorDomain = "NSCocoaErrorDomain";
 inline constexpr const char* POSIXErrorDomain = "NSPOSIXErrorDomain";
 
+// Codes of CocoaErrorDomain used by the JSON and property list readers and writers.
+enum CocoaErrorCode : long {
+    PropertyListReadCorruptError = 3840,
+    PropertyListWriteInvalidError = 3852,
+};
+
 // Codes of URLErrorDomain used by net::URLConnection.
 enum URLErrorCode : long {
     URLErrorUnknown = -1,
