@@ -1,0 +1,70 @@
+#include "platform/base/PercentEscape.h"
+
+#include "platform/base/Strings.h"
+
+namespace base {
+
+namespace {
+
+constexpr std::string_view alwaysEscaped = "\"<>\\^`{|}";
+
+bool mustEscape(unsigned char byte, std::string_view extra) {
+    if (byte <= 0x20 || byte >= 0x7F)
+        return true;
+    const char c = static_cast<char>(byte);
+    return alwaysEscaped.find(c) != std::string_view::npos ||
+           extra.find(c) != std::string_view::npos;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string percentEscape(std::string_view utf8, std::string_view extraCharactersToEscape) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (mustEscape(byte, extraCharactersToEscape)) {
+            out.push_back('%');
+            out.push_back(digits[byte >> 4]);
+            out.push_back(digits[byte & 0xF]);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> percentUnescape(std::string_view escaped) {
+    std::string out;
+    out.reserve(escaped.size());
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] != '%') {
+            out.push_back(escaped[i]);
+            continue;
+        }
+        if (i + 2 >= escaped.size())
+            return std::nullopt;
+        const int high = hexValue(escaped[i + 1]);
+        const int low = hexValue(escaped[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        out.push_back(static_cast<char>(high << 4 | low));
+        i += 2;
+    }
+    if (!isValidUTF8(out))
+        return std::nullopt;
+    return out;
+}
+
+} // namespace base
