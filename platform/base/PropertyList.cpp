@@ -1,0 +1,283 @@
+#include "platform/base/PropertyList.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <plist/plist.h>
+
+namespace base {
+
+namespace {
+
+// Seconds from 1970-01-01 to 2001-01-01, the reference date property lists count from.
+constexpr double referenceDateOffset = 978307200;
+// Deeper input is refused rather than risking the stack.
+constexpr int maxDepth = 512;
+
+struct NodeDeleter {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using Node = std::unique_ptr<void, NodeDeleter>;
+
+struct MallocDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+template <class T> using Malloced = std::unique_ptr<T, MallocDeleter>;
+
+Error readError(std::string detail) {
+    Error error = Error::make(CocoaErrorDomain, PropertyListReadCorruptError,
+                              "The data couldn't be read because it isn't in the correct format.");
+    error.userInfo["NSDebugDescription"] = Value(std::move(detail));
+    return error;
+}
+
+Error writeError(std::string detail) {
+    Error error = Error::make(CocoaErrorDomain, PropertyListWriteInvalidError, detail);
+    error.userInfo["NSDebugDescription"] = Value(std::move(detail));
+    return error;
+}
+
+// The format library keeps integers as 64 bits plus a hidden flag telling a large unsigned
+// value from a negative one; only its XML rendering shows which it is.
+bool isNegativeInteger(plist_t node, std::uint64_t bits) {
+    if (bits <= std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+        return false;
+    char* xml = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    if (!xml)
+        return true;
+    std::string_view text(xml, length);
+    bool negative = text.find("<integer>-") != std::string_view::npos;
+    plist_to_xml_free(xml);
+    return negative;
+}
+
+Result<Value> toValue(plist_t node, int depth) {
+    if (depth > maxDepth)
+        return readError("Property list is nested too deeply");
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        std::uint8_t flag = 0;
+        plist_get_bool_val(node, &flag);
+        return Value(flag != 0);
+    }
+    case PLIST_UINT: {
+        std::uint64_t bits = 0;
+        plist_get_uint_val(node, &bits);
+        if (bits <= std::uint64_t(std::numeric_limits<std::int64_t>::max()) ||
+            isNegativeInteger(node, bits))
+            return Value(std::int64_t(bits));
+        return Value(bits);
+    }
+    case PLIST_REAL: {
+        double number = 0;
+        plist_get_real_val(node, &number);
+        return Value(number);
+    }
+    case PLIST_STRING:
+    case PLIST_KEY: {
+        char* raw = nullptr;
+        if (plist_get_node_type(node) == PLIST_STRING)
+            plist_get_string_val(node, &raw);
+        else
+            plist_get_key_val(node, &raw);
+        Malloced<char> text(raw);
+        return Value(std::string(text ? text.get() : ""));
+    }
+    case PLIST_DATA: {
+        char* raw = nullptr;
+        std::uint64_t length = 0;
+        plist_get_data_val(node, &raw, &length);
+        Malloced<char> bytes(raw);
+        return Value(Data(bytes.get(), bytes ? std::size_t(length) : 0));
+    }
+    case PLIST_DATE: {
+        std::int32_t seconds = 0;
+        std::int32_t micros = 0;
+        plist_get_date_val(node, &seconds, &micros);
+        // The library hands back the whole seconds truncated and the fraction without its
+        // sign; before the reference date the fraction counts backwards.
+        double fraction = std::abs(micros) / 1e6;
+        double sinceReference = seconds < 0 ? seconds - fraction : seconds + fraction;
+        return Value(Date(sinceReference + referenceDateOffset));
+    }
+    case PLIST_UID: {
+        std::uint64_t uid = 0;
+        plist_get_uid_val(node, &uid);
+        Value number = uid <= std::uint64_t(std::numeric_limits<std::int64_t>::max())
+                           ? Value(std::int64_t(uid))
+                           : Value(uid);
+        return Value(Value::Dictionary{{"CF$UID", number}});
+    }
+    case PLIST_ARRAY: {
+        Value::Array items;
+        std::uint32_t size = plist_array_get_size(node);
+        items.reserve(size);
+        for (std::uint32_t i = 0; i < size; ++i) {
+            plist_t child = plist_array_get_item(node, i);
+            if (!child)
+                return readError("Property list array is missing an item");
+            auto item = toValue(child, depth + 1);
+            if (!item)
+                return item.error();
+            items.push_back(std::move(item).value());
+        }
+        return Value(std::move(items));
+    }
+    case PLIST_DICT: {
+        Value::Dictionary entries;
+        plist_dict_iter iterator = nullptr;
+        plist_dict_new_iter(node, &iterator);
+        Malloced<void> iteratorMemory(iterator);
+        while (true) {
+            char* rawKey = nullptr;
+            plist_t child = nullptr;
+            plist_dict_next_item(node, iterator, &rawKey, &child);
+            Malloced<char> key(rawKey);
+            if (!child)
+                break;
+            auto item = toValue(child, depth + 1);
+            if (!item)
+                return item.error();
+            entries.insert_or_assign(std::string(key ? key.get() : ""), std::move(item).value());
+        }
+        return Value(std::move(entries));
+    }
+    default:
+        return readError("Property list holds a value of an unknown type");
+    }
+}
+
+// A node for an unsigned integer above the signed range. The library's constructor would
+// mark it as negative, so it is made the way its XML reader makes one.
+Node largeUnsignedNode(std::uint64_t value) {
+    std::string xml =
+        "<plist version=\"1.0\"><integer>" + std::to_string(value) + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.data(), std::uint32_t(xml.size()), &node);
+    return Node(node);
+}
+
+Node integerNode(std::int64_t value) {
+    return Node(plist_new_uint(std::uint64_t(value)));
+}
+
+Result<Node> toNode(const Value& value) {
+    switch (value.type()) {
+    case Value::Type::Null:
+        return writeError("Property lists cannot hold null values");
+    case Value::Type::Bool:
+        return Node(plist_new_bool(value.boolValue() ? 1 : 0));
+    case Value::Type::Integer:
+        return integerNode(value.integerValue());
+    case Value::Type::Unsigned: {
+        std::uint64_t number = value.unsignedValue();
+        if (number <= std::uint64_t(std::numeric_limits<std::int64_t>::max()))
+            return integerNode(std::int64_t(number));
+        Node node = largeUnsignedNode(number);
+        if (!node)
+            return writeError("Could not write the unsigned integer " + std::to_string(number));
+        return node;
+    }
+    case Value::Type::Double:
+        return Node(plist_new_real(value.doubleValue()));
+    case Value::Type::Decimal: {
+        const Decimal& decimal = *value.decimal();
+        std::int64_t whole = decimal.toInt64();
+        if (Decimal(whole) == decimal)
+            return integerNode(whole);
+        return Node(plist_new_real(decimal.toDouble()));
+    }
+    case Value::Type::String: {
+        const std::string& text = *value.string();
+        if (text.find('\0') != std::string::npos)
+            return writeError("Property list strings cannot hold a NUL character");
+        return Node(plist_new_string(text.c_str()));
+    }
+    case Value::Type::Data: {
+        const Data& bytes = *value.data();
+        return Node(plist_new_data(reinterpret_cast<const char*>(bytes.bytes()), bytes.size()));
+    }
+    case Value::Type::Date: {
+        double sinceReference = value.date()->timeIntervalSince1970() - referenceDateOffset;
+        double seconds = std::trunc(sinceReference);
+        double micros = std::round((sinceReference - seconds) * 1e6);
+        if (std::abs(micros) >= 1e6) {
+            seconds += micros > 0 ? 1 : -1;
+            micros = 0;
+        }
+        if (!std::isfinite(sinceReference) ||
+            seconds < double(std::numeric_limits<std::int32_t>::min()) ||
+            seconds > double(std::numeric_limits<std::int32_t>::max()))
+            return writeError("Date " + value.description() +
+                              " is outside the range property lists can be written with");
+        return Node(plist_new_date(std::int32_t(seconds), std::int32_t(micros)));
+    }
+    case Value::Type::Array: {
+        Node array(plist_new_array());
+        for (const auto& item : *value.array()) {
+            auto child = toNode(item);
+            if (!child)
+                return child.error();
+            plist_array_append_item(array.get(), child.value().release());
+        }
+        return array;
+    }
+    case Value::Type::Dictionary: {
+        Node dictionary(plist_new_dict());
+        for (const auto& [key, item] : *value.dictionary()) {
+            if (key.find('\0') != std::string::npos)
+                return writeError("Property list keys cannot hold a NUL character");
+            auto child = toNode(item);
+            if (!child)
+                return child.error();
+            plist_dict_set_item(dictionary.get(), key.c_str(), child.value().release());
+        }
+        return dictionary;
+    }
+    }
+    return writeError("Property lists cannot hold this value");
+}
+
+} // namespace
+
+Result<Value> readPlist(const Data& data) {
+    if (data.empty())
+        return readError("Property list data is empty");
+    if (data.size() > std::numeric_limits<std::uint32_t>::max())
+        return readError("Property list data is too large");
+    plist_t root = nullptr;
+    plist_from_memory(reinterpret_cast<const char*>(data.bytes()), std::uint32_t(data.size()),
+                      &root);
+    Node owner(root);
+    if (!root)
+        return readError("Data is not an XML or binary property list");
+    return toValue(root, 0);
+}
+
+Result<Data> writePlist(const Value& value, PlistFormat format) {
+    auto root = toNode(value);
+    if (!root)
+        return root.error();
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    if (format == PlistFormat::XML) {
+        plist_to_xml(root.value().get(), &bytes, &length);
+        std::unique_ptr<char, void (*)(char*)> owner(bytes, plist_to_xml_free);
+        if (!bytes)
+            return writeError("Could not write the property list as XML");
+        return Data(bytes, length);
+    }
+    plist_to_bin(root.value().get(), &bytes, &length);
+    std::unique_ptr<char, void (*)(char*)> owner(bytes, plist_to_bin_free);
+    if (!bytes)
+        return writeError("Could not write the property list in binary form");
+    return Data(bytes, length);
+}
+
+} // namespace base
