@@ -1,0 +1,234 @@
+#include "platform/base/HTTPDate.h"
+
+#include "platform/base/Strings.h"
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace base {
+
+namespace {
+
+constexpr std::array<std::string_view, 12> monthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<std::string_view, 7> dayNames = {"Sun", "Mon", "Tue", "Wed",
+                                                      "Thu", "Fri", "Sat"};
+constexpr std::array<std::string_view, 7> fullDayNames = {
+    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+template <std::size_t N>
+bool isOneOf(std::string_view word, const std::array<std::string_view, N>& names) {
+    for (auto name : names) {
+        if (sameLetters(word, name))
+            return true;
+    }
+    return false;
+}
+
+std::optional<unsigned> monthNumber(std::string_view word) {
+    for (unsigned i = 0; i < monthNames.size(); ++i) {
+        if (sameLetters(word, monthNames[i]))
+            return i + 1;
+    }
+    return std::nullopt;
+}
+
+// Digits only, between minDigits and maxDigits of them.
+std::optional<int> number(std::string_view text, std::size_t minDigits, std::size_t maxDigits) {
+    if (text.size() < minDigits || text.size() > maxDigits)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::vector<std::string_view> words(std::string_view text) {
+    std::vector<std::string_view> out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text[at] == ' ' || text[at] == '\t') {
+            ++at;
+            continue;
+        }
+        const auto end = std::min(text.find_first_of(" \t", at), text.size());
+        out.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return out;
+}
+
+// "HH:mm:ss" → seconds into the day. A leap second (":60") is allowed and runs into the next
+// minute.
+std::optional<int> timeOfDay(std::string_view text) {
+    if (text.size() != 8 || text[2] != ':' || text[5] != ':')
+        return std::nullopt;
+    const auto hours = number(text.substr(0, 2), 2, 2);
+    const auto minutes = number(text.substr(3, 2), 2, 2);
+    const auto seconds = number(text.substr(6, 2), 2, 2);
+    if (!hours || !minutes || !seconds || *hours > 23 || *minutes > 59 || *seconds > 60)
+        return std::nullopt;
+    return *hours * 3600 + *minutes * 60 + *seconds;
+}
+
+// The zone's offset east of UTC, in seconds.
+std::optional<int> zoneOffset(std::string_view zone) {
+    for (auto utc : {"GMT", "UTC", "UT", "Z"}) {
+        if (sameLetters(zone, utc))
+            return 0;
+    }
+    struct Named {
+        std::string_view name;
+        int hours;
+    };
+    static constexpr std::array<Named, 8> americanZones = {{{"EST", -5},
+                                                            {"EDT", -4},
+                                                            {"CST", -6},
+                                                            {"CDT", -5},
+                                                            {"MST", -7},
+                                                            {"MDT", -6},
+                                                            {"PST", -8},
+                                                            {"PDT", -7}}};
+    for (const auto& named : americanZones) {
+        if (sameLetters(zone, named.name))
+            return named.hours * 3600;
+    }
+    if (zone.size() == 5 && (zone[0] == '+' || zone[0] == '-')) {
+        const auto hours = number(zone.substr(1, 2), 2, 2);
+        const auto minutes = number(zone.substr(3, 2), 2, 2);
+        if (!hours || !minutes || *hours > 23 || *minutes > 59)
+            return std::nullopt;
+        const int offset = *hours * 3600 + *minutes * 60;
+        return zone[0] == '-' ? -offset : offset;
+    }
+    return std::nullopt;
+}
+
+std::optional<Date> makeDate(int year, unsigned month, int day, int seconds, int offset) {
+    using namespace std::chrono;
+    if (day < 1 || day > 31)
+        return std::nullopt;
+    const year_month_day date{std::chrono::year(year), std::chrono::month(month),
+                              std::chrono::day(static_cast<unsigned>(day))};
+    if (!date.ok())
+        return std::nullopt;
+    const std::int64_t days = sys_days(date).time_since_epoch().count();
+    return Date(double(days * 86400 + seconds - offset));
+}
+
+// "Sun, 06 Nov 1994 08:49:37 GMT"
+std::optional<Date> parseRFC1123(const std::vector<std::string_view>& w) {
+    if (w.size() != 6 || !w[0].ends_with(',') ||
+        !isOneOf(w[0].substr(0, w[0].size() - 1), dayNames))
+        return std::nullopt;
+    const auto day = number(w[1], 1, 2);
+    const auto month = monthNumber(w[2]);
+    const auto year = number(w[3], 4, 4);
+    const auto time = timeOfDay(w[4]);
+    const auto offset = zoneOffset(w[5]);
+    if (!day || !month || !year || !time || !offset)
+        return std::nullopt;
+    return makeDate(*year, *month, *day, *time, *offset);
+}
+
+// "Sunday, 06-Nov-94 08:49:37 GMT"
+std::optional<Date> parseRFC850(const std::vector<std::string_view>& w) {
+    if (w.size() != 4 || !w[0].ends_with(',') ||
+        !isOneOf(w[0].substr(0, w[0].size() - 1), fullDayNames))
+        return std::nullopt;
+    const auto parts = split(w[1], "-");
+    if (parts.size() != 3)
+        return std::nullopt;
+    const auto day = number(parts[0], 1, 2);
+    const auto month = monthNumber(parts[1]);
+    const auto shortYear = number(parts[2], 2, 2);
+    const auto time = timeOfDay(w[2]);
+    const auto offset = zoneOffset(w[3]);
+    if (!day || !month || !shortYear || !time || !offset)
+        return std::nullopt;
+    const int year = *shortYear < 70 ? 2000 + *shortYear : 1900 + *shortYear;
+    return makeDate(year, *month, *day, *time, *offset);
+}
+
+// "Sun Nov  6 08:49:37 1994"
+std::optional<Date> parseAsctime(const std::vector<std::string_view>& w) {
+    if (w.size() != 5 || !isOneOf(w[0], dayNames))
+        return std::nullopt;
+    const auto month = monthNumber(w[1]);
+    const auto day = number(w[2], 1, 2);
+    const auto time = timeOfDay(w[3]);
+    const auto year = number(w[4], 4, 4);
+    if (!day || !month || !year || !time)
+        return std::nullopt;
+    return makeDate(*year, *month, *day, *time, 0);
+}
+
+void appendPadded(std::string& out, long long value, std::size_t width) {
+    std::string digits = std::to_string(value);
+    if (digits.size() < width)
+        out.append(width - digits.size(), '0');
+    out += digits;
+}
+
+} // namespace
+
+std::optional<Date> parseHTTPDate(std::string_view text) {
+    const auto w = words(text);
+    if (auto date = parseRFC1123(w))
+        return date;
+    if (auto date = parseAsctime(w))
+        return date;
+    return parseRFC850(w);
+}
+
+std::string formatHTTPDate(Date date) {
+    using namespace std::chrono;
+    const double seconds = std::floor(date.timeIntervalSince1970());
+    // 0001-01-01 and 9999-12-31 23:59:59 UTC.
+    constexpr double earliest = -62135596800.0;
+    constexpr double latest = 253402300799.0;
+    if (!std::isfinite(seconds) || seconds < earliest || seconds > latest)
+        return {};
+    const auto whole = static_cast<std::int64_t>(seconds);
+    const auto dayCount = whole >= 0 ? whole / 86400 : (whole - 86399) / 86400;
+    const auto secondOfDay = whole - dayCount * 86400;
+    const sys_days day{days(dayCount)};
+    const year_month_day ymd{day};
+    const weekday dayOfWeek{day};
+
+    std::string out;
+    out += dayNames[dayOfWeek.c_encoding()];
+    out += ", ";
+    appendPadded(out, static_cast<unsigned>(ymd.day()), 2);
+    out += ' ';
+    out += monthNames[static_cast<unsigned>(ymd.month()) - 1];
+    out += ' ';
+    appendPadded(out, static_cast<int>(ymd.year()), 4);
+    out += ' ';
+    appendPadded(out, secondOfDay / 3600, 2);
+    out += ':';
+    appendPadded(out, secondOfDay / 60 % 60, 2);
+    out += ':';
+    appendPadded(out, secondOfDay % 60, 2);
+    out += " GMT";
+    return out;
+}
+
+} // namespace base
