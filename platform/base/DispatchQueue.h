@@ -17,8 +17,9 @@ public:
     explicit DispatchQueue(std::string label);
     // The queue of the main run loop.
     static DispatchQueue& main();
-    // The queue whose function is running on this thread, or null.
-    static const DispatchQueue* current();
+    // The label of the queue whose function is running on this thread: "main" on the main
+    // thread, "" on a thread that is not a queue's.
+    static std::string currentLabel();
 
     const std::string& label() const;
     bool isMain() const;
@@ -29,8 +30,7 @@ public:
     // Runs fn on the queue and waits for it. Calling it from a function running on this
     // very queue would deadlock: that is a programming error and throws std::logic_error.
     void sync(const std::function<void()>& fn) const;
-    template <class F>
-    auto syncResult(F&& fn) const -> std::invoke_result_t<F> {
+    template <class F> auto syncResult(F&& fn) const -> std::invoke_result_t<F> {
         using R = std::invoke_result_t<F>;
         if constexpr (std::is_void_v<R>) {
             sync(std::forward<F>(fn));
@@ -48,10 +48,13 @@ public:
     struct Impl;
 
 private:
-    explicit DispatchQueue(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
+    explicit DispatchQueue(std::shared_ptr<Impl> impl)
+        : impl_(std::move(impl)) {}
     std::shared_ptr<Impl> impl_;
 };
 
-inline DispatchQueue& mainQueue() { return DispatchQueue::main(); }
+inline DispatchQueue& mainQueue() {
+    return DispatchQueue::main();
+}
 
 } // namespace base

@@ -62,10 +62,16 @@ private:
     friend class Timer;
     RunLoop() = default;
 
-    void schedule(const std::shared_ptr<Timer>& timer);
-    void unschedule(const Timer& timer);
-    // Runs one ready function or due timer; returns false when nothing was ready.
-    bool performOne();
+    // Puts the timer in the schedule at now + delay (replacing an earlier place).
+    void schedule(const std::shared_ptr<Timer>& timer, std::int64_t delayNanoseconds);
+    void unschedule(Timer& timer);
+    void unscheduleLocked(Timer& timer);
+    std::int64_t deadlineOf(const Timer& timer) const;
+    bool isScheduled(const Timer& timer) const;
+    // Runs one ready function or a timer due by `now`; returns false when nothing was ready.
+    bool performOne(std::int64_t now);
+    // Waits (real time) until work is posted, the next timer is due or `maxWait` passes.
+    void waitForWork(Seconds maxWait);
     void wakeUp();
 
     mutable std::mutex mutex_;

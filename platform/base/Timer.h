@@ -47,7 +47,7 @@ public:
     // Fires now, out of schedule; a non-repeating timer is then invalid.
     void fire();
     // Monotonic nanoseconds of the next firing.
-    std::int64_t fireDeadline() const { return deadline_; }
+    std::int64_t fireDeadline() const;
     // Moves the next firing to `delay` from now.
     void setFireDelay(Seconds delay);
 
@@ -65,8 +65,10 @@ private:
     Seconds tolerance_{0};
     bool repeats_;
     std::atomic<bool> valid_{true};
+    // Guarded by the run loop's mutex.
     std::int64_t deadline_ = 0;
     std::uint64_t sequence_ = 0;
+    bool scheduled_ = false;
     Callback callback_;
 };
 

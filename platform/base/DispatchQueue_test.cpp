@@ -1,0 +1,154 @@
+#include "platform/base/DispatchQueue.h"
+#include "platform/base/RunLoop.h"
+#include "platform/testing/PlatformTest.h"
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+using base::DispatchQueue;
+using base::RunLoop;
+using base::Seconds;
+
+namespace {
+
+class DispatchQueueTest : public testing_support::PlatformTest {};
+
+TEST_F(DispatchQueueTest, RunsFunctionsOneAtATimeInOrder) {
+    DispatchQueue queue("test.serial");
+    std::vector<int> order;
+    std::atomic<int> concurrent = 0;
+    std::atomic<int> maxConcurrent = 0;
+    for (int i = 0; i < 100; ++i)
+        queue.async([&, i] {
+            int now = ++concurrent;
+            maxConcurrent = std::max(maxConcurrent.load(), now);
+            order.push_back(i);
+            --concurrent;
+        });
+    queue.sync([] {});
+    ASSERT_EQ(order.size(), 100u);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(order[i], i);
+    EXPECT_EQ(maxConcurrent, 1);
+}
+
+TEST_F(DispatchQueueTest, RunsOffTheCallingThreadAndKnowsItsLabel) {
+    DispatchQueue queue("viz.test.label");
+    std::thread::id ranOn;
+    std::string label;
+    bool current = false;
+    queue.sync([&] {
+        ranOn = std::this_thread::get_id();
+        label = DispatchQueue::currentLabel();
+        current = queue.isCurrent();
+    });
+    EXPECT_NE(ranOn, std::this_thread::get_id());
+    EXPECT_EQ(label, "viz.test.label");
+    EXPECT_TRUE(current);
+    EXPECT_FALSE(queue.isCurrent());
+    EXPECT_EQ(DispatchQueue::currentLabel(), "main");
+}
+
+TEST_F(DispatchQueueTest, SyncResultHandsTheValueBack) {
+    DispatchQueue queue("test.result");
+    int stored = 0;
+    queue.async([&] { stored = 41; });
+    EXPECT_EQ(queue.syncResult([&] { return stored + 1; }), 42);
+}
+
+TEST_F(DispatchQueueTest, SyncOntoItsOwnQueueIsAnErrorNotADeadlock) {
+    DispatchQueue queue("test.self");
+    bool threw = false;
+    queue.sync([&] {
+        try {
+            queue.sync([] {});
+        } catch (const std::logic_error&) {
+            threw = true;
+        }
+    });
+    EXPECT_TRUE(threw);
+}
+
+TEST_F(DispatchQueueTest, SyncBackOntoAQueueThatIsWaitingIsDetected) {
+    DispatchQueue outer("test.outer");
+    DispatchQueue inner("test.inner");
+    bool threw = false;
+    outer.sync([&] {
+        inner.sync([&] {
+            try {
+                outer.sync([] {});
+            } catch (const std::logic_error&) {
+                threw = true;
+            }
+        });
+    });
+    EXPECT_TRUE(threw);
+}
+
+TEST_F(DispatchQueueTest, ExceptionsInSyncReachTheCaller) {
+    DispatchQueue queue("test.throw");
+    EXPECT_THROW(queue.sync([] { throw std::runtime_error("boom"); }), std::runtime_error);
+    EXPECT_EQ(queue.syncResult([] { return 7; }), 7) << "the queue keeps working";
+}
+
+TEST_F(DispatchQueueTest, MainQueueRunsOnTheRunLoop) {
+    bool ran = false;
+    DispatchQueue::main().async([&] { ran = DispatchQueue::main().isCurrent(); });
+    EXPECT_FALSE(ran);
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(ran);
+    EXPECT_THROW(DispatchQueue::main().sync([] {}), std::logic_error);
+}
+
+TEST_F(DispatchQueueTest, BackgroundSyncOntoMainWaitsForTheLoop) {
+    DispatchQueue queue("test.to-main");
+    std::atomic<bool> done = false;
+    bool ranOnMain = false;
+    queue.async([&] {
+        DispatchQueue::main().sync([&] { ranOnMain = base::isMainThread(); });
+        done = true;
+    });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return done.load(); }, Seconds(10)));
+    EXPECT_TRUE(ranOnMain);
+}
+
+TEST_F(DispatchQueueTest, AfterFollowsTheRunLoopClock) {
+    DispatchQueue queue("test.after");
+    std::atomic<bool> ran = false;
+    queue.after(Seconds(5), [&] { ran = true; });
+    RunLoop::main().advance(Seconds(4));
+    queue.sync([] {});
+    EXPECT_FALSE(ran);
+    RunLoop::main().advance(Seconds(1));
+    queue.sync([] {});
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(DispatchQueueTest, PendingWorkRunsBeforeTheQueueGoesAway) {
+    std::atomic<int> count = 0;
+    {
+        DispatchQueue queue("test.drain");
+        for (int i = 0; i < 50; ++i)
+            queue.async([&] { ++count; });
+    }
+    EXPECT_EQ(count, 50);
+}
+
+TEST_F(DispatchQueueTest, QueueReleasedByItsOwnLastFunctionDoesNotDeadlock) {
+    std::atomic<bool> finished = false;
+    {
+        auto queue = std::make_shared<DispatchQueue>("test.self-release");
+        queue->async([queue, &finished]() mutable {
+            queue.reset();
+            finished = true;
+        });
+    }
+    // The queue's last copy dies on its own thread; the process must go on.
+    while (!finished)
+        std::this_thread::yield();
+    SUCCEED();
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+#include "platform/base/RunLoop.h"
+#include "platform/base/Timer.h"
+#include "platform/testing/PlatformTest.h"
+
+#include <memory>
+
+using base::RunLoop;
+using base::Seconds;
+using base::Timer;
+
+namespace {
+
+class TimerTest : public testing_support::PlatformTest {
+protected:
+    RunLoop& loop = RunLoop::main();
+};
+
+TEST_F(TimerTest, RepeatingTimerTicksOnItsIntervalUntilInvalidated) {
+    int ticks = 0;
+    auto timer = Timer::scheduled(Seconds(1), true, [&](Timer& self) {
+        if (++ticks == 3)
+            self.invalidate();
+    });
+    loop.advance(Seconds(2.5));
+    EXPECT_EQ(ticks, 2);
+    loop.advance(Seconds(10));
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(TimerTest, OneShotTimerIsInvalidAfterFiring) {
+    int ticks = 0;
+    auto timer = Timer::scheduled(Seconds(1), false, [&](Timer&) { ++ticks; });
+    EXPECT_TRUE(timer->isValid());
+    loop.advance(Seconds(5));
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(TimerTest, LoopKeepsAValidTimerAliveWithoutAnyOtherOwner) {
+    int ticks = 0;
+    Timer::scheduled(Seconds(1), true, [&](Timer&) { ++ticks; });
+    loop.advance(Seconds(3));
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST_F(TimerTest, ZeroIntervalRepeatingTimerCannotSpin) {
+    int ticks = 0;
+    auto timer = Timer::scheduled(Seconds(0), true, [&](Timer&) { ++ticks; });
+    loop.runUntilIdle(); // must return
+    EXPECT_EQ(ticks, 0);
+    loop.advance(Seconds(0.001));
+    EXPECT_EQ(ticks, 10);
+    timer->invalidate();
+}
+
+TEST_F(TimerTest, WeakOwnerTimerStopsOnceTheOwnerIsGone) {
+    struct Owner {
+        int ticks = 0;
+    };
+    auto owner = std::make_shared<Owner>();
+    auto timer =
+        Timer::scheduled<Owner>(Seconds(1), true, owner, [](Owner& o, Timer&) { ++o.ticks; });
+    loop.advance(Seconds(2));
+    EXPECT_EQ(owner->ticks, 2);
+    std::weak_ptr<Owner> weak = owner;
+    owner.reset();
+    EXPECT_TRUE(weak.expired()) << "the timer must not keep its owner alive";
+    loop.advance(Seconds(1));
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(TimerTest, FireRunsAtOnceAndEndsAOneShotTimer) {
+    int ticks = 0;
+    auto timer = Timer::scheduled(Seconds(10), false, [&](Timer&) { ++ticks; });
+    timer->fire();
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(timer->isValid());
+    loop.advance(Seconds(20));
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(TimerTest, SetFireDelayMovesTheNextTick) {
+    int ticks = 0;
+    auto timer = Timer::scheduled(Seconds(1), false, [&](Timer&) { ++ticks; });
+    loop.advance(Seconds(0.5));
+    timer->setFireDelay(Seconds(2));
+    loop.advance(Seconds(1));
+    EXPECT_EQ(ticks, 0);
+    loop.advance(Seconds(1));
+    EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(TimerTest, OneShotTimerRearmedInsideItsCallbackStaysValid) {
+    int ticks = 0;
+    auto timer = Timer::scheduled(Seconds(1), false, [&](Timer& self) {
+        if (++ticks < 3)
+            self.setFireDelay(Seconds(1));
+    });
+    loop.advance(Seconds(10));
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST_F(TimerTest, InvalidatingAnotherTimerDueAtTheSameTimeStopsIt) {
+    std::shared_ptr<Timer> second;
+    int secondTicks = 0;
+    auto first = Timer::scheduled(Seconds(1), false, [&](Timer&) { second->invalidate(); });
+    second = Timer::scheduled(Seconds(1), false, [&](Timer&) { ++secondTicks; });
+    loop.advance(Seconds(2));
+    EXPECT_EQ(secondTicks, 0);
+}
+
+} // namespace
