@@ -144,6 +144,13 @@ void RunLoop::waitForWork(Seconds maxWait) {
     if (!timers_.empty() && !Clock::current().isManual())
         wait = std::min(wait,
                         std::max<std::int64_t>(0, timers_.begin()->first.first - nowNanoseconds()));
+    if (auto pump = pump_) {
+        // Work posted from now on wakes the pump, which remembers a wake-up that comes
+        // before it starts waiting.
+        lock.unlock();
+        pump->wait(std::chrono::nanoseconds(wait));
+        return;
+    }
     if (wait > 0)
         wake_.wait_for(lock, std::chrono::nanoseconds(wait));
 }
@@ -213,20 +220,21 @@ bool RunLoop::hasReadyWork() const {
     return !posted_.empty();
 }
 
-void RunLoop::setWakeUpHandler(std::function<void()> handler) {
+std::shared_ptr<RunLoop::EventPump> RunLoop::setEventPump(std::shared_ptr<EventPump> pump) {
     std::lock_guard lock(mutex_);
-    wakeUpHandler_ = std::move(handler);
+    std::swap(pump_, pump);
+    return pump;
 }
 
 void RunLoop::wakeUp() {
-    std::function<void()> handler;
+    std::shared_ptr<EventPump> pump;
     {
         std::lock_guard lock(mutex_);
-        handler = wakeUpHandler_;
+        pump = pump_;
     }
     wake_.notify_all();
-    if (handler)
-        handler();
+    if (pump)
+        pump->wakeUp();
 }
 
 void RunLoop::reset() {

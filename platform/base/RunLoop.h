@@ -48,12 +48,23 @@ public:
     // its own time, in order.
     void advance(Seconds by);
 
-    // For an outer event loop (GLib) that drives this one: the monotonic time of the next due
-    // timer, whether functions are waiting, and a hook called (from any thread) when work is
-    // posted so that the outer loop wakes up.
+    // Another event source the loop must serve while it waits (GLib's main context, for the
+    // web engine and the window). When set, the loop waits in the pump instead of sleeping,
+    // so the pump's events are handled on the main thread between this loop's own work.
+    class EventPump {
+    public:
+        virtual ~EventPump() = default;
+        // Handles the pump's events, waiting at most maxWait (real time) for one.
+        virtual void wait(Seconds maxWait) = 0;
+        // Makes a current or the next wait() return at once. Called from any thread.
+        virtual void wakeUp() = 0;
+    };
+    // Returns the pump it replaces; nullptr removes it.
+    std::shared_ptr<EventPump> setEventPump(std::shared_ptr<EventPump> pump);
+
+    // The monotonic time of the next due timer, and whether functions are waiting.
     std::optional<std::int64_t> nextTimerDeadline() const;
     bool hasReadyWork() const;
-    void setWakeUpHandler(std::function<void()> handler);
 
     // Drops every posted function and timer (tests).
     void reset();
@@ -81,7 +92,7 @@ private:
     std::map<std::pair<std::int64_t, std::uint64_t>, std::shared_ptr<Timer>> timers_;
     std::uint64_t nextSequence_ = 0;
     bool stopRequested_ = false;
-    std::function<void()> wakeUpHandler_;
+    std::shared_ptr<EventPump> pump_;
 };
 
 } // namespace base

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using base::RunLoop;
@@ -106,15 +107,27 @@ TEST_F(RunLoopTest, RunReturnsWhenStopped) {
     EXPECT_EQ(events, (std::vector<std::string>{"ran"}));
 }
 
-TEST_F(RunLoopTest, WakeUpHandlerHearsOfPostedWork) {
-    int wakeUps = 0;
-    loop.setWakeUpHandler([&] { ++wakeUps; });
-    loop.dispatch([] {});
-    loop.setWakeUpHandler(nullptr);
-    EXPECT_GE(wakeUps, 1);
-    EXPECT_TRUE(loop.hasReadyWork());
-    loop.runUntilIdle();
-    EXPECT_FALSE(loop.hasReadyWork());
+TEST_F(RunLoopTest, WaitsInTheEventPumpAndWakesItForPostedWork) {
+    struct Pump : RunLoop::EventPump {
+        int waits = 0;
+        std::atomic<int> wakeUps = 0;
+        std::function<void()> onWait;
+        void wait(Seconds) override {
+            ++waits;
+            if (onWait)
+                std::exchange(onWait, nullptr)();
+        }
+        void wakeUp() override { ++wakeUps; }
+    };
+    auto pump = std::make_shared<Pump>();
+    loop.setEventPump(pump);
+    // An event the pump handles posts work, as a web engine's signal would.
+    pump->onWait = [&] { loop.dispatch([&] { events.push_back("from pump"); }); };
+    bool done = loop.runUntil([&] { return !events.empty(); }, Seconds(10));
+    loop.setEventPump(nullptr);
+    EXPECT_TRUE(done);
+    EXPECT_GE(pump->waits, 1);
+    EXPECT_GE(pump->wakeUps, 1);
 }
 
 TEST_F(RunLoopTest, NextTimerDeadlineIsTheEarliest) {
