@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/base/Value.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Geometry.h"
+
+#include <string_view>
+
+// {"x", "y", "w", "h"} of the standardised rectangle, as doubles.
+base::Value::Dictionary VDCompactDictionaryFromCGRect(const ui::Rect& rect);
+// {"x", "y", "width", "height"} of the standardised rectangle, as doubles.
+base::Value::Dictionary VDDictionaryFromCGRect(const ui::Rect& rect);
+
+// Screen coordinates turned to follow the interface: before system 8 the screen's coordinates
+// stay in portrait whatever the interface's orientation, from 8 on they turn with it. So the
+// rectangle comes back unchanged on system 8 or later and for orientations other than upside
+// down and the two landscapes; otherwise, with W and H the screen's width and height:
+//   upside down:     (W − maxX, H − maxY, width, height)
+//   landscape right: (minY, W − maxX, height, width)
+//   landscape left:  (H − maxY, minX, height, width)
+ui::Rect VDRectForInterfaceOrientation(const ui::Rect& rect, const ui::Rect& screenBounds,
+                                       ui::InterfaceOrientation orientation);
+
+// VDRectForInterfaceOrientation with the status bar's orientation and the main screen's
+// bounds, both read on the main thread (synchronously, from any thread).
+ui::Rect VDInterfaceOrientedRect(const ui::Rect& rect);
+
+// "any" → 30, "portrait" → 6, "landscape" → 24; anything else → 0.
+ui::InterfaceOrientationMask VDInterfaceOrientationMaskFromString(std::string_view text);
+// Whether bit `orientation` of the mask is set (false for values outside the mask's bits).
+bool VDInterfaceOrientationMaskContainsOrientation(ui::InterfaceOrientationMask mask,
+                                                   ui::InterfaceOrientation orientation);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The text percent-escaped so that it can stand as one URL query parameter: every byte that may
+// not stand in a URL, and each of "!*'();:@&=+$,/?%#[]", becomes "%XX".
+std::string vd_stringByEscapingAsURLParameter(std::string_view text);
+
+// Whether the two URL strings are equal once one trailing "/" is removed from each.
+bool vd_isEquivalentToURLString(std::string_view text, std::string_view other);
