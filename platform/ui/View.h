@@ -79,7 +79,7 @@ struct Layer {
 // A rectangle of the headless interface tree: geometry, look and state, subviews in back-to-
 // front order, hit testing and touch delivery. Views live in std::shared_ptr (make them with
 // create() or std::make_shared); a superview owns its subviews, a subview knows its superview
-// weakly.
+// without owning it. A view may add subviews in its constructor.
 class View : public std::enable_shared_from_this<View> {
 public:
     explicit View(const Rect& frame = Rect());
@@ -147,7 +147,9 @@ public:
     void setIsAccessibilityElement(bool on) { accessibilityElement_ = on; }
 
     // --- Hierarchy. Subviews are in back-to-front order.
-    std::shared_ptr<View> superview() const { return superview_.lock(); }
+    // Null also while the superview is being made or destroyed.
+    std::shared_ptr<View> superview() const;
+    View* superviewPointer() const { return superview_; }
     const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
     // The window the view is in (itself for a window), or null.
     std::shared_ptr<Window> window() const;
@@ -293,7 +295,9 @@ private:
     bool needsLayout_ = false;
     std::uint64_t displayGeneration_ = 0;
 
-    std::weak_ptr<View> superview_;
+    // The superview owns this view and clears the pointer when it lets go or is destroyed,
+    // so views can add subviews in their constructors.
+    View* superview_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;
 };
 

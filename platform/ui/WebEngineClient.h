@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/base/Error.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/WebViewNavigationType.h"
+
+#include <functional>
+#include <string>
+
+namespace net {
+class URLRequest;
+}
+
+namespace ui {
+
+// What an engine tells the web view it serves. Every call happens on the main thread; the
+// view may hold a call back and make it later (see WebView), so the engine must not expect
+// an answer before the call returns.
+class WebEngineClient {
+public:
+    // Answers a navigation: true lets the frame load the request, false drops it. Called
+    // exactly once, possibly after decidePolicy has returned.
+    using PolicyDecision = std::function<void(bool allow)>;
+
+    virtual ~WebEngineClient() = default;
+
+    // A frame is about to load `request`. For a sub-frame the request's main document URL is
+    // the page's, not the frame's.
+    virtual void decidePolicy(const net::URLRequest& request, WebViewNavigationType type,
+                              bool isMainFrame, PolicyDecision decide) = 0;
+    // The main frame moved on to another request (a link that was let through, a redirect,
+    // a history step); the view reports it as its request from now on.
+    virtual void mainFrameRequestChanged(const net::URLRequest& request) = 0;
+    // A frame started, finished or failed loading; as the platform, these come for
+    // sub-frames as well as for the main frame.
+    virtual void didStartLoad() = 0;
+    virtual void didFinishLoad() = 0;
+    virtual void didFailLoad(const base::Error& error) = 0;
+    virtual void titleChanged(const std::string& title) = 0;
+    // The page's size or scroll position changed; the view moves its scroll view to match.
+    virtual void contentSizeChanged(Size size) = 0;
+    virtual void scrollOffsetChanged(Point offset) = 0;
+};
+
+} // namespace ui

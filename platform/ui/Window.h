@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/ui/View.h"
+
+#include <memory>
+
+namespace ui {
+
+class ViewController;
+
+// A top-level view: the root of a tree of views that the drawer shows. The application keeps
+// the list of windows and which one is key (Application::windows(), keyWindow()).
+//
+// Root view controller: when the window becomes visible (makeKeyAndVisible, or setHidden(false)),
+// and when a root controller is set on a visible window, the window puts the controller's
+// view() in as its only controller view, sized to the window's bounds with flexible width and
+// height, wrapped in the controller's appearance calls: beginAppearanceTransition(true,
+// false) before the view is added and endAppearanceTransition() after, so viewWillAppear and
+// viewDidAppear both run inside makeKeyAndVisible. A replaced root controller's view is
+// removed with beginAppearanceTransition(false, false) / endAppearanceTransition().
+class Window : public View {
+public:
+    explicit Window(const Rect& frame = Rect());
+    ~Window() override;
+    static std::shared_ptr<Window> create(const Rect& frame = Rect()) {
+        return std::make_shared<Window>(frame);
+    }
+    std::string className() const override { return "Window"; }
+
+    const std::shared_ptr<ViewController>& rootViewController() const { return root_; }
+    void setRootViewController(std::shared_ptr<ViewController> controller);
+
+    // Shows the window, makes it the application's key window and installs the root
+    // controller's view. Registers the window with the application.
+    void makeKeyAndVisible();
+    void makeKeyWindow();
+    bool isKeyWindow() const;
+    void setHidden(bool hidden) override;
+
+    double windowLevel() const { return windowLevel_; }
+    void setWindowLevel(double level) { windowLevel_ = level; }
+
+    // The window's tint: the colour set here, else the platform's default blue.
+    Color windowTintColor() const;
+    void setTintColor(std::optional<Color> color) { View::setTintColor(color); }
+
+    // Keyboard focus within this window.
+    std::shared_ptr<View> firstResponder() const { return firstResponder_.lock(); }
+
+    // Touch delivery, for the drawer and tests. A touch that begins is given to the view the
+    // window's hitTest finds at its location (nothing when none); its later phases go to the
+    // same view. Non-touch events go nowhere but are still hit-tested by their caller.
+    void sendEvent(const Event& event);
+    // A finger down and up at a point of the window: began then ended, one event each.
+    // Returns the view that was hit, or null.
+    std::shared_ptr<View> simulateTap(Point pointInWindow);
+
+    // The layout pass: lays out every view of the window that needs it, top-down. Runs by
+    // itself on the next turn of the run loop after a setNeedsLayout in the window.
+    void layoutPass();
+
+protected:
+    bool isWindow() const override { return true; }
+
+private:
+    friend class View;
+    void installRootView();
+    void setFirstResponder(const std::shared_ptr<View>& view) { firstResponder_ = view; }
+    void scheduleLayoutPass();
+
+    std::shared_ptr<ViewController> root_;
+    std::shared_ptr<View> installedRootView_;
+    std::weak_ptr<View> firstResponder_;
+    double windowLevel_ = 0;
+    bool layoutScheduled_ = false;
+};
+
+} // namespace ui
