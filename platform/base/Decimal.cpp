@@ -13,6 +13,7 @@ namespace {
 using Wide = __int128;
 
 constexpr std::int64_t maxMantissa = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t minMantissa = std::numeric_limits<std::int64_t>::min();
 // The exponent range accepted from text, as the platform's decimal numbers have it.
 constexpr int maxParsedExponent = 127;
 constexpr int minParsedExponent = -128;
@@ -21,6 +22,10 @@ constexpr std::int64_t maxPlainZeros = 400;
 
 Wide wideAbs(Wide value) {
     return value < 0 ? -value : value;
+}
+
+bool fitsMantissa(Wide value) {
+    return value >= minMantissa && value <= maxMantissa;
 }
 
 Wide powerOfTen(int n) {
@@ -51,7 +56,7 @@ int clampExponent(std::int64_t exponent) {
 
 // Brings a wide mantissa back into 64 bits by dropping (rounded) low digits.
 Decimal narrow(Wide mantissa, std::int64_t exponent) {
-    while (wideAbs(mantissa) > maxMantissa) {
+    while (!fitsMantissa(mantissa)) {
         mantissa = divideByTenRounded(mantissa);
         ++exponent;
     }
@@ -65,7 +70,7 @@ void compactInPlace(Wide& mantissa, std::int64_t& exponent) {
         exponent = 0;
         return;
     }
-    while (wideAbs(mantissa) > maxMantissa) {
+    while (!fitsMantissa(mantissa)) {
         mantissa = divideByTenRounded(mantissa);
         ++exponent;
     }

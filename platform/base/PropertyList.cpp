@@ -79,22 +79,17 @@ Result<Value> toValue(plist_t node, int depth) {
         plist_get_real_val(node, &number);
         return Value(number);
     }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        char* raw = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING)
-            plist_get_string_val(node, &raw);
-        else
-            plist_get_key_val(node, &raw);
-        Malloced<char> text(raw);
-        return Value(std::string(text ? text.get() : ""));
+    case PLIST_STRING: {
+        // Read with its length: a string may hold NUL characters, which the copying accessor
+        // of the library refuses with an assertion.
+        std::uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return Value(text ? std::string(text, std::size_t(length)) : std::string());
     }
     case PLIST_DATA: {
-        char* raw = nullptr;
         std::uint64_t length = 0;
-        plist_get_data_val(node, &raw, &length);
-        Malloced<char> bytes(raw);
-        return Value(Data(bytes.get(), bytes ? std::size_t(length) : 0));
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return Value(bytes ? Data(bytes, std::size_t(length)) : Data());
     }
     case PLIST_DATE: {
         std::int32_t seconds = 0;
@@ -102,7 +97,7 @@ Result<Value> toValue(plist_t node, int depth) {
         plist_get_date_val(node, &seconds, &micros);
         // The library hands back the whole seconds truncated and the fraction without its
         // sign; before the reference date the fraction counts backwards.
-        double fraction = std::abs(micros) / 1e6;
+        double fraction = std::abs(double(micros)) / 1e6;
         double sinceReference = seconds < 0 ? seconds - fraction : seconds + fraction;
         return Value(Date(sinceReference + referenceDateOffset));
     }

@@ -1,0 +1,205 @@
+#include "platform/base/PropertyList.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace base {
+namespace {
+
+constexpr const char* header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                               "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                               "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n";
+
+Value read(std::string_view text) {
+    auto result = readPlist(Data::fromString(text));
+    EXPECT_TRUE(result.ok()) << text;
+    return result.ok() ? result.value() : Value();
+}
+
+Value roundTrip(const Value& value, PlistFormat format) {
+    auto bytes = writePlist(value, format);
+    EXPECT_TRUE(bytes.ok()) << (bytes.ok() ? "" : bytes.error().localizedDescription());
+    if (!bytes.ok())
+        return Value();
+    auto back = readPlist(bytes.value());
+    EXPECT_TRUE(back.ok());
+    return back.ok() ? back.value() : Value();
+}
+
+TEST(PropertyListTest, ReadsHandWrittenXML) {
+    Value value = read(std::string(header) + R"(<plist version="1.0">
+<dict>
+    <key>name</key><string>caf&#233; &amp; more</string>
+    <key>count</key><integer>-42</integer>
+    <key>huge</key><integer>18446744073709551615</integer>
+    <key>ratio</key><real>0.25</real>
+    <key>on</key><true/>
+    <key>off</key><false/>
+    <key>start</key><date>2001-01-01T00:00:10Z</date>
+    <key>epoch</key><date>1970-01-01T00:00:00Z</date>
+    <key>later</key><date>2015-06-01T12:30:00Z</date>
+    <key>blob</key><data>AAEC/w==</data>
+    <key>list</key><array><string>a</string><integer>1</integer></array>
+    <key>empty</key><dict/>
+</dict>
+</plist>)");
+    EXPECT_EQ(value["name"], Value("caf\xc3\xa9 & more"));
+    EXPECT_EQ(value["count"].type(), Value::Type::Integer);
+    EXPECT_EQ(value["count"].integerValue(), -42);
+    EXPECT_EQ(value["huge"].type(), Value::Type::Unsigned);
+    EXPECT_EQ(value["huge"].unsignedValue(), std::numeric_limits<std::uint64_t>::max());
+    EXPECT_EQ(value["ratio"].type(), Value::Type::Double);
+    EXPECT_EQ(value["ratio"].doubleValue(), 0.25);
+    EXPECT_EQ(value["on"].type(), Value::Type::Bool);
+    EXPECT_TRUE(value["on"].boolValue());
+    EXPECT_FALSE(value["off"].boolValue());
+    // Property list dates count from 2001; ours from 1970.
+    ASSERT_TRUE(value["start"].date());
+    EXPECT_EQ(value["start"].date()->timeIntervalSince1970(), 978307210);
+    EXPECT_EQ(value["epoch"].date()->timeIntervalSince1970(), 0);
+    EXPECT_EQ(value["later"].date()->timeIntervalSince1970(), 1433161800);
+    EXPECT_EQ(value["blob"], Value(Data(std::vector<std::uint8_t>{0, 1, 2, 255})));
+    EXPECT_EQ(value["list"], Value(Value::Array{"a", 1}));
+    EXPECT_EQ(value["empty"], Value(Value::Dictionary{}));
+    EXPECT_FALSE(value.isMutable());
+}
+
+TEST(PropertyListTest, RoundTripsInBothFormats) {
+    Value value(Value::Dictionary{
+        {"string", "text with <markup> & caf\xc3\xa9"},
+        {"empty", ""},
+        {"negative", -5},
+        {"min", std::numeric_limits<std::int64_t>::min()},
+        {"max", std::numeric_limits<std::int64_t>::max()},
+        {"unsigned", std::numeric_limits<std::uint64_t>::max()},
+        {"double", 0.1},
+        {"yes", true},
+        {"no", false},
+        {"data", Data(std::vector<std::uint8_t>{0, 0xff, 0x10, 0})},
+        {"emptyData", Data()},
+        {"date", Date(1433161800.5)},
+        {"beforeReference", Date(978307200 - 2.5)},
+        {"list", Value::Array{1, "two", Value::Array{}, Value::Dictionary{{"k", "v"}}}},
+    });
+    for (auto format : {PlistFormat::XML, PlistFormat::Binary}) {
+        Value back = roundTrip(value, format);
+        const char* name = format == PlistFormat::XML ? "xml" : "binary";
+        EXPECT_EQ(back["unsigned"].type(), Value::Type::Unsigned) << name;
+        EXPECT_EQ(back["min"].type(), Value::Type::Integer) << name;
+        EXPECT_EQ(back["yes"].type(), Value::Type::Bool) << name;
+        if (format == PlistFormat::Binary) {
+            EXPECT_EQ(back, value);
+        } else {
+            // XML dates keep whole seconds only.
+            EXPECT_EQ(back["date"].date()->timeIntervalSince1970(), 1433161800);
+            EXPECT_EQ(back["beforeReference"].date()->timeIntervalSince1970(), 978307198);
+            Value expected = value;
+            (*expected.dictionary())["date"] = Date(1433161800);
+            (*expected.dictionary())["beforeReference"] = Date(978307198);
+            EXPECT_EQ(back, expected);
+        }
+    }
+}
+
+TEST(PropertyListTest, WritesXMLThatReadsAsExpected) {
+    auto bytes =
+        writePlist(Value(Value::Dictionary{{"a", 1}, {"b", Date(978307200)}}), PlistFormat::XML);
+    ASSERT_TRUE(bytes.ok());
+    std::string text = bytes.value().toString();
+    EXPECT_NE(text.find("<key>a</key>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<integer>1</integer>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<date>2001-01-01T00:00:00Z</date>"), std::string::npos) << text;
+    auto binary = writePlist(Value(Value::Array{1}), PlistFormat::Binary);
+    ASSERT_TRUE(binary.ok());
+    EXPECT_EQ(binary.value().toString().substr(0, 8), "bplist00");
+}
+
+TEST(PropertyListTest, DecimalsBecomeIntegersOrReals) {
+    Value back = roundTrip(Value(Value::Array{Decimal(12, 2), Decimal(125, -2), Decimal(-3)}),
+                           PlistFormat::Binary);
+    EXPECT_EQ(back[0].type(), Value::Type::Integer);
+    EXPECT_EQ(back[0].integerValue(), 1200);
+    EXPECT_EQ(back[1].type(), Value::Type::Double);
+    EXPECT_EQ(back[1].doubleValue(), 1.25);
+    EXPECT_EQ(back[2].integerValue(), -3);
+}
+
+TEST(PropertyListTest, ValuesItCannotHoldAreErrors) {
+    const Value cases[] = {
+        Value(),
+        Value(Value::Array{Value()}),
+        Value(Value::Dictionary{{"k", std::string("a\0b", 3)}}),
+        Value(Value::Dictionary{{std::string("k\0", 2), 1}}),
+        Value(Date(1e12)),
+        Value(Date(-1e12)),
+        Value(Date(std::nan(""))),
+    };
+    for (const auto& value : cases) {
+        for (auto format : {PlistFormat::XML, PlistFormat::Binary}) {
+            auto result = writePlist(value, format);
+            ASSERT_FALSE(result.ok()) << value.description();
+            EXPECT_EQ(result.error().domain, CocoaErrorDomain);
+            EXPECT_EQ(result.error().code, PropertyListWriteInvalidError);
+        }
+    }
+}
+
+TEST(PropertyListTest, CorruptInputIsAnErrorNotACrash) {
+    auto valid = writePlist(
+        Value(Value::Dictionary{{"list", Value::Array{1, "two", 3.5, Data::fromString("x")}},
+                                {"nested", Value::Dictionary{{"k", Date(978307200)}}}}),
+        PlistFormat::Binary);
+    ASSERT_TRUE(valid.ok());
+    std::vector<std::string> inputs = {
+        "",
+        "garbage",
+        "<plist>",
+        "bplist00",
+        "bplist00\x01\x02\x03",
+        "{ a = b; }",
+        std::string(header) + "<plist version=\"1.0\"><dict><key>a</key>",
+    };
+    const auto& bytes = valid.value().vector();
+    // Every truncation of a valid binary list, and every single-byte corruption of it.
+    for (std::size_t size = 0; size < bytes.size(); ++size)
+        inputs.emplace_back(bytes.begin(), bytes.begin() + std::ptrdiff_t(size));
+    std::size_t rejected = 0;
+    for (std::size_t i = 8; i < bytes.size(); ++i) {
+        for (std::uint8_t flip : {0x01, 0x80, 0xff}) {
+            std::string corrupt(bytes.begin(), bytes.end());
+            corrupt[i] = char(std::uint8_t(corrupt[i]) ^ flip);
+            auto result = readPlist(Data::fromString(corrupt));
+            if (!result.ok()) {
+                ++rejected;
+                EXPECT_EQ(result.error().code, PropertyListReadCorruptError);
+            }
+        }
+    }
+    EXPECT_GT(rejected, 0u);
+    for (const auto& input : inputs) {
+        auto result = readPlist(Data::fromString(input));
+        ASSERT_FALSE(result.ok()) << input.size() << " bytes";
+        EXPECT_EQ(result.error().domain, CocoaErrorDomain);
+        EXPECT_EQ(result.error().code, PropertyListReadCorruptError);
+    }
+}
+
+TEST(PropertyListTest, KeyedArchiveUIDsReadAsReferences) {
+    // A binary list whose root is the UID 7 (marker 0x80, one byte).
+    std::vector<std::uint8_t> bytes = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x80, 0x07};
+    std::size_t offsetTable = bytes.size();
+    bytes.push_back(8); // object 0 starts at byte 8
+    std::uint8_t trailer[32] = {};
+    trailer[6] = 1;  // offset size
+    trailer[7] = 1;  // object reference size
+    trailer[15] = 1; // one object
+    trailer[31] = std::uint8_t(offsetTable);
+    bytes.insert(bytes.end(), std::begin(trailer), std::end(trailer));
+    auto result = readPlist(Data(bytes));
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value(), Value(Value::Dictionary{{"CF$UID", 7}}));
+}
+
+} // namespace
+} // namespace base
