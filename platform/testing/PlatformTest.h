@@ -2,25 +2,41 @@
 
 #include "platform/base/Clock.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
-
 #include <memory>
+#include <optional>
+
+namespace base {
+class UserDefaults;
+}
 
 namespace testing_support {
 
-// Base fixture for tests of anything that touches the process-wide services: installs a
-// manual clock and clears the main run loop and the notification center, and restores all of
-// it afterwards.
+// Base fixture for tests of anything that touches the process-wide services. Each test gets:
+// - a manual clock, and an empty main run loop and notification center;
+// - an app home of its own in a new temporary folder, removed afterwards;
+// - fresh standard user defaults, kept in that app home.
+// Everything is put back as it was after the test.
 class PlatformTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     base::ManualClock& clock() { return *clock_; }
+    // The root of this test's app home.
+    const std::filesystem::path& homeDirectory() const { return home_; }
 
 private:
     std::shared_ptr<base::ManualClock> clock_;
     std::shared_ptr<base::Clock> previousClock_;
+
+    std::filesystem::path home_;
+    std::optional<std::filesystem::path> previousHome_;
+    std::shared_ptr<base::UserDefaults> previousDefaults_;
+
+    // Network services (reachability source and the like) are installed and restored here
+    // by the net layer's part of this fixture.
 };
 
 } // namespace testing_support
