@@ -291,6 +291,10 @@ private:
 } // namespace
 
 Result<Value> parseJSON(std::string_view text, JSONReadOptions options) {
+    // A NUL byte is never valid JSON, but the parser takes it as the end of the input and
+    // would ignore whatever follows.
+    if (auto nul = text.find('\0'); nul != std::string_view::npos)
+        return readError("Invalid JSON: NUL byte at offset " + std::to_string(nul));
     ValueBuilder builder(options.mutableContainers);
     bool parsed = false;
     try {

@@ -86,6 +86,9 @@ TEST(JSONTest, RejectsMalformedText) {
         EXPECT_EQ(result.error().code, PropertyListReadCorruptError);
         EXPECT_FALSE(result.error().localizedDescription().empty());
     }
+    // Nothing may follow the value, not even after a NUL byte.
+    EXPECT_FALSE(parseJSON(std::string_view("[1]\0xyz", 7)).ok());
+    EXPECT_FALSE(parseJSON(std::string_view("[1]\0", 4)).ok());
     auto result = parseJSON("[1, 2");
     ASSERT_FALSE(result.ok());
     EXPECT_NE(result.error().localizedDescription().find("column"), std::string::npos)

@@ -19,28 +19,56 @@ namespace base {
 // dictionaries carry a mutability flag because some callers only change mutable containers.
 class Value {
 public:
-    enum class Type { Null, Bool, Integer, Unsigned, Double, Decimal, String, Data, Date, Array, Dictionary };
+    enum class Type {
+        Null,
+        Bool,
+        Integer,
+        Unsigned,
+        Double,
+        Decimal,
+        String,
+        Data,
+        Date,
+        Array,
+        Dictionary
+    };
     using Array = std::vector<Value>;
     using Dictionary = std::map<std::string, Value>;
 
     Value() = default;
     Value(std::nullptr_t) {}
-    Value(bool value) : storage_(value) {}
-    Value(int value) : storage_(std::int64_t(value)) {}
-    Value(long value) : storage_(std::int64_t(value)) {}
-    Value(long long value) : storage_(std::int64_t(value)) {}
-    Value(unsigned value) : storage_(std::uint64_t(value)) {}
-    Value(unsigned long value) : storage_(std::uint64_t(value)) {}
-    Value(unsigned long long value) : storage_(std::uint64_t(value)) {}
-    Value(double value) : storage_(value) {}
-    Value(base::Decimal value) : storage_(value) {}
-    Value(std::string value) : storage_(std::move(value)) {}
-    Value(std::string_view value) : storage_(std::string(value)) {}
-    Value(const char* value) : storage_(std::string(value)) {}
-    Value(base::Data value) : storage_(std::move(value)) {}
-    Value(base::Date value) : storage_(value) {}
-    Value(Array value) : storage_(std::move(value)) {}
-    Value(Dictionary value) : storage_(std::move(value)) {}
+    Value(bool value)
+        : storage_(value) {}
+    Value(int value)
+        : storage_(std::int64_t(value)) {}
+    Value(long value)
+        : storage_(std::int64_t(value)) {}
+    Value(long long value)
+        : storage_(std::int64_t(value)) {}
+    Value(unsigned value)
+        : storage_(std::uint64_t(value)) {}
+    Value(unsigned long value)
+        : storage_(std::uint64_t(value)) {}
+    Value(unsigned long long value)
+        : storage_(std::uint64_t(value)) {}
+    Value(double value)
+        : storage_(value) {}
+    Value(base::Decimal value)
+        : storage_(value) {}
+    Value(std::string value)
+        : storage_(std::move(value)) {}
+    Value(std::string_view value)
+        : storage_(std::string(value)) {}
+    Value(const char* value)
+        : storage_(std::string(value)) {}
+    Value(base::Data value)
+        : storage_(std::move(value)) {}
+    Value(base::Date value)
+        : storage_(value) {}
+    Value(Array value)
+        : storage_(std::move(value)) {}
+    Value(Dictionary value)
+        : storage_(std::move(value)) {}
 
     static Value mutableArray(Array items = {});
     static Value mutableDictionary(Dictionary entries = {});
@@ -71,15 +99,19 @@ public:
     const Dictionary* dictionary() const { return std::get_if<Dictionary>(&storage_); }
     Dictionary* dictionary() { return std::get_if<Dictionary>(&storage_); }
 
-    // Conversions as the platform's number and string readers do them: a number converts,
-    // a string is read for a leading number ("12abc" → 12, "abc" → 0), "YES"/"true" and a
-    // non-zero number read as true; anything else reads 0 / false.
+    // Conversions as the platform's number and string readers do them. A number converts (a
+    // double truncates toward zero and saturates; NaN reads 0; signed and unsigned wrap into
+    // each other as a cast does). A string is read for its
+    // leading number after whitespace ("12abc" → 12, "3.7" → 3 or 3.7, "abc" → 0); out-of-range
+    // text saturates. A string is true when, after whitespace, a sign and leading zeros, it
+    // starts with Y, y, T, t or a digit 1-9 ("YES", "true"). Other kinds read 0 / false.
     bool boolValue() const;
     std::int64_t integerValue() const;
     std::uint64_t unsignedValue() const;
     double doubleValue() const;
     // The number as the platform's description prints it ("12", "1.5", "1" for YES), or the
-    // string itself; nullopt for other kinds.
+    // string itself; nullopt for other kinds. A double prints the shortest digits that read
+    // back to it (at most 17 significant), in exponent form from 1e17 up or below 1e-4.
     std::optional<std::string> stringValue() const;
 
     // Dictionary lookup; a shared null Value when absent or when this is not a dictionary.
@@ -91,6 +123,9 @@ public:
     // A readable, deterministic rendering for logs and messages.
     std::string description() const;
 
+    // Same kind and same value, except that numbers of different kinds (bool included) are
+    // equal when their values are: 1 == 1u == 1.0 == true == Decimal(1); a double matches the
+    // decimal it prints as. Mutability does not count.
     bool operator==(const Value& other) const;
 
 private:
