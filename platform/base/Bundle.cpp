@@ -1,11 +1,11 @@
 #include "platform/base/Bundle.h"
 
 #include "platform/base/AppHome.h"
+#include "platform/base/Log.h"
 #include "platform/base/PropertyList.h"
 
 #include <cctype>
 #include <cstdlib>
-#include <iostream>
 #include <mutex>
 
 #ifndef BROWSER_RESOURCES_DIR
@@ -42,8 +42,8 @@ void fillDefaults(Value::Dictionary& info) {
     if (auto found = info.find(Bundle::identifierKey);
         found != info.end() && found->second.isString() &&
         !isUsableIdentifier(*found->second.string())) {
-        std::cerr << "Bundle: unusable identifier \"" << *found->second.string() << "\"; using "
-                  << Bundle::defaultIdentifier << "\n";
+        log("Bundle: unusable identifier \"" + *found->second.string() + "\"; using " +
+            Bundle::defaultIdentifier);
         info.erase(found);
     }
     auto fill = [&](const char* key, const char* fallback) {
@@ -63,14 +63,13 @@ Value::Dictionary readInfoDictionary(const fs::path& resources) {
         return {};
     auto bytes = readFile(file);
     if (!bytes) {
-        std::cerr << "Bundle: " << bytes.error().localizedDescription()
-                  << "; using the built-in information\n";
+        log("Bundle: " + bytes.error().localizedDescription() + "; using the built-in information");
         return {};
     }
     auto plist = readPlist(*bytes);
     if (!plist || !plist->isDictionary()) {
-        std::cerr << "Bundle: " << file.string()
-                  << " is not a property list dictionary; using the built-in information\n";
+        log("Bundle: " + file.string() +
+            " is not a property list dictionary; using the built-in information");
         return {};
     }
     return *plist->dictionary();

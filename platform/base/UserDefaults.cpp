@@ -2,6 +2,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/Log.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
 
@@ -9,7 +10,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -18,10 +18,6 @@ namespace base {
 namespace fs = std::filesystem;
 
 namespace {
-
-void report(const std::string& line) {
-    std::cerr << line << '\n';
-}
 
 std::mutex& standardMutex() {
     static std::mutex mutex;
@@ -171,7 +167,7 @@ UserDefaults::~UserDefaults() {
     try {
         writeIfDirty();
     } catch (const std::exception& error) {
-        report(std::string("UserDefaults: could not save ") + file_.string() + ": " + error.what());
+        log(std::string("UserDefaults: could not save ") + file_.string() + ": " + error.what());
     }
 }
 
@@ -199,11 +195,11 @@ void UserDefaults::load() {
     const fs::path aside = corruptCopyPath(file_);
     fs::rename(file_, aside, error);
     if (error)
-        report("UserDefaults: " + file_.string() + " is not a usable preferences file (" + problem +
-               ") and could not be moved aside (" + error.message() + "); starting empty");
+        log("UserDefaults: " + file_.string() + " is not a usable preferences file (" + problem +
+            ") and could not be moved aside (" + error.message() + "); starting empty");
     else
-        report("UserDefaults: " + file_.string() + " is not a usable preferences file (" + problem +
-               "); kept as " + aside.string() + ", starting empty");
+        log("UserDefaults: " + file_.string() + " is not a usable preferences file (" + problem +
+            "); kept as " + aside.string() + ", starting empty");
 }
 
 Value UserDefaults::objectForKey(std::string_view key) const {
@@ -222,7 +218,7 @@ bool UserDefaults::setObject(std::string_view key, Value value) {
         return true;
     }
     if (auto reason = unstorableReason(value)) {
-        report("UserDefaults: refused to store \"" + std::string(key) + "\": " + *reason);
+        log("UserDefaults: refused to store \"" + std::string(key) + "\": " + *reason);
         return false;
     }
     value = value.immutableCopy();
@@ -286,7 +282,7 @@ void UserDefaults::registerDefaults(const Value::Dictionary& defaults) {
     std::lock_guard lock(mutex_);
     for (const auto& [key, value] : defaults) {
         if (auto reason = unstorableReason(value)) {
-            report("UserDefaults: skipped registering \"" + key + "\": " + *reason);
+            log("UserDefaults: skipped registering \"" + key + "\": " + *reason);
             continue;
         }
         registration_[key] = value.immutableCopy();
@@ -334,7 +330,7 @@ bool UserDefaults::writeIfDirty() {
         dirty_ = false;
     }
     auto failed = [this](const std::string& why) {
-        report("UserDefaults: could not save " + file_.string() + ": " + why);
+        log("UserDefaults: could not save " + file_.string() + ": " + why);
         std::lock_guard lock(mutex_);
         dirty_ = true;
         return false;

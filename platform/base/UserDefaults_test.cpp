@@ -1,5 +1,6 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/Log.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -261,7 +262,13 @@ TEST_F(UserDefaultsTest, StandardDefaultsLiveInThePreferencesFolder) {
 TEST_F(UserDefaultsTest, CorruptFileIsKeptAsideAndTheDefaultsStartEmpty) {
     const Data garbage = Data::fromString("bplist00 this is not really a property list");
     ASSERT_TRUE(base::writeFileAtomically(file(), garbage));
+    std::vector<std::string> lines;
+    auto previousSink =
+        base::installLogSink([&lines](std::string_view line) { lines.emplace_back(line); });
     auto defaults = open();
+    base::installLogSink(previousSink);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(file().string() + ".corrupt"), std::string::npos) << lines[0];
     EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
     EXPECT_FALSE(fs::exists(file()));
     EXPECT_EQ(base::readFile(file().string() + ".corrupt").value(), garbage);
