@@ -39,6 +39,14 @@ bool isOneOf(std::string_view word, const std::array<std::string_view, N>& names
     return false;
 }
 
+// "Sun," or "Sunday,": servers mix the two forms.
+bool isWeekdayWithComma(std::string_view word) {
+    if (!word.ends_with(','))
+        return false;
+    word.remove_suffix(1);
+    return isOneOf(word, dayNames) || isOneOf(word, fullDayNames);
+}
+
 std::optional<unsigned> monthNumber(std::string_view word) {
     for (unsigned i = 0; i < monthNames.size(); ++i) {
         if (sameLetters(word, monthNames[i]))
@@ -135,8 +143,7 @@ std::optional<Date> makeDate(int year, unsigned month, int day, int seconds, int
 
 // "Sun, 06 Nov 1994 08:49:37 GMT"
 std::optional<Date> parseRFC1123(const std::vector<std::string_view>& w) {
-    if (w.size() != 6 || !w[0].ends_with(',') ||
-        !isOneOf(w[0].substr(0, w[0].size() - 1), dayNames))
+    if (w.size() != 6 || !isWeekdayWithComma(w[0]))
         return std::nullopt;
     const auto day = number(w[1], 1, 2);
     const auto month = monthNumber(w[2]);
@@ -148,22 +155,23 @@ std::optional<Date> parseRFC1123(const std::vector<std::string_view>& w) {
     return makeDate(*year, *month, *day, *time, *offset);
 }
 
-// "Sunday, 06-Nov-94 08:49:37 GMT"
+// "Sunday, 06-Nov-94 08:49:37 GMT", also "Sun, 06-Nov-1994 08:49:37 GMT" as cookies carry it
 std::optional<Date> parseRFC850(const std::vector<std::string_view>& w) {
-    if (w.size() != 4 || !w[0].ends_with(',') ||
-        !isOneOf(w[0].substr(0, w[0].size() - 1), fullDayNames))
+    if (w.size() != 4 || !isWeekdayWithComma(w[0]))
         return std::nullopt;
     const auto parts = split(w[1], "-");
     if (parts.size() != 3)
         return std::nullopt;
     const auto day = number(parts[0], 1, 2);
     const auto month = monthNumber(parts[1]);
-    const auto shortYear = number(parts[2], 2, 2);
+    const auto writtenYear = parts[2].size() == 4 ? number(parts[2], 4, 4) : number(parts[2], 2, 2);
     const auto time = timeOfDay(w[2]);
     const auto offset = zoneOffset(w[3]);
-    if (!day || !month || !shortYear || !time || !offset)
+    if (!day || !month || !writtenYear || !time || !offset)
         return std::nullopt;
-    const int year = *shortYear < 70 ? 2000 + *shortYear : 1900 + *shortYear;
+    int year = *writtenYear;
+    if (parts[2].size() == 2)
+        year += year < 70 ? 2000 : 1900;
     return makeDate(year, *month, *day, *time, *offset);
 }
 

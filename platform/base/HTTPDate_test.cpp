@@ -33,6 +33,8 @@ TEST(HTTPDateTest, ReadsTheThreeForms) {
         {"Wednesday, 09-Jun-21 10:18:14 GMT", 1623233894}, // two-digit year below 70: 20xx
         {"Tuesday, 31-Dec-69 00:00:00 GMT", 3155673600},   // 2069
         {"Thu, 31 Dec 1998 23:59:60 GMT", 915148800},      // leap second runs on
+        {"Sun, 06-Nov-1994 08:49:37 GMT", kNov6th1994},    // cookie style
+        {"Sunday, 06 Nov 1994 08:49:37 GMT", kNov6th1994}, // full weekday, RFC 1123 layout
     };
     for (const auto& c : cases) {
         const auto date = base::parseHTTPDate(c.text);
@@ -52,11 +54,12 @@ TEST(HTTPDateTest, RefusesBadText) {
              "Sun, 00 Nov 1994 08:49:37 GMT",
              "Sun, 06 Nov 1994 24:00:00 GMT", // no such hour
              "Sun, 06 Nov 1994 08:61:00 GMT",
-             "Sun, 06 Foo 1994 08:49:37 GMT",    // no such month
-             "Fun, 06 Nov 1994 08:49:37 GMT",    // no such weekday
-             "Sun, 06 Nov 94 08:49:37 GMT",      // RFC 1123 needs four year digits
-             "Sun 06 Nov 1994 08:49:37 GMT",     // comma missing
-             "Sunday, 06-Nov-1994 08:49:37 GMT", // RFC 850 has two year digits
+             "Sun, 06 Foo 1994 08:49:37 GMT",   // no such month
+             "Fun, 06 Nov 1994 08:49:37 GMT",   // no such weekday
+             "Sun, 06 Nov 94 08:49:37 GMT",     // RFC 1123 needs four year digits
+             "Sun 06 Nov 1994 08:49:37 GMT",    // comma missing
+             "Sunday, 06-Nov-994 08:49:37 GMT", // three year digits
+             "Sun, 06 Nov 1994 08:49:37 GMT,",
              "Sunday, 06-Nov 08:49:37 GMT",
              "Sun Nov  6 08:49:37",     // asctime without year
              "Sun Nov  6 8:49:37 1994", // one hour digit
