@@ -1,5 +1,6 @@
 #include "platform/base/PropertyList.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,9 @@
 #include <memory>
 #include <optional>
 #include <plist/plist.h>
+#include <span>
+#include <string_view>
+#include <vector>
 
 namespace base {
 
@@ -148,6 +152,154 @@ Result<Value> toValue(plist_t node, int depth) {
     }
 }
 
+// The format library parses nested containers recursively and overflows the stack on input
+// nested deeply enough (corrupt or hostile files). These scans measure the nesting first so such
+// input is refused before the library sees it.
+
+std::uint64_t readBigEndian(std::span<const std::uint8_t> bytes, std::size_t at,
+                            std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i)
+        value = (value << 8) | bytes[at + i];
+    return value;
+}
+
+// Checks the shape of a binary list: false when its nesting passes maxDepth, when it refers to
+// itself, or when shared objects would expand far beyond the objects it holds (a few bytes that
+// unfold into millions of values). Structure the scan cannot follow is left for the library.
+bool binaryShapeIsSound(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t headerSize = 8;
+    constexpr std::size_t trailerSize = 32;
+    if (bytes.size() < headerSize + trailerSize)
+        return true;
+    std::size_t trailer = bytes.size() - trailerSize;
+    std::size_t offsetSize = bytes[trailer + 6];
+    std::size_t refSize = bytes[trailer + 7];
+    std::uint64_t objectCount = readBigEndian(bytes, trailer + 8, 8);
+    std::uint64_t top = readBigEndian(bytes, trailer + 16, 8);
+    std::uint64_t offsetTable = readBigEndian(bytes, trailer + 24, 8);
+    if (offsetSize == 0 || offsetSize > 8 || refSize == 0 || refSize > 8 || top >= objectCount ||
+        offsetTable >= trailer || objectCount > (trailer - offsetTable) / offsetSize)
+        return true;
+
+    // The object references a container holds, as a range of the buffer.
+    auto children = [&](std::uint64_t object) -> std::pair<std::size_t, std::size_t> {
+        std::uint64_t offset =
+            readBigEndian(bytes, std::size_t(offsetTable + object * offsetSize), offsetSize);
+        if (offset < headerSize || offset >= trailer)
+            return {0, 0};
+        std::size_t at = std::size_t(offset);
+        std::uint8_t marker = bytes[at++];
+        std::uint8_t kind = marker >> 4;
+        if (kind != 0xA && kind != 0xC && kind != 0xD)
+            return {0, 0};
+        std::uint64_t count = marker & 0x0F;
+        if (count == 0x0F) {
+            if (at >= trailer || (bytes[at] >> 4) != 0x1 || (bytes[at] & 0x0F) > 3)
+                return {0, 0};
+            std::size_t width = std::size_t(1) << (bytes[at] & 0x0F);
+            if (at + 1 + width > trailer)
+                return {0, 0};
+            count = readBigEndian(bytes, at + 1, width);
+            at += 1 + width;
+        }
+        if (kind == 0xD)
+            count *= 2;
+        if (count > (trailer - at) / refSize)
+            return {0, 0};
+        return {at, std::size_t(count)};
+    };
+
+    enum : std::uint8_t { unvisited, open, done };
+    std::vector<std::uint8_t> state(std::size_t(objectCount), unvisited);
+    std::vector<int> height(std::size_t(objectCount), 0);
+    // Objects each one stands for once shared references are unfolded, capped.
+    const std::uint64_t expansionLimit = 8 * objectCount + 65536;
+    std::vector<std::uint64_t> expanded(std::size_t(objectCount), 0);
+    struct Frame {
+        std::uint64_t object;
+        std::size_t refs, count, next;
+        int tallest;
+        std::uint64_t total;
+    };
+    std::vector<Frame> stack;
+    auto push = [&](std::uint64_t object) {
+        auto [refs, count] = children(object);
+        state[object] = open;
+        stack.push_back({object, refs, count, 0, 0, 1});
+    };
+    push(top);
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.count) {
+            height[frame.object] = frame.tallest + 1;
+            expanded[frame.object] = frame.total;
+            state[frame.object] = done;
+            int finished = height[frame.object];
+            std::uint64_t total = frame.total;
+            stack.pop_back();
+            if (!stack.empty()) {
+                stack.back().tallest = std::max(stack.back().tallest, finished);
+                stack.back().total += total;
+                if (stack.back().total > expansionLimit)
+                    return false;
+            }
+            continue;
+        }
+        std::uint64_t child = readBigEndian(bytes, frame.refs + frame.next * refSize, refSize);
+        ++frame.next;
+        if (child >= objectCount)
+            continue;
+        if (state[child] == open)
+            return false;
+        if (state[child] == done) {
+            if (int(stack.size()) + height[child] > maxDepth)
+                return false;
+            frame.tallest = std::max(frame.tallest, height[child]);
+            frame.total += expanded[child];
+            if (frame.total > expansionLimit)
+                return false;
+            continue;
+        }
+        if (int(stack.size()) >= maxDepth)
+            return false;
+        push(child);
+    }
+    return true;
+}
+
+// Whether the <array>/<dict> nesting of an XML list stays within maxDepth (a count of tags;
+// comments are not told apart).
+bool xmlNestingIsSound(std::string_view text) {
+    int depth = 0;
+    int deepest = 0;
+    for (std::size_t at = text.find('<'); at != std::string_view::npos;
+         at = text.find('<', at + 1)) {
+        std::string_view tag = text.substr(at + 1);
+        bool closing = !tag.empty() && tag.front() == '/';
+        if (closing)
+            tag.remove_prefix(1);
+        std::size_t nameLength = tag.starts_with("array") ? 5 : tag.starts_with("dict") ? 4 : 0;
+        if (nameLength == 0 || tag.size() == nameLength)
+            continue;
+        char after = tag[nameLength];
+        if (after != '>' && after != '/' && after != ' ' && after != '\t' && after != '\n' &&
+            after != '\r')
+            continue;
+        if (closing) {
+            depth = std::max(0, depth - 1);
+            continue;
+        }
+        std::size_t end = tag.find('>');
+        if (end != std::string_view::npos && end > 0 && tag[end - 1] == '/')
+            continue;
+        deepest = std::max(deepest, ++depth);
+        if (deepest > maxDepth)
+            return false;
+    }
+    return true;
+}
+
 // A node for an unsigned integer above the signed range. The library's constructor would
 // mark it as negative, so it is made the way its XML reader makes one.
 Node largeUnsignedNode(std::uint64_t value) {
@@ -246,6 +398,13 @@ Result<Value> readPlist(const Data& data) {
         return readError("Property list data is empty");
     if (data.size() > std::numeric_limits<std::uint32_t>::max())
         return readError("Property list data is too large");
+    std::span<const std::uint8_t> bytes = data.span();
+    bool binary = data.size() >= 8 && std::memcmp(data.bytes(), "bplist", 6) == 0;
+    std::string_view text(reinterpret_cast<const char*>(data.bytes()), data.size());
+    bool sound = binary ? binaryShapeIsSound(bytes) : xmlNestingIsSound(text);
+    if (!sound)
+        return readError("Property list is nested too deeply, refers to itself or unfolds into "
+                         "too many values");
     plist_t root = nullptr;
     plist_from_memory(reinterpret_cast<const char*>(data.bytes()), std::uint32_t(data.size()),
                       &root);

@@ -185,20 +185,85 @@ TEST(PropertyListTest, CorruptInputIsAnErrorNotACrash) {
     }
 }
 
+// A binary list from raw objects (marker byte and payload); references are four bytes wide.
+Data binaryPlist(const std::vector<std::vector<std::uint8_t>>& objects) {
+    std::vector<std::uint8_t> bytes = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
+    auto putBigEndian = [&](std::uint64_t value, int width) {
+        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8)
+            bytes.push_back(std::uint8_t(value >> shift));
+    };
+    std::vector<std::uint64_t> offsets;
+    for (const auto& object : objects) {
+        offsets.push_back(bytes.size());
+        bytes.insert(bytes.end(), object.begin(), object.end());
+    }
+    std::uint64_t offsetTable = bytes.size();
+    for (auto offset : offsets)
+        putBigEndian(offset, 4);
+    bytes.insert(bytes.end(), 6, 0);
+    bytes.push_back(4); // offset size
+    bytes.push_back(4); // reference size
+    putBigEndian(objects.size(), 8);
+    putBigEndian(0, 8); // the first object is the root
+    putBigEndian(offsetTable, 8);
+    return Data(std::move(bytes));
+}
+
+std::vector<std::uint8_t> arrayOf(const std::vector<std::uint32_t>& references) {
+    std::vector<std::uint8_t> object = {std::uint8_t(0xA0 | references.size())};
+    for (auto reference : references)
+        for (int shift = 24; shift >= 0; shift -= 8)
+            object.push_back(std::uint8_t(reference >> shift));
+    return object;
+}
+
 TEST(PropertyListTest, KeyedArchiveUIDsReadAsReferences) {
-    // A binary list whose root is the UID 7 (marker 0x80, one byte).
-    std::vector<std::uint8_t> bytes = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x80, 0x07};
-    std::size_t offsetTable = bytes.size();
-    bytes.push_back(8); // object 0 starts at byte 8
-    std::uint8_t trailer[32] = {};
-    trailer[6] = 1;  // offset size
-    trailer[7] = 1;  // object reference size
-    trailer[15] = 1; // one object
-    trailer[31] = std::uint8_t(offsetTable);
-    bytes.insert(bytes.end(), std::begin(trailer), std::end(trailer));
-    auto result = readPlist(Data(bytes));
+    auto result = readPlist(binaryPlist({{0x80, 0x07}}));
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value(), Value(Value::Dictionary{{"CF$UID", 7}}));
+}
+
+TEST(PropertyListTest, SharedObjectsReadAsCopies) {
+    // One string referenced from several places, as writers that unique objects produce.
+    auto result = readPlist(binaryPlist({arrayOf({1, 1, 2}), {0x51, 'x'}, arrayOf({1})}));
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value(), Value(Value::Array{"x", "x", Value::Array{"x"}}));
+}
+
+TEST(PropertyListTest, HostileShapesAreRefused) {
+    auto expectRefused = [](const Data& data, const char* what) {
+        auto result = readPlist(data);
+        ASSERT_FALSE(result.ok()) << what;
+        EXPECT_EQ(result.error().code, PropertyListReadCorruptError) << what;
+    };
+    std::vector<std::vector<std::uint8_t>> chain;
+    for (std::uint32_t i = 0; i + 1 < 100000; ++i)
+        chain.push_back(arrayOf({i + 1}));
+    chain.push_back(arrayOf({}));
+    expectRefused(binaryPlist(chain), "binary nested 100000 deep");
+
+    expectRefused(binaryPlist({arrayOf({0})}), "array containing itself");
+    expectRefused(binaryPlist({arrayOf({1}), arrayOf({0})}), "two arrays containing each other");
+
+    // Forty levels that each refer twice to the next would unfold into 2^40 values.
+    std::vector<std::vector<std::uint8_t>> doubling;
+    for (std::uint32_t i = 0; i < 40; ++i)
+        doubling.push_back(arrayOf({i + 1, i + 1}));
+    doubling.push_back({0x51, 'x'});
+    expectRefused(binaryPlist(doubling), "doubling references");
+
+    std::string deep = "<plist version=\"1.0\">";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<array>";
+    expectRefused(Data::fromString(deep), "XML nested 100000 deep");
+
+    // Nesting well within the limit still reads.
+    std::string fine = "<plist version=\"1.0\">";
+    for (int i = 0; i < 100; ++i)
+        fine += "<array>";
+    for (int i = 0; i < 100; ++i)
+        fine += "</array>";
+    EXPECT_TRUE(readPlist(Data::fromString(fine + "</plist>")).ok());
 }
 
 } // namespace
