@@ -1,6 +1,7 @@
 #include "ads/foundation/VDTiming.h"
 
 #include "platform/base/Clock.h"
+#include "platform/base/PropertyList.h"
 
 #include <cmath>
 #include <cstdio>
@@ -14,27 +15,15 @@ std::string addressString(const void* address) {
     return buffer;
 }
 
-// What a property list can hold: no nulls, dictionaries keyed by strings (always so here).
+// Whether the value can be written to a property list as it is: no nulls, no strings with NUL
+// characters, no dates the format cannot hold. One such value would make the whole user
+// defaults file unwritable.
 bool isPropertyListValue(const base::Value& value) {
-    using Type = base::Value::Type;
-    switch (value.type()) {
-    case Type::Null:
+    if (value.isNull())
         return false;
-    case Type::Array:
-        for (const auto& item : *value.array()) {
-            if (!isPropertyListValue(item))
-                return false;
-        }
-        return true;
-    case Type::Dictionary:
-        for (const auto& [key, item] : *value.dictionary()) {
-            if (!isPropertyListValue(item))
-                return false;
-        }
-        return true;
-    default:
-        return true;
-    }
+    return base::writePlist(base::Value(base::Value::Dictionary{{"value", value}}),
+                            base::PlistFormat::Binary)
+        .ok();
 }
 
 double stampFrom(const base::Value& value) {

@@ -1,0 +1,84 @@
+#include "ads/foundation/VDWeakReference.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+struct Participant {
+    int id = 0;
+};
+
+TEST(VDWeakReferenceTest, NullObjectGivesNoReference) {
+    EXPECT_FALSE(VDWeakReference::createWithObject(std::shared_ptr<Participant>()));
+    EXPECT_FALSE(VDWeakReference::setContainsObject({}, std::shared_ptr<Participant>()));
+}
+
+TEST(VDWeakReferenceTest, ReferencesToTheSameLivingObjectAreEqual) {
+    auto object = std::make_shared<Participant>();
+    auto a = VDWeakReference::createWithObject(object);
+    auto b = VDWeakReference::createWithObject(object);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(*a, *b);
+    EXPECT_EQ(a->hash(), b->hash());
+    EXPECT_EQ(a->uniqueID(), reinterpret_cast<std::uintptr_t>(object.get()));
+    EXPECT_EQ(a->weakObject().get(), object.get());
+    EXPECT_EQ(a->weakObjectAs<Participant>(), object);
+    EXPECT_EQ(a->weakObjectAs<int>(), nullptr); // made for another type
+    EXPECT_EQ(object.use_count(), 1);           // references do not own
+
+    VDWeakReference::Set set{*a};
+    EXPECT_TRUE(VDWeakReference::setContainsObject(set, object));
+    EXPECT_FALSE(VDWeakReference::setContainsObject(set, std::make_shared<Participant>()));
+    set.insert(*b);
+    EXPECT_EQ(set.size(), 1u);
+}
+
+TEST(VDWeakReferenceTest, DeadReferencesMatchNothing) {
+    auto object = std::make_shared<Participant>();
+    auto reference = *VDWeakReference::createWithObject(object);
+    auto other = reference;
+    object.reset();
+    EXPECT_EQ(reference.weakObject(), nullptr);
+    EXPECT_EQ(reference.weakObjectAs<Participant>(), nullptr);
+    EXPECT_FALSE(reference == other);
+    EXPECT_FALSE(reference.isEqual(reference));
+    EXPECT_NE(reference.description().find("weakObject:(null)"), std::string::npos)
+        << reference.description();
+}
+
+TEST(VDWeakReferenceTest, AReusedAddressIsAnotherObject) {
+    // Two owners of the same address, one after the other, as when memory is reused.
+    static Participant storage;
+    auto noDelete = [](Participant*) {};
+    std::shared_ptr<Participant> first(&storage, noDelete);
+    auto oldReference = *VDWeakReference::createWithObject(first);
+    VDWeakReference::Set set{oldReference};
+    first.reset();
+
+    std::shared_ptr<Participant> second(&storage, noDelete);
+    auto newReference = *VDWeakReference::createWithObject(second);
+    EXPECT_EQ(oldReference.uniqueID(), newReference.uniqueID());
+    EXPECT_EQ(oldReference.hash(), newReference.hash());
+    EXPECT_FALSE(oldReference == newReference);
+    EXPECT_FALSE(VDWeakReference::setContainsObject(set, second));
+
+    // Also while both owners live: identity is the ownership, not the address.
+    std::shared_ptr<Participant> third(&storage, noDelete);
+    EXPECT_FALSE(*VDWeakReference::createWithObject(third) == newReference);
+}
+
+TEST(VDWeakReferenceTest, ReadFromAnotherThread) {
+    auto object = std::make_shared<Participant>();
+    object->id = 7;
+    auto reference = *VDWeakReference::createWithObject(object);
+    int seen = 0;
+    std::thread reader([&] {
+        if (auto strong = reference.weakObjectAs<Participant>())
+            seen = strong->id;
+    });
+    reader.join();
+    EXPECT_EQ(seen, 7);
+}
+
+} // namespace
