@@ -1,0 +1,551 @@
+#include "platform/store/Context.h"
+
+#include "platform/store/AttributeValue.h"
+#include "platform/store/FetchQuery.h"
+#include "platform/store/StoreError.h"
+#include "platform/store/StoreSchema.h"
+
+#include <algorithm>
+#include <limits>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace store {
+
+namespace {
+
+std::string selectAll(const Model::Entity& entity, const std::string& condition) {
+    return "SELECT " + StoreSchema::selectColumns(entity, "t") + " FROM " +
+           StoreSchema::quote(entity.name) + " AS t" + condition + " ORDER BY t." +
+           StoreSchema::quote(StoreSchema::primaryKey);
+}
+
+std::string insertSQL(const Model::Entity& entity) {
+    std::string columns;
+    std::string values;
+    auto add = [&](const std::string& name) {
+        columns += (columns.empty() ? "" : ", ") + StoreSchema::quote(name);
+        values += values.empty() ? "?" : ", ?";
+    };
+    for (const auto& attribute : entity.attributes)
+        add(attribute.name);
+    for (const auto& relationship : entity.relationships) {
+        if (!relationship.toMany)
+            add(relationship.name);
+    }
+    std::string table = "INSERT INTO " + StoreSchema::quote(entity.name);
+    if (columns.empty())
+        return table + " DEFAULT VALUES";
+    return table + " (" + columns + ") VALUES (" + values + ")";
+}
+
+std::string updateSQL(const Model::Entity& entity) {
+    std::string assignments;
+    auto add = [&](const std::string& name) {
+        assignments += (assignments.empty() ? "" : ", ") + StoreSchema::quote(name) + " = ?";
+    };
+    for (const auto& attribute : entity.attributes)
+        add(attribute.name);
+    for (const auto& relationship : entity.relationships) {
+        if (!relationship.toMany)
+            add(relationship.name);
+    }
+    return "UPDATE " + StoreSchema::quote(entity.name) + " SET " + assignments + " WHERE " +
+           StoreSchema::quote(StoreSchema::primaryKey) + " = ?";
+}
+
+} // namespace
+
+Context::Context(Key, SQLiteDatabase database, std::shared_ptr<const Model> model)
+    : database_(std::move(database))
+    , model_(std::move(model)) {}
+
+base::Result<std::shared_ptr<Context>> Context::open(const std::filesystem::path& path,
+                                                     std::shared_ptr<const Model> model) {
+    if (!model)
+        return storeError(PersistentStoreOpenError,
+                          "The store file " + path.string() + " cannot be opened without a model",
+                          path);
+    auto database = SQLiteDatabase::open(path);
+    if (!database)
+        return database.error();
+    if (auto ready = StoreSchema::prepare(*database, *model); !ready)
+        return ready.error();
+    return std::make_shared<Context>(Key{}, std::move(*database), std::move(model));
+}
+
+std::string Context::description() const {
+    return "<store::Context " + path().string() + ">";
+}
+
+// MARK: - Objects
+
+std::shared_ptr<Object> Context::registered(const ObjectID& id) const {
+    auto found = registry_.find(id);
+    return found == registry_.end() ? nullptr : found->second.lock();
+}
+
+void Context::registerObject(const std::shared_ptr<Object>& object) {
+    registry_[object->objectID_] = object;
+    // Forget objects nobody holds any more, now and then, so the map stays the size of what
+    // is in use.
+    if (registry_.size() > 2 * registrySizeAfterSweep_ + 64) {
+        std::erase_if(registry_, [](const auto& entry) { return entry.second.expired(); });
+        registrySizeAfterSweep_ = registry_.size();
+    }
+}
+
+void Context::objectWillChange(const std::shared_ptr<Object>& object) {
+    if (object->state_ != Object::State::Removed)
+        pending_[object->objectID_] = object;
+}
+
+std::shared_ptr<Object> Context::insertNewObject(std::string_view entityName) {
+    const Model::Entity* entity = model_->entity(entityName);
+    if (!entity)
+        throw std::invalid_argument("The model has no entity \"" + std::string(entityName) + "\"");
+    ObjectID id(entity->name, nextTemporaryNumber_++, true);
+    auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, *entity, id);
+    object->state_ = Object::State::Inserted;
+    registerObject(object);
+    pending_[id] = object;
+    return object;
+}
+
+std::shared_ptr<Object> Context::materialize(const Model::Entity& entity,
+                                             const SQLiteStatement& statement) {
+    int column = 0;
+    ObjectID id(entity.name, statement.int64(column++), false);
+    std::vector<base::Value> values;
+    values.reserve(entity.attributes.size());
+    for (const auto& attribute : entity.attributes)
+        values.push_back(columnValue(attribute.type, statement, column++));
+    std::vector<std::optional<ObjectID>> links(entity.relationships.size());
+    for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
+        const auto& relationship = entity.relationships[i];
+        if (relationship.toMany)
+            continue;
+        if (!statement.isNull(column))
+            links[i] = ObjectID(relationship.destination, statement.int64(column), false);
+        ++column;
+    }
+
+    if (auto existing = registered(id)) {
+        // Unsaved changes win over the row; an object without any follows the row.
+        if (existing->state_ == Object::State::Saved && !existing->isUpdated()) {
+            existing->values_ = values;
+            existing->savedValues_ = std::move(values);
+            existing->links_ = links;
+            existing->savedLinks_ = std::move(links);
+        }
+        return existing;
+    }
+    auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, entity, id);
+    object->values_ = values;
+    object->savedValues_ = std::move(values);
+    object->links_ = links;
+    object->savedLinks_ = std::move(links);
+    registerObject(object);
+    return object;
+}
+
+base::Result<std::vector<std::shared_ptr<Object>>>
+Context::runQuery(const Model::Entity& entity, const std::string& sql,
+                  const std::vector<base::Value>& bindings) {
+    auto statement = database_.prepare(sql);
+    if (!statement)
+        return statement.error();
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        if (int result = statement->bind(int(i + 1), bindings[i]); result != SQLITE_OK)
+            return database_.error(result, "binding a value");
+    }
+    std::vector<std::shared_ptr<Object>> objects;
+    while (true) {
+        int result = statement->step();
+        if (result == SQLITE_DONE)
+            return objects;
+        if (result != SQLITE_ROW)
+            return database_.error(result, "reading " + entity.name + " rows");
+        objects.push_back(materialize(entity, *statement));
+    }
+}
+
+base::Result<std::shared_ptr<Object>> Context::loadObject(const ObjectID& id) {
+    const Model::Entity* entity = model_->entity(id.entityName());
+    if (!entity || id.isTemporaryID())
+        return std::shared_ptr<Object>();
+    auto rows = runQuery(
+        *entity,
+        selectAll(*entity, " WHERE t." + StoreSchema::quote(StoreSchema::primaryKey) + " = ?"),
+        {base::Value(id.number())});
+    if (!rows)
+        return rows.error();
+    return rows->empty() ? std::shared_ptr<Object>() : rows->front();
+}
+
+std::shared_ptr<Object> Context::objectWithID(const ObjectID& id) {
+    if (auto object = registered(id))
+        return object;
+    // A link to a row that cannot be read counts as no link.
+    auto loaded = loadObject(id);
+    return loaded ? *loaded : nullptr;
+}
+
+// MARK: - Fetching
+
+bool Context::hasChangesIn(const std::set<std::size_t>& entities) const {
+    return std::any_of(pending_.begin(), pending_.end(), [&](const auto& entry) {
+        return entities.count(entry.second->entity_->index) && entry.second->hasChanges();
+    });
+}
+
+base::Result<std::vector<std::shared_ptr<Object>>> Context::fetch(const FetchRequest& request) {
+    auto query = FetchQuery::compile(*model_, request);
+    if (!query)
+        return query.error();
+    const Model::Entity& entity = query->entity();
+    if (!hasChangesIn(query->entitiesRead()))
+        return runQuery(entity, query->sql(), query->bindings());
+
+    // Unsaved changes can change the answer: read every row of the entities involved (held
+    // here so that key paths find them) and test the objects as they are in memory.
+    std::vector<std::shared_ptr<Object>> held;
+    std::vector<std::shared_ptr<Object>> candidates;
+    for (std::size_t index : query->entitiesRead()) {
+        const Model::Entity& read = model_->entities()[index];
+        auto rows = runQuery(read, selectAll(read, ""), {});
+        if (!rows)
+            return rows.error();
+        if (index == entity.index)
+            candidates = *rows;
+        held.insert(held.end(), rows->begin(), rows->end());
+    }
+    // Inserted objects come after the saved ones, in the order of insertion (pending_ orders
+    // temporary IDs by their serial number).
+    for (const auto& [id, object] : pending_) {
+        if (object->state_ == Object::State::Inserted && object->entity_->index == entity.index)
+            candidates.push_back(object);
+    }
+
+    auto resolve = [this](const ObjectID& id) { return objectWithID(id); };
+    std::vector<std::shared_ptr<Object>> results;
+    for (const auto& object : candidates) {
+        if (!object->isDeleted() && query->matches(*object, resolve))
+            results.push_back(object);
+    }
+    std::stable_sort(results.begin(), results.end(), [&](const auto& left, const auto& right) {
+        return query->compare(*left, *right, resolve) < 0;
+    });
+    if (query->fetchLimit() && results.size() > query->fetchLimit())
+        results.resize(query->fetchLimit());
+    return results;
+}
+
+// MARK: - Deleting
+
+void Context::deleteObject(const std::shared_ptr<Object>& object) {
+    if (!object)
+        return;
+    if (object->context_.lock().get() != this)
+        throw std::invalid_argument("The object " + object->objectID_.uriRepresentation() +
+                                    " belongs to another context");
+    if (object->isDeleted())
+        return;
+    markDeleted(object);
+    if (!propagateDeletion(object))
+        unpropagated_.push_back(object);
+}
+
+void Context::markDeleted(const std::shared_ptr<Object>& object) {
+    if (object->state_ == Object::State::Inserted) {
+        // Never saved: it simply leaves the context.
+        pending_.erase(object->objectID_);
+        registry_.erase(object->objectID_);
+        object->state_ = Object::State::Removed;
+    } else {
+        object->state_ = Object::State::Deleted;
+        pending_[object->objectID_] = object;
+    }
+}
+
+base::Result<std::vector<std::shared_ptr<Object>>>
+Context::objectsLinkingTo(const Model::Entity& source, std::size_t relationship,
+                          const ObjectID& id) {
+    std::vector<std::shared_ptr<Object>> linking;
+    std::set<ObjectID> seen;
+    auto consider = [&](const std::shared_ptr<Object>& object) {
+        if (object->links_[relationship] == id && seen.insert(object->objectID_).second)
+            linking.push_back(object);
+    };
+    // Rows that point at it in the file (their objects may have been changed since)...
+    if (!id.isTemporaryID()) {
+        auto rows = runQuery(
+            source,
+            selectAll(source, " WHERE t." +
+                                  StoreSchema::quote(source.relationships[relationship].name) +
+                                  " = ?"),
+            {base::Value(id.number())});
+        if (!rows)
+            return rows.error();
+        for (const auto& object : *rows)
+            consider(object);
+    }
+    // ...and objects in memory that were pointed at it since the last save.
+    auto first = registry_.lower_bound(
+        ObjectID(source.name, std::numeric_limits<std::int64_t>::min(), false));
+    for (auto it = first; it != registry_.end() && it->first.entityName() == source.name; ++it) {
+        if (auto object = it->second.lock())
+            consider(object);
+    }
+    return linking;
+}
+
+base::Result<void> Context::propagateDeletion(const std::shared_ptr<Object>& object) {
+    const Model::Entity& entity = *object->entity_;
+    for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
+        const Model::Relationship& relationship = entity.relationships[i];
+        if (!relationship.toMany) {
+            // Deleting this side of a to-one leaves nothing pointing at a deleted row; only a
+            // cascade reaches the destination.
+            const auto& link = object->links_[i];
+            if (relationship.deleteRule != DeleteRule::Cascade || !link)
+                continue;
+            auto destination = registered(*link);
+            if (!destination) {
+                auto loaded = loadObject(*link);
+                if (!loaded)
+                    return loaded.error();
+                destination = *loaded;
+            }
+            if (destination)
+                deleteObject(destination);
+            continue;
+        }
+        const Model::Entity& source = model_->entities()[relationship.destinationIndex];
+        auto linking = objectsLinkingTo(source, relationship.inverseIndex, object->objectID_);
+        if (!linking)
+            return linking.error();
+        for (const auto& other : *linking) {
+            if (other->isDeleted())
+                continue;
+            if (relationship.deleteRule == DeleteRule::Cascade) {
+                deleteObject(other);
+            } else {
+                objectWillChange(other);
+                other->links_[relationship.inverseIndex].reset();
+            }
+        }
+    }
+    return {};
+}
+
+// MARK: - Saving
+
+bool Context::hasChanges() const {
+    return std::any_of(pending_.begin(), pending_.end(),
+                       [](const auto& entry) { return entry.second->hasChanges(); });
+}
+
+base::Result<void> Context::writeChanges(std::map<ObjectID, std::int64_t>& newRows) {
+    if (auto begun = database_.execute("BEGIN IMMEDIATE"); !begun)
+        return begun;
+
+    auto linkRow = [&](const std::optional<ObjectID>& link) -> std::optional<std::int64_t> {
+        if (!link->isTemporaryID())
+            return link->number();
+        auto found = newRows.find(*link);
+        if (found == newRows.end())
+            return std::nullopt;
+        return found->second;
+    };
+    auto lostLink = [&](const Object& object) {
+        return storeError(PersistentStoreSaveError,
+                          "The object " + object.objectID_.uriRepresentation() +
+                              " points at an object that is no longer in the store",
+                          path());
+    };
+
+    // Inserted rows first, so that links between new objects can name their rows.
+    struct Fixup {
+        const Object* object;
+        std::size_t relationship;
+    };
+    std::vector<Fixup> fixups;
+    std::map<std::size_t, SQLiteStatement> inserts;
+    for (const auto& [id, object] : pending_) {
+        if (object->state_ != Object::State::Inserted)
+            continue;
+        const Model::Entity& entity = *object->entity_;
+        auto statement = inserts.find(entity.index);
+        if (statement == inserts.end()) {
+            auto prepared = database_.prepare(insertSQL(entity));
+            if (!prepared)
+                return prepared.error();
+            statement = inserts.emplace(entity.index, std::move(*prepared)).first;
+        }
+        SQLiteStatement& insert = statement->second;
+        insert.reset();
+        int parameter = 1;
+        for (const base::Value& value : object->values_)
+            insert.bind(parameter++, value);
+        for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
+            if (entity.relationships[i].toMany)
+                continue;
+            const auto& link = object->links_[i];
+            if (link && !link->isTemporaryID()) {
+                insert.bindInt64(parameter++, link->number());
+            } else {
+                insert.bindNull(parameter++);
+                if (link)
+                    fixups.push_back({object.get(), i});
+            }
+        }
+        if (int result = insert.step(); result != SQLITE_DONE)
+            return database_.error(result, "inserting " + entity.name + " " +
+                                               object->objectID_.uriRepresentation());
+        newRows[id] = database_.lastInsertRowID();
+    }
+
+    for (const Fixup& fixup : fixups) {
+        const Model::Entity& entity = *fixup.object->entity_;
+        auto row = linkRow(fixup.object->links_[fixup.relationship]);
+        if (!row)
+            return lostLink(*fixup.object);
+        auto update =
+            database_.prepare("UPDATE " + StoreSchema::quote(entity.name) + " SET " +
+                              StoreSchema::quote(entity.relationships[fixup.relationship].name) +
+                              " = ? WHERE " + StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
+        if (!update)
+            return update.error();
+        update->bindInt64(1, *row);
+        update->bindInt64(2, newRows[fixup.object->objectID_]);
+        if (int result = update->step(); result != SQLITE_DONE)
+            return database_.error(result, "linking " + entity.name + " " +
+                                               fixup.object->objectID_.uriRepresentation());
+    }
+
+    for (const auto& [id, object] : pending_) {
+        if (!object->isUpdated())
+            continue;
+        const Model::Entity& entity = *object->entity_;
+        auto update = database_.prepare(updateSQL(entity));
+        if (!update)
+            return update.error();
+        int parameter = 1;
+        for (const base::Value& value : object->values_)
+            update->bind(parameter++, value);
+        for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
+            if (entity.relationships[i].toMany)
+                continue;
+            const auto& link = object->links_[i];
+            if (!link) {
+                update->bindNull(parameter++);
+                continue;
+            }
+            auto row = linkRow(link);
+            if (!row)
+                return lostLink(*object);
+            update->bindInt64(parameter++, *row);
+        }
+        update->bindInt64(parameter, id.number());
+        if (int result = update->step(); result != SQLITE_DONE)
+            return database_.error(result,
+                                   "updating " + entity.name + " " + id.uriRepresentation());
+        if (database_.changes() != 1)
+            return storeError(
+                PersistentStoreSaveError,
+                "The row of " + id.uriRepresentation() + " is no longer in the store file", path());
+    }
+
+    for (const auto& [id, object] : pending_) {
+        if (object->state_ != Object::State::Deleted)
+            continue;
+        auto remove =
+            database_.prepare("DELETE FROM " + StoreSchema::quote(id.entityName()) + " WHERE " +
+                              StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
+        if (!remove)
+            return remove.error();
+        remove->bindInt64(1, id.number());
+        if (int result = remove->step(); result != SQLITE_DONE)
+            return database_.error(result, "deleting " + id.uriRepresentation());
+    }
+
+    inserts.clear();
+    return database_.execute("COMMIT");
+}
+
+base::Result<void> Context::save() {
+    // Delete rules that could not be applied when the objects were deleted go first: saving
+    // without them could leave rows pointing at deleted ones.
+    while (!unpropagated_.empty()) {
+        if (auto applied = propagateDeletion(unpropagated_.back()); !applied)
+            return storeErrorWithContext(applied.error(), PersistentStoreSaveError,
+                                         "Saving the store " + path().string());
+        unpropagated_.pop_back();
+    }
+    std::erase_if(pending_, [](const auto& entry) { return !entry.second->hasChanges(); });
+    if (pending_.empty())
+        return {};
+
+    std::map<ObjectID, std::int64_t> newRows;
+    if (auto written = writeChanges(newRows); !written) {
+        if (database_.inTransaction())
+            (void)database_.execute("ROLLBACK");
+        return storeErrorWithContext(written.error(), PersistentStoreSaveError,
+                                     "Saving the store " + path().string());
+    }
+
+    // Written: the objects take their rows, and the context forgets the changes.
+    std::vector<std::shared_ptr<Object>> saved;
+    for (auto& [id, object] : pending_)
+        saved.push_back(std::move(object));
+    pending_.clear();
+    for (const auto& object : saved) {
+        if (object->state_ == Object::State::Inserted) {
+            registry_.erase(object->objectID_);
+            object->objectID_ = ObjectID(object->entity_->name, newRows[object->objectID_], false);
+            object->state_ = Object::State::Saved;
+            registerObject(object);
+        } else if (object->state_ == Object::State::Deleted) {
+            registry_.erase(object->objectID_);
+            object->state_ = Object::State::Removed;
+        }
+    }
+    // Only objects with unsaved changes can point at a temporary ID, and every one of those was
+    // just saved.
+    for (const auto& object : saved) {
+        for (auto& link : object->links_) {
+            if (link && link->isTemporaryID()) {
+                auto found = newRows.find(*link);
+                link = found == newRows.end() ? std::nullopt
+                                              : std::optional<ObjectID>(ObjectID(
+                                                    link->entityName(), found->second, false));
+            }
+        }
+        if (object->state_ == Object::State::Saved) {
+            object->savedValues_ = object->values_;
+            object->savedLinks_ = object->links_;
+        }
+    }
+    return {};
+}
+
+void Context::rollback() {
+    unpropagated_.clear();
+    std::vector<std::shared_ptr<Object>> changed;
+    for (auto& [id, object] : pending_)
+        changed.push_back(std::move(object));
+    pending_.clear();
+    for (const auto& object : changed) {
+        if (object->state_ == Object::State::Inserted) {
+            registry_.erase(object->objectID_);
+            object->state_ = Object::State::Removed;
+            continue;
+        }
+        object->state_ = Object::State::Saved;
+        object->values_ = object->savedValues_;
+        object->links_ = object->savedLinks_;
+    }
+}
+
+} // namespace store

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/base/Value.h"
+#include "platform/store/Model.h"
+#include "platform/store/ObjectID.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace store {
+
+class Context;
+
+// One object of a store, as its context holds it: the values of its entity's attributes and
+// the destinations of its to-one relationships, read and written by key. Changes stay in the
+// context until it saves them. A context hands out one Object per stored row, so the same row
+// fetched twice is the same Object.
+//
+// Keys that the entity does not have, and values an attribute cannot hold, are programming
+// errors and throw std::invalid_argument. An attribute takes null or its own kind of value;
+// numbers convert between integer, double and bool attributes where nothing is lost
+// (an integer attribute refuses 1.5).
+class Object : public std::enable_shared_from_this<Object> {
+    // Only a context makes objects.
+    class Key {
+        friend class Context;
+        Key() = default;
+    };
+
+public:
+    Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
+           const Model::Entity& entity, ObjectID objectID);
+
+    const std::string& entityName() const { return entity_->name; }
+    const Model::Entity& entity() const { return *entity_; }
+    // Temporary until the object's first save.
+    const ObjectID& objectID() const { return objectID_; }
+    // The context it belongs to; null once that context is gone.
+    std::shared_ptr<Context> context() const { return context_.lock(); }
+
+    // Attributes.
+    base::Value value(std::string_view key) const;
+    void setValue(std::string_view key, base::Value value);
+
+    // To-one relationships: the destination object, or null. Setting one to an object of
+    // another context, of the wrong entity, or deleted throws std::invalid_argument.
+    std::shared_ptr<Object> relatedObject(std::string_view key) const;
+    void setRelatedObject(std::string_view key, const std::shared_ptr<Object>& destination);
+
+    // Inserted and not yet saved.
+    bool isInserted() const { return state_ == State::Inserted; }
+    // Deleted in its context: waiting for the save that removes its row, or already removed
+    // (saved, or inserted and then deleted or rolled back). rollback() brings back an object
+    // whose deletion was not saved yet.
+    bool isDeleted() const { return state_ == State::Deleted || state_ == State::Removed; }
+    // A saved object whose values differ from the saved ones.
+    bool isUpdated() const;
+    // Something its context would write on save: inserted, deleted (not yet saved) or updated.
+    bool hasChanges() const;
+
+    // `<Bookmark x-store:///Bookmark/p3> { name = "News"; url = "…"; Folder = x-store:///Folder/p1
+    // }`
+    std::string description() const;
+
+private:
+    friend class Context;
+    friend class FetchQuery;
+
+    enum class State {
+        Inserted, // new in the context
+        Saved,    // has a row; maybe with changes
+        Deleted,  // has a row that the next save removes
+        Removed,  // no longer in its context
+    };
+
+    std::size_t attributeIndex(std::string_view key) const;
+    std::size_t toOneIndex(std::string_view key) const;
+    void willChange();
+
+    std::weak_ptr<Context> context_;
+    std::shared_ptr<const Model> model_;
+    const Model::Entity* entity_;
+    ObjectID objectID_;
+    State state_ = State::Saved;
+
+    // Current values, and the values of the row as last read or saved. Relationship slots hold
+    // the destination of to-one relationships; to-many slots stay empty.
+    std::vector<base::Value> values_;
+    std::vector<base::Value> savedValues_;
+    std::vector<std::optional<ObjectID>> links_;
+    std::vector<std::optional<ObjectID>> savedLinks_;
+};
+
+} // namespace store
