@@ -1,18 +1,19 @@
 #pragma once
 
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/View.h"
+
 #include <memory>
 #include <type_traits>
 #include <variant>
 
 namespace ui {
 
-class BarButtonItem;
-class View;
 class ViewController;
 
 // One object an interface file makes or connects: a view, a bar button item or a view
-// controller. Empty when default-constructed. The casts need the three classes complete:
-// include View.h, BarButtonItem.h and ViewController.h where they are used.
+// controller. Empty when default-constructed. The casts need ViewController complete:
+// include ViewController.h where they are used.
 class InterfaceObject {
 public:
     InterfaceObject() = default;
@@ -23,12 +24,12 @@ public:
     InterfaceObject(std::shared_ptr<ViewController> controller)
         : storage_(std::move(controller)) {}
     template <class T>
-        requires(std::is_convertible_v<T*, View*> && !std::is_same_v<T, View>)
-    InterfaceObject(std::shared_ptr<T> view)
+    requires(std::is_convertible_v<T*, View*> && !std::is_same_v<T, View>)
+        InterfaceObject(std::shared_ptr<T> view)
         : storage_(std::shared_ptr<View>(std::move(view))) {}
     template <class T>
-        requires(std::is_convertible_v<T*, ViewController*> && !std::is_same_v<T, ViewController>)
-    InterfaceObject(std::shared_ptr<T> controller)
+    requires(std::is_convertible_v<T*, ViewController*> && !std::is_same_v<T, ViewController>)
+        InterfaceObject(std::shared_ptr<T> controller)
         : storage_(std::shared_ptr<ViewController>(std::move(controller))) {}
 
     bool empty() const { return address() == nullptr; }
@@ -52,11 +53,16 @@ public:
             storage_);
     }
     // The object as any polymorphic class it may derive from (an owner interface a custom
-    // view implements, for instance).
-    template <class T> T* dynamicAs() const {
+    // view or controller implements, a table's data source), sharing the object's ownership.
+    template <class T> std::shared_ptr<T> dynamicAs() const {
         return std::visit(
-            [](const auto& p) -> T* {
-                return p ? dynamic_cast<T*>(p.get()) : nullptr;
+            [](const auto& p) -> std::shared_ptr<T> {
+                using Held = typename std::decay_t<decltype(p)>::element_type;
+                if constexpr (std::is_polymorphic_v<Held>) {
+                    if (auto* cast = dynamic_cast<T*>(p.get()))
+                        return std::shared_ptr<T>(p, cast);
+                }
+                return nullptr;
             },
             storage_);
     }

@@ -28,7 +28,12 @@ enum class ModalPresentationStyle {
     OverCurrentContext = 6,
     Popover = 7,
 };
-enum class ModalTransitionStyle { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2, PartialCurl = 3 };
+enum class ModalTransitionStyle {
+    CoverVertical = 0,
+    FlipHorizontal = 1,
+    CrossDissolve = 2,
+    PartialCurl = 3
+};
 enum class StatusBarStyle { Default = 0, LightContent = 1 };
 
 // A screen's controller: loads its view on first use, gets the appearance calls, presents

@@ -85,9 +85,7 @@ public:
         return settings_.keyboardDisplayRequiresUserAction;
     }
     void setKeyboardDisplayRequiresUserAction(bool on);
-    bool suppressesIncrementalRendering() const {
-        return settings_.suppressesIncrementalRendering;
-    }
+    bool suppressesIncrementalRendering() const { return settings_.suppressesIncrementalRendering; }
     void setSuppressesIncrementalRendering(bool on);
 
     // The engine, for the drawer and for tests (FakeWebEngine::of).
@@ -101,8 +99,8 @@ protected:
 
 private:
     // WebEngineClient.
-    void decidePolicy(const net::URLRequest& request, WebViewNavigationType type,
-                      bool isMainFrame, PolicyDecision decide) override;
+    void decidePolicy(const net::URLRequest& request, WebViewNavigationType type, bool isMainFrame,
+                      PolicyDecision decide) override;
     void mainFrameRequestChanged(const net::URLRequest& request) override;
     void didStartLoad() override;
     void didFinishLoad() override;
