@@ -4,6 +4,7 @@
 #include "platform/base/URL.h"
 #include "platform/base/Value.h"
 #include "platform/ui/Geometry.h"
+#include "platform/ui/Keyboard.h"
 
 #include <cstdint>
 #include <functional>
@@ -158,8 +159,7 @@ public:
     // Opening URLs in other applications: handed to the opener (by default the desktop's
     // "xdg-open", started without waiting). Refused (false) when canOpenURL says no.
     bool openURL(const base::URL& url);
-    // By default the schemes the desktop handles for a browser: http, https, mailto, tel,
-    // sms, ftp and file.
+    // By default the schemes a desktop opens for a browser: http, https, mailto, ftp and file.
     bool canOpenURL(const base::URL& url) const;
     // Replace the opener or the tester (tests record instead of launching); each returns
     // the previous one. A null function restores the default.
@@ -173,7 +173,11 @@ public:
     BackgroundTaskIdentifier beginBackgroundTask(ExpirationHandler handler = {});
     void endBackgroundTask(BackgroundTaskIdentifier identifier);
     std::size_t openBackgroundTaskCount() const { return tasks_.size(); }
-    // Seconds left in the background (the budget while not in the background).
+
+    // The on-screen keyboard.
+    Keyboard& keyboard() { return keyboard_; }
+    // Seconds left in the background; the largest double while not in the background, as
+    // on the platform.
     double backgroundTimeRemaining() const;
 
 private:
@@ -197,6 +201,7 @@ private:
     BackgroundTaskIdentifier nextTask_ = 1;
     std::shared_ptr<base::Timer> expiryTimer_;
     std::int64_t backgroundDeadline_ = 0; // monotonic nanoseconds
+    Keyboard keyboard_;
 };
 
 } // namespace ui

@@ -136,8 +136,9 @@ public:
     void setAutoresizingMask(AutoresizingMask mask) { autoresizingMask_ = mask; }
     bool autoresizesSubviews() const { return autoresizesSubviews_; }
     void setAutoresizesSubviews(bool on) { autoresizesSubviews_ = on; }
-    // The window's tint unless set here; the nearest ancestor's set tint otherwise.
+    // The colour set here, else the nearest ancestor's, else the platform's default blue.
     Color tintColor() const;
+    static constexpr Color defaultTintColor() { return Color(0, 122.0 / 255.0, 1.0); }
     void setTintColor(std::optional<Color> color) { tintColor_ = color; }
     const std::string& accessibilityLabel() const { return accessibilityLabel_; }
     virtual void setAccessibilityLabel(std::string label) {

@@ -40,12 +40,11 @@ public:
     double windowLevel() const { return windowLevel_; }
     void setWindowLevel(double level) { windowLevel_ = level; }
 
-    // The window's tint: the colour set here, else the platform's default blue.
-    Color windowTintColor() const;
-    void setTintColor(std::optional<Color> color) { View::setTintColor(color); }
-
     // Keyboard focus within this window.
     std::shared_ptr<View> firstResponder() const { return firstResponder_.lock(); }
+    // True while focus moves straight from one view to another (the one letting go is
+    // resigning inside the other's becomeFirstResponder), so that the keyboard stays up.
+    bool isHandingOverFirstResponder() const { return handingOver_; }
 
     // Touch delivery, for the drawer and tests. A touch that begins is given to the view the
     // window's hitTest finds at its location (nothing when none); its later phases go to the
@@ -73,6 +72,7 @@ private:
     std::weak_ptr<View> firstResponder_;
     double windowLevel_ = 0;
     bool layoutScheduled_ = false;
+    bool handingOver_ = false;
 };
 
 } // namespace ui
