@@ -1,5 +1,6 @@
 #include "platform/ui/ViewController.h"
 
+#include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/InterfaceFile.h"
@@ -11,7 +12,6 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
-#include <iostream>
 #include <stdexcept>
 #include <utility>
 
