@@ -19,9 +19,7 @@ namespace ui {
 
 namespace {
 
-void logRefusal(const std::string& message) {
-    std::cerr << message << '\n';
-}
+void logRefusal(const std::string& message) { base::log(message); }
 
 std::string describe(const ViewController& controller) {
     return "<" + controller.className() + ">";
