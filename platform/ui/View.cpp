@@ -40,8 +40,11 @@ void scheduleCompletion(double after, View::Completion completion, bool finished
     pending.push_back(timer);
 }
 
+// Quarter turns computed with sines and cosines leave tiny residues instead of zeros.
 bool isAxisAligned(const AffineTransform& t) {
-    return (t.b == 0 && t.c == 0) || (t.a == 0 && t.d == 0);
+    constexpr double epsilon = 1e-9;
+    return (std::fabs(t.b) < epsilon && std::fabs(t.c) < epsilon) ||
+           (std::fabs(t.a) < epsilon && std::fabs(t.d) < epsilon);
 }
 
 // Moves the edges of a subview along one axis when its superview's extent changes, sharing
