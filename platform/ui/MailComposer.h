@@ -1,0 +1,102 @@
+#pragma once
+
+#include "platform/base/Data.h"
+#include "platform/base/Error.h"
+#include "platform/ui/ViewController.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class MailComposer;
+
+// The platform's mail results, with their values.
+enum class MailComposeResult { Cancelled = 0, Saved = 1, Sent = 2, Failed = 3 };
+
+class MailComposeDelegate {
+public:
+    virtual ~MailComposeDelegate() = default;
+    // The user is done with the composer; the delegate dismisses it.
+    virtual void
+    mailComposeControllerDidFinishWithResultError(MailComposer& controller,
+                                                  MailComposeResult result,
+                                                  const std::optional<base::Error>& error) = 0;
+};
+
+// A mail being written, shown modally. The user's choices (send, save, cancel) come from the
+// drawer or from tests. Sending writes the message as an RFC 5322 text (.eml, attachments in
+// base64) into the outbox folder, saving writes it into the outbox's "Drafts" folder; nothing
+// leaves the machine. The delegate then hears the result; a composer without a delegate
+// dismisses itself so that it never stays stuck on screen.
+class MailComposer : public ViewController {
+public:
+    struct Attachment {
+        base::Data data;
+        std::string MIMEType;
+        std::string fileName;
+    };
+
+    MailComposer();
+    static std::shared_ptr<MailComposer> create() { return std::make_shared<MailComposer>(); }
+    std::string className() const override { return "MailComposer"; }
+
+    // Whether mail can be sent: an outbox folder is configured. By default it is
+    // <app home>/Documents/Outbox.
+    static bool canSendMail();
+    static std::optional<std::filesystem::path> outboxDirectory();
+    // Configures the outbox; nullopt means no mail account, so canSendMail() is false.
+    static void setOutboxDirectory(std::optional<std::filesystem::path> directory);
+    // Back to the default outbox (tests).
+    static void resetOutboxDirectory();
+
+    std::shared_ptr<MailComposeDelegate> mailComposeDelegate() const { return delegate_.lock(); }
+    void setMailComposeDelegate(std::weak_ptr<MailComposeDelegate> delegate) {
+        delegate_ = std::move(delegate);
+    }
+
+    const std::string& subject() const { return subject_; }
+    void setSubject(std::string subject) { subject_ = std::move(subject); }
+    const std::vector<std::string>& toRecipients() const { return to_; }
+    void setToRecipients(std::vector<std::string> recipients) { to_ = std::move(recipients); }
+    const std::vector<std::string>& ccRecipients() const { return cc_; }
+    void setCcRecipients(std::vector<std::string> recipients) { cc_ = std::move(recipients); }
+    const std::vector<std::string>& bccRecipients() const { return bcc_; }
+    void setBccRecipients(std::vector<std::string> recipients) { bcc_ = std::move(recipients); }
+    const std::string& messageBody() const { return body_; }
+    bool isBodyHTML() const { return bodyIsHTML_; }
+    void setMessageBodyIsHTML(std::string body, bool isHTML);
+    const std::vector<Attachment>& attachments() const { return attachments_; }
+    void addAttachmentDataMimeTypeFileName(base::Data data, std::string MIMEType,
+                                           std::string fileName);
+
+    // The message as it is written to a file.
+    std::string messageText() const;
+
+    // The user's choices. Each reports to the delegate; send and save report Failed with the
+    // error when the file cannot be written (or no outbox is configured).
+    void send();
+    void saveDraft();
+    void cancel();
+    // The file the last send or save wrote.
+    const std::optional<std::filesystem::path>& writtenFile() const { return writtenFile_; }
+
+private:
+    void finish(MailComposeResult result, const std::optional<base::Error>& error);
+    std::optional<base::Error> write(const std::filesystem::path& directory);
+
+    std::weak_ptr<MailComposeDelegate> delegate_;
+    std::string subject_;
+    std::vector<std::string> to_;
+    std::vector<std::string> cc_;
+    std::vector<std::string> bcc_;
+    std::string body_;
+    bool bodyIsHTML_ = false;
+    std::vector<Attachment> attachments_;
+    std::optional<std::filesystem::path> writtenFile_;
+};
+
+} // namespace ui
