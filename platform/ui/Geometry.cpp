@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <ostream>
 #include <sstream>
 
 namespace ui {
@@ -160,6 +161,22 @@ Rect AffineTransform::apply(const Rect& rect) const {
         y1 = std::max(y1, p.y);
     }
     return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+std::ostream& operator<<(std::ostream& out, const Point& p) {
+    return out << '{' << p.x << ", " << p.y << '}';
+}
+
+std::ostream& operator<<(std::ostream& out, const Size& s) {
+    return out << '{' << s.width << ", " << s.height << '}';
+}
+
+std::ostream& operator<<(std::ostream& out, const Rect& r) {
+    return out << r.description();
+}
+
+std::ostream& operator<<(std::ostream& out, const EdgeInsets& i) {
+    return out << '{' << i.top << ", " << i.left << ", " << i.bottom << ", " << i.right << '}';
 }
 
 } // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <iosfwd>
 #include <string>
 
 namespace ui {
@@ -145,5 +146,11 @@ struct AffineTransform {
 
     friend constexpr bool operator==(const AffineTransform&, const AffineTransform&) = default;
 };
+
+// Readable output for logs and test failures.
+std::ostream& operator<<(std::ostream& out, const Point& point);
+std::ostream& operator<<(std::ostream& out, const Size& size);
+std::ostream& operator<<(std::ostream& out, const Rect& rect);
+std::ostream& operator<<(std::ostream& out, const EdgeInsets& insets);
 
 } // namespace ui

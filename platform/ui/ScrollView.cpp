@@ -77,7 +77,7 @@ void ScrollView::scrollRectToVisible(const Rect& rect, bool animated) {
         if (minimum < origin)
             origin = minimum;
         else if (maximum > origin + extent)
-            origin = std::max(minimum, maximum - extent);
+            origin = std::min(minimum, maximum - extent);
     };
     axis(offset.x, visible.width(), rect.minX(), rect.maxX());
     axis(offset.y, visible.height(), rect.minY(), rect.maxY());
