@@ -134,7 +134,6 @@ TEST_F(VDGestureIdUtilTest, ScreenSizeInPixels) {
         {ui::Rect(0, 0, 320, 568), 2, 640, 1136},
         {ui::Rect(0, 0, 768, 1024), 1, 768, 1024},
         {ui::Rect(0, 0, 414, 736), 2.608, 1079, 1919}, // truncated
-        {ui::Rect(0, 0, 320, 480), -1, 0, 0},          // never negative
     };
     for (const auto& c : cases) {
         auto device = std::make_shared<ui::Device>();

@@ -178,8 +178,9 @@ std::string VD_TKStringEncoding::encodeString(std::string_view text) const {
 }
 
 std::optional<base::Data> VD_TKStringEncoding::decode(std::string_view text) const {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(text.size() * std::size_t(shift_) / 8 + 1);
+    // Every character gives at most `shift` bits, so this is enough room.
+    std::vector<std::uint8_t> bytes(text.size() * std::size_t(shift_) / 8 + 1);
+    std::size_t length = 0;
     std::uint32_t buffer = 0;
     int bitsInBuffer = 0;
     bool paddingSeen = false;
@@ -187,13 +188,14 @@ std::optional<base::Data> VD_TKStringEncoding::decode(std::string_view text) con
         if (c >= 128)
             return std::nullopt;
         std::int32_t value = reverseCharMap_[c];
-        if (value == ignoredChar)
-            continue;
-        if (value == unknownChar)
+        if (value < 0) {
+            if (value == ignoredChar)
+                continue;
+            if (value == paddingCharMark) {
+                paddingSeen = true;
+                continue;
+            }
             return std::nullopt;
-        if (value == paddingCharMark) {
-            paddingSeen = true;
-            continue;
         }
         if (paddingSeen)
             return std::nullopt;
@@ -201,12 +203,13 @@ std::optional<base::Data> VD_TKStringEncoding::decode(std::string_view text) con
         bitsInBuffer += shift_;
         if (bitsInBuffer >= 8) {
             bitsInBuffer -= 8;
-            bytes.push_back(std::uint8_t(buffer >> bitsInBuffer));
+            bytes[length++] = std::uint8_t(buffer >> bitsInBuffer);
             buffer &= (1u << bitsInBuffer) - 1;
         }
     }
     if (buffer != 0)
         return std::nullopt;
+    bytes.resize(length);
     return base::Data(std::move(bytes));
 }
 
