@@ -2,8 +2,6 @@
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -39,18 +37,6 @@ TEST_F(VDAbsoluteTimeTest, NeverGoesBelowZeroWhenTheClockIsReplaced) {
     auto previous = base::Clock::install(earlier);
     EXPECT_EQ(VDAbsoluteTime::absoluteTimeInMilliseconds(), 0u);
     base::Clock::install(previous);
-}
-
-TEST_F(VDAbsoluteTimeTest, OneOriginForAllThreads) {
-    std::vector<std::thread> threads;
-    std::vector<std::uint64_t> readings(8, 1);
-    for (std::size_t i = 0; i < readings.size(); ++i)
-        threads.emplace_back(
-            [&, i] { readings[i] = VDAbsoluteTime::absoluteTimeInMilliseconds(); });
-    for (auto& thread : threads)
-        thread.join();
-    for (auto reading : readings)
-        EXPECT_EQ(reading, 0u);
 }
 
 } // namespace

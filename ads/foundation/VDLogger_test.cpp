@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -37,19 +36,6 @@ TEST_F(VDLoggerTest, OneLinePerMessageNeverFormatted) {
     logger->logPublicMessage("");
     EXPECT_EQ(lines(), (std::vector<std::string>{"<Redodi> abc", "<Redodi> 100% sure: %@ %s %n",
                                                  "<Redodi> "}));
-}
-
-TEST_F(VDLoggerTest, FromSeveralThreads) {
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 4; ++i)
-        threads.emplace_back(
-            [i] { VDLogger::sharedInstance()->logPublicMessage("thread " + std::to_string(i)); });
-    for (auto& thread : threads)
-        thread.join();
-    auto logged = lines();
-    ASSERT_EQ(logged.size(), 4u);
-    for (const auto& line : logged)
-        EXPECT_EQ(line.rfind("<Redodi> thread ", 0), 0u) << line;
 }
 
 } // namespace

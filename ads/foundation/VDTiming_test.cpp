@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <limits>
-#include <thread>
 
 namespace {
 
@@ -137,20 +136,6 @@ TEST_F(VDTimingTest, MadeFromAnyDictionary) {
         EXPECT_EQ(timing->keysAndValues().size(), c.userData);
         EXPECT_EQ(timing->category().rfind("VDTiming (", 0), 0u);
     }
-}
-
-TEST_F(VDTimingTest, StartedOnOneThreadReadOnAnother) {
-    auto timing = VDTiming::create("threads");
-    std::thread starter([&] {
-        timing->start();
-        timing->setValueForKey(base::Value(1), "k");
-    });
-    starter.join();
-    clock().advance(base::Seconds(1));
-    std::uint64_t elapsed = 0;
-    std::thread reader([&] { elapsed = timing->elapsedMilliseconds(); });
-    reader.join();
-    EXPECT_EQ(elapsed, 1000u);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "ads/foundation/VDWeakReference.h"
 
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -66,19 +65,6 @@ TEST(VDWeakReferenceTest, AReusedAddressIsAnotherObject) {
     // Also while both owners live: identity is the ownership, not the address.
     std::shared_ptr<Participant> third(&storage, noDelete);
     EXPECT_FALSE(*VDWeakReference::createWithObject(third) == newReference);
-}
-
-TEST(VDWeakReferenceTest, ReadFromAnotherThread) {
-    auto object = std::make_shared<Participant>();
-    object->id = 7;
-    auto reference = *VDWeakReference::createWithObject(object);
-    int seen = 0;
-    std::thread reader([&] {
-        if (auto strong = reference.weakObjectAs<Participant>())
-            seen = strong->id;
-    });
-    reader.join();
-    EXPECT_EQ(seen, 7);
 }
 
 } // namespace
