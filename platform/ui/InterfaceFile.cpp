@@ -563,9 +563,8 @@ public:
             std::vector<InterfaceObject> made;
             for (const auto& description : *objects)
                 made.push_back(build(description));
-            if (auto found = top->find("outlets"); found != top->end())
-                connectOwnerOutlets(found->second);
-            connectPending();
+            auto ownerOutlets = top->find("outlets");
+            connectPending(ownerOutlets == top->end() ? nullptr : &ownerOutlets->second);
             return made;
         } catch (const LoadFailure& failure) {
             return failure.error;
@@ -750,7 +749,7 @@ private:
         return false;
     }
 
-    void connectPending() {
+    void connectPending(const Value* ownerOutlets) {
         // Actions are looked up before anything is connected, so that a missing one leaves
         // no outlet set.
         struct Resolved {
@@ -814,6 +813,8 @@ private:
                                    target.address(), std::move(action)});
             }
         }
+        if (ownerOutlets)
+            connectOwnerOutlets(*ownerOutlets);
         for (const auto& pending : pendingOutlets_) {
             const auto* entries = pending.outlets->dictionary();
             if (!entries)
