@@ -6,6 +6,7 @@
 #include "platform/ui/Image.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
 namespace ui {
@@ -40,12 +41,20 @@ std::optional<base::Error> write(const Image* image) {
     const auto stamp = std::to_string(
         static_cast<long long>(base::Clock::current().now().timeIntervalSince1970() * 1000));
     const std::string extension = extensionFor(image->data());
+    // Names sort in the order of saving: time, then a counter for saves within one
+    // millisecond, whatever the extension.
     std::filesystem::path path;
     for (int attempt = 0;; ++attempt) {
-        path =
-            folder / ("IMG_" + stamp + (attempt ? "-" + std::to_string(attempt) : "") + extension);
-        if (!base::fileExists(path))
+        char counter[16];
+        std::snprintf(counter, sizeof counter, "_%04d", attempt);
+        const std::string stem = "IMG_" + stamp + counter;
+        bool taken = false;
+        for (const char* other : {".png", ".jpg", ".gif", ".webp", ".img"})
+            taken = taken || base::fileExists(folder / (stem + other));
+        if (!taken) {
+            path = folder / (stem + extension);
             break;
+        }
     }
     if (auto written = base::writeFileAtomically(path, image->data()); !written)
         return written.error();

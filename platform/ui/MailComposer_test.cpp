@@ -1,0 +1,114 @@
+#include "platform/base/AppHome.h"
+#include "platform/base/RunLoop.h"
+#include "platform/testing/PlatformTest.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MailComposer.h"
+#include "platform/ui/Presentation.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace ui {
+namespace {
+
+struct Results : MailComposeDelegate {
+    std::vector<MailComposeResult> results;
+    std::optional<base::Error> lastError;
+    void mailComposeControllerDidFinishWithResultError(
+        MailComposer& controller, MailComposeResult result,
+        const std::optional<base::Error>& error) override {
+        results.push_back(result);
+        lastError = error;
+        controller.dismissViewControllerAnimated(true);
+    }
+};
+
+class MailComposerTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        MailComposer::resetOutboxDirectory();
+        Presentation::shared().reset();
+    }
+    void TearDown() override {
+        MailComposer::resetOutboxDirectory();
+        Presentation::shared().reset();
+        PlatformTest::TearDown();
+    }
+    static std::string read(const std::filesystem::path& path) {
+        return base::readFile(path)->toString();
+    }
+};
+
+TEST_F(MailComposerTest, SendingWritesTheMessageIntoTheOutbox) {
+    ASSERT_TRUE(MailComposer::canSendMail());
+    auto composer = MailComposer::create();
+    auto delegate = std::make_shared<Results>();
+    composer->setMailComposeDelegate(delegate);
+    composer->setSubject("A product");
+    composer->setToRecipients({"friend@example.org"});
+    composer->setMessageBodyIsHTML(" Try this : Check out this link! https://x", true);
+    composer->addAttachmentDataMimeTypeFileName(base::Data::fromString("JPEGDATA"), "image/jpeg",
+                                                "Attachment.jpg");
+    composer->send();
+
+    ASSERT_EQ(delegate->results, std::vector<MailComposeResult>{MailComposeResult::Sent});
+    ASSERT_TRUE(composer->writtenFile());
+    EXPECT_EQ(composer->writtenFile()->parent_path(),
+              base::AppHome::documentsDirectory() / "Outbox");
+    const std::string text = read(*composer->writtenFile());
+    EXPECT_NE(text.find("Subject: A product\r\n"), std::string::npos);
+    EXPECT_NE(text.find("To: friend@example.org\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Content-Type: text/html; charset=utf-8"), std::string::npos);
+    EXPECT_NE(text.find("filename=\"Attachment.jpg\""), std::string::npos);
+    EXPECT_NE(text.find("SlBFR0RBVEE="), std::string::npos); // the attachment in base64
+
+    // A second message never overwrites the first.
+    auto first = *composer->writtenFile();
+    composer->send();
+    EXPECT_NE(*composer->writtenFile(), first);
+    EXPECT_TRUE(base::fileExists(first));
+}
+
+TEST_F(MailComposerTest, HeaderTextCannotAddHeaders) {
+    auto composer = MailComposer::create();
+    composer->setSubject("Hi\r\nBcc: victim@example.org");
+    composer->setToRecipients({"a@example.org\nX-Injected: 1"});
+    const std::string text = composer->messageText();
+    EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos);
+    EXPECT_EQ(text.find("\nX-Injected"), std::string::npos);
+    composer->setSubject("Café");
+    EXPECT_NE(composer->messageText().find("Subject: =?UTF-8?B?"), std::string::npos);
+}
+
+TEST_F(MailComposerTest, ResultsOfSaveCancelAndAMissingAccount) {
+    auto delegate = std::make_shared<Results>();
+    auto composer = MailComposer::create();
+    composer->setMailComposeDelegate(delegate);
+    composer->saveDraft();
+    EXPECT_EQ(composer->writtenFile()->parent_path().filename(), "Drafts");
+    composer->cancel();
+
+    MailComposer::setOutboxDirectory(std::nullopt);
+    EXPECT_FALSE(MailComposer::canSendMail());
+    composer->send();
+    EXPECT_EQ(delegate->results, (std::vector<MailComposeResult>{MailComposeResult::Saved,
+                                                                 MailComposeResult::Cancelled,
+                                                                 MailComposeResult::Failed}));
+    EXPECT_TRUE(delegate->lastError);
+}
+
+TEST_F(MailComposerTest, AComposerWithoutDelegateClosesItself) {
+    auto presenter = ViewController::create();
+    auto composer = MailComposer::create();
+    presenter->presentViewController(composer, false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(Presentation::shared().topController<MailComposer>(), composer);
+    composer->cancel();
+    base::RunLoop::main().advance(base::Seconds(1));
+    EXPECT_EQ(presenter->presentedViewController(), nullptr);
+    EXPECT_TRUE(Presentation::shared().empty());
+}
+
+} // namespace
+} // namespace ui
