@@ -221,6 +221,13 @@ public:
     void layoutIfNeeded();
     virtual void layoutSubviews();
     virtual Size sizeThatFits(Size size) const;
+    // The size the content wants, or noIntrinsicMetric in a dimension without one. There is
+    // no constraint layout here: views always place themselves by frame and autoresizing,
+    // so invalidateIntrinsicContentSize only marks the view for layout.
+    static constexpr double noIntrinsicMetric = -1;
+    virtual Size intrinsicContentSize() const { return Size(noIntrinsicMetric, noIntrinsicMetric); }
+    void invalidateIntrinsicContentSize() { setNeedsLayout(); }
+    bool translatesAutoresizingMaskIntoConstraints() const { return true; }
     // Resizes to sizeThatFits(current size), keeping the frame's origin.
     void sizeToFit();
     // Marks the view for redrawing (for the drawer); counted so tests can see it.

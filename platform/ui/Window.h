@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 
 #include <memory>
@@ -36,6 +37,9 @@ public:
     void makeKeyWindow();
     bool isKeyWindow() const;
     void setHidden(bool hidden) override;
+
+    // Every window is on the main screen.
+    const Screen& screen() const { return Screen::mainScreen(); }
 
     double windowLevel() const { return windowLevel_; }
     void setWindowLevel(double level) { windowLevel_ = level; }
