@@ -1,5 +1,7 @@
 #include "platform/testing/PlatformTest.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/TableView.h"
+#include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -203,6 +205,22 @@ TEST_F(TableViewTest, TappingARowRunsTheSelectionSequence) {
     EXPECT_FALSE(f.table->simulateTapRow(0));
     f.table->setAllowsSelectionDuringEditing(true);
     EXPECT_TRUE(f.table->simulateTapRow(0));
+}
+
+TEST_F(TableViewTest, ATapOnARowInTheWindowSelectsIt) {
+    Application::reset();
+    auto window = Window::create(Rect(0, 0, 320, 480));
+    window->makeKeyAndVisible();
+    Fixture f({"a", "b", "c"});
+    f.table->setFrame(Rect(0, 20, 320, 440));
+    window->addSubview(f.table);
+    f.table->reloadData();
+    f.table->setContentOffset(Point(0, 44)); // row 1 at the top
+
+    window->simulateTap(Point(100, 20 + 50)); // second visible row: row 2
+    EXPECT_EQ(f.source->events, (std::vector<std::string>{"willSelect 2", "didSelect 2"}));
+    window.reset();
+    Application::reset();
 }
 
 TEST_F(TableViewTest, DeleteControlCommitsOnlyEditableRows) {
