@@ -80,13 +80,13 @@ std::string Context::description() const {
 
 // MARK: - Objects
 
-std::shared_ptr<Object> Context::registered(const ObjectID& id) const {
-    auto found = registry_.find(id);
+std::shared_ptr<Object> Context::registered(const RowKey& key) const {
+    auto found = registry_.find(key);
     return found == registry_.end() ? nullptr : found->second.lock();
 }
 
 void Context::registerObject(const std::shared_ptr<Object>& object) {
-    registry_[object->objectID_] = object;
+    registry_[object->rowKey()] = object;
     // Forget objects nobody holds any more, now and then, so the map stays the size of what
     // is in use.
     if (registry_.size() > 2 * registrySizeAfterSweep_ + 64) {
@@ -96,8 +96,14 @@ void Context::registerObject(const std::shared_ptr<Object>& object) {
 }
 
 void Context::objectWillChange(const std::shared_ptr<Object>& object) {
-    if (object->state_ != Object::State::Removed)
-        pending_[object->objectID_] = object;
+    if (object->state_ == Object::State::Removed)
+        return;
+    if (object->state_ != Object::State::Inserted && !object->hasSnapshot_) {
+        object->savedValues_ = object->values_;
+        object->savedLinks_ = object->links_;
+        object->hasSnapshot_ = true;
+    }
+    pending_[object->rowKey()] = object;
 }
 
 std::shared_ptr<Object> Context::insertNewObject(std::string_view entityName) {
@@ -108,43 +114,43 @@ std::shared_ptr<Object> Context::insertNewObject(std::string_view entityName) {
     auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, *entity, id);
     object->state_ = Object::State::Inserted;
     registerObject(object);
-    pending_[id] = object;
+    pending_[object->rowKey()] = object;
     return object;
 }
 
 std::shared_ptr<Object> Context::materialize(const Model::Entity& entity,
                                              const SQLiteStatement& statement) {
     int column = 0;
-    ObjectID id(entity.name, statement.int64(column++), false);
+    RowKey key{entity.index, false, statement.int64(column++)};
     std::vector<base::Value> values;
     values.reserve(entity.attributes.size());
     for (const auto& attribute : entity.attributes)
         values.push_back(columnValue(attribute.type, statement, column++));
-    std::vector<std::optional<ObjectID>> links(entity.relationships.size());
+    std::vector<std::optional<RowKey>> links(entity.relationships.size());
     for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
         const auto& relationship = entity.relationships[i];
         if (relationship.toMany)
             continue;
         if (!statement.isNull(column))
-            links[i] = ObjectID(relationship.destination, statement.int64(column), false);
+            links[i] = RowKey{relationship.destinationIndex, false, statement.int64(column)};
         ++column;
     }
 
-    if (auto existing = registered(id)) {
+    if (auto existing = registered(key)) {
         // Unsaved changes win over the row; an object without any follows the row.
         if (existing->state_ == Object::State::Saved && !existing->isUpdated()) {
-            existing->values_ = values;
-            existing->savedValues_ = std::move(values);
-            existing->links_ = links;
-            existing->savedLinks_ = std::move(links);
+            existing->values_ = std::move(values);
+            existing->links_ = std::move(links);
+            existing->hasSnapshot_ = false;
+            existing->savedValues_.clear();
+            existing->savedLinks_.clear();
         }
         return existing;
     }
-    auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, entity, id);
-    object->values_ = values;
-    object->savedValues_ = std::move(values);
-    object->links_ = links;
-    object->savedLinks_ = std::move(links);
+    auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, entity,
+                                           ObjectID(entity.name, key.number, false));
+    object->values_ = std::move(values);
+    object->links_ = std::move(links);
     registerObject(object);
     return object;
 }
@@ -170,24 +176,24 @@ Context::runQuery(const Model::Entity& entity, const std::string& sql,
     }
 }
 
-base::Result<std::shared_ptr<Object>> Context::loadObject(const ObjectID& id) {
-    const Model::Entity* entity = model_->entity(id.entityName());
-    if (!entity || id.isTemporaryID())
+base::Result<std::shared_ptr<Object>> Context::loadObject(const RowKey& key) {
+    if (key.temporary || key.entity >= model_->entities().size())
         return std::shared_ptr<Object>();
+    const Model::Entity& entity = model_->entities()[key.entity];
     auto rows = runQuery(
-        *entity,
-        selectAll(*entity, " WHERE t." + StoreSchema::quote(StoreSchema::primaryKey) + " = ?"),
-        {base::Value(id.number())});
+        entity,
+        selectAll(entity, " WHERE t." + StoreSchema::quote(StoreSchema::primaryKey) + " = ?"),
+        {base::Value(key.number)});
     if (!rows)
         return rows.error();
     return rows->empty() ? std::shared_ptr<Object>() : rows->front();
 }
 
-std::shared_ptr<Object> Context::objectWithID(const ObjectID& id) {
-    if (auto object = registered(id))
+std::shared_ptr<Object> Context::objectWithKey(const RowKey& key) {
+    if (auto object = registered(key))
         return object;
     // A link to a row that cannot be read counts as no link.
-    auto loaded = loadObject(id);
+    auto loaded = loadObject(key);
     return loaded ? *loaded : nullptr;
 }
 
@@ -195,7 +201,7 @@ std::shared_ptr<Object> Context::objectWithID(const ObjectID& id) {
 
 bool Context::hasChangesIn(const std::set<std::size_t>& entities) const {
     return std::any_of(pending_.begin(), pending_.end(), [&](const auto& entry) {
-        return entities.count(entry.second->entity_->index) && entry.second->hasChanges();
+        return entities.count(entry.first.entity) && entry.second->hasChanges();
     });
 }
 
@@ -220,14 +226,16 @@ base::Result<std::vector<std::shared_ptr<Object>>> Context::fetch(const FetchReq
             candidates = *rows;
         held.insert(held.end(), rows->begin(), rows->end());
     }
-    // Inserted objects come after the saved ones, in the order of insertion (pending_ orders
-    // temporary IDs by their serial number).
-    for (const auto& [id, object] : pending_) {
-        if (object->state_ == Object::State::Inserted && object->entity_->index == entity.index)
-            candidates.push_back(object);
+    // Inserted objects come after the saved ones, in the order of insertion (temporary numbers
+    // grow with each insertion).
+    for (auto it = pending_.lower_bound(
+             RowKey{entity.index, true, std::numeric_limits<std::int64_t>::min()});
+         it != pending_.end() && it->first.entity == entity.index; ++it) {
+        if (it->second->state_ == Object::State::Inserted)
+            candidates.push_back(it->second);
     }
 
-    auto resolve = [this](const ObjectID& id) { return objectWithID(id); };
+    auto resolve = [this](const RowKey& key) { return objectWithKey(key); };
     std::vector<std::shared_ptr<Object>> results;
     for (const auto& object : candidates) {
         if (!object->isDeleted() && query->matches(*object, resolve))
@@ -259,41 +267,41 @@ void Context::deleteObject(const std::shared_ptr<Object>& object) {
 void Context::markDeleted(const std::shared_ptr<Object>& object) {
     if (object->state_ == Object::State::Inserted) {
         // Never saved: it simply leaves the context.
-        pending_.erase(object->objectID_);
-        registry_.erase(object->objectID_);
+        pending_.erase(object->rowKey());
+        registry_.erase(object->rowKey());
         object->state_ = Object::State::Removed;
     } else {
         object->state_ = Object::State::Deleted;
-        pending_[object->objectID_] = object;
+        pending_[object->rowKey()] = object;
     }
 }
 
 base::Result<std::vector<std::shared_ptr<Object>>>
 Context::objectsLinkingTo(const Model::Entity& source, std::size_t relationship,
-                          const ObjectID& id) {
+                          const RowKey& key) {
     std::vector<std::shared_ptr<Object>> linking;
-    std::set<ObjectID> seen;
+    std::set<RowKey> seen;
     auto consider = [&](const std::shared_ptr<Object>& object) {
-        if (object->links_[relationship] == id && seen.insert(object->objectID_).second)
+        if (object->links_[relationship] == key && seen.insert(object->rowKey()).second)
             linking.push_back(object);
     };
     // Rows that point at it in the file (their objects may have been changed since)...
-    if (!id.isTemporaryID()) {
+    if (!key.temporary) {
         auto rows = runQuery(
             source,
             selectAll(source, " WHERE t." +
                                   StoreSchema::quote(source.relationships[relationship].name) +
                                   " = ?"),
-            {base::Value(id.number())});
+            {base::Value(key.number)});
         if (!rows)
             return rows.error();
         for (const auto& object : *rows)
             consider(object);
     }
     // ...and objects in memory that were pointed at it since the last save.
-    auto first = registry_.lower_bound(
-        ObjectID(source.name, std::numeric_limits<std::int64_t>::min(), false));
-    for (auto it = first; it != registry_.end() && it->first.entityName() == source.name; ++it) {
+    for (auto it = registry_.lower_bound(
+             RowKey{source.index, false, std::numeric_limits<std::int64_t>::min()});
+         it != registry_.end() && it->first.entity == source.index; ++it) {
         if (auto object = it->second.lock())
             consider(object);
     }
@@ -322,7 +330,7 @@ base::Result<void> Context::propagateDeletion(const std::shared_ptr<Object>& obj
             continue;
         }
         const Model::Entity& source = model_->entities()[relationship.destinationIndex];
-        auto linking = objectsLinkingTo(source, relationship.inverseIndex, object->objectID_);
+        auto linking = objectsLinkingTo(source, relationship.inverseIndex, object->rowKey());
         if (!linking)
             return linking.error();
         for (const auto& other : *linking) {
@@ -346,14 +354,55 @@ bool Context::hasChanges() const {
                        [](const auto& entry) { return entry.second->hasChanges(); });
 }
 
-base::Result<void> Context::writeChanges(std::map<ObjectID, std::int64_t>& newRows) {
+// Inserted objects, each entity's in the order of insertion (so rows keep that order), and the
+// entities in an order that puts the destination of links between new objects first where
+// possible, so those links can be written with the rows. Links that cannot be (links within an
+// entity to a later object, or entities that link to each other) are set after all rows exist.
+std::vector<const Object*> Context::insertionOrder() const {
+    std::map<std::size_t, std::vector<const Object*>> byEntity;
+    for (const auto& [key, object] : pending_) {
+        if (object->state_ == Object::State::Inserted)
+            byEntity[key.entity].push_back(object.get());
+    }
+    // Which other entities' new objects each entity's new objects link to.
+    std::map<std::size_t, std::set<std::size_t>> dependsOn;
+    for (const auto& [entity, objects] : byEntity) {
+        auto& targets = dependsOn[entity];
+        for (const Object* object : objects) {
+            for (const auto& link : object->links_) {
+                if (link && link->temporary && link->entity != entity &&
+                    byEntity.count(link->entity))
+                    targets.insert(link->entity);
+            }
+        }
+    }
+    std::vector<const Object*> order;
+    while (!dependsOn.empty()) {
+        // The first entity with nothing left to wait for; the first of all when they wait on
+        // each other.
+        auto next = std::find_if(dependsOn.begin(), dependsOn.end(),
+                                 [](const auto& entry) { return entry.second.empty(); });
+        if (next == dependsOn.end())
+            next = dependsOn.begin();
+        std::size_t entity = next->first;
+        dependsOn.erase(next);
+        for (auto& [other, targets] : dependsOn)
+            targets.erase(entity);
+        const auto& objects = byEntity[entity];
+        order.insert(order.end(), objects.begin(), objects.end());
+    }
+    return order;
+}
+
+base::Result<void> Context::writeChanges(std::map<RowKey, std::int64_t>& newRows) {
     if (auto begun = database_.execute("BEGIN IMMEDIATE"); !begun)
         return begun;
 
-    auto linkRow = [&](const std::optional<ObjectID>& link) -> std::optional<std::int64_t> {
-        if (!link->isTemporaryID())
-            return link->number();
-        auto found = newRows.find(*link);
+    // The row a link names; nullopt for an object that is no longer in the store.
+    auto linkRow = [&](const RowKey& link) -> std::optional<std::int64_t> {
+        if (!link.temporary)
+            return link.number;
+        auto found = newRows.find(link);
         if (found == newRows.end())
             return std::nullopt;
         return found->second;
@@ -372,9 +421,7 @@ base::Result<void> Context::writeChanges(std::map<ObjectID, std::int64_t>& newRo
     };
     std::vector<Fixup> fixups;
     std::map<std::size_t, SQLiteStatement> inserts;
-    for (const auto& [id, object] : pending_) {
-        if (object->state_ != Object::State::Inserted)
-            continue;
+    for (const Object* object : insertionOrder()) {
         const Model::Entity& entity = *object->entity_;
         auto statement = inserts.find(entity.index);
         if (statement == inserts.end()) {
@@ -392,39 +439,51 @@ base::Result<void> Context::writeChanges(std::map<ObjectID, std::int64_t>& newRo
             if (entity.relationships[i].toMany)
                 continue;
             const auto& link = object->links_[i];
-            if (link && !link->isTemporaryID()) {
-                insert.bindInt64(parameter++, link->number());
+            auto row = link ? linkRow(*link) : std::nullopt;
+            if (row) {
+                insert.bindInt64(parameter++, *row);
             } else {
                 insert.bindNull(parameter++);
                 if (link)
-                    fixups.push_back({object.get(), i});
+                    fixups.push_back({object, i});
             }
         }
         if (int result = insert.step(); result != SQLITE_DONE)
             return database_.error(result, "inserting " + entity.name + " " +
                                                object->objectID_.uriRepresentation());
-        newRows[id] = database_.lastInsertRowID();
+        newRows[object->rowKey()] = database_.lastInsertRowID();
     }
 
+    // Links that ran in a circle among new objects are set once all of them have rows.
+    std::map<std::pair<std::size_t, std::size_t>, SQLiteStatement> linkUpdates;
     for (const Fixup& fixup : fixups) {
         const Model::Entity& entity = *fixup.object->entity_;
-        auto row = linkRow(fixup.object->links_[fixup.relationship]);
+        auto row = linkRow(*fixup.object->links_[fixup.relationship]);
         if (!row)
             return lostLink(*fixup.object);
-        auto update =
-            database_.prepare("UPDATE " + StoreSchema::quote(entity.name) + " SET " +
-                              StoreSchema::quote(entity.relationships[fixup.relationship].name) +
-                              " = ? WHERE " + StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
-        if (!update)
-            return update.error();
-        update->bindInt64(1, *row);
-        update->bindInt64(2, newRows[fixup.object->objectID_]);
-        if (int result = update->step(); result != SQLITE_DONE)
+        auto statement = linkUpdates.find({entity.index, fixup.relationship});
+        if (statement == linkUpdates.end()) {
+            auto prepared = database_.prepare(
+                "UPDATE " + StoreSchema::quote(entity.name) + " SET " +
+                StoreSchema::quote(entity.relationships[fixup.relationship].name) + " = ? WHERE " +
+                StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
+            if (!prepared)
+                return prepared.error();
+            statement =
+                linkUpdates
+                    .emplace(std::pair(entity.index, fixup.relationship), std::move(*prepared))
+                    .first;
+        }
+        SQLiteStatement& update = statement->second;
+        update.reset();
+        update.bindInt64(1, *row);
+        update.bindInt64(2, newRows[fixup.object->rowKey()]);
+        if (int result = update.step(); result != SQLITE_DONE)
             return database_.error(result, "linking " + entity.name + " " +
                                                fixup.object->objectID_.uriRepresentation());
     }
 
-    for (const auto& [id, object] : pending_) {
+    for (const auto& [key, object] : pending_) {
         if (!object->isUpdated())
             continue;
         const Model::Entity& entity = *object->entity_;
@@ -442,32 +501,33 @@ base::Result<void> Context::writeChanges(std::map<ObjectID, std::int64_t>& newRo
                 update->bindNull(parameter++);
                 continue;
             }
-            auto row = linkRow(link);
+            auto row = linkRow(*link);
             if (!row)
                 return lostLink(*object);
             update->bindInt64(parameter++, *row);
         }
-        update->bindInt64(parameter, id.number());
+        update->bindInt64(parameter, key.number);
         if (int result = update->step(); result != SQLITE_DONE)
-            return database_.error(result,
-                                   "updating " + entity.name + " " + id.uriRepresentation());
+            return database_.error(result, "updating " + entity.name + " " +
+                                               object->objectID_.uriRepresentation());
         if (database_.changes() != 1)
-            return storeError(
-                PersistentStoreSaveError,
-                "The row of " + id.uriRepresentation() + " is no longer in the store file", path());
+            return storeError(PersistentStoreSaveError,
+                              "The row of " + object->objectID_.uriRepresentation() +
+                                  " is no longer in the store file",
+                              path());
     }
 
-    for (const auto& [id, object] : pending_) {
+    for (const auto& [key, object] : pending_) {
         if (object->state_ != Object::State::Deleted)
             continue;
         auto remove =
-            database_.prepare("DELETE FROM " + StoreSchema::quote(id.entityName()) + " WHERE " +
-                              StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
+            database_.prepare("DELETE FROM " + StoreSchema::quote(object->entity_->name) +
+                              " WHERE " + StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
         if (!remove)
             return remove.error();
-        remove->bindInt64(1, id.number());
+        remove->bindInt64(1, key.number);
         if (int result = remove->step(); result != SQLITE_DONE)
-            return database_.error(result, "deleting " + id.uriRepresentation());
+            return database_.error(result, "deleting " + object->objectID_.uriRepresentation());
     }
 
     inserts.clear();
@@ -487,7 +547,7 @@ base::Result<void> Context::save() {
     if (pending_.empty())
         return {};
 
-    std::map<ObjectID, std::int64_t> newRows;
+    std::map<RowKey, std::int64_t> newRows;
     if (auto written = writeChanges(newRows); !written) {
         if (database_.inTransaction())
             (void)database_.execute("ROLLBACK");
@@ -497,35 +557,34 @@ base::Result<void> Context::save() {
 
     // Written: the objects take their rows, and the context forgets the changes.
     std::vector<std::shared_ptr<Object>> saved;
-    for (auto& [id, object] : pending_)
+    for (auto& [key, object] : pending_)
         saved.push_back(std::move(object));
     pending_.clear();
     for (const auto& object : saved) {
         if (object->state_ == Object::State::Inserted) {
-            registry_.erase(object->objectID_);
-            object->objectID_ = ObjectID(object->entity_->name, newRows[object->objectID_], false);
+            registry_.erase(object->rowKey());
+            object->objectID_ = ObjectID(object->entity_->name, newRows[object->rowKey()], false);
             object->state_ = Object::State::Saved;
             registerObject(object);
         } else if (object->state_ == Object::State::Deleted) {
-            registry_.erase(object->objectID_);
+            registry_.erase(object->rowKey());
             object->state_ = Object::State::Removed;
         }
     }
-    // Only objects with unsaved changes can point at a temporary ID, and every one of those was
-    // just saved.
+    // Only objects with unsaved changes can point at a temporary number, and every one of those
+    // was just saved.
     for (const auto& object : saved) {
         for (auto& link : object->links_) {
-            if (link && link->isTemporaryID()) {
+            if (link && link->temporary) {
                 auto found = newRows.find(*link);
-                link = found == newRows.end() ? std::nullopt
-                                              : std::optional<ObjectID>(ObjectID(
-                                                    link->entityName(), found->second, false));
+                link = found == newRows.end()
+                           ? std::nullopt
+                           : std::optional<RowKey>(RowKey{link->entity, false, found->second});
             }
         }
-        if (object->state_ == Object::State::Saved) {
-            object->savedValues_ = object->values_;
-            object->savedLinks_ = object->links_;
-        }
+        object->hasSnapshot_ = false;
+        object->savedValues_.clear();
+        object->savedLinks_.clear();
     }
     return {};
 }
@@ -533,18 +592,23 @@ base::Result<void> Context::save() {
 void Context::rollback() {
     unpropagated_.clear();
     std::vector<std::shared_ptr<Object>> changed;
-    for (auto& [id, object] : pending_)
+    for (auto& [key, object] : pending_)
         changed.push_back(std::move(object));
     pending_.clear();
     for (const auto& object : changed) {
         if (object->state_ == Object::State::Inserted) {
-            registry_.erase(object->objectID_);
+            registry_.erase(object->rowKey());
             object->state_ = Object::State::Removed;
             continue;
         }
         object->state_ = Object::State::Saved;
-        object->values_ = object->savedValues_;
-        object->links_ = object->savedLinks_;
+        if (object->hasSnapshot_) {
+            object->values_ = std::move(object->savedValues_);
+            object->links_ = std::move(object->savedLinks_);
+            object->hasSnapshot_ = false;
+            object->savedValues_.clear();
+            object->savedLinks_.clear();
+        }
     }
 }
 

@@ -86,11 +86,12 @@ private:
     friend class Object;
 
     // Object bookkeeping.
+    using RowKey = Object::RowKey;
     void objectWillChange(const std::shared_ptr<Object>& object);
-    std::shared_ptr<Object> registered(const ObjectID& id) const;
+    std::shared_ptr<Object> registered(const RowKey& key) const;
     void registerObject(const std::shared_ptr<Object>& object);
-    std::shared_ptr<Object> objectWithID(const ObjectID& id);
-    base::Result<std::shared_ptr<Object>> loadObject(const ObjectID& id);
+    std::shared_ptr<Object> objectWithKey(const RowKey& key);
+    base::Result<std::shared_ptr<Object>> loadObject(const RowKey& key);
     // The object of the row the statement stands on (columns as StoreSchema::selectColumns),
     // refreshed from the row unless it has unsaved changes.
     std::shared_ptr<Object> materialize(const Model::Entity& entity,
@@ -103,20 +104,21 @@ private:
     void markDeleted(const std::shared_ptr<Object>& object);
     base::Result<void> propagateDeletion(const std::shared_ptr<Object>& object);
     base::Result<std::vector<std::shared_ptr<Object>>>
-    objectsLinkingTo(const Model::Entity& source, std::size_t relationship, const ObjectID& id);
+    objectsLinkingTo(const Model::Entity& source, std::size_t relationship, const RowKey& key);
 
     // Fetching with unsaved changes.
     bool hasChangesIn(const std::set<std::size_t>& entities) const;
 
-    base::Result<void> writeChanges(std::map<ObjectID, std::int64_t>& newRows);
+    std::vector<const Object*> insertionOrder() const;
+    base::Result<void> writeChanges(std::map<RowKey, std::int64_t>& newRows);
 
     SQLiteDatabase database_;
     std::shared_ptr<const Model> model_;
     // Every object handed out and still held somewhere.
-    std::map<ObjectID, std::weak_ptr<Object>> registry_;
+    std::map<RowKey, std::weak_ptr<Object>> registry_;
     std::size_t registrySizeAfterSweep_ = 0;
     // Objects with unsaved changes (or that had some), held until save or rollback.
-    std::map<ObjectID, std::shared_ptr<Object>> pending_;
+    std::map<RowKey, std::shared_ptr<Object>> pending_;
     // Deleted objects whose delete rules could not be applied yet (the file could not be
     // read); save applies them first.
     std::vector<std::shared_ptr<Object>> unpropagated_;

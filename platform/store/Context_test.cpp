@@ -158,6 +158,39 @@ TEST_F(ContextTest, BrowserListingsAgreeBeforeSavingAfterSavingAndAfterReopening
     expectListings(*reopened, "reopened");
 }
 
+TEST_F(ContextTest, LinksBetweenNewObjectsSurviveAnyOrderOfInsertion) {
+    auto context = open();
+    ASSERT_TRUE(context);
+    // A sub-folder made before its parent, a bookmark before its folder, and two folders that
+    // contain each other.
+    auto child = context->insertNewObject("Folder");
+    child->setValue("name", "child");
+    auto early = context->insertNewObject("Bookmark");
+    early->setValue("name", "early");
+    auto parent = folder(*context, "parent");
+    child->setRelatedObject("Parent", parent);
+    early->setRelatedObject("Folder", child);
+    auto ping = folder(*context, "ping");
+    auto pong = folder(*context, "pong", ping);
+    ping->setRelatedObject("Parent", pong);
+    ASSERT_TRUE(context->save());
+    EXPECT_EQ(child->relatedObject("Parent"), parent);
+    EXPECT_EQ(ping->relatedObject("Parent"), pong);
+
+    context.reset();
+    child = early = parent = ping = pong = nullptr;
+    auto reopened = open();
+    ASSERT_TRUE(reopened);
+    // Rows keep the order of insertion.
+    EXPECT_EQ(names(fetch(*reopened, "Folder")), (Names{"child", "parent", "ping", "pong"}));
+    EXPECT_EQ(names(fetch(*reopened, "Folder", "Parent.name == %@", {"parent"})), (Names{"child"}));
+    EXPECT_EQ(names(fetch(*reopened, "Bookmark", "Folder.Parent.name == %@", {"parent"})),
+              (Names{"early"}));
+    EXPECT_EQ(names(fetch(*reopened, "Folder", "Parent.name == %@", {"pong"})), (Names{"ping"}));
+    EXPECT_EQ(names(fetch(*reopened, "Folder", "Parent.Parent.name == %@", {"pong"})),
+              (Names{"pong"}));
+}
+
 TEST_F(ContextTest, NamesWithQuotesAndSQLAreOnlyValues) {
     const Names tricky{"O'Brien \"x\"",
                        "x' OR '1'='1",

@@ -4,7 +4,7 @@
 #include "platform/base/Value.h"
 #include "platform/store/FetchRequest.h"
 #include "platform/store/Model.h"
-#include "platform/store/ObjectID.h"
+#include "platform/store/Object.h"
 
 #include <cstddef>
 #include <functional>
@@ -14,8 +14,6 @@
 #include <vector>
 
 namespace store {
-
-class Object;
 
 // A fetch request checked against a model, ready to run either as SQL on the saved rows or in
 // memory on objects. Both give the same answer for the same data: the SQL walks key paths
@@ -41,7 +39,7 @@ public:
     const std::vector<base::Value>& bindings() const { return bindings_; }
 
     // Finds the object a to-one relationship points at; null when there is none.
-    using Resolver = std::function<std::shared_ptr<Object>(const ObjectID&)>;
+    using Resolver = std::function<std::shared_ptr<Object>(const Object::RowKey&)>;
     bool matches(const Object& object, const Resolver& resolve) const;
     // Sort order of two objects: negative, zero (same place) or positive.
     int compare(const Object& left, const Object& right, const Resolver& resolve) const;

@@ -14,9 +14,12 @@ Object::Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model>
     , entity_(&entity)
     , objectID_(std::move(objectID))
     , values_(entity.attributes.size())
-    , savedValues_(entity.attributes.size())
-    , links_(entity.relationships.size())
-    , savedLinks_(entity.relationships.size()) {}
+    , links_(entity.relationships.size()) {}
+
+std::string Object::uri(const RowKey& key) const {
+    return ObjectID(model_->entities()[key.entity].name, key.number, key.temporary)
+        .uriRepresentation();
+}
 
 std::size_t Object::attributeIndex(std::string_view key) const {
     auto index = entity_->attributeIndex(key);
@@ -60,7 +63,7 @@ std::shared_ptr<Object> Object::relatedObject(std::string_view key) const {
     if (!link)
         return nullptr;
     auto context = context_.lock();
-    return context ? context->objectWithID(*link) : nullptr;
+    return context ? context->objectWithKey(*link) : nullptr;
 }
 
 void Object::setRelatedObject(std::string_view key, const std::shared_ptr<Object>& destination) {
@@ -80,11 +83,12 @@ void Object::setRelatedObject(std::string_view key, const std::shared_ptr<Object
                                         relationship.name + " has been deleted");
     }
     willChange();
-    links_[index] = destination ? std::optional<ObjectID>(destination->objectID_) : std::nullopt;
+    links_[index] = destination ? std::optional<RowKey>(destination->rowKey()) : std::nullopt;
 }
 
 bool Object::isUpdated() const {
-    return state_ == State::Saved && (values_ != savedValues_ || links_ != savedLinks_);
+    return state_ == State::Saved && hasSnapshot_ &&
+           (values_ != savedValues_ || links_ != savedLinks_);
 }
 
 bool Object::hasChanges() const {
@@ -108,7 +112,7 @@ std::string Object::description() const {
         if (entity_->relationships[i].toMany)
             continue;
         text += " " + entity_->relationships[i].name + " = " +
-                (links_[i] ? links_[i]->uriRepresentation() : std::string("nil")) + ";";
+                (links_[i] ? uri(*links_[i]) : std::string("nil")) + ";";
     }
     return text + " }";
 }

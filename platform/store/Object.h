@@ -4,6 +4,7 @@
 #include "platform/store/Model.h"
 #include "platform/store/ObjectID.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +77,21 @@ private:
         Removed,  // no longer in its context
     };
 
+    // Identity inside a context: the entity by its index in the model, then the row or the
+    // temporary number. Links between objects are kept this way; it compares faster than an
+    // ObjectID and names the same object.
+    struct RowKey {
+        std::size_t entity = 0;
+        bool temporary = false;
+        std::int64_t number = 0;
+        friend auto operator<=>(const RowKey&, const RowKey&) = default;
+        friend bool operator==(const RowKey&, const RowKey&) = default;
+    };
+
+    RowKey rowKey() const {
+        return {entity_->index, objectID_.isTemporaryID(), objectID_.number()};
+    }
+    std::string uri(const RowKey& key) const;
     std::size_t attributeIndex(std::string_view key) const;
     std::size_t toOneIndex(std::string_view key) const;
     void willChange();
@@ -86,12 +102,15 @@ private:
     ObjectID objectID_;
     State state_ = State::Saved;
 
-    // Current values, and the values of the row as last read or saved. Relationship slots hold
-    // the destination of to-one relationships; to-many slots stay empty.
+    // Current values. Relationship slots hold the destination of to-one relationships; to-many
+    // slots stay empty.
     std::vector<base::Value> values_;
+    std::vector<std::optional<RowKey>> links_;
+    // The values of the row as last read or saved, copied at the first change after that
+    // (until then the current values are the saved ones).
+    bool hasSnapshot_ = false;
     std::vector<base::Value> savedValues_;
-    std::vector<std::optional<ObjectID>> links_;
-    std::vector<std::optional<ObjectID>> savedLinks_;
+    std::vector<std::optional<RowKey>> savedLinks_;
 };
 
 } // namespace store
