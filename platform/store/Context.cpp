@@ -543,7 +543,16 @@ base::Result<void> Context::save() {
                                          "Saving the store " + path().string());
         unpropagated_.pop_back();
     }
-    std::erase_if(pending_, [](const auto& entry) { return !entry.second->hasChanges(); });
+    // Objects changed and changed back have nothing to write.
+    std::erase_if(pending_, [](const auto& entry) {
+        Object& object = *entry.second;
+        if (object.hasChanges())
+            return false;
+        object.hasSnapshot_ = false;
+        object.savedValues_.clear();
+        object.savedLinks_.clear();
+        return true;
+    });
     if (pending_.empty())
         return {};
 

@@ -168,7 +168,8 @@ private:
         auto found = aliases_.find(walked);
         if (found != aliases_.end())
             return found->second;
-        std::string alias = "j" + std::to_string(aliases_.size() + 1);
+        std::string alias = "j";
+        alias += std::to_string(aliases_.size() + 1);
         aliases_.emplace(walked, alias);
         const Model::Entity& destination = model_.entities()[step.destinationIndex];
         joins_ += " LEFT JOIN " + StoreSchema::quote(destination.name) + " AS " + alias + " ON " +
