@@ -59,8 +59,12 @@ void ButtonPanel::present() {
     notifyWillPresent();
     setNeedsLayout();
     layoutIfNeeded();
-    presentTimer_ = base::RunLoop::main().dispatchAfter(base::Seconds(animationDuration),
-                                                        [self] { self->finishPresenting(); });
+    // The timer is kept by the object it would otherwise keep alive: it holds it weakly.
+    auto later = [weak = std::weak_ptr(self)] {
+        if (auto strong = weak.lock())
+            strong->finishPresenting();
+    };
+    presentTimer_ = base::RunLoop::main().dispatchAfter(base::Seconds(animationDuration), later);
 }
 
 void ButtonPanel::finishPresenting() {

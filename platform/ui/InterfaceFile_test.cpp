@@ -167,13 +167,15 @@ TEST_F(InterfaceFileTest, AMissingActionLeavesNoOutletConnected) {
 TEST_F(InterfaceFileTest, ObjectsConnectToEachOtherAndRegisteredClassesAreMade) {
     struct StripView : View, InterfaceFileOwner {
         std::shared_ptr<View> statusBarView;
-        std::shared_ptr<ViewController> controller;
+        std::weak_ptr<ViewController> controller; // the owner holds this view
         std::string className() const override { return "StripView"; }
         bool setOutlet(const std::string& name, const InterfaceObject& object) override {
             if (name == "statusBarView")
                 return (statusBarView = object.as<View>()) != nullptr;
-            if (name == "controller")
-                return (controller = object.as<ViewController>()) != nullptr;
+            if (name == "controller") {
+                controller = object.as<ViewController>();
+                return !controller.expired();
+            }
             return false;
         }
     };
@@ -194,7 +196,7 @@ TEST_F(InterfaceFileTest, ObjectsConnectToEachOtherAndRegisteredClassesAreMade) 
     auto root = loaded->front().as<StripView>();
     ASSERT_TRUE(root);
     EXPECT_EQ(root->statusBarView, root->subviews()[0]);
-    EXPECT_EQ(root->controller, owner);
+    EXPECT_EQ(root->controller.lock(), owner);
     EXPECT_EQ(root->frame(), Rect(0, 0, 320, 480)); // properties of the superclass apply
     auto table = std::dynamic_pointer_cast<TableView>(root->subviews()[1]);
     ASSERT_TRUE(table);

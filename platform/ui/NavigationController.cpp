@@ -245,9 +245,13 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
         return;
     }
     auto self = std::static_pointer_cast<NavigationController>(shared_from_this());
-    navigationTimer_ =
-        base::RunLoop::main().dispatchAfter(base::Seconds(animated ? transitionDuration : 0.0),
-                                            [self] { self->finishPendingNavigation(); });
+    // The timer is kept by the object it would otherwise keep alive: it holds it weakly.
+    auto later = [weak = std::weak_ptr(self)] {
+        if (auto strong = weak.lock())
+            strong->finishPendingNavigation();
+    };
+    navigationTimer_ = base::RunLoop::main().dispatchAfter(
+        base::Seconds(animated ? transitionDuration : 0.0), later);
 }
 
 void NavigationController::finishPendingNavigation() {

@@ -84,8 +84,13 @@ void PopoverController::present(bool animated) {
             content->endAppearanceTransition();
     };
     auto self = shared_from_this();
+    // The timer is kept by the object it would otherwise keep alive: it holds it weakly.
+    auto later = [weak = std::weak_ptr(self)] {
+        if (auto strong = weak.lock())
+            strong->finishTransition();
+    };
     transitionTimer_ = base::RunLoop::main().dispatchAfter(
-        base::Seconds(animated ? animationDuration : 0.0), [self] { self->finishTransition(); });
+        base::Seconds(animated ? animationDuration : 0.0), later);
 }
 
 void PopoverController::finishTransition() {
@@ -111,8 +116,13 @@ void PopoverController::dismissPopoverAnimated(bool animated) {
         if (content)
             content->endAppearanceTransition();
     };
+    // The timer is kept by the object it would otherwise keep alive: it holds it weakly.
+    auto later = [weak = std::weak_ptr(self)] {
+        if (auto strong = weak.lock())
+            strong->finishTransition();
+    };
     transitionTimer_ = base::RunLoop::main().dispatchAfter(
-        base::Seconds(animated ? animationDuration : 0.0), [self] { self->finishTransition(); });
+        base::Seconds(animated ? animationDuration : 0.0), later);
 }
 
 bool PopoverController::dismissByUser() {

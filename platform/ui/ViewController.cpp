@@ -19,7 +19,9 @@ namespace ui {
 
 namespace {
 
-void logRefusal(const std::string& message) { base::log(message); }
+void logRefusal(const std::string& message) {
+    base::log(message);
+}
 
 std::string describe(const ViewController& controller) {
     return "<" + controller.className() + ">";
@@ -184,9 +186,13 @@ void ViewController::startTransition(bool animated, std::function<void()> finish
     finishPendingTransition();
     finishTransition_ = std::move(finish);
     auto self = shared_from_this();
-    transitionTimer_ =
-        base::RunLoop::main().dispatchAfter(base::Seconds(animated ? transitionDuration : 0.0),
-                                            [self] { self->finishPendingTransition(); });
+    // The timer is kept by the object it would otherwise keep alive: it holds it weakly.
+    auto later = [weak = std::weak_ptr(self)] {
+        if (auto strong = weak.lock())
+            strong->finishPendingTransition();
+    };
+    transitionTimer_ = base::RunLoop::main().dispatchAfter(
+        base::Seconds(animated ? transitionDuration : 0.0), later);
 }
 
 void ViewController::finishPendingTransition() {
