@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/base/Result.h"
+
+#include <memory>
+
+namespace gtk {
+
+class GLibEventPump;
+
+// Start-up of the real backends, once per process, on the main thread before the run loop
+// runs: opens the display, serves GLib's main context (GTK, WebKit) from
+// base::RunLoop::main(), and makes every new ui::WebView run a WebKitEngine sharing the
+// process's cookie jar and URL cache.
+class GtkPlatform {
+public:
+    static constexpr const char* ErrorDomain = "GtkPlatformErrorDomain";
+    enum ErrorCode : long { NoDisplay = 1 };
+
+    GtkPlatform() = delete;
+
+    // Does all of the above; later calls do nothing and succeed. When no display can be
+    // opened it installs nothing and fails with NoDisplay and a message for the person
+    // starting the program; the program should print it and exit with a non-zero status.
+    static base::Result<void> install();
+    static bool isInstalled();
+    // The pump serving GLib (null before install).
+    static std::shared_ptr<GLibEventPump> eventPump();
+};
+
+} // namespace gtk

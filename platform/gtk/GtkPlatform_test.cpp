@@ -1,0 +1,66 @@
+#include "platform/base/RunLoop.h"
+#include "platform/gtk/GLibEventPump.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "platform/ui/WebEngine.h"
+#include "platform/ui/WebEngineFactory.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace gtk {
+namespace {
+
+// Runs in a fresh child process (the death test style below): GTK has not been initialised
+// there, and the display is whatever the statement leaves in the environment.
+[[noreturn]] void installAndExit() {
+    auto result = GtkPlatform::install();
+    if (result.ok())
+        _exit(0);
+    std::fprintf(stderr, "%s\n", result.error().localizedDescription().c_str());
+    const bool clean = result.error().domain == GtkPlatform::ErrorDomain &&
+                       result.error().code == GtkPlatform::NoDisplay &&
+                       !GtkPlatform::isInstalled() && !GtkPlatform::eventPump();
+    _exit(clean ? 3 : 4);
+}
+
+TEST(GtkPlatformDeathTest, WithoutADisplayStartUpFailsWithAClearMessage) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            installAndExit();
+        },
+        ::testing::ExitedWithCode(3),
+        "Cannot open a window: neither DISPLAY nor WAYLAND_DISPLAY is set.*xvfb-run");
+    EXPECT_EXIT(
+        {
+            unsetenv("WAYLAND_DISPLAY");
+            setenv("DISPLAY", ":4242", 1);
+            installAndExit();
+        },
+        ::testing::ExitedWithCode(3), "the display :4242 cannot be reached");
+}
+
+TEST(GtkPlatformTest, StartUpServesGLibAndMakesWebKitEngines) {
+    ASSERT_TRUE(GtkPlatform::install().ok());
+    EXPECT_TRUE(GtkPlatform::install().ok()); // again: nothing more
+    ASSERT_TRUE(GtkPlatform::isInstalled());
+    ASSERT_NE(GtkPlatform::eventPump(), nullptr);
+    // The pump is the run loop's.
+    auto current = base::RunLoop::main().setEventPump(nullptr);
+    EXPECT_EQ(current, GtkPlatform::eventPump());
+    base::RunLoop::main().setEventPump(current);
+
+    auto engine = ui::WebEngineFactory::create();
+    auto* webKit = dynamic_cast<WebKitEngine*>(engine.get());
+    ASSERT_NE(webKit, nullptr);
+    auto related = ui::WebEngineFactory::create(engine.get());
+    EXPECT_NE(dynamic_cast<WebKitEngine*>(related.get()), nullptr);
+}
+
+} // namespace
+} // namespace gtk
