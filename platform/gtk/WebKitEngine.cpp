@@ -1,0 +1,983 @@
+#include "platform/gtk/WebKitEngine.h"
+
+#include "platform/base/JSON.h"
+#include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
+#include "platform/gtk/GLibCallbackData.h"
+#include "platform/gtk/WebKitWebsiteData.h"
+#include "platform/ui/WebEngineClient.h"
+#include "platform/ui/WebViewNavigationType.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <webkit/webkit.h>
+
+namespace gtk {
+
+namespace {
+
+// The isolated world of the engine's own scripts: the page's scripts cannot see or change
+// what runs there (they share the document only).
+constexpr const char* engineWorld = "gtk-engine";
+constexpr const char* messageHandler = "gtkEngine";
+// How long the frame check of a navigation may take before the navigation is taken for the
+// main frame's.
+constexpr guint probeTimeoutMilliseconds = 2000;
+
+// Reports the page's size and scroll position, and applies the top inset. %INSET% is
+// replaced by the inset in CSS pixels.
+constexpr const char* pageScript = R"JS((function () {
+  if (window.__gtkEngine) return;
+  var inset = %INSET%;
+  var last = { x: NaN, y: NaN, w: NaN, h: NaN };
+  var queued = false;
+  function post(message) {
+    try { window.webkit.messageHandlers.gtkEngine.postMessage(message); } catch (e) {}
+  }
+  function applyInset() {
+    var root = document.documentElement;
+    if (!root) return;
+    if (inset > 0) root.style.setProperty('padding-top', inset + 'px', 'important');
+    else root.style.removeProperty('padding-top');
+  }
+  function report() {
+    queued = false;
+    var root = document.scrollingElement || document.documentElement;
+    if (!root) return;
+    var x = window.scrollX, y = window.scrollY, w = root.scrollWidth, h = root.scrollHeight;
+    var message = {}, changed = false;
+    if (w !== last.w || h !== last.h) {
+      message.w = w; message.h = Math.max(0, h - inset); changed = true;
+    }
+    if (x !== last.x || y !== last.y) { message.x = x; message.y = y - inset; changed = true; }
+    last = { x: x, y: y, w: w, h: h };
+    if (changed) post(message);
+  }
+  function schedule() {
+    if (!queued) { queued = true; setTimeout(report, 0); }
+  }
+  window.__gtkEngine = {
+    scrollTo: function (x, y) {
+      window.scrollTo(Math.max(0, x), Math.max(0, y + inset));
+      // Where code put the page is no news to the code.
+      last.x = window.scrollX; last.y = window.scrollY;
+      schedule();
+    },
+    setInset: function (value) { inset = value; applyInset(); schedule(); }
+  };
+  // A page that is not shown gets no rendering updates, so neither scroll events nor size
+  // observations: while hidden, it is looked at a few times a second instead.
+  var poll = 0;
+  function watchVisibility() {
+    if (document.hidden && !poll) poll = setInterval(report, 250);
+    else if (!document.hidden && poll) { clearInterval(poll); poll = 0; }
+  }
+  document.addEventListener('visibilitychange', watchVisibility);
+  watchVisibility();
+  applyInset();
+  window.addEventListener('scroll', schedule, { passive: true });
+  window.addEventListener('resize', schedule);
+  window.addEventListener('load', schedule);
+  if (window.ResizeObserver && document.documentElement)
+    new ResizeObserver(schedule).observe(document.documentElement);
+  schedule();
+})();)JS";
+
+// In every frame: remembers which form was submitted last, and by which button.
+constexpr const char* formScript = R"JS((function () {
+  if (window.__gtkEngineForms) return;
+  window.__gtkEngineForms = true;
+  window.addEventListener('submit', function (event) {
+    var form = event.target;
+    if (form && form.tagName === 'FORM') {
+      form.__gtkSubmitter = event.submitter || null;
+      form.__gtkSubmitTime = Date.now();
+    }
+  }, true);
+})();)JS";
+
+// Runs when a navigation is to be decided, with `u` the address and `k` the navigation type.
+// Tells which frame loads it and, for a form, collects its method and body.
+constexpr const char* probeScript = R"JS(
+var target = u, kind = k;
+function absolute(text, base) { try { return new URL(text, base).href; } catch (e) { return null; } }
+function withoutFragment(a) { var i = a.indexOf('#'); return i < 0 ? a : a.slice(0, i); }
+function withoutQuery(a) { a = withoutFragment(a); var i = a.indexOf('?'); return i < 0 ? a : a.slice(0, i); }
+var frames = [];
+(function collect(doc, depth) {
+  if (depth > 20) return;
+  var list = doc.querySelectorAll('iframe,frame');
+  for (var i = 0; i < list.length; i++) {
+    var element = list[i], inner = null;
+    try { inner = element.contentDocument; } catch (e) {}
+    frames.push({ element: element, owner: doc, doc: inner });
+    if (inner) collect(inner, depth + 1);
+  }
+})(document, 0);
+function namesTarget(frame) {
+  var src = frame.element.getAttribute('src');
+  if (src === null || src === '') return target === 'about:blank';
+  var resolved = absolute(src, frame.owner.baseURI);
+  return resolved !== null && withoutFragment(resolved) === withoutFragment(target);
+}
+function links(doc) {
+  return Array.prototype.filter.call(doc.querySelectorAll('a[href],area[href]'), function (a) {
+    return a.href === target || withoutFragment(a.href) === withoutFragment(target);
+  });
+}
+function forms(doc) {
+  return Array.prototype.filter.call(doc.forms, function (form) {
+    var method = (form.method || 'get').toLowerCase();
+    if (method === 'get') return withoutQuery(form.action) === withoutQuery(target);
+    return withoutFragment(form.action) === withoutFragment(target);
+  });
+}
+function staysInFrame(element) {
+  var t = (element.getAttribute('target') || '').toLowerCase();
+  return t !== '_top' && t !== '_parent' && t !== '_blank';
+}
+var result = { frame: 'main' };
+var formDoc = document;
+if (frames.some(namesTarget)) {
+  result.frame = 'sub';
+} else if (kind === 0 || kind === 1) {
+  var find = kind === 0 ? links : forms;
+  if (find(document).length === 0) {
+    for (var i = 0; i < frames.length; i++) {
+      if (frames[i].doc && find(frames[i].doc).some(staysInFrame)) {
+        result.frame = 'sub'; formDoc = frames[i].doc; break;
+      }
+    }
+  }
+}
+if (kind === 1 || kind === 4) {
+  var candidates = forms(formDoc);
+  var form = null;
+  for (var j = 0; j < candidates.length; j++) {
+    if (!form || (candidates[j].__gtkSubmitTime || 0) > (form.__gtkSubmitTime || 0)) form = candidates[j];
+  }
+  if (form && (form.method || 'get').toLowerCase() === 'post') {
+    var data;
+    try { data = new FormData(form, form.__gtkSubmitter || undefined); } catch (e) { data = new FormData(form); }
+    var pairs = [];
+    data.forEach(function (value, name) {
+      pairs.push([name, typeof value === 'string' ? value : (value && value.name) || '']);
+    });
+    var enctype = (form.enctype || 'application/x-www-form-urlencoded').toLowerCase();
+    if (enctype === 'text/plain') {
+      result.body = pairs.map(function (p) { return p[0] + '=' + p[1] + '\r\n'; }).join('');
+      result.contentType = 'text/plain';
+    } else if (enctype === 'multipart/form-data') {
+      var boundary = '----gtkEngineFormBoundary' + Math.random().toString(16).slice(2);
+      result.body = pairs.map(function (p) {
+        return '--' + boundary + '\r\nContent-Disposition: form-data; name="' +
+          p[0].replace(/"/g, '%22') + '"\r\n\r\n' + p[1] + '\r\n';
+      }).join('') + '--' + boundary + '--\r\n';
+      result.contentType = 'multipart/form-data; boundary=' + boundary;
+    } else {
+      result.body = new URLSearchParams(pairs).toString();
+      result.contentType = 'application/x-www-form-urlencoded';
+    }
+  }
+}
+return JSON.stringify(result);
+)JS";
+
+std::string text(const char* value) {
+    return value ? std::string(value) : std::string();
+}
+
+ui::WebViewNavigationType navigationType(WebKitNavigationType type) {
+    switch (type) {
+    case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
+        return ui::WebViewNavigationType::LinkClicked;
+    case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
+        return ui::WebViewNavigationType::FormSubmitted;
+    case WEBKIT_NAVIGATION_TYPE_BACK_FORWARD:
+        return ui::WebViewNavigationType::BackForward;
+    case WEBKIT_NAVIGATION_TYPE_RELOAD:
+        return ui::WebViewNavigationType::Reload;
+    case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
+        return ui::WebViewNavigationType::FormResubmitted;
+    case WEBKIT_NAVIGATION_TYPE_OTHER:
+    default:
+        return ui::WebViewNavigationType::Other;
+    }
+}
+
+net::URLRequest requestFrom(WebKitURIRequest* webRequest) {
+    net::URLRequest request(base::URL::parse(text(webkit_uri_request_get_uri(webRequest))));
+    if (const char* method = webkit_uri_request_get_http_method(webRequest))
+        request.setHTTPMethod(method);
+    if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(webRequest)) {
+        SoupMessageHeadersIter iter;
+        const char* name = nullptr;
+        const char* value = nullptr;
+        soup_message_headers_iter_init(&iter, headers);
+        while (soup_message_headers_iter_next(&iter, &name, &value))
+            request.addValueForHTTPHeaderField(value, name);
+    }
+    return request;
+}
+
+net::URLRequest requestForURL(const std::string& url) {
+    net::URLRequest request(base::URL::parse(url));
+    request.setMainDocumentURL(request.url());
+    return request;
+}
+
+std::string formatNumber(double value) {
+    if (!std::isfinite(value))
+        return "0";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.3f", value);
+    return buffer;
+}
+
+} // namespace
+
+// A navigation of WebKit waiting for the client. Unanswered, it is refused when let go.
+class WebKitEngine::Decision {
+public:
+    explicit Decision(WebKitPolicyDecision* decision)
+        : decision_(WEBKIT_POLICY_DECISION(g_object_ref(decision))) {}
+    ~Decision() {
+        if (!answered_)
+            webkit_policy_decision_ignore(decision_);
+        g_object_unref(decision_);
+    }
+    Decision(const Decision&) = delete;
+    Decision& operator=(const Decision&) = delete;
+
+    void answer(bool allow) {
+        if (answered_)
+            return;
+        answered_ = true;
+        if (allow)
+            webkit_policy_decision_use(decision_);
+        else
+            webkit_policy_decision_ignore(decision_);
+    }
+
+private:
+    WebKitPolicyDecision* decision_;
+    bool answered_ = false;
+};
+
+// --- Creation.
+
+WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
+    WebKitWebsiteData& data = WebKitWebsiteData::shared();
+    data.bindToShared();
+    contentManager_ = webkit_user_content_manager_new();
+    GObject* object = nullptr;
+    if (relatedTo)
+        object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo->view_,
+                                       "user-content-manager", contentManager_, nullptr));
+    else
+        object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session", data.session(),
+                                       "user-content-manager", contentManager_, nullptr));
+    view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(object));
+
+    webkit_user_content_manager_register_script_message_handler(contentManager_, messageHandler,
+                                                                engineWorld);
+    g_signal_connect(contentManager_, "script-message-received::gtkEngine",
+                     G_CALLBACK(+[](WebKitUserContentManager*, JSCValue* value, gpointer self) {
+                         static_cast<WebKitEngine*>(self)->pageMessage(value);
+                     }),
+                     this);
+    installPageScripts();
+
+    g_signal_connect(view_, "decide-policy",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
+                                    WebKitPolicyDecisionType type, gpointer self) -> gboolean {
+                         auto* engine = static_cast<WebKitEngine*>(self);
+                         switch (type) {
+                         case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
+                             engine->navigationDecision(decision, false);
+                             return TRUE;
+                         case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
+                             engine->navigationDecision(decision, true);
+                             return TRUE;
+                         case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
+                             engine->responseDecision(decision);
+                             return TRUE;
+                         default:
+                             return FALSE;
+                         }
+                     }),
+                     this);
+    g_signal_connect(view_, "load-changed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer self) {
+                         static_cast<WebKitEngine*>(self)->loadChanged(event);
+                     }),
+                     this);
+    g_signal_connect(view_, "load-failed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, const char* uri, GError* error,
+                                    gpointer self) -> gboolean {
+                         static_cast<WebKitEngine*>(self)->loadFailed(uri, error);
+                         return TRUE; // no error page: the client shows what it wants
+                     }),
+                     this);
+    g_signal_connect(
+        view_, "web-process-terminated",
+        G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
+            static_cast<WebKitEngine*>(self)->webProcessTerminated(reason);
+        }),
+        this);
+    g_signal_connect(view_, "notify::title", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer self) {
+                         static_cast<WebKitEngine*>(self)->titleChanged();
+                     }),
+                     this);
+    g_signal_connect(
+        view_, "script-dialog",
+        G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer) -> gboolean {
+            // Answered at once, as "cancel", so that no dialog waits for a person
+            // while code waits for the page.
+            base::log(std::string("A page's script dialog was dismissed: ") +
+                      text(webkit_script_dialog_get_message(dialog)));
+            if (webkit_script_dialog_get_dialog_type(dialog) ==
+                WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM)
+                webkit_script_dialog_confirm_set_confirmed(dialog, TRUE);
+            return TRUE;
+        }),
+        nullptr);
+    g_signal_connect(
+        view_, "create",
+        G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, gpointer) -> GtkWidget* {
+            return nullptr; // pages open no windows; see navigationDecision
+        }),
+        nullptr);
+}
+
+WebKitEngine::~WebKitEngine() {
+    *alive_ = false;
+    client_ = nullptr;
+    events_.clear();
+    g_signal_handlers_disconnect_by_data(view_, this);
+    g_signal_handlers_disconnect_by_data(contentManager_, this);
+    webkit_user_content_manager_unregister_script_message_handler(contentManager_, messageHandler,
+                                                                  engineWorld);
+    GtkWidget* widget = GTK_WIDGET(view_);
+    if (GtkWidget* parent = gtk_widget_get_parent(widget)) {
+        if (GTK_IS_FIXED(parent))
+            gtk_fixed_remove(GTK_FIXED(parent), widget);
+        else
+            gtk_widget_unparent(widget);
+    }
+    g_object_unref(view_);
+    g_object_unref(contentManager_);
+}
+
+ui::WebEngineFactory::Maker WebKitEngine::maker() {
+    return [](ui::WebEngine* relatedTo) -> std::unique_ptr<ui::WebEngine> {
+        return std::make_unique<WebKitEngine>(dynamic_cast<WebKitEngine*>(relatedTo));
+    };
+}
+
+GtkWidget* WebKitEngine::widget() const {
+    return GTK_WIDGET(view_);
+}
+
+void WebKitEngine::installPageScripts() {
+    webkit_user_content_manager_remove_all_scripts(contentManager_);
+    std::string page = pageScript;
+    const std::string placeholder = "%INSET%";
+    page.replace(page.find(placeholder), placeholder.size(), formatNumber(inset_.top));
+    WebKitUserScript* script = webkit_user_script_new_for_world(
+        page.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END, engineWorld, nullptr, nullptr);
+    webkit_user_content_manager_add_script(contentManager_, script);
+    webkit_user_script_unref(script);
+    script = webkit_user_script_new_for_world(formScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+                                              engineWorld, nullptr, nullptr);
+    webkit_user_content_manager_add_script(contentManager_, script);
+    webkit_user_script_unref(script);
+}
+
+void WebKitEngine::runInEngineWorld(const std::string& script) {
+    webkit_web_view_evaluate_javascript(
+        view_, script.c_str(), static_cast<gssize>(script.size()), engineWorld, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer) {
+            GError* error = nullptr;
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(
+                    WEBKIT_WEB_VIEW(source), result, &error))
+                g_object_unref(value);
+            if (error)
+                g_error_free(error);
+        },
+        nullptr);
+}
+
+// --- The client's events.
+
+void WebKitEngine::post(std::function<void(ui::WebEngineClient&)> deliver) {
+    auto event = std::make_shared<Event>();
+    event->deliver = std::move(deliver);
+    events_.push_back(std::move(event));
+    scheduleFlush();
+}
+
+std::shared_ptr<WebKitEngine::Event> WebKitEngine::postLater() {
+    auto event = std::make_shared<Event>();
+    event->ready = false;
+    events_.push_back(event);
+    return event;
+}
+
+void WebKitEngine::scheduleFlush() {
+    if (flushScheduled_)
+        return;
+    flushScheduled_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    base::RunLoop::main().dispatch([this, alive] {
+        if (!alive.lock())
+            return;
+        flushScheduled_ = false;
+        flush();
+    });
+}
+
+void WebKitEngine::flush() {
+    if (flushing_)
+        return;
+    flushing_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    while (!events_.empty() && events_.front()->ready) {
+        auto event = std::move(events_.front());
+        events_.pop_front();
+        if (client_)
+            event->deliver(*client_);
+        if (!alive.lock())
+            return; // the client let the engine go
+    }
+    flushing_ = false;
+}
+
+// --- Loads.
+
+void WebKitEngine::expectOwnLoad() {
+    ownLoadPending_ = true;
+    ownLoadURLs_.clear();
+    if (const char* uri = webkit_web_view_get_uri(view_))
+        ownLoadURLs_.push_back(uri);
+}
+
+void WebKitEngine::loadRequest(const net::URLRequest& request) {
+    const std::string url = request.url() ? request.url()->absoluteString() : std::string();
+    const std::string method = request.HTTPMethod();
+    if (!request.HTTPBody().empty() || (method != "GET" && method != "HEAD")) {
+        base::log("The web engine loads no request with a body or the method " + method + ": " +
+                  url);
+        auto error = base::Error::make(ErrorDomain, RequestBodyNotSupported,
+                                       "The web view cannot send a " + method +
+                                           " request; fetch it and load the response instead.");
+        error.userInfo[base::Error::failingURLStringKey] = base::Value(url);
+        post([error](ui::WebEngineClient& client) { client.didFailLoad(error); });
+        return;
+    }
+    WebKitURIRequest* webRequest = webkit_uri_request_new(url.c_str());
+    if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(webRequest))
+        for (const auto& [name, value] : request.allHTTPHeaderFields().all())
+            soup_message_headers_replace(headers, name.c_str(), value.c_str());
+    webkit_web_view_load_request(view_, webRequest);
+    g_object_unref(webRequest);
+    expectOwnLoad();
+    ownLoadURLs_.push_back(url);
+}
+
+void WebKitEngine::loadHTMLString(const std::string& html,
+                                  const std::optional<base::URL>& baseURL) {
+    const std::string base = baseURL ? baseURL->absoluteString() : std::string();
+    webkit_web_view_load_html(view_, html.c_str(), baseURL ? base.c_str() : nullptr);
+    expectOwnLoad();
+    ownLoadURLs_.push_back(baseURL ? base : std::string("about:blank"));
+}
+
+void WebKitEngine::loadData(const base::Data& data, const std::string& MIMEType,
+                            const std::string& textEncodingName,
+                            const std::optional<base::URL>& baseURL) {
+    const std::string base = baseURL ? baseURL->absoluteString() : std::string();
+    GBytes* bytes = g_bytes_new(data.bytes(), data.size());
+    webkit_web_view_load_bytes(view_, bytes, MIMEType.empty() ? nullptr : MIMEType.c_str(),
+                               textEncodingName.empty() ? nullptr : textEncodingName.c_str(),
+                               baseURL ? base.c_str() : nullptr);
+    g_bytes_unref(bytes);
+    expectOwnLoad();
+    ownLoadURLs_.push_back(baseURL ? base : std::string("about:blank"));
+}
+
+void WebKitEngine::stopLoading() {
+    webkit_web_view_stop_loading(view_);
+    ownLoadPending_ = false;
+}
+
+void WebKitEngine::reload() {
+    webkit_web_view_reload(view_);
+}
+
+void WebKitEngine::goBack() {
+    webkit_web_view_go_back(view_);
+}
+
+void WebKitEngine::goForward() {
+    webkit_web_view_go_forward(view_);
+}
+
+bool WebKitEngine::canGoBack() const {
+    return webkit_web_view_can_go_back(view_);
+}
+
+bool WebKitEngine::canGoForward() const {
+    return webkit_web_view_can_go_forward(view_);
+}
+
+bool WebKitEngine::isLoading() const {
+    return loadActive_ || ownLoadPending_;
+}
+
+std::string WebKitEngine::committedURL() const {
+    if (!committedURL_.empty())
+        return committedURL_;
+    return text(webkit_web_view_get_uri(view_));
+}
+
+// --- Navigation decisions.
+
+void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWindow) {
+    WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+        WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    WebKitURIRequest* webRequest = webkit_navigation_action_get_request(action);
+    const std::string uri = text(webkit_uri_request_get_uri(webRequest));
+    const auto type = navigationType(webkit_navigation_action_get_navigation_type(action));
+    const bool redirect = webkit_navigation_action_is_redirect(action);
+
+    if (!newWindow && ownLoadPending_ && !redirect) {
+        for (const std::string& own : ownLoadURLs_) {
+            if (own == uri) {
+                // Our own load: the client has let it through already.
+                ownLoadPending_ = false;
+                ownLoadURLs_.clear();
+                nextStartIsOwn_ = true;
+                webkit_policy_decision_use(decision);
+                return;
+            }
+        }
+    }
+
+    net::URLRequest request = requestFrom(webRequest);
+    auto event = postLater();
+    if (newWindow) {
+        // No window opens: the page is asked to load it here instead, as the platform did.
+        webkit_policy_decision_ignore(decision);
+        classified(event, std::move(request), static_cast<int>(type), true, nullptr, true);
+        return;
+    }
+    if (type == ui::WebViewNavigationType::BackForward ||
+        type == ui::WebViewNavigationType::Reload ||
+        type == ui::WebViewNavigationType::FormResubmitted || (redirect && mainProvisional_)) {
+        classified(event, std::move(request), static_cast<int>(type), true, decision, false);
+        return;
+    }
+
+    // Which frame is it for? Ask the page, in our own world.
+    struct Probe {
+        std::weak_ptr<bool> alive;
+        WebKitEngine* engine;
+        std::shared_ptr<Event> event;
+        net::URLRequest request;
+        int type;
+        WebKitPolicyDecision* decision;
+        GCancellable* cancellable;
+        guint timeout;
+    };
+    GCancellable* cancellable = g_cancellable_new();
+    guint timeout = g_timeout_add_full(
+        G_PRIORITY_DEFAULT, probeTimeoutMilliseconds,
+        [](gpointer data) -> gboolean {
+            g_cancellable_cancel(G_CANCELLABLE(data));
+            return G_SOURCE_REMOVE;
+        },
+        g_object_ref(cancellable), g_object_unref);
+    GVariantDict arguments;
+    g_variant_dict_init(&arguments, nullptr);
+    g_variant_dict_insert(&arguments, "u", "s", uri.c_str());
+    g_variant_dict_insert(&arguments, "k", "i", static_cast<int>(type));
+    webkit_web_view_call_async_javascript_function(
+        view_, probeScript, -1, g_variant_dict_end(&arguments), engineWorld, nullptr, cancellable,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto probe = GLibCallbackData::take<Probe>(data);
+            GError* error = nullptr;
+            JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
+                WEBKIT_WEB_VIEW(source), result, &error);
+            std::string answer;
+            if (value) {
+                if (jsc_value_is_string(value)) {
+                    char* string = jsc_value_to_string(value);
+                    answer = text(string);
+                    g_free(string);
+                }
+                g_object_unref(value);
+            }
+            if (error)
+                g_error_free(error);
+            if (!g_cancellable_is_cancelled(probe->cancellable))
+                g_source_remove(probe->timeout);
+            g_object_unref(probe->cancellable);
+
+            bool isMainFrame = true;
+            net::URLRequest request = std::move(probe->request);
+            if (auto parsed = base::parseJSON(answer); parsed && parsed->isDictionary()) {
+                const base::Value& found = *parsed;
+                isMainFrame = found["frame"].stringValue().value_or("main") != "sub";
+                if (auto body = found["body"].stringValue()) {
+                    request.setHTTPMethod("POST");
+                    request.setHTTPBody(base::Data::fromString(*body));
+                    if (auto type = found["contentType"].stringValue();
+                        type && !request.valueForHTTPHeaderField("Content-Type"))
+                        request.setValueForHTTPHeaderField(*type, "Content-Type");
+                }
+            }
+            if (probe->alive.lock())
+                probe->engine->classified(probe->event, std::move(request), probe->type,
+                                          isMainFrame, probe->decision, false);
+            else
+                webkit_policy_decision_ignore(probe->decision);
+            g_object_unref(probe->decision);
+        },
+        GLibCallbackData::give(
+            Probe{alive_, this, event, std::move(request), static_cast<int>(type),
+                  WEBKIT_POLICY_DECISION(g_object_ref(decision)), cancellable, timeout}));
+}
+
+void WebKitEngine::classified(const std::shared_ptr<Event>& event, net::URLRequest request,
+                              int type, bool isMainFrame, WebKitPolicyDecision* decision,
+                              bool newWindow) {
+    if (isMainFrame)
+        request.setMainDocumentURL(request.url());
+    else
+        request.setMainDocumentURL(base::URL::parse(committedURL()));
+    std::shared_ptr<Decision> handle = decision ? std::make_shared<Decision>(decision) : nullptr;
+    std::weak_ptr<bool> alive = alive_;
+    event->deliver = [this, alive, request, type, isMainFrame, handle,
+                      newWindow](ui::WebEngineClient& client) {
+        client.decidePolicy(request, static_cast<ui::WebViewNavigationType>(type), isMainFrame,
+                            [this, alive, request, isMainFrame, handle, newWindow](bool allow) {
+                                const bool engineLives = !alive.expired();
+                                if (newWindow) {
+                                    if (allow && engineLives) {
+                                        loadRequest(request);
+                                        nextReportedRequest_ = request;
+                                    }
+                                    return;
+                                }
+                                if (allow && isMainFrame && engineLives)
+                                    mainDecisionAllowed(request);
+                                handle->answer(allow);
+                            });
+    };
+    event->ready = true;
+    scheduleFlush();
+}
+
+void WebKitEngine::mainDecisionAllowed(const net::URLRequest& request) {
+    allowedMainRequest_ = request;
+}
+
+void WebKitEngine::reportMainRequest(net::URLRequest request) {
+    request.setMainDocumentURL(request.url());
+    reportedMainURL_ = request.url() ? request.url()->absoluteString() : std::string();
+    post([request](ui::WebEngineClient& client) { client.mainFrameRequestChanged(request); });
+}
+
+void WebKitEngine::responseDecision(WebKitPolicyDecision* decision) {
+    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+    if (webkit_response_policy_decision_is_mime_type_supported(response)) {
+        webkit_policy_decision_use(decision);
+        return;
+    }
+    // Nothing is downloaded: a page the engine cannot show fails to load.
+    base::log("The web view cannot show " +
+              text(webkit_uri_response_get_mime_type(
+                  webkit_response_policy_decision_get_response(response))) +
+              " content; the load is dropped.");
+    webkit_policy_decision_ignore(decision);
+}
+
+// --- Load events.
+
+void WebKitEngine::loadChanged(int loadEvent) {
+    const std::string uri = text(webkit_web_view_get_uri(view_));
+    switch (static_cast<WebKitLoadEvent>(loadEvent)) {
+    case WEBKIT_LOAD_STARTED: {
+        if (loadActive_) {
+            // Another load replaces the one under way: that one ends as cancelled.
+            auto error = base::Error::make(base::URLErrorDomain, base::URLErrorCancelled,
+                                           "The load was replaced by another one.");
+            post([error](ui::WebEngineClient& client) { client.didFailLoad(error); });
+        }
+        currentLoadIsOwn_ = nextStartIsOwn_ && !nextReportedRequest_;
+        nextStartIsOwn_ = false;
+        ownLoadPending_ = false;
+        loadActive_ = true;
+        mainProvisional_ = true;
+        // WebKit still shows the old address here for a navigation of the page; the request
+        // the client let through is the one starting.
+        std::optional<net::URLRequest> starting = std::move(nextReportedRequest_);
+        if (!starting && !currentLoadIsOwn_)
+            starting = std::move(allowedMainRequest_);
+        nextReportedRequest_.reset();
+        allowedMainRequest_.reset();
+        if (starting)
+            reportMainRequest(*starting);
+        post([](ui::WebEngineClient& client) { client.didStartLoad(); });
+        break;
+    }
+    case WEBKIT_LOAD_REDIRECTED: {
+        net::URLRequest request = requestForURL(uri);
+        if (allowedMainRequest_ && allowedMainRequest_->url() &&
+            allowedMainRequest_->url()->absoluteString() == uri)
+            request = *allowedMainRequest_;
+        allowedMainRequest_.reset();
+        reportMainRequest(request);
+        break;
+    }
+    case WEBKIT_LOAD_COMMITTED:
+        mainProvisional_ = false;
+        committedURL_ = uri;
+        // A navigation that came without a decision the client saw (one from the page cache)
+        // still moves the view's request.
+        if (!currentLoadIsOwn_ && uri != reportedMainURL_)
+            reportMainRequest(requestForURL(uri));
+        reportedMainURL_ = uri;
+        break;
+    case WEBKIT_LOAD_FINISHED:
+        mainProvisional_ = false;
+        if (loadActive_) {
+            loadActive_ = false;
+            post([](ui::WebEngineClient& client) { client.didFinishLoad(); });
+        }
+        break;
+    }
+}
+
+void WebKitEngine::loadFailed(const char* failingURI, GError* error) {
+    mainProvisional_ = false;
+    if (!loadActive_ && !ownLoadPending_)
+        return;
+    loadActive_ = false;
+    ownLoadPending_ = false;
+    base::Error failure = errorFromGError(error, text(failingURI));
+    post([failure](ui::WebEngineClient& client) { client.didFailLoad(failure); });
+}
+
+void WebKitEngine::webProcessTerminated(int reason) {
+    std::string why;
+    switch (static_cast<WebKitWebProcessTerminationReason>(reason)) {
+    case WEBKIT_WEB_PROCESS_CRASHED:
+        why = "The page's web process crashed.";
+        break;
+    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
+        why = "The page's web process used more memory than allowed and was stopped.";
+        break;
+    default:
+        why = "The page's web process was stopped.";
+        break;
+    }
+    base::log(why + " (" + committedURL() + ")");
+    loadActive_ = false;
+    ownLoadPending_ = false;
+    mainProvisional_ = false;
+    auto error = base::Error::make(ErrorDomain, WebProcessTerminated, why);
+    error.userInfo[base::Error::failingURLStringKey] = base::Value(committedURL());
+    post([error](ui::WebEngineClient& client) { client.didFailLoad(error); });
+}
+
+void WebKitEngine::titleChanged() {
+    std::string title = text(webkit_web_view_get_title(view_));
+    post([title](ui::WebEngineClient& client) { client.titleChanged(title); });
+}
+
+void WebKitEngine::pageMessage(JSCValue* message) {
+    if (!jsc_value_is_object(message))
+        return;
+    auto number = [message](const char* name) {
+        JSCValue* value = jsc_value_object_get_property(message, name);
+        double result = jsc_value_is_number(value) ? jsc_value_to_double(value) : NAN;
+        g_object_unref(value);
+        return result;
+    };
+    const double w = number("w"), h = number("h"), x = number("x"), y = number("y");
+    if (std::isfinite(w) && std::isfinite(h)) {
+        ui::Size size(w, h);
+        post([size](ui::WebEngineClient& client) { client.contentSizeChanged(size); });
+    }
+    if (std::isfinite(x) && std::isfinite(y)) {
+        ui::Point offset(x, y);
+        lastOffset_ = offset;
+        post([offset](ui::WebEngineClient& client) { client.scrollOffsetChanged(offset); });
+    }
+}
+
+// --- Scripts.
+
+std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& script) {
+    struct Answer {
+        bool done = false;
+        std::optional<std::string> result;
+    };
+    auto answer = std::make_shared<Answer>();
+    GCancellable* cancellable = g_cancellable_new();
+    webkit_web_view_evaluate_javascript(
+        view_, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, cancellable,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto answer = GLibCallbackData::take<std::shared_ptr<Answer>>(data);
+            GError* error = nullptr;
+            JSCValue* value =
+                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+            if (value) {
+                if (jsc_value_is_undefined(value) || jsc_value_is_null(value)) {
+                    (*answer)->result = std::string();
+                } else {
+                    char* string = jsc_value_to_string(value);
+                    (*answer)->result = text(string);
+                    g_free(string);
+                }
+                g_object_unref(value);
+            }
+            if (error)
+                g_error_free(error);
+            (*answer)->done = true;
+        },
+        GLibCallbackData::give(answer));
+
+    GMainContext* context = g_main_context_default();
+    const auto deadline =
+        std::chrono::steady_clock::now() +
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(scriptTimeout_);
+    while (!answer->done) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            base::log("A script got no answer from the page in time; it counts as failed.");
+            g_cancellable_cancel(cancellable);
+            break;
+        }
+        const auto milliseconds =
+            std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
+        GSource* timeout = g_timeout_source_new(static_cast<guint>(milliseconds));
+        g_source_set_callback(
+            timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        g_source_attach(timeout, context);
+        g_main_context_iteration(context, TRUE);
+        g_source_destroy(timeout);
+        g_source_unref(timeout);
+    }
+    g_object_unref(cancellable);
+    return answer->done ? answer->result : std::nullopt;
+}
+
+// --- Settings and scrolling.
+
+void WebKitEngine::applySettings(const ui::WebViewSettings& settings) {
+    WebKitSettings* webSettings = webkit_web_view_get_settings(view_);
+    webkit_settings_set_media_playback_requires_user_gesture(
+        webSettings, settings.mediaPlaybackRequiresUserAction);
+    webkit_settings_set_media_playback_allows_inline(webSettings,
+                                                     settings.allowsInlineMediaPlayback);
+    // The other settings have no counterpart here: pages are laid out at the view's width,
+    // nothing is turned into links, and a desktop has no on-screen keyboard to hold back.
+}
+
+void WebKitEngine::scrollTo(ui::Point offset) {
+    lastOffset_ = offset;
+    runInEngineWorld("window.__gtkEngine && window.__gtkEngine.scrollTo(" + formatNumber(offset.x) +
+                     ", " + formatNumber(offset.y) + ")");
+}
+
+void WebKitEngine::setContentInset(ui::EdgeInsets insets) {
+    if (insets == inset_)
+        return;
+    inset_ = insets;
+    installPageScripts();
+    runInEngineWorld("if (window.__gtkEngine) { window.__gtkEngine.setInset(" +
+                     formatNumber(inset_.top) + "); window.__gtkEngine.scrollTo(" +
+                     formatNumber(lastOffset_.x) + ", " + formatNumber(lastOffset_.y) + "); }");
+}
+
+// --- Errors.
+
+base::Error WebKitEngine::errorFromGError(const GError* error, const std::string& failingURL) {
+    std::string domain = base::URLErrorDomain;
+    long code = base::URLErrorUnknown;
+    const std::string message = error && error->message ? error->message : "The load failed.";
+    if (!error) {
+        // keep the unknown error
+    } else if (error->domain == WEBKIT_NETWORK_ERROR) {
+        switch (error->code) {
+        case WEBKIT_NETWORK_ERROR_CANCELLED:
+            code = base::URLErrorCancelled;
+            break;
+        case WEBKIT_NETWORK_ERROR_UNKNOWN_PROTOCOL:
+            code = base::URLErrorUnsupportedURL;
+            break;
+        case WEBKIT_NETWORK_ERROR_FILE_DOES_NOT_EXIST:
+            code = -1100; // file does not exist
+            break;
+        case WEBKIT_NETWORK_ERROR_TRANSPORT:
+            code = base::URLErrorCannotConnectToHost;
+            break;
+        default:
+            break;
+        }
+    } else if (error->domain == WEBKIT_POLICY_ERROR) {
+        domain = ErrorDomain;
+        switch (error->code) {
+        case WEBKIT_POLICY_ERROR_CANNOT_SHOW_MIME_TYPE:
+            code = CannotShowMIMEType;
+            break;
+        case WEBKIT_POLICY_ERROR_CANNOT_SHOW_URI:
+            code = CannotShowURL;
+            break;
+        case WEBKIT_POLICY_ERROR_CANNOT_USE_RESTRICTED_PORT:
+            code = CannotUseRestrictedPort;
+            break;
+        default:
+            code = FrameLoadInterrupted;
+            break;
+        }
+    } else if (error->domain == G_IO_ERROR) {
+        switch (error->code) {
+        case G_IO_ERROR_CANCELLED:
+            code = base::URLErrorCancelled;
+            break;
+        case G_IO_ERROR_CONNECTION_REFUSED:
+        case G_IO_ERROR_HOST_UNREACHABLE:
+            code = base::URLErrorCannotConnectToHost;
+            break;
+        case G_IO_ERROR_TIMED_OUT:
+            code = base::URLErrorTimedOut;
+            break;
+        case G_IO_ERROR_NETWORK_UNREACHABLE:
+            code = base::URLErrorNotConnectedToInternet;
+            break;
+        case G_IO_ERROR_CONNECTION_CLOSED: // also "broken pipe"
+            code = base::URLErrorNetworkConnectionLost;
+            break;
+        default:
+            break;
+        }
+    } else if (error->domain == G_RESOLVER_ERROR) {
+        code = base::URLErrorCannotFindHost;
+    } else if (error->domain == G_TLS_ERROR) {
+        code = base::URLErrorSecureConnectionFailed;
+    }
+    auto result = base::Error::make(domain, code, message);
+    if (!failingURL.empty())
+        result.userInfo[base::Error::failingURLStringKey] = base::Value(failingURL);
+    return result;
+}
+
+} // namespace gtk
