@@ -5,6 +5,7 @@
 #include "platform/gtk/WebKitWebsiteData.h"
 #include "platform/net/CookieStorage.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/net/URLCache.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/WebView.h"
@@ -173,6 +174,10 @@ protected:
             response.set_content("<html><body><script>document.cookie = 'fromScript=two; "
                                  "path=/';</script></body></html>",
                                  "text/html");
+        });
+        server_.server().Get("/cached", [](const httplib::Request&, httplib::Response& response) {
+            response.set_header("Cache-Control", "max-age=3600");
+            response.set_content("<html><head><title>Cached</title></head></html>", "text/html");
         });
         server_.server().Get("/tall", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("<html><body style='margin:0'><div style='height:5000px;"
@@ -492,6 +497,38 @@ TEST_F(WebKitEngineTest, CookiesAreSharedWithTheCookieStorage) {
     }));
     settle();
     EXPECT_TRUE(jar->cookies().empty());
+}
+
+// Whether the engine's session holds cached responses.
+bool engineHasCache() {
+    struct Fetch {
+        bool done = false;
+        bool any = false;
+    } fetch;
+    webkit_website_data_manager_fetch(
+        webkit_network_session_get_website_data_manager(WebKitWebsiteData::shared().session()),
+        static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_MEMORY_CACHE |
+                                            WEBKIT_WEBSITE_DATA_DISK_CACHE),
+        nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* fetch = static_cast<Fetch*>(data);
+            GList* records = webkit_website_data_manager_fetch_finish(
+                WEBKIT_WEBSITE_DATA_MANAGER(source), result, nullptr);
+            fetch->any = records != nullptr;
+            g_list_free_full(records, reinterpret_cast<GDestroyNotify>(webkit_website_data_unref));
+            fetch->done = true;
+        },
+        &fetch);
+    base::RunLoop::main().runUntil([&] { return fetch.done; }, 20s);
+    return fetch.any;
+}
+
+TEST_F(WebKitEngineTest, EmptyingTheURLCacheEmptiesTheEnginesCache) {
+    ASSERT_TRUE(load(server_.url("/cached")));
+    ASSERT_TRUE(waitFor([] { return engineHasCache(); }));
+    net::URLCache::shared()->removeAllCachedResponses();
+    EXPECT_TRUE(waitFor(
+        [] { return WebKitWebsiteData::shared().pendingOperations() == 0 && !engineHasCache(); }));
 }
 
 TEST_F(WebKitEngineTest, TheScrollViewFollowsThePageAndMovesIt) {
