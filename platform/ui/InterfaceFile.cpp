@@ -766,16 +766,16 @@ private:
             if (!entries)
                 fail("the actions of " + pending.objectName + " must be a JSON object",
                      InterfaceFile::Malformed);
-            for (const auto& [event, spec] : *entries) {
+            for (const auto& [event, binding] : *entries) {
                 InterfaceObject target = owner_;
                 std::string actionName;
-                if (const auto* name = spec.string()) {
+                if (const auto* name = binding.string()) {
                     actionName = *name;
                     if (owner_.empty())
                         fail("the action \"" + actionName + "\" of " + pending.objectName +
                                  " goes to the owner, but the file was loaded without one",
                              InterfaceFile::UnknownAction);
-                } else if (const auto* detailed = spec.dictionary()) {
+                } else if (const auto* detailed = binding.dictionary()) {
                     const auto* name =
                         detailed->count("action") ? detailed->at("action").string() : nullptr;
                     if (!name || detailed->size() > 2 ||
