@@ -1,0 +1,35 @@
+#include "browser/BrowserSettings.h"
+
+#include "platform/base/Bundle.h"
+
+namespace {
+
+std::string setting(const char* key, const char* fallback) {
+    const auto& value = base::Bundle::main().objectForInfoDictionaryKey(key);
+    if (const auto* text = value.string(); text && !text->empty())
+        return *text;
+    return fallback;
+}
+
+} // namespace
+
+std::string BrowserSettings::searchEngineHost() {
+    return setting(searchEngineHostKey, defaultSearchEngineHost);
+}
+
+std::string BrowserSettings::searchEngineHomeAddress() {
+    return "https://" + searchEngineHost() + "/";
+}
+
+std::string BrowserSettings::appStoreWebHost() {
+    return setting(appStoreWebHostKey, defaultAppStoreWebHost);
+}
+
+bool BrowserSettings::urlHasHost(const base::URL& url, const std::string& host) {
+    if (url.host().empty())
+        return false;
+    std::string authority = url.host();
+    if (url.port())
+        authority += ":" + std::to_string(*url.port());
+    return authority == host;
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/URL.h"
+#include "platform/net/URLRequest.h"
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/InterfaceObject.h"
+#include "platform/ui/ProgressView.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/Toolbar.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Tab;
+class UIMainView;
+
+// The one browser screen: the top bar with the address field and the tab strip, the web views
+// of the tabs, the bottom toolbar and the progress bar. Its layout comes from the interface
+// file "MainWindow" ("MainWindow-iPad" on anything but a phone), whose root view is a
+// UIMainView.
+//
+// Every page the user asks for goes through gotoAddressWithRequestObjInTab: typed addresses,
+// searches, links tapped in a page, history steps and new tabs. The tab named there fetches
+// the page itself and hands it to its web view.
+//
+// Actions take the control that sent them; an empty InterfaceObject stands for "sent from
+// code". Main thread only.
+class BrowserViewController : public ui::ViewController, public ui::ScrollViewDelegate {
+    struct Private {};
+
+public:
+    // Names of the two interface files.
+    static constexpr const char* phoneInterfaceFile = "MainWindow";
+    static constexpr const char* padInterfaceFile = "MainWindow-iPad";
+
+    // The start-page element that the keyboard rule moves, and its two positions.
+    static constexpr const char* keyboardShownScript =
+        "document.getElementById('contain').style.top = '-15px'";
+    static constexpr const char* keyboardHiddenScript =
+        "document.getElementById('contain').style.top = '15%'";
+
+    // With an empty name the interface file follows the device: "MainWindow" on a phone,
+    // "MainWindow-iPad" on any other idiom.
+    static std::shared_ptr<BrowserViewController> create(std::string nibName = {});
+    BrowserViewController(Private, std::string nibName);
+    ~BrowserViewController() override;
+
+    std::string className() const override { return "BrowserViewController"; }
+
+    // --- Outlets of the interface file.
+    const std::shared_ptr<ui::View>& webViewTemplate() const { return webViewTemplate_; }
+    const std::shared_ptr<ui::ScrollView>& tabsView() const { return tabsView_; }
+    const std::shared_ptr<ui::View>& topBar() const { return topBar_; }
+    const std::shared_ptr<ui::Toolbar>& bottomBar() const { return bottomBar_; }
+    const std::shared_ptr<ui::Toolbar>& navBar() const { return navBar_; }
+    const std::shared_ptr<ui::Toolbar>& bugListNavBar() const { return bugListNavBar_; }
+    const std::shared_ptr<ui::TextField>& addressBar() const { return addressBar_; }
+    const std::shared_ptr<ui::TextField>& searchBar() const { return searchBar_; }
+    const std::shared_ptr<ui::ActivityIndicatorView>& activityIndicator() const {
+        return activityIndicator_;
+    }
+    const std::shared_ptr<ui::View>& addressBarButtonsView() const {
+        return addressBarButtonsView_;
+    }
+    const std::shared_ptr<ui::Button>& refreshButton() const { return refreshButton_; }
+    const std::shared_ptr<ui::Button>& stopButton() const { return stopButton_; }
+    const std::shared_ptr<ui::BarButtonItem>& forwardButton() const { return forwardButton_; }
+    const std::shared_ptr<ui::BarButtonItem>& backButton() const { return backButton_; }
+    const std::shared_ptr<ui::BarButtonItem>& addressItem() const { return addressItem_; }
+    const std::shared_ptr<ui::BarButtonItem>& searchItem() const { return searchItem_; }
+    const std::shared_ptr<ui::BarButtonItem>& customButton() const { return customButton_; }
+    const std::shared_ptr<ui::BarButtonItem>& customButton2() const { return customButton2_; }
+    const std::shared_ptr<ui::BarButtonItem>& moreButton() const { return moreButton_; }
+    const std::shared_ptr<ui::BarButtonItem>& bookmarkButton() const { return bookmarkButton_; }
+    // The new-tab button (the outlet); addTab(sender) is its action.
+    const std::shared_ptr<ui::Button>& addTab() const { return addTab_; }
+    const std::shared_ptr<ui::ProgressView>& progressBar() const { return progressBar_; }
+    // The root view, as its own class.
+    std::shared_ptr<UIMainView> mainView();
+
+    // --- State.
+    // The address field's text at the start of the last page load.
+    const std::string& oldAddressText() const { return oldAddressText_; }
+    const std::shared_ptr<Tab>& selectedTab() const { return selectedTab_; }
+    const std::vector<std::shared_ptr<Tab>>& tabs() const { return tabs_; }
+    // The URL made from the address field's text by the last gotoAddress.
+    const std::optional<base::URL>& gotoUrl() const { return gotoUrl_; }
+    bool reloadOnPageLoad() const { return reloadOnPageLoad_; }
+    bool initialPageLoad() const { return initialPageLoad_; }
+    bool saveScrollPosition() const { return saveScrollPosition_; }
+    std::int64_t lastScrollContentOffset() const { return lastScrollContentOffset_; }
+    // Read once from a web view by the first load, then kept.
+    const std::optional<std::string>& userAgent() const { return userAgent_; }
+
+    // --- Device rules.
+    // True only for the pad idiom (the interface-file choice treats every idiom but phone as a
+    // pad).
+    bool isPad() const;
+    static std::string interfaceFileForCurrentDevice();
+    ui::InterfaceOrientationMask supportedInterfaceOrientations() const override;
+    ui::InterfaceOrientation preferredInterfaceOrientationForPresentation() const override;
+
+    // The selected tab's web view; null without a selected tab.
+    std::shared_ptr<ui::WebView> webView() const;
+    // Gives the selected tab this web view and returns it.
+    std::shared_ptr<ui::WebView> setWebView(std::shared_ptr<ui::WebView> webView);
+
+    // --- Set-up and appearance.
+    void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
+    void didReceiveMemoryWarning() override;
+
+    // --- Address field and keyboard.
+    void didStartEditingAddressBar(const ui::InterfaceObject& sender);
+    void selectAllAddressText();
+    void didEndEditingAddressBar(const ui::InterfaceObject& sender);
+    void cancel(const ui::InterfaceObject& sender);
+    void registerForKeyboardNotifications();
+    void keyboardWasShown(const base::Notification& notification);
+    void keyboardWasHidden(const base::Notification& notification);
+
+    // --- Address text to page load.
+    // Opens the address field's text, or searches for it when it makes no address.
+    void gotoAddress(const ui::InterfaceObject& sender);
+    void searchWeb(const ui::InterfaceObject& sender);
+    // Loads the request in the tab, which fetches it itself. A sender that is the reload
+    // button adds no history entry.
+    void gotoAddressWithRequestObjInTab(const ui::InterfaceObject& sender,
+                                        const net::URLRequest& request,
+                                        const std::shared_ptr<Tab>& tab);
+    void cannotConnect(const ui::InterfaceObject& sender);
+    // Asked afresh before every load: false when the internet cannot be reached.
+    bool checkNetworkStatus();
+    void goBack(const ui::InterfaceObject& sender);
+    void goForward(const ui::InterfaceObject& sender);
+    // Stops the selected tab's page and puts the reload button back.
+    void stopLoading(const ui::InterfaceObject& sender);
+    void currentWebViewDidStartLoading(ui::WebView& webView);
+    // The selected tab's page has really finished (its final-load signal).
+    void currentWebViewDidFinishFinalLoad(ui::WebView& webView);
+
+    // --- Tab strip.
+    void addTab(const ui::InterfaceObject& sender);
+    // Opens a tab for the address (the start page for an empty one) and selects it.
+    void addTabWithAddress(const std::string& address);
+    // The selected tab's web view loads the search engine's home page itself.
+    void loadRedodi();
+    // `sender` is a tab's close button.
+    void removeTab(const ui::InterfaceObject& sender);
+    // `sender` is a tab's title button.
+    void selectTab(const ui::InterfaceObject& sender);
+    void switchTabFromToTab(const std::shared_ptr<Tab>& from, const std::shared_ptr<Tab>& to);
+    // Orders the web views and refreshes the address field and the Back and Forward buttons
+    // for the tab that owns this web view.
+    void loadTabs(ui::WebView* webView);
+
+    // --- Scrolling.
+    // On a phone, puts the selected page back under a fully shown top bar.
+    void scrollToTop(const ui::InterfaceObject& sender);
+
+    // --- Interface file owner.
+    bool setOutlet(const std::string& name, const ui::InterfaceObject& object) override;
+    Action actionNamed(const std::string& name) override;
+
+private:
+    // The tab whose web view this is (the last one in strip order), or null.
+    std::shared_ptr<Tab> tabOwningWebView(const ui::WebView* webView) const;
+    void layOutTabsAfterChange(double extraWidth);
+    // Where the ad placement moves the bottom banner when this screen comes into view; the
+    // banner itself arrives with the ads client.
+    void moveBannerForAppearance();
+
+    std::shared_ptr<ui::View> webViewTemplate_;
+    std::shared_ptr<ui::ScrollView> tabsView_;
+    std::shared_ptr<ui::View> topBar_;
+    std::shared_ptr<ui::Toolbar> bottomBar_;
+    std::shared_ptr<ui::Toolbar> navBar_;
+    std::shared_ptr<ui::Toolbar> bugListNavBar_;
+    std::shared_ptr<ui::TextField> addressBar_;
+    std::shared_ptr<ui::TextField> searchBar_;
+    std::string oldAddressText_;
+    std::shared_ptr<ui::ActivityIndicatorView> activityIndicator_;
+    std::shared_ptr<ui::View> addressBarButtonsView_;
+    std::shared_ptr<ui::Button> refreshButton_;
+    std::shared_ptr<ui::Button> stopButton_;
+    std::shared_ptr<ui::BarButtonItem> forwardButton_;
+    std::shared_ptr<ui::BarButtonItem> backButton_;
+    std::shared_ptr<ui::BarButtonItem> addressItem_;
+    std::shared_ptr<ui::BarButtonItem> searchItem_;
+    std::shared_ptr<ui::BarButtonItem> customButton_;
+    std::shared_ptr<ui::BarButtonItem> customButton2_;
+    std::shared_ptr<ui::BarButtonItem> moreButton_;
+    std::shared_ptr<ui::BarButtonItem> bookmarkButton_;
+    std::shared_ptr<ui::Button> addTab_;
+    std::shared_ptr<Tab> selectedTab_;
+    std::vector<std::shared_ptr<Tab>> tabs_;
+    std::optional<base::URL> gotoUrl_;
+    bool reloadOnPageLoad_ = false;
+    bool initialPageLoad_ = false;
+    bool saveScrollPosition_ = false;
+    std::int64_t lastScrollContentOffset_ = 0;
+    std::optional<std::string> userAgent_;
+    std::shared_ptr<ui::ProgressView> progressBar_;
+    // The address field's right view: keeps its text clear of the reload and stop buttons.
+    std::shared_ptr<ui::View> addressRightView_;
+
+    std::vector<base::NotificationCenter::ObserverToken> keyboardObservers_;
+    std::shared_ptr<base::Timer> selectAllTimer_;
+};
