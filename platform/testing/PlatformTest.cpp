@@ -4,6 +4,9 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/net/CookieStorage.h"
+#include "platform/net/FakeReachabilitySource.h"
+#include "platform/net/URLCache.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -35,11 +38,18 @@ void PlatformTest::SetUp() {
     // The next standard() call builds fresh defaults inside the new home.
     previousDefaults_ = base::UserDefaults::install(nullptr);
 
-    // Network services: the net layer installs its fake sources here.
+    reachability_ = std::make_shared<net::FakeReachabilitySource>();
+    previousReachability_ = net::ReachabilitySource::install(reachability_);
+    // The next shared() calls build a fresh jar and cache inside the new home.
+    previousCookies_ = net::CookieStorage::install(nullptr);
+    previousURLCache_ = net::URLCache::install(nullptr);
 }
 
 void PlatformTest::TearDown() {
-    // Network services: the net layer restores its sources here.
+    net::URLCache::install(std::move(previousURLCache_));
+    net::CookieStorage::install(std::move(previousCookies_));
+    net::ReachabilitySource::install(std::move(previousReachability_));
+    reachability_.reset();
 
     base::RunLoop::main().reset();
     base::NotificationCenter::defaultCenter().reset();

@@ -10,13 +10,21 @@
 namespace base {
 class UserDefaults;
 }
+namespace net {
+class CookieStorage;
+class FakeReachabilitySource;
+class ReachabilitySource;
+class URLCache;
+} // namespace net
 
 namespace testing_support {
 
 // Base fixture for tests of anything that touches the process-wide services. Each test gets:
 // - a manual clock, and an empty main run loop and notification center;
 // - an app home of its own in a new temporary folder, removed afterwards;
-// - fresh standard user defaults, kept in that app home.
+// - fresh standard user defaults, kept in that app home;
+// - a fake reachability source (see reachability()), and a fresh cookie jar and URL cache in
+//   that app home.
 // Everything is put back as it was after the test.
 class PlatformTest : public ::testing::Test {
 protected:
@@ -26,6 +34,9 @@ protected:
     base::ManualClock& clock() { return *clock_; }
     // The root of this test's app home.
     const std::filesystem::path& homeDirectory() const { return home_; }
+    // The reachability source installed for this test: every target reachable until the test
+    // sets other flags.
+    net::FakeReachabilitySource& reachability() { return *reachability_; }
 
 private:
     std::shared_ptr<base::ManualClock> clock_;
@@ -35,8 +46,12 @@ private:
     std::optional<std::filesystem::path> previousHome_;
     std::shared_ptr<base::UserDefaults> previousDefaults_;
 
-    // Network services (reachability source and the like) are installed and restored here
-    // by the net layer's part of this fixture.
+    // Network services: a fake reachability source, and a cookie jar and URL cache made
+    // afresh inside the test's app home.
+    std::shared_ptr<net::FakeReachabilitySource> reachability_;
+    std::shared_ptr<net::ReachabilitySource> previousReachability_;
+    std::shared_ptr<net::CookieStorage> previousCookies_;
+    std::shared_ptr<net::URLCache> previousURLCache_;
 };
 
 } // namespace testing_support

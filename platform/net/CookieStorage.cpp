@@ -1,0 +1,296 @@
+#include "platform/net/CookieStorage.h"
+
+#include "platform/base/AppHome.h"
+#include "platform/base/JSON.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace net {
+
+namespace {
+
+std::mutex& sharedMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<CookieStorage>& sharedStorage() {
+    static std::shared_ptr<CookieStorage> storage;
+    return storage;
+}
+
+bool isSafeText(std::string_view text, bool allowSemicolon) {
+    return std::none_of(text.begin(), text.end(), [&](char c) {
+        return c == '\r' || c == '\n' || c == '\0' || (!allowSemicolon && c == ';');
+    });
+}
+
+base::Value toValue(const Cookie& cookie) {
+    base::Value::Dictionary entry{
+        {"name", cookie.name},
+        {"value", cookie.value},
+        {"domain", cookie.domain},
+        {"path", cookie.path},
+        {"secure", cookie.secure},
+        {"httpOnly", cookie.httpOnly},
+        {"expires", cookie.expires->timeIntervalSince1970()},
+    };
+    return entry;
+}
+
+std::optional<Cookie> fromValue(const base::Value& value) {
+    if (!value.isDictionary())
+        return std::nullopt;
+    auto* name = value["name"].string();
+    auto* cookieValue = value["value"].string();
+    auto* domain = value["domain"].string();
+    auto* path = value["path"].string();
+    if (!name || !cookieValue || !domain || !path || !value["expires"].isNumber())
+        return std::nullopt;
+    double expires = value["expires"].doubleValue();
+    if (!std::isfinite(expires))
+        return std::nullopt;
+    Cookie cookie;
+    cookie.name = *name;
+    cookie.value = *cookieValue;
+    cookie.domain = *domain;
+    cookie.path = *path;
+    cookie.expires = base::Date(expires);
+    cookie.secure = value["secure"].boolValue();
+    cookie.httpOnly = value["httpOnly"].boolValue();
+    return cookie;
+}
+
+} // namespace
+
+std::shared_ptr<CookieStorage> CookieStorage::create(std::filesystem::path file) {
+    auto storage = std::make_shared<CookieStorage>(Private{}, std::move(file));
+    storage->load();
+    return storage;
+}
+
+std::shared_ptr<CookieStorage> CookieStorage::shared() {
+    std::lock_guard lock(sharedMutex());
+    auto& storage = sharedStorage();
+    if (!storage)
+        storage = create(defaultFilePath());
+    return storage;
+}
+
+std::shared_ptr<CookieStorage> CookieStorage::install(std::shared_ptr<CookieStorage> storage) {
+    std::lock_guard lock(sharedMutex());
+    auto previous = std::move(sharedStorage());
+    sharedStorage() = std::move(storage);
+    return previous;
+}
+
+std::filesystem::path CookieStorage::defaultFilePath() {
+    return base::AppHome::libraryDirectory() / "Cookies" / "Cookies.json";
+}
+
+CookieStorage::CookieStorage(Private, std::filesystem::path file)
+    : file_(std::move(file)) {}
+
+void CookieStorage::load() {
+    if (file_.empty() || !base::fileExists(file_))
+        return;
+    auto data = base::readFile(file_);
+    if (!data)
+        return;
+    // A damaged file loses its cookies, never the jar: start empty and rewrite on change.
+    auto parsed = base::parseJSON(*data);
+    if (!parsed || !parsed->isArray())
+        return;
+    base::Date now = base::Date::now();
+    std::lock_guard lock(mutex_);
+    for (auto& item : *parsed->array()) {
+        auto cookie = fromValue(item);
+        if (!cookie || cookie->isExpired(now) || cookie->name.empty() || cookie->domain.empty())
+            continue;
+        bool persistent = false;
+        applyLocked(*cookie, persistent);
+    }
+}
+
+void CookieStorage::saveLocked() const {
+    if (file_.empty())
+        return;
+    base::Date now = base::Date::now();
+    base::Value::Array items;
+    for (auto& entry : entries_)
+        if (!entry.cookie.isSessionOnly() && !entry.cookie.isExpired(now))
+            items.push_back(toValue(entry.cookie));
+    auto text = base::toJSON(base::Value(std::move(items)), true);
+    if (!text)
+        return;
+    if (!base::createDirectories(file_.parent_path()))
+        return;
+    (void)base::writeFileAtomically(file_, base::Data::fromString(*text));
+}
+
+bool CookieStorage::applyLocked(const Cookie& cookie, bool& persistent) {
+    auto existing = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.cookie.sameIdentity(cookie);
+    });
+    if (cookie.isExpired(base::Date::now())) {
+        if (existing == entries_.end())
+            return false;
+        persistent = persistent || !existing->cookie.isSessionOnly();
+        entries_.erase(existing);
+        return true;
+    }
+    persistent = persistent || !cookie.isSessionOnly();
+    if (existing != entries_.end()) {
+        persistent = persistent || !existing->cookie.isSessionOnly();
+        if (existing->cookie == cookie)
+            return false;
+        existing->cookie = cookie;
+        return true;
+    }
+    entries_.push_back({cookie, nextSequence_++});
+    return true;
+}
+
+std::vector<Cookie> CookieStorage::cookies() const {
+    base::Date now = base::Date::now();
+    std::lock_guard lock(mutex_);
+    std::vector<Cookie> result;
+    for (auto& entry : entries_)
+        if (!entry.cookie.isExpired(now))
+            result.push_back(entry.cookie);
+    return result;
+}
+
+std::vector<Cookie> CookieStorage::cookiesForURL(const base::URL& url) const {
+    base::Date now = base::Date::now();
+    std::vector<Entry> matching;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& entry : entries_)
+            if (!entry.cookie.isExpired(now) && entry.cookie.matches(url))
+                matching.push_back(entry);
+    }
+    std::stable_sort(matching.begin(), matching.end(), [](const Entry& a, const Entry& b) {
+        if (a.cookie.path.size() != b.cookie.path.size())
+            return a.cookie.path.size() > b.cookie.path.size();
+        return a.sequence < b.sequence;
+    });
+    std::vector<Cookie> result;
+    for (auto& entry : matching)
+        result.push_back(std::move(entry.cookie));
+    return result;
+}
+
+std::optional<std::string> CookieStorage::cookieHeaderForURL(const base::URL& url) const {
+    auto matching = cookiesForURL(url);
+    if (matching.empty())
+        return std::nullopt;
+    std::string header;
+    for (auto& cookie : matching) {
+        if (!header.empty())
+            header += "; ";
+        header += cookie.name;
+        header += '=';
+        header += cookie.value;
+    }
+    return header;
+}
+
+bool CookieStorage::setCookie(const Cookie& cookie) {
+    if (cookie.name.empty() || cookie.domain.empty() || !isSafeText(cookie.name, false) ||
+        !isSafeText(cookie.value, false) || !isSafeText(cookie.path, false) ||
+        !isSafeText(cookie.domain, false) || cookie.name.find('=') != std::string::npos)
+        return false;
+    bool changed;
+    {
+        std::lock_guard lock(mutex_);
+        bool persistent = false;
+        changed = applyLocked(cookie, persistent);
+        if (changed && persistent)
+            saveLocked();
+    }
+    if (changed)
+        notifyObservers();
+    return true;
+}
+
+void CookieStorage::deleteCookie(const Cookie& cookie) {
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        auto existing = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+            return entry.cookie.sameIdentity(cookie);
+        });
+        if (existing != entries_.end()) {
+            bool persistent = !existing->cookie.isSessionOnly();
+            entries_.erase(existing);
+            changed = true;
+            if (persistent)
+                saveLocked();
+        }
+    }
+    if (changed)
+        notifyObservers();
+}
+
+void CookieStorage::deleteAllCookies() {
+    bool changed;
+    {
+        std::lock_guard lock(mutex_);
+        changed = !entries_.empty();
+        entries_.clear();
+        saveLocked();
+    }
+    if (changed)
+        notifyObservers();
+}
+
+std::size_t CookieStorage::setCookiesFromHeaders(const HTTPHeaderFields& headers,
+                                                 const base::URL& url) {
+    base::Date now = base::Date::now();
+    std::vector<Cookie> parsed;
+    for (auto& field : headers.values("Set-Cookie"))
+        if (auto cookie = Cookie::fromSetCookie(field, url, now))
+            parsed.push_back(std::move(*cookie));
+    if (parsed.empty())
+        return 0;
+    std::size_t applied = 0;
+    {
+        std::lock_guard lock(mutex_);
+        bool persistent = false;
+        for (auto& cookie : parsed)
+            if (applyLocked(cookie, persistent))
+                ++applied;
+        if (applied && persistent)
+            saveLocked();
+    }
+    if (applied)
+        notifyObservers();
+    return applied;
+}
+
+CookieStorage::ObserverToken CookieStorage::addObserver(std::function<void()> observer) {
+    std::lock_guard lock(observersMutex_);
+    ObserverToken token = nextToken_++;
+    observers_.emplace(token, std::make_shared<std::function<void()>>(std::move(observer)));
+    return token;
+}
+
+void CookieStorage::removeObserver(ObserverToken token) {
+    std::lock_guard lock(observersMutex_);
+    observers_.erase(token);
+}
+
+void CookieStorage::notifyObservers() {
+    std::vector<std::shared_ptr<std::function<void()>>> observers;
+    {
+        std::lock_guard lock(observersMutex_);
+        for (auto& [token, observer] : observers_)
+            observers.push_back(observer);
+    }
+    for (auto& observer : observers)
+        (*observer)();
+}
+
+} // namespace net

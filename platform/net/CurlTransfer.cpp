@@ -1,0 +1,348 @@
+#include "platform/net/CurlTransfer.h"
+
+#include "platform/net/URLError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <curl/curl.h>
+#include <map>
+
+namespace net {
+
+namespace {
+
+std::string lowerASCII(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
+    return result;
+}
+
+std::string_view trimmed(std::string_view text) {
+    auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool isRedirectStatus(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+long urlErrorCode(CURLcode code) {
+    switch (code) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return base::URLErrorUnsupportedURL;
+    case CURLE_URL_MALFORMAT:
+        return base::URLErrorBadURL;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return base::URLErrorCannotFindHost;
+    case CURLE_COULDNT_CONNECT:
+        return base::URLErrorCannotConnectToHost;
+    case CURLE_OPERATION_TIMEDOUT:
+        return base::URLErrorTimedOut;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+        return base::URLErrorNetworkConnectionLost;
+    case CURLE_WEIRD_SERVER_REPLY:
+        return base::URLErrorBadServerResponse;
+    case CURLE_BAD_CONTENT_ENCODING:
+        return base::URLErrorCannotDecodeContentData;
+    case CURLE_FILE_COULDNT_READ_FILE:
+        return URLErrorFileDoesNotExist;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return base::URLErrorSecureConnectionFailed;
+    case CURLE_ABORTED_BY_CALLBACK:
+    case CURLE_WRITE_ERROR:
+        return base::URLErrorCancelled;
+    default:
+        return base::URLErrorUnknown;
+    }
+}
+
+std::string MIMETypeForExtension(std::string extension) {
+    static const std::map<std::string, std::string> types = {
+        {"html", "text/html"},
+        {"htm", "text/html"},
+        {"xhtml", "application/xhtml+xml"},
+        {"txt", "text/plain"},
+        {"css", "text/css"},
+        {"js", "text/javascript"},
+        {"json", "application/json"},
+        {"xml", "text/xml"},
+        {"plist", "application/x-plist"},
+        {"png", "image/png"},
+        {"jpg", "image/jpeg"},
+        {"jpeg", "image/jpeg"},
+        {"gif", "image/gif"},
+        {"svg", "image/svg+xml"},
+        {"webp", "image/webp"},
+        {"ico", "image/x-icon"},
+        {"pdf", "application/pdf"},
+    };
+    auto found = types.find(lowerASCII(extension));
+    return found == types.end() ? "application/octet-stream" : found->second;
+}
+
+} // namespace
+
+struct CurlTransfer::Callbacks {
+    static std::size_t header(char* buffer, std::size_t size, std::size_t count, void* data) {
+        auto* self = static_cast<CurlTransfer*>(data);
+        if (self->abandoned_)
+            return 0;
+        self->markActive();
+        self->headerLine(std::string_view(buffer, size * count));
+        return size * count;
+    }
+
+    static std::size_t body(char* buffer, std::size_t size, std::size_t count, void* data) {
+        auto* self = static_cast<CurlTransfer*>(data);
+        if (self->abandoned_)
+            return 0;
+        self->markActive();
+        self->body(buffer, size * count);
+        return size * count;
+    }
+
+    static int progress(void* data, curl_off_t, curl_off_t downloaded, curl_off_t,
+                        curl_off_t uploaded) {
+        auto* self = static_cast<CurlTransfer*>(data);
+        if (self->abandoned_)
+            return 1;
+        if (downloaded != self->lastDownloaded_ || uploaded != self->lastUploaded_) {
+            self->lastDownloaded_ = downloaded;
+            self->lastUploaded_ = uploaded;
+            self->markActive();
+        }
+        return 0;
+    }
+};
+
+std::shared_ptr<CurlTransfer> CurlTransfer::create(const URLRequest& request,
+                                                   std::optional<std::string> cookieHeader,
+                                                   Sink sink) {
+    auto transfer = std::make_shared<CurlTransfer>(Private{}, request, std::move(sink));
+    transfer->configure(request, std::move(cookieHeader));
+    return transfer;
+}
+
+CurlTransfer::CurlTransfer(Private, const URLRequest& request, Sink sink)
+    : handle_(curl_easy_init())
+    , sink_(std::move(sink))
+    , url_(request.url()) {
+    double seconds = request.timeoutInterval().count();
+    if (!(seconds > 0) || !std::isfinite(seconds))
+        seconds = URLRequest::defaultTimeoutInterval.count();
+    timeout_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(seconds));
+    lastActivity_ = std::chrono::steady_clock::now();
+}
+
+CurlTransfer::~CurlTransfer() {
+    if (handle_)
+        curl_easy_cleanup(handle_);
+    if (headerList_)
+        curl_slist_free_all(headerList_);
+}
+
+void CurlTransfer::configure(const URLRequest& request, std::optional<std::string> cookieHeader) {
+    if (!handle_ || !url_)
+        return;
+    isFile_ = url_->scheme() == "file";
+    std::string address = url_->absoluteString();
+    if (auto hash = address.find('#'); hash != std::string::npos)
+        address.erase(hash);
+
+    curl_easy_setopt(handle_, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "http,https,file");
+    curl_easy_setopt(handle_, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(handle_, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(handle_, CURLOPT_HEADERFUNCTION, &Callbacks::header);
+    curl_easy_setopt(handle_, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &Callbacks::body);
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, &Callbacks::progress);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
+    if (isFile_)
+        return;
+
+    // Compressed bodies are asked for and decoded, as the platform's loader did.
+    curl_easy_setopt(handle_, CURLOPT_ACCEPT_ENCODING, "");
+
+    const std::string& method = request.HTTPMethod();
+    requestBody_ = request.HTTPBody();
+    if (method == "HEAD" && requestBody_.empty()) {
+        curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
+    } else if (method == "GET" && requestBody_.empty()) {
+        curl_easy_setopt(handle_, CURLOPT_HTTPGET, 1L);
+    } else if (method == "POST" || !requestBody_.empty()) {
+        curl_easy_setopt(handle_, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(requestBody_.size()));
+        curl_easy_setopt(
+            handle_, CURLOPT_POSTFIELDS,
+            requestBody_.empty() ? "" : reinterpret_cast<const char*>(requestBody_.bytes()));
+        if (method != "POST")
+            curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+    } else {
+        curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, method.c_str());
+    }
+
+    // The request's fields go out as given; libcurl adds no User-Agent of its own.
+    const auto& fields = request.allHTTPHeaderFields();
+    for (auto& [name, value] : fields.all()) {
+        std::string line = value.empty() ? name + ";" : name + ": " + value;
+        headerList_ = curl_slist_append(headerList_, line.c_str());
+    }
+    if (cookieHeader && !fields.contains("Cookie"))
+        headerList_ = curl_slist_append(headerList_, ("Cookie: " + *cookieHeader).c_str());
+    // No "Expect: 100-continue" round trip for large bodies unless the request asks for it.
+    if (!requestBody_.empty() && !fields.contains("Expect"))
+        headerList_ = curl_slist_append(headerList_, "Expect:");
+    if (headerList_)
+        curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, headerList_);
+}
+
+void CurlTransfer::markActive() {
+    lastActivity_ = std::chrono::steady_clock::now();
+}
+
+bool CurlTransfer::idleTimeExpired(std::chrono::steady_clock::time_point now) const {
+    return now >= idleDeadline();
+}
+
+std::chrono::steady_clock::time_point CurlTransfer::idleDeadline() const {
+    return lastActivity_ + timeout_;
+}
+
+void CurlTransfer::headerLine(std::string_view line) {
+    if (isFile_)
+        return;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.remove_suffix(1);
+    if (line.starts_with("HTTP/")) {
+        // A new status line: an interim (1xx) answer or the real one.
+        fields_ = HTTPHeaderFields();
+        headersDone_ = false;
+        auto space = line.find(' ');
+        status_ = 0;
+        if (space != std::string_view::npos) {
+            auto code = trimmed(line.substr(space + 1)).substr(0, 3);
+            for (char c : code)
+                if (c >= '0' && c <= '9')
+                    status_ = status_ * 10 + (c - '0');
+        }
+        return;
+    }
+    if (headersDone_)
+        return; // trailers
+    if (line.empty()) {
+        headersComplete();
+        return;
+    }
+    if ((line.front() == ' ' || line.front() == '\t') && !fields_.empty()) {
+        // An obsolete folded continuation of the previous field.
+        auto last = fields_.all().back();
+        HTTPHeaderFields rebuilt;
+        for (std::size_t i = 0; i + 1 < fields_.all().size(); ++i)
+            rebuilt.append(fields_.all()[i].first, fields_.all()[i].second);
+        rebuilt.append(last.first, last.second + " " + std::string(trimmed(line)));
+        fields_ = std::move(rebuilt);
+        return;
+    }
+    auto colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return;
+    fields_.append(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+}
+
+void CurlTransfer::headersComplete() {
+    if (status_ >= 100 && status_ < 200)
+        return; // wait for the final answer
+    headersDone_ = true;
+    if (isRedirectStatus(status_) && fields_.contains("Location")) {
+        isRedirect_ = true;
+        return;
+    }
+    responseSent_ = true;
+    emit(Event::makeResponse(HTTPURLResponse(url_, status_, fields_)));
+}
+
+void CurlTransfer::ensureResponse() {
+    if (responseSent_)
+        return;
+    responseSent_ = true;
+    curl_off_t length = -1;
+    curl_easy_getinfo(handle_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    auto response = HTTPURLResponse::plain(url_, MIMETypeForExtension(url_->pathExtension()),
+                                           std::int64_t(length));
+    emit(Event::makeResponse(std::move(response)));
+}
+
+void CurlTransfer::body(const char* bytes, std::size_t size) {
+    if (isFile_)
+        ensureResponse();
+    if (isRedirect_) {
+        redirectBody_.append(bytes, size);
+        return;
+    }
+    if (size == 0)
+        return;
+    emit(Event::makeData(base::Data(bytes, size)));
+}
+
+void CurlTransfer::complete(int curlCode) {
+    if (reported_)
+        return;
+    auto code = static_cast<CURLcode>(curlCode);
+    if (code == CURLE_OK) {
+        if (isFile_)
+            ensureResponse();
+        if (isRedirect_) {
+            reported_ = true;
+            emit(Event::makeRedirect(HTTPURLResponse(url_, status_, fields_),
+                                     std::move(redirectBody_)));
+            return;
+        }
+        if (!responseSent_) {
+            reported_ = true;
+            emit(Event::makeFailed(base::URLErrorBadServerResponse));
+            return;
+        }
+        reported_ = true;
+        emit(Event::makeFinished());
+        return;
+    }
+    reported_ = true;
+    emit(Event::makeFailed(urlErrorCode(code)));
+}
+
+void CurlTransfer::failTimedOut() {
+    if (reported_)
+        return;
+    reported_ = true;
+    emit(Event::makeFailed(base::URLErrorTimedOut));
+}
+
+void CurlTransfer::emit(Event event) {
+    if (abandoned_)
+        return;
+    sink_(std::move(event));
+}
+
+} // namespace net

@@ -1,0 +1,157 @@
+#include "platform/net/HTTPURLResponse.h"
+
+#include "platform/base/PercentEscape.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace net {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+std::string lowerASCII(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
+    return result;
+}
+
+std::string unquoted(std::string_view value) {
+    value = trimmed(value);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+        std::string result;
+        for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+            if (value[i] == '\\' && i + 2 < value.size())
+                ++i;
+            result.push_back(value[i]);
+        }
+        return result;
+    }
+    return std::string(value);
+}
+
+// The parameters of a header value such as Content-Type or Content-Disposition: the part before
+// the first ";" and the "name=value" pairs after it (names lower-cased, quotes removed).
+struct ParameterizedValue {
+    std::string main;
+    std::vector<std::pair<std::string, std::string>> parameters;
+
+    std::optional<std::string> parameter(std::string_view name) const {
+        for (auto& [key, value] : parameters)
+            if (key == name)
+                return value;
+        return std::nullopt;
+    }
+};
+
+ParameterizedValue parseParameters(std::string_view text) {
+    ParameterizedValue result;
+    // Split at ";" outside quotes.
+    std::vector<std::string_view> pieces;
+    bool quoted = false;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"')
+            quoted = !quoted;
+        else if (text[i] == '\\' && quoted)
+            ++i;
+        else if (text[i] == ';' && !quoted) {
+            pieces.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    pieces.push_back(text.substr(std::min(start, text.size())));
+    result.main = std::string(trimmed(pieces.front()));
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        auto equals = pieces[i].find('=');
+        if (equals == std::string_view::npos)
+            continue;
+        result.parameters.emplace_back(lowerASCII(trimmed(pieces[i].substr(0, equals))),
+                                       unquoted(pieces[i].substr(equals + 1)));
+    }
+    return result;
+}
+
+// Keeps only the last segment of a name that tries to name a folder.
+std::string safeFileName(std::string name) {
+    auto slash = name.find_last_of("/\\");
+    if (slash != std::string::npos)
+        name = name.substr(slash + 1);
+    name.erase(std::remove_if(name.begin(), name.end(),
+                              [](unsigned char c) { return c < 0x20 || c == 0x7f; }),
+               name.end());
+    if (name == "." || name == "..")
+        return {};
+    return name;
+}
+
+} // namespace
+
+HTTPURLResponse::HTTPURLResponse(std::optional<base::URL> url, int statusCode,
+                                 HTTPHeaderFields headerFields)
+    : url_(std::move(url))
+    , isHTTP_(true)
+    , statusCode_(statusCode)
+    , headerFields_(std::move(headerFields)) {
+    if (auto contentType = headerFields_.value("Content-Type")) {
+        auto parsed = parseParameters(*contentType);
+        MIMEType_ = lowerASCII(parsed.main);
+        textEncodingName_ = lowerASCII(parsed.parameter("charset").value_or(""));
+    }
+    if (auto length = headerFields_.value("Content-Length")) {
+        auto text = trimmed(*length);
+        std::int64_t value = -1;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error == std::errc() && end == text.data() + text.size() && value >= 0)
+            expectedContentLength_ = value;
+    }
+}
+
+HTTPURLResponse HTTPURLResponse::plain(std::optional<base::URL> url, std::string MIMEType,
+                                       std::int64_t expectedContentLength,
+                                       std::string textEncodingName) {
+    HTTPURLResponse response;
+    response.url_ = std::move(url);
+    response.MIMEType_ = lowerASCII(MIMEType);
+    response.textEncodingName_ = lowerASCII(textEncodingName);
+    response.expectedContentLength_ = expectedContentLength < 0 ? -1 : expectedContentLength;
+    return response;
+}
+
+std::string HTTPURLResponse::suggestedFilename() const {
+    if (auto disposition = headerFields_.value("Content-Disposition")) {
+        auto parsed = parseParameters(*disposition);
+        // RFC 6266: filename* (charset''escaped) wins over filename.
+        if (auto extended = parsed.parameter("filename*")) {
+            auto quote = extended->find("''");
+            if (quote != std::string::npos) {
+                if (auto decoded = base::percentUnescape(extended->substr(quote + 2))) {
+                    if (auto name = safeFileName(*decoded); !name.empty())
+                        return name;
+                }
+            }
+        }
+        if (auto plainName = parsed.parameter("filename")) {
+            if (auto name = safeFileName(*plainName); !name.empty())
+                return name;
+        }
+    }
+    if (url_) {
+        auto last = url_->lastPathComponent();
+        if (auto name = safeFileName(last); !name.empty() && last != "/")
+            return name;
+        if (!url_->host().empty())
+            return url_->host();
+    }
+    return "Unknown";
+}
+
+} // namespace net

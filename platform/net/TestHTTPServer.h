@@ -1,0 +1,73 @@
+#pragma once
+
+// For tests only (included by *_test.cpp files): an HTTP server on 127.0.0.1 that runs on its
+// own thread for the life of the object.
+
+#include <chrono>
+#include <condition_variable>
+#include <httplib.h>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace net {
+
+// Register handlers on server(), then start(). Handlers that must hold their answer back (a
+// slow server) wait in waitForRelease(), which returns once the test calls release() or the
+// server goes away, so that no handler outlives the test.
+class TestHTTPServer {
+public:
+    TestHTTPServer() {
+        // One request per connection: an idle kept-alive connection would hold stop() for the
+        // server's keep-alive time-out.
+        server_.set_keep_alive_max_count(1);
+        port_ = server_.bind_to_any_port("127.0.0.1");
+    }
+    ~TestHTTPServer() { stop(); }
+    TestHTTPServer(const TestHTTPServer&) = delete;
+    TestHTTPServer& operator=(const TestHTTPServer&) = delete;
+
+    httplib::Server& server() { return server_; }
+    int port() const { return port_; }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+    void start() {
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        // stop() only reaches a server that has begun listening.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!server_.is_running() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+    }
+    void stop() {
+        release();
+        if (thread_.joinable()) {
+            server_.stop();
+            thread_.join();
+        }
+    }
+
+    // Blocks a handler until release(); false when the wait ran out first.
+    bool waitForRelease(std::chrono::seconds limit = std::chrono::seconds(10)) {
+        std::unique_lock lock(mutex_);
+        return released_.wait_for(lock, limit, [this] { return isReleased_; });
+    }
+    void release() {
+        {
+            std::lock_guard lock(mutex_);
+            isReleased_ = true;
+        }
+        released_.notify_all();
+    }
+
+private:
+    httplib::Server server_;
+    int port_ = -1;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool isReleased_ = false;
+};
+
+} // namespace net
