@@ -1,0 +1,173 @@
+#include "platform/base/AppHome.h"
+#include "platform/net/CookieStorage.h"
+#include "platform/testing/PlatformTest.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace net {
+namespace {
+
+class CookieStorageTest : public testing_support::PlatformTest {
+protected:
+    std::filesystem::path file() const { return homeDirectory() / "jar" / "cookies.json"; }
+
+    Cookie cookie(std::string name, std::string value, std::string domain = "host.tld",
+                  std::string path = "/") {
+        Cookie made;
+        made.name = std::move(name);
+        made.value = std::move(value);
+        made.domain = std::move(domain);
+        made.path = std::move(path);
+        return made;
+    }
+    Cookie persistent(std::string name, std::string value, double lifetime = 3600) {
+        auto made = cookie(std::move(name), std::move(value));
+        made.expires = base::Date::now().addingTimeInterval(lifetime);
+        return made;
+    }
+    static base::URL url(const char* text) { return *base::URL::parse(text); }
+};
+
+TEST_F(CookieStorageTest, SettingReplacesTheCookieOfTheSameNameDomainAndPath) {
+    auto jar = CookieStorage::create({});
+    EXPECT_TRUE(jar->setCookie(cookie("a", "1")));
+    EXPECT_TRUE(jar->setCookie(cookie("b", "2")));
+    EXPECT_TRUE(jar->setCookie(cookie("a", "3")));
+    EXPECT_TRUE(jar->setCookie(cookie("a", "4", "host.tld", "/docs")));
+    EXPECT_TRUE(jar->setCookie(cookie("a", "5", "HOST.tld")));
+    auto all = jar->cookies();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].value, "5"); // kept its place
+    EXPECT_EQ(all[1].name, "b");
+    EXPECT_EQ(all[2].path, "/docs");
+
+    jar->deleteCookie(cookie("b", "ignored"));
+    EXPECT_EQ(jar->cookies().size(), 2u);
+    jar->deleteAllCookies();
+    EXPECT_TRUE(jar->cookies().empty());
+}
+
+TEST_F(CookieStorageTest, RefusesCookiesThatWouldBreakTheCookieField) {
+    auto jar = CookieStorage::create({});
+    EXPECT_FALSE(jar->setCookie(cookie("", "1")));
+    EXPECT_FALSE(jar->setCookie(cookie("a", "1", "")));
+    EXPECT_FALSE(jar->setCookie(cookie("a", "1;b=2")));
+    EXPECT_FALSE(jar->setCookie(cookie("a", "1\r\nX: y")));
+    EXPECT_FALSE(jar->setCookie(cookie("a=b", "1")));
+    EXPECT_TRUE(jar->cookies().empty());
+}
+
+TEST_F(CookieStorageTest, CookiesForAURLComeLongestPathFirstThenOldestFirst) {
+    auto jar = CookieStorage::create({});
+    jar->setCookie(cookie("root", "1"));
+    jar->setCookie(cookie("deep", "2", "host.tld", "/a/b"));
+    jar->setCookie(cookie("mid", "3", ".host.tld", "/a"));
+    jar->setCookie(cookie("root2", "4", ".host.tld"));
+    jar->setCookie(cookie("elsewhere", "5", "other.tld"));
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://host.tld/a/b/c")),
+              "deep=2; mid=3; root=1; root2=4");
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://www.host.tld/a")), "mid=3; root2=4");
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://none.tld/")), std::nullopt);
+}
+
+TEST_F(CookieStorageTest, ExpiredCookiesVanishAndAnExpiredSetDeletes) {
+    auto jar = CookieStorage::create({});
+    jar->setCookie(persistent("short", "1", 10));
+    jar->setCookie(persistent("long", "2", 1000));
+    EXPECT_EQ(jar->cookies().size(), 2u);
+    clock().advance(std::chrono::seconds(11));
+    ASSERT_EQ(jar->cookies().size(), 1u);
+    EXPECT_EQ(jar->cookies()[0].name, "long");
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://host.tld/")), "long=2");
+
+    jar->setCookie(persistent("long", "gone", -1));
+    EXPECT_TRUE(jar->cookies().empty());
+}
+
+TEST_F(CookieStorageTest, SetCookieFieldsOfAResponseAreStored) {
+    auto jar = CookieStorage::create({});
+    HTTPHeaderFields headers;
+    headers.append("Set-Cookie", "a=1; Path=/");
+    headers.append("set-cookie", "b=2; Max-Age=60; Path=/");
+    headers.append("Set-Cookie", "c=3; Domain=other.tld");
+    headers.append("X-Other", "d=4");
+    EXPECT_EQ(jar->setCookiesFromHeaders(headers, url("http://host.tld/page")), 2u);
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://host.tld/")), "a=1; b=2");
+
+    HTTPHeaderFields removal;
+    removal.append("Set-Cookie", "a=; Max-Age=0; Path=/");
+    EXPECT_EQ(jar->setCookiesFromHeaders(removal, url("http://host.tld/")), 1u);
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://host.tld/")), "b=2");
+}
+
+TEST_F(CookieStorageTest, PersistentCookiesOutliveTheJarAndSessionCookiesDoNot) {
+    {
+        auto jar = CookieStorage::create(file());
+        jar->setCookie(cookie("session", "1"));
+        auto kept = persistent("kept", "2");
+        kept.secure = true;
+        kept.httpOnly = true;
+        kept.domain = ".host.tld";
+        kept.path = "/docs";
+        jar->setCookie(kept);
+    }
+    auto reopened = CookieStorage::create(file());
+    auto all = reopened->cookies();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].name, "kept");
+    EXPECT_EQ(all[0].value, "2");
+    EXPECT_EQ(all[0].domain, ".host.tld");
+    EXPECT_EQ(all[0].path, "/docs");
+    EXPECT_TRUE(all[0].secure);
+    EXPECT_TRUE(all[0].httpOnly);
+    EXPECT_EQ(all[0].expires, base::Date::now().addingTimeInterval(3600));
+
+    reopened->deleteAllCookies();
+    EXPECT_TRUE(CookieStorage::create(file())->cookies().empty());
+}
+
+TEST_F(CookieStorageTest, ADamagedFileStartsAnEmptyJarThatStillWorks) {
+    std::filesystem::create_directories(file().parent_path());
+    std::ofstream(file()) << "{ not json";
+    auto jar = CookieStorage::create(file());
+    EXPECT_TRUE(jar->cookies().empty());
+    jar->setCookie(persistent("a", "1"));
+    EXPECT_EQ(CookieStorage::create(file())->cookies().size(), 1u);
+}
+
+TEST_F(CookieStorageTest, ObserversHearOfEveryChangeButNotOfNoChange) {
+    auto jar = CookieStorage::create({});
+    int changes = 0;
+    auto token = jar->addObserver([&] { ++changes; });
+    jar->setCookie(cookie("a", "1"));
+    jar->setCookie(cookie("a", "1")); // the same again
+    jar->deleteCookie(cookie("missing", ""));
+    HTTPHeaderFields headers;
+    headers.append("Set-Cookie", "b=2");
+    jar->setCookiesFromHeaders(headers, url("http://host.tld/"));
+    jar->deleteAllCookies();
+    EXPECT_EQ(changes, 3);
+    jar->removeObserver(token);
+    jar->setCookie(cookie("c", "3"));
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(CookieStorageTest, TheSharedJarLivesInTheAppHomeAndCanBeReplaced) {
+    auto shared = CookieStorage::shared();
+    EXPECT_EQ(shared, CookieStorage::shared());
+    EXPECT_EQ(shared->filePath(), base::AppHome::libraryDirectory() / "Cookies" / "Cookies.json");
+    shared->setCookie(persistent("a", "1"));
+    EXPECT_TRUE(std::filesystem::exists(shared->filePath()));
+
+    auto replacement = CookieStorage::create({});
+    auto previous = CookieStorage::install(replacement);
+    EXPECT_EQ(previous, shared);
+    EXPECT_EQ(CookieStorage::shared(), replacement);
+    CookieStorage::resetShared();
+    EXPECT_NE(CookieStorage::shared(), replacement);
+    EXPECT_EQ(CookieStorage::shared()->cookies().size(), 1u); // read back from the file
+}
+
+} // namespace
+} // namespace net

@@ -1,0 +1,92 @@
+#include "platform/net/HTTPURLResponse.h"
+
+#include <gtest/gtest.h>
+
+namespace net {
+namespace {
+
+HTTPURLResponse responseWith(std::vector<HTTPHeaderFields::Field> fields,
+                             const std::string& url = "http://host.tld/dir/page.html?q=1") {
+    HTTPHeaderFields headers;
+    for (auto& [name, value] : fields)
+        headers.append(name, value);
+    return HTTPURLResponse(base::URL::parse(url), 200, std::move(headers));
+}
+
+TEST(HTTPURLResponseTest, ContentTypeGivesTheLowerCasedTypeAndCharset) {
+    auto response = responseWith({{"Content-Type", "Text/HTML; charset=ISO-8859-1"}});
+    EXPECT_EQ(response.MIMEType(), "text/html");
+    EXPECT_EQ(response.textEncodingName(), "iso-8859-1");
+
+    auto quoted = responseWith({{"content-type", "text/plain;format=flowed; CHARSET=\"UTF-8\""}});
+    EXPECT_EQ(quoted.MIMEType(), "text/plain");
+    EXPECT_EQ(quoted.textEncodingName(), "utf-8");
+
+    auto bare = responseWith({{"Content-Type", "application/json"}});
+    EXPECT_EQ(bare.MIMEType(), "application/json");
+    EXPECT_EQ(bare.textEncodingName(), "");
+
+    auto none = responseWith({});
+    EXPECT_EQ(none.MIMEType(), "");
+    EXPECT_EQ(none.textEncodingName(), "");
+}
+
+TEST(HTTPURLResponseTest, ExpectedLengthIsMinusOneUnlessStatedPlainly) {
+    EXPECT_EQ(responseWith({{"Content-Length", "1234"}}).expectedContentLength(), 1234);
+    EXPECT_EQ(responseWith({{"Content-Length", " 7 "}}).expectedContentLength(), 7);
+    EXPECT_EQ(responseWith({}).expectedContentLength(), -1);
+    EXPECT_EQ(responseWith({{"Content-Length", "12abc"}}).expectedContentLength(), -1);
+    EXPECT_EQ(responseWith({{"Content-Length", "-5"}}).expectedContentLength(), -1);
+}
+
+TEST(HTTPURLResponseTest, HeaderLookupIgnoresCaseAndKeepsRepeatedFields) {
+    auto response =
+        responseWith({{"Set-Cookie", "a=1"}, {"X-Vdma-Native", "1"}, {"set-cookie", "b=2"}});
+    EXPECT_TRUE(response.isHTTP());
+    EXPECT_EQ(response.statusCode(), 200);
+    EXPECT_EQ(response.valueForHTTPHeaderField("x-vdma-native"), "1");
+    EXPECT_EQ(response.allHeaderFields().values("SET-COOKIE"),
+              (std::vector<std::string>{"a=1", "b=2"}));
+    EXPECT_EQ(response.allHeaderFields().combined().front(),
+              (HTTPHeaderFields::Field{"Set-Cookie", "a=1, b=2"}));
+}
+
+TEST(HTTPURLResponseTest, SuggestedFilenameComesFromDispositionThenURL) {
+    EXPECT_EQ(responseWith({{"Content-Disposition", "attachment; filename=\"report 1.pdf\""}})
+                  .suggestedFilename(),
+              "report 1.pdf");
+    EXPECT_EQ(responseWith({{"Content-Disposition",
+                             "attachment; filename=plain.txt; filename*=UTF-8''%C3%A9t%C3%A9.txt"}})
+                  .suggestedFilename(),
+              "été.txt");
+    EXPECT_EQ(responseWith({}).suggestedFilename(), "page.html");
+    EXPECT_EQ(responseWith({}, "http://host.tld/").suggestedFilename(), "host.tld");
+    EXPECT_EQ(HTTPURLResponse().suggestedFilename(), "Unknown");
+}
+
+TEST(HTTPURLResponseTest, SuggestedFilenameNeverNamesAFolder) {
+    EXPECT_EQ(responseWith({{"Content-Disposition", "attachment; filename=\"../../etc/passwd\""}})
+                  .suggestedFilename(),
+              "passwd");
+    EXPECT_EQ(
+        responseWith({{"Content-Disposition", "attachment; filename=\"..\""}}).suggestedFilename(),
+        "page.html");
+    EXPECT_EQ(responseWith({{"Content-Disposition", "attachment; filename*=UTF-8''a%2F..%2Fb"}})
+                  .suggestedFilename(),
+              "b");
+}
+
+TEST(HTTPURLResponseTest, APlainResponseHasNoStatusOrFields) {
+    auto response =
+        HTTPURLResponse::plain(base::URL::parse("file:///tmp/a.txt"), "Text/Plain", 12, "UTF-8");
+    EXPECT_FALSE(response.isHTTP());
+    EXPECT_EQ(response.statusCode(), 0);
+    EXPECT_TRUE(response.allHeaderFields().empty());
+    EXPECT_EQ(response.MIMEType(), "text/plain");
+    EXPECT_EQ(response.textEncodingName(), "utf-8");
+    EXPECT_EQ(response.expectedContentLength(), 12);
+    EXPECT_EQ(response.suggestedFilename(), "a.txt");
+}
+
+} // namespace
+} // namespace net
