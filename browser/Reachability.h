@@ -4,9 +4,11 @@
 #include "platform/net/Reachability.h"
 #include "platform/net/ReachabilityFlags.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -54,11 +56,12 @@ public:
     Reachability& operator=(const Reachability&) = delete;
 
     // --- Properties.
-    // Run on the serial queue when a change leaves the target reachable / unreachable.
-    const Block& reachableBlock() const { return reachableBlock_; }
-    void setReachableBlock(Block block) { reachableBlock_ = std::move(block); }
-    const Block& unreachableBlock() const { return unreachableBlock_; }
-    void setUnreachableBlock(Block block) { unreachableBlock_ = std::move(block); }
+    // Run on the serial queue when a change leaves the target reachable / unreachable. They
+    // may be set while the notifier runs.
+    Block reachableBlock() const;
+    void setReachableBlock(Block block);
+    Block unreachableBlock() const;
+    void setUnreachableBlock(Block block);
     // Whether a connection over the mobile network counts as reachable; true at first.
     bool reachableOnWWAN() const { return reachableOnWWAN_; }
     void setReachableOnWWAN(bool on) { reachableOnWWAN_ = on; }
@@ -106,9 +109,16 @@ public:
 private:
     std::optional<net::ReachabilityFlags> readFlags() const;
 
+    // Guards the two blocks, which the serial queue reads.
+    mutable std::mutex blocksMutex_;
     Block reachableBlock_;
     Block unreachableBlock_;
-    bool reachableOnWWAN_ = true;
+    std::atomic<bool> reachableOnWWAN_ = true;
+    // Whether changes are reported: cleared by stopNotifier() so that a change already on its
+    // way runs no block.
+    std::atomic<bool> notifying_ = false;
+    // Counts stopNotifier() calls, so that a post still waiting for the main queue is dropped.
+    std::atomic<std::uint64_t> stopCount_ = 0;
     std::shared_ptr<net::Reachability> reachabilityRef_;
     std::optional<base::DispatchQueue> reachabilitySerialQueue_;
     std::shared_ptr<Reachability> reachabilityObject_;

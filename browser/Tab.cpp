@@ -1,0 +1,522 @@
+#include "browser/Tab.h"
+
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Log.h"
+#include "platform/base/Strings.h"
+#include "platform/base/TextEncoding.h"
+#include "platform/ui/Color.h"
+#include "platform/ui/Font.h"
+#include "platform/ui/ScrollView.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr const char* pageLoadedScript =
+    "if (document.getElementById('gh-page-loaded') == null && "
+    "document.documentElement.innerHTML != '<head></head><body></body>') {var iframe = "
+    "document.createElement('IFRAME');iframe.setAttribute('id','gh-page-loaded');"
+    "iframe.setAttribute('src', 'js:gh-page-loaded');iframe.setAttribute('style', "
+    "'display:none');document.body.appendChild(iframe);iframe = "
+    "null;document.body.style.webkitTouchCallout='none';}";
+
+// A bundle resource as UTF-8 text; empty (and a console line) when it cannot be read.
+std::string resourceText(std::string_view name, std::string_view type) {
+    auto path = base::Bundle::main().pathForResource(name, type);
+    if (!path) {
+        base::log("Missing resource " + std::string(name) + "." + std::string(type));
+        return {};
+    }
+    auto data = base::readFile(*path);
+    if (!data) {
+        base::log("Cannot read " + path->string() + ": " + data.error().localizedDescription());
+        return {};
+    }
+    return data->toString();
+}
+
+std::string absoluteStringOf(const std::optional<base::URL>& url) {
+    return url ? url->absoluteString() : std::string();
+}
+
+bool isMarkupMIMEType(const std::string& type) {
+    return type == "text/html" || type == "application/xhtml+xml" || type == "text/vnd.wap.wml";
+}
+
+} // namespace
+
+std::shared_ptr<Tab> Tab::create(const ui::Rect& frame, const std::shared_ptr<TabHost>& target) {
+    auto tab = std::make_shared<Tab>(Private{}, frame);
+    tab->viewController_ = target;
+    tab->pageInfoJS_ = resourceText("page_info", "js");
+    tab->buildFace(target);
+    tab->buildWebView(target);
+    tab->history_.clear();
+    tab->traverse_ = 0;
+    tab->historyPosition_ = 0;
+    tab->tabButton_->setTitle("New Tab", ui::ControlStateNormal);
+    tab->tabButton_->setTitle("New Tab", ui::ControlStateHighlighted);
+    return tab;
+}
+
+Tab::Tab(Private, const ui::Rect& frame)
+    : ui::View(frame) {}
+
+Tab::~Tab() {
+    stopObserving();
+    if (urlConnection_)
+        urlConnection_->cancel();
+}
+
+std::shared_ptr<Tab> Tab::sharedTab() {
+    return std::static_pointer_cast<Tab>(shared_from_this());
+}
+
+void Tab::buildFace(const std::shared_ptr<TabHost>& host) {
+    (void)host;
+    tabButton_ = ui::Button::create(ui::ButtonType::Custom);
+    tabButton_->layer().cornerRadius = 3.0;
+    tabButton_->setClipsToBounds(true);
+    tabButton_->layer().borderWidth = 0.5;
+    tabButton_->setBackgroundColor(ui::Color::grayColor());
+    tabButton_->titleLabel()->setFont(ui::Font::systemFont(14));
+    tabButton_->setTitleColor(ui::Color::blackColor(), ui::ControlStateNormal);
+    tabButton_->setContentEdgeInsets(ui::EdgeInsets(0, 8, 0, 0));
+    tabButton_->setContentVerticalAlignment(ui::ControlContentVerticalAlignment::Center);
+    tabButton_->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Left);
+    tabButton_->setFrame(ui::Rect(0, 0, 100, 32));
+
+    closeButton_ = ui::Button::create(ui::ButtonType::Custom);
+    closeButton_->setTitle("X", ui::ControlStateNormal);
+    closeButton_->setAccessibilityLabel("close tab");
+    closeButton_->setTitleColor(ui::Color::darkGrayColor(), ui::ControlStateNormal);
+    closeButton_->setFrame(ui::Rect(75, 3, 25, 25));
+    closeButton_->titleLabel()->setFont(ui::Font::systemFont(14));
+
+    addSubview(tabButton_);
+    addSubview(closeButton_);
+
+    // The buttons belong to the tab, so their actions hold it weakly; the screen is looked up
+    // when the touch comes.
+    std::weak_ptr<Tab> weak = sharedTab();
+    tabButton_->addAction(
+        this, "selectTab",
+        [weak](ui::Control& sender, const ui::Event*) {
+            auto tab = weak.lock();
+            if (auto host = tab ? tab->viewController() : nullptr)
+                host->selectTab(ui::InterfaceObject(sender.shared_from_this()));
+        },
+        ui::ControlEventTouchDown);
+    closeButton_->addAction(
+        this, "removeTab",
+        [weak](ui::Control& sender, const ui::Event*) {
+            auto tab = weak.lock();
+            if (auto host = tab ? tab->viewController() : nullptr)
+                host->removeTab(ui::InterfaceObject(sender.shared_from_this()));
+        },
+        ui::ControlEventTouchDown);
+}
+
+void Tab::buildWebView(const std::shared_ptr<TabHost>& host) {
+    auto templateView = host->webViewTemplate();
+    auto bottomBar = host->bottomBar();
+    ui::Rect frame = templateView ? templateView->frame() : ui::Rect();
+    double height = std::trunc(frame.size.height);
+    // With the bottom bar scrolled away (alpha 0) the page also takes its place.
+    if (bottomBar && !(bottomBar->alpha() > 0))
+        height = std::trunc(height + bottomBar->frame().size.height);
+    frame.size.height = height;
+
+    auto webView = ui::WebView::create(frame);
+    webView->setAutoresizingMask(ui::ViewAutoresizingFlexibleWidth |
+                                 ui::ViewAutoresizingFlexibleHeight);
+    webView->setScalesPageToFit(true);
+    webView->scrollView()->setScrollEnabled(true);
+    webView->scrollView()->setBounces(true);
+    webView->setBackgroundColor(ui::Color::whiteColor());
+    webView->sizeToFit();
+    setWebView(webView);
+
+    std::weak_ptr<Tab> weak = sharedTab();
+    tapAndHoldObserver_ = base::NotificationCenter::defaultCenter().addObserver(
+        tapAndHoldNotification, [weak](const base::Notification& notification) {
+            if (auto tab = weak.lock())
+                tab->contextualMenuAction(notification);
+        });
+
+    if (auto scrollDelegate = std::dynamic_pointer_cast<ui::ScrollViewDelegate>(host))
+        webView->scrollView()->setDelegate(scrollDelegate);
+    double topInset = 0;
+    if (auto topBar = host->topBar())
+        topInset = topBar->frame().size.height;
+    webView->scrollView()->setContentInset(ui::EdgeInsets(topInset, 0, 0, 0));
+    webView->scrollView()->setContentOffset(ui::Point(0, -topInset));
+
+    if (auto root = host->rootView()) {
+        root->addSubview(webView);
+        root->sendSubviewToBack(webView);
+        if (templateView)
+            root->sendSubviewToBack(templateView);
+    }
+}
+
+void Tab::setWebView(std::shared_ptr<ui::WebView> webView) {
+    webView_ = std::move(webView);
+    if (webView_)
+        webView_->setDelegate(std::static_pointer_cast<ui::WebViewDelegate>(sharedTab()));
+}
+
+void Tab::setUrlConnection(std::shared_ptr<net::URLConnection> connection) {
+    // A tab shows one page: an earlier fetch still running would deliver its page over the
+    // one asked for now.
+    if (urlConnection_ && urlConnection_ != connection)
+        urlConnection_->cancel();
+    urlConnection_ = std::move(connection);
+}
+
+bool Tab::isOwnConnection(const std::shared_ptr<net::URLConnection>& connection) const {
+    return connection && connection == urlConnection_;
+}
+
+// --- Face.
+
+void Tab::setTitle(const std::string& text) {
+    // Counted in UTF-16 units; a character that would be cut in half is left out whole.
+    std::string shown = text;
+    if (base::utf16Length(text) >= 11)
+        shown = base::utf16Substr(text, 0, 8) + "..";
+    tabButton_->setTitle(shown, ui::ControlStateNormal);
+    tabButton_->setTitle(shown, ui::ControlStateHighlighted);
+    tabButton_->setAccessibilityLabel("Tab with title " + shown);
+    closeButton_->setAccessibilityLabel("Close Tab with title " + shown);
+}
+
+void Tab::select() {
+    current_ = true;
+    tabButton_->setBackgroundColor(ui::Color::whiteColor());
+    tabButton_->setSelected(true);
+    tabButton_->setEnabled(false);
+    if (webView_)
+        if (auto parent = webView_->superview())
+            parent->bringSubviewToFront(webView_);
+    if (auto strip = superview())
+        strip->bringSubviewToFront(shared_from_this());
+}
+
+void Tab::deselect() {
+    current_ = false;
+    tabButton_->setBackgroundColor(ui::Color::lightGrayColor());
+    tabButton_->setSelected(false);
+    tabButton_->setEnabled(true);
+    if (webView_)
+        if (auto parent = webView_->superview())
+            parent->sendSubviewToBack(webView_);
+    if (auto strip = superview())
+        strip->sendSubviewToBack(shared_from_this());
+}
+
+void Tab::incrementOffset() {
+    auto moved = frame();
+    moved.origin.x -= 100;
+    setFrame(moved);
+}
+
+void Tab::showText() {
+    tabButton_->setTitleColor(ui::Color::blackColor(), ui::ControlStateNormal);
+}
+
+void Tab::hideText() {
+    tabButton_->setTitleColor(ui::Color::whiteColor(), ui::ControlStateNormal);
+}
+
+std::shared_ptr<ui::ProgressView> Tab::progressBar() const {
+    if (!current_)
+        return nullptr;
+    auto host = viewController();
+    return host ? host->progressBar() : nullptr;
+}
+
+// --- Fetch.
+
+std::optional<net::URLRequest>
+Tab::connectionWillSendRequest(const std::shared_ptr<net::URLConnection>& connection,
+                               const net::URLRequest& request,
+                               const std::optional<net::HTTPURLResponse>& redirectResponse) {
+    loading_ = true;
+    setUrlConnection(connection);
+
+    const auto& current =
+        connection->currentRequest().url() ? connection->currentRequest() : request;
+    connectionURLString_ = absoluteStringOf(current.url());
+    if (!base::hasSuffix(connectionURLString_, "/"))
+        connectionURLString_ += "/";
+
+    if (!redirectResponse)
+        return request;
+
+    // The next hop as the connection proposes it already carries the request's own header
+    // fields (the "User-Agent" among them) and keeps method and body where HTTP keeps them.
+    // It is taken as it is rather than re-made from the previous hop, which would send a
+    // form's POST again after a 303 and hand credentials to another origin.
+    net::URLRequest next = request;
+    if (auto agent = connection->currentRequest().valueForHTTPHeaderField("User-Agent");
+        agent && !next.valueForHTTPHeaderField("User-Agent"))
+        next.setValueForHTTPHeaderField(*agent, "User-Agent");
+    currentURL_ = next.url();
+    currentURLString_ = absoluteStringOf(currentURL_);
+    return next;
+}
+
+void Tab::connectionDidReceiveResponse(const std::shared_ptr<net::URLConnection>& connection,
+                                       const net::HTTPURLResponse& response) {
+    if (!isOwnConnection(connection))
+        return;
+    currentURL_ = response.url();
+    currentURLString_ = absoluteStringOf(currentURL_);
+    response_ = response;
+    if (auto bar = progressBar())
+        bar->setProgress(0.25, false);
+    pageData_ = base::Data();
+}
+
+void Tab::connectionDidReceiveData(const std::shared_ptr<net::URLConnection>& connection,
+                                   const base::Data& data) {
+    if (!isOwnConnection(connection))
+        return;
+    if (!pageData_)
+        pageData_ = base::Data();
+    pageData_->append(data);
+    if (auto bar = progressBar(); bar && bar->progress() < 0.75)
+        bar->setProgress(bar->progress() + 0.05, false);
+}
+
+void Tab::connectionDidFinishLoading(const std::shared_ptr<net::URLConnection>& connection) {
+    if (!isOwnConnection(connection))
+        return;
+    auto host = viewController();
+
+    if (!pageData_ || pageData_->empty()) {
+        // Nothing to show: the visit is undone and the tab goes back to the page before it.
+        // The web view keeps what it shows and loading stays on until a later final-load
+        // signal.
+        if (!history_.empty())
+            history_.pop_back();
+        currentURL_ = history_.empty() ? std::nullopt : history_.back().url();
+        currentURLString_ = absoluteStringOf(currentURL_);
+        if (current_ && host && currentURLString_ != "about:blank" &&
+            currentURLString_.find(secondSearchEngineHomeAddress) == std::string::npos)
+            if (auto field = host->addressBar())
+                field->setText(currentURLString_);
+        if (auto bar = progressBar())
+            bar->setHidden(true);
+        return;
+    }
+
+    std::string MIMEType = response_ ? response_->MIMEType() : std::string();
+    std::string encodingName = response_ ? response_->textEncodingName() : std::string();
+    if (isMarkupMIMEType(MIMEType)) {
+        // A charset the response names but no converter knows is read as if none were named,
+        // so the page still shows instead of an empty document.
+        std::string charset = !encodingName.empty() && base::isKnownEncodingName(encodingName)
+                                  ? encodingName
+                                  : "utf-8";
+        auto text = base::decodeText(*pageData_, charset);
+        if (!text)
+            base::log("Cannot decode the page as " + charset + ": " +
+                      text.error().localizedDescription());
+        webView_->stopLoading();
+        webView_->loadHTMLString(text ? *text : std::string(), currentURL_);
+    } else {
+        webView_->stopLoading();
+        webView_->loadData(*pageData_, MIMEType, encodingName, currentURL_);
+    }
+    if (auto bar = progressBar())
+        bar->setProgress(0.75, false);
+    pageData_.reset();
+}
+
+void Tab::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& connection,
+                                     const base::Error& error) {
+    if (!isOwnConnection(connection))
+        return;
+    (void)error;
+    auto host = viewController();
+    if (auto bar = progressBar())
+        bar->setHidden(true);
+
+    if (!connection->currentRequest().url()) {
+        // The address made no URL: back to the start page with an empty address field.
+        if (auto path = base::Bundle::main().pathForResource("launch", "html"))
+            webView_->loadRequest(net::URLRequest(base::URL::fileURL(path->string())));
+        else
+            base::log("Missing resource launch.html");
+        if (host)
+            if (auto field = host->addressBar())
+                field->setText("");
+        return;
+    }
+    // The screen puts its page into the selected tab; a tab in the background shows the
+    // same page itself, so that the page the user is looking at stays.
+    if (current_ && host)
+        host->cannotConnect(ui::InterfaceObject(webView_));
+    else
+        webView_->loadHTMLString(resourceText("unable_to_connect", "html"), std::nullopt);
+}
+
+// --- Web view.
+
+bool Tab::webViewShouldStartLoadWithRequestNavigationType(ui::WebView& webView,
+                                                          const net::URLRequest& request,
+                                                          ui::WebViewNavigationType type) {
+    const auto& url = request.url();
+    if (!url)
+        return false;
+    const std::string& address = url->absoluteString();
+    if (address == finalLoadSignalAddress) {
+        webViewDidFinishFinalLoad(webView);
+        return true;
+    }
+    bool linkOrForm = type == ui::WebViewNavigationType::LinkClicked ||
+                      type == ui::WebViewNavigationType::FormSubmitted;
+    if (linkOrForm && address == absoluteStringOf(request.mainDocumentURL())) {
+        if (address == "about:blank")
+            return true;
+        if (url->scheme() == "http" || url->scheme() == "https") {
+            // The tab fetches top-level pages itself; the request keeps a form's method and
+            // body.
+            auto host = viewController();
+            if (host) {
+                if (current_)
+                    if (auto field = host->addressBar())
+                        field->setText(address);
+                host->gotoAddressWithRequestObjInTab(ui::InterfaceObject(), request, sharedTab());
+            }
+            return false;
+        }
+        return false;
+    }
+    return true;
+}
+
+void Tab::webViewDidStartLoad(ui::WebView& webView) {
+    (void)webView;
+}
+
+void Tab::webViewDidFinishLoad(ui::WebView& webView) {
+    const auto& request = webView.request();
+    bool isFile = request && request->url() && request->url()->isFileURL();
+    if (!isFile && currentURL_)
+        webView.stringByEvaluatingJavaScriptFromString(pageLoadedScript);
+}
+
+void Tab::webViewDidFinishFinalLoad(ui::WebView& webView) {
+    loading_ = false;
+    if (current_)
+        if (auto host = viewController())
+            host->currentWebViewDidFinishFinalLoad(
+                std::static_pointer_cast<ui::WebView>(webView.shared_from_this()));
+    const auto& request = webView.request();
+    std::string mainDocument = request && request->mainDocumentURL()
+                                   ? request->mainDocumentURL()->absoluteString()
+                                   : std::string("(null)");
+    base::log("Loaded url: " + mainDocument);
+    std::string title = webView.stringByEvaluatingJavaScriptFromString("document.title");
+    webView.stringByEvaluatingJavaScriptFromString("window.location.href");
+    setTitle(title.empty() ? "Untitled" : title);
+}
+
+// --- History.
+
+void Tab::updateHistory() {
+    if (traverse_ == 0) {
+        auto keep = static_cast<std::size_t>(std::max<std::int32_t>(historyPosition_, -1) + 1);
+        if (keep < history_.size())
+            history_.erase(history_.begin() + static_cast<std::ptrdiff_t>(keep), history_.end());
+        if (urlConnection_) {
+            history_.push_back(urlConnection_->currentRequest());
+            historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
+        }
+    } else if (!history_.empty() &&
+               (historyPosition_ < 0 ||
+                historyPosition_ >= static_cast<std::int32_t>(history_.size()))) {
+        // A step past either end loaded the last entry: the position names what is shown.
+        historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
+    }
+    traverse_ = 0;
+}
+
+bool Tab::canGoBack() const {
+    return !history_.empty() && historyPosition_ > 0;
+}
+
+bool Tab::canGoForward() const {
+    return !history_.empty() && historyPosition_ < static_cast<std::int32_t>(history_.size()) - 1;
+}
+
+void Tab::goBack() {
+    go(-1);
+}
+
+void Tab::goForward() {
+    go(1);
+}
+
+void Tab::go(std::int32_t step) {
+    auto host = viewController();
+    if (host) {
+        if (auto forward = host->forwardButton())
+            forward->setEnabled(false);
+        if (auto back = host->backButton())
+            back->setEnabled(false);
+    }
+    traverse_ = step;
+    historyPosition_ += step;
+    if (history_.empty() || !host)
+        return;
+    bool inside =
+        historyPosition_ >= 0 && historyPosition_ < static_cast<std::int32_t>(history_.size());
+    net::URLRequest entry =
+        inside ? history_[static_cast<std::size_t>(historyPosition_)] : history_.back();
+    host->gotoAddressWithRequestObjInTab(ui::InterfaceObject(), entry, sharedTab());
+}
+
+// --- Link menu.
+
+void Tab::contextualMenuAction(const base::Notification& notification) {
+    (void)notification;
+    // One menu at a time, and only for the page on screen.
+    if (actionSheetVisible_ || !current_)
+        return;
+    // The menu for the pressed link is not part of this build yet: a long press shows nothing.
+}
+
+void Tab::didPresentActionSheet(ui::ActionSheet& actionSheet) {
+    (void)actionSheet;
+    actionSheetVisible_ = true;
+}
+
+void Tab::actionSheetDidDismissWithButtonIndex(ui::ActionSheet& actionSheet,
+                                               std::int64_t buttonIndex) {
+    (void)actionSheet;
+    (void)buttonIndex;
+    actionSheetVisible_ = false;
+}
+
+// --- Closing.
+
+void Tab::close() {
+    setUrlConnection(nullptr);
+    if (webView_)
+        webView_->stopLoading();
+    stopObserving();
+}
+
+void Tab::stopObserving() {
+    if (tapAndHoldObserver_) {
+        base::NotificationCenter::defaultCenter().removeObserver(*tapAndHoldObserver_);
+        tapAndHoldObserver_.reset();
+    }
+}
