@@ -1,7 +1,10 @@
 #pragma once
 
+#include "browser/TabHost.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/URL.h"
+#include "platform/net/URLConnection.h"
+#include "platform/net/URLConnectionDelegate.h"
 #include "platform/net/URLRequest.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/BarButtonItem.h"
@@ -15,6 +18,7 @@
 #include "platform/ui/WebView.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,7 +38,9 @@ class UIMainView;
 //
 // Actions take the control that sent them; an empty InterfaceObject stands for "sent from
 // code". Main thread only.
-class BrowserViewController : public ui::ViewController, public ui::ScrollViewDelegate {
+class BrowserViewController : public ui::ViewController,
+                              public TabHost,
+                              public ui::ScrollViewDelegate {
     struct Private {};
 
 public:
@@ -57,13 +63,13 @@ public:
     std::string className() const override { return "BrowserViewController"; }
 
     // --- Outlets of the interface file.
-    const std::shared_ptr<ui::View>& webViewTemplate() const { return webViewTemplate_; }
+    std::shared_ptr<ui::View> webViewTemplate() const override { return webViewTemplate_; }
     const std::shared_ptr<ui::ScrollView>& tabsView() const { return tabsView_; }
-    const std::shared_ptr<ui::View>& topBar() const { return topBar_; }
-    const std::shared_ptr<ui::Toolbar>& bottomBar() const { return bottomBar_; }
+    std::shared_ptr<ui::View> topBar() const override { return topBar_; }
+    std::shared_ptr<ui::Toolbar> bottomBar() const override { return bottomBar_; }
     const std::shared_ptr<ui::Toolbar>& navBar() const { return navBar_; }
     const std::shared_ptr<ui::Toolbar>& bugListNavBar() const { return bugListNavBar_; }
-    const std::shared_ptr<ui::TextField>& addressBar() const { return addressBar_; }
+    std::shared_ptr<ui::TextField> addressBar() const override { return addressBar_; }
     const std::shared_ptr<ui::TextField>& searchBar() const { return searchBar_; }
     const std::shared_ptr<ui::ActivityIndicatorView>& activityIndicator() const {
         return activityIndicator_;
@@ -73,8 +79,8 @@ public:
     }
     const std::shared_ptr<ui::Button>& refreshButton() const { return refreshButton_; }
     const std::shared_ptr<ui::Button>& stopButton() const { return stopButton_; }
-    const std::shared_ptr<ui::BarButtonItem>& forwardButton() const { return forwardButton_; }
-    const std::shared_ptr<ui::BarButtonItem>& backButton() const { return backButton_; }
+    std::shared_ptr<ui::BarButtonItem> forwardButton() const override { return forwardButton_; }
+    std::shared_ptr<ui::BarButtonItem> backButton() const override { return backButton_; }
     const std::shared_ptr<ui::BarButtonItem>& addressItem() const { return addressItem_; }
     const std::shared_ptr<ui::BarButtonItem>& searchItem() const { return searchItem_; }
     const std::shared_ptr<ui::BarButtonItem>& customButton() const { return customButton_; }
@@ -83,8 +89,9 @@ public:
     const std::shared_ptr<ui::BarButtonItem>& bookmarkButton() const { return bookmarkButton_; }
     // The new-tab button (the outlet); addTab(sender) is its action.
     const std::shared_ptr<ui::Button>& addTab() const { return addTab_; }
-    const std::shared_ptr<ui::ProgressView>& progressBar() const { return progressBar_; }
-    // The root view, as its own class.
+    std::shared_ptr<ui::ProgressView> progressBar() const override { return progressBar_; }
+    // The root view, and the same as its own class.
+    std::shared_ptr<ui::View> rootView() override { return view(); }
     std::shared_ptr<UIMainView> mainView();
 
     // --- State.
@@ -115,6 +122,8 @@ public:
     std::shared_ptr<ui::WebView> setWebView(std::shared_ptr<ui::WebView> webView);
 
     // --- Set-up and appearance.
+    // Loads the interface file and checks that it connected the outlets the screen works with.
+    void loadView() override;
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
@@ -138,8 +147,8 @@ public:
     // button adds no history entry.
     void gotoAddressWithRequestObjInTab(const ui::InterfaceObject& sender,
                                         const net::URLRequest& request,
-                                        const std::shared_ptr<Tab>& tab);
-    void cannotConnect(const ui::InterfaceObject& sender);
+                                        const std::shared_ptr<Tab>& tab) override;
+    void cannotConnect(const ui::InterfaceObject& sender) override;
     // Asked afresh before every load: false when the internet cannot be reached.
     bool checkNetworkStatus();
     void goBack(const ui::InterfaceObject& sender);
@@ -148,7 +157,7 @@ public:
     void stopLoading(const ui::InterfaceObject& sender);
     void currentWebViewDidStartLoading(ui::WebView& webView);
     // The selected tab's page has really finished (its final-load signal).
-    void currentWebViewDidFinishFinalLoad(ui::WebView& webView);
+    void currentWebViewDidFinishFinalLoad(const std::shared_ptr<ui::WebView>& webView) override;
 
     // --- Tab strip.
     void addTab(const ui::InterfaceObject& sender);
@@ -157,9 +166,9 @@ public:
     // The selected tab's web view loads the search engine's home page itself.
     void loadRedodi();
     // `sender` is a tab's close button.
-    void removeTab(const ui::InterfaceObject& sender);
+    void removeTab(const ui::InterfaceObject& sender) override;
     // `sender` is a tab's title button.
-    void selectTab(const ui::InterfaceObject& sender);
+    void selectTab(const ui::InterfaceObject& sender) override;
     void switchTabFromToTab(const std::shared_ptr<Tab>& from, const std::shared_ptr<Tab>& to);
     // Orders the web views and refreshes the address field and the Back and Forward buttons
     // for the tab that owns this web view.
@@ -168,6 +177,14 @@ public:
     // --- Scrolling.
     // On a phone, puts the selected page back under a fully shown top bar.
     void scrollToTop(const ui::InterfaceObject& sender);
+
+    // --- Page fetches. Each load's connection comes from this maker (by default a
+    // net::URLConnection that starts at once); tests replace it to see the requests without
+    // going out to the network.
+    using ConnectionMaker = std::function<std::shared_ptr<net::URLConnection>(
+        const net::URLRequest& request,
+        const std::shared_ptr<net::URLConnectionDelegate>& delegate)>;
+    void setConnectionMaker(ConnectionMaker maker);
 
     // --- Interface file owner.
     bool setOutlet(const std::string& name, const ui::InterfaceObject& object) override;
@@ -215,6 +232,7 @@ private:
     // The address field's right view: keeps its text clear of the reload and stop buttons.
     std::shared_ptr<ui::View> addressRightView_;
 
+    ConnectionMaker connectionMaker_;
     std::vector<base::NotificationCenter::ObserverToken> keyboardObservers_;
     std::shared_ptr<base::Timer> selectAllTimer_;
 };

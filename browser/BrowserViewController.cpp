@@ -1,0 +1,674 @@
+#include "browser/BrowserViewController.h"
+
+#include "browser/BrowserDelegate.h"
+#include "browser/BrowserSettings.h"
+#include "browser/Reachability.h"
+#include "browser/Tab.h"
+#include "browser/UIMainView.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Log.h"
+#include "platform/base/PercentEscape.h"
+#include "platform/base/RunLoop.h"
+#include "platform/base/Strings.h"
+#include "platform/base/Timer.h"
+#include "platform/base/UserDefaults.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/InterfaceFile.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/NavigationController.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr double tabFaceWidth = 100;
+constexpr double tabFaceHeight = 34;
+constexpr double tabStripContentHeight = 23;
+// The strip's content is this much wider than its tabs after opening one, and after closing.
+constexpr double stripSlackAfterOpening = 5;
+constexpr double stripSlackAfterClosing = 40;
+
+template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObject& object) {
+    auto typed = object.as<T>();
+    if (!typed)
+        return false;
+    slot = std::move(typed);
+    return true;
+}
+
+bool isSender(const ui::InterfaceObject& sender, const void* control) {
+    return control && sender.address() == control;
+}
+
+std::optional<base::Data> resourceData(const char* name, const char* type) {
+    auto path = base::Bundle::main().pathForResource(name, type);
+    if (!path)
+        return std::nullopt;
+    auto data = base::readFile(*path);
+    if (!data)
+        return std::nullopt;
+    return std::move(data).value();
+}
+
+} // namespace
+
+std::shared_ptr<BrowserViewController> BrowserViewController::create(std::string nibName) {
+    if (nibName.empty())
+        nibName = interfaceFileForCurrentDevice();
+    return std::make_shared<BrowserViewController>(Private{}, std::move(nibName));
+}
+
+BrowserViewController::BrowserViewController(Private, std::string nibName)
+    : ui::ViewController(std::move(nibName)) {
+    UIMainView::registerInterfaceClass();
+}
+
+BrowserViewController::~BrowserViewController() {
+    for (auto token : keyboardObservers_)
+        base::NotificationCenter::defaultCenter().removeObserver(token);
+    if (selectAllTimer_)
+        selectAllTimer_->invalidate();
+    for (const auto& tab : tabs_)
+        tab->close();
+}
+
+std::shared_ptr<UIMainView> BrowserViewController::mainView() {
+    return std::dynamic_pointer_cast<UIMainView>(view());
+}
+
+// --- Device rules.
+
+bool BrowserViewController::isPad() const {
+    return ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad;
+}
+
+std::string BrowserViewController::interfaceFileForCurrentDevice() {
+    return ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Phone
+               ? phoneInterfaceFile
+               : padInterfaceFile;
+}
+
+ui::InterfaceOrientationMask BrowserViewController::supportedInterfaceOrientations() const {
+    return ui::InterfaceOrientationMaskAll;
+}
+
+ui::InterfaceOrientation
+BrowserViewController::preferredInterfaceOrientationForPresentation() const {
+    return ui::InterfaceOrientation::Portrait;
+}
+
+std::shared_ptr<ui::WebView> BrowserViewController::webView() const {
+    return selectedTab_ ? selectedTab_->webView() : nullptr;
+}
+
+std::shared_ptr<ui::WebView>
+BrowserViewController::setWebView(std::shared_ptr<ui::WebView> webView) {
+    if (selectedTab_)
+        selectedTab_->setWebView(webView);
+    return webView;
+}
+
+// --- Set-up and appearance.
+
+void BrowserViewController::loadView() {
+    ui::ViewController::loadView();
+    struct Required {
+        const char* name;
+        bool connected;
+    };
+    const Required required[] = {
+        {"webViewTemplate", webViewTemplate_ != nullptr},
+        {"tabsView", tabsView_ != nullptr},
+        {"topBar", topBar_ != nullptr},
+        {"bottomBar", bottomBar_ != nullptr},
+        {"addressBar", addressBar_ != nullptr},
+        {"addressBarButtonsView", addressBarButtonsView_ != nullptr},
+        {"refreshButton", refreshButton_ != nullptr},
+        {"stopButton", stopButton_ != nullptr},
+        {"forwardButton", forwardButton_ != nullptr},
+        {"backButton", backButton_ != nullptr},
+        {"moreButton", moreButton_ != nullptr},
+        {"addTab", addTab_ != nullptr},
+        {"progressBar", progressBar_ != nullptr},
+    };
+    for (const auto& outlet : required) {
+        if (!outlet.connected)
+            throw ui::InterfaceFileError(
+                ui::InterfaceFile::makeError(nibName() + ".ui.json",
+                                             std::string("the outlet \"") + outlet.name +
+                                                 "\" of the browser screen is not connected",
+                                             ui::InterfaceFile::UnknownOutlet));
+    }
+    if (!std::dynamic_pointer_cast<UIMainView>(view()))
+        throw ui::InterfaceFileError(ui::InterfaceFile::makeError(
+            nibName() + ".ui.json", "the browser screen's root view must be a UIMainView",
+            ui::InterfaceFile::UnknownClass));
+}
+
+void BrowserViewController::viewDidLoad() {
+    ui::ViewController::viewDidLoad();
+    // The sharing object arrives with the share panel.
+    topBar_->setBackgroundColor(ui::Color::fromRGB255(23, 230, 230));
+    if (auto root = mainView())
+        root->sizeStatusBar();
+    addressRightView_ = ui::View::create(ui::Rect(0, 0, 23, 10));
+    addressBar_->setRightView(addressRightView_);
+    addressBar_->setRightViewMode(ui::TextFieldViewMode::UnlessEditing);
+    oldAddressText_.clear();
+    if (selectedTab_)
+        selectedTab_->setCurrentURLString("");
+    registerForKeyboardNotifications();
+}
+
+void BrowserViewController::viewWillAppear(bool animated) {
+    ui::ViewController::viewWillAppear(animated);
+    if (auto navigation = navigationController())
+        navigation->setNavigationBarHidden(true, false);
+    auto defaults = base::UserDefaults::standard();
+    if (defaults->boolForKey(BrowserDelegate::openBookmarkKey)) {
+        // Cleared first, so that a later appearance does not open the bookmark again.
+        defaults->setBool(BrowserDelegate::openBookmarkKey, false);
+        addTabWithAddress(defaults->stringForKey(BrowserDelegate::loadedItemKey).value_or(""));
+    }
+    moveBannerForAppearance();
+}
+
+void BrowserViewController::moveBannerForAppearance() {
+    // The bottom banner is moved to a centre of 150 points on a pad and 128 on a phone once
+    // the ad placement exists; until then there is no banner to move.
+}
+
+void BrowserViewController::viewDidAppear(bool animated) {
+    ui::ViewController::viewDidAppear(animated);
+    if (tabs_.empty())
+        addTab(ui::InterfaceObject(addTab_));
+}
+
+void BrowserViewController::viewWillDisappear(bool animated) {
+    if (auto navigation = navigationController())
+        navigation->setNavigationBarHidden(false, animated);
+}
+
+void BrowserViewController::didReceiveMemoryWarning() {
+    ui::ViewController::didReceiveMemoryWarning();
+}
+
+// --- Address field and keyboard.
+
+void BrowserViewController::didStartEditingAddressBar(const ui::InterfaceObject&) {
+    if (!addressBar_->text().empty()) {
+        // On the next turn of the run loop, once the field has taken the focus.
+        if (selectAllTimer_)
+            selectAllTimer_->invalidate();
+        std::weak_ptr<BrowserViewController> weak =
+            std::static_pointer_cast<BrowserViewController>(shared_from_this());
+        selectAllTimer_ = base::RunLoop::main().dispatchAfter(base::Seconds(0), [weak] {
+            if (auto self = weak.lock())
+                self->selectAllAddressText();
+        });
+    }
+    addressBarButtonsView_->setHidden(true);
+}
+
+void BrowserViewController::selectAllAddressText() {
+    addressBar_->selectAll();
+}
+
+void BrowserViewController::didEndEditingAddressBar(const ui::InterfaceObject&) {}
+
+void BrowserViewController::cancel(const ui::InterfaceObject&) {}
+
+void BrowserViewController::registerForKeyboardNotifications() {
+    if (!keyboardObservers_.empty())
+        return;
+    std::weak_ptr<BrowserViewController> weak =
+        std::static_pointer_cast<BrowserViewController>(shared_from_this());
+    auto& center = base::NotificationCenter::defaultCenter();
+    keyboardObservers_.push_back(center.addObserver(ui::KeyboardDidShowNotification, nullptr,
+                                                    std::nullopt,
+                                                    [weak](const base::Notification& notification) {
+                                                        if (auto self = weak.lock())
+                                                            self->keyboardWasShown(notification);
+                                                    }));
+    keyboardObservers_.push_back(center.addObserver(ui::KeyboardDidHideNotification, nullptr,
+                                                    std::nullopt,
+                                                    [weak](const base::Notification& notification) {
+                                                        if (auto self = weak.lock())
+                                                            self->keyboardWasHidden(notification);
+                                                    }));
+}
+
+void BrowserViewController::keyboardWasShown(const base::Notification&) {
+    if (isPad() || !selectedTab_ || selectedTab_->currentURL() || addressBar_->isFirstResponder())
+        return;
+    scrollToTop(ui::InterfaceObject());
+    selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardShownScript);
+}
+
+void BrowserViewController::keyboardWasHidden(const base::Notification&) {
+    if (isPad() || !selectedTab_ || selectedTab_->currentURL() || addressBar_->isFirstResponder())
+        return;
+    selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardHiddenScript);
+    scrollToTop(ui::InterfaceObject());
+}
+
+// --- Address text to page load.
+
+void BrowserViewController::setConnectionMaker(ConnectionMaker maker) {
+    connectionMaker_ = std::move(maker);
+}
+
+void BrowserViewController::gotoAddress(const ui::InterfaceObject& sender) {
+    addressBarButtonsView_->setHidden(false);
+    stopButton_->setHidden(false);
+    refreshButton_->setHidden(true);
+
+    const std::string text = base::trim(addressBar_->text());
+    gotoUrl_ = base::URL::parse(text);
+    // Schemes compare without letter case (base::URL gives them lower-cased), so "HTTP://host"
+    // stays as typed instead of becoming "http://HTTP://host".
+    if (gotoUrl_ && gotoUrl_->scheme() != "http" && gotoUrl_->scheme() != "https")
+        gotoUrl_ = base::URL::parse("http://" + gotoUrl_->absoluteString());
+
+    const net::URLRequest request(gotoUrl_);
+    if (text.find('.') != std::string::npos && net::URLConnection::canHandleRequest(request)) {
+        gotoAddressWithRequestObjInTab(sender, request, selectedTab_);
+        return;
+    }
+    searchWeb(sender);
+}
+
+void BrowserViewController::searchWeb(const ui::InterfaceObject& sender) {
+    const std::string escaped =
+        base::percentEscape(addressBar_->text(), base::queryValueCharactersToEscape);
+    const std::string address =
+        "https://" + BrowserSettings::searchEngineHost() + "/search?q=" + escaped;
+    base::log("sdfsd " + address);
+    if (checkNetworkStatus()) {
+        gotoAddressWithRequestObjInTab(sender, net::URLRequest::withURLString(address),
+                                       selectedTab_);
+    } else {
+        cannotConnect(ui::InterfaceObject());
+        progressBar_->setHidden(true);
+    }
+    addressBar_->resignFirstResponder();
+}
+
+void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceObject& sender,
+                                                           const net::URLRequest& request,
+                                                           const std::shared_ptr<Tab>& tab) {
+    if (!tab)
+        return;
+    tab->setCurrentURLString("");
+    initialPageLoad_ = true;
+    if (auto selected = webView())
+        selected->stopLoading();
+
+    const auto& url = request.url();
+    const std::string searchHost = BrowserSettings::searchEngineHost();
+    saveScrollPosition_ = url && (BrowserSettings::urlHasHost(*url, searchHost) ||
+                                  BrowserSettings::urlHasHost(*url, "www." + searchHost));
+    if (!isPad())
+        scrollToTop(ui::InterfaceObject());
+    oldAddressText_ = addressBar_->text();
+
+    if (!checkNetworkStatus()) {
+        progressBar_->setHidden(true);
+        cannotConnect(ui::InterfaceObject());
+    } else {
+        net::URLRequest copy = request;
+        // Read once from a web view; an answer that is not there yet is asked for again on the
+        // next load rather than kept as an empty header for the life of the screen.
+        if (!userAgent_) {
+            auto agent =
+                tab->webView()->stringByEvaluatingJavaScriptFromString("navigator.userAgent");
+            if (!agent.empty())
+                userAgent_ = std::move(agent);
+        }
+        if (userAgent_)
+            copy.setValueForHTTPHeaderField(*userAgent_, "User-Agent");
+
+        if (url && BrowserSettings::urlHasHost(*url, BrowserSettings::appStoreWebHost())) {
+            // Store pages leave the browser.
+            ui::Application::shared().openURL(*copy.url());
+        } else {
+            progressBar_->setHidden(false);
+            progressBar_->setProgress(0.1, false);
+            // Setting the tab's connection cancels the one it had, so an earlier fetch still
+            // running never delivers into the tab.
+            tab->setUrlConnection(nullptr);
+            std::shared_ptr<net::URLConnectionDelegate> delegate = tab;
+            tab->setUrlConnection(connectionMaker_ ? connectionMaker_(copy, delegate)
+                                                   : net::URLConnection::create(copy, delegate));
+            if (!isSender(sender, refreshButton_.get()))
+                tab->updateHistory();
+        }
+    }
+    addressBar_->resignFirstResponder();
+}
+
+void BrowserViewController::cannotConnect(const ui::InterfaceObject&) {
+    stopButton_->setHidden(false);
+    refreshButton_->setHidden(true);
+    auto page = resourceData("unable_to_connect", "html");
+    if (!page) {
+        base::log("The resource unable_to_connect.html is missing");
+        return;
+    }
+    if (auto selected = webView())
+        selected->loadHTMLString(page->toString(), std::nullopt);
+}
+
+bool BrowserViewController::checkNetworkStatus() {
+    auto reachability = Reachability::reachabilityForInternetConnection();
+    return reachability && reachability->currentReachabilityStatus() != NotReachable;
+}
+
+void BrowserViewController::goBack(const ui::InterfaceObject&) {
+    if (selectedTab_)
+        selectedTab_->goBack();
+    reloadOnPageLoad_ = true;
+}
+
+void BrowserViewController::goForward(const ui::InterfaceObject&) {
+    if (selectedTab_)
+        selectedTab_->goForward();
+}
+
+void BrowserViewController::stopLoading(const ui::InterfaceObject&) {
+    stopButton_->setHidden(true);
+    refreshButton_->setHidden(false);
+    progressBar_->setHidden(true);
+    if (!tabs_.empty())
+        if (auto selected = webView())
+            selected->stopLoading();
+}
+
+void BrowserViewController::currentWebViewDidStartLoading(ui::WebView& webView) {
+    if (addressBar_->isEditing()) {
+        webView.stopLoading();
+        return;
+    }
+    if (tabOwningWebView(&webView) == selectedTab_ && initialPageLoad_) {
+        refreshButton_->setHidden(true);
+        stopButton_->setHidden(false);
+    }
+    if (progressBar_->progress() < 0.95)
+        progressBar_->setProgress(progressBar_->progress() + 0.05, false);
+    initialPageLoad_ = false;
+}
+
+void BrowserViewController::currentWebViewDidFinishFinalLoad(
+    const std::shared_ptr<ui::WebView>& webView) {
+    if (!webView)
+        return;
+    progressBar_->setProgress(1.0, false);
+    progressBar_->setHidden(true);
+    stopButton_->setHidden(true);
+
+    const auto& request = webView->request();
+    const bool resourcePage = !request || !request->url() || request->url()->isFileURL() ||
+                              request->url()->absoluteString() == "about:blank";
+    refreshButton_->setHidden(resourcePage);
+
+    if (saveScrollPosition_ && selectedTab_ && selectedTab_->scrollPosition() >= 1)
+        if (auto selected = this->webView())
+            selected->scrollView()->setContentOffset(ui::Point(0, selectedTab_->scrollPosition()),
+                                                     false);
+    loadTabs(webView.get());
+}
+
+// --- Tab strip.
+
+void BrowserViewController::addTab(const ui::InterfaceObject&) {
+    if (tabsView_->isHidden())
+        tabsView_->setHidden(false);
+    addTabWithAddress("");
+}
+
+void BrowserViewController::addTabWithAddress(const std::string& address) {
+    base::log("fsdfsd  " + address);
+    if (tabs_.empty())
+        tabs_.reserve(8);
+    const auto index = static_cast<double>(tabs_.size());
+    auto self = std::static_pointer_cast<BrowserViewController>(shared_from_this());
+    auto tab = Tab::create(ui::Rect(index * tabFaceWidth + 2, 2, tabFaceWidth, tabFaceHeight),
+                           std::static_pointer_cast<TabHost>(self));
+    switchTabFromToTab(selectedTab_, tab);
+    tabsView_->addSubview(tab);
+    tabs_.push_back(tab);
+    tab->select();
+
+    const double contentWidth =
+        static_cast<double>(tabs_.size()) * tabFaceWidth + stripSlackAfterOpening;
+    tabsView_->setContentSize(ui::Size(contentWidth, tabStripContentHeight));
+    const double stripWidth = tabsView_->frame().size.width;
+    if (stripWidth < contentWidth)
+        tabsView_->setContentOffset(ui::Point(contentWidth - stripWidth, 0));
+    tabsView_->setClipsToBounds(true);
+    tabsView_->setShowsHorizontalScrollIndicator(false);
+
+    if (address.empty()) {
+        if (auto data = resourceData("launch", "html"))
+            webView()->loadData(*data, "text/html", "utf-8", std::nullopt);
+        else
+            base::log("The resource launch.html is missing");
+        if (!addressBar_->isFirstResponder())
+            addressBar_->setText(address);
+    } else {
+        gotoAddressWithRequestObjInTab(ui::InterfaceObject(),
+                                       net::URLRequest::withURLString(address), tab);
+    }
+    loadRedodi();
+    loadTabs(webView().get());
+}
+
+void BrowserViewController::loadRedodi() {
+    if (auto selected = webView())
+        selected->loadRequest(
+            net::URLRequest::withURLString(BrowserSettings::searchEngineHomeAddress()));
+}
+
+void BrowserViewController::removeTab(const ui::InterfaceObject& sender) {
+    auto found = std::find_if(tabs_.begin(), tabs_.end(), [&](const std::shared_ptr<Tab>& tab) {
+        return isSender(sender, tab->closeButton().get());
+    });
+    if (found == tabs_.end())
+        return;
+    const std::shared_ptr<Tab> closed = *found;
+    closed->closeButton()->setEnabled(false);
+    closed->tabButton()->setEnabled(false);
+
+    const auto position = static_cast<std::size_t>(found - tabs_.begin());
+    const std::size_t count = tabs_.size();
+    if (closed == selectedTab_ && position + 1 < count)
+        switchTabFromToTab(selectedTab_, tabs_[position + 1]);
+    for (std::size_t i = position + 1; i < count; ++i)
+        tabs_[i]->incrementOffset();
+    if (position + 1 == count && count >= 2)
+        switchTabFromToTab(selectedTab_, tabs_[position - 1]);
+
+    closed->close();
+    closed->removeFromSuperview();
+    if (closed->webView())
+        closed->webView()->removeFromSuperview();
+    tabs_.erase(tabs_.begin() + static_cast<std::ptrdiff_t>(position));
+
+    if (tabs_.empty())
+        addTab(ui::InterfaceObject());
+    loadTabs(webView().get());
+    tabsView_->setContentSize(
+        ui::Size(static_cast<double>(tabs_.size()) * tabFaceWidth + stripSlackAfterClosing,
+                 tabStripContentHeight));
+}
+
+void BrowserViewController::selectTab(const ui::InterfaceObject& sender) {
+    auto found = std::find_if(tabs_.begin(), tabs_.end(), [&](const std::shared_ptr<Tab>& tab) {
+        return isSender(sender, tab->tabButton().get());
+    });
+    if (found == tabs_.end())
+        return;
+    switchTabFromToTab(selectedTab_, *found);
+    loadTabs(webView().get());
+}
+
+void BrowserViewController::switchTabFromToTab(const std::shared_ptr<Tab>& from,
+                                               const std::shared_ptr<Tab>& to) {
+    if (!to)
+        return;
+    if (!tabs_.empty() && from)
+        from->deselect();
+    to->select();
+    selectedTab_ = to;
+    if (to->loading()) {
+        progressBar_->setHidden(false);
+        stopButton_->setHidden(false);
+        refreshButton_->setHidden(true);
+    } else {
+        progressBar_->setHidden(true);
+        stopButton_->setHidden(true);
+        refreshButton_->setHidden(false);
+        addressBar_->setText(to->currentURLString());
+    }
+}
+
+void BrowserViewController::loadTabs(ui::WebView* webView) {
+    auto root = view();
+    if (webView) {
+        for (const auto& tab : tabs_)
+            if (tab->webView().get() == webView) {
+                root->sendSubviewToBack(tab->webView());
+                break;
+            }
+    }
+    for (const auto& tab : tabs_)
+        if (tab->webView() && tab->webView().get() != webView)
+            root->sendSubviewToBack(tab->webView());
+
+    auto owner = tabOwningWebView(webView);
+    if (owner && owner == selectedTab_) {
+        const auto& request = webView->request();
+        if (!request || !request->url() || request->url()->isFileURL()) {
+            if (!addressBar_->isFirstResponder())
+                addressBar_->setText("");
+        } else {
+            const std::string& current = owner->currentURLString();
+            // A search shows the words typed, not the search address; a tab with no address of
+            // its own leaves the field alone.
+            if (!current.empty() && current != "about:blank" &&
+                current.find(BrowserSettings::searchEngineHomeAddress()) == std::string::npos) {
+                if (!addressBar_->isFirstResponder())
+                    addressBar_->setText(current);
+                refreshButton_->setHidden(owner->loading());
+            }
+        }
+        forwardButton_->setEnabled(owner->canGoForward());
+        backButton_->setEnabled(owner->canGoBack());
+    }
+    if (owner)
+        owner->showText();
+    base::log("hererererereressdf   " + (webView ? webView->description() : std::string("(null)")));
+}
+
+std::shared_ptr<Tab> BrowserViewController::tabOwningWebView(const ui::WebView* webView) const {
+    if (!webView)
+        return nullptr;
+    for (auto tab = tabs_.rbegin(); tab != tabs_.rend(); ++tab)
+        if ((*tab)->webView().get() == webView)
+            return *tab;
+    return nullptr;
+}
+
+// --- Scrolling.
+
+void BrowserViewController::scrollToTop(const ui::InterfaceObject&) {
+    if (isPad())
+        return;
+    auto selected = webView();
+    if (!selected)
+        return;
+    const double height = topBar_->frame().size.height;
+    const auto& scroll = selected->scrollView();
+    scroll->setContentOffset(ui::Point(0, -height), false);
+    scroll->setContentInset(ui::EdgeInsets(-scroll->contentOffset().y, 0, 0, 0));
+}
+
+// --- Interface file owner.
+
+bool BrowserViewController::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
+    if (name == "webViewTemplate")
+        return connect(webViewTemplate_, object);
+    if (name == "tabsView")
+        return connect(tabsView_, object);
+    if (name == "topBar")
+        return connect(topBar_, object);
+    if (name == "bottomBar")
+        return connect(bottomBar_, object);
+    if (name == "navBar")
+        return connect(navBar_, object);
+    if (name == "bugListNavBar")
+        return connect(bugListNavBar_, object);
+    if (name == "addressBar")
+        return connect(addressBar_, object);
+    if (name == "searchBar")
+        return connect(searchBar_, object);
+    if (name == "activityIndicator")
+        return connect(activityIndicator_, object);
+    if (name == "addressBarButtonsView")
+        return connect(addressBarButtonsView_, object);
+    if (name == "refreshButton")
+        return connect(refreshButton_, object);
+    if (name == "stopButton")
+        return connect(stopButton_, object);
+    if (name == "forwardButton")
+        return connect(forwardButton_, object);
+    if (name == "backButton")
+        return connect(backButton_, object);
+    if (name == "addressItem")
+        return connect(addressItem_, object);
+    if (name == "searchItem")
+        return connect(searchItem_, object);
+    if (name == "customButton")
+        return connect(customButton_, object);
+    if (name == "customButton2")
+        return connect(customButton2_, object);
+    if (name == "moreButton")
+        return connect(moreButton_, object);
+    if (name == "bookmarkButton")
+        return connect(bookmarkButton_, object);
+    if (name == "addTab")
+        return connect(addTab_, object);
+    if (name == "progressBar")
+        return connect(progressBar_, object);
+    return ui::ViewController::setOutlet(name, object);
+}
+
+ui::InterfaceFileOwner::Action BrowserViewController::actionNamed(const std::string& name) {
+    using Method = void (BrowserViewController::*)(const ui::InterfaceObject&);
+    static const std::pair<const char*, Method> actions[] = {
+        {"gotoAddress", &BrowserViewController::gotoAddress},
+        {"searchWeb", &BrowserViewController::searchWeb},
+        {"goBack", &BrowserViewController::goBack},
+        {"goForward", &BrowserViewController::goForward},
+        {"stopLoading", &BrowserViewController::stopLoading},
+        {"addTab", &BrowserViewController::addTab},
+        {"didStartEditingAddressBar", &BrowserViewController::didStartEditingAddressBar},
+        {"didEndEditingAddressBar", &BrowserViewController::didEndEditingAddressBar},
+        {"cancel", &BrowserViewController::cancel},
+        {"scrollToTop", &BrowserViewController::scrollToTop},
+    };
+    for (const auto& [actionName, method] : actions) {
+        if (name != actionName)
+            continue;
+        std::weak_ptr<BrowserViewController> weak =
+            std::static_pointer_cast<BrowserViewController>(shared_from_this());
+        return [weak, method](const ui::InterfaceObject& sender) {
+            if (auto self = weak.lock())
+                ((*self).*method)(sender);
+        };
+    }
+    return {};
+}

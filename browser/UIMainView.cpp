@@ -1,0 +1,49 @@
+#include "browser/UIMainView.h"
+
+#include "browser/BrowserViewController.h"
+#include "platform/ui/InterfaceFile.h"
+
+#include <mutex>
+
+UIMainView::UIMainView(const ui::Rect& frame)
+    : ui::View(frame) {}
+
+void UIMainView::registerInterfaceClass() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ui::InterfaceFile::registerClass(interfaceClassName, "View",
+                                         [](const base::Value::Dictionary&) {
+                                             return ui::InterfaceObject(UIMainView::create());
+                                         });
+    });
+}
+
+std::shared_ptr<ui::View> UIMainView::hitTest(ui::Point point, const ui::Event* event) {
+    // Motion and remote-control events find nothing here; a missing event counts as a touch.
+    if (event && event->type() != ui::EventType::Touches)
+        return nullptr;
+    auto hit = ui::View::hitTest(point, event);
+    if (!hit || hit != statusBarView_)
+        return hit;
+    if (auto screen = controller())
+        screen->scrollToTop(ui::InterfaceObject(shared_from_this()));
+    return nullptr;
+}
+
+bool UIMainView::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
+    if (name == "statusBarView") {
+        auto view = object.as<ui::View>();
+        if (!view)
+            return false;
+        statusBarView_ = std::move(view);
+        return true;
+    }
+    if (name == "controller") {
+        auto screen = object.as<BrowserViewController>();
+        if (!screen)
+            return false;
+        controller_ = screen;
+        return true;
+    }
+    return false;
+}
