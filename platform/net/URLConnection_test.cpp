@@ -211,9 +211,7 @@ protected:
                                if (offset > 0) {
                                    server_.waitForRelease();
                                    std::string more(1000, 'm');
-                                   // After the client went away, writing fails and the handler
-                                   // ends.
-                                   trickleWriteFailed_ = !sink.write(more.data(), more.size());
+                                   sink.write(more.data(), more.size());
                                    trickleEnded_ = true;
                                    return false;
                                }
@@ -271,7 +269,6 @@ protected:
 
     TestHTTPServer server_;
     Seen seen_;
-    std::atomic<bool> trickleWriteFailed_{false};
     std::atomic<bool> trickleEnded_{false};
     std::shared_ptr<URLConnection> connection_;
 };
@@ -494,13 +491,12 @@ TEST_F(URLConnectionTest, AfterCancelNoCallbackArrives) {
     connection_ = URLConnection::create(request, delegate);
     ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return delegate->dataCalls > 0; }, 10s));
     server_.release();
-    // The server notices the closed connection when it writes again.
+    // The server sends the rest; none of it may reach the delegate.
     ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return trickleEnded_.load(); }, 10s));
     base::RunLoop::main().runUntilIdle();
     EXPECT_EQ(delegate->calls,
               (std::vector<std::string>{"request " + url("/trickle"), "response 200", "data"}));
     EXPECT_EQ(delegate->dataCalls, 1);
-    EXPECT_TRUE(trickleWriteFailed_);
 }
 
 TEST_F(URLConnectionTest, CancelDropsEventsAlreadyWaitingOnTheRunLoop) {
