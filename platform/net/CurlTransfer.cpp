@@ -180,6 +180,8 @@ void CurlTransfer::configure(const URLRequest& request, std::optional<std::strin
     curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, &Callbacks::progress);
     curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
+    // Larger reads mean fewer hand-overs to the main run loop for a large body.
+    curl_easy_setopt(handle_, CURLOPT_BUFFERSIZE, 64L * 1024);
     if (isFile_)
         return;
 
