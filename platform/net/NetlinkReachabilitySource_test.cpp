@@ -1,6 +1,9 @@
 #include "platform/net/NetlinkReachabilitySource.h"
 
 #include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
 
 namespace net {
 namespace {
@@ -26,6 +29,27 @@ TEST(NetlinkReachabilitySourceTest, TheLoopbackAddressIsALocalDirectlyReachableO
     EXPECT_EQ(source.flags(ReachabilityTarget::forHostName("127.0.0.1")), flags);
 }
 
+TEST(NetlinkReachabilitySourceTest, EveryAddressOfThisMachineIsLocal) {
+    NetlinkReachabilitySource source;
+    ifaddrs* list = nullptr;
+    ASSERT_EQ(::getifaddrs(&list), 0);
+    int checked = 0;
+    for (auto* item = list; item; item = item->ifa_next) {
+        if (!item->ifa_addr || item->ifa_addr->sa_family != AF_INET ||
+            !(item->ifa_flags & IFF_UP) || !(item->ifa_flags & IFF_RUNNING))
+            continue;
+        auto own = ReachabilityTarget::Address::fromSockaddr(item->ifa_addr);
+        ASSERT_TRUE(own);
+        EXPECT_EQ(source.flags(ReachabilityTarget::forAddress(*own)),
+                  ReachabilityFlagReachable | ReachabilityFlagIsLocalAddress |
+                      ReachabilityFlagIsDirect)
+            << own->toString();
+        ++checked;
+    }
+    ::freeifaddrs(list);
+    EXPECT_GE(checked, 1); // the loopback at least
+}
+
 TEST(NetlinkReachabilitySourceTest, TheInternetIsReachableExactlyWhenAnyDefaultRouteIs) {
     NetlinkReachabilitySource source;
     auto internet = source.flags(ReachabilityTarget::defaultRoute());
@@ -35,7 +59,7 @@ TEST(NetlinkReachabilitySourceTest, TheInternetIsReachableExactlyWhenAnyDefaultR
     EXPECT_EQ(source.flags(address("0.0.0.0")), internet);
     EXPECT_EQ(source.flags(ReachabilityTarget::forHostName("ads.host.tld")), internet);
     // An address outside every local network goes where the default route goes.
-    auto remote = source.flags(address("192.0.2.1"));
+    auto remote = source.flags(address("203.0.113.77"));
     ASSERT_TRUE(remote);
     EXPECT_EQ(*remote & ~knownFlags, 0u);
     EXPECT_EQ(*remote & ReachabilityFlagIsLocalAddress, 0u);
