@@ -1,0 +1,268 @@
+#include "browser/BrowserDelegate.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Log.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/SortDescriptor.h"
+#include "platform/testing/PlatformTest.h"
+#include "platform/ui/Application.h"
+
+#include <gmock/gmock.h>
+#include <mutex>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+class BookmarkStoreTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        delegate = std::make_shared<BrowserDelegate>();
+        context = delegate->managedObjectContext();
+        ASSERT_TRUE(context);
+    }
+
+    std::shared_ptr<store::Object> folder(const std::string& name,
+                                          const std::shared_ptr<store::Object>& parent = nullptr) {
+        auto object = context->insertNewObject("Folder");
+        object->setValue("name", base::Value(name));
+        if (parent)
+            object->setRelatedObject("Parent", parent);
+        return object;
+    }
+    std::shared_ptr<store::Object> bookmark(const std::string& name,
+                                            const std::shared_ptr<store::Object>& in = nullptr) {
+        auto object = context->insertNewObject("Bookmark");
+        object->setValue("name", base::Value(name));
+        object->setValue("url", base::Value("http://" + name + ".tld/"));
+        if (in)
+            object->setRelatedObject("Folder", in);
+        return object;
+    }
+    static std::vector<std::string>
+    names(const std::vector<std::shared_ptr<store::Object>>& objects) {
+        std::vector<std::string> out;
+        for (const auto& object : objects)
+            out.push_back(object->entityName() + ":" + object->value("name").string()->c_str());
+        return out;
+    }
+    std::vector<std::string> allFolders() {
+        return names(*context->fetch(store::FetchRequest("Folder")));
+    }
+
+    std::shared_ptr<BrowserDelegate> delegate;
+    std::shared_ptr<store::Context> context;
+};
+
+TEST_F(BookmarkStoreTest, TheStoreIsBrowserSqliteInTheLibraryFolderAndStartsEmpty) {
+    const auto path = base::AppHome::libraryDirectory() / "Browser.sqlite";
+    EXPECT_EQ(delegate->applicationLibraryDirectory(), base::AppHome::libraryDirectory());
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(context->path(), path);
+    EXPECT_TRUE(BrowserDelegate::topLevelItems(*context).empty());
+    // One context for the life of the process.
+    EXPECT_EQ(delegate->managedObjectContext(), context);
+    EXPECT_EQ(delegate->managedObjectModel(), delegate->managedObjectModel());
+    EXPECT_TRUE(delegate->managedObjectModel()->entity("Tab"));
+}
+
+TEST_F(BookmarkStoreTest, TheTopLevelListsFoldersWithoutParentThenBookmarksWithoutFolder) {
+    auto work = folder("Work");
+    folder("Inner", work);
+    bookmark("news");
+    bookmark("wiki", work);
+    auto home = folder("Home");
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(names(BrowserDelegate::topLevelItems(*context)),
+                ElementsAre("Folder:Work", "Folder:Home", "Bookmark:news"));
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "Work")),
+                ElementsAre("Folder:Inner", "Bookmark:wiki"));
+    EXPECT_TRUE(BrowserDelegate::folderItems(*context, "Home").empty());
+
+    // Unsaved changes list as if saved, and the store keeps them across a new delegate.
+    bookmark("later", home);
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "Home")),
+                ElementsAre("Bookmark:later"));
+    ASSERT_TRUE(context->save());
+    auto again = std::make_shared<BrowserDelegate>();
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*again->managedObjectContext(), "Home")),
+                ElementsAre("Bookmark:later"));
+}
+
+TEST_F(BookmarkStoreTest, NamesWithQuotesAndConditionLikeTextListAndDeleteLikeAnyOther) {
+    auto quoted = folder("Bob's \"best\" links");
+    auto tricky = folder("x' OR '1'='1");
+    bookmark("one", quoted);
+    folder("sub", quoted);
+    bookmark("two", tricky);
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "Bob's \"best\" links")),
+                ElementsAre("Folder:sub", "Bookmark:one"));
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "x' OR '1'='1")),
+                ElementsAre("Bookmark:two"));
+
+    BrowserDelegate::deleteObjectByFolderName(*context, quoted);
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(allFolders(), ElementsAre("Folder:x' OR '1'='1"));
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "x' OR '1'='1")),
+                ElementsAre("Bookmark:two"));
+}
+
+TEST_F(BookmarkStoreTest, FoldersNamedAlikeShareTheirChildrenAndTheirDeletion) {
+    auto top = folder("Music");
+    auto other = folder("Other");
+    auto nested = folder("Music", other);
+    folder("Jazz", top);
+    folder("Rock", nested);
+    auto deep = folder("Deep", nested);
+    folder("Deeper", deep);
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "Music")),
+                ElementsAre("Folder:Jazz", "Folder:Rock", "Folder:Deep"));
+
+    BrowserDelegate::deleteObjectByFolderName(*context, top);
+    ASSERT_TRUE(context->save());
+    // The sub-folders of both "Music" folders went; the nested "Music" itself stays.
+    EXPECT_THAT(allFolders(), UnorderedElementsAre("Folder:Other", "Folder:Music"));
+}
+
+TEST_F(BookmarkStoreTest, AFolderInsideAFolderOfTheSameNameIsDeletedWithoutEndlessRecursion) {
+    auto outer = folder("Bookmarks");
+    auto inner = folder("Bookmarks", outer);
+    folder("Bookmarks", inner);
+    auto kept = folder("Kept");
+    bookmark("inside", inner);
+    bookmark("outside", kept);
+    ASSERT_TRUE(context->save());
+
+    BrowserDelegate::deleteObjectByFolderName(*context, outer);
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(allFolders(), ElementsAre("Folder:Kept"));
+    // Bookmarks go with their folder (the model's cascade rule); others stay.
+    EXPECT_THAT(names(*context->fetch(store::FetchRequest("Bookmark"))),
+                ElementsAre("Bookmark:outside"));
+}
+
+TEST_F(BookmarkStoreTest, DeletingAFolderWithoutANameDoesNotTakeEveryTopLevelFolder) {
+    auto nameless = context->insertNewObject("Folder");
+    folder("Child", nameless);
+    folder("Work");
+    folder("Home");
+    ASSERT_TRUE(context->save());
+
+    BrowserDelegate::deleteObjectByFolderName(*context, nameless);
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(allFolders(), ElementsAre("Folder:Work", "Folder:Home"));
+}
+
+TEST_F(BookmarkStoreTest, DeletingABookmarkDeletesOnlyIt) {
+    auto work = folder("Work");
+    auto one = bookmark("one", work);
+    bookmark("two", work);
+    ASSERT_TRUE(context->save());
+    BrowserDelegate::deleteObjectByFolderName(*context, one);
+    ASSERT_TRUE(context->save());
+    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "Work")), ElementsAre("Bookmark:two"));
+    EXPECT_THAT(allFolders(), ElementsAre("Folder:Work"));
+}
+
+TEST_F(BookmarkStoreTest, SavedTabsComeBackInStripOrder) {
+    for (int order : {2, 0, 1}) {
+        auto tab = context->insertNewObject("Tab");
+        tab->setValue("title", base::Value("Tab " + std::to_string(order)));
+        tab->setValue("url", base::Value("http://tab" + std::to_string(order) + ".tld/"));
+        tab->setValue("order", base::Value(std::int64_t(order)));
+    }
+    ASSERT_TRUE(context->save());
+    store::FetchRequest request("Tab");
+    request.sortDescriptors.push_back({"order", true});
+    std::vector<std::string> titles;
+    auto tabs = context->fetch(request);
+    ASSERT_TRUE(tabs);
+    for (const auto& tab : *tabs)
+        titles.push_back(*tab->value("title").string());
+    EXPECT_THAT(titles, ElementsAre("Tab 0", "Tab 1", "Tab 2"));
+}
+
+// --- A store that cannot be opened.
+
+class BrokenStoreTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        const auto path = base::AppHome::libraryDirectory() / BrowserDelegate::storeFileName;
+        ASSERT_TRUE(base::writeFileAtomically(
+            path, base::Data::fromString(std::string(4096, 'x') + "not a database")));
+    }
+};
+
+TEST_F(BrokenStoreTest, TheFailureIsLoggedAndTheProcessStopped) {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    auto previous = base::installLogSink([&](std::string_view line) {
+        std::lock_guard lock(mutex);
+        lines.emplace_back(line);
+    });
+    auto delegate = std::make_shared<BrowserDelegate>();
+    int stops = 0;
+    delegate->setTerminator([&] { ++stops; });
+    EXPECT_FALSE(delegate->managedObjectContext());
+    base::installLogSink(previous);
+
+    EXPECT_EQ(stops, 1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_THAT(lines[0], StartsWith("Unresolved error Error Domain=NSCocoaErrorDomain Code="));
+    EXPECT_THAT(lines[0], HasSubstr("Browser.sqlite"));
+    // Nothing is retried and no screen sees a half-made store.
+    EXPECT_FALSE(delegate->managedObjectContext());
+    EXPECT_EQ(stops, 1);
+}
+
+TEST_F(BrokenStoreTest, WithoutAReplacementTheProcessReallyStops) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            BrowserDelegate delegate;
+            delegate.managedObjectContext();
+        },
+        "Unresolved error Error Domain=NSCocoaErrorDomain");
+}
+
+class MissingModelTest : public testing_support::PlatformTest {};
+
+TEST_F(MissingModelTest, AMissingModelStopsTheProcessToo) {
+    const auto empty = homeDirectory() / "no-resources";
+    std::filesystem::create_directories(empty);
+    auto previous = base::Bundle::install(std::make_shared<base::Bundle>(empty));
+    auto delegate = std::make_shared<BrowserDelegate>();
+    bool stopped = false;
+    delegate->setTerminator([&] { stopped = true; });
+    EXPECT_FALSE(delegate->managedObjectContext());
+    EXPECT_TRUE(stopped);
+    EXPECT_FALSE(std::filesystem::exists(base::AppHome::libraryDirectory() / "Browser.sqlite"));
+    base::Bundle::install(previous);
+}
+
+TEST(BrowserDelegateTest, TheUnresolvedErrorLineNamesErrorAndUserInfo) {
+    auto error = base::Error::make("NSCocoaErrorDomain", 134100, "The model does not fit.");
+    error.userInfo["NSFilePath"] = base::Value("/tmp/Browser.sqlite");
+    const auto line = BrowserDelegate::unresolvedErrorLine(error);
+    EXPECT_THAT(line, StartsWith("Unresolved error Error Domain=NSCocoaErrorDomain Code=134100 "
+                                 "\"The model does not fit.\", "));
+    EXPECT_THAT(line, HasSubstr("/tmp/Browser.sqlite"));
+}
+
+TEST(BrowserDelegateTest, TheSharedDelegateIsTheApplicationsWhenItIsOne) {
+    ui::Application::reset();
+    EXPECT_FALSE(BrowserDelegate::shared());
+    auto delegate = std::make_shared<BrowserDelegate>();
+    ui::Application::shared().setDelegate(delegate);
+    EXPECT_EQ(BrowserDelegate::shared(), delegate);
+    ui::Application::reset();
+}
+
+} // namespace
