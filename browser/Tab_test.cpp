@@ -111,12 +111,18 @@ protected:
         host = std::make_shared<FakeHost>();
     }
     void TearDown() override {
+        // A tab and its running (or never started) connection hold each other until the
+        // fetch ends; closing cancels it, as the strip does.
+        for (const auto& weak : tabs)
+            if (auto tab = weak.lock())
+                tab->close();
         host.reset();
         PlatformTest::TearDown();
     }
 
     std::shared_ptr<Tab> makeTab(bool selected = true) {
         auto tab = Tab::create(ui::Rect(2, 2, 100, 34), host);
+        tabs.push_back(tab);
         if (selected)
             tab->select();
         return tab;
@@ -171,6 +177,7 @@ protected:
     }
 
     std::shared_ptr<FakeHost> host;
+    std::vector<std::weak_ptr<Tab>> tabs;
 };
 
 // A loopback server with pages in several charsets, a redirect, a slow page and a page that
