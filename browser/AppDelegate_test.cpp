@@ -2,7 +2,6 @@
 #include "browser/BrowserScreenTest.h"
 #include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
-#include "platform/base/AppHome.h"
 
 namespace {
 
@@ -55,17 +54,6 @@ TEST_F(LaunchTest, LaunchOptionsChangeNothing) {
     EXPECT_EQ(screen->addressBar()->text(), "");
     EXPECT_TRUE(screen->selectedTab()->history().empty());
     EXPECT_TRUE(openedURLs.empty());
-}
-
-TEST_F(LaunchTest, LifeCycleTransitionsLeaveTheScreenAsItWas) {
-    auto delegate = launch();
-    auto& application = ui::Application::shared();
-    application.enterBackground();
-    application.becomeActive();
-    application.terminate();
-    EXPECT_EQ(delegate->viewController()->tabs().size(), 1u);
-    // The store is opened on first use only.
-    EXPECT_FALSE(std::filesystem::exists(base::AppHome::libraryDirectory() / "Browser.sqlite"));
 }
 
 class PadLaunchTest : public LaunchTest {

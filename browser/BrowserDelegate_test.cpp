@@ -3,9 +3,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
 #include "platform/store/FetchRequest.h"
-#include "platform/store/SortDescriptor.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/Application.h"
 
 #include <gmock/gmock.h>
 #include <mutex>
@@ -159,35 +157,6 @@ TEST_F(BookmarkStoreTest, DeletingAFolderWithoutANameDoesNotTakeEveryTopLevelFol
     EXPECT_THAT(allFolders(), ElementsAre("Folder:Work", "Folder:Home"));
 }
 
-TEST_F(BookmarkStoreTest, DeletingABookmarkDeletesOnlyIt) {
-    auto work = folder("Work");
-    auto one = bookmark("one", work);
-    bookmark("two", work);
-    ASSERT_TRUE(context->save());
-    BrowserDelegate::deleteObjectByFolderName(*context, one);
-    ASSERT_TRUE(context->save());
-    EXPECT_THAT(names(BrowserDelegate::folderItems(*context, "Work")), ElementsAre("Bookmark:two"));
-    EXPECT_THAT(allFolders(), ElementsAre("Folder:Work"));
-}
-
-TEST_F(BookmarkStoreTest, SavedTabsComeBackInStripOrder) {
-    for (int order : {2, 0, 1}) {
-        auto tab = context->insertNewObject("Tab");
-        tab->setValue("title", base::Value("Tab " + std::to_string(order)));
-        tab->setValue("url", base::Value("http://tab" + std::to_string(order) + ".tld/"));
-        tab->setValue("order", base::Value(std::int64_t(order)));
-    }
-    ASSERT_TRUE(context->save());
-    store::FetchRequest request("Tab");
-    request.sortDescriptors.push_back({"order", true});
-    std::vector<std::string> titles;
-    auto tabs = context->fetch(request);
-    ASSERT_TRUE(tabs);
-    for (const auto& tab : *tabs)
-        titles.push_back(*tab->value("title").string());
-    EXPECT_THAT(titles, ElementsAre("Tab 0", "Tab 1", "Tab 2"));
-}
-
 // --- A store that cannot be opened.
 
 class BrokenStoreTest : public testing_support::PlatformTest {
@@ -245,24 +214,6 @@ TEST_F(MissingModelTest, AMissingModelStopsTheProcessToo) {
     EXPECT_TRUE(stopped);
     EXPECT_FALSE(std::filesystem::exists(base::AppHome::libraryDirectory() / "Browser.sqlite"));
     base::Bundle::install(previous);
-}
-
-TEST(BrowserDelegateTest, TheUnresolvedErrorLineNamesErrorAndUserInfo) {
-    auto error = base::Error::make("NSCocoaErrorDomain", 134100, "The model does not fit.");
-    error.userInfo["NSFilePath"] = base::Value("/tmp/Browser.sqlite");
-    const auto line = BrowserDelegate::unresolvedErrorLine(error);
-    EXPECT_THAT(line, StartsWith("Unresolved error Error Domain=NSCocoaErrorDomain Code=134100 "
-                                 "\"The model does not fit.\", "));
-    EXPECT_THAT(line, HasSubstr("/tmp/Browser.sqlite"));
-}
-
-TEST(BrowserDelegateTest, TheSharedDelegateIsTheApplicationsWhenItIsOne) {
-    ui::Application::reset();
-    EXPECT_FALSE(BrowserDelegate::shared());
-    auto delegate = std::make_shared<BrowserDelegate>();
-    ui::Application::shared().setDelegate(delegate);
-    EXPECT_EQ(BrowserDelegate::shared(), delegate);
-    ui::Application::reset();
 }
 
 } // namespace
