@@ -12,7 +12,8 @@ public:
     BrowserSettings() = delete;
 
     static constexpr const char* searchEngineHostKey = "BrowserSearchEngineHost";
-    static constexpr const char* defaultSearchEngineHost = "www.redodi.com";
+    // A real engine that answers "/search?q=", so that searches and new tabs work out of the box.
+    static constexpr const char* defaultSearchEngineHost = "www.bing.com";
     static constexpr const char* appStoreWebHostKey = "BrowserAppStoreWebHost";
     static constexpr const char* defaultAppStoreWebHost = "itunes.apple.com";
 

@@ -2,6 +2,7 @@
 include_guard(GLOBAL)
 
 find_package(GTest REQUIRED)
+include(GoogleTest)
 
 # browser_library(NAME DEPS lib... [TEST_DEPS lib...] [LABEL unit|e2e] [EXCLUDE file.cpp...])
 function(browser_library name)
@@ -29,7 +30,9 @@ function(browser_library name)
         add_executable(${name}_tests ${tests})
         target_link_libraries(${name}_tests PRIVATE ${name} ${ARG_TEST_DEPS} platform_testing
                               GTest::gmock GTest::gtest_main)
-        add_test(NAME ${name} COMMAND ${name}_tests)
-        set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT 600)
+        # Each test case is its own CTest test, so that a failure names the case and the
+        # closing count is the number of cases.
+        gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST
+                             PROPERTIES LABELS ${label} TIMEOUT 300)
     endif()
 endfunction()
