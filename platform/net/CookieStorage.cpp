@@ -271,26 +271,15 @@ std::size_t CookieStorage::setCookiesFromHeaders(const HTTPHeaderFields& headers
 }
 
 CookieStorage::ObserverToken CookieStorage::addObserver(std::function<void()> observer) {
-    std::lock_guard lock(observersMutex_);
-    ObserverToken token = nextToken_++;
-    observers_.emplace(token, std::make_shared<std::function<void()>>(std::move(observer)));
-    return token;
+    return observers_.add(std::move(observer));
 }
 
 void CookieStorage::removeObserver(ObserverToken token) {
-    std::lock_guard lock(observersMutex_);
-    observers_.erase(token);
+    observers_.remove(token);
 }
 
 void CookieStorage::notifyObservers() {
-    std::vector<std::shared_ptr<std::function<void()>>> observers;
-    {
-        std::lock_guard lock(observersMutex_);
-        for (auto& [token, observer] : observers_)
-            observers.push_back(observer);
-    }
-    for (auto& observer : observers)
-        (*observer)();
+    observers_.notify();
 }
 
 } // namespace net

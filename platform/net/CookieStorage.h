@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/base/ObserverList.h"
 #include "platform/base/URL.h"
 #include "platform/net/Cookie.h"
 #include "platform/net/HTTPHeaderFields.h"
@@ -27,7 +28,7 @@ class CookieStorage {
     struct Private {};
 
 public:
-    using ObserverToken = std::uint64_t;
+    using ObserverToken = base::ObserverList::Token;
 
     // A jar kept in `file` (read now when it exists), or in memory only for an empty path.
     static std::shared_ptr<CookieStorage> create(std::filesystem::path file);
@@ -84,9 +85,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
     std::uint64_t nextSequence_ = 0;
-    std::mutex observersMutex_;
-    std::map<ObserverToken, std::shared_ptr<std::function<void()>>> observers_;
-    ObserverToken nextToken_ = 1;
+    base::ObserverList observers_;
 };
 
 } // namespace net

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/base/ObserverList.h"
 #include "platform/net/CachedURLResponse.h"
 
 #include <cstddef>
@@ -28,7 +29,7 @@ class URLCache {
     struct Private {};
 
 public:
-    using ObserverToken = std::uint64_t;
+    using ObserverToken = base::ObserverList::Token;
     static constexpr std::size_t defaultMemoryCapacity = 4 * 1024 * 1024;
     static constexpr std::size_t defaultDiskCapacity = 20 * 1024 * 1024;
 
@@ -106,9 +107,7 @@ private:
     std::map<std::string, DiskEntry> disk_;
     std::size_t diskUsage_ = 0;
 
-    std::mutex observersMutex_;
-    std::map<ObserverToken, std::shared_ptr<std::function<void()>>> observers_;
-    ObserverToken nextToken_ = 1;
+    base::ObserverList observers_;
 };
 
 } // namespace net
