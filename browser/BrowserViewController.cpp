@@ -13,6 +13,8 @@
 #include "platform/base/Strings.h"
 #include "platform/base/Timer.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/store/Context.h"
+#include "platform/store/FetchRequest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/InterfaceFile.h"
@@ -300,7 +302,9 @@ void BrowserViewController::searchWeb(const ui::InterfaceObject& sender) {
 void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceObject& sender,
                                                            const net::URLRequest& request,
                                                            const std::shared_ptr<Tab>& tab) {
-    if (!tab)
+    // A tab that has been closed may still hear from its web view (a link tapped while it
+    // went away); it must not start a load that moves this screen's bars and progress.
+    if (!isOpen(tab))
         return;
     tab->setCurrentURLString("");
     initialPageLoad_ = true;
@@ -403,7 +407,8 @@ void BrowserViewController::currentWebViewDidStartLoading(ui::WebView& webView) 
 
 void BrowserViewController::currentWebViewDidFinishFinalLoad(
     const std::shared_ptr<ui::WebView>& webView) {
-    if (!webView)
+    // Only the end of an open tab's page ends the load on screen.
+    if (!webView || !tabOwningWebView(webView.get()))
         return;
     progressBar_->setProgress(1.0, false);
     progressBar_->setHidden(true);
@@ -491,7 +496,14 @@ void BrowserViewController::removeTab(const ui::InterfaceObject& sender) {
     if (position + 1 == count && count >= 2)
         switchTabFromToTab(selectedTab_, tabs_[position - 1]);
 
+    // Closing the only tab switches to no other, so it is still current here. A closed tab
+    // must not go on fetching, nor move the progress bar, the address field or the end of
+    // load of the tab that takes its place.
     closed->close();
+    if (closed->current())
+        closed->deselect();
+    if (selectedTab_ == closed)
+        selectedTab_.reset();
     closed->removeFromSuperview();
     if (closed->webView())
         closed->webView()->removeFromSuperview();
@@ -573,6 +585,10 @@ void BrowserViewController::loadTabs(ui::WebView* webView) {
     base::log("hererererereressdf   " + (webView ? webView->description() : std::string("(null)")));
 }
 
+bool BrowserViewController::isOpen(const std::shared_ptr<Tab>& tab) const {
+    return tab && std::find(tabs_.begin(), tabs_.end(), tab) != tabs_.end();
+}
+
 std::shared_ptr<Tab> BrowserViewController::tabOwningWebView(const ui::WebView* webView) const {
     if (!webView)
         return nullptr;
@@ -580,6 +596,110 @@ std::shared_ptr<Tab> BrowserViewController::tabOwningWebView(const ui::WebView* 
         if ((*tab)->webView().get() == webView)
             return *tab;
     return nullptr;
+}
+
+// --- Saved tabs.
+
+namespace {
+
+constexpr const char* savedTabEntity = "Tab";
+
+std::shared_ptr<store::Context> bookmarkStore() {
+    auto delegate = BrowserDelegate::shared();
+    auto context = delegate ? delegate->managedObjectContext() : nullptr;
+    if (!context)
+        base::log("The saved tabs are out of reach: the application has no bookmark store");
+    return context;
+}
+
+std::string describeObjects(const std::vector<std::shared_ptr<store::Object>>& objects) {
+    std::string text = "(";
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        text += (i ? ", " : "") + objects[i]->description();
+    return text + ")";
+}
+
+std::string describeError(const base::Error& error) {
+    return "Error Domain=" + error.domain + " Code=" + std::to_string(error.code) + " \"" +
+           error.localizedDescription() + "\"";
+}
+
+} // namespace
+
+void BrowserViewController::saveOpenTabs() {
+    auto context = bookmarkStore();
+    if (!context)
+        return;
+    std::vector<std::shared_ptr<store::Object>> saved;
+    // The open tabs take the place of the set saved before, in the same transaction, so the
+    // store never holds two sets or none after a failed save.
+    auto earlier = context->fetch(store::FetchRequest(savedTabEntity));
+    if (!earlier) {
+        base::log("Error inserting " + describeObjects(saved) +
+                  " - error:" + describeError(earlier.error()));
+        return;
+    }
+    for (const auto& object : *earlier)
+        context->deleteObject(object);
+    for (std::size_t i = 0; i < tabs_.size(); ++i) {
+        auto object = context->insertNewObject(savedTabEntity);
+        object->setValue(
+            "title",
+            base::Value(tabs_[i]->tabButton()->titleForState(ui::ControlStateNormal).value_or("")));
+        object->setValue("url", base::Value(tabs_[i]->currentURLString()));
+        object->setValue("order", base::Value(static_cast<std::int64_t>(i)));
+        saved.push_back(std::move(object));
+    }
+    if (auto result = context->save(); !result) {
+        base::log("Error inserting " + describeObjects(saved) +
+                  " - error:" + describeError(result.error()));
+        // Nothing of a failed save is left waiting to go out with another screen's save.
+        context->rollback();
+    }
+}
+
+void BrowserViewController::openSavedTabs() {
+    auto context = bookmarkStore();
+    if (!context)
+        return;
+    store::FetchRequest request(savedTabEntity);
+    request.sortDescriptors.push_back(store::SortDescriptor{"order", true});
+    auto fetched = context->fetch(request);
+    if (!fetched) {
+        base::log("Error deleting () - error:" + describeError(fetched.error()));
+        return;
+    }
+    for (const auto& object : *fetched) {
+        const auto url = object->value("url");
+        addTabWithAddress(url.string() ? *url.string() : std::string());
+        const auto title = object->value("title");
+        if (title.string() && selectedTab_)
+            selectedTab_->setTitle(*title.string());
+        context->deleteObject(object);
+    }
+    if (auto result = context->save(); !result) {
+        base::log("Error deleting " + describeObjects(*fetched) +
+                  " - error:" + describeError(result.error()));
+        context->rollback();
+    }
+}
+
+void BrowserViewController::deleteSavedTabs() {
+    auto context = bookmarkStore();
+    if (!context)
+        return;
+    auto fetched = context->fetch(store::FetchRequest(savedTabEntity));
+    if (!fetched) {
+        base::log("Error deleting () - error:" + describeError(fetched.error()));
+        return;
+    }
+    for (const auto& object : *fetched)
+        context->deleteObject(object);
+    if (auto result = context->save(); !result) {
+        base::log("Error deleting " + describeObjects(*fetched) +
+                  " - error:" + describeError(result.error()));
+        context->rollback();
+    }
 }
 
 // --- Scrolling.

@@ -174,6 +174,13 @@ public:
     // for the tab that owns this web view.
     void loadTabs(ui::WebView* webView);
 
+    // --- Saved tabs, in the bookmark store of the application delegate (entity "Tab").
+    // Replaces the saved set with the open tabs: title as shown, address, strip index.
+    void saveOpenTabs();
+    // Opens a tab for each saved one in strip order and empties the saved set.
+    void openSavedTabs();
+    void deleteSavedTabs();
+
     // --- Scrolling.
     // On a phone, puts the selected page back under a fully shown top bar.
     void scrollToTop(const ui::InterfaceObject& sender);
@@ -193,7 +200,7 @@ public:
 private:
     // The tab whose web view this is (the last one in strip order), or null.
     std::shared_ptr<Tab> tabOwningWebView(const ui::WebView* webView) const;
-    void layOutTabsAfterChange(double extraWidth);
+    bool isOpen(const std::shared_ptr<Tab>& tab) const;
     // Where the ad placement moves the bottom banner when this screen comes into view; the
     // banner itself arrives with the ads client.
     void moveBannerForAppearance();

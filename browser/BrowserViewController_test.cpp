@@ -9,9 +9,11 @@
 #include "platform/base/Strings.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/store/FetchRequest.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/Keyboard.h"
 
+#include <filesystem>
 #include <gmock/gmock.h>
 #include <variant>
 
@@ -399,50 +401,482 @@ TEST_F(AddressFieldTest, ABookmarkPickedElsewhereOpensOnceInANewTab) {
 
 // --- Tab strip.
 
-TEST_F(AddressFieldTest, ClosingTabsSelectsANeighbourAndNeverLeavesTheStripEmpty) {
-    screen->addTab(ui::InterfaceObject());
-    screen->addTab(ui::InterfaceObject());
-    auto tabs = screen->tabs();
-    ASSERT_EQ(tabs.size(), 3u);
-    EXPECT_EQ(tabs[2]->frame().origin.x, 202);
-    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(305, 23));
+class TabStripTest : public AddressFieldTest {
+protected:
+    // Opens tabs until the strip holds `count` of them; the newest is selected.
+    std::vector<std::shared_ptr<Tab>> openTabs(std::size_t count) {
+        while (screen->tabs().size() < count)
+            screen->addTab(ui::InterfaceObject());
+        return screen->tabs();
+    }
+    std::vector<double> faceXs() const {
+        std::vector<double> xs;
+        for (const auto& tab : screen->tabs())
+            xs.push_back(tab->frame().origin.x);
+        return xs;
+    }
+    // A touch on the tab's close button, as the user closes it.
+    static void closeTab(const std::shared_ptr<Tab>& tab) {
+        ASSERT_TRUE(tab->closeButton()->simulateTap());
+    }
+    static bool pick(const std::shared_ptr<Tab>& tab) { return tab->tabButton()->simulateTap(); }
+    // Exactly one tab is current, and it is the selected one.
+    void expectOnlySelected(const std::shared_ptr<Tab>& tab) {
+        EXPECT_EQ(screen->selectedTab(), tab);
+        for (const auto& other : screen->tabs())
+            EXPECT_EQ(other->current(), other == tab) << other->frame().origin.x;
+    }
+    // The first response of the tab's fetch has come: the tab is loading.
+    static void startFetching(Tab& tab) {
+        tab.connectionWillSendRequest(tab.urlConnection(), tab.urlConnection()->originalRequest(),
+                                      std::nullopt);
+    }
+};
 
-    // The selected middle tab gives way to its right neighbour, which moves left.
-    screen->selectTab(ui::InterfaceObject(tabs[1]->tabButton()));
-    EXPECT_EQ(screen->selectedTab(), tabs[1]);
-    screen->removeTab(ui::InterfaceObject(tabs[1]->closeButton()));
-    ASSERT_EQ(screen->tabs().size(), 2u);
-    EXPECT_EQ(screen->selectedTab(), tabs[2]);
-    EXPECT_EQ(tabs[2]->frame().origin.x, 102);
-    EXPECT_FALSE(tabs[1]->webView()->superview());
-    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(240, 23));
+TEST_F(TabStripTest, FacesLieSideBySideAndTheStripScrollsToTheNewest) {
+    auto first = screen->tabs()[0];
+    EXPECT_EQ(first->frame(), ui::Rect(2, 2, 100, 34));
+    EXPECT_EQ(first->superview(), screen->tabsView());
+    EXPECT_TRUE(screen->tabsView()->clipsToBounds());
+    EXPECT_FALSE(screen->tabsView()->showsHorizontalScrollIndicator());
+    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(105, 23));
+    EXPECT_TRUE(logged("fsdfsd  "));
+    expectOnlySelected(first);
 
-    // Closing the last tab selects its left neighbour, whichever was selected.
-    screen->removeTab(ui::InterfaceObject(tabs[2]->closeButton()));
-    EXPECT_EQ(screen->selectedTab(), tabs[0]);
-    // Closing the only tab leaves one fresh tab.
-    screen->removeTab(ui::InterfaceObject(tabs[0]->closeButton()));
-    ASSERT_EQ(screen->tabs().size(), 1u);
-    EXPECT_NE(screen->tabs()[0], tabs[0]);
-    EXPECT_EQ(screen->selectedTab(), screen->tabs()[0]);
-    EXPECT_EQ(screen->tabs()[0]->frame().origin.x, 2);
+    // The phone's strip is 280 points wide: two tabs fit, a third scrolls it to its end.
+    openTabs(2);
+    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(205, 23));
+    EXPECT_EQ(screen->tabsView()->contentOffset(), ui::Point(0, 0));
+    openTabs(4);
+    EXPECT_THAT(faceXs(), ElementsAre(2, 102, 202, 302));
+    EXPECT_EQ(screen->tabs()[3]->frame(), ui::Rect(302, 2, 100, 34));
+    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(405, 23));
+    EXPECT_EQ(screen->tabsView()->contentOffset(), ui::Point(125, 0));
+    expectOnlySelected(screen->tabs()[3]);
 }
 
-TEST_F(AddressFieldTest, TheSelectedTabsWebViewLiesAboveTheOthersAndBelowTheBars) {
+TEST_F(TabStripTest, ClosingTheSelectedFirstTabSelectsItsRightNeighbour) {
+    auto tabs = openTabs(3);
+    ASSERT_TRUE(pick(tabs[0]));
+    closeTab(tabs[0]);
+    EXPECT_THAT(screen->tabs(), ElementsAre(tabs[1], tabs[2]));
+    expectOnlySelected(tabs[1]);
+    EXPECT_THAT(faceXs(), ElementsAre(2, 102));
+    // After closing the content is 40 points wider than the tabs.
+    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(240, 23));
+    EXPECT_FALSE(tabs[0]->superview());
+    EXPECT_FALSE(tabs[0]->webView()->superview());
+}
+
+TEST_F(TabStripTest, ClosingAFirstTabThatIsNotSelectedKeepsTheSelection) {
+    auto tabs = openTabs(3);
+    closeTab(tabs[0]);
+    expectOnlySelected(tabs[2]);
+    EXPECT_THAT(faceXs(), ElementsAre(2, 102));
+}
+
+TEST_F(TabStripTest, ClosingTheSelectedMiddleTabSelectsItsRightNeighbourAndShiftsTheRest) {
+    auto tabs = openTabs(4);
+    ASSERT_TRUE(pick(tabs[1]));
+    closeTab(tabs[1]);
+    EXPECT_THAT(screen->tabs(), ElementsAre(tabs[0], tabs[2], tabs[3]));
+    expectOnlySelected(tabs[2]);
+    EXPECT_THAT(faceXs(), ElementsAre(2, 102, 202));
+    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(340, 23));
+    EXPECT_EQ(screen->webView(), tabs[2]->webView());
+}
+
+TEST_F(TabStripTest, ClosingAMiddleTabThatIsNotSelectedKeepsTheSelection) {
+    auto tabs = openTabs(4);
+    ASSERT_TRUE(pick(tabs[0]));
+    closeTab(tabs[2]);
+    expectOnlySelected(tabs[0]);
+    EXPECT_THAT(faceXs(), ElementsAre(2, 102, 202));
+    EXPECT_EQ(tabs[3]->frame().origin.x, 202);
+}
+
+TEST_F(TabStripTest, ClosingTheLastTabSelectsItsLeftNeighbourWhicheverWasSelected) {
+    auto tabs = openTabs(3);
+    closeTab(tabs[2]); // the selected one
+    expectOnlySelected(tabs[1]);
+
+    tabs = openTabs(3);
+    ASSERT_TRUE(pick(tabs[0]));
+    closeTab(tabs[2]);
+    expectOnlySelected(tabs[1]);
+    EXPECT_THAT(faceXs(), ElementsAre(2, 102));
+}
+
+TEST_F(TabStripTest, ClosingTheOnlyTabLeavesOneFreshTabOnTheStartPage) {
+    auto only = screen->tabs()[0];
+    typeAddress("host.tld/page");
+    screen->addressBar()->setText("host.tld/page");
+    closeTab(only);
+    ASSERT_EQ(screen->tabs().size(), 1u);
+    auto fresh = screen->tabs()[0];
+    EXPECT_NE(fresh, only);
+    expectOnlySelected(fresh);
+    EXPECT_EQ(fresh->frame().origin.x, 2);
+    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(140, 23));
+    EXPECT_EQ(screen->addressBar()->text(), "");
+    auto& engine = engineOf(*fresh);
+    ASSERT_EQ(engine.loads().size(), 2u);
+    EXPECT_TRUE(std::holds_alternative<ui::FakeWebEngine::DataLoad>(engine.loads()[0]));
+    EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
+}
+
+TEST_F(TabStripTest, TheSelectedTabCannotBePickedAgainAndAClosedOneSendsNothingMore) {
+    auto tabs = openTabs(2);
+    EXPECT_FALSE(pick(tabs[1]));
+    closeTab(tabs[0]);
+    EXPECT_FALSE(tabs[0]->closeButton()->isEnabled());
+    EXPECT_FALSE(tabs[0]->tabButton()->isEnabled());
+    // Even sent from code, a closed tab's buttons change nothing.
+    screen->removeTab(ui::InterfaceObject(tabs[0]->closeButton()));
+    screen->selectTab(ui::InterfaceObject(tabs[0]->tabButton()));
+    EXPECT_THAT(screen->tabs(), ElementsAre(tabs[1]));
+    expectOnlySelected(tabs[1]);
+}
+
+TEST_F(TabStripTest, TheGivenWebViewEndsAboveTheOtherTabsAndBelowTheBars) {
+    auto tabs = openTabs(3);
+    ASSERT_TRUE(pick(tabs[1]));
+    const auto& subviews = screen->view()->subviews();
+    // The others go to the back one after the other in strip order, so the last one in the
+    // strip ends furthest back.
+    ASSERT_GE(subviews.size(), 4u);
+    EXPECT_EQ(subviews[0], tabs[2]->webView());
+    EXPECT_EQ(subviews[1], tabs[0]->webView());
+    EXPECT_EQ(subviews[2], tabs[1]->webView());
+    for (std::size_t i = 3; i < subviews.size(); ++i)
+        EXPECT_FALSE(std::dynamic_pointer_cast<ui::WebView>(subviews[i])) << i;
+
+    screen->loadTabs(tabs[0]->webView().get());
+    EXPECT_EQ(subviews[0], tabs[2]->webView());
+    EXPECT_EQ(subviews[1], tabs[1]->webView());
+    EXPECT_EQ(subviews[2], tabs[0]->webView());
+    EXPECT_TRUE(logged("hererererereressdf   "));
+}
+
+TEST_F(TabStripTest, LoadTabsRefreshesTheFieldOnlyForTheSelectedTabAndTurnsTitlesBlack) {
+    auto tabs = openTabs(2);
+    tabs[0]->hideText();
+    tabs[0]->setCurrentURLString("http://host.tld/zero");
+    engineOf(*tabs[0]).raiseNavigation(*base::URL::parse("http://host.tld/zero"),
+                                       ui::WebViewNavigationType::Other);
+    screen->addressBar()->setText("typed");
+    screen->loadTabs(tabs[0]->webView().get());
+    EXPECT_EQ(screen->addressBar()->text(), "typed");
+    EXPECT_EQ(tabs[0]->tabButton()->titleColorForState(ui::ControlStateNormal),
+              ui::Color::blackColor());
+
+    // For the selected tab the field follows, unless the user is typing in it.
+    tabs[1]->setCurrentURLString("http://host.tld/one");
+    engineOf(*tabs[1]).raiseNavigation(*base::URL::parse("http://host.tld/one"),
+                                       ui::WebViewNavigationType::Other);
+    screen->addressBar()->becomeFirstResponder();
+    screen->loadTabs(tabs[1]->webView().get());
+    EXPECT_EQ(screen->addressBar()->text(), "typed");
+    screen->addressBar()->resignFirstResponder();
+    screen->loadTabs(tabs[1]->webView().get());
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+}
+
+TEST_F(TabStripTest, SwitchingShowsStopForALoadingTabAndReloadWithTheAddressForAnIdleOne) {
+    auto tabs = openTabs(1);
+    typeAddress("host.tld/one");
+    tabs[0]->setCurrentURLString("http://host.tld/one");
+    tabs = openTabs(2);
+    typeAddress("host.tld/two");
+    startFetching(*tabs[1]);
+    ASSERT_TRUE(tabs[1]->loading());
+
+    ASSERT_TRUE(pick(tabs[0]));
+    EXPECT_TRUE(screen->progressBar()->isHidden());
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+
+    screen->progressBar()->setProgress(0.4, false);
+    ASSERT_TRUE(pick(tabs[1]));
+    EXPECT_FALSE(screen->progressBar()->isHidden());
+    EXPECT_DOUBLE_EQ(screen->progressBar()->progress(), 0.4);
+    EXPECT_FALSE(screen->stopButton()->isHidden());
+    EXPECT_TRUE(screen->refreshButton()->isHidden());
+    // Only the selected tab moves the bar.
+    EXPECT_EQ(tabs[1]->progressBar(), screen->progressBar());
+    EXPECT_FALSE(tabs[0]->progressBar());
+}
+
+TEST_F(TabStripTest, BackAndForwardFollowTheSelectedTabsHistory) {
+    auto tabs = openTabs(1);
+    typeAddress("host.tld/one");
+    typeAddress("host.tld/two");
+    tabs = openTabs(2);
+    typeAddress("host.tld/three");
+    screen->backButton()->setEnabled(true);
+    screen->forwardButton()->setEnabled(true);
+    screen->loadTabs(screen->webView().get());
+    EXPECT_FALSE(screen->backButton()->isEnabled());
+    EXPECT_FALSE(screen->forwardButton()->isEnabled());
+
+    ASSERT_TRUE(pick(tabs[0]));
+    EXPECT_TRUE(screen->backButton()->isEnabled());
+    EXPECT_FALSE(screen->forwardButton()->isEnabled());
+    screen->goBack(ui::InterfaceObject());
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/one");
+    screen->loadTabs(screen->webView().get());
+    EXPECT_FALSE(screen->backButton()->isEnabled());
+    EXPECT_TRUE(screen->forwardButton()->isEnabled());
+
+    ASSERT_TRUE(pick(tabs[1]));
+    EXPECT_FALSE(screen->backButton()->isEnabled());
+    EXPECT_FALSE(screen->forwardButton()->isEnabled());
+}
+
+TEST_F(TabStripTest, ATabForAnAddressFetchesItWhileItsWebViewLoadsTheSearchHome) {
+    screen->addressBar()->setText("left over");
+    screen->addTabWithAddress("http://host.tld/page");
+    auto tab = screen->selectedTab();
+    ASSERT_EQ(screen->tabs().size(), 2u);
+    EXPECT_EQ(tab, screen->tabs()[1]);
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/page");
+    EXPECT_EQ(tab->urlConnection()->originalRequest().url()->absoluteString(),
+              "http://host.tld/page");
+    EXPECT_EQ(tab->history().size(), 1u);
+    EXPECT_DOUBLE_EQ(screen->progressBar()->progress(), 0.1);
+    // No start page: the search home page shows until the tab's own page replaces it.
+    auto& engine = engineOf(*tab);
+    ASSERT_EQ(engine.loads().size(), 1u);
+    EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
+    EXPECT_TRUE(logged("fsdfsd  http://host.tld/page"));
+}
+
+TEST_F(TabStripTest, AnEmptyTabShowsTheStartPageAndClearsTheFieldUnlessItIsBeingEdited) {
+    screen->addressBar()->setText("left over");
+    screen->addTab(ui::InterfaceObject());
+    EXPECT_EQ(screen->addressBar()->text(), "");
+    auto& engine = engineOf(*screen->selectedTab());
+    ASSERT_EQ(engine.loads().size(), 2u);
+    const auto* start = std::get_if<ui::FakeWebEngine::DataLoad>(&engine.loads()[0]);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start->data.toString(), resource("launch", "html"));
+    EXPECT_FALSE(start->baseURL);
+    EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
+    EXPECT_EQ(fetched.size(), 0u);
+}
+
+TEST_F(TabStripTest, TheNewTabButtonShowsAHiddenStrip) {
+    screen->tabsView()->setHidden(true);
+    ASSERT_TRUE(screen->addTab()->simulateTap());
+    EXPECT_FALSE(screen->tabsView()->isHidden());
+    EXPECT_EQ(screen->tabs().size(), 2u);
+}
+
+// --- Closed tabs stay out of the way.
+
+TEST_F(TabStripTest, AClosedOnlyTabNoLongerDrivesTheProgressBarTheFieldOrTheEndOfLoad) {
+    auto closed = screen->tabs()[0];
+    closeTab(closed);
+    EXPECT_FALSE(closed->current());
+    EXPECT_FALSE(closed->progressBar());
+    auto fresh = screen->selectedTab();
+    ASSERT_NE(fresh, closed);
+
+    typeAddress("host.tld/fresh");
+    const auto fetches = fetched.size();
+    ASSERT_FALSE(screen->progressBar()->isHidden());
+    ASSERT_EQ(screen->addressBar()->text(), "host.tld/fresh");
+    screen->progressBar()->setProgress(0.5, false);
+
+    // The closed tab's page ends, and a link is tapped in it.
+    auto& engine = engineOf(*closed);
+    engine.answerScript("document.title", "Old page");
+    engine.raiseNavigation(*base::URL::parse("js:gh-page-loaded"), ui::WebViewNavigationType::Other,
+                           false);
+    EXPECT_EQ(engine.raiseNavigation(*base::URL::parse("http://elsewhere.tld/"),
+                                     ui::WebViewNavigationType::LinkClicked),
+              false);
+
+    EXPECT_FALSE(screen->progressBar()->isHidden());
+    EXPECT_DOUBLE_EQ(screen->progressBar()->progress(), 0.5);
+    EXPECT_FALSE(screen->stopButton()->isHidden());
+    EXPECT_EQ(screen->addressBar()->text(), "host.tld/fresh");
+    EXPECT_EQ(fetched.size(), fetches);
+    EXPECT_FALSE(closed->urlConnection());
+    expectOnlySelected(fresh);
+    EXPECT_EQ(fresh->history().size(), 1u);
+}
+
+TEST_F(TabStripTest, AClosedTabStopsItsWebViewAndNoLongerObservesLongPresses) {
+    auto tabs = openTabs(2);
+    auto& center = base::NotificationCenter::defaultCenter();
+    const auto observers = center.observerCount();
+    const int stops = engineOf(*tabs[0]).stopCount();
+    closeTab(tabs[0]);
+    EXPECT_GT(engineOf(*tabs[0]).stopCount(), stops);
+    EXPECT_EQ(center.observerCount(), observers - 1);
+    // Nothing else keeps the closed tab.
+    std::weak_ptr<Tab> gone = tabs[0];
+    tabs.clear();
+    EXPECT_TRUE(gone.expired());
+}
+
+// A closed tab's fetch is cancelled: its page reaches no web view and moves nothing on screen.
+TEST_F(BrowserScreenTest, AClosedTabsFetchIsCancelled) {
+    net::TestHTTPServer server;
+    server.server().Get("/slow", [&](const httplib::Request&, httplib::Response& response) {
+        server.waitForRelease();
+        response.set_content("<title>Slow</title>slow", "text/html");
+    });
+    server.start();
+    showScreen(true);
     screen->addTab(ui::InterfaceObject());
     auto first = screen->tabs()[0];
-    auto second = screen->tabs()[1];
-    const auto& subviews = screen->view()->subviews();
-    auto indexOf = [&](const std::shared_ptr<ui::View>& view) {
-        return std::find(subviews.begin(), subviews.end(), view) - subviews.begin();
-    };
-    EXPECT_LT(indexOf(first->webView()), indexOf(second->webView()));
-    EXPECT_LT(indexOf(second->webView()), indexOf(screen->topBar()));
-    EXPECT_LT(indexOf(second->webView()), indexOf(screen->bottomBar()));
+    auto closing = screen->tabs()[1];
+    typeAddress(server.url("/slow"));
+    auto connection = closing->urlConnection();
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return closing->loading(); },
+                                               std::chrono::seconds(10)));
 
-    screen->selectTab(ui::InterfaceObject(first->tabButton()));
-    EXPECT_LT(indexOf(second->webView()), indexOf(first->webView()));
-    EXPECT_LT(indexOf(first->webView()), indexOf(screen->topBar()));
+    closing->closeButton()->simulateTap();
+    EXPECT_EQ(screen->selectedTab(), first);
+    EXPECT_TRUE(screen->progressBar()->isHidden());
+    server.release();
+    base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(htmlLoads(engineOf(*closing)).empty());
+    EXPECT_TRUE(htmlLoads(engineOf(*first)).empty());
+    EXPECT_TRUE(screen->progressBar()->isHidden());
+    EXPECT_FALSE(closing->urlConnection());
+}
+
+// --- Saved tabs.
+
+class SavedTabsTest : public TabStripTest {
+protected:
+    void SetUp() override {
+        TabStripTest::SetUp();
+        delegate = std::make_shared<BrowserDelegate>();
+        ui::Application::shared().setDelegate(delegate);
+        context = delegate->managedObjectContext();
+        ASSERT_TRUE(context);
+    }
+    // The saved tabs as they are in the file, read through a context of their own.
+    std::vector<std::string> savedOnDisk() {
+        auto reader = store::Context::open(context->path(), delegate->managedObjectModel());
+        EXPECT_TRUE(reader);
+        if (!reader)
+            return {};
+        store::FetchRequest request("Tab");
+        request.sortDescriptors.push_back({"order", true});
+        auto objects = (*reader)->fetch(request);
+        EXPECT_TRUE(objects);
+        if (!objects)
+            return {};
+        std::vector<std::string> rows;
+        for (const auto& object : *objects)
+            rows.push_back(std::to_string(object->value("order").integerValue()) + " " +
+                           *object->value("title").string() + " " + *object->value("url").string());
+        return rows;
+    }
+    // Three tabs on pages of their own; the second has a long title.
+    void openThreePages() {
+        auto tabs = openTabs(3);
+        const char* titles[] = {"Home", "A rather long title", "Third"};
+        for (std::size_t i = 0; i < tabs.size(); ++i) {
+            tabs[i]->setTitle(titles[i]);
+            tabs[i]->setCurrentURLString("http://host.tld/" + std::to_string(i));
+        }
+    }
+
+    std::shared_ptr<BrowserDelegate> delegate;
+    std::shared_ptr<store::Context> context;
+};
+
+TEST_F(SavedTabsTest, OpenTabsAreSavedInStripOrderAndReopenedAfterTheOnesOpen) {
+    openThreePages();
+    screen->saveOpenTabs();
+    EXPECT_THAT(savedOnDisk(),
+                ElementsAre("0 Home http://host.tld/0", "1 A rather.. http://host.tld/1",
+                            "2 Third http://host.tld/2"));
+    EXPECT_FALSE(context->hasChanges());
+
+    fetched.clear();
+    screen->openSavedTabs();
+    ASSERT_EQ(screen->tabs().size(), 6u);
+    std::vector<std::string> titles;
+    for (std::size_t i = 3; i < 6; ++i)
+        titles.push_back(*screen->tabs()[i]->tabButton()->titleForState(ui::ControlStateNormal));
+    EXPECT_THAT(titles, ElementsAre("Home", "A rather..", "Third"));
+    ASSERT_EQ(fetched.size(), 3u);
+    EXPECT_EQ(fetched[0].url()->absoluteString(), "http://host.tld/0");
+    EXPECT_EQ(fetched[2].url()->absoluteString(), "http://host.tld/2");
+    expectOnlySelected(screen->tabs()[5]);
+    // Reopening empties the saved set.
+    EXPECT_TRUE(savedOnDisk().empty());
+}
+
+TEST_F(SavedTabsTest, SavingAgainReplacesTheEarlierSet) {
+    openThreePages();
+    screen->saveOpenTabs();
+    screen->saveOpenTabs();
+    EXPECT_EQ(savedOnDisk().size(), 3u);
+    closeTab(screen->tabs()[1]);
+    screen->saveOpenTabs();
+    EXPECT_THAT(savedOnDisk(),
+                ElementsAre("0 Home http://host.tld/0", "1 Third http://host.tld/2"));
+
+    screen->openSavedTabs();
+    EXPECT_EQ(screen->tabs().size(), 4u);
+}
+
+TEST_F(SavedTabsTest, AStartPageTabIsSavedWithoutAddressAndReopensOnTheStartPage) {
+    screen->saveOpenTabs();
+    EXPECT_THAT(savedOnDisk(), ElementsAre("0 New Tab "));
+    screen->openSavedTabs();
+    ASSERT_EQ(screen->tabs().size(), 2u);
+    EXPECT_TRUE(fetched.empty());
+    EXPECT_TRUE(std::holds_alternative<ui::FakeWebEngine::DataLoad>(
+        engineOf(*screen->selectedTab()).loads()[0]));
+}
+
+TEST_F(SavedTabsTest, DeletingSavedTabsEmptiesTheSetAndLeavesTheOpenTabs) {
+    openThreePages();
+    screen->saveOpenTabs();
+    screen->deleteSavedTabs();
+    EXPECT_TRUE(savedOnDisk().empty());
+    EXPECT_EQ(screen->tabs().size(), 3u);
+    screen->openSavedTabs();
+    EXPECT_EQ(screen->tabs().size(), 3u);
+}
+
+TEST_F(SavedTabsTest, AFailedSaveIsWrittenToTheConsoleAndLeavesNothingWaiting) {
+    openThreePages();
+    screen->saveOpenTabs();
+    // The store's folder goes away: its journal can no longer be written.
+    std::filesystem::remove_all(context->path().parent_path());
+    screen->saveOpenTabs();
+    EXPECT_TRUE(logged("Error inserting ("));
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_EQ(context->fetch(store::FetchRequest("Tab"))->size(), 3u);
+    EXPECT_EQ(screen->tabs().size(), 3u);
+
+    screen->deleteSavedTabs();
+    EXPECT_TRUE(logged("Error deleting ("));
+    EXPECT_FALSE(context->hasChanges());
+    screen->openSavedTabs();
+    EXPECT_FALSE(context->hasChanges());
+}
+
+TEST_F(TabStripTest, WithoutABookmarkStoreSavedTabsAreOnlyWrittenToTheConsole) {
+    openTabs(2);
+    screen->saveOpenTabs();
+    screen->openSavedTabs();
+    screen->deleteSavedTabs();
+    EXPECT_TRUE(logged("no bookmark store"));
+    EXPECT_EQ(screen->tabs().size(), 2u);
 }
 
 // --- Device rules.
