@@ -16,6 +16,7 @@
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
+#include "platform/ui/WebView.h"
 
 #include <arpa/inet.h>
 #include <gmock/gmock.h>
@@ -72,6 +73,7 @@ protected:
         serve("/first", page("Welcome to the first page",
                              "<p id='text'>first</p><a id='link' href='/second'>second</a>"));
         serve("/second", page("Second", "<p id='text'>second</p>"));
+        serve("/third", page("Third", "<p id='text'>third</p>"));
         server_.start();
 
         delegate_ = std::make_shared<AppDelegate>();
@@ -224,6 +226,79 @@ TEST_F(PageRoadTest, OfflineTheUnableToConnectPageShows) {
     EXPECT_TRUE(screen_->progressBar()->isHidden());
     EXPECT_FALSE(screen_->stopButton()->isHidden());
     EXPECT_EQ(tabTitle(), "New Tab");
+}
+
+// Three tabs on three pages: the address field, the buttons and the page on top follow the
+// selected tab through switches and closes, and each tab keeps its own title.
+TEST_F(PageRoadTest, TabsKeepTheirOwnPagesThroughSwitchesAndCloses) {
+    const std::string first = server_.url("/first");
+    const std::string second = server_.url("/second");
+    const std::string third = server_.url("/third");
+    auto titleOf = [](const std::shared_ptr<Tab>& tab) {
+        return tab->tabButton()->titleForState(ui::ControlStateNormal).value_or("");
+    };
+    auto topWebView = [&] {
+        for (auto view = screen_->view()->subviews().rbegin();
+             view != screen_->view()->subviews().rend(); ++view)
+            if (auto web = std::dynamic_pointer_cast<ui::WebView>(*view))
+                return web;
+        return std::shared_ptr<ui::WebView>();
+    };
+
+    typeAddress(first);
+    ASSERT_TRUE(finishes("Welcome .."));
+    // The new-tab button, then an address typed in the new tab.
+    ASSERT_TRUE(screen_->addTab()->simulateTap());
+    ASSERT_EQ(screen_->tabs().size(), 2u);
+    EXPECT_EQ(screen_->addressBar()->text(), "");
+    typeAddress(second);
+    ASSERT_TRUE(finishes("Second"));
+    // A tab opened straight onto an address, as a bookmark is opened.
+    screen_->addTabWithAddress(third);
+    ASSERT_TRUE(finishes("Third"));
+    const auto tabs = screen_->tabs();
+    ASSERT_EQ(tabs.size(), 3u);
+    EXPECT_EQ(titleOf(tabs[0]), "Welcome ..");
+    EXPECT_EQ(titleOf(tabs[1]), "Second");
+    EXPECT_EQ(titleOf(tabs[2]), "Third");
+    EXPECT_EQ(screen_->addressBar()->text(), third);
+    EXPECT_EQ(hits("/first") + hits("/second") + hits("/third"), 3);
+
+    // Back to the first tab: its address, its page on top, no history to step through.
+    ASSERT_TRUE(tabs[0]->tabButton()->simulateTap());
+    EXPECT_EQ(screen_->selectedTab(), tabs[0]);
+    EXPECT_EQ(screen_->addressBar()->text(), first);
+    EXPECT_EQ(topWebView(), tabs[0]->webView());
+    EXPECT_EQ(js("document.getElementById('text').textContent"), "first");
+    EXPECT_FALSE(screen_->backButton()->isEnabled());
+    EXPECT_FALSE(screen_->forwardButton()->isEnabled());
+    EXPECT_FALSE(screen_->refreshButton()->isHidden());
+    EXPECT_TRUE(screen_->progressBar()->isHidden());
+
+    // Closing the middle tab leaves the selection and moves the last one left.
+    ASSERT_TRUE(tabs[1]->closeButton()->simulateTap());
+    EXPECT_EQ(screen_->tabs(), (std::vector<std::shared_ptr<Tab>>{tabs[0], tabs[2]}));
+    EXPECT_EQ(screen_->selectedTab(), tabs[0]);
+    EXPECT_EQ(tabs[2]->frame().origin.x, 102);
+    EXPECT_EQ(screen_->addressBar()->text(), first);
+    EXPECT_FALSE(tabs[1]->webView()->superview());
+
+    // Closing the selected first tab selects its right neighbour and its page.
+    ASSERT_TRUE(tabs[0]->closeButton()->simulateTap());
+    EXPECT_EQ(screen_->selectedTab(), tabs[2]);
+    EXPECT_EQ(screen_->addressBar()->text(), third);
+    EXPECT_EQ(topWebView(), tabs[2]->webView());
+    EXPECT_EQ(js("document.getElementById('text').textContent"), "third");
+    EXPECT_EQ(titleOf(tabs[2]), "Third");
+
+    // Closing the only tab leaves a fresh one on the start page.
+    ASSERT_TRUE(tabs[2]->closeButton()->simulateTap());
+    ASSERT_EQ(screen_->tabs().size(), 1u);
+    EXPECT_NE(screen_->selectedTab(), tabs[2]);
+    EXPECT_EQ(tabTitle(), "New Tab");
+    EXPECT_EQ(screen_->addressBar()->text(), "");
+    EXPECT_FALSE(tabs[2]->current());
+    EXPECT_EQ(hits("/first") + hits("/second") + hits("/third"), 3);
 }
 
 } // namespace
