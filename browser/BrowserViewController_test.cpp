@@ -674,6 +674,26 @@ TEST_F(TabStripTest, TheNewTabButtonShowsAHiddenStrip) {
     EXPECT_EQ(screen->tabs().size(), 2u);
 }
 
+// An address that makes no URL still opens its tab; the failed fetch puts the start page back.
+TEST_F(BrowserScreenTest, ATabForAnAddressThatMakesNoURLEndsOnTheStartPage) {
+    showScreen(true);
+    screen->addTabWithAddress("no address here");
+    ASSERT_EQ(screen->tabs().size(), 2u);
+    auto tab = screen->selectedTab();
+    EXPECT_EQ(tab, screen->tabs()[1]);
+    screen->addressBar()->setText("no address here");
+    const auto launch =
+        base::URL::fileURL(base::Bundle::main().pathForResource("launch", "html")->string());
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] {
+            auto loads = requestLoads(engineOf(*tab));
+            return !loads.empty() && loads.back() == launch.absoluteString();
+        },
+        std::chrono::seconds(10)));
+    EXPECT_EQ(screen->addressBar()->text(), "");
+    EXPECT_TRUE(screen->progressBar()->isHidden());
+}
+
 // --- Closed tabs stay out of the way.
 
 TEST_F(TabStripTest, AClosedOnlyTabNoLongerDrivesTheProgressBarTheFieldOrTheEndOfLoad) {
