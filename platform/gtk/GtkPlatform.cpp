@@ -7,8 +7,10 @@
 #include "platform/ui/WebEngineFactory.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtk/gtk.h>
 #include <string>
+#include <unistd.h>
 
 namespace gtk {
 
@@ -17,6 +19,17 @@ namespace {
 std::shared_ptr<GLibEventPump>& installedPump() {
     static std::shared_ptr<GLibEventPump> pump;
     return pump;
+}
+
+// Whether the machine offers a GPU render node to this user.
+bool hasRenderNode() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("renderD", 0) == 0 && ::access(entry.path().c_str(), R_OK | W_OK) == 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -38,6 +51,11 @@ base::Result<void> GtkPlatform::install() {
                                      ". Run the program on a desktop, or without one under "
                                      "Xvfb: xvfb-run -a <program> ...");
     }
+    // Without a GPU render node (Xvfb on a server), WebKit's DMA-BUF renderer now and then never
+    // shows the frames of a web view made after others were let go; its shared-memory path is
+    // reliable there. Set before the first web view, and only when the person has not chosen.
+    if (!std::getenv("WEBKIT_DISABLE_DMABUF_RENDERER") && !hasRenderNode())
+        setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 0);
     auto pump = std::make_shared<GLibEventPump>();
     base::RunLoop::main().setEventPump(pump);
     installedPump() = pump;

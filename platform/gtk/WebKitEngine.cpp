@@ -758,6 +758,7 @@ void WebKitEngine::loadChanged(int loadEvent) {
         mainProvisional_ = false;
         if (loadActive_) {
             loadActive_ = false;
+            ++completedLoads_;
             post([](ui::WebEngineClient& client) { client.didFinishLoad(); });
         }
         break;
@@ -770,6 +771,7 @@ void WebKitEngine::loadFailed(const char* failingURI, GError* error) {
         return;
     loadActive_ = false;
     ownLoadPending_ = false;
+    ++completedLoads_;
     base::Error failure = errorFromGError(error, text(failingURI));
     post([failure](ui::WebEngineClient& client) { client.didFailLoad(failure); });
 }

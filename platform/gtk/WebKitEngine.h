@@ -81,6 +81,9 @@ public:
     void setContentInset(ui::EdgeInsets insets);
     const ui::EdgeInsets& contentInset() const { return inset_; }
 
+    // Main-frame loads that have ended, finished or failed (the window waits for the first).
+    int completedLoads() const { return completedLoads_; }
+
     // Events made but not yet handed to the client (tests wait for 0).
     std::size_t pendingEventCount() const { return events_.size(); }
 
@@ -162,6 +165,7 @@ private:
     // The main frame's navigation in progress: started and not yet committed or failed.
     bool mainProvisional_ = false;
     bool loadActive_ = false;
+    int completedLoads_ = 0;
     std::string committedURL_;
     std::optional<net::URLRequest> allowedMainRequest_;
 

@@ -1,0 +1,215 @@
+#include "platform/gtk/MainWindow.h"
+
+#include "platform/base/Log.h"
+#include "platform/gtk/PanelDialog.h"
+#include "platform/gtk/ViewCanvas.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "platform/ui/ActionSheet.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Presentation.h"
+#include "platform/ui/Window.h"
+
+#include <cmath>
+#include <gtk/gtk.h>
+#include <set>
+#include <variant>
+
+namespace gtk {
+
+MainWindow::MainWindow(std::shared_ptr<ui::Window> window, const std::string& title)
+    : window_(std::move(window)) {
+    gtkWindow_ = GTK_WIDGET(g_object_ref_sink(gtk_window_new()));
+    gtk_window_set_title(GTK_WINDOW(gtkWindow_), title.c_str());
+    gtk_window_set_resizable(GTK_WINDOW(gtkWindow_), FALSE);
+    const ui::Size size = window_->bounds().size;
+    gtk_window_set_default_size(GTK_WINDOW(gtkWindow_), static_cast<int>(std::ceil(size.width)),
+                                static_cast<int>(std::ceil(size.height)));
+
+    canvas_ = std::make_unique<ViewCanvas>(window_);
+    overlay_ = gtk_overlay_new();
+    gtk_overlay_set_child(GTK_OVERLAY(overlay_), canvas_->widget());
+    gtk_window_set_child(GTK_WINDOW(gtkWindow_), overlay_);
+    paintable_ = gtk_widget_paintable_new(overlay_);
+
+    g_signal_connect(gtkWindow_, "close-request",
+                     G_CALLBACK(+[](GtkWindow*, gpointer self) -> gboolean {
+                         auto* window = static_cast<MainWindow*>(self);
+                         if (window->closeHandler_) {
+                             window->closeHandler_();
+                             return TRUE;
+                         }
+                         return FALSE; // hides it
+                     }),
+                     this);
+    syncSource_ = g_timeout_add(
+        static_cast<guint>(syncInterval.count() * 1000),
+        [](gpointer self) -> gboolean {
+            static_cast<MainWindow*>(self)->sync();
+            return G_SOURCE_CONTINUE;
+        },
+        this);
+}
+
+MainWindow::~MainWindow() {
+    *alive_ = false;
+    g_source_remove(syncSource_);
+    if (screenshot_ && screenshot_->paintSource)
+        g_source_remove(screenshot_->paintSource);
+    g_signal_handlers_disconnect_by_data(gtkWindow_, this);
+    panels_.clear();
+    g_object_unref(paintable_);
+    gtk_window_set_child(GTK_WINDOW(gtkWindow_), nullptr);
+    canvas_.reset();
+    gtk_window_destroy(GTK_WINDOW(gtkWindow_));
+    g_object_unref(gtkWindow_);
+}
+
+void MainWindow::present() {
+    sync();
+    gtk_window_present(GTK_WINDOW(gtkWindow_));
+}
+
+GtkWindow* MainWindow::gtkWindow() const {
+    return GTK_WINDOW(gtkWindow_);
+}
+
+void MainWindow::sync() {
+    canvas_->sync();
+    syncPanels();
+    if (screenshot_)
+        checkScreenshot();
+}
+
+void MainWindow::syncPanels() {
+    std::set<const void*> shown;
+    for (const auto& item : ui::Presentation::shared().items()) {
+        std::shared_ptr<ui::ButtonPanel> panel;
+        if (auto* alert = std::get_if<std::shared_ptr<ui::AlertView>>(&item))
+            panel = *alert;
+        else if (auto* sheet = std::get_if<std::shared_ptr<ui::ActionSheet>>(&item))
+            panel = *sheet;
+        if (!panel || !panel->isVisible())
+            continue;
+        shown.insert(panel.get());
+        auto found = panels_.find(panel.get());
+        if (found != panels_.end() && found->second->panel() == panel) {
+            found->second->sync();
+            continue;
+        }
+        auto dialog = std::make_unique<PanelDialog>(panel);
+        gtk_overlay_add_overlay(GTK_OVERLAY(overlay_), dialog->widget());
+        panels_[panel.get()] = std::move(dialog);
+    }
+    for (auto it = panels_.begin(); it != panels_.end();) {
+        if (!shown.count(it->first) || !it->second->panel())
+            it = panels_.erase(it);
+        else
+            ++it;
+    }
+}
+
+base::Result<void> MainWindow::writeScreenshot(const std::filesystem::path& file) {
+    sync();
+    const int width = gtk_widget_get_width(overlay_);
+    const int height = gtk_widget_get_height(overlay_);
+    if (width <= 0 || height <= 0 || !gtk_widget_get_mapped(gtkWindow_))
+        return base::Error::make("GtkPlatformErrorDomain", 2,
+                                 "The window is not on screen yet: nothing to take a picture of.");
+    // The paintable holds what the window drew last: let it draw what the model is now.
+    waitForFrame();
+    GtkSnapshot* snapshot = gtk_snapshot_new();
+    gdk_paintable_snapshot(paintable_, snapshot, width, height);
+    GskRenderNode* node = gtk_snapshot_free_to_node(snapshot);
+    if (!node)
+        return base::Error::make("GtkPlatformErrorDomain", 2, "The window drew nothing.");
+    GskRenderer* renderer = gtk_native_get_renderer(GTK_NATIVE(gtkWindow_));
+    graphene_rect_t viewport = GRAPHENE_RECT_INIT(0, 0, float(width), float(height));
+    GdkTexture* texture = gsk_renderer_render_texture(renderer, node, &viewport);
+    gsk_render_node_unref(node);
+    const bool saved = texture && gdk_texture_save_to_png(texture, file.c_str());
+    if (texture)
+        g_object_unref(texture);
+    if (!saved)
+        return base::Error::make("GtkPlatformErrorDomain", 3,
+                                 "Could not write the picture to " + file.string() + ".");
+    return {};
+}
+
+void MainWindow::waitForFrame() {
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(gtkWindow_);
+    if (!clock)
+        return;
+    // Two frames: the first may have begun before the latest changes.
+    int painted = 0;
+    const gulong handler = g_signal_connect(
+        clock, "after-paint", G_CALLBACK(+[](GdkFrameClock* clock, gpointer painted) {
+            if (++*static_cast<int*>(painted) < 2)
+                gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
+        }),
+        &painted);
+    gtk_widget_queue_draw(canvas_->widget());
+    gtk_widget_queue_draw(overlay_);
+    const gint64 deadline = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
+    GMainContext* context = g_main_context_default();
+    while (painted < 2 && g_get_monotonic_time() < deadline) {
+        GSource* timeout = g_timeout_source_new(50);
+        g_source_set_callback(
+            timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        g_source_attach(timeout, context);
+        g_main_context_iteration(context, TRUE);
+        g_source_destroy(timeout);
+        g_source_unref(timeout);
+    }
+    g_signal_handler_disconnect(clock, handler);
+}
+
+void MainWindow::writeScreenshotWhenFirstPageFinished(std::filesystem::path file,
+                                                      std::function<void(base::Result<void>)> done,
+                                                      base::Seconds limit) {
+    if (screenshot_ && screenshot_->paintSource)
+        g_source_remove(screenshot_->paintSource);
+    screenshot_ = std::make_unique<PendingScreenshot>();
+    screenshot_->file = std::move(file);
+    screenshot_->done = std::move(done);
+    screenshot_->deadline = g_get_monotonic_time() + static_cast<std::int64_t>(limit.count() * 1e6);
+    checkScreenshot();
+}
+
+void MainWindow::checkScreenshot() {
+    if (!screenshot_ || screenshot_->paintSource)
+        return;
+    bool finished = false;
+    for (WebKitEngine* engine : canvas_->webEngines())
+        finished = finished || engine->completedLoads() > 0;
+    if (finished) {
+        // Let the page paint before the picture is taken.
+        screenshot_->paintSource = g_timeout_add(
+            static_cast<guint>(paintDelay.count() * 1000),
+            [](gpointer self) -> gboolean {
+                auto* window = static_cast<MainWindow*>(self);
+                window->screenshot_->paintSource = 0;
+                window->finishScreenshot(true);
+                return G_SOURCE_REMOVE;
+            },
+            this);
+    } else if (g_get_monotonic_time() >= screenshot_->deadline) {
+        finishScreenshot(false);
+    }
+}
+
+void MainWindow::finishScreenshot(bool pageFinished) {
+    auto pending = std::move(screenshot_);
+    if (!pending)
+        return;
+    base::Result<void> result = writeScreenshot(pending->file);
+    if (result && !pageFinished) {
+        base::log("No page finished loading in time; the picture shows the window as it was.");
+        result = base::Error::make("GtkPlatformErrorDomain", 4,
+                                   "No page finished loading in time; " + pending->file.string() +
+                                       " shows the window as it was.");
+    }
+    if (pending->done)
+        pending->done(std::move(result));
+}
+
+} // namespace gtk

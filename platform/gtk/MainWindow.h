@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/base/Result.h"
+#include "platform/base/Seconds.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _GtkWindow GtkWindow;
+typedef struct _GdkPaintable GdkPaintable;
+
+namespace ui {
+class Window;
+}
+
+namespace gtk {
+
+class PanelDialog;
+class ViewCanvas;
+
+// The program's window: a GTK window the size of the ui::Window (the device's screen) that
+// shows its tree (ViewCanvas) and, over it, the alerts and action sheets on screen
+// (PanelDialog, from ui::Presentation).
+//
+// The window follows the model by looking: it syncs after every input event and every
+// syncInterval in between; only what changed is redrawn or moved. Clicks and typing reach
+// the model (see ViewCanvas, TextFieldEntry, PanelDialog).
+//
+// Screenshots: writeScreenshot renders the whole window (web pages included) to a PNG file.
+// writeScreenshotWhenFirstPageFinished waits for the first page of a web view in the window to
+// finish (or fail), lets it paint, writes the file and hands the outcome to `done` (the
+// program then exits).
+class MainWindow {
+public:
+    static constexpr base::Seconds syncInterval{0.05};
+    // How long a finished page gets to paint before the screenshot.
+    static constexpr base::Seconds paintDelay{0.7};
+
+    explicit MainWindow(std::shared_ptr<ui::Window> window, const std::string& title = "Browser");
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Shows the window.
+    void present();
+    GtkWindow* gtkWindow() const;
+    ViewCanvas& canvas() { return *canvas_; }
+
+    // Brings the window in line with the model now.
+    void sync();
+
+    // Called when the person closes the window (the program stops its run loop). By default
+    // the window only hides.
+    void setCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
+
+    base::Result<void> writeScreenshot(const std::filesystem::path& file);
+    // When no page has finished within `limit`, the window is written as it is then, and
+    // the outcome says so.
+    void writeScreenshotWhenFirstPageFinished(std::filesystem::path file,
+                                              std::function<void(base::Result<void>)> done,
+                                              base::Seconds limit = base::Seconds(60));
+
+private:
+    void syncPanels();
+    // Iterates GLib until the window has drawn a frame (at most two seconds).
+    void waitForFrame();
+    void checkScreenshot();
+    void finishScreenshot(bool pageFinished);
+
+    std::shared_ptr<ui::Window> window_;
+    GtkWidget* gtkWindow_ = nullptr;
+    GtkWidget* overlay_ = nullptr;
+    // Follows what the window draws, for screenshots.
+    GdkPaintable* paintable_ = nullptr;
+    std::unique_ptr<ViewCanvas> canvas_;
+    std::map<const void*, std::unique_ptr<PanelDialog>> panels_;
+    unsigned syncSource_ = 0;
+    std::function<void()> closeHandler_;
+
+    struct PendingScreenshot {
+        std::filesystem::path file;
+        std::function<void(base::Result<void>)> done;
+        std::int64_t deadline = 0; // monotonic microseconds
+        unsigned paintSource = 0;
+    };
+    std::unique_ptr<PendingScreenshot> screenshot_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+} // namespace gtk

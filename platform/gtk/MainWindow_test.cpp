@@ -1,0 +1,412 @@
+#include "platform/base/Clock.h"
+#include "platform/base/RunLoop.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/MainWindow.h"
+#include "platform/gtk/ViewCanvas.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "platform/net/TestHTTPServer.h"
+#include "platform/testing/PlatformTest.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Presentation.h"
+#include "platform/ui/ProgressView.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/Toolbar.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/WebViewDelegate.h"
+#include "platform/ui/Window.h"
+
+#include <cairo.h>
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <string>
+
+namespace gtk {
+namespace {
+
+using namespace std::chrono_literals;
+using ui::Color;
+using ui::Point;
+using ui::Rect;
+using ui::Size;
+
+struct Pixel {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+// The pixels of a PNG file.
+class Picture {
+public:
+    explicit Picture(const std::filesystem::path& file)
+        : surface_(cairo_image_surface_create_from_png(file.c_str())) {}
+    ~Picture() { cairo_surface_destroy(surface_); }
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    bool valid() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
+    int width() const { return cairo_image_surface_get_width(surface_); }
+    int height() const { return cairo_image_surface_get_height(surface_); }
+    Pixel at(int x, int y) const {
+        if (!valid())
+            return Pixel{-1000, -1000, -1000};
+        const unsigned char* row =
+            cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+        const std::uint32_t value = reinterpret_cast<const std::uint32_t*>(row)[x];
+        return Pixel{int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff)};
+    }
+    // Pixels in the rectangle that are not of the given colour.
+    int countOther(Rect rect, Pixel colour) const {
+        int count = 0;
+        for (int y = int(rect.origin.y); y < int(rect.origin.y + rect.size.height); ++y)
+            for (int x = int(rect.origin.x); x < int(rect.origin.x + rect.size.width); ++x) {
+                const Pixel p = at(x, y);
+                if (std::abs(p.red - colour.red) + std::abs(p.green - colour.green) +
+                        std::abs(p.blue - colour.blue) >
+                    60)
+                    ++count;
+            }
+        return count;
+    }
+
+private:
+    cairo_surface_t* surface_;
+};
+
+::testing::AssertionResult near(Pixel actual, Pixel expected) {
+    const int difference = std::abs(actual.red - expected.red) +
+                           std::abs(actual.green - expected.green) +
+                           std::abs(actual.blue - expected.blue);
+    if (difference <= 24)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "pixel (" << actual.red << ", " << actual.green << ", "
+                                         << actual.blue << "), expected about (" << expected.red
+                                         << ", " << expected.green << ", " << expected.blue << ")";
+}
+
+GtkWidget* findButton(GtkWidget* root, const std::string& label) {
+    if (GTK_IS_BUTTON(root)) {
+        const char* text = gtk_button_get_label(GTK_BUTTON(root));
+        if (text && label == text)
+            return root;
+    }
+    for (GtkWidget* child = gtk_widget_get_first_child(root); child;
+         child = gtk_widget_get_next_sibling(child))
+        if (GtkWidget* found = findButton(child, label))
+            return found;
+    return nullptr;
+}
+
+class CountingDelegate : public ui::WebViewDelegate {
+public:
+    void webViewDidFinishLoad(ui::WebView&) override { ++finished; }
+    int finished = 0;
+};
+
+class RefusingFieldDelegate : public ui::TextFieldDelegate {
+public:
+    bool textFieldShouldChangeCharactersInRangeReplacementString(ui::TextField&, ui::TextRange,
+                                                                 const std::string& text) override {
+        return text.find('x') == std::string::npos;
+    }
+};
+
+class RecordingAlertDelegate : public ui::AlertViewDelegate {
+public:
+    void alertViewClickedButtonAtIndex(ui::AlertView&, std::int64_t index) override {
+        clicked = index;
+    }
+    std::int64_t clicked = -1;
+};
+
+class MainWindowTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        base::Clock::install(nullptr);
+        auto installed = GtkPlatform::install();
+        ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
+        ui::Presentation::shared().reset();
+        server_.server().Get("/yellow", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<html><head><title>Yellow</title></head>"
+                                 "<body style='background:#ffff00;margin:0'>page</body></html>",
+                                 "text/html");
+        });
+        server_.start();
+
+        window_ = ui::Window::create(Rect(Point(0, 0), Size(320, 480)));
+        root_ = ui::View::create(Rect(Point(0, 0), Size(320, 480)));
+        root_->setBackgroundColor(Color(1, 0, 0));
+        window_->addSubview(root_);
+    }
+    void TearDown() override {
+        mainWindow_.reset();
+        webView_.reset();
+        root_.reset();
+        window_.reset();
+        ui::Presentation::shared().reset();
+        server_.stop();
+        PlatformTest::TearDown();
+    }
+
+    static bool waitFor(const std::function<bool()>& condition) {
+        return base::RunLoop::main().runUntil(condition, 20s);
+    }
+
+    void addWebView(Rect frame) {
+        webView_ = ui::WebView::create(frame);
+        webView_->setDelegate(webDelegate_);
+        root_->addSubview(webView_);
+        webView_->loadRequest(net::URLRequest(base::URL::parse(server_.url("/yellow"))));
+    }
+
+    void show() {
+        window_->makeKeyAndVisible();
+        mainWindow_ = std::make_unique<MainWindow>(window_, "test");
+        mainWindow_->present();
+        ASSERT_TRUE(
+            waitFor([&] { return gtk_widget_get_mapped(GTK_WIDGET(mainWindow_->gtkWindow())); }));
+    }
+
+    std::filesystem::path screenshot(const std::string& name) {
+        auto file = std::filesystem::temp_directory_path() / ("platform-gtk-" + name + ".png");
+        auto written = mainWindow_->writeScreenshot(file);
+        EXPECT_TRUE(written.ok()) << (written ? "" : written.error().localizedDescription());
+        return file;
+    }
+
+    net::TestHTTPServer server_;
+    std::shared_ptr<ui::Window> window_;
+    std::shared_ptr<ui::View> root_;
+    std::shared_ptr<ui::WebView> webView_;
+    std::shared_ptr<CountingDelegate> webDelegate_ = std::make_shared<CountingDelegate>();
+    std::unique_ptr<MainWindow> mainWindow_;
+};
+
+TEST_F(MainWindowTest, TheTreeIsDrawnWithItsLookAndTheWebPageInPlace) {
+    auto label = ui::Label::create(Rect(Point(10, 30), Size(200, 30)));
+    label->setText("Hello");
+    label->setBackgroundColor(Color(1, 1, 1));
+    root_->addSubview(label);
+    auto translucent = ui::View::create(Rect(Point(10, 200), Size(50, 40)));
+    translucent->setBackgroundColor(Color(0, 0, 1));
+    translucent->setAlpha(0.5);
+    root_->addSubview(translucent);
+    auto hidden = ui::View::create(Rect(Point(200, 200), Size(50, 40)));
+    hidden->setBackgroundColor(Color(0, 1, 0));
+    hidden->setHidden(true);
+    root_->addSubview(hidden);
+    auto progress = ui::ProgressView::create(Rect(Point(10, 170), Size(300, 4)));
+    progress->setProgressTintColor(Color(0, 1, 0));
+    progress->setTrackTintColor(Color(0, 0, 0));
+    progress->setProgress(0.5);
+    root_->addSubview(progress);
+    auto toolbar = ui::Toolbar::create(Rect(Point(0, 436), Size(320, 44)));
+    toolbar->setItems({ui::BarButtonItem::createWithTitle("Back", ui::BarButtonItemStyle::Plain),
+                       ui::BarButtonItem::flexibleSpace(),
+                       ui::BarButtonItem::createWithSystemItem(ui::BarButtonSystemItem::Refresh)});
+    root_->addSubview(toolbar);
+    {
+        // Web views made and let go before (a related pair, as the ads' pool makes) must not
+        // keep the next one from showing its page.
+        auto first = ui::WebView::create(Rect(Point(0, 0), Size(100, 100)));
+        auto second = ui::WebView::create(Rect(Point(0, 0), Size(100, 100)), first.get());
+    }
+    addWebView(Rect(Point(0, 250), Size(320, 180)));
+    // A view over the page is drawn over it.
+    auto badge = ui::View::create(Rect(Point(280, 260), Size(30, 30)));
+    badge->setBackgroundColor(Color(0, 0, 0));
+    root_->addSubview(badge);
+    show();
+    ASSERT_TRUE(waitFor([&] { return webDelegate_->finished == 1; }));
+    // The page paints on its own time.
+    ASSERT_TRUE(waitFor([&] {
+        return near(Picture(screenshot("tree")).at(160, 350), Pixel{255, 255, 0});
+    }));
+
+    Picture picture(screenshot("tree"));
+    ASSERT_TRUE(picture.valid());
+    ASSERT_EQ(picture.width(), 320);
+    ASSERT_EQ(picture.height(), 480);
+    EXPECT_TRUE(near(picture.at(5, 100), Pixel{255, 0, 0}));
+    EXPECT_TRUE(near(picture.at(35, 220), Pixel{128, 0, 127}));  // half blue over red
+    EXPECT_TRUE(near(picture.at(225, 220), Pixel{255, 0, 0}));   // the hidden view is not drawn
+    EXPECT_TRUE(near(picture.at(60, 171), Pixel{0, 255, 0}));    // progress done
+    EXPECT_TRUE(near(picture.at(250, 171), Pixel{0, 0, 0}));     // and to go
+    EXPECT_TRUE(near(picture.at(160, 350), Pixel{255, 255, 0})); // the page
+    EXPECT_TRUE(near(picture.at(295, 275), Pixel{0, 0, 0}));     // over the page
+    // The label's text and the toolbar's items are drawn.
+    EXPECT_GT(picture.countOther(Rect(Point(10, 30), Size(200, 30)), Pixel{255, 255, 255}), 20);
+    EXPECT_GT(picture.countOther(Rect(Point(0, 440), Size(80, 36)), Pixel{247, 247, 247}), 20);
+    EXPECT_GT(picture.countOther(Rect(Point(260, 440), Size(60, 36)), Pixel{247, 247, 247}), 20);
+
+    // Changes of the model show without anything else being done.
+    translucent->setAlpha(1.0);
+    hidden->setHidden(false);
+    ASSERT_TRUE(waitFor([&] {
+        Picture again(screenshot("tree-changed"));
+        return near(again.at(35, 220), Pixel{0, 0, 255}) &&
+               near(again.at(225, 220), Pixel{0, 255, 0});
+    }));
+}
+
+TEST_F(MainWindowTest, ClicksReachTheModelAndPagesKeepTheirOwn) {
+    int taps = 0;
+    auto button = ui::Button::create(ui::ButtonType::System, Rect(Point(10, 70), Size(120, 40)));
+    button->setTitle("Press", ui::ControlStateNormal);
+    button->addTarget(
+        this, [&](ui::Control&, const ui::Event*) { ++taps; }, ui::ControlEventTouchUpInside);
+    root_->addSubview(button);
+    int toolbarTaps = 0;
+    auto toolbar = ui::Toolbar::create(Rect(Point(0, 436), Size(320, 44)));
+    auto item = ui::BarButtonItem::createWithTitle("Go", ui::BarButtonItemStyle::Plain);
+    item->setAction(this, "go", [&](ui::BarButtonItem&) { ++toolbarTaps; });
+    toolbar->setItems({item});
+    root_->addSubview(toolbar);
+    addWebView(Rect(Point(0, 250), Size(320, 180)));
+    show();
+    ViewCanvas& canvas = mainWindow_->canvas();
+
+    EXPECT_TRUE(canvas.pointerPressed(Point(70, 90)));
+    canvas.pointerReleased(Point(70, 90));
+    EXPECT_EQ(taps, 1);
+    // Released outside: no tap.
+    EXPECT_TRUE(canvas.pointerPressed(Point(70, 90)));
+    canvas.pointerMoved(Point(300, 20));
+    canvas.pointerReleased(Point(300, 20));
+    EXPECT_EQ(taps, 1);
+
+    const Rect itemFrame = item->frameInBar();
+    const Point onItem(itemFrame.origin.x + itemFrame.size.width / 2,
+                       436 + itemFrame.origin.y + itemFrame.size.height / 2);
+    canvas.pointerPressed(onItem);
+    canvas.pointerReleased(onItem);
+    EXPECT_EQ(toolbarTaps, 1);
+
+    ASSERT_TRUE(waitFor([&] { return webDelegate_->finished == 1; }));
+    // Over the page, the click is WebKit's.
+    EXPECT_FALSE(canvas.pointerPressed(Point(160, 300)));
+    canvas.pointerReleased(Point(160, 300));
+    EXPECT_EQ(taps, 1);
+}
+
+TEST_F(MainWindowTest, TypingReachesTheFocusedTextFieldAndReturnSendsItsAction) {
+    auto field = ui::TextField::create(Rect(Point(10, 120), Size(200, 30)));
+    field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
+    auto delegate = std::make_shared<RefusingFieldDelegate>();
+    field->setDelegate(delegate);
+    int returns = 0;
+    field->addTarget(
+        this, [&](ui::Control&, const ui::Event*) { ++returns; },
+        ui::ControlEventEditingDidEndOnExit);
+    root_->addSubview(field);
+    show();
+    ViewCanvas& canvas = mainWindow_->canvas();
+    GtkWidget* entry = canvas.widgetFor(*field);
+    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(GTK_IS_EDITABLE(entry));
+
+    // A click on the field: the model focuses it, and the entry follows.
+    EXPECT_FALSE(canvas.pointerPressed(Point(50, 135)));
+    canvas.pointerReleased(Point(50, 135));
+    EXPECT_TRUE(field->isFirstResponder());
+    mainWindow_->sync();
+    EXPECT_EQ(gtk_root_get_focus(GTK_ROOT(mainWindow_->gtkWindow())), entry);
+
+    // Typing goes through the model; what the delegate refuses does not appear.
+    int position = 0;
+    gtk_editable_insert_text(GTK_EDITABLE(entry), "héllo", -1, &position);
+    EXPECT_EQ(field->text(), "héllo");
+    position = 5;
+    gtk_editable_insert_text(GTK_EDITABLE(entry), "x", -1, &position);
+    EXPECT_EQ(field->text(), "héllo");
+    EXPECT_STREQ(gtk_editable_get_text(GTK_EDITABLE(entry)), "héllo");
+    gtk_editable_delete_text(GTK_EDITABLE(entry), 0, 1);
+    EXPECT_EQ(field->text(), "éllo");
+
+    // Text set by code shows in the entry.
+    field->setText("set by code");
+    mainWindow_->sync();
+    EXPECT_STREQ(gtk_editable_get_text(GTK_EDITABLE(entry)), "set by code");
+
+    // Return: the field's action, which ends editing.
+    g_signal_emit_by_name(entry, "activate");
+    EXPECT_EQ(returns, 1);
+    EXPECT_FALSE(field->isFirstResponder());
+    mainWindow_->sync();
+    EXPECT_NE(gtk_root_get_focus(GTK_ROOT(mainWindow_->gtkWindow())), entry);
+}
+
+TEST_F(MainWindowTest, AlertsShowAsDialogsWhoseButtonsAreTheAlertsButtons) {
+    show();
+    auto delegate = std::make_shared<RecordingAlertDelegate>();
+    auto alert = ui::AlertView::create("Title", "Something happened", delegate, "Cancel", {"OK"});
+    alert->show();
+    GtkWidget* ok = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        ok = findButton(GTK_WIDGET(mainWindow_->gtkWindow()), "OK");
+        return ok != nullptr;
+    }));
+    EXPECT_NE(findButton(GTK_WIDGET(mainWindow_->gtkWindow()), "Cancel"), nullptr);
+    Picture picture(screenshot("alert"));
+    ASSERT_TRUE(picture.valid());
+    // The backdrop dims the window.
+    EXPECT_TRUE(near(picture.at(5, 100), Pixel{153, 0, 0}));
+
+    g_signal_emit_by_name(ok, "clicked");
+    EXPECT_EQ(delegate->clicked, 1);
+    EXPECT_TRUE(
+        waitFor([&] { return findButton(GTK_WIDGET(mainWindow_->gtkWindow()), "OK") == nullptr; }));
+}
+
+TEST_F(MainWindowTest, TheWheelScrollsTheModelsScrollViews) {
+    auto scrollView = ui::ScrollView::create(Rect(Point(0, 40), Size(320, 200)));
+    scrollView->setContentSize(Size(320, 1000));
+    root_->addSubview(scrollView);
+    show();
+    ViewCanvas& canvas = mainWindow_->canvas();
+    canvas.pointerMoved(Point(100, 100));
+    EXPECT_TRUE(canvas.scrolled(0, 2, true));
+    EXPECT_EQ(scrollView->contentOffset().y, 80);
+    EXPECT_TRUE(canvas.scrolled(0, -10, true));
+    EXPECT_EQ(scrollView->contentOffset().y, 0);
+    canvas.pointerMoved(Point(100, 300));
+    EXPECT_FALSE(canvas.scrolled(0, 2, true));
+}
+
+TEST_F(MainWindowTest, AScreenshotIsWrittenOnceTheFirstPageHasFinished) {
+    addWebView(Rect(Point(0, 100), Size(320, 300)));
+    show();
+    const auto file = std::filesystem::temp_directory_path() / "platform-gtk-first-page.png";
+    std::filesystem::remove(file);
+    std::optional<base::Result<void>> outcome;
+    mainWindow_->writeScreenshotWhenFirstPageFinished(
+        file, [&](base::Result<void> result) { outcome = std::move(result); });
+    ASSERT_TRUE(waitFor([&] { return outcome.has_value(); }));
+    EXPECT_TRUE(outcome->ok());
+    EXPECT_EQ(webDelegate_->finished, 1);
+    Picture picture(file);
+    ASSERT_TRUE(picture.valid());
+    EXPECT_TRUE(near(picture.at(160, 250), Pixel{255, 255, 0}));
+}
+
+TEST_F(MainWindowTest, WithoutAPageTheScreenshotComesAtTheLimitWithAnError) {
+    show();
+    const auto file = std::filesystem::temp_directory_path() / "platform-gtk-no-page.png";
+    std::optional<base::Result<void>> outcome;
+    mainWindow_->writeScreenshotWhenFirstPageFinished(
+        file, [&](base::Result<void> result) { outcome = std::move(result); }, 200ms);
+    ASSERT_TRUE(waitFor([&] { return outcome.has_value(); }));
+    EXPECT_FALSE(outcome->ok());
+    EXPECT_TRUE(Picture(file).valid());
+}
+
+} // namespace
+} // namespace gtk

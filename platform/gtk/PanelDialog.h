@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace ui {
+class ButtonPanel;
+class TextField;
+} // namespace ui
+
+namespace gtk {
+
+// An alert or action sheet on screen, drawn as a dialog over the window's content: a dimmed
+// backdrop and a card with the title, message, the alert's text fields and one button per
+// index. The cancel button comes last (on the left of a two-button alert), a destructive
+// button is red. A click is the user's tap on that index (ButtonPanel::tapButton); the text
+// entered in an alert's fields goes into its ui::TextFields.
+class PanelDialog {
+public:
+    explicit PanelDialog(const std::shared_ptr<ui::ButtonPanel>& panel);
+    ~PanelDialog();
+    PanelDialog(const PanelDialog&) = delete;
+    PanelDialog& operator=(const PanelDialog&) = delete;
+
+    // The backdrop with the card, for an overlay over the window.
+    GtkWidget* widget() const { return backdrop_; }
+    std::shared_ptr<ui::ButtonPanel> panel() const { return panel_.lock(); }
+
+    // Rebuilds the card when the panel's content changed.
+    void sync();
+
+    // The CSS of the dialogs, installed once for the display.
+    static void installStyle();
+
+private:
+    void build();
+    std::size_t contentHash() const;
+
+    struct Field {
+        std::weak_ptr<ui::TextField> field;
+        GtkWidget* entry;
+    };
+
+    std::weak_ptr<ui::ButtonPanel> panel_;
+    GtkWidget* backdrop_ = nullptr;
+    GtkWidget* card_ = nullptr;
+    std::vector<Field> fields_;
+    std::size_t builtHash_ = 0;
+};
+
+} // namespace gtk

@@ -1,0 +1,269 @@
+#include "platform/gtk/TextFieldEntry.h"
+
+#include "platform/base/Strings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <gtk/gtk.h>
+
+namespace gtk {
+
+namespace {
+
+const char* borderClass(ui::TextBorderStyle style) {
+    switch (style) {
+    case ui::TextBorderStyle::Line:
+        return "browser-field-line";
+    case ui::TextBorderStyle::Bezel:
+        return "browser-field-bezel";
+    case ui::TextBorderStyle::RoundedRect:
+        return "browser-field-rounded";
+    case ui::TextBorderStyle::None:
+        break;
+    }
+    return "browser-field-none";
+}
+
+guint16 channel(double value) {
+    return static_cast<guint16>(std::clamp(value, 0.0, 1.0) * 65535.0);
+}
+
+} // namespace
+
+void TextFieldEntry::installStyle() {
+    static bool installed = false;
+    if (installed || !gdk_display_get_default())
+        return;
+    installed = true;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider,
+                                    "text.browser-field { background: transparent; min-height: 0;"
+                                    " padding: 0 4px; border-radius: 0; }"
+                                    "text.browser-field-line { border: 1px solid black; }"
+                                    "text.browser-field-bezel { border: 1px solid #8e8e93;"
+                                    " box-shadow: inset 0 1px 1px rgba(0,0,0,0.2); }"
+                                    "text.browser-field-rounded { border: 1px solid #c8c7cc;"
+                                    " border-radius: 5px; background: white; }",
+                                    -1);
+    gtk_style_context_add_provider_for_display(gdk_display_get_default(),
+                                               GTK_STYLE_PROVIDER(provider),
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
+TextFieldEntry::TextFieldEntry(const std::shared_ptr<ui::TextField>& field)
+    : text_(GTK_WIDGET(g_object_ref_sink(gtk_text_new())))
+    , field_(field) {
+    installStyle();
+    gtk_widget_add_css_class(text_, "browser-field");
+    g_signal_connect(
+        text_, "insert-text",
+        G_CALLBACK(+[](GtkEditable*, const char* text, int length, int* position, gpointer self) {
+            static_cast<TextFieldEntry*>(self)->inserting(text, length, position);
+        }),
+        this);
+    g_signal_connect(text_, "delete-text",
+                     G_CALLBACK(+[](GtkEditable*, int start, int end, gpointer self) {
+                         static_cast<TextFieldEntry*>(self)->deleting(start, end);
+                     }),
+                     this);
+    g_signal_connect(text_, "activate", G_CALLBACK(+[](GtkText*, gpointer self) {
+                         static_cast<TextFieldEntry*>(self)->activated();
+                     }),
+                     this);
+    GtkEventController* focus = gtk_event_controller_focus_new();
+    g_signal_connect(focus, "enter", G_CALLBACK(+[](GtkEventControllerFocus*, gpointer self) {
+                         static_cast<TextFieldEntry*>(self)->focusEntered();
+                     }),
+                     this);
+    g_signal_connect(focus, "leave", G_CALLBACK(+[](GtkEventControllerFocus*, gpointer self) {
+                         static_cast<TextFieldEntry*>(self)->focusLeft();
+                     }),
+                     this);
+    gtk_widget_add_controller(text_, focus);
+    sync();
+}
+
+TextFieldEntry::~TextFieldEntry() {
+    g_signal_handlers_disconnect_by_data(text_, this);
+    // The focus controller belongs to the widget; its handlers must not outlive this object.
+    GListModel* controllers = gtk_widget_observe_controllers(text_);
+    for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
+        auto* controller = static_cast<GObject*>(g_list_model_get_item(controllers, i));
+        g_signal_handlers_disconnect_by_data(controller, this);
+        g_object_unref(controller);
+    }
+    g_object_unref(controllers);
+    if (gtk_widget_get_parent(text_))
+        gtk_widget_unparent(text_);
+    g_object_unref(text_);
+}
+
+std::size_t TextFieldEntry::utf16Offset(const std::string& text, int characters) {
+    if (characters < 0)
+        return base::utf16Length(text);
+    const char* end = g_utf8_offset_to_pointer(text.c_str(), characters);
+    return base::utf16OffsetOfByte(text, static_cast<std::size_t>(end - text.c_str()));
+}
+
+int TextFieldEntry::characterPosition(const std::string& text, std::size_t utf16) {
+    const std::size_t byte = base::byteOffsetOfUTF16(text, utf16);
+    return static_cast<int>(g_utf8_pointer_to_offset(text.c_str(), text.c_str() + byte));
+}
+
+void TextFieldEntry::inserting(const char* text, int length, int* position) {
+    if (pushing_)
+        return;
+    auto field = field_.lock();
+    if (!field)
+        return;
+    const std::string inserted(text, length < 0 ? std::strlen(text) : std::size_t(length));
+    const std::size_t at = utf16Offset(field->text(), *position);
+    field->setSelectedRange(ui::TextRange{at, 0});
+    if (!field->insertText(inserted)) {
+        g_signal_stop_emission_by_name(text_, "insert-text");
+        return;
+    }
+    shownSelection_ = field->selectedRange();
+    // The model may have changed more than was typed (its delegate, its actions): the entry
+    // then shows the model's text instead.
+    const std::string expected = [&] {
+        std::string now(gtk_editable_get_text(GTK_EDITABLE(text_)));
+        const char* cut = g_utf8_offset_to_pointer(now.c_str(), *position);
+        now.insert(static_cast<std::size_t>(cut - now.c_str()), inserted);
+        return now;
+    }();
+    if (expected != field->text()) {
+        g_signal_stop_emission_by_name(text_, "insert-text");
+        sync();
+    }
+}
+
+void TextFieldEntry::deleting(int start, int end) {
+    if (pushing_)
+        return;
+    auto field = field_.lock();
+    if (!field)
+        return;
+    const std::string before = field->text();
+    const std::size_t from = utf16Offset(before, start);
+    const std::size_t to = utf16Offset(before, end);
+    field->setSelectedRange(ui::TextRange{from, to > from ? to - from : 0});
+    if (to <= from || !field->deleteBackward()) {
+        g_signal_stop_emission_by_name(text_, "delete-text");
+        return;
+    }
+    shownSelection_ = field->selectedRange();
+    std::string expected(gtk_editable_get_text(GTK_EDITABLE(text_)));
+    const char* a = g_utf8_offset_to_pointer(expected.c_str(), start);
+    const char* b = end < 0 ? expected.c_str() + expected.size()
+                            : g_utf8_offset_to_pointer(expected.c_str(), end);
+    expected.erase(static_cast<std::size_t>(a - expected.c_str()), static_cast<std::size_t>(b - a));
+    if (expected != field->text()) {
+        g_signal_stop_emission_by_name(text_, "delete-text");
+        sync();
+    }
+}
+
+void TextFieldEntry::focusEntered() {
+    if (pushing_)
+        return;
+    auto field = field_.lock();
+    if (!field || field->isFirstResponder())
+        return;
+    if (!field->becomeFirstResponder()) {
+        // The field (or its delegate) does not take focus: neither does the entry.
+        if (GtkRoot* root = gtk_widget_get_root(text_))
+            gtk_root_set_focus(root, nullptr);
+    }
+}
+
+void TextFieldEntry::focusLeft() {
+    if (pushing_)
+        return;
+    auto field = field_.lock();
+    if (field && field->isFirstResponder())
+        field->resignFirstResponder();
+}
+
+void TextFieldEntry::activated() {
+    if (auto field = field_.lock())
+        field->simulateReturn();
+}
+
+void TextFieldEntry::sync() {
+    auto field = field_.lock();
+    if (!field)
+        return;
+    pushing_ = true;
+    GtkText* text = GTK_TEXT(text_);
+    if (field->text() != gtk_editable_get_text(GTK_EDITABLE(text_))) {
+        gtk_editable_set_text(GTK_EDITABLE(text_), field->text().c_str());
+        shownSelection_ = ui::TextRange{static_cast<std::size_t>(-1), 0};
+    }
+    const char* placeholder = gtk_text_get_placeholder_text(text);
+    if (field->placeholder() != (placeholder ? placeholder : ""))
+        gtk_text_set_placeholder_text(text, field->placeholder().c_str());
+    gtk_text_set_visibility(text, !field->isSecureTextEntry());
+    gtk_widget_set_sensitive(text_, field->isEnabled());
+    switch (field->textAlignment()) {
+    case ui::TextAlignment::Center:
+        gtk_editable_set_alignment(GTK_EDITABLE(text_), 0.5f);
+        break;
+    case ui::TextAlignment::Right:
+        gtk_editable_set_alignment(GTK_EDITABLE(text_), 1.0f);
+        break;
+    default:
+        gtk_editable_set_alignment(GTK_EDITABLE(text_), 0.0f);
+        break;
+    }
+
+    const std::string wanted = borderClass(field->borderStyle());
+    if (wanted != shownClass_) {
+        if (!shownClass_.empty())
+            gtk_widget_remove_css_class(text_, shownClass_.c_str());
+        gtk_widget_add_css_class(text_, wanted.c_str());
+        shownClass_ = wanted;
+    }
+
+    PangoAttrList* attributes = pango_attr_list_new();
+    const ui::Font& font = field->font();
+    PangoFontDescription* description = pango_font_description_new();
+    const bool system = font.family.empty() || font.family == ui::Font::systemFamily;
+    pango_font_description_set_family(description, system ? "Sans" : font.family.c_str());
+    pango_font_description_set_absolute_size(description,
+                                             std::max(1.0, font.pointSize) * PANGO_SCALE);
+    if (font.bold)
+        pango_font_description_set_weight(description, PANGO_WEIGHT_BOLD);
+    if (font.italic)
+        pango_font_description_set_style(description, PANGO_STYLE_ITALIC);
+    pango_attr_list_insert(attributes, pango_attr_font_desc_new(description));
+    pango_font_description_free(description);
+    const ui::Color& color = field->textColor();
+    pango_attr_list_insert(
+        attributes,
+        pango_attr_foreground_new(channel(color.red), channel(color.green), channel(color.blue)));
+    gtk_text_set_attributes(text, attributes);
+    pango_attr_list_unref(attributes);
+
+    // Focus follows the model's first responder.
+    const bool focused = gtk_widget_has_focus(text_);
+    if (field->isFirstResponder() && !focused && gtk_widget_get_mapped(text_))
+        gtk_widget_grab_focus(text_);
+    else if (!field->isFirstResponder() && focused)
+        if (GtkRoot* root = gtk_widget_get_root(text_))
+            gtk_root_set_focus(root, nullptr);
+
+    // A selection made by code (select all when editing begins, say) shows in the entry.
+    if (field->selectedRange() != shownSelection_) {
+        shownSelection_ = field->selectedRange();
+        const int start = characterPosition(field->text(), shownSelection_.location);
+        const int end =
+            characterPosition(field->text(), shownSelection_.location + shownSelection_.length);
+        gtk_editable_select_region(GTK_EDITABLE(text_), start, end);
+    }
+    pushing_ = false;
+}
+
+} // namespace gtk

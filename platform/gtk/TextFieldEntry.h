@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/ui/TextField.h"
+
+#include <memory>
+#include <string>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace gtk {
+
+// A real text entry (GtkText) standing for a ui::TextField. What the person types goes through
+// the model's typing (insertText, deleteBackward: the field's delegate may refuse a change,
+// and then the entry does not change either); Return is the model's return key; focus
+// follows the model's first responder both ways. sync() brings the entry in line with the
+// model (text, placeholder, font, colour, alignment, border, secure entry, enabled,
+// selection) after the model changed it from code.
+class TextFieldEntry {
+public:
+    explicit TextFieldEntry(const std::shared_ptr<ui::TextField>& field);
+    ~TextFieldEntry();
+    TextFieldEntry(const TextFieldEntry&) = delete;
+    TextFieldEntry& operator=(const TextFieldEntry&) = delete;
+
+    GtkWidget* widget() const { return text_; }
+    std::shared_ptr<ui::TextField> field() const { return field_.lock(); }
+
+    void sync();
+
+    // The CSS of the entries (border styles), installed once for the display.
+    static void installStyle();
+
+private:
+    void inserting(const char* text, int length, int* position);
+    void deleting(int start, int end);
+    void focusEntered();
+    void focusLeft();
+    void activated();
+    // UTF-16 offset in the model's text of a character position of the entry.
+    static std::size_t utf16Offset(const std::string& text, int characters);
+    static int characterPosition(const std::string& text, std::size_t utf16);
+
+    GtkWidget* text_ = nullptr;
+    std::weak_ptr<ui::TextField> field_;
+    // Set while the entry is changed from the model, so that its signals are not read as
+    // typing.
+    bool pushing_ = false;
+    ui::TextRange shownSelection_;
+    std::string shownClass_;
+};
+
+} // namespace gtk

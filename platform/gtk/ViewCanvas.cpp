@@ -1,0 +1,455 @@
+#include "platform/gtk/ViewCanvas.h"
+
+#include "platform/base/Clock.h"
+#include "platform/gtk/TextFieldEntry.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Event.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/Touch.h"
+#include "platform/ui/WebView.h"
+#include "platform/ui/Window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <functional>
+#include <gtk/gtk.h>
+#include <pango/pangocairo.h>
+
+// The GTK widget class behind ViewCanvas: it only forwards to its owner.
+G_DECLARE_FINAL_TYPE(BrowserViewCanvas, browser_view_canvas, BROWSER, VIEW_CANVAS, GtkWidget)
+
+struct _BrowserViewCanvas {
+    GtkWidget parent_instance;
+    gtk::ViewCanvas* owner;
+};
+
+G_DEFINE_FINAL_TYPE(BrowserViewCanvas, browser_view_canvas, GTK_TYPE_WIDGET)
+
+static void browser_view_canvas_init(BrowserViewCanvas* self) {
+    self->owner = nullptr;
+}
+
+static void browser_view_canvas_class_init(BrowserViewCanvasClass* klass) {
+    GtkWidgetClass* widget = GTK_WIDGET_CLASS(klass);
+    widget->measure = [](GtkWidget* self, GtkOrientation orientation, int, int* minimum,
+                         int* natural, int* minimumBaseline, int* naturalBaseline) {
+        *minimum = *natural = 0;
+        *minimumBaseline = *naturalBaseline = -1;
+        if (auto* owner = BROWSER_VIEW_CANVAS(self)->owner)
+            owner->measure(orientation == GTK_ORIENTATION_HORIZONTAL, minimum, natural);
+    };
+    widget->size_allocate = [](GtkWidget* self, int width, int height, int) {
+        if (auto* owner = BROWSER_VIEW_CANVAS(self)->owner)
+            owner->allocate(width, height);
+    };
+    widget->snapshot = [](GtkWidget* self, GtkSnapshot* snapshot) {
+        if (auto* owner = BROWSER_VIEW_CANVAS(self)->owner)
+            owner->snapshot(snapshot);
+    };
+}
+
+namespace gtk {
+
+namespace {
+
+double now() {
+    return double(base::Clock::current().monotonicNanoseconds()) / 1e9;
+}
+
+bool isInsideWebView(const ui::View* view) {
+    for (; view; view = view->superviewPointer())
+        if (dynamic_cast<const ui::WebView*>(view))
+            return true;
+    return false;
+}
+
+bool drawsItself(const ui::View& view) {
+    if (view.backgroundColor() && view.backgroundColor()->alpha > 0)
+        return true;
+    if (view.layer().borderWidth > 0)
+        return true;
+    const std::string name = view.className();
+    // Plain containers draw nothing of their own.
+    return !(name == "View" || name == "Window" || name == "ScrollView" || name == "Control");
+}
+
+} // namespace
+
+ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
+    : window_(std::move(window)) {
+    widget_ = GTK_WIDGET(g_object_ref_sink(g_object_new(browser_view_canvas_get_type(), nullptr)));
+    BROWSER_VIEW_CANVAS(widget_)->owner = this;
+    gtk_widget_set_focusable(widget_, TRUE);
+    gtk_widget_set_overflow(widget_, GTK_OVERFLOW_HIDDEN);
+
+    GtkGesture* click = gtk_gesture_click_new();
+    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(click), GDK_BUTTON_PRIMARY);
+    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(click), GTK_PHASE_CAPTURE);
+    g_signal_connect(
+        click, "pressed",
+        G_CALLBACK(+[](GtkGestureClick* gesture, int, double x, double y, gpointer self) {
+            if (static_cast<ViewCanvas*>(self)->pointerPressed(ui::Point(x, y)))
+                gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
+        }),
+        this);
+    g_signal_connect(click, "released",
+                     G_CALLBACK(+[](GtkGestureClick*, int, double x, double y, gpointer self) {
+                         static_cast<ViewCanvas*>(self)->pointerReleased(ui::Point(x, y));
+                     }),
+                     this);
+    g_signal_connect(click, "cancel",
+                     G_CALLBACK(+[](GtkGesture*, GdkEventSequence*, gpointer self) {
+                         static_cast<ViewCanvas*>(self)->pointerCancelled();
+                     }),
+                     this);
+    gtk_widget_add_controller(widget_, GTK_EVENT_CONTROLLER(click));
+
+    GtkEventController* motion = gtk_event_controller_motion_new();
+    gtk_event_controller_set_propagation_phase(motion, GTK_PHASE_CAPTURE);
+    g_signal_connect(motion, "motion",
+                     G_CALLBACK(+[](GtkEventControllerMotion*, double x, double y, gpointer self) {
+                         static_cast<ViewCanvas*>(self)->pointerMoved(ui::Point(x, y));
+                     }),
+                     this);
+    gtk_widget_add_controller(widget_, motion);
+
+    GtkEventController* scroll =
+        gtk_event_controller_scroll_new(GTK_EVENT_CONTROLLER_SCROLL_BOTH_AXES);
+    g_signal_connect(scroll, "scroll",
+                     G_CALLBACK(+[](GtkEventControllerScroll* controller, double dx, double dy,
+                                    gpointer self) -> gboolean {
+                         const bool discrete = gtk_event_controller_scroll_get_unit(controller) ==
+                                               GDK_SCROLL_UNIT_WHEEL;
+                         return static_cast<ViewCanvas*>(self)->scrolled(dx, dy, discrete);
+                     }),
+                     this);
+    gtk_widget_add_controller(widget_, scroll);
+    sync();
+}
+
+ViewCanvas::~ViewCanvas() {
+    for (auto& [key, child] : children_)
+        drop(child);
+    children_.clear();
+    GListModel* controllers = gtk_widget_observe_controllers(widget_);
+    for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
+        auto* controller = static_cast<GObject*>(g_list_model_get_item(controllers, i));
+        g_signal_handlers_disconnect_by_data(controller, this);
+        g_object_unref(controller);
+    }
+    g_object_unref(controllers);
+    BROWSER_VIEW_CANVAS(widget_)->owner = nullptr;
+    g_object_unref(widget_);
+}
+
+// --- Keeping up with the model.
+
+bool ViewCanvas::sync() {
+    for (auto& [key, child] : children_)
+        child.seen = false;
+    std::size_t hash = 0;
+    bool placementChanged = false;
+    walk(*window_, true, hash, placementChanged);
+    for (auto it = children_.begin(); it != children_.end();) {
+        if (!it->second.seen) {
+            drop(it->second);
+            it = children_.erase(it);
+            placementChanged = true;
+        } else {
+            ++it;
+        }
+    }
+    for (auto& [key, child] : children_)
+        if (child.entry)
+            child.entry->sync();
+    painter_.purgeImages();
+    const bool redraw = hash != shownHash_;
+    shownHash_ = hash;
+    if (placementChanged)
+        gtk_widget_queue_allocate(widget_);
+    if (redraw)
+        gtk_widget_queue_draw(widget_);
+    return redraw || placementChanged;
+}
+
+void ViewCanvas::walk(ui::View& view, bool visible, std::size_t& hash, bool& placementChanged) {
+    visible = visible && !view.isHidden() && view.alpha() >= 0.01;
+    hash ^= ViewPainter::lookHash(view) + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    hash ^= std::hash<const void*>{}(&view) + (hash << 6) + (hash >> 2);
+    if (auto* webView = dynamic_cast<ui::WebView*>(&view)) {
+        if (auto* engine = dynamic_cast<WebKitEngine*>(&webView->engine())) {
+            // The top inset of the page's scroll view has no way to the engine of its own.
+            engine->setContentInset(webView->scrollView()->contentInset());
+            adopt(view, engine->widget(), nullptr, engine, visible, placementChanged);
+        }
+    } else if (auto* field = dynamic_cast<ui::TextField*>(&view)) {
+        auto found = children_.find(&view);
+        if (found == children_.end() || !found->second.entry ||
+            found->second.view.lock().get() != &view) {
+            auto entry = std::make_unique<TextFieldEntry>(
+                std::static_pointer_cast<ui::TextField>(field->shared_from_this()));
+            GtkWidget* widget = entry->widget();
+            adopt(view, widget, std::move(entry), nullptr, visible, placementChanged);
+        } else {
+            adopt(view, found->second.widget, nullptr, nullptr, visible, placementChanged);
+        }
+    }
+    const auto subviews = view.subviews();
+    for (const auto& subview : subviews)
+        walk(*subview, visible, hash, placementChanged);
+}
+
+void ViewCanvas::adopt(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
+                       WebKitEngine* engine, bool visible, bool& placementChanged) {
+    Child& child = children_[&view];
+    if (child.widget != widget || child.view.lock().get() != &view) {
+        drop(child);
+        child = Child{};
+        child.view = view.weak_from_this();
+        child.widget = GTK_WIDGET(g_object_ref(widget));
+        child.entry = std::move(entry);
+        child.engine = engine;
+        if (GtkWidget* parent = gtk_widget_get_parent(widget); parent && parent != widget_)
+            gtk_widget_unparent(widget);
+        if (!gtk_widget_get_parent(widget))
+            gtk_widget_set_parent(widget, widget_);
+        placementChanged = true;
+    } else if (gtk_widget_get_parent(widget) != widget_) {
+        // Taken away by its owner (an engine that went): put it back while the view lives.
+        gtk_widget_set_parent(widget, widget_);
+        placementChanged = true;
+    }
+    child.seen = true;
+    const ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
+    if (frame != child.frame || visible != child.visible) {
+        child.frame = frame;
+        child.visible = visible;
+        gtk_widget_set_child_visible(widget, visible);
+        placementChanged = true;
+    }
+}
+
+void ViewCanvas::drop(Child& child) {
+    if (!child.widget)
+        return;
+    GtkWidget* widget = child.widget;
+    child.entry.reset(); // unparents its own widget
+    if (gtk_widget_get_parent(widget) == widget_)
+        gtk_widget_unparent(widget);
+    g_object_unref(widget);
+    child.widget = nullptr;
+}
+
+GtkWidget* ViewCanvas::widgetFor(const ui::View& view) const {
+    auto found = children_.find(&view);
+    return found == children_.end() ? nullptr : found->second.widget;
+}
+
+std::vector<WebKitEngine*> ViewCanvas::webEngines() const {
+    std::vector<WebKitEngine*> engines;
+    for (const auto& [key, child] : children_)
+        if (child.engine && !child.view.expired())
+            engines.push_back(child.engine);
+    return engines;
+}
+
+// --- Layout and painting.
+
+void ViewCanvas::measure(bool horizontal, int* minimum, int* natural) const {
+    const ui::Size size = window_->bounds().size;
+    *minimum = 0;
+    *natural = static_cast<int>(std::ceil(horizontal ? size.width : size.height));
+}
+
+void ViewCanvas::allocate(int, int) {
+    for (auto& [key, child] : children_) {
+        if (!child.widget || gtk_widget_get_parent(child.widget) != widget_)
+            continue;
+        int minimumWidth = 0;
+        int minimumHeight = 0;
+        gtk_widget_measure(child.widget, GTK_ORIENTATION_HORIZONTAL, -1, &minimumWidth, nullptr,
+                           nullptr, nullptr);
+        gtk_widget_measure(child.widget, GTK_ORIENTATION_VERTICAL, -1, &minimumHeight, nullptr,
+                           nullptr, nullptr);
+        GtkAllocation allocation{
+            static_cast<int>(std::lround(child.frame.origin.x)),
+            static_cast<int>(std::lround(child.frame.origin.y)),
+            std::max(minimumWidth, static_cast<int>(std::lround(child.frame.size.width))),
+            std::max(minimumHeight, static_cast<int>(std::lround(child.frame.size.height)))};
+        gtk_widget_size_allocate(child.widget, &allocation, -1);
+    }
+}
+
+void ViewCanvas::snapshot(GtkSnapshot* snapshot) {
+    paintView(*window_, snapshot, true);
+    paintStatusBar(snapshot);
+}
+
+void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
+    if (view.isHidden() || view.alpha() < 0.01)
+        return;
+    const ui::Rect bounds = view.bounds();
+    const double width = bounds.size.width;
+    const double height = bounds.size.height;
+    gtk_snapshot_save(snapshot);
+    if (!isRoot) {
+        const ui::Point center = view.center();
+        const ui::AffineTransform& t = view.transform();
+        if (t == ui::AffineTransform::identity()) {
+            graphene_point_t origin =
+                GRAPHENE_POINT_INIT(float(center.x - width / 2), float(center.y - height / 2));
+            gtk_snapshot_translate(snapshot, &origin);
+        } else {
+            graphene_point_t c = GRAPHENE_POINT_INIT(float(center.x), float(center.y));
+            gtk_snapshot_translate(snapshot, &c);
+            graphene_matrix_t matrix;
+            graphene_matrix_init_from_2d(&matrix, t.a, t.b, t.c, t.d, t.tx, t.ty);
+            gtk_snapshot_transform_matrix(snapshot, &matrix);
+            graphene_point_t back = GRAPHENE_POINT_INIT(float(-width / 2), float(-height / 2));
+            gtk_snapshot_translate(snapshot, &back);
+        }
+    }
+    const bool translucent = view.alpha() < 1.0;
+    if (translucent)
+        gtk_snapshot_push_opacity(snapshot, view.alpha());
+
+    graphene_rect_t own = GRAPHENE_RECT_INIT(0, 0, float(width), float(height));
+    if (drawsItself(view) && width > 0 && height > 0) {
+        cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &own);
+        painter_.paint(view, cr);
+        cairo_destroy(cr);
+    }
+    if (auto found = children_.find(&view);
+        found != children_.end() && found->second.widget && found->second.visible &&
+        gtk_widget_get_parent(found->second.widget) == widget_) {
+        gtk_snapshot_save(snapshot);
+        graphene_point_t back = GRAPHENE_POINT_INIT(float(-found->second.frame.origin.x),
+                                                    float(-found->second.frame.origin.y));
+        gtk_snapshot_translate(snapshot, &back);
+        gtk_widget_snapshot_child(widget_, found->second.widget, snapshot);
+        gtk_snapshot_restore(snapshot);
+    }
+
+    const bool clips = view.clipsToBounds();
+    if (clips) {
+        if (view.layer().cornerRadius > 0) {
+            GskRoundedRect rounded;
+            gsk_rounded_rect_init_from_rect(&rounded, &own, float(view.layer().cornerRadius));
+            gtk_snapshot_push_rounded_clip(snapshot, &rounded);
+        } else {
+            gtk_snapshot_push_clip(snapshot, &own);
+        }
+    }
+    graphene_point_t scroll = GRAPHENE_POINT_INIT(float(-bounds.origin.x), float(-bounds.origin.y));
+    gtk_snapshot_translate(snapshot, &scroll);
+    const auto subviews = view.subviews();
+    for (const auto& subview : subviews)
+        paintView(*subview, snapshot, false);
+    if (clips)
+        gtk_snapshot_pop(snapshot);
+    if (translucent)
+        gtk_snapshot_pop(snapshot);
+    gtk_snapshot_restore(snapshot);
+}
+
+void ViewCanvas::paintStatusBar(GtkSnapshot* snapshot) {
+    if (ui::Application::shared().isStatusBarHidden())
+        return;
+    const double width = window_->bounds().size.width;
+    graphene_rect_t strip =
+        GRAPHENE_RECT_INIT(0, 0, float(width), float(ui::Screen::statusBarHeight));
+    cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &strip);
+    std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char clock[16];
+    std::strftime(clock, sizeof clock, "%H:%M", &local);
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* font = pango_font_description_from_string("Sans Bold");
+    pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+    pango_layout_set_text(layout, clock, -1);
+    int textWidth = 0;
+    int textHeight = 0;
+    pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_move_to(cr, (width - textWidth) / 2, (ui::Screen::statusBarHeight - textHeight) / 2);
+    pango_cairo_show_layout(cr, layout);
+    g_object_unref(layout);
+    cairo_destroy(cr);
+}
+
+// --- Input.
+
+bool ViewCanvas::pointerPressed(ui::Point point) {
+    pointer_ = point;
+    auto hit = window_->hitTest(point, nullptr);
+    if (!hit || isInsideWebView(hit.get()))
+        return false; // nothing there, or a page: WebKit takes the click
+    const bool textField = dynamic_cast<ui::TextField*>(hit.get()) != nullptr;
+    const double time = now();
+    touch_ = std::make_shared<ui::Touch>(point, ui::TouchPhase::Began, time, 1);
+    touch_->setWindow(window_);
+    window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch_}));
+    sync();
+    return !textField;
+}
+
+void ViewCanvas::pointerMoved(ui::Point point) {
+    pointer_ = point;
+    if (!touch_)
+        return;
+    const double time = now();
+    touch_->update(point, ui::TouchPhase::Moved, time);
+    window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch_}));
+    sync();
+}
+
+void ViewCanvas::pointerReleased(ui::Point point) {
+    if (!touch_)
+        return;
+    auto touch = std::move(touch_);
+    const double time = now();
+    touch->update(point, ui::TouchPhase::Ended, time);
+    window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch}));
+    sync();
+}
+
+void ViewCanvas::pointerCancelled() {
+    if (!touch_)
+        return;
+    auto touch = std::move(touch_);
+    const double time = now();
+    touch->update(touch->locationInView(nullptr), ui::TouchPhase::Cancelled, time);
+    window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch}));
+    sync();
+}
+
+bool ViewCanvas::scrolled(double dx, double dy, bool discrete) {
+    auto hit = window_->hitTest(pointer_, nullptr);
+    if (!hit || isInsideWebView(hit.get()))
+        return false;
+    for (ui::View* view = hit.get(); view; view = view->superviewPointer()) {
+        auto* scrollView = dynamic_cast<ui::ScrollView*>(view);
+        if (!scrollView || !scrollView->isScrollEnabled())
+            continue;
+        const double step = discrete ? 40.0 : 1.0;
+        const ui::Point low = scrollView->minimumContentOffset();
+        const ui::Point high = scrollView->maximumContentOffset();
+        const ui::Point from = scrollView->contentOffset();
+        const ui::Point to(std::clamp(from.x + dx * step, low.x, high.x),
+                           std::clamp(from.y + dy * step, low.y, high.y));
+        if (to != from)
+            scrollView->setContentOffset(to);
+        sync();
+        return true;
+    }
+    return false;
+}
+
+} // namespace gtk

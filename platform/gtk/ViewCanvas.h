@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/gtk/ViewPainter.h"
+#include "platform/ui/Geometry.h"
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <vector>
+
+typedef struct _GtkWidget GtkWidget;
+typedef struct _GdkSnapshot GdkSnapshot;
+
+namespace ui {
+class Touch;
+class View;
+class Window;
+} // namespace ui
+
+namespace gtk {
+
+class TextFieldEntry;
+class WebKitEngine;
+
+// The GTK widget that shows a ui::Window's tree. It paints every view (ViewPainter) back to
+// front, with alpha, hidden views, clipping and transforms, and puts real widgets in the
+// painting order where the tree has them: a GtkText for each text field (TextFieldEntry) and
+// the WebKitWebView of each web view, placed at their frames. Clicks go to the model: a press
+// is hit-tested by the window and delivered as touches (began, moved, ended), except over a
+// web view, whose page takes the click itself; over a text field both the model and the entry
+// get it. The mouse wheel scrolls the model's scroll views (web views scroll their pages).
+//
+// The widget does not watch the model: sync() compares it with what is shown and redraws or
+// re-places widgets when something changed. MainWindow calls it after every input event and
+// regularly in between.
+class ViewCanvas {
+public:
+    explicit ViewCanvas(std::shared_ptr<ui::Window> window);
+    ~ViewCanvas();
+    ViewCanvas(const ViewCanvas&) = delete;
+    ViewCanvas& operator=(const ViewCanvas&) = delete;
+
+    GtkWidget* widget() const { return widget_; }
+    const std::shared_ptr<ui::Window>& window() const { return window_; }
+
+    // Brings the widget in line with the model; returns whether anything had changed.
+    bool sync();
+
+    // The real widget standing for a text field or web view of the tree (null for others).
+    GtkWidget* widgetFor(const ui::View& view) const;
+
+    // The real engines of the web views on screen.
+    std::vector<WebKitEngine*> webEngines() const;
+
+    // Input as the window's gestures deliver it (window coordinates); tests call these too.
+    // pointerPressed answers whether the click is the model's alone: not over a web page
+    // (WebKit takes it) nor over a text field (its entry gets it as well).
+    bool pointerPressed(ui::Point point);
+    void pointerMoved(ui::Point point);
+    void pointerReleased(ui::Point point);
+    void pointerCancelled();
+    // The wheel over the point last moved to; true when a scroll view of the model took it.
+    bool scrolled(double dx, double dy, bool discrete);
+
+    // For the GTK widget class.
+    void measure(bool horizontal, int* minimum, int* natural) const;
+    void allocate(int width, int height);
+    void snapshot(GdkSnapshot* snapshot);
+
+private:
+    struct Child {
+        std::weak_ptr<ui::View> view;
+        GtkWidget* widget = nullptr; // referenced
+        std::unique_ptr<TextFieldEntry> entry;
+        WebKitEngine* engine = nullptr;
+        ui::Rect frame;
+        bool visible = false;
+        bool seen = false;
+    };
+
+    void walk(ui::View& view, bool visible, std::size_t& hash, bool& placementChanged);
+    void adopt(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
+               WebKitEngine* engine, bool visible, bool& placementChanged);
+    void drop(Child& child);
+    void paintView(ui::View& view, GdkSnapshot* snapshot, bool isRoot);
+    void paintStatusBar(GdkSnapshot* snapshot);
+
+    std::shared_ptr<ui::Window> window_;
+    GtkWidget* widget_ = nullptr;
+    ViewPainter painter_;
+    std::map<const ui::View*, Child> children_;
+    std::size_t shownHash_ = 0;
+    std::shared_ptr<ui::Touch> touch_;
+    ui::Point pointer_;
+};
+
+} // namespace gtk

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/ui/BarButtonItem.h"
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace ui {
+class Image;
+class View;
+} // namespace ui
+
+namespace gtk {
+
+// Paints what a ui::View shows of itself, not its subviews: background and layer border,
+// label text, toolbar and navigation bar with their items, progress bar, spinner, images.
+// Text fields and web views are real widgets and only get their background here. One point
+// is one pixel. Decoded images are kept while their ui::Image lives.
+class ViewPainter {
+public:
+    ViewPainter() = default;
+    ~ViewPainter();
+    ViewPainter(const ViewPainter&) = delete;
+    ViewPainter& operator=(const ViewPainter&) = delete;
+
+    // Paints into the view's own space: (0, 0) is the top left of its bounds' size.
+    void paint(const ui::View& view, cairo_t* cr);
+
+    // A value that changes whenever what paint() draws for the view changes (geometry,
+    // look, text, state); views are compared with it to know when to redraw.
+    static std::size_t lookHash(const ui::View& view);
+
+    // What a system bar item shows as its title.
+    static std::string systemItemTitle(ui::BarButtonSystemItem item);
+
+    // Forgets decoded images whose ui::Image has gone.
+    void purgeImages();
+
+private:
+    cairo_surface_t* surfaceFor(const std::shared_ptr<ui::Image>& image);
+    void paintImage(cairo_t* cr, const std::shared_ptr<ui::Image>& image, double x, double y,
+                    double width, double height, int contentMode);
+
+    struct Decoded {
+        std::weak_ptr<ui::Image> image;
+        cairo_surface_t* surface = nullptr;
+    };
+    std::map<const ui::Image*, Decoded> images_;
+};
+
+} // namespace gtk
