@@ -1,0 +1,429 @@
+#include "browser/BookmarksController.h"
+
+#include "browser/BookmarkFolderFormController.h"
+#include "browser/BookmarkItem.h"
+#include "browser/BookmarksFormController.h"
+#include "browser/BrowserDelegate.h"
+#include "browser/BrowserViewController.h"
+#include "browser/NormalizedAddress.h"
+#include "platform/base/Log.h"
+#include "platform/base/UserDefaults.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/ui/InterfaceFile.h"
+#include "platform/ui/NavigationController.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+constexpr double crossDissolveDuration = 0.5;
+constexpr ui::Size popoverContentSize{320, 480};
+
+template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObject& object) {
+    auto typed = object.as<T>();
+    if (!typed)
+        return false;
+    slot = std::move(typed);
+    return true;
+}
+
+// The browser screen's bookmark form. The screen gains it with the bookmark screens; a screen
+// without one leaves the list without a form.
+template <class Screen>
+std::shared_ptr<BookmarksFormController> bookmarksFormOf(const Screen& screen) {
+    if constexpr (requires(const Screen& s) { s.bookmarksFormController(); })
+        return screen.bookmarksFormController();
+    else
+        return nullptr;
+}
+
+std::string textValue(const store::Object& object, std::string_view key) {
+    const auto value = object.value(key);
+    const auto* text = value.string();
+    return text ? *text : std::string();
+}
+
+bool isEntity(const std::shared_ptr<store::Object>& object, std::string_view entity) {
+    return object && object->entityName() == entity;
+}
+
+} // namespace
+
+const std::shared_ptr<store::Object>& BookmarksController::objectOf(const Item& item) {
+    static const std::shared_ptr<store::Object> none;
+    const auto* object = std::get_if<std::shared_ptr<store::Object>>(&item);
+    return object ? *object : none;
+}
+
+std::shared_ptr<BookmarksController> BookmarksController::create(std::string nibName) {
+    registerInterfaceClasses();
+    return std::make_shared<BookmarksController>(std::move(nibName));
+}
+
+BookmarksController::BookmarksController(std::string nibName)
+    : ui::ViewController(std::move(nibName)) {}
+
+BookmarksController::~BookmarksController() = default;
+
+void BookmarksController::registerInterfaceClasses() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ui::InterfaceFile::registerClass(
+            interfaceClassName, "ViewController", [](const base::Value::Dictionary&) {
+                return ui::InterfaceObject(std::make_shared<BookmarksController>(interfaceFile));
+            });
+    });
+    BookmarkItem::registerInterfaceClass();
+    BookmarksFormController::registerInterfaceClass();
+    BookmarkFolderFormController::registerInterfaceClass();
+}
+
+// --- Appearance.
+
+void BookmarksController::loadView() {
+    ui::ViewController::loadView();
+    struct Required {
+        const char* name;
+        bool connected;
+    };
+    const Required required[] = {
+        {"tableView", tableView_ != nullptr},
+        {"toolbar", toolbar_ != nullptr},
+        {"editToolbar", editToolbar_ != nullptr},
+        {"folderController", folderController_ != nullptr},
+    };
+    for (const auto& outlet : required) {
+        if (!outlet.connected)
+            throw ui::InterfaceFileError(
+                ui::InterfaceFile::makeError(nibName() + ".ui.json",
+                                             std::string("the outlet \"") + outlet.name +
+                                                 "\" of the bookmarks list is not connected",
+                                             ui::InterfaceFile::UnknownOutlet));
+    }
+}
+
+void BookmarksController::viewDidLoad() {
+    // A folder's own list bears the folder's name.
+    setTitle(currentFolder_ ? textValue(*currentFolder_, "name") : topLevelTitle);
+    if (mode_ == 0)
+        mode_ = viewingMode;
+    if (auto browser = browserController())
+        formController_ = bookmarksFormOf(*browser);
+    setPreferredContentSize(popoverContentSize);
+    if (auto navigation = navigationController())
+        navigation->setNavigationBarHidden(false);
+    ui::ViewController::viewDidLoad();
+}
+
+void BookmarksController::viewWillAppear(bool animated) {
+    if (!bookmarkImage_ || !folderImage_) {
+        bookmarkImage_ = ui::Image::named(bookmarkImageName);
+        folderImage_ = ui::Image::named(folderImageName);
+    }
+    if (!toolbar_->items().empty())
+        toolbar_->items().front()->setEnabled(mode_ != pickingMode);
+    bookmarks_ = reloadBookmarks();
+    // A confirmation stays open only for an object that is still listed.
+    std::erase_if(openConfirmations_, [this](const auto& object) {
+        return std::none_of(bookmarks_.begin(), bookmarks_.end(),
+                            [&](const Item& row) { return objectOf(row) == object; });
+    });
+    tableView_->reloadData();
+    ui::ViewController::viewWillAppear(animated);
+    moveBannerForAppearance();
+}
+
+void BookmarksController::viewDidAppear(bool animated) {
+    ui::ViewController::viewDidAppear(animated);
+    if (auto selected = tableView_->indexPathForSelectedRow())
+        tableView_->deselectRowAtIndexPath(*selected, animated);
+}
+
+ui::InterfaceOrientationMask BookmarksController::supportedInterfaceOrientations() const {
+    return ui::InterfaceOrientationMaskPortrait;
+}
+
+ui::InterfaceOrientation BookmarksController::preferredInterfaceOrientationForPresentation() const {
+    return ui::InterfaceOrientation::Portrait;
+}
+
+void BookmarksController::moveBannerForAppearance() {
+    // The bottom banner's centre goes to 120 points on a pad and 98 on a phone once the ad
+    // placement exists; until then there is no banner to move.
+}
+
+void BookmarksController::requestInterstitial() {
+    // The ad placement shows an interstitial here once it exists.
+}
+
+// --- Rows.
+
+std::vector<BookmarksController::Item> BookmarksController::reloadBookmarks() {
+    if (!context_) {
+        if (auto delegate = BrowserDelegate::shared())
+            context_ = delegate->managedObjectContext();
+        base::log("After managedObjectContext: " +
+                  (context_ ? context_->description() : std::string("(null)")));
+    }
+    std::vector<Item> rows;
+    if (mode_ == pickingMode)
+        rows.emplace_back(std::string(topLevelTitle));
+    if (!context_)
+        return rows;
+
+    std::vector<std::shared_ptr<store::Object>> objects;
+    if (mode_ == pickingMode) {
+        // Every folder; a failed fetch lists none.
+        if (auto folders = context_->fetch(store::FetchRequest("Folder")))
+            objects = std::move(folders).value();
+    } else if (!currentFolder_) {
+        objects = BrowserDelegate::topLevelItems(*context_);
+    } else if (!currentFolder_->isDeleted()) {
+        objects = BrowserDelegate::folderItems(*context_, textValue(*currentFolder_, "name"));
+    }
+    for (auto& object : objects)
+        rows.emplace_back(std::move(object));
+    return rows;
+}
+
+// --- Actions.
+
+void BookmarksController::switchToBrowser(const ui::InterfaceObject&) {
+    if (mode_ == editingMode)
+        finishEditMode(ui::InterfaceObject());
+    auto navigation = navigationController();
+    if (!navigation)
+        return;
+    if (auto browser = browserController())
+        ui::View::transition(navigation->view(), browser->view(), crossDissolveDuration,
+                             ui::ViewAnimationOptionTransitionCrossDissolve, [](bool) {});
+    navigation->popToRootViewControllerAnimated(false);
+}
+
+void BookmarksController::openBookmark(ui::IndexPath indexPath) {
+    auto browser = browserController();
+    if (!browser || indexPath.row >= bookmarks_.size())
+        return;
+    const auto& object = objectOf(bookmarks_[indexPath.row]);
+    if (!isEntity(object, "Bookmark"))
+        return;
+    browser->addressBar()->setText(textValue(*object, "url"));
+    browser->gotoAddress(ui::InterfaceObject());
+    switchToBrowser(ui::InterfaceObject());
+}
+
+void BookmarksController::enableEditMode(const ui::InterfaceObject&) {
+    // The folder picker only picks.
+    if (mode_ == pickingMode)
+        return;
+    mode_ = editingMode;
+    toolbar_->setHidden(true);
+    editToolbar_->setHidden(false);
+    tableView_->reloadData();
+}
+
+void BookmarksController::finishEditMode(const ui::InterfaceObject&) {
+    if (mode_ == pickingMode)
+        return;
+    mode_ = viewingMode;
+    toolbar_->setHidden(false);
+    editToolbar_->setHidden(true);
+    openConfirmations_.clear();
+    tableView_->reloadData();
+}
+
+void BookmarksController::addFolder(const ui::InterfaceObject&) {
+    auto navigation = navigationController();
+    // A second tap while the form is on its way in finds it on the stack already.
+    if (!navigation || !folderController_ || folderController_->parentViewController())
+        return;
+    folderController_->setMode(BookmarkFolderFormController::addMode);
+    if (!folderController_->managedObjectContext())
+        folderController_->setManagedObjectContext(context_);
+    navigation->pushViewController(folderController_, true);
+}
+
+// --- Delete confirmations.
+
+bool BookmarksController::isDeleteConfirmationOpen(
+    const std::shared_ptr<store::Object>& object) const {
+    return object && std::find(openConfirmations_.begin(), openConfirmations_.end(), object) !=
+                         openConfirmations_.end();
+}
+
+void BookmarksController::setDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object,
+                                                    bool open) {
+    if (!object)
+        return;
+    std::erase(openConfirmations_, object);
+    if (open)
+        openConfirmations_.push_back(object);
+}
+
+// --- Table.
+
+std::size_t BookmarksController::tableViewNumberOfRowsInSection(ui::TableView&, std::size_t) {
+    return bookmarks_.size();
+}
+
+std::shared_ptr<ui::TableViewCell>
+BookmarksController::tableViewCellForRowAtIndexPath(ui::TableView& table, ui::IndexPath path) {
+    auto cell = std::dynamic_pointer_cast<BookmarkItem>(
+        table.dequeueReusableCellWithIdentifier(BookmarkItem::reuseIdentifierName));
+    if (!cell)
+        cell = BookmarkItem::loadFromInterfaceFile();
+    cell->setBookmarksController(std::static_pointer_cast<BookmarksController>(shared_from_this()));
+    cell->setTableView(std::static_pointer_cast<ui::TableView>(table.shared_from_this()));
+    cell->setIndexPath(path);
+
+    const Item& item = bookmarks_.at(path.row);
+    const auto& object = objectOf(item);
+    cell->setObject(object);
+    const bool bookmark = isEntity(object, "Bookmark");
+    if (cell->cellImage())
+        cell->cellImage()->setImage(bookmark ? bookmarkImage_ : folderImage_);
+    if (cell->cellLabel())
+        cell->cellLabel()->setText(object ? textValue(*object, "name")
+                                          : std::get<std::string>(item));
+
+    if (mode_ == editingMode)
+        cell->enableEdit();
+    else if (mode_ == viewingMode)
+        cell->disableEdit();
+    // A reused cell shows the confirmation of the object it shows now, not of its last one.
+    if (mode_ == editingMode && isDeleteConfirmationOpen(object))
+        cell->enableDelete();
+    else
+        cell->disableDelete();
+    return cell;
+}
+
+void BookmarksController::tableViewWillDisplayCellForRowAtIndexPath(ui::TableView&,
+                                                                    ui::TableViewCell& cell,
+                                                                    ui::IndexPath) {
+    if (auto* item = dynamic_cast<BookmarkItem*>(&cell); item && item->cellLabel())
+        item->cellLabel()->setFont(ui::Font::italicSystemFont(17));
+}
+
+void BookmarksController::tableViewDidSelectRowAtIndexPath(ui::TableView&, ui::IndexPath path) {
+    if (path.row >= bookmarks_.size())
+        return;
+    // A copy: what follows may replace the rows.
+    const Item item = bookmarks_[path.row];
+    if (mode_ == pickingMode) {
+        pickFolder(item);
+        return;
+    }
+    const auto& object = objectOf(item);
+    if (isEntity(object, "Folder"))
+        showFolder(object);
+    else if (isEntity(object, "Bookmark"))
+        openBookmarkInNewTab(path, object);
+}
+
+void BookmarksController::openBookmarkInNewTab(ui::IndexPath indexPath,
+                                               const std::shared_ptr<store::Object>& bookmark) {
+    auto below = controllerBelowLists();
+    if (!below && browserController()) {
+        // The browser screen's own bookmarks navigation: no browser screen lies below to go
+        // back to, so the bookmark loads in the selected tab and the list gives way to it.
+        openBookmark(indexPath);
+        requestInterstitial();
+        return;
+    }
+    const std::string address = normalizedAddress(textValue(*bookmark, "url"));
+    auto defaults = base::UserDefaults::standard();
+    defaults->setObject(BrowserDelegate::loadedItemKey, base::Value(address));
+    base::log("hereeee  " + address);
+    defaults->setBool(BrowserDelegate::openBookmarkKey, true);
+    if (auto navigation = navigationController()) {
+        if (below)
+            navigation->popToViewController(below, true);
+        else
+            navigation->popViewControllerAnimated(true);
+    }
+    requestInterstitial();
+}
+
+void BookmarksController::showFolder(const std::shared_ptr<store::Object>& folder) {
+    auto navigation = navigationController();
+    if (!navigation)
+        return;
+    auto list = create();
+    list->setManagedObjectContext(context_);
+    list->setCurrentFolder(folder);
+    list->setBrowserController(browserController());
+    list->setFormController(formController_);
+    navigation->pushViewController(list, true);
+}
+
+void BookmarksController::pickFolder(const Item& item) {
+    auto navigation = navigationController();
+    if (!navigation)
+        return;
+    const auto& stack = navigation->viewControllers();
+    auto self = std::find(stack.begin(), stack.end(), shared_from_this());
+    if (self != stack.end() && self != stack.begin())
+        if (auto form = std::dynamic_pointer_cast<BookmarksFormController>(*(self - 1)))
+            form->setSelectedFolder(item);
+    navigation->popViewControllerAnimated(true);
+}
+
+std::shared_ptr<ui::ViewController> BookmarksController::controllerBelowLists() const {
+    auto navigation = navigationController();
+    if (!navigation)
+        return nullptr;
+    const auto& stack = navigation->viewControllers();
+    auto position = std::find_if(stack.begin(), stack.end(), [this](const auto& controller) {
+        return controller.get() == this;
+    });
+    if (position == stack.end())
+        return nullptr;
+    while (position != stack.begin() &&
+           std::dynamic_pointer_cast<BookmarksController>(*(position - 1)))
+        --position;
+    return position == stack.begin() ? nullptr : *(position - 1);
+}
+
+// --- Interface file owner.
+
+bool BookmarksController::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
+    if (name == "tableView")
+        return connect(tableView_, object);
+    if (name == "toolbar")
+        return connect(toolbar_, object);
+    if (name == "editToolbar")
+        return connect(editToolbar_, object);
+    if (name == "folderController")
+        return connect(folderController_, object);
+    if (name == "browserController") {
+        auto browser = object.as<BrowserViewController>();
+        if (!browser)
+            return false;
+        browserController_ = browser;
+        return true;
+    }
+    return ui::ViewController::setOutlet(name, object);
+}
+
+ui::InterfaceFileOwner::Action BookmarksController::actionNamed(const std::string& name) {
+    using Method = void (BookmarksController::*)(const ui::InterfaceObject&);
+    static const std::pair<const char*, Method> actions[] = {
+        {"addFolder", &BookmarksController::addFolder},
+        {"enableEditMode", &BookmarksController::enableEditMode},
+        {"finishEditMode", &BookmarksController::finishEditMode},
+        {"switchToBrowser", &BookmarksController::switchToBrowser},
+    };
+    for (const auto& [actionName, method] : actions) {
+        if (name != actionName)
+            continue;
+        std::weak_ptr<BookmarksController> weak =
+            std::static_pointer_cast<BookmarksController>(shared_from_this());
+        return [weak, method](const ui::InterfaceObject& sender) {
+            if (auto self = weak.lock())
+                ((*self).*method)(sender);
+        };
+    }
+    return {};
+}
