@@ -1,0 +1,229 @@
+#include "browser/BookmarksFormController.h"
+#include "browser/BookmarksTest.h"
+#include "platform/base/UserDefaults.h"
+#include "platform/ui/NavigationItem.h"
+
+#include <gmock/gmock.h>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+class BookmarkFormTest : public BookmarksTest {
+protected:
+    // What the More sheet's "Add Bookmark" does: the page into the user defaults, then a new
+    // form pushed in add mode.
+    std::shared_ptr<BookmarksFormController> addBookmarkForPage(const std::string& title,
+                                                                const std::string& url) {
+        auto defaults = base::UserDefaults::standard();
+        defaults->setObject(BrowserDelegate::bookmarkTitleKey, base::Value(title));
+        defaults->setObject(BrowserDelegate::bookmarkURLKey, base::Value(url));
+        return push(BookmarksFormController::create());
+    }
+
+    std::shared_ptr<BookmarksFormController> push(std::shared_ptr<BookmarksFormController> form,
+                                                  char mode = BookmarksFormController::addMode) {
+        form->setMode(mode);
+        navigation->pushViewController(form, true);
+        settle();
+        return form;
+    }
+
+    // Picks a row of the folder picker that the form's folder button opens.
+    void pickFolderRow(BookmarksFormController& form, std::size_t row) {
+        ASSERT_TRUE(form.parentField()->simulateTap());
+        settle();
+        auto picker = top<BookmarksController>();
+        ASSERT_TRUE(picker);
+        ASSERT_EQ(picker->mode(), BookmarksController::pickingMode);
+        tapRow(*picker, row);
+        ASSERT_EQ(navigation->topViewController().get(), &form);
+    }
+
+    static void tapSave(BookmarksFormController& form) {
+        ASSERT_TRUE(form.navigationItem()->rightBarButtonItem()->simulateTap());
+        settle();
+    }
+};
+
+TEST_F(BookmarkFormTest, AddingStartsFromThePageInTheUserDefaultsAndSavesAtTheTopLevel) {
+    auto form = addBookmarkForPage("Today's \"news\"", "http://news.tld/today");
+    EXPECT_EQ(form->title(), "Add Bookmark");
+    EXPECT_EQ(form->mode(), BookmarksFormController::addMode);
+    EXPECT_EQ(form->nameField()->text(), "Today's \"news\"");
+    EXPECT_EQ(form->urlField()->text(), "http://news.tld/today");
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Bookmarks");
+    EXPECT_TRUE(form->nameField()->isFirstResponder());
+    EXPECT_EQ(form->navigationItem()->rightBarButtonItem(), form->doneButton());
+    EXPECT_EQ(form->navigationItem()->leftBarButtonItem(), form->cancelButton());
+
+    // Stored as typed, even empty.
+    form->nameField()->setText("");
+    tapSave(*form);
+    EXPECT_EQ(navigation->topViewController(), screen);
+    EXPECT_THAT(storedBookmarks(), ElementsAre(""));
+    auto list = showBookmarks();
+    EXPECT_THAT(rows(*list), ElementsAre("B:"));
+}
+
+TEST_F(BookmarkFormTest, AHandedAddressIsUsedOnceThenTheUserDefaultsAgain) {
+    auto defaults = base::UserDefaults::standard();
+    defaults->setObject(BrowserDelegate::bookmarkTitleKey, base::Value("Page"));
+    defaults->setObject(BrowserDelegate::bookmarkURLKey, base::Value("http://page.tld/"));
+    auto form = BookmarksFormController::create();
+    form->setDefaultUrlFieldText("http://link.tld/");
+    push(form);
+    EXPECT_EQ(form->urlField()->text(), "http://link.tld/");
+    EXPECT_EQ(form->nameField()->text(), "Untitled");
+    EXPECT_FALSE(form->defaultUrlFieldText());
+
+    ASSERT_TRUE(form->cancelButton()->simulateTap());
+    settle();
+    EXPECT_EQ(navigation->topViewController(), screen);
+    push(form);
+    EXPECT_EQ(form->urlField()->text(), "http://page.tld/");
+    EXPECT_EQ(form->nameField()->text(), "Page");
+    // Cancelling saved nothing.
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedBookmarks(), IsEmpty());
+}
+
+TEST_F(BookmarkFormTest, WithoutAPageTheFieldsKeepWhatTheyHold) {
+    auto form = addBookmarkForPage("Blank", "about:blank");
+    EXPECT_EQ(form->nameField()->text(), "");
+    EXPECT_EQ(form->urlField()->text(), "");
+    form->nameField()->setText("Typed");
+    form->urlField()->setText("typed.tld");
+    ASSERT_TRUE(form->cancelButton()->simulateTap());
+    settle();
+    push(form);
+    EXPECT_EQ(form->nameField()->text(), "Typed");
+    EXPECT_EQ(form->urlField()->text(), "typed.tld");
+}
+
+TEST_F(BookmarkFormTest, ThePickerSetsTheFolderAndComingBackKeepsWhatWasTyped) {
+    auto work = folder("Work");
+    auto home = folder("Home");
+    save();
+    auto form = addBookmarkForPage("Page", "http://page.tld/");
+    form->nameField()->setText("My page");
+
+    pickFolderRow(*form, 2);
+    ASSERT_TRUE(form->selectedFolder());
+    EXPECT_EQ(BookmarksController::objectOf(*form->selectedFolder()), home);
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Home");
+    EXPECT_EQ(form->nameField()->text(), "My page");
+    EXPECT_EQ(form->urlField()->text(), "http://page.tld/");
+
+    tapSave(*form);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Home/My page"));
+    auto list = showBookmarks();
+    EXPECT_THAT(rows(*list), ElementsAre("F:Work", "F:Home"));
+    tapRow(*list, 1);
+    EXPECT_THAT(rows(*top<BookmarksController>()), ElementsAre("B:My page"));
+}
+
+TEST_F(BookmarkFormTest, PickingTheBookmarksRowPutsTheBookmarkAtTheTopLevel) {
+    folder("Work");
+    save();
+    auto form = addBookmarkForPage("Page", "http://page.tld/");
+    pickFolderRow(*form, 1);
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Work");
+    pickFolderRow(*form, 0);
+    ASSERT_TRUE(form->selectedFolder());
+    EXPECT_EQ(std::get<std::string>(*form->selectedFolder()), "Bookmarks");
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Bookmarks");
+    // Picking reads no bookmark address and opens nothing.
+    EXPECT_FALSE(base::UserDefaults::standard()->boolForKey(BrowserDelegate::openBookmarkKey));
+    tapSave(*form);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Page"));
+}
+
+TEST_F(BookmarkFormTest, AFolderDeletedSinceItWasChosenIsNotUsed) {
+    auto work = folder("Work");
+    save();
+    auto form = addBookmarkForPage("Page", "http://page.tld/");
+    pickFolderRow(*form, 1);
+    ASSERT_TRUE(form->cancelButton()->simulateTap());
+    settle();
+    context->deleteObject(work);
+    save();
+
+    push(form);
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Bookmarks");
+    EXPECT_FALSE(form->selectedFolder());
+    tapSave(*form);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Page"));
+}
+
+TEST_F(BookmarkFormTest, EditingShowsTheSelectedBookmarkAndKeepsItsFolder) {
+    auto work = folder("Work");
+    folder("Home");
+    bookmark("Wiki", "wiki.tld", work);
+    save();
+    auto list = showBookmarks();
+    tapRow(*list, 0);
+    auto workList = top<BookmarksController>();
+    workList->tableView()->selectRowAtIndexPath(ui::IndexPath::forRow(0), false,
+                                                ui::TableViewScrollPosition::None);
+
+    auto form = push(BookmarksFormController::create(), BookmarksFormController::editMode);
+    EXPECT_EQ(form->title(), "Edit Bookmark");
+    EXPECT_FALSE(form->navigationItem()->leftBarButtonItem());
+    EXPECT_EQ(form->navigationItem()->rightBarButtonItem(), form->doneButton());
+    EXPECT_EQ(form->nameField()->text(), "Wiki");
+    EXPECT_EQ(form->urlField()->text(), "wiki.tld");
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Work");
+
+    form->nameField()->setText("Team wiki");
+    tapSave(*form);
+    EXPECT_EQ(navigation->topViewController(), workList);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Work/Team wiki"));
+    EXPECT_THAT(rows(*workList), ElementsAre("B:Team wiki"));
+}
+
+TEST_F(BookmarkFormTest, ASaveTheStoreRefusesIsUndoneReportedAndTheFormStays) {
+    folder("Work");
+    save();
+    refuseWrites("Bookmark", "INSERT");
+    auto form = addBookmarkForPage("Page", "http://page.tld/");
+    pickFolderRow(*form, 1);
+    form->nameField()->setText("Mine");
+    tapSave(*form);
+
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Could Not Save Bookmark");
+    EXPECT_THAT(alert->message(), HasSubstr("refused by the test"));
+    EXPECT_EQ(navigation->topViewController(), form);
+    EXPECT_EQ(form->nameField()->text(), "Mine");
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedBookmarks(), IsEmpty());
+    ASSERT_TRUE(ui::Presentation::shared().tapButton(0));
+    settle();
+
+    // Nothing half-made turns up later: the next save writes only what it is asked to.
+    auto raw = store::SQLiteDatabase::open(context->path());
+    ASSERT_TRUE(raw);
+    ASSERT_TRUE(raw->execute("DROP TRIGGER refuse_INSERT_Bookmark"));
+    tapSave(*form);
+    EXPECT_EQ(navigation->topViewController(), screen);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Work/Mine"));
+}
+
+TEST_F(BookmarkFormTest, EditingWithNoBookmarkSelectedSavesNothing) {
+    bookmark("Wiki", "wiki.tld");
+    save();
+    showBookmarks();
+    auto form = push(BookmarksFormController::create(), BookmarksFormController::editMode);
+    form->nameField()->setText("Other");
+    tapSave(*form);
+    ASSERT_TRUE(shownAlert());
+    EXPECT_EQ(navigation->topViewController(), form);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Wiki"));
+    EXPECT_FALSE(context->hasChanges());
+}
+
+} // namespace
