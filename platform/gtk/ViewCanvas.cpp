@@ -319,7 +319,11 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
 
     graphene_rect_t own = GRAPHENE_RECT_INIT(0, 0, float(width), float(height));
     if (drawsItself(view) && width > 0 && height > 0) {
-        cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &own);
+        const ui::Rect area = ViewPainter::paintRect(view);
+        graphene_rect_t paintArea =
+            GRAPHENE_RECT_INIT(float(area.origin.x), float(area.origin.y), float(area.size.width),
+                               float(area.size.height));
+        cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &paintArea);
         painter_.paint(view, cr);
         cairo_destroy(cr);
     }

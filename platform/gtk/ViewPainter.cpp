@@ -362,7 +362,25 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
         style.lineBreak = label->lineBreakMode();
         style.shadow = label->shadowColor();
         style.shadowOffset = label->shadowOffset();
-        drawText(cr, label->text(), style, 0, 0, width, height);
+        // A button lays its title out from an estimate of the text's width; the text may use
+        // the button's room beside the label before it is cut short.
+        double x = 0;
+        double room = width;
+        if (style.lines == 1) {
+            const ui::Rect area = paintRect(view);
+            if (style.alignment == ui::TextAlignment::Center) {
+                const double extra =
+                    std::min(-area.origin.x, area.origin.x + area.size.width - width);
+                x = -extra;
+                room = width + 2 * extra;
+            } else if (style.alignment == ui::TextAlignment::Right) {
+                x = area.origin.x;
+                room = width - area.origin.x;
+            } else {
+                room = area.origin.x + area.size.width;
+            }
+        }
+        drawText(cr, label->text(), style, x, 0, room, height);
     } else if (auto* button = dynamic_cast<const ui::Button*>(&view)) {
         // The title and image are subviews of their own.
         if (auto background = button->currentBackgroundImage())
@@ -471,6 +489,20 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
                          std::max(0.0, layer.cornerRadius - inset));
         cairo_stroke(cr);
     }
+}
+
+ui::Rect ViewPainter::paintRect(const ui::View& view) {
+    const ui::Rect own(ui::Point(0, 0), view.bounds().size);
+    if (!dynamic_cast<const ui::Label*>(&view))
+        return own;
+    auto* button = dynamic_cast<const ui::Button*>(view.superviewPointer());
+    if (!button)
+        return own;
+    const ui::Rect frame = view.frame();
+    const double left = std::max(0.0, frame.origin.x);
+    const double right =
+        std::max(0.0, button->bounds().size.width - (frame.origin.x + frame.size.width));
+    return ui::Rect(ui::Point(-left, 0), ui::Size(own.size.width + left + right, own.size.height));
 }
 
 std::size_t ViewPainter::lookHash(const ui::View& view) {

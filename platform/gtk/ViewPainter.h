@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Geometry.h"
 
 #include <cstddef>
 #include <map>
@@ -30,6 +31,10 @@ public:
 
     // Paints into the view's own space: (0, 0) is the top left of its bounds' size.
     void paint(const ui::View& view, cairo_t* cr);
+
+    // Where paint() may draw, in the view's own space: its bounds, or for a button's title
+    // the width of the button (the title may use the button's room).
+    static ui::Rect paintRect(const ui::View& view);
 
     // A value that changes whenever what paint() draws for the view changes (geometry,
     // look, text, state); views are compared with it to know when to redraw.
