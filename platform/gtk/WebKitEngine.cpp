@@ -26,10 +26,22 @@ constexpr const char* messageHandler = "gtkEngine";
 // main frame's.
 constexpr guint probeTimeoutMilliseconds = 2000;
 
-// Reports the page's size and scroll position, and applies the top inset. %INSET% is
-// replaced by the inset in CSS pixels.
+// Runs in every frame as its document starts, in the engine's world. Every frame remembers
+// which form was submitted last, and by which button. The main frame also reports the page's
+// size and scroll position and applies the top inset; %INSET% is replaced by the inset in CSS
+// pixels.
 constexpr const char* pageScript = R"JS((function () {
-  if (window.__gtkEngine) return;
+  if (window.__gtkEngineForms) return;
+  window.__gtkEngineForms = true;
+  window.addEventListener('submit', function (event) {
+    var form = event.target;
+    if (form && form.tagName === 'FORM') {
+      form.__gtkSubmitter = event.submitter || null;
+      form.__gtkSubmitTime = Date.now();
+    }
+  }, true);
+  if (window !== window.top) return;
+
   var inset = %INSET%;
   var last = { x: NaN, y: NaN, w: NaN, h: NaN };
   var queued = false;
@@ -74,28 +86,19 @@ constexpr const char* pageScript = R"JS((function () {
     if (document.hidden && !poll) poll = setInterval(report, 250);
     else if (!document.hidden && poll) { clearInterval(poll); poll = 0; }
   }
+  function start() {
+    applyInset();
+    if (window.ResizeObserver && document.documentElement)
+      new ResizeObserver(schedule).observe(document.documentElement);
+    schedule();
+  }
   document.addEventListener('visibilitychange', watchVisibility);
   watchVisibility();
-  applyInset();
   window.addEventListener('scroll', schedule, { passive: true });
   window.addEventListener('resize', schedule);
   window.addEventListener('load', schedule);
-  if (window.ResizeObserver && document.documentElement)
-    new ResizeObserver(schedule).observe(document.documentElement);
-  schedule();
-})();)JS";
-
-// In every frame: remembers which form was submitted last, and by which button.
-constexpr const char* formScript = R"JS((function () {
-  if (window.__gtkEngineForms) return;
-  window.__gtkEngineForms = true;
-  window.addEventListener('submit', function (event) {
-    var form = event.target;
-    if (form && form.tagName === 'FORM') {
-      form.__gtkSubmitter = event.submitter || null;
-      form.__gtkSubmitTime = Date.now();
-    }
-  }, true);
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
+  else start();
 })();)JS";
 
 // Runs when a navigation is to be decided, with `u` the address and `k` the navigation type.
@@ -387,13 +390,8 @@ void WebKitEngine::installPageScripts() {
     const std::string placeholder = "%INSET%";
     page.replace(page.find(placeholder), placeholder.size(), formatNumber(inset_.top));
     WebKitUserScript* script = webkit_user_script_new_for_world(
-        page.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END, engineWorld, nullptr, nullptr);
-    webkit_user_content_manager_add_script(contentManager_, script);
-    webkit_user_script_unref(script);
-    script = webkit_user_script_new_for_world(formScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-                                              engineWorld, nullptr, nullptr);
+        page.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, engineWorld, nullptr, nullptr);
     webkit_user_content_manager_add_script(contentManager_, script);
     webkit_user_script_unref(script);
 }
