@@ -1,5 +1,7 @@
 #include "browser/BrowserViewController.h"
 
+#include "browser/BookmarksController.h"
+#include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
 #include "browser/BrowserSettings.h"
 #include "browser/Reachability.h"
@@ -66,6 +68,7 @@ std::shared_ptr<BrowserViewController> BrowserViewController::create(std::string
 BrowserViewController::BrowserViewController(Private, std::string nibName)
     : ui::ViewController(std::move(nibName)) {
     UIMainView::registerInterfaceClass();
+    BookmarksController::registerInterfaceClasses();
 }
 
 BrowserViewController::~BrowserViewController() {
@@ -763,6 +766,16 @@ bool BrowserViewController::setOutlet(const std::string& name, const ui::Interfa
         return connect(addTab_, object);
     if (name == "progressBar")
         return connect(progressBar_, object);
+    if (name == "bookmarksController") {
+        // The file makes the list; the screen keeps it at the root of a navigation of its own.
+        auto list = object.as<BookmarksController>();
+        if (!list)
+            return false;
+        bookmarksController_ = ui::NavigationController::create(list);
+        return true;
+    }
+    if (name == "bookmarksFormController")
+        return connect(bookmarksFormController_, object);
     return ui::ViewController::setOutlet(name, object);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/InterfaceObject.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/ProgressView.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
@@ -24,6 +25,7 @@
 #include <string>
 #include <vector>
 
+class BookmarksFormController;
 class Tab;
 class UIMainView;
 
@@ -93,6 +95,15 @@ public:
     // The root view, and the same as its own class.
     std::shared_ptr<ui::View> rootView() override { return view(); }
     std::shared_ptr<UIMainView> mainView();
+
+    // The bookmarks screen's own navigation, its root the list that the interface file makes.
+    const std::shared_ptr<ui::NavigationController>& bookmarksController() const {
+        return bookmarksController_;
+    }
+    // The add-bookmark form that the interface file makes.
+    const std::shared_ptr<BookmarksFormController>& bookmarksFormController() const {
+        return bookmarksFormController_;
+    }
 
     // --- State.
     // The address field's text at the start of the last page load.
@@ -228,6 +239,8 @@ private:
     std::shared_ptr<ui::BarButtonItem> bookmarkButton_;
     std::shared_ptr<ui::Button> addTab_;
     std::shared_ptr<Tab> selectedTab_;
+    std::shared_ptr<ui::NavigationController> bookmarksController_;
+    std::shared_ptr<BookmarksFormController> bookmarksFormController_;
     std::vector<std::shared_ptr<Tab>> tabs_;
     std::optional<base::URL> gotoUrl_;
     bool reloadOnPageLoad_ = false;

@@ -1,3 +1,5 @@
+#include "browser/BookmarksController.h"
+#include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
 #include "browser/BrowserScreenTest.h"
 #include "browser/BrowserViewController.h"
@@ -924,6 +926,26 @@ TEST_F(AddressFieldTest, ScrollToTopPutsThePageUnderTheWholeTopBar) {
     screen->scrollToTop(ui::InterfaceObject());
     EXPECT_EQ(scroll->contentOffset(), ui::Point(0, -96));
     EXPECT_EQ(scroll->contentInset(), ui::EdgeInsets(96, 0, 0, 0));
+}
+
+// Both interface files make the bookmark list (under a navigation of its own) and the
+// bookmark form; the list knows the screen without keeping it alive.
+TEST_F(BrowserScreenTest, TheInterfaceFilesMakeTheBookmarkListAndForm) {
+    for (auto idiom : {ui::UserInterfaceIdiom::Phone, ui::UserInterfaceIdiom::Pad}) {
+        auto previous = ui::Device::install(std::make_shared<ui::Device>(idiom));
+        auto controller = BrowserViewController::create();
+        ASSERT_TRUE(controller->view());
+        ASSERT_TRUE(controller->bookmarksController());
+        auto list = std::dynamic_pointer_cast<BookmarksController>(
+            controller->bookmarksController()->topViewController());
+        ASSERT_TRUE(list) << controller->nibName();
+        EXPECT_EQ(list->browserController(), controller);
+        EXPECT_TRUE(controller->bookmarksFormController());
+        std::weak_ptr<BrowserViewController> gone = controller;
+        controller.reset();
+        EXPECT_TRUE(gone.expired());
+        ui::Device::install(previous);
+    }
 }
 
 class PadScreenTest : public BrowserScreenTest {
