@@ -329,6 +329,10 @@ TEST_F(WebKitEngineTest, AHiddenFrameIsASubFrameNavigationAndCanBeRefused) {
        "document.body.appendChild(h);");
     ASSERT_TRUE(waitFor([&] { return hits("/frame") == 1; }));
     EXPECT_EQ(delegate_->navigations.size(), asked + 1);
+    // A frame of a scheme nothing loads, let through, fails quietly inside the page.
+    js("var i = document.createElement('iframe'); i.src = 'js:gh-page-loaded'; "
+       "document.body.appendChild(i);");
+    ASSERT_TRUE(waitFor([&] { return delegate_->navigations.size() == asked + 2; }));
     EXPECT_EQ(delegate_->navigations.back().mainDocumentURL, pageURL);
     settle();
     EXPECT_EQ(delegate_->started, 1);
@@ -399,6 +403,28 @@ TEST_F(WebKitEngineTest, AFormPostIsTypeOneWithItsMethodAndBody) {
     }
     EXPECT_EQ(delegate_->navigations.back().type, WebViewNavigationType::FormSubmitted);
     EXPECT_EQ(js("document.title"), "Posted");
+}
+
+TEST_F(WebKitEngineTest, ADelegateMayLetTheViewGoFromItsOwnCall) {
+    // The delegate drops the view when its page has finished, from inside that call.
+    class Dropping : public ui::WebViewDelegate {
+    public:
+        std::shared_ptr<ui::WebView>* view = nullptr;
+        bool finished = false;
+        void webViewDidFinishLoad(ui::WebView&) override {
+            finished = true;
+            view->reset();
+        }
+    };
+    auto dropping = std::make_shared<Dropping>();
+    webView_ = ui::WebView::create(ui::Rect(ui::Point(0, 0), ui::Size(320, 480)));
+    dropping->view = &webView_;
+    webView_->setDelegate(dropping);
+    webView_->loadRequest(net::URLRequest(base::URL::parse(server_.url("/page"))));
+    ASSERT_TRUE(waitFor([&] { return dropping->finished; }));
+    EXPECT_EQ(webView_, nullptr);
+    // Whatever the engine still had to say goes nowhere.
+    settle();
 }
 
 TEST_F(WebKitEngineTest, HTMLWithABaseURLAndDataWithAMIMEType) {
