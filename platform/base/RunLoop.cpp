@@ -155,7 +155,21 @@ void RunLoop::waitForWork(Seconds maxWait) {
         wake_.wait_for(lock, std::chrono::nanoseconds(wait));
 }
 
+void RunLoop::servePumpNow(std::uint64_t turn) {
+    // A steady stream of our own work must not starve the pump's events (input, page loads).
+    if (turn % 16 != 0)
+        return;
+    std::shared_ptr<EventPump> pump;
+    {
+        std::lock_guard lock(mutex_);
+        pump = pump_;
+    }
+    if (pump)
+        pump->wait(Seconds(0));
+}
+
 void RunLoop::run() {
+    std::uint64_t turns = 0;
     {
         std::lock_guard lock(mutex_);
         stopRequested_ = false;
@@ -170,6 +184,8 @@ void RunLoop::run() {
         }
         if (!performOne(nowNanoseconds()))
             waitForWork(Seconds(3600));
+        else
+            servePumpNow(++turns);
     }
 }
 
@@ -196,6 +212,7 @@ bool RunLoop::runOnce(Seconds maxWait) {
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& condition, Seconds timeout) {
+    std::uint64_t turns = 0;
     auto deadline = std::chrono::steady_clock::now() +
                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(timeout);
     while (!condition()) {
@@ -204,6 +221,8 @@ bool RunLoop::runUntil(const std::function<bool()>& condition, Seconds timeout) 
             return condition();
         if (!performOne(nowNanoseconds()))
             waitForWork(std::min<Seconds>(left, Seconds(0.05)));
+        else
+            servePumpNow(++turns);
     }
     return true;
 }

@@ -83,6 +83,8 @@ private:
     bool performOne(std::int64_t now);
     // Waits (real time) until work is posted, the next timer is due or `maxWait` passes.
     void waitForWork(Seconds maxWait);
+    // Lets the pump handle what is ready every few turns of our own work.
+    void servePumpNow(std::uint64_t turn);
     void wakeUp();
 
     mutable std::mutex mutex_;

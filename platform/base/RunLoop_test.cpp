@@ -130,6 +130,23 @@ TEST_F(RunLoopTest, WaitsInTheEventPumpAndWakesItForPostedWork) {
     EXPECT_GE(pump->wakeUps, 1);
 }
 
+TEST_F(RunLoopTest, EndlessOwnWorkDoesNotStarveTheEventPump) {
+    struct Pump : RunLoop::EventPump {
+        int waits = 0;
+        void wait(Seconds) override { ++waits; }
+        void wakeUp() override {}
+    };
+    auto pump = std::make_shared<Pump>();
+    loop.setEventPump(pump);
+    // Work that always posts more, as a busy page or animation might.
+    std::function<void()> repost = [&] { loop.dispatch(repost); };
+    loop.dispatch(repost);
+    loop.runUntil([&] { return pump->waits >= 3; }, Seconds(10));
+    loop.setEventPump(nullptr);
+    loop.reset();
+    EXPECT_GE(pump->waits, 3);
+}
+
 TEST_F(RunLoopTest, NextTimerDeadlineIsTheEarliest) {
     EXPECT_FALSE(loop.nextTimerDeadline());
     auto now = clock().monotonicNanoseconds();
