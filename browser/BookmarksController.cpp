@@ -28,16 +28,6 @@ template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObj
     return true;
 }
 
-// The browser screen's bookmark form. The screen gains it with the bookmark screens; a screen
-// without one leaves the list without a form.
-template <class Screen>
-std::shared_ptr<BookmarksFormController> bookmarksFormOf(const Screen& screen) {
-    if constexpr (requires(const Screen& s) { s.bookmarksFormController(); })
-        return screen.bookmarksFormController();
-    else
-        return nullptr;
-}
-
 std::string textValue(const store::Object& object, std::string_view key) {
     const auto value = object.value(key);
     const auto* text = value.string();
@@ -109,7 +99,7 @@ void BookmarksController::viewDidLoad() {
     if (mode_ == 0)
         mode_ = viewingMode;
     if (auto browser = browserController())
-        formController_ = bookmarksFormOf(*browser);
+        formController_ = browser->bookmarksFormController();
     setPreferredContentSize(popoverContentSize);
     if (auto navigation = navigationController())
         navigation->setNavigationBarHidden(false);
