@@ -2,7 +2,20 @@
 include_guard(GLOBAL)
 
 find_package(GTest REQUIRED)
-include(GoogleTest)
+
+# Each test case of a gtest binary becomes a CTest test of its own, listed when CTest runs, so
+# that a failure names its case, every case runs in a fresh process and the closing count is
+# the number of cases.
+function(browser_register_test_cases target label)
+    set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_cases.cmake)
+    file(GENERATE OUTPUT ${include_file} CONTENT
+"set(TEST_BINARY \"$<TARGET_FILE:${target}>\")
+set(TEST_LABEL ${label})
+set(TEST_TIMEOUT 300)
+include(\"${PROJECT_SOURCE_DIR}/cmake/ListedTests.cmake\")
+")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
+endfunction()
 
 # browser_library(NAME DEPS lib... [TEST_DEPS lib...] [LABEL unit|e2e] [EXCLUDE file.cpp...])
 function(browser_library name)
@@ -30,9 +43,6 @@ function(browser_library name)
         add_executable(${name}_tests ${tests})
         target_link_libraries(${name}_tests PRIVATE ${name} ${ARG_TEST_DEPS} platform_testing
                               GTest::gmock GTest::gtest_main)
-        # Each test case is its own CTest test, so that a failure names the case and the
-        # closing count is the number of cases.
-        gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST
-                             PROPERTIES LABELS ${label} TIMEOUT 300)
+        browser_register_test_cases(${name}_tests ${label})
     endif()
 endfunction()
