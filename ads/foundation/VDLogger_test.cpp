@@ -1,8 +1,7 @@
 #include "ads/foundation/VDLogger.h"
-#include "platform/base/Log.h"
+#include "platform/testing/LogCapture.h"
 
 #include <gtest/gtest.h>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,22 +9,10 @@ namespace {
 
 class VDLoggerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previous_ = base::installLogSink([this](std::string_view message) {
-            std::lock_guard lock(mutex_);
-            lines_.emplace_back(message);
-        });
-    }
-    void TearDown() override { base::installLogSink(previous_); }
-    std::vector<std::string> lines() {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
+    std::vector<std::string> lines() const { return log_.lines(); }
 
 private:
-    base::LogSink previous_;
-    std::mutex mutex_;
-    std::vector<std::string> lines_;
+    testing_support::LogCapture log_;
 };
 
 TEST_F(VDLoggerTest, OneLinePerMessageNeverFormatted) {
