@@ -174,6 +174,34 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(first, end - first));
 }
 
+namespace {
+
+char lowercaseASCIICharacter(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+std::string lowercaseASCII(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(), lowercaseASCIICharacter);
+    return result;
+}
+
+bool equalsIgnoringASCIICase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lowercaseASCIICharacter(x) == lowercaseASCIICharacter(y);
+           });
+}
+
+std::string_view trimSpacesAndTabs(std::string_view text) {
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos)
+        return {};
+    const auto end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
 bool hasPrefix(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }

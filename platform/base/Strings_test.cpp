@@ -112,6 +112,23 @@ TEST(StringsTest, TrimRemovesWhitespaceAndNewlinesAtBothEnds) {
     EXPECT_EQ(base::trim("inner  space"), "inner  space");
 }
 
+TEST(StringsTest, ASCIIFormsTouchOnlyASCIILettersAndPadding) {
+    // Only A-Z fold: UTF-8 bytes (É) and the Turkish dotted I stay as they are.
+    EXPECT_EQ(base::lowercaseASCII("Content-TYPE: \xC3\x89T\xC3\x89 \xC4\xB0"),
+              "content-type: \xC3\x89t\xC3\x89 \xC4\xB0");
+    EXPECT_EQ(base::lowercaseASCII("@[`{"), "@[`{"); // the neighbours of A-Z and a-z
+    EXPECT_TRUE(base::equalsIgnoringASCIICase("Max-Age", "max-AGE"));
+    EXPECT_FALSE(base::equalsIgnoringASCIICase("\xC3\x89", "\xC3\xA9")); // É is not é here
+    EXPECT_FALSE(base::equalsIgnoringASCIICase("path", "paths"));
+    EXPECT_FALSE(base::equalsIgnoringASCIICase("@", "`"));
+
+    EXPECT_EQ(base::trimSpacesAndTabs(" \t value \t"), "value");
+    EXPECT_EQ(base::trimSpacesAndTabs("a \t b"), "a \t b");
+    EXPECT_EQ(base::trimSpacesAndTabs("\r\nx\n"), "\r\nx\n"); // line breaks are not padding
+    EXPECT_EQ(base::trimSpacesAndTabs(" \t "), "");
+    EXPECT_EQ(base::trimSpacesAndTabs(""), "");
+}
+
 TEST(StringsTest, PrefixesAndSuffixes) {
     EXPECT_TRUE(base::hasPrefix("https://a", "https"));
     EXPECT_TRUE(base::hasPrefix("abc", ""));

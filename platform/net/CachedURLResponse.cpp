@@ -1,6 +1,7 @@
 #include "platform/net/CachedURLResponse.h"
 
 #include "platform/base/HTTPDate.h"
+#include "platform/base/Strings.h"
 #include "platform/net/URLRequest.h"
 
 #include <algorithm>
@@ -12,21 +13,6 @@ namespace net {
 
 namespace {
 
-std::string lowerASCII(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-    return result;
-}
-
-std::string_view trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
 // The directives of every Cache-Control field: lower-cased names, values without quotes.
 std::vector<std::pair<std::string, std::string>> cacheDirectives(const HTTPHeaderFields& fields) {
     std::vector<std::pair<std::string, std::string>> directives;
@@ -34,15 +20,16 @@ std::vector<std::pair<std::string, std::string>> cacheDirectives(const HTTPHeade
         std::string_view rest = field;
         while (!rest.empty()) {
             auto comma = rest.find(',');
-            auto piece = trimmed(rest.substr(0, comma));
+            auto piece = base::trimSpacesAndTabs(rest.substr(0, comma));
             rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
             if (piece.empty())
                 continue;
             auto equals = piece.find('=');
-            std::string name = lowerASCII(trimmed(piece.substr(0, equals)));
+            std::string name =
+                base::lowercaseASCII(base::trimSpacesAndTabs(piece.substr(0, equals)));
             std::string value;
             if (equals != std::string_view::npos) {
-                auto raw = trimmed(piece.substr(equals + 1));
+                auto raw = base::trimSpacesAndTabs(piece.substr(equals + 1));
                 if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"')
                     raw = raw.substr(1, raw.size() - 2);
                 value = std::string(raw);
@@ -60,7 +47,7 @@ bool hasDirective(const std::vector<std::pair<std::string, std::string>>& direct
 }
 
 std::optional<std::int64_t> nonNegativeNumber(std::string_view text) {
-    text = trimmed(text);
+    text = base::trimSpacesAndTabs(text);
     std::int64_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < 0)

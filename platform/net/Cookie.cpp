@@ -1,5 +1,7 @@
 #include "platform/net/Cookie.h"
 
+#include "platform/base/Strings.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -10,30 +12,6 @@
 namespace net {
 
 namespace {
-
-char lowerASCII(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), lowerASCII);
-    return result;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerASCII(x) == lowerASCII(y);
-           });
-}
-
-std::string_view trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -84,7 +62,7 @@ bool isIPAddress(std::string_view host) {
 }
 
 std::string requestHost(const base::URL& url) {
-    std::string host = lowered(url.host());
+    std::string host = base::lowercaseASCII(url.host());
     if (!host.empty() && host.back() == '.')
         host.pop_back();
     return host;
@@ -169,7 +147,7 @@ std::optional<base::Date> Cookie::parseDate(std::string_view text) {
             }
         }
         if (!month && token.size() >= 3) {
-            auto prefix = lowered(token.substr(0, 3));
+            auto prefix = base::lowercaseASCII(token.substr(0, 3));
             auto found = std::find(months.begin(), months.end(), prefix);
             if (found != months.end()) {
                 month = int(found - months.begin()) + 1;
@@ -213,8 +191,8 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
     if (equals == std::string_view::npos)
         return std::nullopt;
     Cookie cookie;
-    cookie.name = std::string(trimmed(pair.substr(0, equals)));
-    cookie.value = std::string(trimmed(pair.substr(equals + 1)));
+    cookie.name = std::string(base::trimSpacesAndTabs(pair.substr(0, equals)));
+    cookie.value = std::string(base::trimSpacesAndTabs(pair.substr(equals + 1)));
     if (cookie.name.empty())
         return std::nullopt;
 
@@ -230,14 +208,14 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
         attributes =
             next == std::string_view::npos ? std::string_view() : attributes.substr(next + 1);
         auto attributeEquals = attribute.find('=');
-        auto name = trimmed(attribute.substr(0, attributeEquals));
+        auto name = base::trimSpacesAndTabs(attribute.substr(0, attributeEquals));
         auto value = attributeEquals == std::string_view::npos
                          ? std::string_view()
-                         : trimmed(attribute.substr(attributeEquals + 1));
-        if (equalsIgnoringCase(name, "expires")) {
+                         : base::trimSpacesAndTabs(attribute.substr(attributeEquals + 1));
+        if (base::equalsIgnoringASCIICase(name, "expires")) {
             if (auto date = parseDate(value))
                 expires = date;
-        } else if (equalsIgnoringCase(name, "max-age")) {
+        } else if (base::equalsIgnoringASCIICase(name, "max-age")) {
             // An integer, possibly negative; anything else leaves the attribute out.
             std::string_view digits = value;
             bool negative = !digits.empty() && digits.front() == '-';
@@ -256,23 +234,23 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
                 maxAgeExpiry = base::Date(std::numeric_limits<double>::lowest());
             else
                 maxAgeExpiry = now.addingTimeInterval(double(seconds));
-        } else if (equalsIgnoringCase(name, "domain")) {
+        } else if (base::equalsIgnoringASCIICase(name, "domain")) {
             if (value.empty())
                 continue;
-            std::string domain = lowered(value);
+            std::string domain = base::lowercaseASCII(value);
             if (domain.front() == '.')
                 domain.erase(0, 1);
             if (!domain.empty() && domain.back() == '.')
                 domain.pop_back();
             domainAttribute = domain;
-        } else if (equalsIgnoringCase(name, "path")) {
+        } else if (base::equalsIgnoringASCIICase(name, "path")) {
             if (!value.empty() && value.front() == '/')
                 pathAttribute = std::string(value);
             else
                 pathAttribute.reset();
-        } else if (equalsIgnoringCase(name, "secure")) {
+        } else if (base::equalsIgnoringASCIICase(name, "secure")) {
             cookie.secure = true;
-        } else if (equalsIgnoringCase(name, "httponly")) {
+        } else if (base::equalsIgnoringASCIICase(name, "httponly")) {
             cookie.httpOnly = true;
         }
     }
@@ -302,7 +280,7 @@ bool Cookie::matches(const base::URL& url) const {
     std::string host = requestHost(url);
     if (host.empty())
         return false;
-    std::string cookieDomain = lowered(domain);
+    std::string cookieDomain = base::lowercaseASCII(domain);
     if (isHostOnly()) {
         if (host != cookieDomain)
             return false;
@@ -313,7 +291,8 @@ bool Cookie::matches(const base::URL& url) const {
 }
 
 bool Cookie::sameIdentity(const Cookie& other) const {
-    return name == other.name && equalsIgnoringCase(domain, other.domain) && path == other.path;
+    return name == other.name && base::equalsIgnoringASCIICase(domain, other.domain) &&
+           path == other.path;
 }
 
 } // namespace net

@@ -1,8 +1,8 @@
 #include "platform/net/CurlTransfer.h"
 
+#include "platform/base/Strings.h"
 #include "platform/net/URLError.h"
 
-#include <algorithm>
 #include <cmath>
 #include <curl/curl.h>
 #include <map>
@@ -10,21 +10,6 @@
 namespace net {
 
 namespace {
-
-std::string lowerASCII(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-    return result;
-}
-
-std::string_view trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
 
 bool isRedirectStatus(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -93,7 +78,7 @@ std::string MIMETypeForExtension(std::string extension) {
         {"ico", "image/x-icon"},
         {"pdf", "application/pdf"},
     };
-    auto found = types.find(lowerASCII(extension));
+    auto found = types.find(base::lowercaseASCII(extension));
     return found == types.end() ? "application/octet-stream" : found->second;
 }
 
@@ -244,7 +229,7 @@ void CurlTransfer::headerLine(std::string_view line) {
         auto space = line.find(' ');
         status_ = 0;
         if (space != std::string_view::npos) {
-            auto code = trimmed(line.substr(space + 1)).substr(0, 3);
+            auto code = base::trimSpacesAndTabs(line.substr(space + 1)).substr(0, 3);
             for (char c : code)
                 if (c >= '0' && c <= '9')
                     status_ = status_ * 10 + (c - '0');
@@ -263,14 +248,15 @@ void CurlTransfer::headerLine(std::string_view line) {
         HTTPHeaderFields rebuilt;
         for (std::size_t i = 0; i + 1 < fields_.all().size(); ++i)
             rebuilt.append(fields_.all()[i].first, fields_.all()[i].second);
-        rebuilt.append(last.first, last.second + " " + std::string(trimmed(line)));
+        rebuilt.append(last.first, last.second + " " + std::string(base::trimSpacesAndTabs(line)));
         fields_ = std::move(rebuilt);
         return;
     }
     auto colon = line.find(':');
     if (colon == std::string_view::npos)
         return;
-    fields_.append(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+    fields_.append(base::trimSpacesAndTabs(line.substr(0, colon)),
+                   base::trimSpacesAndTabs(line.substr(colon + 1)));
 }
 
 void CurlTransfer::headersComplete() {

@@ -1,15 +1,13 @@
 #include "platform/net/HTTPHeaderFields.h"
 
+#include "platform/base/Strings.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace net {
 
 namespace {
-
-char lowerASCII(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 
 bool isTokenCharacter(unsigned char c) {
     if (c >= 'a' && c <= 'z')
@@ -24,9 +22,7 @@ bool isTokenCharacter(unsigned char c) {
 } // namespace
 
 bool HTTPHeaderFields::namesEqual(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lowerASCII(x) == lowerASCII(y);
-           });
+    return base::equalsIgnoringASCIICase(a, b);
 }
 
 bool HTTPHeaderFields::isValidName(std::string_view name) {

@@ -1,6 +1,7 @@
 #include "platform/net/HTTPURLResponse.h"
 
 #include "platform/base/PercentEscape.h"
+#include "platform/base/Strings.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,23 +10,8 @@ namespace net {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
-std::string lowerASCII(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; });
-    return result;
-}
-
 std::string unquoted(std::string_view value) {
-    value = trimmed(value);
+    value = base::trimSpacesAndTabs(value);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         std::string result;
         for (std::size_t i = 1; i + 1 < value.size(); ++i) {
@@ -69,13 +55,14 @@ ParameterizedValue parseParameters(std::string_view text) {
         }
     }
     pieces.push_back(text.substr(std::min(start, text.size())));
-    result.main = std::string(trimmed(pieces.front()));
+    result.main = std::string(base::trimSpacesAndTabs(pieces.front()));
     for (std::size_t i = 1; i < pieces.size(); ++i) {
         auto equals = pieces[i].find('=');
         if (equals == std::string_view::npos)
             continue;
-        result.parameters.emplace_back(lowerASCII(trimmed(pieces[i].substr(0, equals))),
-                                       unquoted(pieces[i].substr(equals + 1)));
+        result.parameters.emplace_back(
+            base::lowercaseASCII(base::trimSpacesAndTabs(pieces[i].substr(0, equals))),
+            unquoted(pieces[i].substr(equals + 1)));
     }
     return result;
 }
@@ -103,11 +90,11 @@ HTTPURLResponse::HTTPURLResponse(std::optional<base::URL> url, int statusCode,
     , headerFields_(std::move(headerFields)) {
     if (auto contentType = headerFields_.value("Content-Type")) {
         auto parsed = parseParameters(*contentType);
-        MIMEType_ = lowerASCII(parsed.main);
-        textEncodingName_ = lowerASCII(parsed.parameter("charset").value_or(""));
+        MIMEType_ = base::lowercaseASCII(parsed.main);
+        textEncodingName_ = base::lowercaseASCII(parsed.parameter("charset").value_or(""));
     }
     if (auto length = headerFields_.value("Content-Length")) {
-        auto text = trimmed(*length);
+        auto text = base::trimSpacesAndTabs(*length);
         std::int64_t value = -1;
         auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error == std::errc() && end == text.data() + text.size() && value >= 0)
@@ -120,8 +107,8 @@ HTTPURLResponse HTTPURLResponse::plain(std::optional<base::URL> url, std::string
                                        std::string textEncodingName) {
     HTTPURLResponse response;
     response.url_ = std::move(url);
-    response.MIMEType_ = lowerASCII(MIMEType);
-    response.textEncodingName_ = lowerASCII(textEncodingName);
+    response.MIMEType_ = base::lowercaseASCII(MIMEType);
+    response.textEncodingName_ = base::lowercaseASCII(textEncodingName);
     response.expectedContentLength_ = expectedContentLength < 0 ? -1 : expectedContentLength;
     return response;
 }

@@ -1,8 +1,9 @@
 #include "platform/net/NetlinkReachabilitySource.h"
 
+#include "platform/base/Strings.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <linux/netlink.h>
@@ -232,9 +233,8 @@ ReachabilityFlags addressFlags(const Snapshot& snapshot,
                             : ReachabilityFlagReachable | ReachabilityFlagIsDirect;
 }
 
-bool isLocalhostName(std::string host) {
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
+bool isLocalhostName(std::string_view name) {
+    std::string host = base::lowercaseASCII(name);
     if (!host.empty() && host.back() == '.')
         host.pop_back();
     return host == "localhost" ||

@@ -2,6 +2,7 @@
 
 #include "platform/base/PercentEscape.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/Strings.h"
 #include "platform/net/CachedURLResponse.h"
 #include "platform/net/CookieStorage.h"
 #include "platform/net/CurlTransfer.h"
@@ -20,20 +21,13 @@ bool isHTTPScheme(const std::string& scheme) {
     return scheme == "http" || scheme == "https";
 }
 
-std::string lowerASCII(std::string text) {
-    for (auto& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return text;
-}
-
 bool sameOrigin(const base::URL& a, const base::URL& b) {
     auto port = [](const base::URL& url) {
         if (url.port())
             return *url.port();
         return url.scheme() == "https" ? 443 : 80;
     };
-    return a.scheme() == b.scheme() && lowerASCII(a.host()) == lowerASCII(b.host()) &&
+    return a.scheme() == b.scheme() && base::equalsIgnoringASCIICase(a.host(), b.host()) &&
            port(a) == port(b);
 }
 
