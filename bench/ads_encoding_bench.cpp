@@ -3,10 +3,9 @@
 
 #include "ads/foundation/VDMD5.h"
 #include "ads/foundation/VD_TKStringEncoding.h"
+#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <map>
 #include <openssl/evp.h>
 #include <string>
 #include <vector>
@@ -132,46 +131,17 @@ BENCHMARK(BM_MD5String_OpenSSL);
 BENCHMARK(BM_MD5Data_Helper);
 BENCHMARK(BM_MD5Data_OpenSSL);
 
-// Prints the usual table and remembers each benchmark's time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"BM_Base64Encode_Radix", "BM_Base64Encode_OpenSSL"},
-            {"BM_Base64Decode_Radix", "BM_Base64Decode_OpenSSL"},
-            {"BM_MD5String_Helper", "BM_MD5String_OpenSSL"},
-            {"BM_MD5Data_Helper", "BM_MD5Data_OpenSSL"},
-        };
-        std::printf("\nratio (ours / OpenSSL, 1 MB):\n");
-        for (const auto& [ours, baseline] : pairs) {
-            auto a = seconds_.find(ours);
-            auto b = seconds_.find(baseline);
-            if (a == seconds_.end() || b == seconds_.end() || b->second <= 0)
-                continue;
-            std::printf("  %-24s %6.2f\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
+    RatioReporter("ours / OpenSSL, 1 MB", {{"BM_Base64Encode_Radix", "BM_Base64Encode_OpenSSL"},
+                                           {"BM_Base64Decode_Radix", "BM_Base64Decode_OpenSSL"},
+                                           {"BM_MD5String_Helper", "BM_MD5String_OpenSSL"},
+                                           {"BM_MD5Data_Helper", "BM_MD5Data_OpenSSL"}})
+        .runBenchmarks();
     benchmark::Shutdown();
     return 0;
 }

@@ -4,14 +4,13 @@
 //   FetchAll: fetch every bookmark and read its name and address.
 //   FetchFolder: fetch the 1,000 bookmarks of one folder by the folder's name.
 
+#include "bench/RatioReporter.h"
 #include "platform/base/Bundle.h"
 #include "platform/store/Context.h"
 
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <sqlite3.h>
 #include <stdexcept>
 #include <string>
@@ -245,45 +244,17 @@ BENCHMARK(BM_FetchAll_Raw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FetchFolder_Store)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FetchFolder_Raw)->Unit(benchmark::kMillisecond);
 
-// Prints the usual table and remembers each benchmark's time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-    }
-    void printRatios() const {
-        const std::pair<const char*, const char*> pairs[] = {
-            {"BM_Insert_Store", "BM_Insert_Raw"},
-            {"BM_FetchAll_Store", "BM_FetchAll_Raw"},
-            {"BM_FetchFolder_Store", "BM_FetchFolder_Raw"},
-        };
-        std::printf("\nratio (store / raw SQLite, %d bookmarks):\n", kBookmarks);
-        for (const auto& [ours, baseline] : pairs) {
-            auto a = seconds_.find(ours);
-            auto b = seconds_.find(baseline);
-            if (a == seconds_.end() || b == seconds_.end() || b->second <= 0)
-                continue;
-            std::printf("  %-24s %6.2f\n", ours, a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
+    RatioReporter("store / raw SQLite, " + std::to_string(kBookmarks) + " bookmarks",
+                  {{"BM_Insert_Store", "BM_Insert_Raw"},
+                   {"BM_FetchAll_Store", "BM_FetchAll_Raw"},
+                   {"BM_FetchFolder_Store", "BM_FetchFolder_Raw"}})
+        .runBenchmarks();
     benchmark::Shutdown();
     std::error_code ignored;
     std::filesystem::remove_all(workDirectory(), ignored);

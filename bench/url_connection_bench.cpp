@@ -3,6 +3,7 @@
 // same run. Both reuse their connection to the server between downloads.
 
 #include "platform/base/RunLoop.h"
+#include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLConnection.h"
 
 #include <benchmark/benchmark.h>
@@ -11,7 +12,6 @@
 #include <httplib.h>
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -20,34 +20,27 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t downloadSize = 1024 * 1024;
 
-class LoopbackServer {
+// A 1 MB body; the connection is kept for several downloads, as both clients keep theirs.
+class OneMegabyteServer {
 public:
-    LoopbackServer()
+    OneMegabyteServer()
         : body_(downloadSize, 'x') {
-        server_.Get("/1mb", [this](const httplib::Request&, httplib::Response& response) {
+        http_.server().set_keep_alive_max_count(CPPHTTPLIB_KEEPALIVE_MAX_COUNT);
+        http_.server().Get("/1mb", [this](const httplib::Request&, httplib::Response& response) {
             // Not a compressible type: both clients receive the same bytes.
             response.set_content(body_, "application/octet-stream");
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::yield();
+        http_.start();
     }
-    ~LoopbackServer() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/1mb"; }
+    std::string url() const { return http_.url("/1mb"); }
 
 private:
     std::string body_;
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
+    net::TestHTTPServer http_; // last: stops before the body goes
 };
 
-LoopbackServer& server() {
-    static LoopbackServer instance;
+OneMegabyteServer& server() {
+    static OneMegabyteServer instance;
     return instance;
 }
 

@@ -4,9 +4,11 @@
 // iterated directly; 10 KB, 100 KB and 1 MB pages, and the ratio of the two (ours / bare).
 // Needs a display: run it under xvfb-run -a.
 
+#include "bench/RatioReporter.h"
 #include "platform/base/RunLoop.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/WebKitWebsiteData.h"
+#include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLRequest.h"
 #include "platform/ui/WebView.h"
 #include "platform/ui/WebViewDelegate.h"
@@ -17,7 +19,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <webkit/webkit.h>
 
 namespace {
@@ -35,39 +36,31 @@ std::string page(std::size_t size) {
     return html;
 }
 
-class Server {
+class PageServer {
 public:
-    Server() {
-        server_.set_keep_alive_max_count(1);
+    PageServer() {
         for (std::size_t size :
              {std::size_t(10) << 10, std::size_t(100) << 10, std::size_t(1) << 20})
             pages_[size] = page(size);
-        server_.Get("/page", [this](const httplib::Request& request, httplib::Response& response) {
-            const std::size_t size = std::stoul(request.get_param_value("size"));
-            response.set_header("Cache-Control", "no-store");
-            response.set_content(pages_.at(size), "text/html");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-    }
-    ~Server() {
-        server_.stop();
-        thread_.join();
+        http_.server().Get("/page",
+                           [this](const httplib::Request& request, httplib::Response& response) {
+                               const std::size_t size = std::stoul(request.get_param_value("size"));
+                               response.set_header("Cache-Control", "no-store");
+                               response.set_content(pages_.at(size), "text/html");
+                           });
+        http_.start();
     }
     std::string url(std::size_t size, long serial) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/page?size=" + std::to_string(size) +
-               "&n=" + std::to_string(serial);
+        return http_.url("/page?size=" + std::to_string(size) + "&n=" + std::to_string(serial));
     }
 
 private:
-    httplib::Server server_;
     std::map<std::size_t, std::string> pages_;
-    int port_ = 0;
-    std::thread thread_;
+    net::TestHTTPServer http_; // last: stops before the pages go
 };
 
-Server& server() {
-    static Server instance;
+PageServer& server() {
+    static PageServer instance;
     return instance;
 }
 
@@ -139,30 +132,6 @@ BENCHMARK(BM_Load_WebKitDirect)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Prints the usual table and remembers each benchmark's time per iteration.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !run.error_occurred)
-                seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void printRatios() const {
-        std::printf("\nratio (ui::WebView + engine / bare WebKitWebView):\n");
-        for (const char* size : {"10240", "102400", "1048576"}) {
-            auto ours = seconds_.find(std::string("BM_Load_WebView/") + size + "/real_time");
-            auto bare = seconds_.find(std::string("BM_Load_WebKitDirect/") + size + "/real_time");
-            if (ours == seconds_.end() || bare == seconds_.end() || bare->second <= 0)
-                continue;
-            std::printf("  %8s bytes %6.2f\n", size, ours->second / bare->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -174,9 +143,11 @@ int main(int argc, char** argv) {
                      installed.error().localizedDescription().c_str());
         return 1;
     }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatios();
+    std::vector<RatioReporter::Pair> pairs;
+    for (const std::string size : {"10240", "102400", "1048576"})
+        pairs.push_back({"BM_Load_WebView/" + size + "/real_time",
+                         "BM_Load_WebKitDirect/" + size + "/real_time", size + " bytes"});
+    RatioReporter("ui::WebView + engine / bare WebKitWebView", std::move(pairs)).runBenchmarks();
     benchmark::Shutdown();
     return 0;
 }

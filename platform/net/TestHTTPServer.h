@@ -1,7 +1,7 @@
 #pragma once
 
-// For tests only (included by *_test.cpp files): an HTTP server on 127.0.0.1 that runs on its
-// own thread for the life of the object.
+// For tests and benchmarks only (included by *_test.cpp and bench/ files, never by the library):
+// an HTTP server on 127.0.0.1 that runs on its own thread for the life of the object.
 
 #include <chrono>
 #include <condition_variable>
