@@ -3,7 +3,12 @@
 #include "platform/ui/InterfaceObject.h"
 
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
 
 namespace ui {
 
@@ -30,5 +35,61 @@ public:
         return {};
     }
 };
+
+// Helpers for owners: most outlets just hold their object, and most actions just call one
+// member function of the owner.
+//
+//     bool Screen::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
+//         if (name == "goButton")
+//             return ui::connectOutlet(goButton_, object);
+//         ...
+//     }
+//     ui::InterfaceFileOwner::Action Screen::actionNamed(const std::string& name) {
+//         static const ui::NamedAction<Screen> actions[] = {{"go", &Screen::go}, ...};
+//         return ui::bindAction(*this, name, actions);
+//     }
+//
+// connectOutlet fills the slot when `object` is a T and says whether it did; an object of
+// another kind leaves the slot as it was. A weak slot suits a back-reference to an object
+// that owns the owner.
+//
+// bindAction finds `name` in the table and binds the member function to the owner weakly: a
+// control must not keep the owner of its file alive, and its action does nothing once the
+// owner is gone. The owner must already belong to a shared_ptr (as it does while its file
+// loads); it is reached through its shared_from_this. An unknown name gives an empty action.
+template <class T> bool connectOutlet(std::shared_ptr<T>& slot, const InterfaceObject& object) {
+    auto typed = object.as<T>();
+    if (!typed)
+        return false;
+    slot = std::move(typed);
+    return true;
+}
+
+template <class T> bool connectOutlet(std::weak_ptr<T>& slot, const InterfaceObject& object) {
+    auto typed = object.as<T>();
+    if (!typed)
+        return false;
+    slot = typed;
+    return true;
+}
+
+template <class T>
+using NamedAction = std::pair<std::string_view, void (T::*)(const InterfaceObject& sender)>;
+
+template <class T>
+InterfaceFileOwner::Action bindAction(T& owner, std::string_view name,
+                                      std::type_identity_t<std::span<const NamedAction<T>>> table) {
+    for (const auto& [actionName, method] : table) {
+        if (actionName != name)
+            continue;
+        // Shares the ownership of the whole object, whichever base holds shared_from_this.
+        std::weak_ptr<T> weak = std::shared_ptr<T>(owner.shared_from_this(), &owner);
+        return [weak, method = method](const InterfaceObject& sender) {
+            if (auto self = weak.lock())
+                ((*self).*method)(sender);
+        };
+    }
+    return {};
+}
 
 } // namespace ui
