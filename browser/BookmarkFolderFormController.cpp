@@ -161,37 +161,18 @@ void BookmarkFolderFormController::saveFolder(const ui::InterfaceObject&) {
 
 bool BookmarkFolderFormController::setOutlet(const std::string& name,
                                              const ui::InterfaceObject& object) {
-    if (name == "nameField") {
-        auto field = object.as<ui::TextField>();
-        if (!field)
-            return false;
-        nameField_ = std::move(field);
-        return true;
-    }
-    if (name == "view" && !isViewLoaded()) {
-        auto view = object.as<ui::View>();
-        if (!view)
-            return false;
-        fileView_ = std::move(view);
-        return true;
-    }
-    if (name == "bookmarksController") {
-        auto list = object.as<BookmarksController>();
-        if (!list)
-            return false;
-        bookmarksController_ = list;
-        return true;
-    }
+    if (name == "nameField")
+        return ui::connectOutlet(nameField_, object);
+    if (name == "view" && !isViewLoaded())
+        return ui::connectOutlet(fileView_, object);
+    if (name == "bookmarksController")
+        return ui::connectOutlet(bookmarksController_, object);
     return ui::ViewController::setOutlet(name, object);
 }
 
 ui::InterfaceFileOwner::Action BookmarkFolderFormController::actionNamed(const std::string& name) {
-    if (name != "saveFolder")
-        return {};
-    std::weak_ptr<BookmarkFolderFormController> weak =
-        std::static_pointer_cast<BookmarkFolderFormController>(shared_from_this());
-    return [weak](const ui::InterfaceObject& sender) {
-        if (auto self = weak.lock())
-            self->saveFolder(sender);
+    static const ui::NamedAction<BookmarkFolderFormController> actions[] = {
+        {"saveFolder", &BookmarkFolderFormController::saveFolder},
     };
+    return ui::bindAction(*this, name, actions);
 }

@@ -14,14 +14,6 @@
 
 namespace {
 
-template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObject& object) {
-    auto typed = object.as<T>();
-    if (!typed)
-        return false;
-    slot = std::move(typed);
-    return true;
-}
-
 // Deletes the folder's own sub-folders, depth first in fetch order, then the folder. The fetch
 // goes by the parent's name, as the listings do, but only the folders whose parent is this
 // very folder are taken: a folder elsewhere that bears the same name keeps its contents, and a
@@ -229,28 +221,20 @@ void BookmarkItem::deleteItemFromDB(const std::shared_ptr<store::Object>& object
 
 bool BookmarkItem::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
     if (name == "cellLabel")
-        return connect(cellLabel_, object);
+        return ui::connectOutlet(cellLabel_, object);
     if (name == "cellImage")
-        return connect(cellImage_, object);
+        return ui::connectOutlet(cellImage_, object);
     if (name == "deleteCircle")
-        return connect(deleteCircle_, object);
+        return ui::connectOutlet(deleteCircle_, object);
     if (name == "deleteConfirmation")
-        return connect(deleteConfirmation_, object);
+        return ui::connectOutlet(deleteConfirmation_, object);
     return false;
 }
 
 ui::InterfaceFileOwner::Action BookmarkItem::actionNamed(const std::string& name) {
-    using Method = void (BookmarkItem::*)(const ui::InterfaceObject&);
-    Method method = nullptr;
-    if (name == "deleteCircleClick")
-        method = &BookmarkItem::deleteCircleClick;
-    else if (name == "deleteItem")
-        method = &BookmarkItem::deleteItem;
-    else
-        return {};
-    std::weak_ptr<BookmarkItem> weak = std::static_pointer_cast<BookmarkItem>(shared_from_this());
-    return [weak, method](const ui::InterfaceObject& sender) {
-        if (auto self = weak.lock())
-            ((*self).*method)(sender);
+    static const ui::NamedAction<BookmarkItem> actions[] = {
+        {"deleteCircleClick", &BookmarkItem::deleteCircleClick},
+        {"deleteItem", &BookmarkItem::deleteItem},
     };
+    return ui::bindAction(*this, name, actions);
 }

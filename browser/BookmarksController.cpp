@@ -20,14 +20,6 @@ namespace {
 constexpr double crossDissolveDuration = 0.5;
 constexpr ui::Size popoverContentSize{320, 480};
 
-template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObject& object) {
-    auto typed = object.as<T>();
-    if (!typed)
-        return false;
-    slot = std::move(typed);
-    return true;
-}
-
 std::string textValue(const store::Object& object, std::string_view key) {
     const auto value = object.value(key);
     const auto* text = value.string();
@@ -380,40 +372,24 @@ std::shared_ptr<ui::ViewController> BookmarksController::controllerBelowLists() 
 
 bool BookmarksController::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
     if (name == "tableView")
-        return connect(tableView_, object);
+        return ui::connectOutlet(tableView_, object);
     if (name == "toolbar")
-        return connect(toolbar_, object);
+        return ui::connectOutlet(toolbar_, object);
     if (name == "editToolbar")
-        return connect(editToolbar_, object);
+        return ui::connectOutlet(editToolbar_, object);
     if (name == "folderController")
-        return connect(folderController_, object);
-    if (name == "browserController") {
-        auto browser = object.as<BrowserViewController>();
-        if (!browser)
-            return false;
-        browserController_ = browser;
-        return true;
-    }
+        return ui::connectOutlet(folderController_, object);
+    if (name == "browserController")
+        return ui::connectOutlet(browserController_, object);
     return ui::ViewController::setOutlet(name, object);
 }
 
 ui::InterfaceFileOwner::Action BookmarksController::actionNamed(const std::string& name) {
-    using Method = void (BookmarksController::*)(const ui::InterfaceObject&);
-    static const std::pair<const char*, Method> actions[] = {
+    static const ui::NamedAction<BookmarksController> actions[] = {
         {"addFolder", &BookmarksController::addFolder},
         {"enableEditMode", &BookmarksController::enableEditMode},
         {"finishEditMode", &BookmarksController::finishEditMode},
         {"switchToBrowser", &BookmarksController::switchToBrowser},
     };
-    for (const auto& [actionName, method] : actions) {
-        if (name != actionName)
-            continue;
-        std::weak_ptr<BookmarksController> weak =
-            std::static_pointer_cast<BookmarksController>(shared_from_this());
-        return [weak, method](const ui::InterfaceObject& sender) {
-            if (auto self = weak.lock())
-                ((*self).*method)(sender);
-        };
-    }
-    return {};
+    return ui::bindAction(*this, name, actions);
 }

@@ -17,14 +17,6 @@ constexpr ui::Size popoverContentSize{320, 480};
 constexpr const char* saveFailedTitle = "Could Not Save Bookmark";
 constexpr const char* saveTitle = "Save";
 
-template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObject& object) {
-    auto typed = object.as<T>();
-    if (!typed)
-        return false;
-    slot = std::move(typed);
-    return true;
-}
-
 std::string textValue(const store::Object& object, std::string_view key) {
     const auto value = object.value(key);
     const auto* text = value.string();
@@ -262,30 +254,19 @@ void BookmarksFormController::saveBookmark(const ui::InterfaceObject&) {
 bool BookmarksFormController::setOutlet(const std::string& name,
                                         const ui::InterfaceObject& object) {
     if (name == "parentField")
-        return connect(parentField_, object);
+        return ui::connectOutlet(parentField_, object);
     if (name == "nameField")
-        return connect(nameField_, object);
+        return ui::connectOutlet(nameField_, object);
     if (name == "urlField")
-        return connect(urlField_, object);
+        return ui::connectOutlet(urlField_, object);
     return ui::ViewController::setOutlet(name, object);
 }
 
 ui::InterfaceFileOwner::Action BookmarksFormController::actionNamed(const std::string& name) {
-    using Method = void (BookmarksFormController::*)(const ui::InterfaceObject&);
-    static const std::pair<const char*, Method> actions[] = {
+    static const ui::NamedAction<BookmarksFormController> actions[] = {
         {"switchToBrowser", &BookmarksFormController::switchToBrowser},
         {"folderSelect", &BookmarksFormController::folderSelect},
         {"saveBookmark", &BookmarksFormController::saveBookmark},
     };
-    for (const auto& [actionName, method] : actions) {
-        if (name != actionName)
-            continue;
-        std::weak_ptr<BookmarksFormController> weak =
-            std::static_pointer_cast<BookmarksFormController>(shared_from_this());
-        return [weak, method](const ui::InterfaceObject& sender) {
-            if (auto self = weak.lock())
-                ((*self).*method)(sender);
-        };
-    }
-    return {};
+    return ui::bindAction(*this, name, actions);
 }

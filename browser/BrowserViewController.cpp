@@ -35,14 +35,6 @@ constexpr double tabStripContentHeight = 23;
 constexpr double stripSlackAfterOpening = 5;
 constexpr double stripSlackAfterClosing = 40;
 
-template <class T> bool connect(std::shared_ptr<T>& slot, const ui::InterfaceObject& object) {
-    auto typed = object.as<T>();
-    if (!typed)
-        return false;
-    slot = std::move(typed);
-    return true;
-}
-
 bool isSender(const ui::InterfaceObject& sender, const void* control) {
     return control && sender.address() == control;
 }
@@ -723,49 +715,49 @@ void BrowserViewController::scrollToTop(const ui::InterfaceObject&) {
 
 bool BrowserViewController::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
     if (name == "webViewTemplate")
-        return connect(webViewTemplate_, object);
+        return ui::connectOutlet(webViewTemplate_, object);
     if (name == "tabsView")
-        return connect(tabsView_, object);
+        return ui::connectOutlet(tabsView_, object);
     if (name == "topBar")
-        return connect(topBar_, object);
+        return ui::connectOutlet(topBar_, object);
     if (name == "bottomBar")
-        return connect(bottomBar_, object);
+        return ui::connectOutlet(bottomBar_, object);
     if (name == "navBar")
-        return connect(navBar_, object);
+        return ui::connectOutlet(navBar_, object);
     if (name == "bugListNavBar")
-        return connect(bugListNavBar_, object);
+        return ui::connectOutlet(bugListNavBar_, object);
     if (name == "addressBar")
-        return connect(addressBar_, object);
+        return ui::connectOutlet(addressBar_, object);
     if (name == "searchBar")
-        return connect(searchBar_, object);
+        return ui::connectOutlet(searchBar_, object);
     if (name == "activityIndicator")
-        return connect(activityIndicator_, object);
+        return ui::connectOutlet(activityIndicator_, object);
     if (name == "addressBarButtonsView")
-        return connect(addressBarButtonsView_, object);
+        return ui::connectOutlet(addressBarButtonsView_, object);
     if (name == "refreshButton")
-        return connect(refreshButton_, object);
+        return ui::connectOutlet(refreshButton_, object);
     if (name == "stopButton")
-        return connect(stopButton_, object);
+        return ui::connectOutlet(stopButton_, object);
     if (name == "forwardButton")
-        return connect(forwardButton_, object);
+        return ui::connectOutlet(forwardButton_, object);
     if (name == "backButton")
-        return connect(backButton_, object);
+        return ui::connectOutlet(backButton_, object);
     if (name == "addressItem")
-        return connect(addressItem_, object);
+        return ui::connectOutlet(addressItem_, object);
     if (name == "searchItem")
-        return connect(searchItem_, object);
+        return ui::connectOutlet(searchItem_, object);
     if (name == "customButton")
-        return connect(customButton_, object);
+        return ui::connectOutlet(customButton_, object);
     if (name == "customButton2")
-        return connect(customButton2_, object);
+        return ui::connectOutlet(customButton2_, object);
     if (name == "moreButton")
-        return connect(moreButton_, object);
+        return ui::connectOutlet(moreButton_, object);
     if (name == "bookmarkButton")
-        return connect(bookmarkButton_, object);
+        return ui::connectOutlet(bookmarkButton_, object);
     if (name == "addTab")
-        return connect(addTab_, object);
+        return ui::connectOutlet(addTab_, object);
     if (name == "progressBar")
-        return connect(progressBar_, object);
+        return ui::connectOutlet(progressBar_, object);
     if (name == "bookmarksController") {
         // The file makes the list; the screen keeps it at the root of a navigation of its own.
         auto list = object.as<BookmarksController>();
@@ -775,13 +767,12 @@ bool BrowserViewController::setOutlet(const std::string& name, const ui::Interfa
         return true;
     }
     if (name == "bookmarksFormController")
-        return connect(bookmarksFormController_, object);
+        return ui::connectOutlet(bookmarksFormController_, object);
     return ui::ViewController::setOutlet(name, object);
 }
 
 ui::InterfaceFileOwner::Action BrowserViewController::actionNamed(const std::string& name) {
-    using Method = void (BrowserViewController::*)(const ui::InterfaceObject&);
-    static const std::pair<const char*, Method> actions[] = {
+    static const ui::NamedAction<BrowserViewController> actions[] = {
         {"gotoAddress", &BrowserViewController::gotoAddress},
         {"searchWeb", &BrowserViewController::searchWeb},
         {"goBack", &BrowserViewController::goBack},
@@ -793,15 +784,5 @@ ui::InterfaceFileOwner::Action BrowserViewController::actionNamed(const std::str
         {"cancel", &BrowserViewController::cancel},
         {"scrollToTop", &BrowserViewController::scrollToTop},
     };
-    for (const auto& [actionName, method] : actions) {
-        if (name != actionName)
-            continue;
-        std::weak_ptr<BrowserViewController> weak =
-            std::static_pointer_cast<BrowserViewController>(shared_from_this());
-        return [weak, method](const ui::InterfaceObject& sender) {
-            if (auto self = weak.lock())
-                ((*self).*method)(sender);
-        };
-    }
-    return {};
+    return ui::bindAction(*this, name, actions);
 }

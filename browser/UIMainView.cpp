@@ -31,19 +31,9 @@ std::shared_ptr<ui::View> UIMainView::hitTest(ui::Point point, const ui::Event* 
 }
 
 bool UIMainView::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
-    if (name == "statusBarView") {
-        auto view = object.as<ui::View>();
-        if (!view)
-            return false;
-        statusBarView_ = std::move(view);
-        return true;
-    }
-    if (name == "controller") {
-        auto screen = object.as<BrowserViewController>();
-        if (!screen)
-            return false;
-        controller_ = screen;
-        return true;
-    }
+    if (name == "statusBarView")
+        return ui::connectOutlet(statusBarView_, object);
+    if (name == "controller")
+        return ui::connectOutlet(controller_, object);
     return false;
 }
