@@ -1,23 +1,16 @@
 #include "browser/BookmarkFolderFormController.h"
 
+#include "browser/BookmarkScreens.h"
 #include "browser/BookmarksController.h"
-#include "browser/BrowserDelegate.h"
-#include "platform/base/Log.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
 
-#include <algorithm>
 #include <mutex>
 
 namespace {
 
 constexpr ui::Size popoverContentSize{320, 480};
 constexpr const char* saveFailedTitle = "Could Not Save Folder";
-
-void reportSaveFailure(const std::string& message) {
-    ui::AlertView::create(saveFailedTitle, message, {}, "OK")->show();
-}
 
 } // namespace
 
@@ -53,12 +46,7 @@ void BookmarkFolderFormController::loadView() {
 }
 
 void BookmarkFolderFormController::viewDidLoad() {
-    if (!context_) {
-        if (auto delegate = BrowserDelegate::shared())
-            context_ = delegate->managedObjectContext();
-        base::log("After managedObjectContext: " +
-                  (context_ ? context_->description() : std::string("(null)")));
-    }
+    takeDelegateContextIfNone(context_);
     if (mode_ == 0)
         mode_ = addMode;
     setPreferredContentSize(popoverContentSize);
@@ -71,9 +59,8 @@ void BookmarkFolderFormController::viewWillAppear(bool animated) {
         if (auto selected = folderAtSelectedRowBelow())
             folder_ = std::move(selected);
         setTitle(editTitle);
-        const auto name = folder_ ? folder_->value("name") : base::Value();
         if (nameField_)
-            nameField_->setText(name.string() ? *name.string() : std::string());
+            nameField_->setText(folder_ ? textValue(*folder_, "name") : std::string());
     } else {
         folder_.reset();
         setTitle(addTitle);
@@ -90,50 +77,28 @@ void BookmarkFolderFormController::viewDidAppear(bool animated) {
 
 // --- Saving.
 
-std::shared_ptr<ui::ViewController>
-BookmarkFolderFormController::controllerBelow(std::size_t distance) const {
-    auto navigation = navigationController();
-    if (!navigation)
-        return nullptr;
-    const auto& stack = navigation->viewControllers();
-    auto position = std::find_if(stack.begin(), stack.end(), [this](const auto& controller) {
-        return controller.get() == this;
-    });
-    if (position == stack.end() ||
-        std::distance(stack.begin(), position) < std::ptrdiff_t(distance))
-        return nullptr;
-    return *(position - std::ptrdiff_t(distance));
-}
-
 std::shared_ptr<store::Object> BookmarkFolderFormController::folderAtSelectedRowBelow() const {
-    auto list = std::dynamic_pointer_cast<BookmarksController>(controllerBelow(1));
-    if (!list || !list->tableView())
-        return nullptr;
-    auto selected = list->tableView()->indexPathForSelectedRow();
-    if (!selected || selected->row >= list->bookmarks().size())
-        return nullptr;
-    const auto& object = BookmarksController::objectOf(list->bookmarks()[selected->row]);
-    return object && object->entityName() == "Folder" ? object : nullptr;
+    return selectedObjectInListBelow(*this, "Folder");
 }
 
 void BookmarkFolderFormController::saveFolder(const ui::InterfaceObject&) {
     if (!context_) {
-        reportSaveFailure("The bookmark store is not available.");
+        showFailureAlert(saveFailedTitle, "The bookmark store is not available.");
         return;
     }
     if (mode_ == editMode) {
         if (auto selected = folderAtSelectedRowBelow())
             folder_ = std::move(selected);
         if (!folder_ || folder_->isDeleted()) {
-            reportSaveFailure("The folder to rename is no longer there.");
+            showFailureAlert(saveFailedTitle, "The folder to rename is no longer there.");
             return;
         }
     } else {
         // The new folder goes into the folder that the list below lists.
-        auto list = std::dynamic_pointer_cast<BookmarksController>(controllerBelow(1));
+        auto list = std::dynamic_pointer_cast<BookmarksController>(controllerBelow(*this));
         auto parent = list ? list->currentFolder() : nullptr;
         if (parent && parent->isDeleted()) {
-            reportSaveFailure("The folder to add it to is no longer there.");
+            showFailureAlert(saveFailedTitle, "The folder to add it to is no longer there.");
             return;
         }
         folder_ = context_->insertNewObject("Folder");
@@ -142,13 +107,10 @@ void BookmarkFolderFormController::saveFolder(const ui::InterfaceObject&) {
     }
     folder_->setValue("name", base::Value(nameField_ ? nameField_->text() : std::string()));
 
-    auto saved = context_->save();
-    if (!saved) {
-        // Undone, so that a later save does not write it after all; the form keeps the text.
-        context_->rollback();
+    // A refused save leaves the form open with what was typed; a folder it was adding is gone.
+    if (!saveOrReport(*context_, saveFailedTitle)) {
         if (mode_ != editMode)
             folder_.reset();
-        reportSaveFailure(saved.error().localizedDescription());
         return;
     }
     if (auto list = bookmarksController(); list && list->tableView())

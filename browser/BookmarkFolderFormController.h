@@ -76,9 +76,6 @@ public:
     Action actionNamed(const std::string& name) override;
 
 private:
-    // The controller at `distance` below the form on its navigation stack (1: just below), or
-    // null.
-    std::shared_ptr<ui::ViewController> controllerBelow(std::size_t distance) const;
     // The folder at the selected row of the list just below, in edit mode.
     std::shared_ptr<store::Object> folderAtSelectedRowBelow() const;
 

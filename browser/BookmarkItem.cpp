@@ -1,10 +1,10 @@
 #include "browser/BookmarkItem.h"
 
+#include "browser/BookmarkScreens.h"
 #include "browser/BookmarksController.h"
 #include "platform/store/Context.h"
 #include "platform/store/FetchRequest.h"
 #include "platform/store/Predicate.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/InterfaceFile.h"
 
 #include <algorithm>
@@ -188,15 +188,11 @@ void BookmarkItem::deleteItem(const ui::InterfaceObject&) {
             kept.push_back(rows[row]);
     }
 
-    auto saved = context->save();
-    if (!saved) {
+    if (!saveOrReport(*context, "Could Not Delete")) {
         // Nothing was deleted: the store keeps the object, and so does the list.
-        context->rollback();
         disableDelete();
         list->setBookmarks(list->reloadBookmarks());
         table->reloadData();
-        ui::AlertView::create("Could Not Delete", saved.error().localizedDescription(), {}, "OK")
-            ->show();
         return;
     }
     list->setBookmarks(std::move(kept));

@@ -2,6 +2,7 @@
 
 #include "browser/BookmarkFolderFormController.h"
 #include "browser/BookmarkItem.h"
+#include "browser/BookmarkScreens.h"
 #include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
 #include "browser/BrowserViewController.h"
@@ -19,12 +20,6 @@ namespace {
 
 constexpr double crossDissolveDuration = 0.5;
 constexpr ui::Size popoverContentSize{320, 480};
-
-std::string textValue(const store::Object& object, std::string_view key) {
-    const auto value = object.value(key);
-    const auto* text = value.string();
-    return text ? *text : std::string();
-}
 
 bool isEntity(const std::shared_ptr<store::Object>& object, std::string_view entity) {
     return object && object->entityName() == entity;
@@ -142,12 +137,7 @@ void BookmarksController::requestInterstitial() {
 // --- Rows.
 
 std::vector<BookmarksController::Item> BookmarksController::reloadBookmarks() {
-    if (!context_) {
-        if (auto delegate = BrowserDelegate::shared())
-            context_ = delegate->managedObjectContext();
-        base::log("After managedObjectContext: " +
-                  (context_ ? context_->description() : std::string("(null)")));
-    }
+    takeDelegateContextIfNone(context_);
     std::vector<Item> rows;
     if (mode_ == pickingMode)
         rows.emplace_back(std::string(topLevelTitle));
@@ -344,11 +334,8 @@ void BookmarksController::pickFolder(const Item& item) {
     auto navigation = navigationController();
     if (!navigation)
         return;
-    const auto& stack = navigation->viewControllers();
-    auto self = std::find(stack.begin(), stack.end(), shared_from_this());
-    if (self != stack.end() && self != stack.begin())
-        if (auto form = std::dynamic_pointer_cast<BookmarksFormController>(*(self - 1)))
-            form->setSelectedFolder(item);
+    if (auto form = std::dynamic_pointer_cast<BookmarksFormController>(controllerBelow(*this)))
+        form->setSelectedFolder(item);
     navigation->popViewControllerAnimated(true);
 }
 

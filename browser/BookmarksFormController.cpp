@@ -1,14 +1,12 @@
 #include "browser/BookmarksFormController.h"
 
+#include "browser/BookmarkScreens.h"
 #include "browser/BrowserDelegate.h"
-#include "platform/base/Log.h"
 #include "platform/base/UserDefaults.h"
-#include "platform/ui/AlertView.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/NavigationItem.h"
 
-#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -16,16 +14,6 @@ namespace {
 constexpr ui::Size popoverContentSize{320, 480};
 constexpr const char* saveFailedTitle = "Could Not Save Bookmark";
 constexpr const char* saveTitle = "Save";
-
-std::string textValue(const store::Object& object, std::string_view key) {
-    const auto value = object.value(key);
-    const auto* text = value.string();
-    return text ? *text : std::string();
-}
-
-void reportSaveFailure(const std::string& message) {
-    ui::AlertView::create(saveFailedTitle, message, {}, "OK")->show();
-}
 
 } // namespace
 
@@ -66,12 +54,7 @@ void BookmarksFormController::loadView() {
 }
 
 void BookmarksFormController::viewDidLoad() {
-    if (!context_) {
-        if (auto delegate = BrowserDelegate::shared())
-            context_ = delegate->managedObjectContext();
-        base::log("After managedObjectContext: " +
-                  (context_ ? context_->description() : std::string("(null)")));
-    }
+    takeDelegateContextIfNone(context_);
     if (mode_ == 0)
         mode_ = addMode;
     std::weak_ptr<BookmarksFormController> weak =
@@ -190,23 +173,7 @@ void BookmarksFormController::folderSelect(const ui::InterfaceObject&) {
 }
 
 std::shared_ptr<store::Object> BookmarksFormController::bookmarkAtSelectedRowBelow() const {
-    auto navigation = navigationController();
-    if (!navigation)
-        return nullptr;
-    const auto& stack = navigation->viewControllers();
-    auto position = std::find_if(stack.begin(), stack.end(), [this](const auto& controller) {
-        return controller.get() == this;
-    });
-    if (position == stack.end() || position == stack.begin())
-        return nullptr;
-    auto list = std::dynamic_pointer_cast<BookmarksController>(*(position - 1));
-    if (!list || !list->tableView())
-        return nullptr;
-    auto selected = list->tableView()->indexPathForSelectedRow();
-    if (!selected || selected->row >= list->bookmarks().size())
-        return nullptr;
-    const auto& object = BookmarksController::objectOf(list->bookmarks()[selected->row]);
-    return object && object->entityName() == "Bookmark" ? object : nullptr;
+    return selectedObjectInListBelow(*this, "Bookmark");
 }
 
 std::shared_ptr<store::Object> BookmarksFormController::selectedFolderObject() const {
@@ -215,20 +182,20 @@ std::shared_ptr<store::Object> BookmarksFormController::selectedFolderObject() c
 
 void BookmarksFormController::saveBookmark(const ui::InterfaceObject&) {
     if (!context_) {
-        reportSaveFailure("The bookmark store is not available.");
+        showFailureAlert(saveFailedTitle, "The bookmark store is not available.");
         return;
     }
     std::shared_ptr<store::Object> bookmark;
     if (mode_ == editMode) {
         bookmark = bookmarkAtSelectedRowBelow();
         if (!bookmark || bookmark->isDeleted()) {
-            reportSaveFailure("The bookmark to change is no longer there.");
+            showFailureAlert(saveFailedTitle, "The bookmark to change is no longer there.");
             return;
         }
     }
     const auto folder = selectedFolderObject();
     if (folder && folder->isDeleted()) {
-        reportSaveFailure("The chosen folder is no longer there.");
+        showFailureAlert(saveFailedTitle, "The chosen folder is no longer there.");
         return;
     }
     if (!bookmark)
@@ -237,13 +204,9 @@ void BookmarksFormController::saveBookmark(const ui::InterfaceObject&) {
     bookmark->setValue("url", base::Value(urlField_->text()));
     bookmark->setRelatedObject("Folder", folder);
 
-    auto saved = context_->save();
-    if (!saved) {
-        // Undone, so that a later save does not write it after all; the form keeps the text.
-        context_->rollback();
-        reportSaveFailure(saved.error().localizedDescription());
+    // A refused save leaves the form open with what was typed.
+    if (!saveOrReport(*context_, saveFailedTitle))
         return;
-    }
     if (auto navigation = navigationController())
         navigation->popViewControllerAnimated(true);
     requestInterstitial();

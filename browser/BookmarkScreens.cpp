@@ -1,0 +1,61 @@
+#include "browser/BookmarkScreens.h"
+
+#include "browser/BookmarksController.h"
+#include "browser/BrowserDelegate.h"
+#include "platform/base/Log.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/NavigationController.h"
+
+#include <algorithm>
+
+void takeDelegateContextIfNone(std::shared_ptr<store::Context>& context) {
+    if (context)
+        return;
+    if (auto delegate = BrowserDelegate::shared())
+        context = delegate->managedObjectContext();
+    base::log("After managedObjectContext: " +
+              (context ? context->description() : std::string("(null)")));
+}
+
+std::string textValue(const store::Object& object, std::string_view key) {
+    const auto value = object.value(key);
+    const auto* text = value.string();
+    return text ? *text : std::string();
+}
+
+std::shared_ptr<ui::ViewController> controllerBelow(const ui::ViewController& controller) {
+    auto navigation = controller.navigationController();
+    if (!navigation)
+        return nullptr;
+    const auto& stack = navigation->viewControllers();
+    auto position = std::find_if(stack.begin(), stack.end(),
+                                 [&](const auto& onStack) { return onStack.get() == &controller; });
+    if (position == stack.end() || position == stack.begin())
+        return nullptr;
+    return *(position - 1);
+}
+
+std::shared_ptr<store::Object> selectedObjectInListBelow(const ui::ViewController& controller,
+                                                         std::string_view entity) {
+    auto list = std::dynamic_pointer_cast<BookmarksController>(controllerBelow(controller));
+    if (!list || !list->tableView())
+        return nullptr;
+    auto selected = list->tableView()->indexPathForSelectedRow();
+    if (!selected || selected->row >= list->bookmarks().size())
+        return nullptr;
+    const auto& object = BookmarksController::objectOf(list->bookmarks()[selected->row]);
+    return object && object->entityName() == entity ? object : nullptr;
+}
+
+void showFailureAlert(const std::string& title, const std::string& message) {
+    ui::AlertView::create(title, message, {}, "OK")->show();
+}
+
+bool saveOrReport(store::Context& context, const std::string& failureTitle) {
+    auto saved = context.save();
+    if (saved)
+        return true;
+    context.rollback();
+    showFailureAlert(failureTitle, saved.error().localizedDescription());
+    return false;
+}

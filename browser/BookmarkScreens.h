@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/store/Context.h"
+#include "platform/store/Object.h"
+#include "platform/ui/ViewController.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+// What the bookmarks list and its two forms do alike. Main thread only.
+
+// A screen that was handed no context takes the application delegate's and keeps it; the
+// console line says what it got. Does nothing when `context` is set already.
+void takeDelegateContextIfNone(std::shared_ptr<store::Context>& context);
+
+// The text of the object's attribute; empty when the attribute holds no text.
+std::string textValue(const store::Object& object, std::string_view key);
+
+// The controller just below `controller` on its navigation stack, or null.
+std::shared_ptr<ui::ViewController> controllerBelow(const ui::ViewController& controller);
+
+// The object at the selected row of the bookmarks list just below `controller` on its
+// navigation stack, when it is of the entity ("Folder" or "Bookmark"); else null.
+std::shared_ptr<store::Object> selectedObjectInListBelow(const ui::ViewController& controller,
+                                                         std::string_view entity);
+
+// An alert with the title, the message and an "OK" button.
+void showFailureAlert(const std::string& title, const std::string& message);
+
+// Saves the context. When the store refuses, every unsaved change is undone, so that a later
+// save does not write it after all, and an alert with `failureTitle` gives the store's reason.
+// True when saved.
+bool saveOrReport(store::Context& context, const std::string& failureTitle);
