@@ -6,6 +6,7 @@
 
 #include "browser/BookmarkFolderFormController.h"
 #include "browser/BookmarkItem.h"
+#include "browser/BookmarkStoreFixture.h"
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
@@ -22,15 +23,13 @@
 #include <string>
 #include <vector>
 
-class BookmarksTest : public BrowserScreenTest {
+class BookmarksTest : public BrowserScreenTest, protected BookmarkStoreFixture {
 protected:
     void SetUp() override {
         BrowserScreenTest::SetUp();
         ui::Presentation::shared().reset();
-        delegate = std::make_shared<BrowserDelegate>();
+        ASSERT_NO_FATAL_FAILURE(openStore());
         ui::Application::shared().setDelegate(delegate);
-        context = delegate->managedObjectContext();
-        ASSERT_TRUE(context);
         showScreen();
     }
 
@@ -40,23 +39,6 @@ protected:
     }
 
     // --- The store.
-    std::shared_ptr<store::Object> folder(const std::string& name,
-                                          const std::shared_ptr<store::Object>& parent = nullptr) {
-        auto object = context->insertNewObject("Folder");
-        object->setValue("name", base::Value(name));
-        if (parent)
-            object->setRelatedObject("Parent", parent);
-        return object;
-    }
-    std::shared_ptr<store::Object> bookmark(const std::string& name, const std::string& url,
-                                            const std::shared_ptr<store::Object>& in = nullptr) {
-        auto object = context->insertNewObject("Bookmark");
-        object->setValue("name", base::Value(name));
-        object->setValue("url", base::Value(url));
-        if (in)
-            object->setRelatedObject("Folder", in);
-        return object;
-    }
     void save() { ASSERT_TRUE(context->save()); }
 
     // What a fresh context on the store file reads: "name" or "parent/name" per folder, and
@@ -151,9 +133,6 @@ protected:
     static std::shared_ptr<ui::AlertView> shownAlert() {
         return ui::Presentation::shared().topAlertView();
     }
-
-    std::shared_ptr<BrowserDelegate> delegate;
-    std::shared_ptr<store::Context> context;
 
 private:
     std::vector<std::string> stored(const std::string& entity, const std::string& link) {

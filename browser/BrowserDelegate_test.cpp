@@ -1,3 +1,4 @@
+#include "browser/BookmarkStoreFixture.h"
 #include "browser/BrowserDelegate.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
@@ -15,31 +16,17 @@ using ::testing::UnorderedElementsAre;
 
 namespace {
 
-class BookmarkStoreTest : public testing_support::PlatformTest {
+class BookmarkStoreTest : public testing_support::PlatformTest, protected BookmarkStoreFixture {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        delegate = std::make_shared<BrowserDelegate>();
-        context = delegate->managedObjectContext();
-        ASSERT_TRUE(context);
+        ASSERT_NO_FATAL_FAILURE(openStore());
     }
 
-    std::shared_ptr<store::Object> folder(const std::string& name,
-                                          const std::shared_ptr<store::Object>& parent = nullptr) {
-        auto object = context->insertNewObject("Folder");
-        object->setValue("name", base::Value(name));
-        if (parent)
-            object->setRelatedObject("Parent", parent);
-        return object;
-    }
+    // A bookmark whose address is made from its name.
     std::shared_ptr<store::Object> bookmark(const std::string& name,
                                             const std::shared_ptr<store::Object>& in = nullptr) {
-        auto object = context->insertNewObject("Bookmark");
-        object->setValue("name", base::Value(name));
-        object->setValue("url", base::Value("http://" + name + ".tld/"));
-        if (in)
-            object->setRelatedObject("Folder", in);
-        return object;
+        return BookmarkStoreFixture::bookmark(name, "http://" + name + ".tld/", in);
     }
     static std::vector<std::string>
     names(const std::vector<std::shared_ptr<store::Object>>& objects) {
@@ -51,9 +38,6 @@ protected:
     std::vector<std::string> allFolders() {
         return names(*context->fetch(store::FetchRequest("Folder")));
     }
-
-    std::shared_ptr<BrowserDelegate> delegate;
-    std::shared_ptr<store::Context> context;
 };
 
 TEST_F(BookmarkStoreTest, TheStoreIsBrowserSqliteInTheLibraryFolderAndStartsEmpty) {
