@@ -111,6 +111,21 @@ Rect Rect::insetBy(const EdgeInsets& insets) const {
                 size.width - insets.left - insets.right, size.height - insets.top - insets.bottom);
 }
 
+Rect Rect::boundsOfMappedCorners(const std::function<Point(Point)>& map) const {
+    if (isNull())
+        return *this;
+    const std::array<Point, 4> corners = {map(Point(minX(), minY())), map(Point(maxX(), minY())),
+                                          map(Point(minX(), maxY())), map(Point(maxX(), maxY()))};
+    double x0 = corners[0].x, x1 = corners[0].x, y0 = corners[0].y, y1 = corners[0].y;
+    for (const Point& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
 std::string Rect::description() const {
     return "{{" + number(origin.x) + ", " + number(origin.y) + "}, {" + number(size.width) + ", " +
            number(size.height) + "}}";
@@ -148,19 +163,7 @@ Size AffineTransform::apply(Size s) const {
 }
 
 Rect AffineTransform::apply(const Rect& rect) const {
-    if (rect.isNull())
-        return rect;
-    const std::array<Point, 4> corners = {
-        apply(Point(rect.minX(), rect.minY())), apply(Point(rect.maxX(), rect.minY())),
-        apply(Point(rect.minX(), rect.maxY())), apply(Point(rect.maxX(), rect.maxY()))};
-    double x0 = corners[0].x, x1 = corners[0].x, y0 = corners[0].y, y1 = corners[0].y;
-    for (const Point& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    return Rect(x0, y0, x1 - x0, y1 - y0);
+    return rect.boundsOfMappedCorners([this](Point p) { return apply(p); });
 }
 
 std::ostream& operator<<(std::ostream& out, const Point& p) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -98,6 +99,9 @@ struct Rect {
     // Shrinks by dx on the left and right and dy on the top and bottom (grows when negative).
     Rect insetBy(double dx, double dy) const;
     Rect insetBy(const EdgeInsets& insets) const;
+    // The smallest rectangle holding the four corners, each taken through `map` (a transform or
+    // a conversion between coordinate spaces). The null rectangle stays null.
+    Rect boundsOfMappedCorners(const std::function<Point(Point)>& map) const;
 
     std::string description() const; // "{{x, y}, {w, h}}"
 

@@ -74,6 +74,9 @@ TEST(Geometry, QuarterTurnMapsAxesAndRectBoundingBox) {
     EXPECT_NEAR(box.size.height, 40, 1e-9);
     EXPECT_TRUE(AffineTransform::identity().isIdentity());
     EXPECT_FALSE(turn.isIdentity());
+    // A mirrored, negative-width rectangle still gives a standardised box; null stays null.
+    EXPECT_EQ(AffineTransform::scale(-2, 1).apply(Rect(10, 0, -4, 3)), Rect(-20, 0, 8, 3));
+    EXPECT_TRUE(turn.apply(Rect::null()).isNull());
 }
 
 } // namespace

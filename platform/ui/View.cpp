@@ -5,7 +5,6 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
@@ -250,12 +249,20 @@ void View::insertSubviewAtIndex(const std::shared_ptr<View>& view, std::ptrdiff_
 
 void View::insertSubviewAboveSubview(const std::shared_ptr<View>& view,
                                      const std::shared_ptr<View>& sibling) {
-    if (!view)
-        return;
-    if (!sibling || sibling->superview_ != this || sibling == view) {
-        addSubview(view);
-        return;
-    }
+    if (view)
+        insertSubview(view, indexBesideSubview(view, sibling, true));
+}
+
+void View::insertSubviewBelowSubview(const std::shared_ptr<View>& view,
+                                     const std::shared_ptr<View>& sibling) {
+    if (view)
+        insertSubview(view, indexBesideSubview(view, sibling, false));
+}
+
+std::size_t View::indexBesideSubview(const std::shared_ptr<View>& view,
+                                     const std::shared_ptr<View>& sibling, bool above) const {
+    if (!sibling || sibling->superview_ != this || sibling == view)
+        return above ? subviews_.size() : 0;
     // Index of the sibling once the view is out of the list.
     std::size_t index = 0;
     for (const auto& subview : subviews_) {
@@ -265,26 +272,7 @@ void View::insertSubviewAboveSubview(const std::shared_ptr<View>& view,
             break;
         ++index;
     }
-    insertSubview(view, index + 1);
-}
-
-void View::insertSubviewBelowSubview(const std::shared_ptr<View>& view,
-                                     const std::shared_ptr<View>& sibling) {
-    if (!view)
-        return;
-    if (!sibling || sibling->superview_ != this || sibling == view) {
-        insertSubview(view, 0);
-        return;
-    }
-    std::size_t index = 0;
-    for (const auto& subview : subviews_) {
-        if (subview == view)
-            continue;
-        if (subview == sibling)
-            break;
-        ++index;
-    }
-    insertSubview(view, index);
+    return above ? index + 1 : index;
 }
 
 // `index` counts the subviews other than `view`; past the end appends.
@@ -444,32 +432,12 @@ Point View::convertPointFromView(Point point, const View* view) const {
     return fromRootSpace(view->toRootSpace(point));
 }
 
-namespace {
-
-template <class Convert> Rect convertCorners(const Rect& rect, Convert convert) {
-    if (rect.isNull())
-        return rect;
-    const std::array<Point, 4> corners = {
-        convert(Point(rect.minX(), rect.minY())), convert(Point(rect.maxX(), rect.minY())),
-        convert(Point(rect.minX(), rect.maxY())), convert(Point(rect.maxX(), rect.maxY()))};
-    double x0 = corners[0].x, x1 = corners[0].x, y0 = corners[0].y, y1 = corners[0].y;
-    for (const Point& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    return Rect(x0, y0, x1 - x0, y1 - y0);
-}
-
-} // namespace
-
 Rect View::convertRectToView(const Rect& rect, const View* view) const {
-    return convertCorners(rect, [&](Point p) { return convertPointToView(p, view); });
+    return rect.boundsOfMappedCorners([&](Point p) { return convertPointToView(p, view); });
 }
 
 Rect View::convertRectFromView(const Rect& rect, const View* view) const {
-    return convertCorners(rect, [&](Point p) { return convertPointFromView(p, view); });
+    return rect.boundsOfMappedCorners([&](Point p) { return convertPointFromView(p, view); });
 }
 
 // --- Hit testing and touches

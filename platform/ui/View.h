@@ -269,6 +269,10 @@ protected:
 private:
     friend class Window;
     void insertSubview(const std::shared_ptr<View>& view, std::size_t index);
+    // The index for insertSubview just above or just below `sibling`; without a usable sibling,
+    // the top or the back.
+    std::size_t indexBesideSubview(const std::shared_ptr<View>& view,
+                                   const std::shared_ptr<View>& sibling, bool above) const;
     void detachFromSuperview(bool notify);
     void notifyWillMoveToWindow(Window* newWindow);
     void notifyDidMoveToWindow();
