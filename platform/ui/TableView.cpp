@@ -229,6 +229,23 @@ void TableView::setEditing(bool editing, bool animated) {
         cell->setEditing(editing, animated);
 }
 
+std::size_t TableView::rowCountAfterUpdate(std::size_t inserted, std::size_t deleted) {
+    const auto dataSource = dataSource_.lock();
+    const std::size_t after = dataSource ? dataSource->tableViewNumberOfRowsInSection(*this, 0) : 0;
+    if (after != rowCount_ + inserted - deleted)
+        throw std::logic_error(
+            "Invalid update: invalid number of rows in section 0. The number of rows contained "
+            "in an existing section after the update (" +
+            std::to_string(after) +
+            ") must be equal to the number of rows contained in that section before the update "
+            "(" +
+            std::to_string(rowCount_) +
+            "), plus or minus the number of rows inserted or deleted "
+            "from that section (" +
+            std::to_string(inserted) + " inserted, " + std::to_string(deleted) + " deleted).");
+    return after;
+}
+
 void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths, TableViewRowAnimation) {
     if (!loaded_) {
         reloadData();
@@ -243,19 +260,7 @@ void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths, Tabl
                                    " rows before the update");
         deleted.insert(path.row);
     }
-    const auto dataSource = dataSource_.lock();
-    const std::size_t after = dataSource ? dataSource->tableViewNumberOfRowsInSection(*this, 0) : 0;
-    if (after != rowCount_ - deleted.size())
-        throw std::logic_error(
-            "Invalid update: invalid number of rows in section 0. The number of rows contained "
-            "in an existing section after the update (" +
-            std::to_string(after) +
-            ") must be equal to the number of rows contained in that section before the update "
-            "(" +
-            std::to_string(rowCount_) +
-            "), plus or minus the number of rows inserted or deleted "
-            "from that section (0 inserted, " +
-            std::to_string(deleted.size()) + " deleted).");
+    rowCountAfterUpdate(0, deleted.size());
     auto shifted = [&](std::size_t row) {
         return row - std::size_t(std::distance(deleted.begin(), deleted.lower_bound(row)));
     };
@@ -285,19 +290,7 @@ void TableView::insertRowsAtIndexPaths(const std::vector<IndexPath>& paths, Tabl
     std::set<std::size_t> inserted;
     for (const IndexPath& path : paths)
         inserted.insert(path.row);
-    const auto dataSource = dataSource_.lock();
-    const std::size_t after = dataSource ? dataSource->tableViewNumberOfRowsInSection(*this, 0) : 0;
-    if (after != rowCount_ + inserted.size())
-        throw std::logic_error(
-            "Invalid update: invalid number of rows in section 0. The number of rows contained "
-            "in an existing section after the update (" +
-            std::to_string(after) +
-            ") must be equal to the number of rows contained in that section before the update "
-            "(" +
-            std::to_string(rowCount_) +
-            "), plus or minus the number of rows inserted or deleted "
-            "from that section (" +
-            std::to_string(inserted.size()) + " inserted, 0 deleted).");
+    const std::size_t after = rowCountAfterUpdate(inserted.size(), 0);
     for (const IndexPath& path : paths)
         if (path.section != 0 || path.row >= after)
             throw std::logic_error("attempt to insert row " + std::to_string(path.row) +

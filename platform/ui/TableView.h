@@ -151,6 +151,9 @@ protected:
 
 private:
     void recomputeRows();
+    // The data source's row count after an update of `inserted` and `deleted` rows; throws
+    // std::logic_error when it does not add up.
+    std::size_t rowCountAfterUpdate(std::size_t inserted, std::size_t deleted);
     void updateVisibleCells();
     void enqueue(const std::shared_ptr<TableViewCell>& cell);
     std::shared_ptr<TableViewCell> makeCell(std::size_t row);
