@@ -19,19 +19,16 @@ ActionSheet::ActionSheet(std::string title, std::weak_ptr<ActionSheetDelegate> d
                          std::optional<std::string> cancelButtonTitle,
                          std::optional<std::string> destructiveButtonTitle,
                          std::vector<std::string> otherButtonTitles)
-    : title_(std::move(title))
-    , delegate_(std::move(delegate))
-    , titleLabel_(Label::create()) {
+    : ButtonPanel(std::move(title))
+    , delegate_(std::move(delegate)) {
     if (destructiveButtonTitle)
         destructiveButtonIndex_ = addButtonWithTitle(std::move(*destructiveButtonTitle));
     for (auto& other : otherButtonTitles)
         addButtonWithTitle(std::move(other));
     if (cancelButtonTitle)
         setCancelButtonIndex(addButtonWithTitle(std::move(*cancelButtonTitle)));
-    titleLabel_->setText(title_);
-    titleLabel_->setFont(Font::systemFont(13));
-    titleLabel_->setTextAlignment(TextAlignment::Center);
-    setBackgroundColor(Color::fromWhite(0.97));
+    titleLabel()->setFont(Font::systemFont(13));
+    titleLabel()->setTextAlignment(TextAlignment::Center);
 }
 
 std::shared_ptr<ActionSheet> ActionSheet::create(std::string title,
@@ -47,16 +44,10 @@ std::shared_ptr<ActionSheet> ActionSheet::create(std::string title,
 }
 
 void ActionSheet::buildContent() {
-    if (titleLabel_->superview())
+    if (titleLabel()->superview())
         return;
-    insertSubviewAtIndex(titleLabel_, 0);
+    insertSubviewAtIndex(titleLabel(), 0);
     rebuildButtonViews();
-}
-
-void ActionSheet::setTitle(std::string title) {
-    title_ = std::move(title);
-    titleLabel_->setText(title_);
-    setNeedsLayout();
 }
 
 std::int64_t ActionSheet::firstOtherButtonIndex() const {
@@ -104,11 +95,11 @@ void ActionSheet::showFromRect(const Rect& rect, const std::shared_ptr<View>& vi
 
 void ActionSheet::layoutSubviews() {
     double y = 0;
-    if (!title_.empty()) {
-        titleLabel_->setFrame(Rect(0, 8, sheetWidth, titleLabel_->font().lineHeight()));
-        y = titleLabel_->frame().maxY() + 8;
+    if (!title().empty()) {
+        titleLabel()->setFrame(Rect(0, 8, sheetWidth, titleLabel()->font().lineHeight()));
+        y = titleLabel()->frame().maxY() + 8;
     } else {
-        titleLabel_->setFrame(Rect());
+        titleLabel()->setFrame(Rect());
     }
     for (const auto& button : buttonViews()) {
         button->setFrame(Rect(0, y, sheetWidth, rowHeight));
@@ -116,8 +107,7 @@ void ActionSheet::layoutSubviews() {
     }
     const Rect screen = Screen::mainScreen().bounds();
     const Rect frame(screen.midX() - sheetWidth / 2, screen.maxY() - y, sheetWidth, y);
-    if (bounds().size != frame.size || center() != frame.center())
-        setFrame(frame);
+    setFrameIfMoved(frame);
 }
 
 void ActionSheet::notifyClicked(std::int64_t index) {
@@ -155,10 +145,6 @@ bool ActionSheet::notifyCancel() {
 
 void ActionSheet::registerShown() {
     Presentation::shared().add(std::static_pointer_cast<ActionSheet>(shared_from_this()));
-}
-
-void ActionSheet::unregisterShown() {
-    Presentation::shared().remove(this);
 }
 
 } // namespace ui

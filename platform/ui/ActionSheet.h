@@ -12,7 +12,6 @@ namespace ui {
 
 class ActionSheet;
 class BarButtonItem;
-class Label;
 
 // What an action sheet tells its delegate; every method has a default that does nothing.
 class ActionSheetDelegate {
@@ -58,8 +57,6 @@ public:
            std::vector<std::string> otherButtonTitles = {});
     std::string className() const override { return "ActionSheet"; }
 
-    const std::string& title() const { return title_; }
-    void setTitle(std::string title);
     std::shared_ptr<ActionSheetDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<ActionSheetDelegate> delegate) {
         delegate_ = std::move(delegate);
@@ -88,16 +85,13 @@ protected:
     void notifyDidDismiss(std::int64_t index) override;
     bool notifyCancel() override;
     void registerShown() override;
-    void unregisterShown() override;
 
 private:
     void buildContent();
     void forgetAnchor();
 
-    std::string title_;
     std::weak_ptr<ActionSheetDelegate> delegate_;
     std::int64_t destructiveButtonIndex_ = -1;
-    std::shared_ptr<Label> titleLabel_;
     std::weak_ptr<View> shownInView_;
     std::weak_ptr<BarButtonItem> shownFromItem_;
     std::optional<Rect> shownFromRect_;

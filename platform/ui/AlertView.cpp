@@ -23,11 +23,11 @@ AlertView::AlertView(std::string title, std::string message,
                      std::weak_ptr<AlertViewDelegate> delegate,
                      std::optional<std::string> cancelButtonTitle,
                      std::vector<std::string> otherButtonTitles)
-    : title_(std::move(title))
+    : ButtonPanel(std::move(title))
     , message_(std::move(message))
     , delegate_(std::move(delegate))
     , background_(ImageView::create())
-    , titleLabel_(Label::create())
+
     , messageLabel_(Label::create()) {
     if (cancelButtonTitle) {
         addButtonWithTitle(std::move(*cancelButtonTitle));
@@ -35,14 +35,12 @@ AlertView::AlertView(std::string title, std::string message,
     }
     for (auto& other : otherButtonTitles)
         addButtonWithTitle(std::move(other));
-    titleLabel_->setText(title_);
-    titleLabel_->setFont(Font::boldSystemFont(17));
-    titleLabel_->setTextAlignment(TextAlignment::Center);
+    titleLabel()->setFont(Font::boldSystemFont(17));
+    titleLabel()->setTextAlignment(TextAlignment::Center);
     messageLabel_->setText(message_);
     messageLabel_->setFont(Font::systemFont(13));
     messageLabel_->setTextAlignment(TextAlignment::Center);
     messageLabel_->setNumberOfLines(0);
-    setBackgroundColor(Color::fromWhite(0.97));
     layer().cornerRadius = 7;
 }
 
@@ -61,17 +59,11 @@ void AlertView::buildContent() {
     if (background_->superview())
         return;
     insertSubviewAtIndex(background_, 0);
-    insertSubviewAtIndex(titleLabel_, 1);
+    insertSubviewAtIndex(titleLabel(), 1);
     insertSubviewAtIndex(messageLabel_, 2);
     rebuildButtonViews();
     for (auto& field : textFields_)
         addSubview(field);
-}
-
-void AlertView::setTitle(std::string title) {
-    title_ = std::move(title);
-    titleLabel_->setText(title_);
-    setNeedsLayout();
 }
 
 void AlertView::setMessage(std::string message) {
@@ -131,8 +123,8 @@ void AlertView::show() {
 void AlertView::layoutSubviews() {
     double y = margin;
     const double inner = alertWidth - 2 * margin;
-    titleLabel_->setFrame(Rect(margin, y, inner, titleLabel_->font().lineHeight()));
-    y += titleLabel_->frame().height() + 4;
+    titleLabel()->setFrame(Rect(margin, y, inner, titleLabel()->font().lineHeight()));
+    y += titleLabel()->frame().height() + 4;
     const Size messageSize = messageLabel_->sizeThatFits(Size(inner, 10000));
     messageLabel_->setFrame(Rect(margin, y, inner, message_.empty() ? 0 : messageSize.height));
     y += messageLabel_->frame().height() + margin;
@@ -151,8 +143,7 @@ void AlertView::layoutSubviews() {
     y += sideBySide ? rowHeight : rowHeight * double(buttons.size());
     const Rect screen = Screen::mainScreen().bounds();
     const Rect frame(screen.midX() - alertWidth / 2, screen.midY() - y / 2, alertWidth, y);
-    if (bounds().size != frame.size || center() != frame.center())
-        setFrame(frame);
+    setFrameIfMoved(frame);
     background_->setFrame(bounds());
 }
 
@@ -191,10 +182,6 @@ bool AlertView::notifyCancel() {
 
 void AlertView::registerShown() {
     Presentation::shared().add(std::static_pointer_cast<AlertView>(shared_from_this()));
-}
-
-void AlertView::unregisterShown() {
-    Presentation::shared().remove(this);
 }
 
 } // namespace ui

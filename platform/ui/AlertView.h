@@ -65,8 +65,6 @@ public:
                                              std::vector<std::string> otherButtonTitles = {});
     std::string className() const override { return "AlertView"; }
 
-    const std::string& title() const { return title_; }
-    void setTitle(std::string title);
     const std::string& message() const { return message_; }
     void setMessage(std::string message);
     std::shared_ptr<AlertViewDelegate> delegate() const { return delegate_.lock(); }
@@ -94,17 +92,14 @@ protected:
     void notifyDidDismiss(std::int64_t index) override;
     bool notifyCancel() override;
     void registerShown() override;
-    void unregisterShown() override;
 
 private:
     void buildContent();
 
-    std::string title_;
     std::string message_;
     std::weak_ptr<AlertViewDelegate> delegate_;
     AlertViewStyle style_ = AlertViewStyle::Default;
     std::shared_ptr<ImageView> background_;
-    std::shared_ptr<Label> titleLabel_;
     std::shared_ptr<Label> messageLabel_;
     std::vector<std::shared_ptr<TextField>> textFields_;
 };

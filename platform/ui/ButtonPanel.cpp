@@ -2,14 +2,34 @@
 
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Presentation.h"
 
 #include <stdexcept>
 
 namespace ui {
 
+ButtonPanel::ButtonPanel(std::string title)
+    : title_(std::move(title))
+    , titleLabel_(Label::create()) {
+    titleLabel_->setText(title_);
+    setBackgroundColor(Color::fromWhite(0.97));
+}
+
 ButtonPanel::~ButtonPanel() {
     if (presentTimer_)
         presentTimer_->invalidate();
+}
+
+void ButtonPanel::setTitle(std::string title) {
+    title_ = std::move(title);
+    titleLabel_->setText(title_);
+    setNeedsLayout();
+}
+
+void ButtonPanel::setFrameIfMoved(const Rect& frame) {
+    if (bounds().size != frame.size || center() != frame.center())
+        setFrame(frame);
 }
 
 std::int64_t ButtonPanel::addButtonWithTitle(std::string title) {
@@ -100,7 +120,7 @@ void ButtonPanel::dismiss(std::int64_t index, bool animated) {
         self->visible_ = false;
         self->dismissing_ = false;
         self->removeFromSuperview();
-        self->unregisterShown();
+        Presentation::shared().remove(self.get());
         self->notifyDidDismiss(index);
     };
     if (animated)

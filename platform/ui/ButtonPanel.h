@@ -12,8 +12,9 @@
 namespace ui {
 
 class Button;
+class Label;
 
-// What alerts and action sheets share: a list of titled buttons known by index, a cancel
+// What alerts and action sheets share: a title, a list of titled buttons known by index, a cancel
 // button index, and the life of a panel on screen: shown, a button tapped by the user or a
 // dismissal from code, gone. The panel registers with Presentation while it is shown.
 //
@@ -24,9 +25,11 @@ class ButtonPanel : public View {
 public:
     static constexpr double animationDuration = 0.3;
 
-    explicit ButtonPanel(const Rect& frame = Rect())
-        : View(frame) {}
+    explicit ButtonPanel(std::string title);
     ~ButtonPanel() override;
+
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title);
 
     std::int64_t numberOfButtons() const { return std::int64_t(buttonTitles_.size()); }
     // Appends a button; returns its index.
@@ -54,6 +57,10 @@ protected:
     // Puts the panel on screen: registers it, will-present now, did-present after the
     // animation. Nothing when it is already shown.
     void present();
+    // The label that shows the title; the subclass styles it, adds it and places it.
+    const std::shared_ptr<Label>& titleLabel() const { return titleLabel_; }
+    // Sets the frame unless the panel is there already, as setting it marks it for layout again.
+    void setFrameIfMoved(const Rect& frame);
     // The buttons as views, for layout and the drawer; rebuilt when buttons are added.
     const std::vector<std::shared_ptr<Button>>& buttonViews() const { return buttonViews_; }
     void rebuildButtonViews();
@@ -66,14 +73,15 @@ protected:
     virtual void notifyDidDismiss(std::int64_t index) = 0;
     // Whether the delegate handles cancel itself, and the call.
     virtual bool notifyCancel() = 0;
-    // Registers with / leaves Presentation (the subclass knows its own type).
+    // Registers with Presentation (the subclass knows its own type).
     virtual void registerShown() = 0;
-    virtual void unregisterShown() = 0;
 
 private:
     void dismiss(std::int64_t index, bool animated);
     void finishPresenting();
 
+    std::string title_;
+    std::shared_ptr<Label> titleLabel_;
     std::vector<std::string> buttonTitles_;
     std::vector<std::shared_ptr<Button>> buttonViews_;
     std::int64_t cancelButtonIndex_ = -1;
