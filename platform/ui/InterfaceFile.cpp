@@ -877,6 +877,18 @@ base::Error InterfaceFile::makeError(std::string_view fileName, std::string_view
                                  "\": " + std::string(message));
 }
 
+void InterfaceFile::requireOutlets(
+    std::string_view fileName, std::string_view owner,
+    std::initializer_list<std::pair<std::string_view, bool>> outlets) {
+    for (const auto& [name, connected] : outlets) {
+        if (!connected)
+            throw InterfaceFileError(makeError(fileName,
+                                               "the outlet \"" + std::string(name) + "\" of " +
+                                                   std::string(owner) + " is not connected",
+                                               UnknownOutlet));
+    }
+}
+
 base::Result<std::vector<InterfaceObject>> InterfaceFile::load(std::string_view name,
                                                                const InterfaceObject& owner) {
     auto path = base::Bundle::main().pathForResource(name, "ui.json");

@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -106,6 +108,13 @@ public:
     // An error of errorDomain about the file.
     static base::Error makeError(std::string_view fileName, std::string_view message,
                                  long code = Malformed);
+
+    // For an owner's loadView, once its file has loaded: throws InterfaceFileError
+    // (UnknownOutlet) naming the first outlet the owner cannot work without that the file left
+    // unconnected. `outlets` pairs each such outlet's name with whether it is connected;
+    // `owner` says what the owner is in the message ("the bookmarks list").
+    static void requireOutlets(std::string_view fileName, std::string_view owner,
+                               std::initializer_list<std::pair<std::string_view, bool>> outlets);
 };
 
 } // namespace ui

@@ -203,5 +203,22 @@ TEST_F(InterfaceFileTest, ObjectsConnectToEachOtherAndRegisteredClassesAreMade) 
     EXPECT_EQ(table->dataSource().get(), static_cast<TableViewDataSource*>(owner.get()));
 }
 
+TEST_F(InterfaceFileTest, AnOwnerNamesTheFirstOutletItNeedsThatTheFileLeftUnconnected) {
+    EXPECT_NO_THROW(InterfaceFile::requireOutlets("Sample.ui.json", "the sample", {}));
+    EXPECT_NO_THROW(
+        InterfaceFile::requireOutlets("Sample.ui.json", "the sample", {{"a", true}, {"b", true}}));
+    try {
+        InterfaceFile::requireOutlets("Sample.ui.json", "the sample screen",
+                                      {{"addressBar", true}, {"toolbar", false}, {"list", false}});
+        ADD_FAILURE() << "an unconnected outlet was let through";
+    } catch (const InterfaceFileError& failure) {
+        EXPECT_EQ(failure.error().domain, InterfaceFile::errorDomain);
+        EXPECT_EQ(failure.error().code, InterfaceFile::UnknownOutlet);
+        EXPECT_EQ(failure.error().localizedDescription(),
+                  "Interface file \"Sample.ui.json\": the outlet \"toolbar\" of the sample screen "
+                  "is not connected");
+    }
+}
+
 } // namespace
 } // namespace ui
