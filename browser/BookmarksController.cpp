@@ -60,24 +60,13 @@ void BookmarksController::registerInterfaceClasses() {
 
 void BookmarksController::loadView() {
     ui::ViewController::loadView();
-    struct Required {
-        const char* name;
-        bool connected;
-    };
-    const Required required[] = {
-        {"tableView", tableView_ != nullptr},
-        {"toolbar", toolbar_ != nullptr},
-        {"editToolbar", editToolbar_ != nullptr},
-        {"folderController", folderController_ != nullptr},
-    };
-    for (const auto& outlet : required) {
-        if (!outlet.connected)
-            throw ui::InterfaceFileError(
-                ui::InterfaceFile::makeError(nibName() + ".ui.json",
-                                             std::string("the outlet \"") + outlet.name +
-                                                 "\" of the bookmarks list is not connected",
-                                             ui::InterfaceFile::UnknownOutlet));
-    }
+    ui::InterfaceFile::requireOutlets(nibName() + ".ui.json", "the bookmarks list",
+                                      {
+                                          {"tableView", tableView_ != nullptr},
+                                          {"toolbar", toolbar_ != nullptr},
+                                          {"editToolbar", editToolbar_ != nullptr},
+                                          {"folderController", folderController_ != nullptr},
+                                      });
 }
 
 void BookmarksController::viewDidLoad() {

@@ -42,15 +42,12 @@ void BookmarksFormController::registerInterfaceClass() {
 
 void BookmarksFormController::loadView() {
     ui::ViewController::loadView();
-    for (const auto& [name, connected] : {std::pair{"parentField", parentField_ != nullptr},
-                                          std::pair{"nameField", nameField_ != nullptr},
-                                          std::pair{"urlField", urlField_ != nullptr}}) {
-        if (!connected)
-            throw ui::InterfaceFileError(ui::InterfaceFile::makeError(
-                nibName() + ".ui.json",
-                std::string("the outlet \"") + name + "\" of the bookmark form is not connected",
-                ui::InterfaceFile::UnknownOutlet));
-    }
+    ui::InterfaceFile::requireOutlets(nibName() + ".ui.json", "the bookmark form",
+                                      {
+                                          {"parentField", parentField_ != nullptr},
+                                          {"nameField", nameField_ != nullptr},
+                                          {"urlField", urlField_ != nullptr},
+                                      });
 }
 
 void BookmarksFormController::viewDidLoad() {

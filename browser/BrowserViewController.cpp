@@ -112,33 +112,23 @@ BrowserViewController::setWebView(std::shared_ptr<ui::WebView> webView) {
 
 void BrowserViewController::loadView() {
     ui::ViewController::loadView();
-    struct Required {
-        const char* name;
-        bool connected;
-    };
-    const Required required[] = {
-        {"webViewTemplate", webViewTemplate_ != nullptr},
-        {"tabsView", tabsView_ != nullptr},
-        {"topBar", topBar_ != nullptr},
-        {"bottomBar", bottomBar_ != nullptr},
-        {"addressBar", addressBar_ != nullptr},
-        {"addressBarButtonsView", addressBarButtonsView_ != nullptr},
-        {"refreshButton", refreshButton_ != nullptr},
-        {"stopButton", stopButton_ != nullptr},
-        {"forwardButton", forwardButton_ != nullptr},
-        {"backButton", backButton_ != nullptr},
-        {"moreButton", moreButton_ != nullptr},
-        {"addTab", addTab_ != nullptr},
-        {"progressBar", progressBar_ != nullptr},
-    };
-    for (const auto& outlet : required) {
-        if (!outlet.connected)
-            throw ui::InterfaceFileError(
-                ui::InterfaceFile::makeError(nibName() + ".ui.json",
-                                             std::string("the outlet \"") + outlet.name +
-                                                 "\" of the browser screen is not connected",
-                                             ui::InterfaceFile::UnknownOutlet));
-    }
+    ui::InterfaceFile::requireOutlets(
+        nibName() + ".ui.json", "the browser screen",
+        {
+            {"webViewTemplate", webViewTemplate_ != nullptr},
+            {"tabsView", tabsView_ != nullptr},
+            {"topBar", topBar_ != nullptr},
+            {"bottomBar", bottomBar_ != nullptr},
+            {"addressBar", addressBar_ != nullptr},
+            {"addressBarButtonsView", addressBarButtonsView_ != nullptr},
+            {"refreshButton", refreshButton_ != nullptr},
+            {"stopButton", stopButton_ != nullptr},
+            {"forwardButton", forwardButton_ != nullptr},
+            {"backButton", backButton_ != nullptr},
+            {"moreButton", moreButton_ != nullptr},
+            {"addTab", addTab_ != nullptr},
+            {"progressBar", progressBar_ != nullptr},
+        });
     if (!std::dynamic_pointer_cast<UIMainView>(view()))
         throw ui::InterfaceFileError(ui::InterfaceFile::makeError(
             nibName() + ".ui.json", "the browser screen's root view must be a UIMainView",
