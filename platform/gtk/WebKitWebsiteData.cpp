@@ -58,21 +58,34 @@ using WeakData = std::weak_ptr<WebKitWebsiteData>;
 
 } // namespace
 
-void WebKitWebsiteData::cookieOperationFinished(GObject* source, GAsyncResult* result, void* data,
-                                                bool added) {
-    auto weak = GLibCallbackData::take<WeakData>(data);
+void WebKitWebsiteData::cookieChangeFinished(GObject* source, GAsyncResult* result, void* data,
+                                             bool added) {
     GError* error = nullptr;
     auto* manager = WEBKIT_COOKIE_MANAGER(source);
     if (added)
         webkit_cookie_manager_add_cookie_finish(manager, result, &error);
     else
         webkit_cookie_manager_delete_cookie_finish(manager, result, &error);
+    operationFinished(data, error, "Could not update a cookie of the web engine", true);
+}
+
+void* WebKitWebsiteData::beginPush() {
+    ++generation_;
+    ++pushesInFlight_;
+    ++pending_;
+    return GLibCallbackData::give(WeakData(weak_from_this()));
+}
+
+void WebKitWebsiteData::operationFinished(void* data, GError* error, const char* failure,
+                                          bool push) {
+    auto weak = GLibCallbackData::take<WeakData>(data);
     if (error) {
-        base::log(std::string("Could not update a cookie of the web engine: ") + error->message);
+        base::log(std::string(failure) + ": " + error->message);
         g_error_free(error);
     }
     if (auto self = weak->lock()) {
-        --self->pushesInFlight_;
+        if (push)
+            --self->pushesInFlight_;
         self->operationDone();
     }
 }
@@ -164,51 +177,29 @@ void WebKitWebsiteData::bind(std::shared_ptr<net::CookieStorage> jar,
         clearEngineCookies();
         return;
     }
-    ++generation_;
-    ++pushesInFlight_;
-    ++pending_;
     webkit_cookie_manager_replace_cookies(
         cookieManager_, list, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
-            auto weak = GLibCallbackData::take<WeakData>(data);
             GError* error = nullptr;
-            if (!webkit_cookie_manager_replace_cookies_finish(WEBKIT_COOKIE_MANAGER(source), result,
-                                                              &error)) {
-                base::log(std::string("Could not give the web engine our cookies: ") +
-                          error->message);
-                g_error_free(error);
-            }
-            if (auto self = weak->lock()) {
-                --self->pushesInFlight_;
-                self->operationDone();
-            }
+            webkit_cookie_manager_replace_cookies_finish(WEBKIT_COOKIE_MANAGER(source), result,
+                                                         &error);
+            operationFinished(data, error, "Could not give the web engine our cookies", true);
         },
-        GLibCallbackData::give(WeakData(weak_from_this())));
+        beginPush());
     g_list_free_full(list, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
 }
 
 void WebKitWebsiteData::clearEngineCookies() {
-    ++generation_;
-    ++pushesInFlight_;
-    ++pending_;
     webkit_website_data_manager_clear(
         webkit_network_session_get_website_data_manager(session_), WEBKIT_WEBSITE_DATA_COOKIES, 0,
         nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
-            auto weak = GLibCallbackData::take<WeakData>(data);
             GError* error = nullptr;
-            if (!webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
-                                                          result, &error)) {
-                base::log(std::string("Could not clear the web engine's cookies: ") +
-                          error->message);
-                g_error_free(error);
-            }
-            if (auto self = weak->lock()) {
-                --self->pushesInFlight_;
-                self->operationDone();
-            }
+            webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result,
+                                                     &error);
+            operationFinished(data, error, "Could not clear the web engine's cookies", true);
         },
-        GLibCallbackData::give(WeakData(weak_from_this())));
+        beginPush());
 }
 
 void WebKitWebsiteData::jarChanged() {
@@ -220,24 +211,21 @@ void WebKitWebsiteData::jarChanged() {
         now[keyOf(kept)] = kept;
     }
     auto push = [this](const net::Cookie& cookie, bool add) {
-        ++generation_;
-        ++pushesInFlight_;
-        ++pending_;
         SoupCookie* soup = toSoup(cookie);
         if (add)
             webkit_cookie_manager_add_cookie(
                 cookieManager_, soup, nullptr,
                 [](GObject* source, GAsyncResult* result, gpointer data) {
-                    cookieOperationFinished(source, result, data, true);
+                    cookieChangeFinished(source, result, data, true);
                 },
-                GLibCallbackData::give(WeakData(weak_from_this())));
+                beginPush());
         else
             webkit_cookie_manager_delete_cookie(
                 cookieManager_, soup, nullptr,
                 [](GObject* source, GAsyncResult* result, gpointer data) {
-                    cookieOperationFinished(source, result, data, false);
+                    cookieChangeFinished(source, result, data, false);
                 },
-                GLibCallbackData::give(WeakData(weak_from_this())));
+                beginPush());
         soup_cookie_free(soup);
     };
 
@@ -354,15 +342,10 @@ void WebKitWebsiteData::cacheChanged() {
                                             WEBKIT_WEBSITE_DATA_DISK_CACHE),
         0, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
-            auto weak = GLibCallbackData::take<WeakData>(data);
             GError* error = nullptr;
-            if (!webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
-                                                          result, &error)) {
-                base::log(std::string("Could not clear the web engine's cache: ") + error->message);
-                g_error_free(error);
-            }
-            if (auto self = weak->lock())
-                self->operationDone();
+            webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result,
+                                                     &error);
+            operationFinished(data, error, "Could not clear the web engine's cache", false);
         },
         GLibCallbackData::give(WeakData(weak_from_this())));
 }

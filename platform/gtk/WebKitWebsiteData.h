@@ -14,6 +14,7 @@ typedef struct _WebKitNetworkSession WebKitNetworkSession;
 typedef struct _WebKitCookieManager WebKitCookieManager;
 typedef struct _GObject GObject;
 typedef struct _GAsyncResult GAsyncResult;
+typedef struct _GError GError;
 
 namespace gtk {
 
@@ -66,8 +67,14 @@ private:
     void cacheChanged();
     void clearEngineCookies();
     void operationDone();
-    static void cookieOperationFinished(GObject* source, GAsyncResult* result, void* data,
-                                        bool added);
+    // Counts a push to WebKit about to start; returns what its callback hands to
+    // operationFinished.
+    void* beginPush();
+    // The end of a push (or, with push false, of another operation begun with ++pending_ and
+    // this object's weak pointer as `data`): logs `failure` with the error, if any, then counts
+    // the operation done.
+    static void operationFinished(void* data, GError* error, const char* failure, bool push);
+    static void cookieChangeFinished(GObject* source, GAsyncResult* result, void* data, bool added);
 
     WebKitNetworkSession* session_ = nullptr;
     WebKitCookieManager* cookieManager_ = nullptr;
