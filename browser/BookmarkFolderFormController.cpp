@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr ui::Size popoverContentSize{320, 480};
 constexpr const char* saveFailedTitle = "Could Not Save Folder";
 
 } // namespace
@@ -49,7 +48,7 @@ void BookmarkFolderFormController::viewDidLoad() {
     takeDelegateContextIfNone(context_);
     if (mode_ == 0)
         mode_ = addMode;
-    setPreferredContentSize(popoverContentSize);
+    setPreferredContentSize(bookmarkScreenContentSize);
     ui::ViewController::viewDidLoad();
 }
 

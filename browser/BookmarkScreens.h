@@ -2,6 +2,7 @@
 
 #include "platform/store/Context.h"
 #include "platform/store/Object.h"
+#include "platform/ui/Geometry.h"
 #include "platform/ui/ViewController.h"
 
 #include <memory>
@@ -9,6 +10,9 @@
 #include <string_view>
 
 // What the bookmarks list and its two forms do alike. Main thread only.
+
+// The size each of them asks for in a popover.
+inline constexpr ui::Size bookmarkScreenContentSize{320, 480};
 
 // A screen that was handed no context takes the application delegate's and keeps it; the
 // console line says what it got. Does nothing when `context` is set already.

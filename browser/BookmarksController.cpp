@@ -19,7 +19,6 @@
 namespace {
 
 constexpr double crossDissolveDuration = 0.5;
-constexpr ui::Size popoverContentSize{320, 480};
 
 bool isEntity(const std::shared_ptr<store::Object>& object, std::string_view entity) {
     return object && object->entityName() == entity;
@@ -76,7 +75,7 @@ void BookmarksController::viewDidLoad() {
         mode_ = viewingMode;
     if (auto browser = browserController())
         formController_ = browser->bookmarksFormController();
-    setPreferredContentSize(popoverContentSize);
+    setPreferredContentSize(bookmarkScreenContentSize);
     if (auto navigation = navigationController())
         navigation->setNavigationBarHidden(false);
     ui::ViewController::viewDidLoad();

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr ui::Size popoverContentSize{320, 480};
 constexpr const char* saveFailedTitle = "Could Not Save Bookmark";
 constexpr const char* saveTitle = "Save";
 
@@ -66,7 +65,7 @@ void BookmarksFormController::viewDidLoad() {
         if (auto self = weak.lock())
             self->switchToBrowser(ui::InterfaceObject(sender.shared_from_this()));
     });
-    setPreferredContentSize(popoverContentSize);
+    setPreferredContentSize(bookmarkScreenContentSize);
     ui::ViewController::viewDidLoad();
 }
 
