@@ -35,7 +35,7 @@ enum CocoaErrorCode : long {
     PropertyListWriteInvalidError = 3852,
 };
 
-// Codes of URLErrorDomain used by net::URLConnection.
+// Codes of URLErrorDomain used by net::URLConnection and the web engines.
 enum URLErrorCode : long {
     URLErrorUnknown = -1,
     URLErrorCancelled = -999,
@@ -46,9 +46,11 @@ enum URLErrorCode : long {
     URLErrorCannotConnectToHost = -1004,
     URLErrorNetworkConnectionLost = -1005,
     URLErrorHTTPTooManyRedirects = -1007,
+    URLErrorResourceUnavailable = -1008,
     URLErrorNotConnectedToInternet = -1009,
     URLErrorBadServerResponse = -1011,
     URLErrorCannotDecodeContentData = -1016,
+    URLErrorFileDoesNotExist = -1100,
     URLErrorSecureConnectionFailed = -1200,
 };
 

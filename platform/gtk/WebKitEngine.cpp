@@ -924,7 +924,7 @@ base::Error WebKitEngine::errorFromGError(const GError* error, const std::string
             code = base::URLErrorUnsupportedURL;
             break;
         case WEBKIT_NETWORK_ERROR_FILE_DOES_NOT_EXIST:
-            code = -1100; // file does not exist
+            code = base::URLErrorFileDoesNotExist;
             break;
         case WEBKIT_NETWORK_ERROR_TRANSPORT:
             code = base::URLErrorCannotConnectToHost;

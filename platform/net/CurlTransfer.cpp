@@ -1,7 +1,7 @@
 #include "platform/net/CurlTransfer.h"
 
+#include "platform/base/Error.h"
 #include "platform/base/Strings.h"
-#include "platform/net/URLError.h"
 
 #include <cmath>
 #include <curl/curl.h>
@@ -40,7 +40,7 @@ long urlErrorCode(CURLcode code) {
     case CURLE_BAD_CONTENT_ENCODING:
         return base::URLErrorCannotDecodeContentData;
     case CURLE_FILE_COULDNT_READ_FILE:
-        return URLErrorFileDoesNotExist;
+        return base::URLErrorFileDoesNotExist;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:

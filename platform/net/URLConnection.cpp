@@ -249,7 +249,7 @@ bool URLConnection::answerFromCache() {
     }
     if (!usable) {
         if (policy == URLRequestCachePolicy::ReturnCacheDataDontLoad) {
-            fail(URLErrorResourceUnavailable);
+            fail(base::URLErrorResourceUnavailable);
             return true;
         }
         return false;

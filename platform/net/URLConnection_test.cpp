@@ -1,10 +1,10 @@
 #include "platform/base/AppHome.h"
+#include "platform/base/Error.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/CookieStorage.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLConnection.h"
-#include "platform/net/URLError.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <arpa/inet.h>
@@ -587,7 +587,7 @@ TEST_F(URLConnectionTest, CachePoliciesDecideBetweenTheCacheAndTheNetwork) {
     missing.setCachePolicy(URLRequestCachePolicy::ReturnCacheDataDontLoad);
     auto failed = load(missing);
     ASSERT_TRUE(failed->error);
-    EXPECT_EQ(failed->error->code, URLErrorResourceUnavailable);
+    EXPECT_EQ(failed->error->code, base::URLErrorResourceUnavailable);
     EXPECT_EQ(seen_.count("/hello"), 0);
 }
 
@@ -639,7 +639,7 @@ TEST_F(URLConnectionTest, AFileURLLoadsWithAPlainResponse) {
 
     auto missing = load(URLRequest(base::URL::fileURL((homeDirectory() / "none.html").string())));
     ASSERT_TRUE(missing->error);
-    EXPECT_EQ(missing->error->code, URLErrorFileDoesNotExist);
+    EXPECT_EQ(missing->error->code, base::URLErrorFileDoesNotExist);
 }
 
 TEST_F(URLConnectionTest, SendAsynchronousRequestHandsOverTheWholeAnswer) {

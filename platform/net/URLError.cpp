@@ -20,7 +20,7 @@ std::string URLErrorDescription(long code) {
         return "The network connection was lost.";
     case base::URLErrorHTTPTooManyRedirects:
         return "too many HTTP redirects";
-    case URLErrorResourceUnavailable:
+    case base::URLErrorResourceUnavailable:
         return "The requested resource is unavailable.";
     case base::URLErrorNotConnectedToInternet:
         return "The Internet connection appears to be offline.";
@@ -28,7 +28,7 @@ std::string URLErrorDescription(long code) {
         return "The server returned a bad response.";
     case base::URLErrorCannotDecodeContentData:
         return "The content of the response could not be decoded.";
-    case URLErrorFileDoesNotExist:
+    case base::URLErrorFileDoesNotExist:
         return "The requested file does not exist.";
     case base::URLErrorSecureConnectionFailed:
         return "An SSL error has occurred and a secure connection to the server cannot be made.";

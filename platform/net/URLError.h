@@ -6,10 +6,6 @@
 
 namespace net {
 
-// URLErrorDomain codes the loader reports beyond those base::URLErrorCode lists.
-inline constexpr long URLErrorResourceUnavailable = -1008;
-inline constexpr long URLErrorFileDoesNotExist = -1100;
-
 // The platform's wording for a URLErrorDomain code.
 std::string URLErrorDescription(long code);
 
