@@ -76,6 +76,8 @@ public:
     const WebViewSettings& settings() const { return settings_; }
     // Offsets the view's scroll view was moved to by code.
     const std::vector<Point>& scrolledTo() const { return scrolledTo_; }
+    // The content insets the view handed over, in order.
+    const std::vector<EdgeInsets>& contentInsets() const { return contentInsets_; }
     void setCanGoBack(bool can) { canGoBack_ = can; }
     void setCanGoForward(bool can) { canGoForward_ = can; }
 
@@ -113,6 +115,7 @@ public:
     std::optional<std::string> evaluateJavaScript(const std::string& script) override;
     void applySettings(const WebViewSettings& settings) override { settings_ = settings; }
     void scrollTo(Point offset) override { scrolledTo_.push_back(offset); }
+    void setContentInset(EdgeInsets insets) override { contentInsets_.push_back(insets); }
 
 private:
     WebEngineClient* client_ = nullptr;
@@ -134,6 +137,7 @@ private:
     bool loading_ = false;
     WebViewSettings settings_;
     std::vector<Point> scrolledTo_;
+    std::vector<EdgeInsets> contentInsets_;
 };
 
 } // namespace ui

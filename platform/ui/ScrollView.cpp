@@ -21,6 +21,13 @@ void ScrollView::setContentSize(Size size) {
     contentSize_ = size;
 }
 
+void ScrollView::setContentInset(EdgeInsets insets) {
+    if (insets == contentInset_)
+        return;
+    contentInset_ = insets;
+    contentInsetDidChange();
+}
+
 void ScrollView::setBounds(const Rect& bounds) {
     const Point oldOffset = contentOffset();
     View::setBounds(bounds);

@@ -55,7 +55,7 @@ public:
     void setContentOffset(Point offset, bool animated = false);
     const EdgeInsets& contentInset() const { return contentInset_; }
     // Keeps the offset.
-    void setContentInset(EdgeInsets insets) { contentInset_ = insets; }
+    void setContentInset(EdgeInsets insets);
     const EdgeInsets& scrollIndicatorInsets() const { return indicatorInsets_; }
     void setScrollIndicatorInsets(EdgeInsets insets) { indicatorInsets_ = insets; }
     bool showsHorizontalScrollIndicator() const { return showsHorizontal_; }
@@ -111,6 +111,8 @@ public:
 protected:
     // Runs after every change of the offset, before the delegate hears of it.
     virtual void contentOffsetDidChange() {}
+    // Runs after every change of the content inset (setting the same inset again is none).
+    virtual void contentInsetDidChange() {}
 
 private:
     std::weak_ptr<ScrollViewDelegate> delegate_;

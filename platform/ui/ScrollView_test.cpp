@@ -91,6 +91,29 @@ TEST_F(ScrollViewTest, InsetsKeepTheOffsetAndBoundTheRestingRange) {
     EXPECT_EQ(scroll->maximumContentOffset(), Point(0, 600));
 }
 
+// Counts the hook a subclass gets for inset changes.
+class InsetCountingScrollView : public ScrollView {
+public:
+    using ScrollView::ScrollView;
+    std::vector<EdgeInsets> insets;
+
+protected:
+    void contentInsetDidChange() override { insets.push_back(contentInset()); }
+};
+
+TEST_F(ScrollViewTest, ASubclassHearsEachChangeOfTheInsetOnce) {
+    auto scroll = std::make_shared<InsetCountingScrollView>(Rect(0, 0, 320, 400));
+    auto delegate = std::make_shared<RecordingDelegate>();
+    scroll->setDelegate(delegate);
+    scroll->setContentInset(EdgeInsets(44, 0, 0, 0));
+    scroll->setContentInset(EdgeInsets(44, 0, 0, 0)); // the same again: no change
+    scroll->setContentInset(EdgeInsets(44, 0, 49, 0));
+    scroll->setContentInset(EdgeInsets());
+    EXPECT_EQ(scroll->insets, (std::vector<EdgeInsets>{EdgeInsets(44, 0, 0, 0),
+                                                       EdgeInsets(44, 0, 49, 0), EdgeInsets()}));
+    EXPECT_TRUE(delegate->events.empty()); // an inset is no scroll
+}
+
 TEST_F(ScrollViewTest, ScrollRectToVisibleMovesJustEnough) {
     auto scroll = ScrollView::create(Rect(0, 0, 320, 400));
     scroll->setContentSize(Size(320, 1000));

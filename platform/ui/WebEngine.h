@@ -55,6 +55,10 @@ public:
     virtual void applySettings(const WebViewSettings& settings) = 0;
     // The view's scroll view was moved by code: show the page from that offset.
     virtual void scrollTo(Point offset) = 0;
+    // The view's scroll view has a new content inset: keep that much space free around the
+    // page (offsets keep counting from above the top inset, as a scroll view's do). An engine
+    // that cannot pad its page may ignore it.
+    virtual void setContentInset(EdgeInsets insets) { (void)insets; }
 };
 
 } // namespace ui

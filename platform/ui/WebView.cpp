@@ -26,18 +26,23 @@ private:
     bool previous_;
 };
 
-// The web view's scroll view: tells the view when its offset moves, so that code moving it
-// scrolls the page.
+// The web view's scroll view: tells the view when its offset or inset changes, so that code
+// moving it scrolls the page and its inset pads the page.
 class PageScrollView final : public ScrollView {
 public:
     explicit PageScrollView(const Rect& frame)
         : ScrollView(frame) {}
     std::function<void(Point)> offsetDidChange;
+    std::function<void(EdgeInsets)> insetDidChange;
 
 protected:
     void contentOffsetDidChange() override {
         if (offsetDidChange)
             offsetDidChange(contentOffset());
+    }
+    void contentInsetDidChange() override {
+        if (insetDidChange)
+            insetDidChange(contentInset());
     }
 };
 
@@ -56,15 +61,17 @@ WebView::WebView(const Rect& frame, WebView* relatedTo)
     , scrollView_(std::make_shared<PageScrollView>(Rect(Point(), frame.size))) {
     scrollView_->setAutoresizingMask(ViewAutoresizingFlexibleWidth |
                                      ViewAutoresizingFlexibleHeight);
-    static_cast<PageScrollView&>(*scrollView_).offsetDidChange = [this](Point offset) {
-        scrollViewWasMoved(offset);
-    };
+    auto& pageScrollView = static_cast<PageScrollView&>(*scrollView_);
+    pageScrollView.offsetDidChange = [this](Point offset) { scrollViewWasMoved(offset); };
+    pageScrollView.insetDidChange = [this](EdgeInsets insets) { engine_->setContentInset(insets); };
     engine_->setClient(this);
     engine_->applySettings(settings_);
 }
 
 WebView::~WebView() {
-    static_cast<PageScrollView&>(*scrollView_).offsetDidChange = nullptr;
+    auto& pageScrollView = static_cast<PageScrollView&>(*scrollView_);
+    pageScrollView.offsetDidChange = nullptr;
+    pageScrollView.insetDidChange = nullptr;
     held_.clear();
     engine_->setClient(nullptr);
 }

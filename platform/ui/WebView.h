@@ -64,7 +64,8 @@ public:
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script);
 
     // The scroll view that stands for the page's scrolling: the engine keeps its content
-    // size and offset; moving it from code scrolls the page.
+    // size and offset; moving it from code scrolls the page, and its content inset reaches
+    // the engine whenever it changes.
     const std::shared_ptr<ScrollView>& scrollView();
 
     // The page's title as the engine last reported it (the window shows it).

@@ -204,6 +204,25 @@ TEST_F(WebViewTest, ScrollViewFollowsTheEngineAndCodeScrollsThePage) {
     EXPECT_EQ(engine().scrolledTo()[0], Point(0, -44));
 }
 
+TEST_F(WebViewTest, TheScrollViewsInsetReachesTheEngineWhenItChanges) {
+    auto scroll = view->scrollView();
+    EXPECT_TRUE(engine().contentInsets().empty());
+    scroll->setContentOffset(Point(0, -44));
+    scroll->setContentInset(EdgeInsets(44, 0, 0, 0));
+    scroll->setContentInset(EdgeInsets(44, 0, 0, 0));
+    scroll->setContentInset(EdgeInsets(64, 0, 44, 0));
+    EXPECT_EQ(engine().contentInsets(),
+              (std::vector<EdgeInsets>{EdgeInsets(44, 0, 0, 0), EdgeInsets(64, 0, 44, 0)}));
+    // The offset stays where it was: the inset moves no page.
+    EXPECT_EQ(engine().scrolledTo(), (std::vector<Point>{Point(0, -44)}));
+
+    // A scroll view kept past its web view tells nobody.
+    view.reset();
+    scroll->setContentInset(EdgeInsets());
+    scroll->setContentOffset(Point(0, 10));
+    EXPECT_EQ(scroll->contentInset(), EdgeInsets());
+}
+
 TEST_F(WebViewTest, SettingsReachTheEngineAndRelatedViewsShareAProcess) {
     view->setScalesPageToFit(true);
     view->setMediaPlaybackRequiresUserAction(false);
