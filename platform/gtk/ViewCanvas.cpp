@@ -181,11 +181,8 @@ void ViewCanvas::walk(ui::View& view, bool visible, std::size_t& hash, bool& pla
     hash ^= ViewPainter::lookHash(view) + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
     hash ^= std::hash<const void*>{}(&view) + (hash << 6) + (hash >> 2);
     if (auto* webView = dynamic_cast<ui::WebView*>(&view)) {
-        if (auto* engine = dynamic_cast<WebKitEngine*>(&webView->engine())) {
-            // The top inset of the page's scroll view has no way to the engine of its own.
-            engine->setContentInset(webView->scrollView()->contentInset());
+        if (auto* engine = dynamic_cast<WebKitEngine*>(&webView->engine()))
             adopt(view, engine->widget(), nullptr, engine, visible, placementChanged);
-        }
     } else if (auto* field = dynamic_cast<ui::TextField*>(&view)) {
         auto found = children_.find(&view);
         if (found == children_.end() || !found->second.entry ||

@@ -76,9 +76,7 @@ public:
     base::Seconds scriptTimeout() const { return scriptTimeout_; }
     void setScriptTimeout(base::Seconds timeout) { scriptTimeout_ = timeout; }
 
-    // Space kept free above the page (the top inset of the view's scroll view). The page's
-    // offset keeps its meaning: the content is moved, not scrolled.
-    void setContentInset(ui::EdgeInsets insets);
+    // The inset the view last handed over (only its top is used).
     const ui::EdgeInsets& contentInset() const { return inset_; }
 
     // Main-frame loads that have ended, finished or failed (the window waits for the first).
@@ -104,6 +102,9 @@ public:
     std::optional<std::string> evaluateJavaScript(const std::string& script) override;
     void applySettings(const ui::WebViewSettings& settings) override;
     void scrollTo(ui::Point offset) override;
+    // Space kept free above the page (the top inset of the view's scroll view). The page's
+    // offset keeps its meaning: the content is moved, not scrolled.
+    void setContentInset(ui::EdgeInsets insets) override;
 
     // The error a GError of WebKit stands for (URL errors in their platform codes).
     static base::Error errorFromGError(const GError* error, const std::string& failingURL);

@@ -572,11 +572,11 @@ TEST_F(WebKitEngineTest, TheScrollViewFollowsThePageAndMovesIt) {
     js("window.scrollTo(0, 1000)");
     EXPECT_TRUE(waitFor([&] { return scrollView->contentOffset().y == 1000; }));
 
-    // A top inset: the page moves down by it and offsets count from above it.
-    auto& engine = engineOf(*webView_);
+    // A top inset set on the scroll view reaches the engine: the page moves down by it and
+    // offsets count from above it.
     scrollView->setContentOffset(ui::Point(0, -50));
     scrollView->setContentInset(ui::EdgeInsets(50, 0, 0, 0));
-    engine.setContentInset(ui::EdgeInsets(50, 0, 0, 0));
+    EXPECT_EQ(engineOf(*webView_).contentInset(), ui::EdgeInsets(50, 0, 0, 0));
     EXPECT_TRUE(waitFor([&] {
         return js("getComputedStyle(document.documentElement).paddingTop") == "50px" &&
                js("window.scrollY") == "0";
