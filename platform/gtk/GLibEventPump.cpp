@@ -25,12 +25,16 @@ void GLibEventPump::wait(base::Seconds maxWait) {
     }
     // The timeout source bounds the poll; the context's own sources may end it sooner, and a
     // wakeUp() from any thread ends it at once.
-    const guint interval = milliseconds > 3.6e6 ? 3600000u : static_cast<guint>(milliseconds);
-    GSource* timeout = g_timeout_source_new(interval);
+    iterateOnce(context_, milliseconds > 3.6e6 ? 3600000u : static_cast<unsigned>(milliseconds));
+}
+
+void GLibEventPump::iterateOnce(GMainContext* context, unsigned milliseconds) {
+    // The timeout source bounds the poll.
+    GSource* timeout = g_timeout_source_new(milliseconds);
     g_source_set_callback(
         timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-    g_source_attach(timeout, context_);
-    g_main_context_iteration(context_, TRUE);
+    g_source_attach(timeout, context);
+    g_main_context_iteration(context, TRUE);
     g_source_destroy(timeout);
     g_source_unref(timeout);
 }

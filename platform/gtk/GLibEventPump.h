@@ -29,6 +29,10 @@ public:
 
     GMainContext* context() const { return context_; }
 
+    // One iteration of `context` that blocks for at most `milliseconds` when nothing is ready
+    // (its own sources may end the wait sooner), for code that must turn GLib's loop itself.
+    static void iterateOnce(GMainContext* context, unsigned milliseconds);
+
 private:
     GMainContext* context_;
     std::atomic<bool> woken_{false};

@@ -4,6 +4,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/gtk/GLibCallbackData.h"
+#include "platform/gtk/GLibEventPump.h"
 #include "platform/gtk/WebKitWebsiteData.h"
 #include "platform/ui/WebEngineClient.h"
 #include "platform/ui/WebViewNavigationType.h"
@@ -867,13 +868,7 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
         }
         const auto milliseconds =
             std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
-        GSource* timeout = g_timeout_source_new(static_cast<guint>(milliseconds));
-        g_source_set_callback(
-            timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-        g_source_attach(timeout, context);
-        g_main_context_iteration(context, TRUE);
-        g_source_destroy(timeout);
-        g_source_unref(timeout);
+        GLibEventPump::iterateOnce(context, static_cast<unsigned>(milliseconds));
     }
     g_object_unref(cancellable);
     return answer->done ? answer->result : std::nullopt;
