@@ -1,6 +1,7 @@
 #include "platform/gtk/MainWindow.h"
 
 #include "platform/base/Log.h"
+#include "platform/gtk/GLibEventPump.h"
 #include "platform/gtk/PanelDialog.h"
 #include "platform/gtk/ViewCanvas.h"
 #include "platform/gtk/WebKitEngine.h"
@@ -110,13 +111,19 @@ void MainWindow::syncPanels() {
 
 base::Result<void> MainWindow::writeScreenshot(const std::filesystem::path& file) {
     sync();
-    const int width = gtk_widget_get_width(overlay_);
-    const int height = gtk_widget_get_height(overlay_);
-    if (width <= 0 || height <= 0 || !gtk_widget_get_mapped(gtkWindow_))
+    const auto notOnScreen = [] {
         return base::Error::make("GtkPlatformErrorDomain", 2,
                                  "The window is not on screen yet: nothing to take a picture of.");
-    // The paintable holds what the window drew last: let it draw what the model is now.
+    };
+    if (!gtk_widget_get_mapped(gtkWindow_))
+        return notOnScreen();
+    // The paintable holds what the window drew last: let it draw what the model is now. A
+    // window mapped a moment ago may not have its size yet either; the frame lays it out.
     waitForFrame();
+    const int width = gtk_widget_get_width(overlay_);
+    const int height = gtk_widget_get_height(overlay_);
+    if (width <= 0 || height <= 0)
+        return notOnScreen();
     GtkSnapshot* snapshot = gtk_snapshot_new();
     gdk_paintable_snapshot(paintable_, snapshot, width, height);
     GskRenderNode* node = gtk_snapshot_free_to_node(snapshot);
@@ -151,15 +158,8 @@ void MainWindow::waitForFrame() {
     gtk_widget_queue_draw(overlay_);
     const gint64 deadline = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
     GMainContext* context = g_main_context_default();
-    while (painted < 2 && g_get_monotonic_time() < deadline) {
-        GSource* timeout = g_timeout_source_new(50);
-        g_source_set_callback(
-            timeout, [](gpointer) -> gboolean { return G_SOURCE_REMOVE; }, nullptr, nullptr);
-        g_source_attach(timeout, context);
-        g_main_context_iteration(context, TRUE);
-        g_source_destroy(timeout);
-        g_source_unref(timeout);
-    }
+    while (painted < 2 && g_get_monotonic_time() < deadline)
+        GLibEventPump::iterateOnce(context, 50);
     g_signal_handler_disconnect(clock, handler);
 }
 
