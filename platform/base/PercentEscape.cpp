@@ -16,16 +16,6 @@ bool mustEscape(unsigned char byte, std::string_view extra) {
            extra.find(c) != std::string_view::npos;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::string percentEscape(std::string_view utf8, std::string_view extraCharactersToEscape) {
@@ -55,8 +45,8 @@ std::optional<std::string> percentUnescape(std::string_view escaped) {
         }
         if (i + 2 >= escaped.size())
             return std::nullopt;
-        const int high = hexValue(escaped[i + 1]);
-        const int low = hexValue(escaped[i + 2]);
+        const int high = hexDigitValue(escaped[i + 1]);
+        const int low = hexDigitValue(escaped[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out.push_back(static_cast<char>(high << 4 | low));

@@ -50,6 +50,8 @@ std::string lowercaseASCII(std::string_view text);
 bool equalsIgnoringASCIICase(std::string_view a, std::string_view b);
 // The text without spaces and tabs at both ends, as a view into the same characters.
 std::string_view trimSpacesAndTabs(std::string_view text);
+// 0 to 15 for a hex digit of either case, -1 for any other character.
+int hexDigitValue(char c);
 
 bool hasPrefix(std::string_view text, std::string_view prefix);
 bool hasSuffix(std::string_view text, std::string_view suffix);

@@ -127,6 +127,13 @@ TEST(StringsTest, ASCIIFormsTouchOnlyASCIILettersAndPadding) {
     EXPECT_EQ(base::trimSpacesAndTabs("\r\nx\n"), "\r\nx\n"); // line breaks are not padding
     EXPECT_EQ(base::trimSpacesAndTabs(" \t "), "");
     EXPECT_EQ(base::trimSpacesAndTabs(""), "");
+
+    EXPECT_EQ(base::hexDigitValue('0'), 0);
+    EXPECT_EQ(base::hexDigitValue('9'), 9);
+    EXPECT_EQ(base::hexDigitValue('a'), 10);
+    EXPECT_EQ(base::hexDigitValue('F'), 15);
+    for (char c : {'g', 'G', '/', ':', '@', '`', ' ', '\xC3'})
+        EXPECT_EQ(base::hexDigitValue(c), -1) << c;
 }
 
 TEST(StringsTest, PrefixesAndSuffixes) {

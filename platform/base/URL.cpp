@@ -21,17 +21,8 @@ bool isAlpha(char c) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
-int hexValue(char c) {
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 bool isHexDigit(char c) {
-    return hexValue(c) >= 0;
+    return hexDigitValue(c) >= 0;
 }
 bool isSchemeCharacter(char c) {
     return isAlpha(c) || isDigit(c) || c == '+' || c == '-' || c == '.';
@@ -179,7 +170,8 @@ std::string unescapeBytes(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) &&
             isHexDigit(text[i + 2])) {
-            out.push_back(static_cast<char>(hexValue(text[i + 1]) << 4 | hexValue(text[i + 2])));
+            out.push_back(
+                static_cast<char>(hexDigitValue(text[i + 1]) << 4 | hexDigitValue(text[i + 2])));
             i += 2;
         } else {
             out.push_back(text[i]);
