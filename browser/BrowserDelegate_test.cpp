@@ -4,10 +4,10 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
 #include "platform/store/FetchRequest.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gmock/gmock.h>
-#include <mutex>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -154,17 +154,15 @@ protected:
 };
 
 TEST_F(BrokenStoreTest, TheFailureIsLoggedAndTheProcessStopped) {
-    std::mutex mutex;
     std::vector<std::string> lines;
-    auto previous = base::installLogSink([&](std::string_view line) {
-        std::lock_guard lock(mutex);
-        lines.emplace_back(line);
-    });
     auto delegate = std::make_shared<BrowserDelegate>();
     int stops = 0;
     delegate->setTerminator([&] { ++stops; });
-    EXPECT_FALSE(delegate->managedObjectContext());
-    base::installLogSink(previous);
+    {
+        testing_support::LogCapture log;
+        EXPECT_FALSE(delegate->managedObjectContext());
+        lines = log.lines();
+    }
 
     EXPECT_EQ(stops, 1);
     ASSERT_EQ(lines.size(), 1u);

@@ -11,6 +11,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/net/URLConnection.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
@@ -21,7 +22,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,7 @@ protected:
             openedURLs.push_back(url.absoluteString());
             return true;
         });
-        previousSink_ = base::installLogSink([this](std::string_view line) {
-            std::lock_guard lock(logMutex_);
-            logLines_.emplace_back(line);
-        });
+        log_.emplace();
     }
 
     void TearDown() override {
@@ -56,7 +54,7 @@ protected:
         navigation.reset();
         screen.reset();
         base::RunLoop::main().runUntilIdle();
-        base::installLogSink(previousSink_);
+        log_.reset();
         ui::Application::reset();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
@@ -100,13 +98,7 @@ protected:
         return fetched.back().url()->absoluteString();
     }
 
-    bool logged(std::string_view text) {
-        std::lock_guard lock(logMutex_);
-        for (const auto& line : logLines_)
-            if (line.find(text) != std::string::npos)
-                return true;
-        return false;
-    }
+    bool logged(std::string_view text) const { return log_ && log_->contains(text); }
 
     std::shared_ptr<BrowserViewController> screen;
     std::shared_ptr<ui::NavigationController> navigation;
@@ -117,7 +109,5 @@ protected:
 private:
     std::shared_ptr<ui::Device> previousDevice_;
     std::shared_ptr<base::Bundle> previousBundle_;
-    base::LogSink previousSink_;
-    std::mutex logMutex_;
-    std::vector<std::string> logLines_;
+    std::optional<testing_support::LogCapture> log_;
 };
