@@ -204,6 +204,11 @@ void URLConnection::load() {
         fail(base::URLErrorBadURL);
         return;
     }
+    // A server's Location must not reach the machine's own files.
+    if (!http && redirectCount_ > 0) {
+        fail(base::URLErrorUnsupportedURL);
+        return;
+    }
     if (answerFromCache())
         return;
 

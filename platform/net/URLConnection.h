@@ -22,7 +22,7 @@ class CurlTransfer;
 //   sees each hop and may change or refuse it. 303, and 301/302 after a POST, go on as a GET
 //   without body; 307 and 308 keep method and body. A hop to another origin drops the
 //   request's own Authorization and Cookie fields. More than 16 redirects fail with
-//   URLErrorHTTPTooManyRedirects.
+//   URLErrorHTTPTooManyRedirects. A hop to a file URL fails with URLErrorUnsupportedURL.
 // - The request's time-out is an idle time-out: the load fails with URLErrorTimedOut when the
 //   server makes no progress for that long.
 // - With HTTPShouldHandleCookies, CookieStorage::shared() supplies the Cookie field (unless the

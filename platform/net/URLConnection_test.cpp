@@ -642,6 +642,16 @@ TEST_F(URLConnectionTest, AFileURLLoadsWithAPlainResponse) {
     EXPECT_EQ(missing->error->code, base::URLErrorFileDoesNotExist);
 }
 
+TEST_F(URLConnectionTest, AServerCannotRedirectIntoTheMachinesOwnFiles) {
+    auto secret = homeDirectory() / "secret.txt";
+    std::ofstream(secret) << "private";
+    auto delegate =
+        load(request("/auth-redirect?to=" + base::URL::fileURL(secret.string()).absoluteString()));
+    ASSERT_TRUE(delegate->error);
+    EXPECT_EQ(delegate->error->code, base::URLErrorUnsupportedURL);
+    EXPECT_EQ(delegate->body.toString().find("private"), std::string::npos);
+}
+
 TEST_F(URLConnectionTest, SendAsynchronousRequestHandsOverTheWholeAnswer) {
     std::optional<HTTPURLResponse> response;
     std::string body;
