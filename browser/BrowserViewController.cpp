@@ -307,6 +307,9 @@ void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceOb
     if (!checkNetworkStatus()) {
         progressBar_->setHidden(true);
         cannotConnect(ui::InterfaceObject());
+        // No fetch starts, so no history update ends the step: a Back or Forward taken now
+        // must not make the next visit count as a step too (it would not be recorded).
+        tab->setTraverse(0);
     } else {
         net::URLRequest copy = request;
         // Read once from a web view; an answer that is not there yet is asked for again on the

@@ -199,6 +199,25 @@ TEST_F(AddressFieldTest, OfflineTheUnableToConnectPageShowsAndNothingIsFetched) 
     EXPECT_EQ(fetched.size(), 1u);
 }
 
+TEST_F(AddressFieldTest, AHistoryStepTakenOfflineDoesNotSwallowTheNextVisit) {
+    typeAddress("host.tld/one");
+    typeAddress("host.tld/two");
+    reachability().setFlags(0);
+    screen->goBack(ui::InterfaceObject());
+    EXPECT_EQ(fetched.size(), 2u);
+
+    // Back online, a typed address is a new visit: it goes into the history after the entry
+    // the step went to, and Back leads to that entry.
+    reachability().setFlags(net::ReachabilityFlagReachable);
+    typeAddress("host.tld/three");
+    ASSERT_EQ(tab().history().size(), 2u);
+    EXPECT_EQ(tab().history().back().url()->absoluteString(), "http://host.tld/three");
+    EXPECT_EQ(tab().history_position(), 1);
+    EXPECT_EQ(tab().traverse(), 0);
+    screen->goBack(ui::InterfaceObject());
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/one");
+}
+
 TEST_F(AddressFieldTest, FocusingTheFieldSelectsItsTextOnTheNextTurnAndHidesTheButtons) {
     screen->addressBar()->setText("host.tld/page");
     screen->addressBar()->becomeFirstResponder();
