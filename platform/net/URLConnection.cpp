@@ -174,8 +174,9 @@ void URLConnection::beginHop(URLRequest proposed, std::optional<HTTPURLResponse>
                              base::Data redirectBody) {
     auto self = shared_from_this();
     std::optional<URLRequest> next = proposed;
-    if (delegate_)
-        next = delegate_->connectionWillSendRequest(self, proposed, redirectResponse);
+    // Held for the call: a delegate that cancels from inside it may have no other owner.
+    if (auto delegate = delegate_)
+        next = delegate->connectionWillSendRequest(self, proposed, redirectResponse);
     if (state_ != State::Loading)
         return;
     if (!next) {
@@ -311,8 +312,8 @@ void URLConnection::drain() {
 void URLConnection::handleResponse(const HTTPURLResponse& response) {
     response_ = response;
     cacheBody_.clear();
-    if (delegate_)
-        delegate_->connectionDidReceiveResponse(shared_from_this(), response);
+    if (auto delegate = delegate_)
+        delegate->connectionDidReceiveResponse(shared_from_this(), response);
 }
 
 void URLConnection::handleData(const base::Data& data) {
@@ -324,8 +325,8 @@ void URLConnection::handleData(const base::Data& data) {
             cacheBody_.append(data);
         }
     }
-    if (delegate_)
-        delegate_->connectionDidReceiveData(shared_from_this(), data);
+    if (auto delegate = delegate_)
+        delegate->connectionDidReceiveData(shared_from_this(), data);
 }
 
 void URLConnection::handleRedirect(const HTTPURLResponse& response, base::Data body) {
@@ -368,9 +369,9 @@ void URLConnection::handleRedirect(const HTTPURLResponse& response, base::Data b
 }
 
 void URLConnection::handleFinished() {
-    if (cacheCandidate_ && response_ && delegate_) {
+    if (auto delegate = delegate_; cacheCandidate_ && response_ && delegate) {
         CachedURLResponse proposed(*response_, cacheBody_, base::Date::now());
-        auto accepted = delegate_->connectionWillCacheResponse(shared_from_this(), proposed);
+        auto accepted = delegate->connectionWillCacheResponse(shared_from_this(), proposed);
         if (state_ != State::Loading)
             return;
         if (accepted)

@@ -514,6 +514,73 @@ TEST_F(URLConnectionTest, CancelDropsEventsAlreadyWaitingOnTheRunLoop) {
     EXPECT_EQ(delegate->calls.size(), 1u);
 }
 
+// A delegate nothing else holds, which cancels its connection from inside one callback and
+// notes whether it still existed once cancel() returned.
+class CancellingDelegate : public URLConnectionDelegate {
+public:
+    struct State {
+        bool destroyed = false;
+        bool cancelled = false;
+        bool aliveAfterCancel = false;
+    };
+    CancellingDelegate(std::string when, std::shared_ptr<State> state)
+        : when_(std::move(when))
+        , state_(std::move(state)) {}
+    ~CancellingDelegate() override { state_->destroyed = true; }
+
+    std::optional<URLRequest>
+    connectionWillSendRequest(const std::shared_ptr<URLConnection>& connection,
+                              const URLRequest& request,
+                              const std::optional<HTTPURLResponse>& redirect) override {
+        if (redirect)
+            cancelIf("redirect", connection);
+        return request;
+    }
+    void connectionDidReceiveResponse(const std::shared_ptr<URLConnection>& connection,
+                                      const HTTPURLResponse&) override {
+        cancelIf("response", connection);
+    }
+    void connectionDidReceiveData(const std::shared_ptr<URLConnection>& connection,
+                                  const base::Data&) override {
+        cancelIf("data", connection);
+    }
+    std::optional<CachedURLResponse>
+    connectionWillCacheResponse(const std::shared_ptr<URLConnection>& connection,
+                                const CachedURLResponse& proposed) override {
+        cancelIf("cache", connection);
+        return proposed;
+    }
+
+private:
+    void cancelIf(const char* when, const std::shared_ptr<URLConnection>& connection) {
+        if (when_ != when)
+            return;
+        auto state = state_; // a copy: `this` may be what cancel() releases
+        connection->cancel();
+        state->cancelled = true;
+        state->aliveAfterCancel = !state->destroyed;
+    }
+
+    std::string when_;
+    std::shared_ptr<State> state_;
+};
+
+TEST_F(URLConnectionTest, ADelegateHeldOnlyByItsConnectionMayCancelFromAnyCallback) {
+    for (std::string when : {"redirect", "response", "data", "cache"}) {
+        SCOPED_TRACE(when);
+        auto state = std::make_shared<CancellingDelegate::State>();
+        auto connection = URLConnection::create(request(when == "redirect" ? "/r1"
+                                                        : when == "cache"  ? "/cached"
+                                                                           : "/hello"),
+                                                std::make_shared<CancellingDelegate>(when, state));
+        ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return state->cancelled; }, 10s));
+        EXPECT_TRUE(state->aliveAfterCancel);
+        // Released once the callback has returned.
+        EXPECT_TRUE(state->destroyed);
+        URLCache::shared()->removeAllCachedResponses();
+    }
+}
+
 TEST_F(URLConnectionTest, CookiesSetByTheServerAreStoredAndSentBack) {
     load(request("/set-cookies"));
     auto cookies = CookieStorage::shared()->cookies();
