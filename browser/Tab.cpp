@@ -174,6 +174,8 @@ void Tab::setUrlConnection(std::shared_ptr<net::URLConnection> connection) {
     // one asked for now.
     if (urlConnection_ && urlConnection_ != connection)
         urlConnection_->cancel();
+    if (connection && connection != urlConnection_)
+        fetchAddedEntry_ = false;
     urlConnection_ = std::move(connection);
 }
 
@@ -302,9 +304,21 @@ void Tab::connectionDidFinishLoading(const std::shared_ptr<net::URLConnection>& 
         // Nothing to show: the visit is undone and the tab goes back to the page before it.
         // The web view keeps what it shows and loading stays on until a later final-load
         // signal.
-        if (!history_.empty())
+        // Only what this fetch changed is undone: the entry a new visit added (the position
+        // then names the page still shown), or the step a history move took. Dropping the last
+        // entry after a step would lose a forward page that never failed.
+        if (fetchAddedEntry_ && !history_.empty()) {
             history_.pop_back();
-        currentURL_ = history_.empty() ? std::nullopt : history_.back().url();
+            historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
+        } else if (positionBeforeStep_) {
+            historyPosition_ = *positionBeforeStep_;
+        }
+        fetchAddedEntry_ = false;
+        positionBeforeStep_.reset();
+        const bool inside =
+            historyPosition_ >= 0 && historyPosition_ < static_cast<std::int32_t>(history_.size());
+        currentURL_ =
+            inside ? history_[static_cast<std::size_t>(historyPosition_)].url() : std::nullopt;
         currentURLString_ = absoluteStringOf(currentURL_);
         if (current_ && host && currentURLString_ != "about:blank" &&
             currentURLString_.find(secondSearchEngineHomeAddress) == std::string::npos)
@@ -315,6 +329,7 @@ void Tab::connectionDidFinishLoading(const std::shared_ptr<net::URLConnection>& 
         return;
     }
 
+    positionBeforeStep_.reset();
     std::string MIMEType = response_ ? response_->MIMEType() : std::string();
     std::string encodingName = response_ ? response_->textEncodingName() : std::string();
     if (isMarkupMIMEType(MIMEType)) {
@@ -343,6 +358,7 @@ void Tab::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& 
     if (!isOwnConnection(connection))
         return;
     (void)error;
+    positionBeforeStep_.reset();
     auto host = viewController();
     if (auto bar = progressBar())
         bar->setHidden(true);
@@ -438,7 +454,9 @@ void Tab::updateHistory() {
         if (urlConnection_) {
             history_.push_back(urlConnection_->currentRequest());
             historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
+            fetchAddedEntry_ = true;
         }
+        positionBeforeStep_.reset();
     } else if (!history_.empty() &&
                (historyPosition_ < 0 ||
                 historyPosition_ >= static_cast<std::int32_t>(history_.size()))) {
@@ -473,6 +491,7 @@ void Tab::go(std::int32_t step) {
             back->setEnabled(false);
     }
     traverse_ = step;
+    positionBeforeStep_ = historyPosition_;
     historyPosition_ += step;
     if (history_.empty() || !host)
         return;

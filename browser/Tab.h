@@ -200,6 +200,10 @@ private:
     std::vector<net::URLRequest> history_;
     std::int32_t traverse_ = 0;
     std::int32_t historyPosition_ = 0;
+    // What an empty answer has to undo: the entry a new visit added, or the position a history
+    // step moved from.
+    bool fetchAddedEntry_ = false;
+    std::optional<std::int32_t> positionBeforeStep_;
     std::int32_t scrollPosition_ = 0;
     bool loading_ = false;
     bool current_ = false;

@@ -207,6 +207,12 @@ protected:
             res.set_content("caf\xe9", "text/plain; charset=iso-8859-1");
         });
         s.Get("/empty", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
+        s.Get("/sometimes-empty", [this](const httplib::Request&, httplib::Response& res) {
+            if (answerEmpty)
+                res.status = 204;
+            else
+                res.set_content("<p>here</p>", "text/html");
+        });
         s.Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("/final", 302);
         });
@@ -236,6 +242,7 @@ protected:
     std::mutex mutex;
     std::string finalUserAgent;
     std::string formBody;
+    std::atomic<bool> answerEmpty = false;
     std::atomic<bool> slowRequested = false;
     std::atomic<bool> slowServed = false;
 };
@@ -435,12 +442,38 @@ TEST_F(TabFetchTest, AnEmptyBodyUndoesTheVisit) {
     ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return tab->history().size() == 1; }, 10s));
 
     EXPECT_EQ(tab->history()[0].url()->absoluteString(), server.url("/utf8"));
-    EXPECT_EQ(tab->history_position(), 1); // not moved back
+    // The position names the page still shown, so Back does not fetch that page again.
+    EXPECT_EQ(tab->history_position(), 0);
+    EXPECT_FALSE(tab->canGoBack());
+    EXPECT_FALSE(tab->canGoForward());
     EXPECT_EQ(tab->currentURLString(), server.url("/utf8"));
     EXPECT_EQ(host->address->text(), server.url("/utf8"));
     EXPECT_TRUE(host->progress->isHidden());
     EXPECT_TRUE(tab->loading());
     EXPECT_EQ(engine(tab).loads().size(), loadsBefore);
+}
+
+TEST_F(TabFetchTest, AnEmptyAnswerToAHistoryStepKeepsEveryEntryAndStepsBack) {
+    auto tab = makeTab();
+    ASSERT_TRUE(fetch(tab, server.url("/utf8")));
+    ASSERT_TRUE(fetch(tab, server.url("/sometimes-empty")));
+    ASSERT_TRUE(fetch(tab, server.url("/plain")));
+    ASSERT_EQ(tab->history().size(), 3u);
+    answerEmpty = true;
+
+    tab->goBack();
+    ASSERT_EQ(tab->history_position(), 1);
+    // Settled once the empty answer has been handled, one way or the other.
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return tab->history_position() != 1 || tab->history().size() != 3; }, 10s));
+
+    // The forward page never failed: it stays, and the tab is back on it.
+    ASSERT_EQ(tab->history().size(), 3u);
+    EXPECT_EQ(tab->history()[2].url()->absoluteString(), server.url("/plain"));
+    EXPECT_EQ(tab->history_position(), 2);
+    EXPECT_EQ(tab->currentURLString(), server.url("/plain"));
+    EXPECT_TRUE(tab->canGoBack());
+    EXPECT_FALSE(tab->canGoForward());
 }
 
 TEST_F(TabTest, AnEmptyBodyLeavesTheAddressFieldForExcludedAddresses) {
