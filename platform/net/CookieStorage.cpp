@@ -2,6 +2,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/JSON.h"
+#include "platform/base/Strings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -149,7 +150,27 @@ bool CookieStorage::applyLocked(const Cookie& cookie, bool& persistent) {
         return true;
     }
     entries_.push_back({cookie, nextSequence_++});
+    evictOverLimitsLocked(cookie.domain, persistent);
     return true;
+}
+
+void CookieStorage::evictOverLimitsLocked(const std::string& domain, bool& persistent) {
+    // Entries are kept in the order they were made, so the first match is the oldest.
+    auto eraseOldest = [&](auto&& matches) {
+        auto oldest = std::find_if(entries_.begin(), entries_.end(), matches);
+        if (oldest == entries_.end())
+            return;
+        persistent = persistent || !oldest->cookie.isSessionOnly();
+        entries_.erase(oldest);
+    };
+    auto ofDomain = [&](const Entry& entry) {
+        return base::equalsIgnoringASCIICase(entry.cookie.domain, domain);
+    };
+    while (std::size_t(std::count_if(entries_.begin(), entries_.end(), ofDomain)) >
+           maximumCookiesPerDomain)
+        eraseOldest(ofDomain);
+    while (entries_.size() > maximumCookies)
+        eraseOldest([](const Entry&) { return true; });
 }
 
 std::vector<Cookie> CookieStorage::cookies() const {

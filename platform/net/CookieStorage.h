@@ -74,6 +74,13 @@ private:
         std::uint64_t sequence;
     };
 
+    // A site that keeps sending new names cannot grow the jar, its file and every request's
+    // Cookie header without end: past these counts the oldest cookies go first.
+    static constexpr std::size_t maximumCookiesPerDomain = 50;
+    static constexpr std::size_t maximumCookies = 3000;
+    // Drops the oldest cookies over the limits; tells whether a saved cookie went.
+    void evictOverLimitsLocked(const std::string& domain, bool& persistent);
+
     void load();
     // Applies one change under the lock; true when the jar changed. Sets `persistent` when a
     // cookie kept on disk was involved.

@@ -48,6 +48,26 @@ TEST_F(CookieStorageTest, SettingReplacesTheCookieOfTheSameNameDomainAndPath) {
     EXPECT_TRUE(jar->cookies().empty());
 }
 
+TEST_F(CookieStorageTest, ASiteCannotGrowTheJarWithoutEnd) {
+    auto jar = CookieStorage::create({});
+    for (int i = 0; i < 60; ++i)
+        jar->setCookie(cookie("n" + std::to_string(i), "v", i % 2 ? "greedy.tld" : "GREEDY.tld"));
+    jar->setCookie(cookie("kept", "v", "other.tld"));
+    auto all = jar->cookies();
+    ASSERT_EQ(all.size(), 51u);
+    // The oldest of the greedy site's went first; the other site's cookie is untouched.
+    EXPECT_EQ(all.front().name, "n10");
+    EXPECT_EQ(all.back().name, "kept");
+
+    for (int site = 0; site < 70; ++site)
+        for (int i = 0; i < 50; ++i)
+            jar->setCookie(
+                cookie("c" + std::to_string(i), "v", "s" + std::to_string(site) + ".tld"));
+    all = jar->cookies();
+    EXPECT_EQ(all.size(), 3000u);
+    EXPECT_EQ(all.back().domain, "s69.tld");
+}
+
 TEST_F(CookieStorageTest, RefusesCookiesThatWouldBreakTheCookieField) {
     auto jar = CookieStorage::create({});
     EXPECT_FALSE(jar->setCookie(cookie("", "1")));
