@@ -308,10 +308,15 @@ void UserDefaults::markDirty() {
     // Clears the flag when the write has run or the run loop dropped it unrun (a reset), so
     // that the next change schedules again.
     struct Scheduled {
-        std::shared_ptr<std::atomic<bool>> flag;
+        explicit Scheduled(std::shared_ptr<std::atomic<bool>> flag) : flag(std::move(flag)) {}
+        Scheduled(const Scheduled&) = delete;
+        Scheduled& operator=(const Scheduled&) = delete;
         ~Scheduled() { flag->store(false); }
+        std::shared_ptr<std::atomic<bool>> flag;
     };
-    auto scheduled = std::make_shared<Scheduled>(Scheduled{writeScheduled_});
+    // Made in place: a temporary's destructor would clear the flag at once, and every change
+    // would then queue a write of its own.
+    auto scheduled = std::make_shared<Scheduled>(writeScheduled_);
     RunLoop::main().dispatch([weak = weak_from_this(), scheduled] {
         scheduled->flag->store(false);
         if (auto self = weak.lock())
