@@ -96,7 +96,8 @@ struct CurlTransfer::Callbacks {
 
     static std::size_t body(char* buffer, std::size_t size, std::size_t count, void* data) {
         auto* self = static_cast<CurlTransfer*>(data);
-        if (self->abandoned_)
+        // Once the outcome is reported (a redirect cut short), the rest is not wanted.
+        if (self->abandoned_ || self->reported_)
             return 0;
         self->markActive();
         self->body(buffer, size * count);
@@ -286,7 +287,17 @@ void CurlTransfer::body(const char* bytes, std::size_t size) {
     if (isFile_)
         ensureResponse();
     if (isRedirect_) {
-        redirectBody_.append(bytes, size);
+        // A redirect's own body is only shown when the hop is refused; a server that streams
+        // one without end must not grow memory without end, so the redirect goes on with the
+        // first part.
+        constexpr std::size_t maximumRedirectBody = 1 << 20;
+        std::size_t room = maximumRedirectBody - redirectBody_.size();
+        redirectBody_.append(bytes, std::min(size, room));
+        if (size >= room) {
+            reported_ = true;
+            emit(Event::makeRedirect(HTTPURLResponse(url_, status_, fields_),
+                                     std::move(redirectBody_)));
+        }
         return;
     }
     if (size == 0)

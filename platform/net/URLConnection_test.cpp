@@ -175,6 +175,18 @@ protected:
             seen_.record(request);
             response.set_redirect("/loop", 302);
         });
+        server.Get("/endless-redirect",
+                   [this](const httplib::Request& request, httplib::Response& response) {
+                       seen_.record(request);
+                       response.status = 302;
+                       response.set_header("Location", "/final");
+                       // Stops only when the client goes away.
+                       response.set_chunked_content_provider(
+                           "text/plain", [](std::size_t, httplib::DataSink& sink) {
+                               std::string chunk(64 * 1024, 'r');
+                               return sink.write(chunk.data(), chunk.size());
+                           });
+                   });
         server.Get("/chunked",
                    [this](const httplib::Request& request, httplib::Response& response) {
                        seen_.record(request);
@@ -390,6 +402,14 @@ TEST_F(URLConnectionTest, ARefusedRedirectIsTheFinalAnswerWithItsBody) {
     EXPECT_EQ(delegate->response->valueForHTTPHeaderField("Location"), "/final");
     EXPECT_EQ(delegate->body.toString(), "moved body");
     EXPECT_EQ(seen_.count("/final"), 0);
+}
+
+TEST_F(URLConnectionTest, ARedirectWhoseBodyNeverEndsStillGoesOn) {
+    auto delegate = load(request("/endless-redirect"));
+    EXPECT_EQ(delegate->calls, (std::vector<std::string>{"request " + url("/endless-redirect"),
+                                                         "redirect 302 " + url("/final"),
+                                                         "response 200", "data", "finish"}));
+    EXPECT_EQ(delegate->body.toString(), "final");
 }
 
 TEST_F(URLConnectionTest, RefusingTheFirstRequestFailsAsCancelled) {
