@@ -3,6 +3,7 @@
 #include "platform/testing/PlatformTest.h"
 
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -137,18 +138,27 @@ TEST_F(DispatchQueueTest, PendingWorkRunsBeforeTheQueueGoesAway) {
 }
 
 TEST_F(DispatchQueueTest, QueueReleasedByItsOwnLastFunctionDoesNotDeadlock) {
+    std::atomic<bool> outsideCopyGone = false;
     std::atomic<bool> finished = false;
+    std::atomic<bool> goneAfterRelease = false;
+    std::weak_ptr<DispatchQueue> watcher;
     {
         auto queue = std::make_shared<DispatchQueue>("test.self-release");
-        queue->async([queue, &finished]() mutable {
+        watcher = queue;
+        queue->async([queue, &outsideCopyGone, &finished, &goneAfterRelease, &watcher]() mutable {
+            // Hold on until this function owns the only copy left.
+            while (!outsideCopyGone)
+                std::this_thread::yield();
             queue.reset();
+            goneAfterRelease = watcher.expired();
             finished = true;
         });
     }
-    // The queue's last copy dies on its own thread; the process must go on.
-    while (!finished)
-        std::this_thread::yield();
-    SUCCEED();
+    outsideCopyGone = true;
+    // The queue's last copy dies on its own thread; that thread must go on.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return finished.load(); }, Seconds(10)));
+    EXPECT_TRUE(goneAfterRelease);
+    EXPECT_TRUE(watcher.expired());
 }
 
 } // namespace
