@@ -262,6 +262,22 @@ protected:
             response.set_content("cached body " + std::to_string(seen_.count("/cached")),
                                  "text/plain");
         });
+        // Fresh for a minute and carrying both validators; a request that presents either of
+        // them is answered 304 without a body.
+        server.Get(
+            "/validated", [this](const httplib::Request& request, httplib::Response& response) {
+                seen_.record(request);
+                response.set_header("ETag", validatedETag);
+                response.set_header("Last-Modified", validatedLastModified);
+                if (request.get_header_value("If-None-Match") == validatedETag ||
+                    request.has_header("If-Modified-Since")) {
+                    response.status = 304;
+                    return;
+                }
+                response.set_header("Cache-Control", "max-age=60");
+                response.set_content("validated body " + std::to_string(seen_.count("/validated")),
+                                     "text/plain");
+            });
         server_.start();
     }
 
@@ -278,6 +294,16 @@ protected:
     }
     URLRequest request(const std::string& path) { return URLRequest::withURLString(url(path)); }
     std::string url(const std::string& path) const { return server_.url(path); }
+
+    static constexpr const char* validatedETag = "\"v1\"";
+    static constexpr const char* validatedLastModified = "Tue, 14 Nov 2023 22:13:20 GMT";
+
+    std::optional<std::string> cachedBody(const std::string& path) {
+        auto entry = URLCache::shared()->cachedResponse(request(path));
+        if (!entry)
+            return std::nullopt;
+        return entry->data().toString();
+    }
 
     TestHTTPServer server_;
     Seen seen_;
@@ -676,6 +702,116 @@ TEST_F(URLConnectionTest, CachePoliciesDecideBetweenTheCacheAndTheNetwork) {
     ASSERT_TRUE(failed->error);
     EXPECT_EQ(failed->error->code, base::URLErrorResourceUnavailable);
     EXPECT_EQ(seen_.count("/hello"), 0);
+}
+
+TEST_F(URLConnectionTest, AStaleEntryIsFetchedAgainWholeWithoutConditionalFields) {
+    // The loader does not revalidate: a stale entry, validators or not, is replaced by a full
+    // answer from the server, and the request goes out exactly as the caller made it.
+    auto first = load(request("/validated"));
+    EXPECT_EQ(first->calls, (std::vector<std::string>{"request " + url("/validated"),
+                                                      "response 200", "data", "cache", "finish"}));
+    EXPECT_EQ(first->body.toString(), "validated body 1");
+    EXPECT_EQ(cachedBody("/validated"), "validated body 1");
+
+    auto fresh = load(request("/validated"));
+    EXPECT_EQ(fresh->body.toString(), "validated body 1");
+    EXPECT_EQ(seen_.count("/validated"), 1);
+
+    clock().advance(base::Seconds(61));
+    auto entry = URLCache::shared()->cachedResponse(request("/validated"));
+    ASSERT_TRUE(entry);
+    ASSERT_FALSE(entry->isFresh(base::Date::now()));
+    EXPECT_EQ(entry->response().valueForHTTPHeaderField("ETag"), validatedETag);
+
+    auto stale = load(request("/validated"));
+    EXPECT_EQ(seen_.count("/validated"), 2);
+    EXPECT_EQ(seen_.header("/validated", "If-None-Match"), std::nullopt);
+    EXPECT_EQ(seen_.header("/validated", "If-Modified-Since"), std::nullopt);
+    EXPECT_EQ(stale->calls, (std::vector<std::string>{"request " + url("/validated"),
+                                                      "response 200", "data", "cache", "finish"}));
+    ASSERT_TRUE(stale->response);
+    EXPECT_EQ(stale->response->statusCode(), 200);
+    EXPECT_EQ(stale->body.toString(), "validated body 2");
+
+    // The new answer replaced the entry and is fresh from now on.
+    EXPECT_EQ(cachedBody("/validated"), "validated body 2");
+    auto again = load(request("/validated"));
+    EXPECT_EQ(again->body.toString(), "validated body 2");
+    EXPECT_EQ(seen_.count("/validated"), 2);
+}
+
+TEST_F(URLConnectionTest, ARequestThatValidatesItselfGetsTheServersAnswerEvenWithAFreshEntry) {
+    load(request("/validated"));
+    ASSERT_EQ(cachedBody("/validated"), "validated body 1");
+
+    auto byETag = request("/validated");
+    byETag.setValueForHTTPHeaderField(validatedETag, "If-None-Match");
+    auto notModified = load(byETag);
+    EXPECT_EQ(seen_.count("/validated"), 2);
+    EXPECT_EQ(seen_.header("/validated", "If-None-Match"), validatedETag);
+    // The 304 is the caller's to interpret: it comes as it is, with no body and not cached.
+    EXPECT_EQ(notModified->calls,
+              (std::vector<std::string>{"request " + url("/validated"), "response 304", "finish"}));
+    EXPECT_TRUE(notModified->body.empty());
+
+    auto byDate = request("/validated");
+    byDate.setValueForHTTPHeaderField(validatedLastModified, "If-Modified-Since");
+    auto alsoNotModified = load(byDate);
+    EXPECT_EQ(seen_.count("/validated"), 3);
+    EXPECT_EQ(seen_.header("/validated", "If-Modified-Since"), validatedLastModified);
+    ASSERT_TRUE(alsoNotModified->response);
+    EXPECT_EQ(alsoNotModified->response->statusCode(), 304);
+
+    // Neither 304 touched the stored answer.
+    EXPECT_EQ(cachedBody("/validated"), "validated body 1");
+}
+
+TEST_F(URLConnectionTest, ReturnCacheDataElseLoadTakesAnyStoredEntryAndLoadsOnlyWithoutOne) {
+    auto elseLoad = request("/validated");
+    elseLoad.setCachePolicy(URLRequestCachePolicy::ReturnCacheDataElseLoad);
+
+    // Nothing stored: the network answers, and the answer is stored.
+    auto loaded = load(elseLoad);
+    EXPECT_EQ(loaded->calls, (std::vector<std::string>{"request " + url("/validated"),
+                                                       "response 200", "data", "cache", "finish"}));
+    EXPECT_EQ(loaded->body.toString(), "validated body 1");
+    EXPECT_EQ(seen_.count("/validated"), 1);
+
+    // A day later the entry is long stale, and still answers without the network.
+    clock().advance(base::Seconds(24 * 60 * 60));
+    auto entry = URLCache::shared()->cachedResponse(request("/validated"));
+    ASSERT_TRUE(entry);
+    ASSERT_FALSE(entry->isFresh(base::Date::now()));
+    auto fromCache = load(elseLoad);
+    EXPECT_EQ(fromCache->calls, (std::vector<std::string>{"request " + url("/validated"),
+                                                          "response 200", "data", "finish"}));
+    EXPECT_EQ(fromCache->body.toString(), "validated body 1");
+    EXPECT_EQ(seen_.count("/validated"), 1);
+
+    // The default policy does not accept that entry.
+    auto byDefault = load(request("/validated"));
+    EXPECT_EQ(byDefault->body.toString(), "validated body 2");
+    EXPECT_EQ(seen_.count("/validated"), 2);
+}
+
+TEST_F(URLConnectionTest, ReloadIgnoringLocalCacheDataGoesToTheServerAndReplacesTheEntry) {
+    load(request("/validated"));
+    ASSERT_EQ(cachedBody("/validated"), "validated body 1");
+
+    auto reload = request("/validated");
+    reload.setCachePolicy(URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
+    auto reloaded = load(reload);
+    EXPECT_EQ(seen_.count("/validated"), 2);
+    EXPECT_EQ(seen_.header("/validated", "If-None-Match"), std::nullopt);
+    EXPECT_EQ(seen_.header("/validated", "If-Modified-Since"), std::nullopt);
+    ASSERT_TRUE(reloaded->response);
+    EXPECT_EQ(reloaded->response->statusCode(), 200);
+    EXPECT_EQ(reloaded->body.toString(), "validated body 2");
+
+    // What it fetched is what later loads get from the cache.
+    EXPECT_EQ(cachedBody("/validated"), "validated body 2");
+    EXPECT_EQ(load(request("/validated"))->body.toString(), "validated body 2");
+    EXPECT_EQ(seen_.count("/validated"), 2);
 }
 
 TEST_F(URLConnectionTest, TheDelegateCanDeclineCaching) {
