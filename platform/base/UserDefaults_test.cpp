@@ -8,7 +8,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <sys/inotify.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -43,6 +46,50 @@ public:
 private:
     static constexpr const char* names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+// Counts the files renamed into place under one name in a folder: each finished write of the
+// preferences, which are always written to a temporary sibling and then renamed.
+class FileReplacementCounter {
+public:
+    FileReplacementCounter(const fs::path& folder, std::string name)
+        : name_(std::move(name)) {
+        fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd_ >= 0 && ::inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO) < 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~FileReplacementCounter() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileReplacementCounter(const FileReplacementCounter&) = delete;
+    FileReplacementCounter& operator=(const FileReplacementCounter&) = delete;
+
+    bool isWatching() const { return fd_ >= 0; }
+    // The replacements so far. The kernel queues each event as the rename happens, so
+    // everything written before the call is counted.
+    int count() {
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            ssize_t length = ::read(fd_, buffer, sizeof buffer);
+            if (length <= 0)
+                break;
+            for (ssize_t at = 0; at < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && name_ == event->name)
+                    ++count_;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return count_;
+    }
+
+private:
+    std::string name_;
+    int fd_ = -1;
+    int count_ = 0;
 };
 
 class UserDefaultsTest : public testing_support::PlatformTest {
@@ -114,6 +161,42 @@ TEST_F(UserDefaultsTest, ChangesAreWrittenTogetherAtTheEndOfTheRunLoopTurn) {
     defaults->setObject("e", 5);
     defaults.reset();
     EXPECT_EQ(open()->integerForKey("e"), 5);
+}
+
+TEST_F(UserDefaultsTest, ChangesInOneTurnQueueASingleWriteAndALaterTurnWritesAgain) {
+    auto defaults = open();
+    FileReplacementCounter writes(homeDirectory(), "prefs.plist");
+    ASSERT_TRUE(writes.isWatching());
+
+    // Queued between the first change and the others, this runs right after the write the
+    // first change queued; a write queued for each change would still be waiting behind it.
+    // Those extra writes would find nothing left to save, so only the queue shows them.
+    bool workLeftAfterFirstWrite = true;
+    Value onDiskAfterFirstWrite;
+    defaults->setObject("a", 1);
+    base::RunLoop::main().dispatch([&] {
+        workLeftAfterFirstWrite = base::RunLoop::main().hasReadyWork();
+        onDiskAfterFirstWrite = fileContent();
+    });
+    defaults->setObject("b", 2);
+    defaults->setObject("c", 3);
+    defaults->removeObjectForKey("a");
+    defaults->setObject("a", 4);
+    EXPECT_EQ(writes.count(), 0);
+
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(workLeftAfterFirstWrite);
+    const Value allChanges(Value::Dictionary{{"a", 4}, {"b", 2}, {"c", 3}});
+    EXPECT_EQ(onDiskAfterFirstWrite, allChanges);
+    EXPECT_EQ(writes.count(), 1);
+    EXPECT_EQ(fileContent(), allChanges);
+
+    // A change in a later turn queues a write of its own.
+    defaults->setObject("d", 5);
+    EXPECT_TRUE(base::RunLoop::main().hasReadyWork());
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(writes.count(), 2);
+    EXPECT_EQ(fileContent(), Value(Value::Dictionary{{"a", 4}, {"b", 2}, {"c", 3}, {"d", 5}}));
 }
 
 TEST_F(UserDefaultsTest, TypedReadersConvertAsThePlatformDoes) {
