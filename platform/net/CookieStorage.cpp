@@ -2,10 +2,12 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/JSON.h"
+#include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 
 namespace net {
 
@@ -63,6 +65,18 @@ std::optional<Cookie> fromValue(const base::Value& value) {
     return cookie;
 }
 
+// The name a damaged file is kept under: "<name>.corrupt", or with a number when an older copy
+// is already there, so that no earlier copy is overwritten either.
+std::filesystem::path damagedCopyPath(const std::filesystem::path& file) {
+    auto candidate = file;
+    candidate += ".corrupt";
+    for (int n = 1; base::fileExists(candidate) || std::filesystem::is_symlink(candidate); ++n) {
+        candidate = file;
+        candidate += ".corrupt." + std::to_string(n);
+    }
+    return candidate;
+}
+
 } // namespace
 
 std::shared_ptr<CookieStorage> CookieStorage::create(std::filesystem::path file) {
@@ -94,24 +108,41 @@ CookieStorage::CookieStorage(Private, std::filesystem::path file)
     : file_(std::move(file)) {}
 
 void CookieStorage::load() {
-    if (file_.empty() || !base::fileExists(file_))
+    if (file_.empty())
         return;
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file_, error)))
+        return;
+    std::string problem;
     auto data = base::readFile(file_);
-    if (!data)
+    if (!data) {
+        problem = data.error().localizedDescription();
+    } else if (auto parsed = base::parseJSON(*data); !parsed) {
+        problem = parsed.error().localizedDescription();
+    } else if (!parsed->isArray()) {
+        problem = "its root is not an array";
+    } else {
+        base::Date now = base::Date::now();
+        std::lock_guard lock(mutex_);
+        for (auto& item : *parsed->array()) {
+            auto cookie = fromValue(item);
+            if (!cookie || cookie->isExpired(now) || cookie->name.empty() || cookie->domain.empty())
+                continue;
+            bool persistent = false;
+            applyLocked(*cookie, persistent);
+        }
         return;
-    // A damaged file loses its cookies, never the jar: start empty and rewrite on change.
-    auto parsed = base::parseJSON(*data);
-    if (!parsed || !parsed->isArray())
-        return;
-    base::Date now = base::Date::now();
-    std::lock_guard lock(mutex_);
-    for (auto& item : *parsed->array()) {
-        auto cookie = fromValue(item);
-        if (!cookie || cookie->isExpired(now) || cookie->name.empty() || cookie->domain.empty())
-            continue;
-        bool persistent = false;
-        applyLocked(*cookie, persistent);
     }
+
+    // The jar starts empty, but the next save must not destroy what may still be read by hand.
+    const auto aside = damagedCopyPath(file_);
+    std::filesystem::rename(file_, aside, error);
+    if (error)
+        base::log("CookieStorage: " + file_.string() + " is not a usable cookie file (" + problem +
+                  ") and could not be moved aside (" + error.message() + "); starting empty");
+    else
+        base::log("CookieStorage: " + file_.string() + " is not a usable cookie file (" + problem +
+                  "); kept as " + aside.string() + ", starting empty");
 }
 
 void CookieStorage::saveLocked() const {
@@ -122,12 +153,27 @@ void CookieStorage::saveLocked() const {
     for (auto& entry : entries_)
         if (!entry.cookie.isSessionOnly() && !entry.cookie.isExpired(now))
             items.push_back(toValue(entry.cookie));
-    auto text = base::toJSON(base::Value(std::move(items)), true);
-    if (!text)
+    std::string problem;
+    if (auto text = base::toJSON(base::Value(std::move(items)), true); !text)
+        problem = text.error().localizedDescription();
+    else if (auto folder = file_.has_parent_path() ? base::createDirectories(file_.parent_path())
+                                                   : base::Result<void>();
+             !folder)
+        problem = folder.error().localizedDescription();
+    else if (auto written = base::writeFileAtomically(file_, base::Data::fromString(*text));
+             !written)
+        problem = written.error().localizedDescription();
+    if (problem.empty()) {
+        saveFailing_ = false;
         return;
-    if (!base::createDirectories(file_.parent_path()))
+    }
+    // Every change saves the whole jar, so a lasting fault (a full disk, a folder that cannot
+    // be written) would otherwise print a line per cookie a page sets.
+    if (saveFailing_)
         return;
-    (void)base::writeFileAtomically(file_, base::Data::fromString(*text));
+    saveFailing_ = true;
+    base::log("CookieStorage: could not save " + file_.string() + ": " + problem +
+              "; persistent cookies are kept in memory only until a save succeeds");
 }
 
 bool CookieStorage::applyLocked(const Cookie& cookie, bool& persistent) {

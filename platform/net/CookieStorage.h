@@ -22,6 +22,11 @@ namespace net {
 // cookies live in memory only and are gone at the next launch. Expired cookies are never
 // returned and are dropped from the file.
 //
+// A file that cannot be read as a jar is renamed to "<file>.corrupt" (".corrupt.1" and so on
+// when that name is taken), the jar starts empty, and one console line says so. A save that
+// fails says so in one console line; further failures stay quiet until a save succeeds, which
+// writes every persistent cookie the jar holds by then.
+//
 // Observers hear of every change (so that a web engine can mirror the jar), on the thread
 // that made it, after the change is complete. Every method is thread-safe.
 class CookieStorage {
@@ -92,6 +97,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Entry> entries_;
     std::uint64_t nextSequence_ = 0;
+    mutable bool saveFailing_ = false; // the last save failed and said so
     base::ObserverList observers_;
 };
 

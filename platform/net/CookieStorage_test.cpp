@@ -1,8 +1,8 @@
 #include "platform/base/AppHome.h"
 #include "platform/net/CookieStorage.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace net {
@@ -147,13 +147,91 @@ TEST_F(CookieStorageTest, PersistentCookiesOutliveTheJarAndSessionCookiesDoNot) 
     EXPECT_TRUE(CookieStorage::create(file())->cookies().empty());
 }
 
-TEST_F(CookieStorageTest, ADamagedFileStartsAnEmptyJarThatStillWorks) {
-    std::filesystem::create_directories(file().parent_path());
-    std::ofstream(file()) << "{ not json";
-    auto jar = CookieStorage::create(file());
+TEST_F(CookieStorageTest, ADamagedFileIsKeptAsideWithOneLineAndTheJarStartsEmpty) {
+    namespace fs = std::filesystem;
+    const auto aside = [&](const char* suffix) { return fs::path(file().string() + suffix); };
+    const auto garbage = base::Data::fromString("[{\"name\": \"a\", \"value\": ");
+    fs::create_directories(file().parent_path());
+    ASSERT_TRUE(base::writeFileAtomically(file(), garbage));
+
+    std::shared_ptr<CookieStorage> jar;
+    {
+        testing_support::LogCapture log;
+        jar = CookieStorage::create(file());
+        auto lines = log.lines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("CookieStorage: " + file().string()), std::string::npos)
+            << lines[0];
+        EXPECT_NE(lines[0].find("kept as " + aside(".corrupt").string()), std::string::npos)
+            << lines[0];
+    }
     EXPECT_TRUE(jar->cookies().empty());
-    jar->setCookie(persistent("a", "1"));
-    EXPECT_EQ(CookieStorage::create(file())->cookies().size(), 1u);
+    EXPECT_FALSE(fs::exists(file()));
+    EXPECT_EQ(base::readFile(aside(".corrupt")).value(), garbage);
+
+    // The jar works and saves, and the copy is left as it was.
+    EXPECT_TRUE(jar->setCookie(persistent("a", "1")));
+    auto reopened = CookieStorage::create(file());
+    ASSERT_EQ(reopened->cookies().size(), 1u);
+    EXPECT_EQ(reopened->cookies()[0].value, "1");
+    EXPECT_EQ(base::readFile(aside(".corrupt")).value(), garbage);
+
+    // Good JSON that is no jar is damaged too, and does not replace the first copy.
+    const auto object = base::Data::fromString("{\"name\": \"a\"}");
+    ASSERT_TRUE(base::writeFileAtomically(file(), object));
+    {
+        testing_support::LogCapture log;
+        EXPECT_TRUE(CookieStorage::create(file())->cookies().empty());
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_TRUE(log.contains("kept as " + aside(".corrupt.1").string()));
+    }
+    EXPECT_EQ(base::readFile(aside(".corrupt")).value(), garbage);
+    EXPECT_EQ(base::readFile(aside(".corrupt.1")).value(), object);
+
+    // So is an empty file.
+    ASSERT_TRUE(base::writeFileAtomically(file(), base::Data()));
+    {
+        testing_support::LogCapture log;
+        EXPECT_TRUE(CookieStorage::create(file())->cookies().empty());
+        EXPECT_EQ(log.lines().size(), 1u);
+    }
+    EXPECT_EQ(base::readFile(aside(".corrupt.2")).value(), base::Data());
+}
+
+TEST_F(CookieStorageTest, AFailedSaveSaysSoOnceAndTheNextGoodSaveWritesEveryCookie) {
+    namespace fs = std::filesystem;
+    // The jar's folder cannot be made: a plain file holds its name.
+    const auto blocker = homeDirectory() / "blocker";
+    const auto blocked = blocker / "cookies.json";
+    ASSERT_TRUE(base::writeFileAtomically(blocker, base::Data()));
+    auto jar = CookieStorage::create(blocked);
+
+    testing_support::LogCapture log;
+    EXPECT_TRUE(jar->setCookie(persistent("a", "1")));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_TRUE(log.contains("CookieStorage: could not save " + blocked.string()))
+        << log.lines()[0];
+    // The same fault again adds no line; the jar keeps working in memory.
+    EXPECT_TRUE(jar->setCookie(persistent("b", "2")));
+    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(jar->cookies().size(), 2u);
+
+    // Once the folder can be made, the next save holds what the failed ones could not.
+    ASSERT_TRUE(base::removeItem(blocker));
+    EXPECT_TRUE(jar->setCookie(persistent("c", "3")));
+    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(CookieStorage::create(blocked)->cookies().size(), 3u);
+
+    // A new fault after a good save is told again: here a folder stands where the file goes.
+    ASSERT_TRUE(base::removeItem(blocked));
+    fs::create_directories(blocked);
+    jar->deleteCookie(persistent("a", ""));
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_NE(log.lines()[1].find("CookieStorage: could not save " + blocked.string()),
+              std::string::npos)
+        << log.lines()[1];
+    EXPECT_TRUE(fs::is_directory(blocked));
+    EXPECT_EQ(jar->cookies().size(), 2u);
 }
 
 TEST_F(CookieStorageTest, ObserversHearOfEveryChangeButNotOfNoChange) {
