@@ -3,9 +3,13 @@
 #include "platform/base/Bundle.h"
 #include "platform/ui/Screen.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <iterator>
 #include <optional>
+#include <string>
 
 namespace ui {
 
@@ -36,6 +40,45 @@ std::optional<base::Data> readFile(const std::filesystem::path& path) {
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
     return base::Data(std::move(bytes));
+}
+
+struct GObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <class T> using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+
+// The pixels of encoded image bytes, or null when no loader reads them.
+GObjectPtr<GdkPixbuf> decodePixels(const base::Data& data) {
+    if (data.empty())
+        return nullptr;
+    GObjectPtr<GdkPixbufLoader> loader(gdk_pixbuf_loader_new());
+    g_autoptr(GError) error = nullptr;
+    // A write the loader refuses closes the loader itself; closing it again is an error.
+    if (!gdk_pixbuf_loader_write(loader.get(), data.bytes(), data.size(), &error))
+        return nullptr;
+    // Closing fails when the data stops before the loader could make a picture.
+    if (!gdk_pixbuf_loader_close(loader.get(), &error))
+        return nullptr;
+    GdkPixbuf* pixels = gdk_pixbuf_loader_get_pixbuf(loader.get());
+    if (!pixels)
+        return nullptr;
+    return GObjectPtr<GdkPixbuf>(GDK_PIXBUF(g_object_ref(pixels)));
+}
+
+// The pixels laid over white when they have an alpha channel, so that transparent parts do
+// not come out in whatever colour their invisible pixels happen to have.
+GObjectPtr<GdkPixbuf> overWhite(GObjectPtr<GdkPixbuf> pixels) {
+    if (!gdk_pixbuf_get_has_alpha(pixels.get()))
+        return pixels;
+    const int width = gdk_pixbuf_get_width(pixels.get());
+    const int height = gdk_pixbuf_get_height(pixels.get());
+    GObjectPtr<GdkPixbuf> opaque(gdk_pixbuf_new(GDK_COLORSPACE_RGB, false, 8, width, height));
+    if (!opaque)
+        return nullptr;
+    gdk_pixbuf_fill(opaque.get(), 0xFFFFFFFF);
+    gdk_pixbuf_composite(pixels.get(), opaque.get(), 0, 0, width, height, 0, 0, 1, 1,
+                         GDK_INTERP_NEAREST, 255);
+    return opaque;
 }
 
 } // namespace
@@ -83,6 +126,25 @@ std::shared_ptr<Image> Image::withData(base::Data data, double scale) {
 
 std::shared_ptr<Image> Image::blank(Size size, std::string name) {
     return std::make_shared<Image>(Private{}, std::move(name), base::Data(), size, 1.0);
+}
+
+base::Data Image::jpegData(double quality) const {
+    auto pixels = decodePixels(data_);
+    if (!pixels)
+        return base::Data();
+    pixels = overWhite(std::move(pixels));
+    if (!pixels)
+        return base::Data();
+    if (!(quality >= 0)) // below zero, and not a number
+        quality = 0;
+    const std::string percent = std::to_string(std::lround(std::min(quality, 1.0) * 100));
+    g_autofree gchar* buffer = nullptr;
+    gsize size = 0;
+    g_autoptr(GError) error = nullptr;
+    if (!gdk_pixbuf_save_to_buffer(pixels.get(), &buffer, &size, "jpeg", &error, "quality",
+                                   percent.c_str(), nullptr))
+        return base::Data();
+    return base::Data(buffer, size);
 }
 
 } // namespace ui

@@ -29,6 +29,12 @@ public:
     Size size() const { return size_; }
     double scale() const { return scale_; }
 
+    // The picture re-encoded as JPEG: quality 0.0 gives the smallest file, 1.0 the best
+    // picture; values outside are clamped. Transparent parts are laid over white, as JPEG has
+    // no transparency. Empty for an image without pixels (blank) or whose bytes no decoder
+    // reads (PNG, JPEG, GIF and the other common formats are read).
+    base::Data jpegData(double quality) const;
+
     struct Private {};
     Image(Private, std::string name, base::Data data, Size size, double scale)
         : name_(std::move(name))
