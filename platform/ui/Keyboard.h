@@ -21,9 +21,10 @@ inline constexpr const char* KeyboardAnimationDurationUserInfoKey =
 inline constexpr const char* KeyboardAnimationCurveUserInfoKey =
     "UIKeyboardAnimationCurveUserInfoKey";
 
-// The on-screen keyboard: up while a text input is first responder. Text fields show and hide
-// it; the web view does the same for fields inside pages. Moving focus straight from one
-// input to another leaves it up and posts nothing. Held by the application.
+// The on-screen keyboard: up while a text field is first responder. Only TextField shows and
+// hides it: no engine reports focus in a page's fields, so a web view never brings it up
+// (tests that play a page's keyboard call show() and hide() directly). Moving focus straight
+// from one field to another leaves it up and posts nothing. Held by the application.
 class Keyboard {
 public:
     static constexpr double animationDuration = 0.25;
