@@ -22,6 +22,7 @@ public:
     std::vector<std::string> calls;
     std::vector<net::URLRequest> requests;
     std::vector<WebViewNavigationType> types;
+    std::vector<base::Error> errors;
     bool allow = true;
     std::function<void(WebView&)> onFinish;
 
@@ -41,6 +42,7 @@ public:
     }
     void webViewDidFailLoadWithError(WebView&, const base::Error& error) override {
         calls.push_back("didFail " + std::to_string(error.code));
+        errors.push_back(error);
     }
 };
 
@@ -179,6 +181,25 @@ TEST_F(WebViewTest, CommandsGivenInsideADelegateCallWaitTheirTurn) {
     engine().raiseFinishLoad();
     EXPECT_EQ(engine().stopCount(), 1);
     EXPECT_EQ(delegate->calls[1], "stops so far 0");
+}
+
+TEST_F(WebViewTest, AFailedLoadReachesTheDelegateOnceWithItsError) {
+    view->loadRequest(net::URLRequest(url("http://unreachable.tld/")));
+    engine().raiseStartLoad();
+    EXPECT_TRUE(view->isLoading());
+    auto error = base::Error::make(base::URLErrorDomain, base::URLErrorCannotConnectToHost,
+                                   "Could not connect to the server.");
+    error.userInfo[base::Error::failingURLStringKey] = base::Value("http://unreachable.tld/");
+    engine().raiseFailLoad(error);
+
+    EXPECT_EQ(
+        delegate->calls,
+        (std::vector<std::string>{"shouldStart http://unreachable.tld/", "didStart",
+                                  "didFail " + std::to_string(base::URLErrorCannotConnectToHost)}));
+    ASSERT_EQ(delegate->errors.size(), 1u);
+    EXPECT_EQ(delegate->errors[0], error);
+    EXPECT_EQ(delegate->errors[0].localizedDescription(), "Could not connect to the server.");
+    EXPECT_FALSE(view->isLoading());
 }
 
 TEST_F(WebViewTest, WorksWithoutADelegateAndWithAGoneDelegate) {
