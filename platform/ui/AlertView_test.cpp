@@ -133,6 +133,22 @@ TEST_F(AlertViewTest, AShownAlertLivesWithoutItsCreatorAndWithoutDelegate) {
     EXPECT_TRUE(weak.expired());
 }
 
+TEST_F(AlertViewTest, AnAlertStillAppearingGoesWithItsLastOwner) {
+    auto delegate = std::make_shared<AlertLog>();
+    std::weak_ptr<AlertView> weak;
+    {
+        auto alert = AlertView::create("T", "M", delegate, "OK");
+        alert->show();
+        weak = alert;
+    }
+    ASSERT_TRUE(base::RunLoop::main().nextTimerDeadline()); // did-present is pending
+    ASSERT_FALSE(weak.expired());                           // the shown alert is listed
+    Presentation::shared().reset();
+    EXPECT_TRUE(weak.expired());
+    finishAnimations();
+    EXPECT_EQ(delegate->calls, (Log{"willPresent"}));
+}
+
 TEST_F(AlertViewTest, InputStylesHaveTheirTextFields) {
     auto alert = AlertView::create("Login", "", {}, "Cancel", {"OK"});
     EXPECT_THROW(alert->textFieldAtIndex(0), std::out_of_range);

@@ -85,5 +85,41 @@ TEST_F(PopoverControllerTest, TabBarControllerShowsTheSelectedController) {
     EXPECT_EQ(second->view()->superview(), tabs->view());
 }
 
+TEST_F(PopoverControllerTest, APopoverMidTransitionGoesWithItsLastOwner) {
+    auto content = std::make_shared<Content>();
+    std::weak_ptr<PopoverController> weak;
+    {
+        auto popover = PopoverController::create(content);
+        popover->presentPopoverFromRectInView(Rect(0, 0, 10, 10), View::create(),
+                                              PopoverArrowDirectionAny, true);
+        weak = popover;
+    }
+    ASSERT_TRUE(base::RunLoop::main().nextTimerDeadline()); // the presentation is pending
+    ASSERT_FALSE(weak.expired()); // a shown popover is kept by the list of what is shown
+    Presentation::shared().reset();
+    EXPECT_TRUE(weak.expired());
+    base::RunLoop::main().advance(base::Seconds(PopoverController::animationDuration * 2));
+    EXPECT_EQ(content->calls, std::vector<std::string>{"willAppear"});
+
+    // The same while it goes away.
+    auto leaving = std::make_shared<Content>();
+    {
+        auto popover = PopoverController::create(leaving);
+        popover->presentPopoverFromRectInView(Rect(0, 0, 10, 10), View::create(),
+                                              PopoverArrowDirectionAny, false);
+        base::RunLoop::main().runUntilIdle();
+        popover->dismissPopoverAnimated(true);
+        weak = popover;
+    }
+    EXPECT_EQ(leaving->calls,
+              (std::vector<std::string>{"willAppear", "didAppear", "willDisappear"}));
+    ASSERT_TRUE(base::RunLoop::main().nextTimerDeadline());
+    ASSERT_FALSE(weak.expired()); // listed until the dismissal ends
+    Presentation::shared().reset();
+    EXPECT_TRUE(weak.expired());
+    base::RunLoop::main().advance(base::Seconds(PopoverController::animationDuration * 2));
+    EXPECT_EQ(leaving->calls.size(), 3u);
+}
+
 } // namespace
 } // namespace ui

@@ -292,5 +292,53 @@ TEST_F(ViewControllerTest, ChildControllersHearTheirMovesAndTheirParentsAppearan
     EXPECT_TRUE(parent->childViewControllers().empty());
 }
 
+TEST_F(ViewControllerTest, APresenterMidTransitionGoesWithItsLastOwner) {
+    auto host = make("host");
+    host->beginAppearanceTransition(true, false);
+    host->endAppearanceTransition();
+    take();
+    auto sheet = make("sheet");
+    bool completed = false;
+    host->presentViewController(sheet, true, [&] { completed = true; });
+    EXPECT_EQ(take(), (Log{"host willDisappear animated", "sheet willAppear animated presenting"}));
+    ASSERT_TRUE(base::RunLoop::main().nextTimerDeadline()); // the transition is pending
+
+    std::weak_ptr<ViewController> weakHost = host;
+    host.reset();
+    EXPECT_TRUE(weakHost.expired());
+    // The transition's time comes and goes without it.
+    base::RunLoop::main().advance(base::Seconds(ViewController::transitionDuration * 2));
+    EXPECT_FALSE(completed);
+    EXPECT_TRUE(take().empty());
+    // The sheet was held by the presentation that went with its presenter, and by the list of
+    // what is shown.
+    std::weak_ptr<ViewController> weakSheet = sheet;
+    sheet.reset();
+    Presentation::shared().reset();
+    EXPECT_TRUE(weakSheet.expired());
+}
+
+TEST_F(ViewControllerTest, ANavigationControllerMidPushGoesWithItsLastOwner) {
+    auto root = make("root");
+    auto navigation = NavigationController::create(root);
+    navigation->beginAppearanceTransition(true, false);
+    navigation->endAppearanceTransition();
+    take();
+    auto second = make("second");
+    navigation->pushViewController(second, true);
+    EXPECT_EQ(take(), (Log{"root willDisappear animated", "second willAppear animated"}));
+    ASSERT_TRUE(base::RunLoop::main().nextTimerDeadline()); // the push is pending
+
+    std::weak_ptr<NavigationController> weakNavigation = navigation;
+    std::weak_ptr<ViewController> weakSecond = second;
+    navigation.reset();
+    second.reset();
+    EXPECT_TRUE(weakNavigation.expired());
+    EXPECT_TRUE(weakSecond.expired());
+    base::RunLoop::main().advance(base::Seconds(ViewController::transitionDuration * 2));
+    EXPECT_TRUE(take().empty());
+    EXPECT_EQ(root->parentViewController(), nullptr);
+}
+
 } // namespace
 } // namespace ui
