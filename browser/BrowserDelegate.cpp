@@ -26,8 +26,8 @@ std::vector<std::shared_ptr<store::Object>> foldersInsideFoldersNamed(store::Con
         context, store::FetchRequest("Folder", store::Predicate::equal("Parent.name", name)));
 }
 
-// The delete rule, depth first. `expanded` holds the names whose sub-folders are already being
-// deleted: a folder that bears such a name (a folder "A" inside a folder "A") would fetch the
+// Deletion by folder name, depth first. `expanded` holds the names whose sub-folders are already
+// being deleted: a folder that bears such a name (a folder "A" inside a folder "A") would fetch the
 // same sub-folders again, itself among them, and never end.
 void deleteByName(store::Context& context, const std::shared_ptr<store::Object>& object,
                   std::set<std::string>& expanded) {

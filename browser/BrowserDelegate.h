@@ -52,8 +52,14 @@ public:
     // restores the default. When the replacement returns, the accessors answer null.
     void setTerminator(Terminator terminator);
 
-    // The delete rule of the bookmark screens: a folder takes every folder whose parent bears
-    // its name with it, depth first in fetch order, then goes itself. The caller saves.
+    // Deletes the object, matching folders by name as the listings do: a named folder first
+    // takes, depth first in fetch order, every folder whose parent bears its name, wherever
+    // that parent is, then goes itself; its bookmarks go by the model's cascade rule. A folder
+    // without a name has no name to match and takes only what that rule gives it. The caller
+    // saves.
+    //
+    // The bookmark screens do not delete through this: they follow a folder's own Parent
+    // relationship, so that a folder elsewhere bearing the same name keeps its contents.
     static void deleteObjectByFolderName(store::Context& context,
                                          const std::shared_ptr<store::Object>& object);
 

@@ -75,7 +75,11 @@ TEST_F(BookmarkStoreTest, TheTopLevelListsFoldersWithoutParentThenBookmarksWitho
                 ElementsAre("Bookmark:later"));
 }
 
-TEST_F(BookmarkStoreTest, NamesWithQuotesAndConditionLikeTextListAndDeleteLikeAnyOther) {
+// --- Deleting by folder name: the store owner's rule, which matches folders by name as the
+// listings do. The bookmark screens delete through the Parent relationship instead (see the
+// bookmark cell's tests).
+
+TEST_F(BookmarkStoreTest, NamesWithQuotesAndConditionLikeTextListAndDeleteByNameLikeAnyOther) {
     auto quoted = folder("Bob's \"best\" links");
     auto tricky = folder("x' OR '1'='1");
     bookmark("one", quoted);
@@ -94,7 +98,7 @@ TEST_F(BookmarkStoreTest, NamesWithQuotesAndConditionLikeTextListAndDeleteLikeAn
                 ElementsAre("Bookmark:two"));
 }
 
-TEST_F(BookmarkStoreTest, FoldersNamedAlikeShareTheirChildrenAndTheirDeletion) {
+TEST_F(BookmarkStoreTest, DeletingByNameTakesTheSubFoldersOfEveryFolderOfThatName) {
     auto top = folder("Music");
     auto other = folder("Other");
     auto nested = folder("Music", other);
@@ -112,7 +116,7 @@ TEST_F(BookmarkStoreTest, FoldersNamedAlikeShareTheirChildrenAndTheirDeletion) {
     EXPECT_THAT(allFolders(), UnorderedElementsAre("Folder:Other", "Folder:Music"));
 }
 
-TEST_F(BookmarkStoreTest, AFolderInsideAFolderOfTheSameNameIsDeletedWithoutEndlessRecursion) {
+TEST_F(BookmarkStoreTest, DeletingByNameEndsForAFolderInsideOneOfItsOwnName) {
     auto outer = folder("Bookmarks");
     auto inner = folder("Bookmarks", outer);
     folder("Bookmarks", inner);
@@ -129,7 +133,7 @@ TEST_F(BookmarkStoreTest, AFolderInsideAFolderOfTheSameNameIsDeletedWithoutEndle
                 ElementsAre("Bookmark:outside"));
 }
 
-TEST_F(BookmarkStoreTest, DeletingAFolderWithoutANameDoesNotTakeEveryTopLevelFolder) {
+TEST_F(BookmarkStoreTest, DeletingANamelessFolderByNameDoesNotTakeEveryTopLevelFolder) {
     auto nameless = context->insertNewObject("Folder");
     folder("Child", nameless);
     folder("Work");
