@@ -15,6 +15,8 @@
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/Keyboard.h"
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <variant>
@@ -46,6 +48,69 @@ std::vector<std::string> requestLoads(ui::FakeWebEngine& engine) {
             loads.push_back(request->url() ? request->url()->absoluteString() : "(none)");
     return loads;
 }
+
+// A server for proving that a cancelled fetch delivers nothing. Its "/slow" answer is held until
+// the test releases it, then sent piece by piece until the client hangs up; a client still
+// reading gets the whole answer (a megabyte) instead. Once `ended`, `cut` tells whether the
+// client hung up first: then nothing more can come from that connection.
+class StalePageServer {
+public:
+    static constexpr std::size_t wholePage = 1024 * 1024;
+
+    StalePageServer()
+        : previousSigpipe_(std::signal(SIGPIPE, SIG_IGN)) {
+        server_.server().Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
+            requested = true;
+            server_.waitForRelease();
+            // Not a type the server compresses: each piece goes out as it is written, so the
+            // first write after the client hung up fails.
+            response.set_chunked_content_provider(
+                "application/octet-stream",
+                [sent = std::size_t(0)](std::size_t, httplib::DataSink& sink) mutable {
+                    const std::string piece(16 * 1024, 'x');
+                    if (!sink.write(piece.data(), piece.size()))
+                        return false;
+                    sent += piece.size();
+                    if (sent >= wholePage)
+                        sink.done();
+                    return true;
+                },
+                [this](bool whole) {
+                    cut = !whole;
+                    ended = true;
+                });
+        });
+        server_.server().Get("/fast", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<title>Fast</title>fast", "text/html");
+        });
+        server_.start();
+    }
+    ~StalePageServer() {
+        server_.stop();
+        std::signal(SIGPIPE, previousSigpipe_);
+    }
+
+    std::string url(const std::string& path) const { return server_.url(path); }
+    void release() { server_.release(); }
+
+    // Releases the page and waits, running the main loop, until the server is done with it.
+    ::testing::AssertionResult releaseAndWaitForTheEnd() {
+        release();
+        if (!base::RunLoop::main().runUntil([&] { return ended.load(); }, std::chrono::seconds(10)))
+            return ::testing::AssertionFailure() << "the slow answer was never finished";
+        return ::testing::AssertionSuccess();
+    }
+
+    std::atomic<bool> requested = false;
+    std::atomic<bool> ended = false;
+    std::atomic<bool> cut = false;
+
+private:
+    // Writing to a client that hung up must not stop the test process.
+    using SignalHandler = void (*)(int);
+    SignalHandler previousSigpipe_;
+    net::TestHTTPServer server_;
+};
 
 class AddressFieldTest : public BrowserScreenTest {
 protected:
@@ -237,29 +302,28 @@ TEST_F(AddressFieldTest, FocusingTheFieldSelectsItsTextOnTheNextTurnAndHidesTheB
 
 // A new load in a tab cancels the fetch it had: a slow first page never replaces the second.
 TEST_F(BrowserScreenTest, ANewLoadCancelsTheTabsEarlierFetch) {
-    net::TestHTTPServer server;
-    server.server().Get("/slow", [&](const httplib::Request&, httplib::Response& response) {
-        server.waitForRelease();
-        response.set_content("<title>Slow</title>slow", "text/html");
-    });
-    server.server().Get("/fast", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content("<title>Fast</title>fast", "text/html");
-    });
-    server.start();
+    StalePageServer server;
     showScreen(true);
     auto& engine = engineOf(*screen->selectedTab());
 
     typeAddress(server.url("/slow"));
     auto first = screen->selectedTab()->urlConnection();
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return server.requested.load(); },
+                                               std::chrono::seconds(10)));
     typeAddress(server.url("/fast"));
     ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return !htmlLoads(engine).empty(); },
                                                std::chrono::seconds(10)));
-    server.release();
-    // Give a stale answer every chance to arrive.
-    base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(300));
+    const auto loadsShown = engine.loads().size();
+
+    // The slow page goes out only now, and the client has hung up on it; whatever its
+    // connection had passed on before then is waiting on the main loop.
+    ASSERT_TRUE(server.releaseAndWaitForTheEnd());
+    EXPECT_TRUE(server.cut);
+    base::RunLoop::main().runUntilIdle();
     auto loads = htmlLoads(engine);
     ASSERT_EQ(loads.size(), 1u);
     EXPECT_EQ(loads[0].html, "<title>Fast</title>fast");
+    EXPECT_EQ(engine.loads().size(), loadsShown);
     EXPECT_NE(first, screen->selectedTab()->urlConnection());
 }
 
@@ -762,12 +826,7 @@ TEST_F(TabStripTest, AClosedTabStopsItsWebViewAndNoLongerObservesLongPresses) {
 
 // A closed tab's fetch is cancelled: its page reaches no web view and moves nothing on screen.
 TEST_F(BrowserScreenTest, AClosedTabsFetchIsCancelled) {
-    net::TestHTTPServer server;
-    server.server().Get("/slow", [&](const httplib::Request&, httplib::Response& response) {
-        server.waitForRelease();
-        response.set_content("<title>Slow</title>slow", "text/html");
-    });
-    server.start();
+    StalePageServer server;
     showScreen(true);
     screen->addTab(ui::InterfaceObject());
     auto first = screen->tabs()[0];
@@ -775,14 +834,27 @@ TEST_F(BrowserScreenTest, AClosedTabsFetchIsCancelled) {
     typeAddress(server.url("/slow"));
     auto connection = closing->urlConnection();
     ASSERT_TRUE(connection);
-    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return closing->loading(); },
-                                               std::chrono::seconds(10)));
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return closing->loading() && server.requested.load(); }, std::chrono::seconds(10)));
 
     closing->closeButton()->simulateTap();
     EXPECT_EQ(screen->selectedTab(), first);
     EXPECT_TRUE(screen->progressBar()->isHidden());
-    server.release();
-    base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(300));
+    // Connections are started and stopped in turn: once a fetch begun after the close is
+    // answered, the closed tab's connection has hung up.
+    bool answered = false;
+    net::URLConnection::sendAsynchronousRequest(
+        net::URLRequest::withURLString(server.url("/fast")),
+        [&](const auto&, const auto&, const auto&) { answered = true; });
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return answered; }, std::chrono::seconds(10)));
+    const auto closingLoads = engineOf(*closing).loads().size();
+    const auto firstLoads = engineOf(*first).loads().size();
+
+    ASSERT_TRUE(server.releaseAndWaitForTheEnd());
+    EXPECT_TRUE(server.cut);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(engineOf(*closing).loads().size(), closingLoads);
+    EXPECT_EQ(engineOf(*first).loads().size(), firstLoads);
     EXPECT_TRUE(htmlLoads(engineOf(*closing)).empty());
     EXPECT_TRUE(htmlLoads(engineOf(*first)).empty());
     EXPECT_TRUE(screen->progressBar()->isHidden());
