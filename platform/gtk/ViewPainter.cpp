@@ -441,7 +441,7 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
             title.font = ui::Font::boldSystemFont(17);
             title.alignment = ui::TextAlignment::Center;
             drawText(cr, top->title(), title, width * 0.2, 0, width * 0.6, height);
-            if (auto back = bar->backItem(); back && !top->hidesBackButton()) {
+            if (auto back = bar->backButtonItem()) {
                 TextStyle backStyle;
                 backStyle.color = view.tintColor();
                 drawText(cr,

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/ui/NavigationItem.h"
 #include "platform/ui/View.h"
 
 #include <memory>
 #include <vector>
 
 namespace ui {
-
-class NavigationItem;
 
 // The bar at the top of a navigation controller: shows the top item's title and bar button
 // items, and a back button for the item below it unless the top item hides it.
@@ -34,6 +33,12 @@ public:
     // The item below the top one, whose title the back button shows.
     std::shared_ptr<NavigationItem> backItem() const {
         return items_.size() < 2 ? nullptr : items_[items_.size() - 2];
+    }
+    // The item whose title the back button shows: the back item, unless the top item
+    // hides the back button. Null when no back button shows.
+    std::shared_ptr<NavigationItem> backButtonItem() const {
+        const auto top = topItem();
+        return top && !top->hidesBackButton() ? backItem() : nullptr;
     }
 
 private:

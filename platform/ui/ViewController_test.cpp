@@ -261,6 +261,41 @@ TEST_F(ViewControllerTest, NavigationBarShowsTheStackAndCanBeHidden) {
     EXPECT_TRUE(navigation->isNavigationBarHidden());
 }
 
+TEST_F(ViewControllerTest, ATopItemThatHidesTheBackButtonLeavesTheBarWithout) {
+    auto root = make("root");
+    root->setTitle("Browser");
+    auto navigation = NavigationController::create(root);
+    auto window = show(navigation);
+    auto bar = navigation->navigationBar();
+    EXPECT_EQ(bar->backButtonItem(), nullptr); // nothing to go back to
+
+    auto form = make("form");
+    form->navigationItem()->setHidesBackButton(true, true);
+    navigation->pushViewController(form, false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(bar->topItem(), form->navigationItem());
+    EXPECT_EQ(bar->backItem(), root->navigationItem()); // still below it on the stack
+    EXPECT_EQ(bar->backButtonItem(), nullptr);
+    form->navigationItem()->setHidesBackButton(false);
+    EXPECT_EQ(bar->backButtonItem(), root->navigationItem());
+
+    // Only the top item's own flag counts: one below that hides its back button takes away
+    // nobody else's.
+    form->navigationItem()->setHidesBackButton(true);
+    auto detail = make("detail");
+    navigation->pushViewController(detail, false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(bar->backButtonItem(), form->navigationItem());
+    navigation->popViewControllerAnimated(false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(bar->backButtonItem(), nullptr);
+    // Hiding it does not change the stack: code still pops.
+    EXPECT_EQ(navigation->popViewControllerAnimated(false), form);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(bar->topItem(), root->navigationItem());
+    EXPECT_EQ(bar->backButtonItem(), nullptr);
+}
+
 TEST_F(ViewControllerTest, ChildControllersHearTheirMovesAndTheirParentsAppearance) {
     struct Child : LoggingController {
         using LoggingController::LoggingController;
