@@ -174,6 +174,8 @@ std::optional<base::Error> MailComposer::write(const std::filesystem::path& dire
 }
 
 void MailComposer::send() {
+    if (finished_)
+        return;
     auto outbox = outboxDirectory();
     if (!outbox) {
         finish(MailComposeResult::Failed,
@@ -185,6 +187,8 @@ void MailComposer::send() {
 }
 
 void MailComposer::saveDraft() {
+    if (finished_)
+        return;
     auto outbox = outboxDirectory();
     if (!outbox) {
         finish(MailComposeResult::Failed,
@@ -200,6 +204,9 @@ void MailComposer::cancel() {
 }
 
 void MailComposer::finish(MailComposeResult result, const std::optional<base::Error>& error) {
+    if (finished_)
+        return;
+    finished_ = true;
     auto keepAlive = shared_from_this();
     if (auto delegate = delegate_.lock())
         delegate->mailComposeControllerDidFinishWithResultError(*this, result, error);

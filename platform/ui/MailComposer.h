@@ -31,7 +31,8 @@ public:
 // drawer or from tests. Sending writes the message as an RFC 5322 text (.eml, attachments in
 // base64) into the outbox folder, saving writes it into the outbox's "Drafts" folder; nothing
 // leaves the machine. The delegate then hears the result; a composer without a delegate
-// dismisses itself so that it never stays stuck on screen.
+// dismisses itself so that it never stays stuck on screen. A composer has one outcome: the
+// first choice is reported, later ones are ignored and write nothing.
 class MailComposer : public ViewController {
 public:
     struct Attachment {
@@ -76,12 +77,13 @@ public:
     // The message as it is written to a file.
     std::string messageText() const;
 
-    // The user's choices. Each reports to the delegate; send and save report Failed with the
-    // error when the file cannot be written (or no outbox is configured).
+    // The user's choices; only the first one counts and is reported to the delegate. Send and
+    // save report Failed with the error when the file cannot be written (or no outbox is
+    // configured).
     void send();
     void saveDraft();
     void cancel();
-    // The file the last send or save wrote.
+    // The file the send or save wrote.
     const std::optional<std::filesystem::path>& writtenFile() const { return writtenFile_; }
 
 private:
@@ -97,6 +99,7 @@ private:
     bool bodyIsHTML_ = false;
     std::vector<Attachment> attachments_;
     std::optional<std::filesystem::path> writtenFile_;
+    bool finished_ = false;
 };
 
 } // namespace ui

@@ -38,6 +38,14 @@ protected:
     static std::string read(const std::filesystem::path& path) {
         return base::readFile(path)->toString();
     }
+    // The messages in a folder (its sub-folders not counted).
+    static std::size_t filesIn(const std::filesystem::path& directory) {
+        std::size_t count = 0;
+        if (std::filesystem::is_directory(directory))
+            for (const auto& entry : std::filesystem::directory_iterator(directory))
+                count += entry.is_regular_file() ? 1 : 0;
+        return count;
+    }
 };
 
 TEST_F(MailComposerTest, SendingWritesTheMessageIntoTheOutbox) {
@@ -63,11 +71,22 @@ TEST_F(MailComposerTest, SendingWritesTheMessageIntoTheOutbox) {
     EXPECT_NE(text.find("filename=\"Attachment.jpg\""), std::string::npos);
     EXPECT_NE(text.find("SlBFR0RBVEE="), std::string::npos); // the attachment in base64
 
-    // A second message never overwrites the first.
-    auto first = *composer->writtenFile();
+    // The composer has had its outcome: a second send writes and reports nothing.
+    const auto first = *composer->writtenFile();
     composer->send();
-    EXPECT_NE(*composer->writtenFile(), first);
+    composer->cancel();
+    EXPECT_EQ(delegate->results, std::vector<MailComposeResult>{MailComposeResult::Sent});
+    EXPECT_EQ(*composer->writtenFile(), first);
+    EXPECT_EQ(filesIn(first.parent_path()), 1u);
+
+    // Another message at the same moment never overwrites the first.
+    auto another = MailComposer::create();
+    another->setMailComposeDelegate(delegate);
+    another->send();
+    ASSERT_TRUE(another->writtenFile());
+    EXPECT_NE(*another->writtenFile(), first);
     EXPECT_TRUE(base::fileExists(first));
+    EXPECT_EQ(filesIn(first.parent_path()), 2u);
 }
 
 TEST_F(MailComposerTest, HeaderTextCannotAddHeaders) {
@@ -82,20 +101,53 @@ TEST_F(MailComposerTest, HeaderTextCannotAddHeaders) {
 }
 
 TEST_F(MailComposerTest, ResultsOfSaveCancelAndAMissingAccount) {
+    const auto outbox = *MailComposer::outboxDirectory();
     auto delegate = std::make_shared<Results>();
-    auto composer = MailComposer::create();
-    composer->setMailComposeDelegate(delegate);
-    composer->saveDraft();
-    EXPECT_EQ(composer->writtenFile()->parent_path().filename(), "Drafts");
-    composer->cancel();
+    auto saved = MailComposer::create();
+    saved->setMailComposeDelegate(delegate);
+    saved->saveDraft();
+    EXPECT_EQ(saved->writtenFile()->parent_path(), outbox / "Drafts");
+
+    auto cancelled = MailComposer::create();
+    cancelled->setMailComposeDelegate(delegate);
+    cancelled->cancel();
+    EXPECT_FALSE(cancelled->writtenFile());
 
     MailComposer::setOutboxDirectory(std::nullopt);
     EXPECT_FALSE(MailComposer::canSendMail());
-    composer->send();
+    auto failed = MailComposer::create();
+    failed->setMailComposeDelegate(delegate);
+    failed->send();
     EXPECT_EQ(delegate->results, (std::vector<MailComposeResult>{MailComposeResult::Saved,
                                                                  MailComposeResult::Cancelled,
                                                                  MailComposeResult::Failed}));
     EXPECT_TRUE(delegate->lastError);
+}
+
+TEST_F(MailComposerTest, OnlyTheFirstChoiceCounts) {
+    const auto outbox = *MailComposer::outboxDirectory();
+    auto delegate = std::make_shared<Results>();
+    auto composer = MailComposer::create();
+    composer->setMailComposeDelegate(delegate);
+    composer->saveDraft();
+    composer->send();
+    composer->saveDraft();
+    composer->cancel();
+    EXPECT_EQ(delegate->results, std::vector<MailComposeResult>{MailComposeResult::Saved});
+    EXPECT_EQ(filesIn(outbox / "Drafts"), 1u);
+    EXPECT_EQ(filesIn(outbox), 0u);
+
+    // A failure is an outcome too: an account set up afterwards sends nothing for it.
+    MailComposer::setOutboxDirectory(std::nullopt);
+    auto failed = MailComposer::create();
+    failed->setMailComposeDelegate(delegate);
+    failed->send();
+    MailComposer::resetOutboxDirectory();
+    failed->send();
+    EXPECT_EQ(delegate->results, (std::vector<MailComposeResult>{MailComposeResult::Saved,
+                                                                 MailComposeResult::Failed}));
+    EXPECT_FALSE(failed->writtenFile());
+    EXPECT_EQ(filesIn(outbox), 0u);
 }
 
 TEST_F(MailComposerTest, AComposerWithoutDelegateClosesItself) {

@@ -75,6 +75,9 @@ void ShareSheet::cancel() {
 }
 
 void ShareSheet::finish(ShareSheetResult result) {
+    if (finished_)
+        return;
+    finished_ = true;
     auto keepAlive = shared_from_this();
     if (completion_) {
         auto handler = completion_;

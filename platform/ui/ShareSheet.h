@@ -21,7 +21,8 @@ enum class ShareSheetResult { Cancelled = 0, Done = 1 };
 
 // The system's sheet for posting to a social service: initial text, URLs and images, then
 // the user posts or cancels (from the drawer or tests) and the completion handler hears it.
-// Nothing is sent anywhere. A sheet without a completion handler dismisses itself.
+// Nothing is sent anywhere. A sheet without a completion handler dismisses itself. A sheet
+// has one outcome: the first choice is reported, later ones are ignored.
 class ShareSheet : public ViewController {
 public:
     using CompletionHandler = std::function<void(ShareSheetResult result)>;
@@ -50,7 +51,7 @@ public:
 
     void setCompletionHandler(CompletionHandler handler) { completion_ = std::move(handler); }
 
-    // The user's choices.
+    // The user's choices; only the first one counts.
     void post();
     void cancel();
 
@@ -63,6 +64,7 @@ private:
     std::vector<base::URL> urls_;
     std::vector<std::shared_ptr<Image>> images_;
     CompletionHandler completion_;
+    bool finished_ = false;
 };
 
 } // namespace ui

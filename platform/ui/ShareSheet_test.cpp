@@ -40,7 +40,6 @@ TEST_F(ShareSheetTest, ContentIsFixedOnceShownAndTheHandlerHearsTheUser) {
     sheet->setCompletionHandler([&](ShareSheetResult result) { results.push_back(result); });
 
     auto presenter = ViewController::create();
-    auto window = std::shared_ptr<View>(); // presented without a window: still works headless
     presenter->beginAppearanceTransition(true, false);
     presenter->endAppearanceTransition();
     presenter->presentViewController(sheet, true);
@@ -48,10 +47,25 @@ TEST_F(ShareSheetTest, ContentIsFixedOnceShownAndTheHandlerHearsTheUser) {
     EXPECT_EQ(sheet->initialText(), "Check out this app! ");
     EXPECT_EQ(sheet->urls().size(), 1u);
 
+    // The first choice is the sheet's one outcome.
     sheet->cancel();
     sheet->post();
-    EXPECT_EQ(results,
-              (std::vector<ShareSheetResult>{ShareSheetResult::Cancelled, ShareSheetResult::Done}));
+    sheet->cancel();
+    EXPECT_EQ(results, std::vector<ShareSheetResult>{ShareSheetResult::Cancelled});
+}
+
+TEST_F(ShareSheetTest, ASheetWithoutHandlerClosesItself) {
+    auto presenter = ViewController::create();
+    auto sheet = ShareSheet::create(ShareServiceType::Twitter);
+    presenter->presentViewController(sheet, false);
+    base::RunLoop::main().runUntilIdle();
+    ASSERT_EQ(Presentation::shared().topController<ShareSheet>(), sheet);
+
+    sheet->post();
+    EXPECT_TRUE(sheet->isBeingDismissed());
+    base::RunLoop::main().advance(base::Seconds(1));
+    EXPECT_EQ(presenter->presentedViewController(), nullptr);
+    EXPECT_TRUE(Presentation::shared().empty());
 }
 
 TEST_F(ShareSheetTest, ProductSheetLoadsWithAnIdentifierAndReportsOtherwise) {
