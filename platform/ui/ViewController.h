@@ -135,7 +135,9 @@ public:
     virtual void willMoveToParentViewController(ViewController* parent) { (void)parent; }
     virtual void didMoveToParentViewController(ViewController* parent) { (void)parent; }
 
-    // The nearest navigation controller among this controller and its ancestors.
+    // The nearest navigation controller among this controller's ancestors (its parent, the
+    // parent's parent, ...), not the controller itself: a navigation controller's own is the
+    // one it is nested in, if any. A presented controller's presenter is no ancestor.
     std::shared_ptr<NavigationController> navigationController() const;
     const std::shared_ptr<NavigationItem>& navigationItem();
 

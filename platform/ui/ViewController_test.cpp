@@ -296,6 +296,24 @@ TEST_F(ViewControllerTest, ATopItemThatHidesTheBackButtonLeavesTheBarWithout) {
     EXPECT_EQ(bar->backButtonItem(), nullptr);
 }
 
+TEST_F(ViewControllerTest, TheNavigationControllerIsTheNearestAncestorNeverItself) {
+    auto leaf = make("leaf");
+    auto inner = NavigationController::create(leaf);
+    auto outer = NavigationController::create(make("root"));
+    outer->pushViewController(inner, false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(leaf->navigationController(), inner);
+    EXPECT_EQ(inner->navigationController(), outer);
+    EXPECT_EQ(outer->navigationController(), nullptr);
+
+    // A controller presented from inside a stack is on no stack itself.
+    auto sheet = make("sheet");
+    leaf->presentViewController(sheet, false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(sheet->presentingViewController(), outer);
+    EXPECT_EQ(sheet->navigationController(), nullptr);
+}
+
 TEST_F(ViewControllerTest, ChildControllersHearTheirMovesAndTheirParentsAppearance) {
     struct Child : LoggingController {
         using LoggingController::LoggingController;
