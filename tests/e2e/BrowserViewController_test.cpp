@@ -13,11 +13,13 @@
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/WebView.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -26,6 +28,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -49,6 +52,34 @@ int closedPort() {
 std::string page(const std::string& title, const std::string& body) {
     return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
 }
+
+// Stands between a web view and its tab: passes every call on to the tab, and notes the address
+// of each document the web view reports finished.
+class FinishCounter : public ui::WebViewDelegate {
+public:
+    explicit FinishCounter(std::shared_ptr<Tab> tab)
+        : tab_(std::move(tab)) {}
+
+    bool webViewShouldStartLoadWithRequestNavigationType(ui::WebView& webView,
+                                                         const net::URLRequest& request,
+                                                         ui::WebViewNavigationType type) override {
+        return tab_->webViewShouldStartLoadWithRequestNavigationType(webView, request, type);
+    }
+    void webViewDidStartLoad(ui::WebView& webView) override { tab_->webViewDidStartLoad(webView); }
+    void webViewDidFinishLoad(ui::WebView& webView) override {
+        const auto& request = webView.request();
+        finished.push_back(request && request->url() ? request->url()->absoluteString() : "");
+        tab_->webViewDidFinishLoad(webView);
+    }
+    void webViewDidFailLoadWithError(ui::WebView& webView, const base::Error& error) override {
+        tab_->webViewDidFailLoadWithError(webView, error);
+    }
+
+    std::vector<std::string> finished;
+
+private:
+    std::shared_ptr<Tab> tab_;
+};
 
 class PageRoadTest : public testing_support::PlatformTest {
 protected:
@@ -74,6 +105,8 @@ protected:
                              "<p id='text'>first</p><a id='link' href='/second'>second</a>"));
         serve("/second", page("Second", "<p id='text'>second</p>"));
         serve("/third", page("Third", "<p id='text'>third</p>"));
+        serve("/empty", "<html><head></head><body></body></html>");
+        serve("/marker", page("Marker", ""));
         server_.start();
 
         delegate_ = std::make_shared<AppDelegate>();
@@ -132,6 +165,43 @@ protected:
     bool finishes(const std::string& title) {
         return base::RunLoop::main().runUntil(
             [&] { return !tab().loading() && tabTitle() == title; }, 30s);
+    }
+
+    // The final-load frames in the selected tab's document, found by their address.
+    std::string finalLoadFrames() {
+        return js(std::string("document.querySelectorAll('iframe[src=\"") +
+                  Tab::finalLoadSignalAddress + "\"]').length");
+    }
+    // How often the tab took the final-load signal for `address`.
+    static int signalsFor(const testing_support::LogCapture& log, const std::string& address) {
+        const auto lines = log.lines();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), "Loaded url: " + address));
+    }
+    // Every navigation the page started before this call has reached the tab once it returns
+    // true: the engine hands navigations to its client in the order they start, and this one
+    // only reaches the server after the tab let it through. It leaves a frame of its own in
+    // the document.
+    bool earlierNavigationsReachedTheTab() {
+        const int before = hits("/marker");
+        js("var marker = document.createElement('iframe'); marker.src = '" +
+           server_.url("/marker") + "'; document.documentElement.appendChild(marker);");
+        return base::RunLoop::main().runUntil([&] { return hits("/marker") == before + 1; }, 30s);
+    }
+    // Puts a FinishCounter between the selected tab and its web view.
+    std::shared_ptr<FinishCounter> countFinishes() {
+        auto counter = std::make_shared<FinishCounter>(screen_->selectedTab());
+        tab().webView()->setDelegate(counter);
+        return counter;
+    }
+    // Waits until the web view has told its tab that the document at `address` finished, so
+    // the tab has run the final-load script on it.
+    bool tabHeardFinish(const FinishCounter& counter, const std::string& address) {
+        return base::RunLoop::main().runUntil(
+            [&] {
+                return std::find(counter.finished.begin(), counter.finished.end(), address) !=
+                       counter.finished.end();
+            },
+            30s);
     }
 
     net::TestHTTPServer server_;
@@ -299,6 +369,71 @@ TEST_F(PageRoadTest, TabsKeepTheirOwnPagesThroughSwitchesAndCloses) {
     EXPECT_EQ(screen_->addressBar()->text(), "");
     EXPECT_FALSE(tabs[2]->current());
     EXPECT_EQ(hits("/first") + hits("/second") + hits("/third"), 3);
+}
+
+// The web view may report one document finished more than once; each report runs the final-load
+// script again, and the page must still hold one frame and signal the end of its load once.
+TEST_F(PageRoadTest, TheFinalLoadFrameIsAddedOnceToADocument) {
+    testing_support::LogCapture log;
+    const std::string address = server_.url("/first");
+    typeAddress(address);
+    ASSERT_TRUE(finishes("Welcome .."));
+    EXPECT_EQ(finalLoadFrames(), "1");
+    EXPECT_EQ(signalsFor(log, address), 1);
+
+    auto& webView = *tab().webView();
+    tab().webViewDidFinishLoad(webView);
+    EXPECT_EQ(finalLoadFrames(), "1");
+    tab().webViewDidFinishLoad(webView);
+    EXPECT_EQ(finalLoadFrames(), "1");
+    EXPECT_EQ(js("document.querySelectorAll('#gh-page-loaded').length"), "1");
+
+    ASSERT_TRUE(earlierNavigationsReachedTheTab());
+    EXPECT_EQ(signalsFor(log, address), 1);
+    EXPECT_FALSE(tab().loading());
+    EXPECT_EQ(tabTitle(), "Welcome ..");
+}
+
+// A fetched page whose markup is only an empty head and body gets no frame, so the tab hears no
+// end of that load: it stays loading and keeps the title it had.
+TEST_F(PageRoadTest, AFetchedPageWithEmptyMarkupGetsNoFinalLoadFrame) {
+    testing_support::LogCapture log;
+    typeAddress(server_.url("/first"));
+    ASSERT_TRUE(finishes("Welcome .."));
+    auto counter = countFinishes();
+
+    const std::string address = server_.url("/empty");
+    typeAddress(address);
+    ASSERT_TRUE(tabHeardFinish(*counter, address));
+    EXPECT_EQ(hits("/empty"), 1);
+    // Without a frame nothing can signal the end of this load later on.
+    EXPECT_EQ(finalLoadFrames(), "0");
+    ASSERT_EQ(js("document.documentElement.innerHTML"), "<head></head><body></body>");
+    EXPECT_EQ(signalsFor(log, address), 0);
+    EXPECT_TRUE(tab().loading());
+    EXPECT_EQ(tabTitle(), "Welcome ..");
+
+    // Reported finished once more, the document still gets none.
+    tab().webViewDidFinishLoad(*tab().webView());
+    EXPECT_EQ(finalLoadFrames(), "0");
+}
+
+// A page that sends itself to about:blank leaves a blank document in the tab's web view: the
+// script runs there too, and adds nothing.
+TEST_F(PageRoadTest, ABlankDocumentGetsNoFinalLoadFrame) {
+    testing_support::LogCapture log;
+    const std::string address = server_.url("/first");
+    typeAddress(address);
+    ASSERT_TRUE(finishes("Welcome .."));
+    ASSERT_EQ(signalsFor(log, address), 1);
+    auto counter = countFinishes();
+
+    js("location.href = 'about:blank'");
+    ASSERT_TRUE(tabHeardFinish(*counter, "about:blank"));
+    EXPECT_EQ(finalLoadFrames(), "0");
+    ASSERT_EQ(js("document.documentElement.innerHTML"), "<head></head><body></body>");
+    EXPECT_EQ(signalsFor(log, "about:blank"), 0);
+    EXPECT_EQ(signalsFor(log, address), 1);
 }
 
 } // namespace
