@@ -92,6 +92,59 @@ TEST_F(FolderFormTest, EditingRenamesTheSelectedFolder) {
     EXPECT_THAT(rows(*list), ElementsAre("F:Office", "B:News"));
 }
 
+TEST_F(FolderFormTest, AFolderToAddToThatIsGoneIsReportedAndNothingIsAdded) {
+    auto work = folder("Work");
+    save();
+    auto list = showBookmarks();
+    tapRow(*list, 0);
+    auto workList = top<BookmarksController>();
+    ASSERT_EQ(workList->currentFolder(), work);
+    auto form = addFolder(*workList);
+    form->nameField()->setText("Projects");
+    // Another screen deletes the folder while the form is open.
+    context->deleteObject(work);
+    save();
+
+    tapSave(*form);
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Could Not Save Folder");
+    EXPECT_EQ(alert->message(), "The folder to add it to is no longer there.");
+    EXPECT_EQ(navigation->topViewController(), form);
+    EXPECT_EQ(form->nameField()->text(), "Projects");
+    EXPECT_FALSE(form->folder());
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedFolders(), IsEmpty());
+}
+
+TEST_F(FolderFormTest, AFolderToRenameThatIsGoneIsReportedAndNothingIsSaved) {
+    auto work = folder("Work");
+    folder("Home");
+    save();
+    auto list = showBookmarks();
+    list->tableView()->selectRowAtIndexPath(ui::IndexPath::forRow(0), false,
+                                            ui::TableViewScrollPosition::None);
+    auto form = list->folderController();
+    form->setMode(BookmarkFolderFormController::editMode);
+    navigation->pushViewController(form, true);
+    settle();
+    ASSERT_EQ(form->nameField()->text(), "Work");
+    // Another screen deletes the folder while the form is open.
+    context->deleteObject(work);
+    save();
+
+    form->nameField()->setText("Office");
+    tapSave(*form);
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Could Not Save Folder");
+    EXPECT_EQ(alert->message(), "The folder to rename is no longer there.");
+    EXPECT_EQ(navigation->topViewController(), form);
+    EXPECT_EQ(form->nameField()->text(), "Office");
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedFolders(), ElementsAre("Home"));
+}
+
 TEST_F(FolderFormTest, ASaveTheStoreRefusesIsUndoneReportedAndTheFormStays) {
     refuseWrites("Folder", "INSERT");
     auto list = showBookmarks();
@@ -105,6 +158,27 @@ TEST_F(FolderFormTest, ASaveTheStoreRefusesIsUndoneReportedAndTheFormStays) {
     EXPECT_THAT(alert->message(), HasSubstr("refused by the test"));
     EXPECT_EQ(navigation->topViewController(), form);
     EXPECT_EQ(form->nameField()->text(), "Work");
+    EXPECT_FALSE(form->folder());
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedFolders(), IsEmpty());
+}
+
+TEST_F(FolderFormTest, WithoutAStoreSavingIsReportedAndTheFormStays) {
+    // An application whose delegate owns no store: neither the list nor its form finds one.
+    ui::Application::shared().setDelegate(nullptr);
+    auto list = showBookmarks();
+    ASSERT_FALSE(list->managedObjectContext());
+    auto form = addFolder(*list);
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(form->managedObjectContext());
+    form->nameField()->setText("Work");
+
+    tapSave(*form);
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Could Not Save Folder");
+    EXPECT_EQ(alert->message(), "The bookmark store is not available.");
+    EXPECT_EQ(navigation->topViewController(), form);
     EXPECT_FALSE(form->folder());
     EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedFolders(), IsEmpty());

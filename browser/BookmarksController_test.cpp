@@ -97,6 +97,29 @@ TEST_F(BookmarksListTest, TheListTakesTheApplicationsStoreAndShowsItsRowsInItali
     EXPECT_THAT(rows(*list), ElementsAre("B:News", "B:Later"));
 }
 
+TEST_F(BookmarksListTest, ARowSelectedWhileTheListComesInIsDeselectedOnceItIsIn) {
+    bookmark("News", "news.tld");
+    bookmark("Wiki", "wiki.tld");
+    save();
+    auto list = BookmarksController::create();
+    navigation->pushViewController(list, true);
+    // The appearance's reload clears any earlier selection, so the row is selected after it,
+    // while the push is under way.
+    ASSERT_THAT(rows(*list), ElementsAre("B:News", "B:Wiki"));
+    ASSERT_TRUE(list->isAppearing());
+    list->tableView()->selectRowAtIndexPath(ui::IndexPath::forRow(1), false,
+                                            ui::TableViewScrollPosition::None);
+    ASSERT_TRUE(cellAt(*list, 1)->isSelected());
+
+    settle();
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_FALSE(list->tableView()->indexPathForSelectedRow());
+    EXPECT_FALSE(cellAt(*list, 1)->isSelected());
+    // Deselecting opened nothing.
+    EXPECT_EQ(screen->tabs().size(), 1u);
+    EXPECT_FALSE(base::UserDefaults::standard()->boolForKey(BrowserDelegate::openBookmarkKey));
+}
+
 TEST_F(BookmarksListTest, APickedBookmarkOpensOnceInANewTabAsATypedAddressWould) {
     auto work = folder("Work");
     bookmark("News", "  news.tld/today ", work);

@@ -158,6 +158,27 @@ TEST_F(BookmarkFormTest, AFolderDeletedSinceItWasChosenIsNotUsed) {
     EXPECT_THAT(storedBookmarks(), ElementsAre("Page"));
 }
 
+TEST_F(BookmarkFormTest, AFolderDeletedWhileTheFormIsOpenIsReportedAndNothingIsSaved) {
+    auto work = folder("Work");
+    save();
+    auto form = addBookmarkForPage("Page", "http://page.tld/");
+    pickFolderRow(*form, 1);
+    ASSERT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Work");
+    // Another screen deletes the folder while the form stays on top.
+    context->deleteObject(work);
+    save();
+
+    tapSave(*form);
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Could Not Save Bookmark");
+    EXPECT_EQ(alert->message(), "The chosen folder is no longer there.");
+    EXPECT_EQ(navigation->topViewController(), form);
+    EXPECT_EQ(form->nameField()->text(), "Page");
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedBookmarks(), IsEmpty());
+}
+
 TEST_F(BookmarkFormTest, EditingShowsTheSelectedBookmarkAndKeepsItsFolder) {
     auto work = folder("Work");
     folder("Home");
@@ -224,6 +245,23 @@ TEST_F(BookmarkFormTest, EditingWithNoBookmarkSelectedSavesNothing) {
     EXPECT_EQ(navigation->topViewController(), form);
     EXPECT_THAT(storedBookmarks(), ElementsAre("Wiki"));
     EXPECT_FALSE(context->hasChanges());
+}
+
+TEST_F(BookmarkFormTest, WithoutAStoreSavingIsReportedAndTheFormStays) {
+    // An application whose delegate owns no store: the form finds none to take.
+    ui::Application::shared().setDelegate(nullptr);
+    auto form = addBookmarkForPage("Page", "http://page.tld/");
+    EXPECT_FALSE(form->managedObjectContext());
+    EXPECT_TRUE(logged("After managedObjectContext: (null)"));
+
+    tapSave(*form);
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "Could Not Save Bookmark");
+    EXPECT_EQ(alert->message(), "The bookmark store is not available.");
+    EXPECT_EQ(navigation->topViewController(), form);
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_THAT(storedBookmarks(), IsEmpty());
 }
 
 } // namespace
