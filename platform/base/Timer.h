@@ -42,7 +42,8 @@ public:
     bool repeats() const { return repeats_; }
     Seconds interval() const { return interval_; }
     Seconds tolerance() const { return tolerance_; }
-    // Tolerance lets the loop fire late by that much; it never fires early.
+    // The tolerance is only kept for callers to read back: the run loop ignores it, so a timer
+    // fires at its own deadline, never delayed by its tolerance nor coalesced with others.
     void setTolerance(Seconds tolerance) { tolerance_ = tolerance; }
     // Fires now, out of schedule; a non-repeating timer is then invalid.
     void fire();

@@ -2,7 +2,10 @@
 #include "platform/base/Timer.h"
 #include "platform/testing/PlatformTest.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 using base::RunLoop;
 using base::Seconds;
@@ -109,6 +112,33 @@ TEST_F(TimerTest, InvalidatingAnotherTimerDueAtTheSameTimeStopsIt) {
     second = Timer::scheduled(Seconds(1), false, [&](Timer&) { ++secondTicks; });
     loop.advance(Seconds(2));
     EXPECT_EQ(secondTicks, 0);
+}
+
+TEST_F(TimerTest, ToleranceIsKeptButNeitherDelaysNorCoalescesFirings) {
+    std::vector<std::string> fired;
+    std::vector<std::int64_t> firedAt;
+    auto record = [&](std::string name) {
+        return [&, name](Timer&) {
+            fired.push_back(name);
+            firedAt.push_back(clock().monotonicNanoseconds());
+        };
+    };
+    auto first = Timer::scheduled(Seconds(1), false, record("first"));
+    auto second = Timer::scheduled(Seconds(1.2), false, record("second"));
+    const std::int64_t firstDue = first->fireDeadline();
+    const std::int64_t secondDue = second->fireDeadline();
+    first->setTolerance(Seconds(0.5));
+    second->setTolerance(Seconds(0.5));
+    EXPECT_EQ(first->tolerance(), Seconds(0.5));
+    EXPECT_EQ(first->fireDeadline(), firstDue) << "setting a tolerance does not move the timer";
+
+    loop.advance(Seconds(0.9));
+    EXPECT_TRUE(fired.empty());
+    loop.advance(Seconds(0.1));
+    EXPECT_EQ(fired, std::vector<std::string>{"first"}) << "not held back to join the second";
+    loop.advance(Seconds(0.5));
+    EXPECT_EQ(fired, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(firedAt, (std::vector<std::int64_t>{firstDue, secondDue}));
 }
 
 } // namespace
