@@ -3,7 +3,8 @@
 // Opens the browser in a window the size of the chosen device's screen (a phone unless told
 // otherwise) and, when given, opens URL in the first tab as if it had been typed into the
 // address field. With --screenshot the window is written to FILE as a PNG once the page has
-// finished (the start page when no URL is given), and the program exits.
+// finished (the start page when no URL is given), and the program exits; a page that has not
+// finished within a minute is written as it is then, and the exit status is 1.
 
 #include "browser/AppDelegate.h"
 #include "browser/BrowserViewController.h"
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
             const auto started = base::Clock::current().monotonicNanoseconds();
             waiting = base::Timer::scheduled(
                 base::Seconds(0.1), true,
-                [&window, screen, started, file = *options->screenshot,
+                [&window, &status, screen, started, file = *options->screenshot,
                  finish](base::Timer& timer) {
                     const double elapsed =
                         double(base::Clock::current().monotonicNanoseconds() - started) / 1e9;
@@ -127,14 +128,18 @@ int main(int argc, char** argv) {
                     if (!finished && elapsed < limit)
                         return;
                     timer.invalidate();
-                    if (!finished)
-                        std::cerr << "browser: the page did not finish within " << limit
-                                  << " s; writing the window as it is\n";
-                    base::RunLoop::main().dispatchAfter(gtk::MainWindow::paintDelay,
-                                                        [&window, file, finish] {
-                                                            window.sync();
-                                                            finish(window.writeScreenshot(file));
-                                                        });
+                    base::RunLoop::main().dispatchAfter(
+                        gtk::MainWindow::paintDelay, [&window, &status, file, finish, finished] {
+                            window.sync();
+                            auto written = window.writeScreenshot(file);
+                            if (written && !finished) {
+                                std::cerr << "browser: The page did not finish loading within "
+                                          << limit << " s; " << file.string()
+                                          << " shows the window as it was.\n";
+                                status = 1;
+                            }
+                            finish(std::move(written));
+                        });
                 });
         }
     }

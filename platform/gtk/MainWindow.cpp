@@ -1,6 +1,5 @@
 #include "platform/gtk/MainWindow.h"
 
-#include "platform/base/Log.h"
 #include "platform/gtk/GLibEventPump.h"
 #include "platform/gtk/PanelDialog.h"
 #include "platform/gtk/ViewCanvas.h"
@@ -203,7 +202,6 @@ void MainWindow::finishScreenshot(bool pageFinished) {
         return;
     base::Result<void> result = writeScreenshot(pending->file);
     if (result && !pageFinished) {
-        base::log("No page finished loading in time; the picture shows the window as it was.");
         result = base::Error::make("GtkPlatformErrorDomain", 4,
                                    "No page finished loading in time; " + pending->file.string() +
                                        " shows the window as it was.");
