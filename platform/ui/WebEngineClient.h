@@ -31,8 +31,11 @@ public:
     // The main frame moved on to another request (a link that was let through, a redirect,
     // a history step); the view reports it as its request from now on.
     virtual void mainFrameRequestChanged(const net::URLRequest& request) = 0;
-    // A frame started, finished or failed loading; as the platform, these come for
-    // sub-frames as well as for the main frame.
+    // The main frame started, finished or failed loading; sub-frames' loads are not reported.
+    // The WebKit engine ends each load it reports started with one finish or one failure (a
+    // load replaced by another fails as cancelled); a failure may also come with no start
+    // (a request it will not send, a web process that ended). FakeWebEngine reports what its
+    // test raises.
     virtual void didStartLoad() = 0;
     virtual void didFinishLoad() = 0;
     virtual void didFailLoad(const base::Error& error) = 0;
