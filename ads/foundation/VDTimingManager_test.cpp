@@ -50,10 +50,12 @@ TEST_F(VDTimingManagerTest, HoldsOneTimingPerCategory) {
 }
 
 TEST_F(VDTimingManagerTest, WithoutIdentifierNothingIsLoadedOrSaved) {
-    base::UserDefaults::standard()->setObject(
-        "redodi_timing_",
-        base::Value(base::Value::Dictionary{
-            {"x", base::Value(base::Value::Dictionary{{"category", base::Value("x")}})}}));
+    // The key an empty identifier would use: a manager that saved without an identifier would
+    // overwrite this seed with its own timing.
+    const base::Value::Dictionary seed{
+        {"x", base::Value(base::Value::Dictionary{{"category", base::Value("x")}})}};
+    base::UserDefaults::standard()->setObject("redodi_timing_", base::Value(seed));
+    const auto before = base::UserDefaults::standard()->dictionaryRepresentation();
     {
         auto manager = VDTimingManager::create();
         EXPECT_FALSE(manager->identifier());
@@ -62,9 +64,11 @@ TEST_F(VDTimingManagerTest, WithoutIdentifierNothingIsLoadedOrSaved) {
         manager->synchronize();
         EXPECT_EQ(manager->categories(), std::vector<std::string>{"kept in memory"});
     }
-    auto stored = base::UserDefaults::standard()->dictionaryRepresentation();
-    for (const auto& [key, value] : stored)
-        EXPECT_TRUE(key == "redodi_timing_" || key.rfind("redodi_timing_", 0) != 0) << key;
+    EXPECT_EQ(base::UserDefaults::standard()->dictionaryForKey("redodi_timing_"), seed);
+    const auto after = base::UserDefaults::standard()->dictionaryRepresentation();
+    for (const auto& [key, value] : after)
+        EXPECT_TRUE(before.contains(key)) << "new key " << key;
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(VDTimingManagerTest, PersistsAcrossARestart) {
