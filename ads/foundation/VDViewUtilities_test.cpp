@@ -50,6 +50,51 @@ TEST_F(VDViewUtilitiesTest, PositionInScreenCoordinates) {
     }
 }
 
+TEST_F(VDViewUtilitiesTest, WindowOriginIsAddedToThePosition) {
+    // The window does not sit at the screen's origin, and the view is two levels below it
+    // with a scrolled middle view, so every step of the conversion moves the result.
+    auto window = ui::Window::create(ui::Rect(40, 100, 200, 300));
+    auto container = ui::View::create(ui::Rect(10, 20, 180, 260));
+    auto scrolled = ui::View::create(ui::Rect(5, 7, 150, 200));
+    scrolled->setBounds(ui::Rect(0, 30, 150, 200)); // scrolled down by 30
+    window->addSubview(container);
+    container->addSubview(scrolled);
+
+    struct Case {
+        ui::Rect frame;
+        // Where the frame lands on the screen: 40 + 10 + 5 across, 100 + 20 + 7 - 30 down.
+        double x;
+        double y;
+        bool visible;
+    };
+    const Case cases[] = {
+        {ui::Rect(3, 4, 100, 50), 58, 101, true},
+        // Ends left of the window, but the window's offset keeps part of it on the screen.
+        {ui::Rect(-80, 4, 50, 50), -25, 101, true},
+        {ui::Rect(-110, 4, 50, 50), -55, 101, false},
+        // At the application frame's edges on the screen; a point further is off it, though
+        // still inside the frame in window coordinates.
+        {ui::Rect(3, 363, 100, 50), 58, 460, true},
+        {ui::Rect(3, 364, 100, 50), 58, 461, false},
+        {ui::Rect(265, 4, 100, 50), 320, 101, true},
+        {ui::Rect(266, 4, 100, 50), 321, 101, false},
+        // Above the window's top in its own coordinates, still on the screen.
+        {ui::Rect(3, -80, 100, 50), 58, 17, true},
+    };
+    for (const auto& c : cases) {
+        auto view = ui::View::create(c.frame);
+        scrolled->addSubview(view);
+        auto position = VDViewUtilities::positionOfViewInScreen(*view, screen_);
+        ASSERT_TRUE(position);
+        EXPECT_EQ((*position)["x"], base::Value(c.x)) << c.frame.description();
+        EXPECT_EQ((*position)["y"], base::Value(c.y)) << c.frame.description();
+        EXPECT_EQ((*position)["width"], base::Value(c.frame.size.width));
+        EXPECT_EQ((*position)["height"], base::Value(50.0));
+        EXPECT_EQ((*position)["visible"], base::Value(c.visible)) << c.frame.description();
+        view->removeFromSuperview();
+    }
+}
+
 TEST_F(VDViewUtilitiesTest, NoPositionWithoutSuperviewOrWindow) {
     auto lone = ui::View::create(ui::Rect(0, 0, 10, 10));
     EXPECT_FALSE(VDViewUtilities::positionOfViewInScreen(*lone, screen_));
