@@ -139,6 +139,13 @@ protected:
                                  "<body style='background:#ffff00;margin:0'>page</body></html>",
                                  "text/html");
         });
+        server_.server().Get("/pinned", [](const httplib::Request&, httplib::Response& response) {
+            // Content placed against the top of the viewport, as page headers are.
+            response.set_content("<html><body style='background:#ffff00;margin:0'>"
+                                 "<div style='position:fixed;top:0;left:0;right:0;height:20px;"
+                                 "background:#0000ff'></div></body></html>",
+                                 "text/html");
+        });
         server_.start();
 
         window_ = ui::Window::create(Rect(Point(0, 0), Size(320, 480)));
@@ -254,6 +261,34 @@ TEST_F(MainWindowTest, TheTreeIsDrawnWithItsLookAndTheWebPageInPlace) {
         Picture again(screenshot("tree-changed"));
         return near(again.at(35, 220), Pixel{0, 0, 255}) &&
                near(again.at(225, 220), Pixel{0, 255, 0});
+    }));
+}
+
+TEST_F(MainWindowTest, ThePageStartsBelowTheTopInsetWithItsFixedContent) {
+    webView_ = ui::WebView::create(Rect(Point(0, 200), Size(320, 200)));
+    webView_->setDelegate(webDelegate_);
+    webView_->scrollView()->setContentInset(ui::EdgeInsets(40, 0, 0, 0));
+    root_->addSubview(webView_);
+    webView_->loadRequest(net::URLRequest(base::URL::parse(server_.url("/pinned"))));
+    show();
+    ASSERT_TRUE(waitFor([&] { return webDelegate_->finished == 1; }));
+    ASSERT_TRUE(waitFor([&] {
+        return near(Picture(screenshot("inset")).at(160, 250), Pixel{0, 0, 255});
+    }));
+    // The page's viewport is what the inset leaves of the view.
+    EXPECT_EQ(webView_->stringByEvaluatingJavaScriptFromString("String(window.innerHeight)"),
+              "160");
+
+    Picture picture(screenshot("inset"));
+    EXPECT_TRUE(near(picture.at(160, 220), Pixel{255, 255, 255})); // the inset: the view's own
+    EXPECT_TRUE(near(picture.at(160, 250), Pixel{0, 0, 255}));     // the pinned header below it
+    EXPECT_TRUE(near(picture.at(160, 300), Pixel{255, 255, 0}));   // the page
+    EXPECT_TRUE(near(picture.at(160, 410), Pixel{255, 0, 0}));     // nothing past the view
+
+    // Without the inset the page takes the whole view again.
+    webView_->scrollView()->setContentInset(ui::EdgeInsets(0, 0, 0, 0));
+    EXPECT_TRUE(waitFor([&] {
+        return near(Picture(screenshot("inset-gone")).at(160, 210), Pixel{0, 0, 255});
     }));
 }
 

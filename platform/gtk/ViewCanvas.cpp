@@ -221,9 +221,21 @@ void ViewCanvas::adopt(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
         placementChanged = true;
     }
     child.seen = true;
-    const ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
-    if (frame != child.frame || visible != child.visible) {
+    ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
+    double topInset = 0.0;
+    if (engine) {
+        // The page starts below the top inset and ends above the bottom one, rather than
+        // being padded inside the view: padding would leave fixed and absolutely placed
+        // content under the bars.
+        const ui::EdgeInsets& inset = engine->contentInset();
+        topInset = std::clamp(inset.top, 0.0, frame.size.height);
+        frame.origin.y += topInset;
+        frame.size.height =
+            std::max(0.0, frame.size.height - topInset - std::max(0.0, inset.bottom));
+    }
+    if (frame != child.frame || visible != child.visible || topInset != child.topInset) {
         child.frame = frame;
+        child.topInset = topInset;
         child.visible = visible;
         gtk_widget_set_child_visible(widget, visible);
         placementChanged = true;
@@ -328,8 +340,9 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
         found != children_.end() && found->second.widget && found->second.visible &&
         gtk_widget_get_parent(found->second.widget) == widget_) {
         gtk_snapshot_save(snapshot);
-        graphene_point_t back = GRAPHENE_POINT_INIT(float(-found->second.frame.origin.x),
-                                                    float(-found->second.frame.origin.y));
+        const Child& child = found->second;
+        graphene_point_t back = GRAPHENE_POINT_INIT(float(-child.frame.origin.x),
+                                                    float(child.topInset - child.frame.origin.y));
         gtk_snapshot_translate(snapshot, &back);
         gtk_widget_snapshot_child(widget_, found->second.widget, snapshot);
         gtk_snapshot_restore(snapshot);

@@ -73,7 +73,8 @@ private:
         GtkWidget* widget = nullptr; // referenced
         std::unique_ptr<TextFieldEntry> entry;
         WebKitEngine* engine = nullptr;
-        ui::Rect frame;
+        ui::Rect frame;        // where the widget is placed, in the window
+        double topInset = 0.0; // how far below the view's top the widget starts
         bool visible = false;
         bool seen = false;
     };

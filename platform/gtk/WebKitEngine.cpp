@@ -29,8 +29,9 @@ constexpr guint probeTimeoutMilliseconds = 2000;
 
 // Runs in every frame as its document starts, in the engine's world. Every frame remembers
 // which form was submitted last, and by which button. The main frame also reports the page's
-// size and scroll position and applies the top inset; %INSET% is replaced by the inset in CSS
-// pixels.
+// size and scroll position. The top inset is not applied to the page (the window places the
+// view below it, so fixed and absolutely placed content is not hidden under the bars); the
+// script only counts offsets from above it. %INSET% is replaced by the inset in CSS pixels.
 constexpr const char* pageScript = R"JS((function () {
   if (window.__gtkEngineForms) return;
   window.__gtkEngineForms = true;
@@ -49,12 +50,6 @@ constexpr const char* pageScript = R"JS((function () {
   function post(message) {
     try { window.webkit.messageHandlers.gtkEngine.postMessage(message); } catch (e) {}
   }
-  function applyInset() {
-    var root = document.documentElement;
-    if (!root) return;
-    if (inset > 0) root.style.setProperty('padding-top', inset + 'px', 'important');
-    else root.style.removeProperty('padding-top');
-  }
   function report() {
     queued = false;
     var root = document.scrollingElement || document.documentElement;
@@ -62,7 +57,7 @@ constexpr const char* pageScript = R"JS((function () {
     var x = window.scrollX, y = window.scrollY, w = root.scrollWidth, h = root.scrollHeight;
     var message = {}, changed = false;
     if (w !== last.w || h !== last.h) {
-      message.w = w; message.h = Math.max(0, h - inset); changed = true;
+      message.w = w; message.h = h; changed = true;
     }
     if (x !== last.x || y !== last.y) { message.x = x; message.y = y - inset; changed = true; }
     last = { x: x, y: y, w: w, h: h };
@@ -78,7 +73,7 @@ constexpr const char* pageScript = R"JS((function () {
       last.x = window.scrollX; last.y = window.scrollY;
       schedule();
     },
-    setInset: function (value) { inset = value; applyInset(); schedule(); }
+    setInset: function (value) { inset = value; last.y = NaN; schedule(); }
   };
   // A page that is not shown gets no rendering updates, so neither scroll events nor size
   // observations: while hidden, it is looked at a few times a second instead.
@@ -88,7 +83,6 @@ constexpr const char* pageScript = R"JS((function () {
     else if (!document.hidden && poll) { clearInterval(poll); poll = 0; }
   }
   function start() {
-    applyInset();
     if (window.ResizeObserver && document.documentElement)
       new ResizeObserver(schedule).observe(document.documentElement);
     schedule();
