@@ -752,6 +752,7 @@ void WebKitEngine::loadChanged(int loadEvent) {
         if (loadActive_) {
             loadActive_ = false;
             ++completedLoads_;
+            WebKitWebsiteData::shared().readEngineCookies();
             post([](ui::WebEngineClient& client) { client.didFinishLoad(); });
         }
         break;

@@ -50,6 +50,10 @@ public:
     // Follows the process's current stores (tests replace them between cases).
     void bindToShared();
 
+    // Reads WebKit's cookies into the jar now. WebKit's change notices can miss cookies set
+    // while its network process is still starting, so a finished page asks for this too.
+    void readEngineCookies() { engineCookiesChanged(); }
+
     // Exchanges with WebKit still under way; 0 when both sides agree as far as we know.
     int pendingOperations() const { return pending_; }
 
