@@ -227,6 +227,20 @@ Result<void> removeItem(const fs::path& path) {
     return {};
 }
 
+Result<fs::path> moveAside(const fs::path& path) {
+    fs::path aside = path;
+    aside += ".corrupt";
+    for (int n = 1; fileExists(aside) || fs::is_symlink(aside); ++n) {
+        aside = path;
+        aside += ".corrupt." + std::to_string(n);
+    }
+    std::error_code error;
+    fs::rename(path, aside, error);
+    if (error)
+        return posixError(error.value(), "Cannot move aside", path);
+    return aside;
+}
+
 bool fileExists(const fs::path& path) {
     std::error_code error;
     return fs::exists(path, error);

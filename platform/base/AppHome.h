@@ -59,6 +59,9 @@ std::optional<Date> modificationDate(const std::filesystem::path& path);
 // (ENOENT).
 Result<void> removeItem(const std::filesystem::path& path);
 bool fileExists(const std::filesystem::path& path);
+// Renames an unreadable file to "<name>.corrupt", or "<name>.corrupt.<n>" when an older copy is
+// there, so that no copy is overwritten; answers the name it now has.
+Result<std::filesystem::path> moveAside(const std::filesystem::path& path);
 // Creates the folder and any missing parents; succeeds when it already exists.
 Result<void> createDirectories(const std::filesystem::path& path);
 

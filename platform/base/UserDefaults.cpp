@@ -89,18 +89,6 @@ std::optional<std::string> languageTag(std::string_view locale) {
     return tag;
 }
 
-// The name the corrupt file is kept under: "<name>.corrupt", or with a number when an older
-// one is already there, so that no earlier copy is overwritten either.
-fs::path corruptCopyPath(const fs::path& file) {
-    fs::path candidate = file;
-    candidate += ".corrupt";
-    for (int n = 1; fileExists(candidate) || fs::is_symlink(candidate); ++n) {
-        candidate = file;
-        candidate += ".corrupt." + std::to_string(n);
-    }
-    return candidate;
-}
-
 } // namespace
 
 Value::Array UserDefaults::languagesFromEnvironment() {
@@ -192,14 +180,14 @@ void UserDefaults::load() {
         return;
 
     // Start empty, but keep what was there: it may still be read by hand.
-    const fs::path aside = corruptCopyPath(file_);
-    fs::rename(file_, aside, error);
-    if (error)
+    const auto aside = moveAside(file_);
+    if (!aside)
         log("UserDefaults: " + file_.string() + " is not a usable preferences file (" + problem +
-            ") and could not be moved aside (" + error.message() + "); starting empty");
+            ") and could not be moved aside (" + aside.error().localizedDescription() +
+            "); starting empty");
     else
         log("UserDefaults: " + file_.string() + " is not a usable preferences file (" + problem +
-            "); kept as " + aside.string() + ", starting empty");
+            "); kept as " + aside->string() + ", starting empty");
 }
 
 Value UserDefaults::objectForKey(std::string_view key) const {
@@ -308,7 +296,8 @@ void UserDefaults::markDirty() {
     // Clears the flag when the write has run or the run loop dropped it unrun (a reset), so
     // that the next change schedules again.
     struct Scheduled {
-        explicit Scheduled(std::shared_ptr<std::atomic<bool>> flag) : flag(std::move(flag)) {}
+        explicit Scheduled(std::shared_ptr<std::atomic<bool>> flag)
+            : flag(std::move(flag)) {}
         Scheduled(const Scheduled&) = delete;
         Scheduled& operator=(const Scheduled&) = delete;
         ~Scheduled() { flag->store(false); }

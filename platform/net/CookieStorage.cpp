@@ -65,18 +65,6 @@ std::optional<Cookie> fromValue(const base::Value& value) {
     return cookie;
 }
 
-// The name a damaged file is kept under: "<name>.corrupt", or with a number when an older copy
-// is already there, so that no earlier copy is overwritten either.
-std::filesystem::path damagedCopyPath(const std::filesystem::path& file) {
-    auto candidate = file;
-    candidate += ".corrupt";
-    for (int n = 1; base::fileExists(candidate) || std::filesystem::is_symlink(candidate); ++n) {
-        candidate = file;
-        candidate += ".corrupt." + std::to_string(n);
-    }
-    return candidate;
-}
-
 } // namespace
 
 std::shared_ptr<CookieStorage> CookieStorage::create(std::filesystem::path file) {
@@ -135,14 +123,14 @@ void CookieStorage::load() {
     }
 
     // The jar starts empty, but the next save must not destroy what may still be read by hand.
-    const auto aside = damagedCopyPath(file_);
-    std::filesystem::rename(file_, aside, error);
-    if (error)
+    const auto aside = base::moveAside(file_);
+    if (!aside)
         base::log("CookieStorage: " + file_.string() + " is not a usable cookie file (" + problem +
-                  ") and could not be moved aside (" + error.message() + "); starting empty");
+                  ") and could not be moved aside (" + aside.error().localizedDescription() +
+                  "); starting empty");
     else
         base::log("CookieStorage: " + file_.string() + " is not a usable cookie file (" + problem +
-                  "); kept as " + aside.string() + ", starting empty");
+                  "); kept as " + aside->string() + ", starting empty");
 }
 
 void CookieStorage::saveLocked() const {
