@@ -151,21 +151,6 @@ protected:
         const auto& loads = engine(tab).loads();
         return loads.empty() ? nullptr : std::get_if<ui::FakeWebEngine::HTMLLoad>(&loads.back());
     }
-    // A loopback port that nothing listens on.
-    static int closedPort() {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        int port = 0;
-        if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port = ntohs(address.sin_port);
-        if (fd >= 0)
-            ::close(fd);
-        return port;
-    }
     static std::string resource(const std::string& name, const std::string& type) {
         auto path = base::Bundle::main().pathForResource(name, type);
         if (!path)
@@ -532,7 +517,8 @@ TEST_F(TabTest, ProgressStepsOnlyMoveTheBarOfTheCurrentTab) {
 }
 
 TEST_F(TabFetchTest, AFailedFetchShowsTheUnableToConnectPage) {
-    std::string deadAddress = "http://127.0.0.1:" + std::to_string(closedPort()) + "/gone";
+    std::string deadAddress =
+        "http://127.0.0.1:" + std::to_string(net::closedLoopbackPort()) + "/gone";
 
     auto tab = makeTab();
     host->progress->setHidden(false);

@@ -117,20 +117,6 @@ std::set<int> webProcesses() {
     return found;
 }
 
-// A loopback port that nothing listens on.
-int closedPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 class WebKitEngineTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
@@ -465,7 +451,8 @@ TEST_F(WebKitEngineTest, APageThatNeverFinishesStaysLoadingUntilStopped) {
 
 TEST_F(WebKitEngineTest, AnUnreachableServerFailsTheLoadOnce) {
     webView_ = makeWebView();
-    const std::string url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/nothing";
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(net::closedLoopbackPort()) + "/nothing";
     webView_->loadRequest(net::URLRequest(base::URL::parse(url)));
     ASSERT_TRUE(waitFor([&] { return !delegate_->errors.empty(); }));
     settle();

@@ -3,12 +3,16 @@
 // For tests and benchmarks only (included by *_test.cpp and bench/ files, never by the library):
 // an HTTP server on 127.0.0.1 that runs on its own thread for the life of the object.
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <condition_variable>
 #include <httplib.h>
 #include <mutex>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace net {
 
@@ -69,5 +73,22 @@ private:
     std::condition_variable released_;
     bool isReleased_ = false;
 };
+
+// A loopback port that nothing listens on (0 if none could be had): connections to it are
+// refused at once, without leaving the machine.
+inline int closedLoopbackPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0)
+        ::close(fd);
+    return port;
+}
 
 } // namespace net

@@ -35,20 +35,6 @@ namespace {
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 
-// A loopback port nothing listens on: the search engine's home page, which every new tab's web
-// view loads itself, fails there at once instead of leaving the machine.
-int closedPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 std::string page(const std::string& title, const std::string& body) {
     return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
 }
@@ -94,7 +80,7 @@ protected:
             ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
         base::Value::Dictionary info;
         info[BrowserSettings::searchEngineHostKey] =
-            base::Value("127.0.0.1:" + std::to_string(closedPort()));
+            base::Value("127.0.0.1:" + std::to_string(net::closedLoopbackPort()));
         previousBundle_ = base::Bundle::install(
             std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
 

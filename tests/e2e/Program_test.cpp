@@ -46,20 +46,6 @@ constexpr const char* usageLine = "usage: browser [--phone|--pad] [--screenshot 
 // Far above what a run takes; only a program that hangs gets there.
 constexpr auto runLimit = 90s;
 
-// A loopback port nothing listens on: the search engine's home page, which every new tab
-// loads, fails there at once instead of leaving the machine.
-int closedPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 struct Outcome {
     // The exit status; nullopt when the program did not exit by itself (a signal, the bound).
     std::optional<int> status;
@@ -139,8 +125,9 @@ protected:
         for (const auto& entry : fs::directory_iterator(base::Bundle::defaultResourcesDirectory()))
             if (entry.path().filename() != "Info.plist")
                 fs::create_symlink(entry.path(), resources() / entry.path().filename());
-        const base::Value info(base::Value::Dictionary{
-            {BrowserSettings::searchEngineHostKey, "127.0.0.1:" + std::to_string(closedPort())}});
+        const base::Value info(
+            base::Value::Dictionary{{BrowserSettings::searchEngineHostKey,
+                                     "127.0.0.1:" + std::to_string(net::closedLoopbackPort())}});
         auto plist = base::writePlist(info, base::PlistFormat::XML);
         ASSERT_TRUE(plist);
         ASSERT_TRUE(base::writeFileAtomically(resources() / "Info.plist", *plist));
