@@ -11,6 +11,12 @@ Error Error::make(std::string domain, long code, std::string description) {
     return error;
 }
 
+Error Error::cocoa(long code, std::string description, std::string detail) {
+    Error error = make(CocoaErrorDomain, code, std::move(description));
+    error.userInfo[debugDescriptionKey] = Value(std::move(detail));
+    return error;
+}
+
 std::string Error::localizedDescription() const {
     auto found = userInfo.find(localizedDescriptionKey);
     if (found != userInfo.end()) {

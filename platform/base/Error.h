@@ -16,7 +16,12 @@ struct Error {
     static constexpr const char* failingURLStringKey = "NSErrorFailingURLStringKey";
     static constexpr const char* underlyingErrorKey = "NSUnderlyingError";
 
+    static constexpr const char* debugDescriptionKey = "NSDebugDescription";
+
     static Error make(std::string domain, long code, std::string description = {});
+    // The readers' and writers' errors of CocoaErrorDomain: the description for people, and
+    // the detail of what was wrong under debugDescriptionKey.
+    static Error cocoa(long code, std::string description, std::string detail);
     // The description under localizedDescriptionKey, or "The operation couldn't be completed.
     // (<domain> error <code>.)".
     std::string localizedDescription() const;

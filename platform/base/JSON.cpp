@@ -13,16 +13,12 @@ namespace {
 // Deeper input is refused rather than risking the stack on what is surely not real data.
 constexpr std::size_t maxDepth = 512;
 
-Error readError(std::string detail) {
-    Error error = Error::make(CocoaErrorDomain, PropertyListReadCorruptError, detail);
-    error.userInfo["NSDebugDescription"] = Value(std::move(detail));
-    return error;
+Error readError(const std::string& detail) {
+    return Error::cocoa(PropertyListReadCorruptError, detail, detail);
 }
 
-Error writeError(std::string detail) {
-    Error error = Error::make(CocoaErrorDomain, PropertyListWriteInvalidError, detail);
-    error.userInfo["NSDebugDescription"] = Value(std::move(detail));
-    return error;
+Error writeError(const std::string& detail) {
+    return Error::cocoa(PropertyListWriteInvalidError, detail, detail);
 }
 
 // Builds Values straight from the parser's events, so no intermediate document is kept.

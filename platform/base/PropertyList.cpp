@@ -33,16 +33,13 @@ struct MallocDeleter {
 template <class T> using Malloced = std::unique_ptr<T, MallocDeleter>;
 
 Error readError(std::string detail) {
-    Error error = Error::make(CocoaErrorDomain, PropertyListReadCorruptError,
-                              "The data couldn't be read because it isn't in the correct format.");
-    error.userInfo["NSDebugDescription"] = Value(std::move(detail));
-    return error;
+    return Error::cocoa(PropertyListReadCorruptError,
+                        "The data couldn't be read because it isn't in the correct format.",
+                        std::move(detail));
 }
 
-Error writeError(std::string detail) {
-    Error error = Error::make(CocoaErrorDomain, PropertyListWriteInvalidError, detail);
-    error.userInfo["NSDebugDescription"] = Value(std::move(detail));
-    return error;
+Error writeError(const std::string& detail) {
+    return Error::cocoa(PropertyListWriteInvalidError, detail, detail);
 }
 
 // The format library keeps integers as 64 bits plus a hidden flag telling a large unsigned
