@@ -16,7 +16,6 @@
 #include "platform/ui/Keyboard.h"
 
 #include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <variant>
@@ -57,8 +56,7 @@ class StalePageServer {
 public:
     static constexpr std::size_t wholePage = 1024 * 1024;
 
-    StalePageServer()
-        : previousSigpipe_(std::signal(SIGPIPE, SIG_IGN)) {
+    StalePageServer() {
         server_.server().Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
             requested = true;
             server_.waitForRelease();
@@ -85,10 +83,7 @@ public:
         });
         server_.start();
     }
-    ~StalePageServer() {
-        server_.stop();
-        std::signal(SIGPIPE, previousSigpipe_);
-    }
+    ~StalePageServer() { server_.stop(); }
 
     std::string url(const std::string& path) const { return server_.url(path); }
     void release() { server_.release(); }
@@ -106,9 +101,6 @@ public:
     std::atomic<bool> cut = false;
 
 private:
-    // Writing to a client that hung up must not stop the test process.
-    using SignalHandler = void (*)(int);
-    SignalHandler previousSigpipe_;
     net::TestHTTPServer server_;
 };
 
