@@ -6,6 +6,7 @@
 // finished (the start page when no URL is given), and the program exits; a page that has not
 // finished within a minute is written as it is then, and the exit status is 1.
 
+#include "ads/foundation/VDApplication.h"
 #include "browser/AppDelegate.h"
 #include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The ads client hears the launch.
+    VDApplication::load();
     auto& application = ui::Application::shared();
     auto delegate = std::make_shared<AppDelegate>();
     application.setDelegate(delegate);

@@ -1,7 +1,7 @@
 #include "ads/foundation/VDGeometry.h"
 
+#include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDMainThread.h"
-#include "ads/foundation/VDOSVersion.h"
 #include "platform/ui/Screen.h"
 
 base::Value::Dictionary VDCompactDictionaryFromCGRect(const ui::Rect& rect) {
@@ -22,7 +22,7 @@ base::Value::Dictionary VDDictionaryFromCGRect(const ui::Rect& rect) {
 
 ui::Rect VDRectForInterfaceOrientation(const ui::Rect& rect, const ui::Rect& screenBounds,
                                        ui::InterfaceOrientation orientation) {
-    if (VDSystemVersionIsAtLeast(8, 0, 0))
+    if (VDDevice::sharedInstance()->isOSAtLeastMajorMinorPatch(8, 0, 0))
         return rect;
     const double W = screenBounds.width();
     const double H = screenBounds.height();
@@ -39,7 +39,7 @@ ui::Rect VDRectForInterfaceOrientation(const ui::Rect& rect, const ui::Rect& scr
 }
 
 ui::Rect VDInterfaceOrientedRect(const ui::Rect& rect) {
-    if (VDSystemVersionIsAtLeast(8, 0, 0))
+    if (VDDevice::sharedInstance()->isOSAtLeastMajorMinorPatch(8, 0, 0))
         return rect;
     auto orientation = ui::InterfaceOrientation::Portrait;
     ui::Rect screenBounds;

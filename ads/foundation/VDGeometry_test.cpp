@@ -1,3 +1,4 @@
+#include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDGeometry.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
@@ -16,14 +17,16 @@ protected:
         PlatformTest::SetUp();
         previousDevice_ = ui::Device::install(std::make_shared<ui::Device>());
         ui::Application::reset();
+        VDDevice::resetSharedInstanceForTesting();
     }
     void TearDown() override {
+        VDDevice::resetSharedInstanceForTesting();
         ui::Application::reset();
         ui::Device::install(previousDevice_);
         PlatformTest::TearDown();
     }
     void setSystemVersion(std::string version) {
-        ui::Device::current().setSystemVersion(std::move(version));
+        VDDevice::sharedInstance()->setSystemVersion(std::move(version));
     }
 
 private:

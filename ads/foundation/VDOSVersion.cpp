@@ -1,7 +1,6 @@
 #include "ads/foundation/VDOSVersion.h"
 
 #include "platform/base/Strings.h"
-#include "platform/ui/Device.h"
 
 #include <cctype>
 #include <limits>
@@ -45,8 +44,4 @@ bool VDOSVersionIsAtLeast(std::string_view version, std::int32_t major, std::int
     if (parts[1] != minor)
         return parts[1] > minor;
     return parts[2] >= patch;
-}
-
-bool VDSystemVersionIsAtLeast(std::int32_t major, std::int32_t minor, std::int32_t patch) {
-    return VDOSVersionIsAtLeast(ui::Device::current().systemVersion(), major, minor, patch);
 }

@@ -11,6 +11,3 @@ std::array<std::int32_t, 3> VDOSVersionParts(std::string_view version);
 // Whether the version is at least major.minor.patch, compared part by part, major first.
 bool VDOSVersionIsAtLeast(std::string_view version, std::int32_t major, std::int32_t minor,
                           std::int32_t patch);
-
-// The same for the current device's system version.
-bool VDSystemVersionIsAtLeast(std::int32_t major, std::int32_t minor, std::int32_t patch);

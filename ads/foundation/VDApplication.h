@@ -1,0 +1,147 @@
+#pragma once
+
+#include "ads/foundation/VDSession.h"
+#include "ads/foundation/VDStatisticDictionary.h"
+#include "ads/foundation/VDStatisticDictionaryDelegate.h"
+#include "platform/base/DispatchQueue.h"
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/Value.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+
+// The ads client's one application-wide object: it learns when the application has finished
+// launching, runs the client's early activities once, tells whether the application is active,
+// owns the session and the application statistics, keeps the statistics of ads that changed
+// since they were last sent and of each slot, hands out active-view identifiers and reads the
+// application's store metadata.
+//
+// The host's start-up calls VDApplication::load() before it launches the application, so that
+// the launch is heard (see load()). Everything else may be called from any thread unless said
+// otherwise.
+class VDApplication final : public VDStatisticDictionaryDelegate,
+                            public std::enable_shared_from_this<VDApplication> {
+    struct Private {};
+
+public:
+    using StatisticsSet = std::set<std::shared_ptr<VDStatisticDictionary>>;
+
+    static constexpr const char* notificationQueueLabel =
+        "viz.azodoz.eziro.application-notification";
+    static constexpr const char* statisticsQueueLabel = "viz.azodoz.eziro.application-statistics";
+    static constexpr const char* lockQueueLabel = "viz.azodoz.eziro.application-ivar-lock";
+
+    // The launch hook. Registers, on the default notification center, an observer of the
+    // application's did-finish-launching notification from any sender, delivered on the main
+    // queue, which marks the shared instance launched and runs its early activities. Called
+    // again it replaces its registration, so there is only ever one. Called once the
+    // application has already launched, it does at once what the observer would have done.
+    // Main thread only.
+    static void load();
+
+    // The one instance, made on first use from any thread; it lives for the process.
+    static std::shared_ptr<VDApplication> sharedInstance();
+    // Drops the shared instance and the launch registration, and lets the early activities run
+    // again, as in a new process (tests).
+    static void resetForTesting();
+
+    explicit VDApplication(Private);
+    ~VDApplication() override;
+    VDApplication(const VDApplication&) = delete;
+    VDApplication& operator=(const VDApplication&) = delete;
+
+    // Once per process, whoever calls it and on whichever instance: allows the rich-media
+    // interceptor, whose first use registers it.
+    void runEarlyActivities();
+
+    // False only while the application is in the background after its launch has been heard:
+    // an application launching in the background is still active for the ads client. Main
+    // thread only.
+    bool isAppActive() const;
+    bool appFinishedLaunching() const;
+    void setAppFinishedLaunching(bool finished);
+
+    // "iTunesMetadata.plist" beside the documents folder.
+    std::optional<std::filesystem::path> iTunesMetadataPath() const;
+    // That file's dictionary, read once per instance; empty when there is none.
+    const base::Value::Dictionary& iTunesMetadata();
+
+    // The statistics of ads that changed since they were last taken; taking them empties the
+    // set. Never call it on notificationSerialQueue().
+    StatisticsSet pendingAdStatistics();
+    // 1 for the first call, then 2, and so on; no two callers get the same value.
+    std::uint64_t nextActiveViewID();
+
+    const std::shared_ptr<VDSession>& currentSession() const { return currentSession_; }
+    // The application statistics (no delegate).
+    const std::shared_ptr<VDStatisticDictionary>& statistics() const { return statistics_; }
+    const base::DispatchQueue& notificationSerialQueue() const { return notificationSerialQueue_; }
+    const base::DispatchQueue& statisticsSerialQueue() const { return statisticsSerialQueue_; }
+
+    // --- VDStatisticDictionaryDelegate: every ad statistics dictionary notifies this object on
+    // notificationSerialQueue(), which puts it into the pending set.
+    std::optional<base::DispatchQueue> notificationQueue() override {
+        return notificationSerialQueue_;
+    }
+    void didUpdateStatisticDictionary(const std::shared_ptr<VDStatisticDictionary>& ad) override;
+
+    // --- Statistics (VDApplication+VDStatisticsAdditions.cpp).
+
+    // The application statistics for a request a slot starts: "currts" now, "basets" the first
+    // time, "seq_num" + 1 and "preqs" + 1, or − 1 when the slot is mediating. A snapshot that
+    // later changes never show in.
+    base::Value::Dictionary nextRequestStatisticsDictionaryForSlot(bool slotIsMediating);
+    void incrementTotalAdRequestCount();
+    void decrementTotalAdRequestCount();
+    void incrementTotalAdClickCount();
+    void incrementSequenceNumber();
+    // "seq_num" + 1, answering its new value's text: the sequence number of a mediation ping.
+    std::string nextSequenceNumberAsString();
+    // Milliseconds since the first request ("basets"); 0 before it.
+    std::uint64_t timeSinceFirstAdRequestInMilliseconds();
+    // The statistics of the slot with that identifier, made on first use; null without an
+    // identifier.
+    std::shared_ptr<VDStatisticDictionary>
+    slotStatisticsForSlotID(const std::optional<std::string>& slotID);
+    // Each slot identifier with its statistics' content.
+    base::Value::Dictionary slotStatisticsDictionary();
+    // A click on the ad whose statistics these are is taking the user out of the application.
+    void willLeaveApplicationDueToClickOnAd(std::shared_ptr<VDStatisticDictionary> adStatistics);
+    // The application is active again: an ad whose click left it gets the pair ("tclickcurr",
+    // now) appended to its "tclick", notifying.
+    void didBecomeActive();
+    // A request that carried these statistics failed: they are pending again.
+    void didNotSendAdStatistics(const StatisticsSet& adStatistics);
+
+private:
+    void startObservingActivation();
+
+    // Guards appFinishedLaunching_.
+    mutable std::mutex objectLock_;
+    bool appFinishedLaunching_ = false;
+
+    std::optional<base::NotificationCenter::ObserverToken> appBecameActiveObserver_;
+    std::shared_ptr<VDSession> currentSession_;
+    std::shared_ptr<VDStatisticDictionary> statistics_;
+
+    base::DispatchQueue notificationSerialQueue_;
+    base::DispatchQueue statisticsSerialQueue_;
+    base::DispatchQueue lockQueue_;
+
+    // On notificationSerialQueue_.
+    StatisticsSet adStatistics_;
+    // On statisticsSerialQueue_.
+    std::map<std::string, std::shared_ptr<VDStatisticDictionary>> slotStatistics_;
+    std::shared_ptr<VDStatisticDictionary> backgroundingAd_;
+    // On lockQueue_.
+    std::uint64_t activeViewID_ = 0;
+
+    std::once_flag iTunesMetadataOnce_;
+    base::Value::Dictionary iTunesMetadata_;
+};

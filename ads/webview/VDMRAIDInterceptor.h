@@ -1,0 +1,22 @@
+#pragma once
+
+// The interceptor that serves the rich-media scripts to ad pages. Its state is class-wide:
+// whether it has been registered with the ads client's URL loading (done once, by its class
+// set-up, before the first message reaches it) and whether it is allowed to act. Every
+// operation may be called from any thread; all of them take the class lock.
+class VDMRAIDInterceptor {
+public:
+    VDMRAIDInterceptor() = delete;
+
+    // Runs the class set-up when it has not run yet, then allows the interceptor. It stays
+    // allowed until disallow().
+    static void allow();
+    static void disallow();
+
+    static bool isAllowed();
+    // Whether the class set-up has registered the interceptor.
+    static bool isRegistered();
+
+    // Forgets the class set-up and the permission, as in a new process (tests).
+    static void resetForTesting();
+};
