@@ -5,6 +5,7 @@
 #include "browser/BrowserDelegate.h"
 #include "browser/BrowserSettings.h"
 #include "browser/Reachability.h"
+#include "browser/SavedTabs.h"
 #include "browser/Tab.h"
 #include "browser/UIMainView.h"
 #include "platform/base/AppHome.h"
@@ -15,8 +16,6 @@
 #include "platform/base/Strings.h"
 #include "platform/base/Timer.h"
 #include "platform/base/UserDefaults.h"
-#include "platform/store/Context.h"
-#include "platform/store/FetchRequest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/InterfaceFile.h"
@@ -588,106 +587,24 @@ std::shared_ptr<Tab> BrowserViewController::tabOwningWebView(const ui::WebView* 
 
 // --- Saved tabs.
 
-namespace {
-
-constexpr const char* savedTabEntity = "Tab";
-
-std::shared_ptr<store::Context> bookmarkStore() {
-    auto delegate = BrowserDelegate::shared();
-    auto context = delegate ? delegate->managedObjectContext() : nullptr;
-    if (!context)
-        base::log("The saved tabs are out of reach: the application has no bookmark store");
-    return context;
-}
-
-std::string describeObjects(const std::vector<std::shared_ptr<store::Object>>& objects) {
-    std::string text = "(";
-    for (std::size_t i = 0; i < objects.size(); ++i)
-        text += (i ? ", " : "") + objects[i]->description();
-    return text + ")";
-}
-
-std::string describeError(const base::Error& error) {
-    return "Error Domain=" + error.domain + " Code=" + std::to_string(error.code) + " \"" +
-           error.localizedDescription() + "\"";
-}
-
-} // namespace
-
 void BrowserViewController::saveOpenTabs() {
-    auto context = bookmarkStore();
-    if (!context)
-        return;
-    std::vector<std::shared_ptr<store::Object>> saved;
-    // The open tabs take the place of the set saved before, in the same transaction, so the
-    // store never holds two sets or none after a failed save.
-    auto earlier = context->fetch(store::FetchRequest(savedTabEntity));
-    if (!earlier) {
-        base::log("Error inserting " + describeObjects(saved) +
-                  " - error:" + describeError(earlier.error()));
-        return;
-    }
-    for (const auto& object : *earlier)
-        context->deleteObject(object);
-    for (std::size_t i = 0; i < tabs_.size(); ++i) {
-        auto object = context->insertNewObject(savedTabEntity);
-        object->setValue(
-            "title",
-            base::Value(tabs_[i]->tabButton()->titleForState(ui::ControlStateNormal).value_or("")));
-        object->setValue("url", base::Value(tabs_[i]->currentURLString()));
-        object->setValue("order", base::Value(static_cast<std::int64_t>(i)));
-        saved.push_back(std::move(object));
-    }
-    if (auto result = context->save(); !result) {
-        base::log("Error inserting " + describeObjects(saved) +
-                  " - error:" + describeError(result.error()));
-        // Nothing of a failed save is left waiting to go out with another screen's save.
-        context->rollback();
-    }
+    std::vector<SavedTabs::Entry> open;
+    for (const auto& tab : tabs_)
+        open.push_back(
+            {tab->tabButton()->titleForState(ui::ControlStateNormal), tab->currentURLString()});
+    SavedTabs().replaceWith(open);
 }
 
 void BrowserViewController::openSavedTabs() {
-    auto context = bookmarkStore();
-    if (!context)
-        return;
-    store::FetchRequest request(savedTabEntity);
-    request.sortDescriptors.push_back(store::SortDescriptor{"order", true});
-    auto fetched = context->fetch(request);
-    if (!fetched) {
-        base::log("Error deleting () - error:" + describeError(fetched.error()));
-        return;
-    }
-    for (const auto& object : *fetched) {
-        const auto url = object->value("url");
-        addTabWithAddress(url.string() ? *url.string() : std::string());
-        const auto title = object->value("title");
-        if (title.string() && selectedTab_)
-            selectedTab_->setTitle(*title.string());
-        context->deleteObject(object);
-    }
-    if (auto result = context->save(); !result) {
-        base::log("Error deleting " + describeObjects(*fetched) +
-                  " - error:" + describeError(result.error()));
-        context->rollback();
-    }
+    SavedTabs().takeAll([this](const SavedTabs::Entry& saved) {
+        addTabWithAddress(saved.url);
+        if (saved.title && selectedTab_)
+            selectedTab_->setTitle(*saved.title);
+    });
 }
 
 void BrowserViewController::deleteSavedTabs() {
-    auto context = bookmarkStore();
-    if (!context)
-        return;
-    auto fetched = context->fetch(store::FetchRequest(savedTabEntity));
-    if (!fetched) {
-        base::log("Error deleting () - error:" + describeError(fetched.error()));
-        return;
-    }
-    for (const auto& object : *fetched)
-        context->deleteObject(object);
-    if (auto result = context->save(); !result) {
-        base::log("Error deleting " + describeObjects(*fetched) +
-                  " - error:" + describeError(result.error()));
-        context->rollback();
-    }
+    SavedTabs().removeAll();
 }
 
 // --- Scrolling.
@@ -707,60 +624,42 @@ void BrowserViewController::scrollToTop(const ui::InterfaceObject&) {
 // --- Interface file owner.
 
 bool BrowserViewController::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
-    if (name == "webViewTemplate")
-        return ui::connectOutlet(webViewTemplate_, object);
-    if (name == "tabsView")
-        return ui::connectOutlet(tabsView_, object);
-    if (name == "topBar")
-        return ui::connectOutlet(topBar_, object);
-    if (name == "bottomBar")
-        return ui::connectOutlet(bottomBar_, object);
-    if (name == "navBar")
-        return ui::connectOutlet(navBar_, object);
-    if (name == "bugListNavBar")
-        return ui::connectOutlet(bugListNavBar_, object);
-    if (name == "addressBar")
-        return ui::connectOutlet(addressBar_, object);
-    if (name == "searchBar")
-        return ui::connectOutlet(searchBar_, object);
-    if (name == "activityIndicator")
-        return ui::connectOutlet(activityIndicator_, object);
-    if (name == "addressBarButtonsView")
-        return ui::connectOutlet(addressBarButtonsView_, object);
-    if (name == "refreshButton")
-        return ui::connectOutlet(refreshButton_, object);
-    if (name == "stopButton")
-        return ui::connectOutlet(stopButton_, object);
-    if (name == "forwardButton")
-        return ui::connectOutlet(forwardButton_, object);
-    if (name == "backButton")
-        return ui::connectOutlet(backButton_, object);
-    if (name == "addressItem")
-        return ui::connectOutlet(addressItem_, object);
-    if (name == "searchItem")
-        return ui::connectOutlet(searchItem_, object);
-    if (name == "customButton")
-        return ui::connectOutlet(customButton_, object);
-    if (name == "customButton2")
-        return ui::connectOutlet(customButton2_, object);
-    if (name == "moreButton")
-        return ui::connectOutlet(moreButton_, object);
-    if (name == "bookmarkButton")
-        return ui::connectOutlet(bookmarkButton_, object);
-    if (name == "addTab")
-        return ui::connectOutlet(addTab_, object);
-    if (name == "progressBar")
-        return ui::connectOutlet(progressBar_, object);
-    if (name == "bookmarksController") {
+    using Screen = BrowserViewController;
+    static const ui::NamedOutlet<Screen> outlets[] = {
+        {"webViewTemplate", ui::memberOutlet<&Screen::webViewTemplate_>},
+        {"tabsView", ui::memberOutlet<&Screen::tabsView_>},
+        {"topBar", ui::memberOutlet<&Screen::topBar_>},
+        {"bottomBar", ui::memberOutlet<&Screen::bottomBar_>},
+        {"navBar", ui::memberOutlet<&Screen::navBar_>},
+        {"bugListNavBar", ui::memberOutlet<&Screen::bugListNavBar_>},
+        {"addressBar", ui::memberOutlet<&Screen::addressBar_>},
+        {"searchBar", ui::memberOutlet<&Screen::searchBar_>},
+        {"activityIndicator", ui::memberOutlet<&Screen::activityIndicator_>},
+        {"addressBarButtonsView", ui::memberOutlet<&Screen::addressBarButtonsView_>},
+        {"refreshButton", ui::memberOutlet<&Screen::refreshButton_>},
+        {"stopButton", ui::memberOutlet<&Screen::stopButton_>},
+        {"forwardButton", ui::memberOutlet<&Screen::forwardButton_>},
+        {"backButton", ui::memberOutlet<&Screen::backButton_>},
+        {"addressItem", ui::memberOutlet<&Screen::addressItem_>},
+        {"searchItem", ui::memberOutlet<&Screen::searchItem_>},
+        {"customButton", ui::memberOutlet<&Screen::customButton_>},
+        {"customButton2", ui::memberOutlet<&Screen::customButton2_>},
+        {"moreButton", ui::memberOutlet<&Screen::moreButton_>},
+        {"bookmarkButton", ui::memberOutlet<&Screen::bookmarkButton_>},
+        {"addTab", ui::memberOutlet<&Screen::addTab_>},
+        {"progressBar", ui::memberOutlet<&Screen::progressBar_>},
+        {"bookmarksFormController", ui::memberOutlet<&Screen::bookmarksFormController_>},
         // The file makes the list; the screen keeps it at the root of a navigation of its own.
-        auto list = object.as<BookmarksController>();
-        if (!list)
-            return false;
-        bookmarksController_ = ui::NavigationController::create(list);
-        return true;
-    }
-    if (name == "bookmarksFormController")
-        return ui::connectOutlet(bookmarksFormController_, object);
+        {"bookmarksController",
+         [](Screen& screen, const ui::InterfaceObject& list) {
+             auto controller = list.as<BookmarksController>();
+             if (controller)
+                 screen.bookmarksController_ = ui::NavigationController::create(controller);
+             return controller != nullptr;
+         }},
+    };
+    if (auto connected = ui::bindOutlet(*this, name, object, outlets))
+        return *connected;
     return ui::ViewController::setOutlet(name, object);
 }
 

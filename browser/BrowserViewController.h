@@ -185,7 +185,7 @@ public:
     // for the tab that owns this web view.
     void loadTabs(ui::WebView* webView);
 
-    // --- Saved tabs, in the bookmark store of the application delegate (entity "Tab").
+    // --- Saved tabs (SavedTabs, in the application delegate's bookmark store).
     // Replaces the saved set with the open tabs: title as shown, address, strip index.
     void saveOpenTabs();
     // Opens a tab for each saved one in strip order and empties the saved set.

@@ -853,133 +853,6 @@ TEST_F(BrowserScreenTest, AClosedTabsFetchIsCancelled) {
     EXPECT_FALSE(closing->urlConnection());
 }
 
-// --- Saved tabs.
-
-class SavedTabsTest : public TabStripTest {
-protected:
-    void SetUp() override {
-        TabStripTest::SetUp();
-        delegate = std::make_shared<BrowserDelegate>();
-        ui::Application::shared().setDelegate(delegate);
-        context = delegate->managedObjectContext();
-        ASSERT_TRUE(context);
-    }
-    // The saved tabs as they are in the file, read through a context of their own.
-    std::vector<std::string> savedOnDisk() {
-        auto reader = store::Context::open(context->path(), delegate->managedObjectModel());
-        EXPECT_TRUE(reader);
-        if (!reader)
-            return {};
-        store::FetchRequest request("Tab");
-        request.sortDescriptors.push_back({"order", true});
-        auto objects = (*reader)->fetch(request);
-        EXPECT_TRUE(objects);
-        if (!objects)
-            return {};
-        std::vector<std::string> rows;
-        for (const auto& object : *objects)
-            rows.push_back(std::to_string(object->value("order").integerValue()) + " " +
-                           *object->value("title").string() + " " + *object->value("url").string());
-        return rows;
-    }
-    // Three tabs on pages of their own; the second has a long title.
-    void openThreePages() {
-        auto tabs = openTabs(3);
-        const char* titles[] = {"Home", "A rather long title", "Third"};
-        for (std::size_t i = 0; i < tabs.size(); ++i) {
-            tabs[i]->setTitle(titles[i]);
-            tabs[i]->setCurrentURLString("http://host.tld/" + std::to_string(i));
-        }
-    }
-
-    std::shared_ptr<BrowserDelegate> delegate;
-    std::shared_ptr<store::Context> context;
-};
-
-TEST_F(SavedTabsTest, OpenTabsAreSavedInStripOrderAndReopenedAfterTheOnesOpen) {
-    openThreePages();
-    screen->saveOpenTabs();
-    EXPECT_THAT(savedOnDisk(),
-                ElementsAre("0 Home http://host.tld/0", "1 A rather.. http://host.tld/1",
-                            "2 Third http://host.tld/2"));
-    EXPECT_FALSE(context->hasChanges());
-
-    fetched.clear();
-    screen->openSavedTabs();
-    ASSERT_EQ(screen->tabs().size(), 6u);
-    std::vector<std::string> titles;
-    for (std::size_t i = 3; i < 6; ++i)
-        titles.push_back(*screen->tabs()[i]->tabButton()->titleForState(ui::ControlStateNormal));
-    EXPECT_THAT(titles, ElementsAre("Home", "A rather..", "Third"));
-    ASSERT_EQ(fetched.size(), 3u);
-    EXPECT_EQ(fetched[0].url()->absoluteString(), "http://host.tld/0");
-    EXPECT_EQ(fetched[2].url()->absoluteString(), "http://host.tld/2");
-    expectOnlySelected(screen->tabs()[5]);
-    // Reopening empties the saved set.
-    EXPECT_TRUE(savedOnDisk().empty());
-}
-
-TEST_F(SavedTabsTest, SavingAgainReplacesTheEarlierSet) {
-    openThreePages();
-    screen->saveOpenTabs();
-    screen->saveOpenTabs();
-    EXPECT_EQ(savedOnDisk().size(), 3u);
-    closeTab(screen->tabs()[1]);
-    screen->saveOpenTabs();
-    EXPECT_THAT(savedOnDisk(),
-                ElementsAre("0 Home http://host.tld/0", "1 Third http://host.tld/2"));
-
-    screen->openSavedTabs();
-    EXPECT_EQ(screen->tabs().size(), 4u);
-}
-
-TEST_F(SavedTabsTest, AStartPageTabIsSavedWithoutAddressAndReopensOnTheStartPage) {
-    screen->saveOpenTabs();
-    EXPECT_THAT(savedOnDisk(), ElementsAre("0 New Tab "));
-    screen->openSavedTabs();
-    ASSERT_EQ(screen->tabs().size(), 2u);
-    EXPECT_TRUE(fetched.empty());
-    EXPECT_TRUE(std::holds_alternative<ui::FakeWebEngine::DataLoad>(
-        engineOf(*screen->selectedTab()).loads()[0]));
-}
-
-TEST_F(SavedTabsTest, DeletingSavedTabsEmptiesTheSetAndLeavesTheOpenTabs) {
-    openThreePages();
-    screen->saveOpenTabs();
-    screen->deleteSavedTabs();
-    EXPECT_TRUE(savedOnDisk().empty());
-    EXPECT_EQ(screen->tabs().size(), 3u);
-    screen->openSavedTabs();
-    EXPECT_EQ(screen->tabs().size(), 3u);
-}
-
-TEST_F(SavedTabsTest, AFailedSaveIsWrittenToTheConsoleAndLeavesNothingWaiting) {
-    openThreePages();
-    screen->saveOpenTabs();
-    // The store's folder goes away: its journal can no longer be written.
-    std::filesystem::remove_all(context->path().parent_path());
-    screen->saveOpenTabs();
-    EXPECT_TRUE(logged("Error inserting ("));
-    EXPECT_FALSE(context->hasChanges());
-    EXPECT_EQ(context->fetch(store::FetchRequest("Tab"))->size(), 3u);
-    EXPECT_EQ(screen->tabs().size(), 3u);
-
-    screen->deleteSavedTabs();
-    EXPECT_TRUE(logged("Error deleting ("));
-    EXPECT_FALSE(context->hasChanges());
-    screen->openSavedTabs();
-    EXPECT_FALSE(context->hasChanges());
-}
-
-TEST_F(TabStripTest, WithoutABookmarkStoreSavedTabsAreOnlyWrittenToTheConsole) {
-    openTabs(2);
-    screen->saveOpenTabs();
-    screen->openSavedTabs();
-    screen->deleteSavedTabs();
-    EXPECT_TRUE(logged("no bookmark store"));
-    EXPECT_EQ(screen->tabs().size(), 2u);
-}
-
 // --- Device rules.
 
 TEST_F(AddressFieldTest, APhoneUsesMainWindowWithEveryOutletConnected) {
@@ -988,7 +861,8 @@ TEST_F(AddressFieldTest, APhoneUsesMainWindowWithEveryOutletConnected) {
     EXPECT_EQ(screen->view()->frame().size, ui::Size(320, 480));
     auto root = screen->mainView();
     ASSERT_TRUE(root);
-    EXPECT_EQ(root->controller(), screen);
+    // A tap on the status strip reaches the screen's scroll-to-top.
+    EXPECT_TRUE(root->scrollToTop());
     ASSERT_TRUE(root->statusBarView());
     EXPECT_EQ(root->statusBarView()->frame(), ui::Rect(0, 0, 320, 20));
     EXPECT_TRUE(screen->navBar() && screen->bugListNavBar() && screen->searchBar() &&

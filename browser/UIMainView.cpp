@@ -1,7 +1,7 @@
 #include "browser/UIMainView.h"
 
-#include "browser/BrowserViewController.h"
 #include "platform/ui/InterfaceFile.h"
+#include "platform/ui/ViewController.h"
 
 #include <mutex>
 
@@ -25,15 +25,21 @@ std::shared_ptr<ui::View> UIMainView::hitTest(ui::Point point, const ui::Event* 
     auto hit = ui::View::hitTest(point, event);
     if (!hit || hit != statusBarView_)
         return hit;
-    if (auto screen = controller())
-        screen->scrollToTop(ui::InterfaceObject(shared_from_this()));
+    if (scrollToTop_)
+        scrollToTop_(ui::InterfaceObject(shared_from_this()));
     return nullptr;
 }
 
 bool UIMainView::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
     if (name == "statusBarView")
         return ui::connectOutlet(statusBarView_, object);
-    if (name == "controller")
-        return ui::connectOutlet(controller_, object);
+    if (name == "controller") {
+        auto owner = object.dynamicAs<ui::InterfaceFileOwner>();
+        auto action = owner ? owner->actionNamed("scrollToTop") : Action();
+        if (!action)
+            return false;
+        scrollToTop_ = std::move(action);
+        return true;
+    }
     return false;
 }

@@ -6,11 +6,10 @@
 #include <memory>
 #include <string>
 
-class BrowserViewController;
-
-// The browser screen's root view. A tap on the strip under the status bar asks the screen to
-// scroll its page to the top and reaches no view; every other touch is delivered as usual.
-// Its outlets are set by the browser screen's interface file.
+// The browser screen's root view. A tap on the strip under the status bar asks for the page to
+// be scrolled to the top and reaches no view; every other touch is delivered as usual. Its
+// outlets are set by the browser screen's interface file: "controller" is the owner whose
+// "scrollToTop" action a tap on the strip sends.
 class UIMainView : public ui::View, public ui::InterfaceFileOwner {
 public:
     // The class name interface files use.
@@ -28,11 +27,10 @@ public:
     // The strip under the system status bar.
     const std::shared_ptr<ui::View>& statusBarView() const { return statusBarView_; }
     void setStatusBarView(std::shared_ptr<ui::View> view) { statusBarView_ = std::move(view); }
-    // The screen that gets the scroll-to-top request. Held weakly: the screen owns this view.
-    std::shared_ptr<BrowserViewController> controller() const { return controller_.lock(); }
-    void setController(const std::shared_ptr<BrowserViewController>& controller) {
-        controller_ = controller;
-    }
+    // What a tap on the strip does, sent with this view; none does nothing. The action that the
+    // "controller" outlet binds holds its owner weakly (the screen owns this view).
+    const Action& scrollToTop() const { return scrollToTop_; }
+    void setScrollToTop(Action action) { scrollToTop_ = std::move(action); }
 
     // Called once by the screen when its view has loaded; the strip keeps the size the
     // interface file gives it.
@@ -44,5 +42,5 @@ public:
 
 private:
     std::shared_ptr<ui::View> statusBarView_;
-    std::weak_ptr<BrowserViewController> controller_;
+    Action scrollToTop_;
 };

@@ -2,6 +2,7 @@
 #include "browser/UIMainView.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/Touch.h"
+#include "platform/ui/ViewController.h"
 
 namespace {
 
@@ -56,6 +57,10 @@ TEST(UIMainViewTest, WithoutAControllerTheStripSwallowsTheTapAndNothingBreaks) {
     root->addSubview(strip);
     EXPECT_TRUE(root->setOutlet("statusBarView", ui::InterfaceObject(strip)));
     EXPECT_FALSE(root->setOutlet("controller", ui::InterfaceObject(strip)));
+    // An owner without a scroll-to-top action is no controller either.
+    EXPECT_FALSE(root->setOutlet(
+        "controller", ui::InterfaceObject(std::make_shared<ui::ViewController>(std::string()))));
+    EXPECT_FALSE(root->scrollToTop());
     EXPECT_FALSE(root->setOutlet("statusViewHeight", ui::InterfaceObject(strip)));
     EXPECT_EQ(root->hitTest(ui::Point(10, 10), nullptr), nullptr);
     EXPECT_EQ(root->hitTest(ui::Point(10, 100), nullptr), root);

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,9 +41,9 @@ public:
 // member function of the owner.
 //
 //     bool Screen::setOutlet(const std::string& name, const ui::InterfaceObject& object) {
-//         if (name == "goButton")
-//             return ui::connectOutlet(goButton_, object);
-//         ...
+//         static const ui::NamedOutlet<Screen> outlets[] = {
+//             {"goButton", ui::memberOutlet<&Screen::goButton_>}, ...};
+//         return ui::bindOutlet(*this, name, object, outlets).value_or(false);
 //     }
 //     ui::InterfaceFileOwner::Action Screen::actionNamed(const std::string& name) {
 //         static const ui::NamedAction<Screen> actions[] = {{"go", &Screen::go}, ...};
@@ -51,7 +52,10 @@ public:
 //
 // connectOutlet fills the slot when `object` is a T and says whether it did; an object of
 // another kind leaves the slot as it was. A weak slot suits a back-reference to an object
-// that owns the owner.
+// that owns the owner. memberOutlet does the same for a member slot of the owner, and an
+// outlet table names them; an entry may also be a function of the owner's own (an outlet that
+// makes something of the object). bindOutlet connects the named entry, or gives nullopt for a
+// name the table does not hold (a base class may know it).
 //
 // bindAction finds `name` in the table and binds the member function to the owner weakly: a
 // control must not keep the owner of its file alive, and its action does nothing once the
@@ -71,6 +75,27 @@ template <class T> bool connectOutlet(std::weak_ptr<T>& slot, const InterfaceObj
         return false;
     slot = typed;
     return true;
+}
+
+template <class M> struct MemberOwner;
+template <class T, class Slot> struct MemberOwner<Slot T::*> { using type = T; };
+
+template <auto Member>
+bool memberOutlet(typename MemberOwner<decltype(Member)>::type& owner,
+                  const InterfaceObject& object) {
+    return connectOutlet(owner.*Member, object);
+}
+
+template <class T>
+using NamedOutlet = std::pair<std::string_view, bool (*)(T& owner, const InterfaceObject& object)>;
+
+template <class T>
+std::optional<bool> bindOutlet(T& owner, std::string_view name, const InterfaceObject& object,
+                               std::type_identity_t<std::span<const NamedOutlet<T>>> table) {
+    for (const auto& [outletName, connect] : table)
+        if (outletName == name)
+            return connect(owner, object);
+    return std::nullopt;
 }
 
 template <class T>

@@ -29,12 +29,21 @@ public:
     void stop(const InterfaceObject& sender) { calls.push_back(describe("stop", sender)); }
 
     bool setOutlet(const std::string& name, const InterfaceObject& object) override {
-        if (name == "goButton")
-            return connectOutlet(goButton, object);
-        if (name == "caption")
-            return connectOutlet(caption, object);
-        if (name == "parentScreen")
-            return connectOutlet(parentScreen, object);
+        static const NamedOutlet<HelperController> outlets[] = {
+            {"goButton", memberOutlet<&HelperController::goButton>},
+            {"caption", memberOutlet<&HelperController::caption>},
+            {"parentScreen", memberOutlet<&HelperController::parentScreen>},
+            // An outlet that makes something of its object: the caption takes the button's title.
+            {"captionFrom",
+             [](HelperController& self, const InterfaceObject& object) {
+                 auto button = object.as<Button>();
+                 if (button && self.caption)
+                     self.caption->setText(button->titleForState(ControlStateNormal).value_or(""));
+                 return button != nullptr;
+             }},
+        };
+        if (auto connected = bindOutlet(*this, name, object, outlets))
+            return *connected;
         return ViewController::setOutlet(name, object);
     }
     Action actionNamed(const std::string& name) override {
@@ -80,6 +89,18 @@ TEST_F(InterfaceFileOwnerTest, AnOutletTakesOnlyAnObjectOfItsKindAndKeepsWhatItH
     EXPECT_EQ(owner.caption, nullptr);
     EXPECT_FALSE(owner.setOutlet("goButton", InterfaceObject()));
     EXPECT_EQ(owner.goButton, button);
+
+    // A name the table lacks goes to the base class: the view is the view controller's.
+    auto root = View::create();
+    EXPECT_TRUE(owner.setOutlet("view", InterfaceObject(root)));
+    EXPECT_EQ(owner.view(), root);
+    EXPECT_FALSE(owner.setOutlet("goButton:", InterfaceObject(button)));
+    auto caption = Label::create();
+    ASSERT_TRUE(owner.setOutlet("caption", InterfaceObject(caption)));
+    button->setTitle("Go", ControlStateNormal);
+    EXPECT_FALSE(owner.setOutlet("captionFrom", InterfaceObject(caption)));
+    EXPECT_TRUE(owner.setOutlet("captionFrom", InterfaceObject(button)));
+    EXPECT_EQ(caption->text(), "Go");
 
     // A weak outlet refers to its object without keeping it.
     auto screen = std::make_shared<ViewController>(std::string());
