@@ -41,6 +41,10 @@ function(browser_library name)
             set(label ${ARG_LABEL})
         endif()
         add_executable(${name}_tests ${tests})
+        # Tests find their fixtures from the source tree; __FILE__ is no guide, since the shared
+        # compiler cache writes it relative to the build folder.
+        target_compile_definitions(${name}_tests PRIVATE
+                                   BROWSER_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
         target_link_libraries(${name}_tests PRIVATE ${name} ${ARG_TEST_DEPS} platform_testing
                               GTest::gmock GTest::gtest_main)
         browser_register_test_cases(${name}_tests ${label})

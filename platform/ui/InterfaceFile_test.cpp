@@ -18,8 +18,7 @@ namespace ui {
 namespace {
 
 std::filesystem::path fixtures() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "tests" /
-           "fixtures" / "ui";
+    return std::filesystem::path(BROWSER_SOURCE_DIR) / "tests" / "fixtures" / "ui";
 }
 
 // An owner with a few outlets and two actions that record their senders.
