@@ -27,4 +27,32 @@ std::string Error::localizedDescription() const {
            ".)";
 }
 
+namespace {
+
+constexpr const char* underlyingDomainKey = "domain";
+constexpr const char* underlyingCodeKey = "code";
+constexpr const char* underlyingUserInfoKey = "userInfo";
+
+} // namespace
+
+void Error::setUnderlyingError(const Error& underlying) {
+    userInfo[underlyingErrorKey] = Value(Value::Dictionary{
+        {underlyingDomainKey, Value(underlying.domain)},
+        {underlyingCodeKey, Value(underlying.code)},
+        {underlyingUserInfoKey, Value(underlying.userInfo)},
+    });
+}
+
+std::optional<Error> Error::underlyingError() const {
+    auto found = userInfo.find(underlyingErrorKey);
+    if (found == userInfo.end())
+        return std::nullopt;
+    const Value& stored = found->second;
+    const std::string* domain = stored[underlyingDomainKey].string();
+    const Value::Dictionary* info = stored[underlyingUserInfoKey].dictionary();
+    if (!domain || !info || !stored[underlyingCodeKey].isNumber())
+        return std::nullopt;
+    return Error{*domain, long(stored[underlyingCodeKey].integerValue()), *info};
+}
+
 } // namespace base

@@ -2,6 +2,7 @@
 
 #include "platform/base/Value.h"
 
+#include <optional>
 #include <string>
 
 namespace base {
@@ -13,6 +14,7 @@ struct Error {
     Value::Dictionary userInfo;
 
     static constexpr const char* localizedDescriptionKey = "NSLocalizedDescription";
+    static constexpr const char* localizedFailureReasonKey = "NSLocalizedFailureReason";
     static constexpr const char* failingURLStringKey = "NSErrorFailingURLStringKey";
     static constexpr const char* underlyingErrorKey = "NSUnderlyingError";
 
@@ -25,6 +27,11 @@ struct Error {
     // The description under localizedDescriptionKey, or "The operation couldn't be completed.
     // (<domain> error <code>.)".
     std::string localizedDescription() const;
+
+    // The error this one wraps, kept in userInfo under underlyingErrorKey as a dictionary of
+    // its domain, code and userInfo, so that errors stay plain values.
+    void setUnderlyingError(const Error& underlying);
+    std::optional<Error> underlyingError() const;
 
     bool operator==(const Error&) const = default;
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 
 namespace net {
 
@@ -139,6 +140,74 @@ std::string HTTPURLResponse::suggestedFilename() const {
             return url_->host();
     }
     return "Unknown";
+}
+
+std::string HTTPURLResponse::localizedStringForStatusCode(int statusCode) {
+    static const std::map<int, const char*> phrases = {
+        {100, "continue"},
+        {101, "switching protocols"},
+        {200, "ok"},
+        {201, "created"},
+        {202, "accepted"},
+        {203, "non-authoritative information"},
+        {204, "no content"},
+        {205, "reset content"},
+        {206, "partial content"},
+        {300, "multiple choices"},
+        {301, "moved permanently"},
+        {302, "found"},
+        {303, "see other"},
+        {304, "not modified"},
+        {305, "use proxy"},
+        {307, "temporary redirect"},
+        {308, "permanent redirect"},
+        {400, "bad request"},
+        {401, "unauthorized"},
+        {402, "payment required"},
+        {403, "forbidden"},
+        {404, "not found"},
+        {405, "method not allowed"},
+        {406, "not acceptable"},
+        {407, "proxy authentication required"},
+        {408, "request timeout"},
+        {409, "conflict"},
+        {410, "gone"},
+        {411, "length required"},
+        {412, "precondition failed"},
+        {413, "content too large"},
+        {414, "uri too long"},
+        {415, "unsupported media type"},
+        {416, "range not satisfiable"},
+        {417, "expectation failed"},
+        {421, "misdirected request"},
+        {422, "unprocessable content"},
+        {426, "upgrade required"},
+        {428, "precondition required"},
+        {429, "too many requests"},
+        {431, "request header fields too large"},
+        {451, "unavailable for legal reasons"},
+        {500, "internal server error"},
+        {501, "not implemented"},
+        {502, "bad gateway"},
+        {503, "service unavailable"},
+        {504, "gateway timeout"},
+        {505, "http version not supported"},
+        {511, "network authentication required"},
+    };
+    if (auto found = phrases.find(statusCode); found != phrases.end())
+        return found->second;
+    switch (statusCode / 100) {
+    case 1:
+        return "informational";
+    case 2:
+        return "success";
+    case 3:
+        return "redirected";
+    case 4:
+        return "client error";
+    default:
+        return "server error";
+    }
 }
 
 } // namespace net

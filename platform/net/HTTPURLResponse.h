@@ -42,6 +42,11 @@ public:
     // its host, else "Unknown". Never holds a folder separator.
     std::string suggestedFilename() const;
 
+    // Text for people about a status code: its reason phrase in lower case ("not found" for
+    // 404), or the name of its class ("client error" for an unlisted 4xx); "server error" for
+    // codes outside 100 to 599.
+    static std::string localizedStringForStatusCode(int statusCode);
+
     bool operator==(const HTTPURLResponse&) const = default;
 
 private:

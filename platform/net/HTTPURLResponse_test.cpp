@@ -88,5 +88,23 @@ TEST(HTTPURLResponseTest, APlainResponseHasNoStatusOrFields) {
     EXPECT_EQ(response.suggestedFilename(), "a.txt");
 }
 
+TEST(HTTPURLResponseTest, StatusCodesReadAsTheirPhraseOrTheirClass) {
+    const std::pair<int, const char*> cases[] = {
+        {200, "ok"},
+        {304, "not modified"},
+        {404, "not found"},
+        {503, "service unavailable"},
+        {299, "success"},
+        {399, "redirected"},
+        {499, "client error"},
+        {599, "server error"},
+        {0, "server error"},
+        {700, "server error"},
+        {199, "informational"},
+    };
+    for (const auto& [code, text] : cases)
+        EXPECT_EQ(HTTPURLResponse::localizedStringForStatusCode(code), text) << code;
+}
+
 } // namespace
 } // namespace net

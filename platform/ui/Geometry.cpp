@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -124,6 +126,51 @@ Rect Rect::boundsOfMappedCorners(const std::function<Point(Point)>& map) const {
         y1 = std::max(y1, p.y);
     }
     return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+std::string Size::description() const {
+    return "{" + number(width) + ", " + number(height) + "}";
+}
+
+namespace {
+
+void skipBlanks(std::string_view& text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n'))
+        text.remove_prefix(1);
+}
+
+bool expect(std::string_view& text, char c) {
+    skipBlanks(text);
+    if (text.empty() || text.front() != c)
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+std::optional<double> readNumber(std::string_view& text) {
+    skipBlanks(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || !std::isfinite(value))
+        return std::nullopt;
+    text.remove_prefix(std::size_t(end - text.data()));
+    return value;
+}
+
+} // namespace
+
+Size sizeFromString(std::string_view text) {
+    if (!expect(text, '{'))
+        return Size();
+    auto width = readNumber(text);
+    if (!width || !expect(text, ','))
+        return Size();
+    auto height = readNumber(text);
+    if (!height || !expect(text, '}'))
+        return Size();
+    return Size(*width, *height);
 }
 
 std::string Rect::description() const {

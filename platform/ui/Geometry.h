@@ -4,6 +4,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 namespace ui {
 
@@ -29,8 +30,14 @@ struct Size {
         : width(width)
         , height(height) {}
 
+    std::string description() const; // "{w, h}"
+
     friend constexpr bool operator==(const Size&, const Size&) = default;
 };
+
+// Reads the text form of a size, "{w, h}" (blanks around the numbers allowed); the zero size
+// for anything else, non-finite numbers included.
+Size sizeFromString(std::string_view text);
 
 // Margins inside a rectangle: top, left, bottom, right, in the platform's order.
 struct EdgeInsets {

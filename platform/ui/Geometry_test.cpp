@@ -16,6 +16,25 @@ TEST(Geometry, RectEdgesReadTheStandardisedRectangle) {
     EXPECT_TRUE(flipped.containsPoint(Point(70, 40)));
 }
 
+TEST(Geometry, SizesReadBackTheirTextForm) {
+    EXPECT_EQ(Size(320, 50).description(), "{320, 50}");
+    EXPECT_EQ(sizeFromString(Size(320.5, -2).description()), Size(320.5, -2));
+    const std::pair<const char*, Size> cases[] = {
+        {"{320,50}", Size(320, 50)},
+        {" { 1.5 , 2 } ", Size(1.5, 2)},
+        {"{+3,4}", Size(3, 4)},
+        {"320,50", Size()},
+        {"{320 50}", Size()},
+        {"{320,}", Size()},
+        {"{1,2", Size()},
+        {"{inf,2}", Size()},
+        {"{nan,2}", Size()},
+        {"", Size()},
+    };
+    for (const auto& [text, size] : cases)
+        EXPECT_EQ(sizeFromString(text), size) << text;
+}
+
 TEST(Geometry, ContainsPointExcludesTheFarEdges) {
     const Rect rect(0, 0, 10, 10);
     EXPECT_TRUE(rect.containsPoint(Point(0, 0)));
