@@ -1,20 +1,10 @@
 #include "ads/foundation/VDJSONUtilities.h"
 
+#include "ads/foundation/VDInternalErrors.h"
 #include "platform/base/JSON.h"
 #include "platform/base/Strings.h"
 
 namespace {
-
-constexpr const char* privateErrorDomain = "com.redodi.ads.private";
-constexpr long internalErrorCode = 2;
-constexpr const char* localizedFailureReasonKey = "NSLocalizedFailureReason";
-
-base::Error invalidJSONObjectError() {
-    base::Error error{privateErrorDomain, internalErrorCode, {}};
-    error.userInfo[base::Error::localizedDescriptionKey] = base::Value("Invalid JSON object.");
-    error.userInfo[localizedFailureReasonKey] = base::Value("Invalid JSON object.");
-    return error;
-}
 
 bool isJSONSafeValue(const base::Value& value) {
     return base::toJSON(base::Value(base::Value::Dictionary{{"key", value}})).ok();
@@ -62,7 +52,7 @@ std::optional<std::string> vd_JSONStringPrettyError(const base::Value::Dictionar
     auto result = base::toJSON(base::Value(dictionary), pretty);
     if (!result) {
         if (error)
-            *error = invalidJSONObjectError();
+            *error = vd_errorWithCodeDescription(VDInternalErrorInternal, "Invalid JSON object.");
         return std::nullopt;
     }
     return std::move(result).value();

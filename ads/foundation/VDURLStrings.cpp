@@ -2,20 +2,16 @@
 
 #include "platform/base/PercentEscape.h"
 
-namespace {
-
-std::string_view withoutTrailingSlash(std::string_view text) {
-    if (!text.empty() && text.back() == '/')
-        text.remove_suffix(1);
-    return text;
-}
-
-} // namespace
-
 std::string vd_stringByEscapingAsURLParameter(std::string_view text) {
     return base::percentEscape(text, base::queryValueCharactersToEscape);
 }
 
+std::string vd_stripTrailingSlash(std::string_view text) {
+    if (!text.empty() && text.back() == '/')
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
 bool vd_isEquivalentToURLString(std::string_view text, std::string_view other) {
-    return withoutTrailingSlash(text) == withoutTrailingSlash(other);
+    return vd_stripTrailingSlash(text) == vd_stripTrailingSlash(other);
 }

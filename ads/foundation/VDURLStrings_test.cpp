@@ -23,6 +23,9 @@ TEST(VDURLStringsTest, EscapesEverythingThatCannotStandInAParameter) {
 }
 
 TEST(VDURLStringsTest, EquivalenceIgnoresOneTrailingSlash) {
+    EXPECT_EQ(vd_stripTrailingSlash("a//"), "a/");
+    EXPECT_EQ(vd_stripTrailingSlash("a"), "a");
+    EXPECT_EQ(vd_stripTrailingSlash(""), "");
     EXPECT_TRUE(vd_isEquivalentToURLString("http://a/b/", "http://a/b"));
     EXPECT_TRUE(vd_isEquivalentToURLString("http://a/b", "http://a/b/"));
     EXPECT_TRUE(vd_isEquivalentToURLString("http://a/b/", "http://a/b/"));
