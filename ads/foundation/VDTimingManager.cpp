@@ -22,7 +22,15 @@ void VDTimingManager::stopObserving() {
 }
 
 void VDTimingManager::setIdentifier(std::string identifier) {
+    if (identifier_ == identifier)
+        return;
     stopObserving();
+    // The timings gathered under an identifier belong to it: they are kept there, not carried
+    // over.
+    if (identifier_) {
+        savePersistentTimings();
+        timings_.clear();
+    }
     userDefaultsKey_ = "redodi_timing_" + identifier;
     identifier_ = std::move(identifier);
     loadPersistentTimings();

@@ -27,7 +27,8 @@ public:
 
     const std::optional<std::string>& identifier() const { return identifier_; }
     // Stores the identifier, loads what was stored under it and saves there when the
-    // application terminates.
+    // application terminates. A new identifier (compared by value) first saves the timings
+    // under the old one and drops them; what was gathered before any identifier is kept.
     void setIdentifier(std::string identifier);
     const std::optional<std::string>& userDefaultsKey() const { return userDefaultsKey_; }
     const std::shared_ptr<base::UserDefaults>& userDefaults() const { return userDefaults_; }

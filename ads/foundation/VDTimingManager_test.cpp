@@ -140,4 +140,26 @@ TEST_F(VDTimingManagerTest, SavesWhenTheApplicationTerminates) {
     EXPECT_EQ(base::NotificationCenter::defaultCenter().observerCount(), 0u);
 }
 
+TEST_F(VDTimingManagerTest, ANewIdentifierKeepsTheOldTimingsUnderTheOldKey) {
+    auto manager = VDTimingManager::create();
+    manager->setIdentifier("unit-1");
+    manager->addTimingWithCategory("first");
+    manager->setIdentifier("unit-2");
+    auto stored = base::UserDefaults::standard()->dictionaryForKey("redodi_timing_unit-1");
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->contains("first"));
+    EXPECT_EQ(manager->timingForCategory("first"), nullptr) << "carried over to another unit";
+
+    // An equal identifier is the same one: nothing is loaded again.
+    auto held = manager->addTimingWithCategory("second");
+    base::UserDefaults::standard()->setObject(
+        "redodi_timing_unit-2",
+        base::Value(base::Value::Dictionary{
+            {"second", base::Value(base::Value::Dictionary{{"category", base::Value("second")},
+                                                           {"start", base::Value(5.0)},
+                                                           {"end", base::Value(6.0)}})}}));
+    manager->setIdentifier(std::string("unit-") + "2");
+    EXPECT_EQ(manager->timingForCategory("second"), held);
+}
+
 } // namespace
