@@ -2,8 +2,10 @@
 
 #include "platform/base/Bundle.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -215,6 +217,20 @@ std::optional<Date> modificationDate(const fs::path& path) {
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return Date(double(info.st_mtim.tv_sec) + double(info.st_mtim.tv_nsec) / 1e9);
+}
+
+Result<void> setModificationDate(const fs::path& path, Date date) {
+    const double seconds = date.timeIntervalSince1970();
+    if (!std::isfinite(seconds))
+        return posixError(EINVAL, "Cannot date", path);
+    const double whole = std::floor(seconds);
+    timespec time{};
+    time.tv_sec = static_cast<time_t>(whole);
+    time.tv_nsec = static_cast<long>(std::min((seconds - whole) * 1e9, 999'999'999.0));
+    const timespec times[2] = {time, time};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+        return posixError(errno, "Cannot date", path);
+    return {};
 }
 
 Result<void> removeItem(const fs::path& path) {

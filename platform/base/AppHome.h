@@ -55,6 +55,8 @@ public:
 Result<void> writeFileAtomically(const std::filesystem::path& path, const Data& data);
 Result<Data> readFile(const std::filesystem::path& path);
 std::optional<Date> modificationDate(const std::filesystem::path& path);
+// Sets the file's modification time (and its access time) to the date.
+Result<void> setModificationDate(const std::filesystem::path& path, Date date);
 // Removes a file, or a folder with everything in it. Removing what does not exist fails
 // (ENOENT).
 Result<void> removeItem(const std::filesystem::path& path);
