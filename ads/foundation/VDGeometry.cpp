@@ -13,11 +13,26 @@ base::Value::Dictionary VDCompactDictionaryFromCGRect(const ui::Rect& rect) {
 }
 
 base::Value::Dictionary VDDictionaryFromCGRect(const ui::Rect& rect) {
-    ui::Rect r = rect.standardized();
-    return {{"x", base::Value(r.origin.x)},
-            {"y", base::Value(r.origin.y)},
-            {"width", base::Value(r.size.width)},
-            {"height", base::Value(r.size.height)}};
+    return {{"x", base::Value(rect.origin.x)},
+            {"y", base::Value(rect.origin.y)},
+            {"width", base::Value(rect.size.width)},
+            {"height", base::Value(rect.size.height)}};
+}
+
+ui::Rect VDCGRectFromDictionary(const base::Value::Dictionary& dictionary, base::Error* error) {
+    const base::Value value(dictionary);
+    const char* keys[] = {"x", "y", "width", "height"};
+    for (const char* key : keys) {
+        if (!value[key].isNumber()) {
+            if (error)
+                *error =
+                    base::Error::make("cg_rect_conversion", 1,
+                                      "Invalid SDK Core rectangle " + value.description() + ".");
+            return ui::Rect();
+        }
+    }
+    return ui::Rect(value["x"].doubleValue(), value["y"].doubleValue(),
+                    value["width"].doubleValue(), value["height"].doubleValue());
 }
 
 ui::Rect VDRectForInterfaceOrientation(const ui::Rect& rect, const ui::Rect& screenBounds,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/base/Error.h"
 #include "platform/base/Value.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Geometry.h"
@@ -8,8 +9,14 @@
 
 // {"x", "y", "w", "h"} of the standardised rectangle, as doubles.
 base::Value::Dictionary VDCompactDictionaryFromCGRect(const ui::Rect& rect);
-// {"x", "y", "width", "height"} of the standardised rectangle, as doubles.
+// {"x", "y", "width", "height"} of the rectangle's origin and size as they are (a negative
+// width stays negative), as doubles.
 base::Value::Dictionary VDDictionaryFromCGRect(const ui::Rect& rect);
+// The rectangle of such a dictionary. When "x", "y", "width" or "height" is missing or not a
+// number: the zero rectangle, and in `error` (when given) an error of domain
+// "cg_rect_conversion", code 1, "Invalid SDK Core rectangle <dictionary>.".
+ui::Rect VDCGRectFromDictionary(const base::Value::Dictionary& dictionary,
+                                base::Error* error = nullptr);
 
 // Screen coordinates turned to follow the interface: before system 8 the screen's coordinates
 // stay in portrait whatever the interface's orientation, from 8 on they turn with it. So the

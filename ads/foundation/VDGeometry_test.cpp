@@ -33,7 +33,7 @@ private:
     std::shared_ptr<ui::Device> previousDevice_;
 };
 
-TEST_F(VDGeometryTest, RectDictionariesAreStandardised) {
+TEST_F(VDGeometryTest, RectDictionaries) {
     ui::Rect rect(10, 20, -5, 8);
     base::Value::Dictionary compact = VDCompactDictionaryFromCGRect(rect);
     EXPECT_EQ(compact, (base::Value::Dictionary{{"x", base::Value(5.0)},
@@ -41,11 +41,29 @@ TEST_F(VDGeometryTest, RectDictionariesAreStandardised) {
                                                 {"w", base::Value(5.0)},
                                                 {"h", base::Value(8.0)}}));
     EXPECT_TRUE(compact["w"].type() == base::Value::Type::Double);
-    EXPECT_EQ(VDDictionaryFromCGRect(ui::Rect(1, 2, 3, -4)),
-              (base::Value::Dictionary{{"x", base::Value(1.0)},
-                                       {"y", base::Value(-2.0)},
+    // The long form keeps the rectangle as it is, and reads back.
+    const base::Value::Dictionary full{{"x", base::Value(1.0)},
+                                       {"y", base::Value(2.0)},
                                        {"width", base::Value(3.0)},
-                                       {"height", base::Value(4.0)}}));
+                                       {"height", base::Value(-4.0)}};
+    EXPECT_EQ(VDDictionaryFromCGRect(ui::Rect(1, 2, 3, -4)), full);
+    base::Error error;
+    EXPECT_EQ(VDCGRectFromDictionary(full, &error), ui::Rect(1, 2, 3, -4));
+    EXPECT_EQ(error.code, 0);
+
+    base::Value::Dictionary noHeight = full;
+    noHeight.erase("height");
+    base::Value::Dictionary textHeight = full;
+    textHeight["height"] = base::Value("4");
+    for (const auto& broken : {noHeight, textHeight}) {
+        base::Error failure;
+        EXPECT_EQ(VDCGRectFromDictionary(broken, &failure), ui::Rect());
+        EXPECT_EQ(failure.domain, "cg_rect_conversion");
+        EXPECT_EQ(failure.code, 1);
+        EXPECT_EQ(failure.localizedDescription(),
+                  "Invalid SDK Core rectangle " + base::Value(broken).description() + ".");
+        EXPECT_EQ(VDCGRectFromDictionary(broken), ui::Rect());
+    }
 }
 
 TEST_F(VDGeometryTest, RectForInterfaceOrientation) {
