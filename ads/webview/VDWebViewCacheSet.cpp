@@ -1,0 +1,14 @@
+#include "ads/webview/VDWebViewCacheSet.h"
+
+#include "platform/base/UserDefaults.h"
+
+std::size_t VDWebViewCacheSet::maxCapacityFromUserDefaults() {
+    const std::int64_t capacity = base::UserDefaults::standard()->integerForKey(maxCapacityKey);
+    return capacity < 0 || capacity > 9 ? 0 : std::size_t(capacity);
+}
+
+std::shared_ptr<VDWebViewCacheSet> VDWebViewCacheSet::create() {
+    auto set = std::make_shared<VDWebViewCacheSet>(Private{}, maxCapacityFromUserDefaults());
+    set->startObservingMemoryWarnings();
+    return set;
+}
