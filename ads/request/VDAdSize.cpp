@@ -1,9 +1,9 @@
 #include "ads/request/VDAdSize.h"
 
+#include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDInternalErrors.h"
 #include "platform/base/Strings.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/Screen.h"
 
 #include <algorithm>
 #include <array>
@@ -38,20 +38,19 @@ const std::array<std::pair<VDAdSize, const char*>, 11>& namedSizes() {
 }
 
 ui::Rect portraitScreenBounds() {
-    return ui::Screen::mainScreen().bounds();
+    return VDDevice::sharedInstance()->portraitScreenBounds();
 }
 
 // The height of a full-width banner on this device; nullopt on a device that is neither a
 // phone nor a pad.
 std::optional<double> fullWidthBannerHeight(VDAdSize size) {
-    switch (ui::Device::current().userInterfaceIdiom()) {
-    case ui::UserInterfaceIdiom::Phone:
+    if (VDDevice::sharedInstance()->userInterfaceIdiomIsPhone())
         return (size.flags & kVDAdSizeFlagLandscape) ? 32 : 50;
-    case ui::UserInterfaceIdiom::Pad:
+    // The device object holds whether it is a phone; whether it is a pad is the platform's,
+    // fixed at launch.
+    if (ui::Device::current().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad)
         return (size.flags & kVDAdSizeFlagSkinny) ? 66 : 90;
-    default:
-        return std::nullopt;
-    }
+    return std::nullopt;
 }
 
 std::string formatted(const char* format, auto... values) {

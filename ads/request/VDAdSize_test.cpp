@@ -1,5 +1,7 @@
+#include "ads/foundation/VDDevice.h"
 #include "ads/request/VDAdSize.h"
 #include "platform/testing/PlatformTest.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +11,17 @@ namespace {
 class VDAdSizeTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
+        VDDevice::resetSharedInstanceForTesting();
         ui::Device::install(nullptr);
+        ui::Application::reset();
         PlatformTest::TearDown();
     }
-    static void useDevice(ui::UserInterfaceIdiom idiom) {
+    static void
+    useDevice(ui::UserInterfaceIdiom idiom,
+              ui::InterfaceOrientation orientation = ui::InterfaceOrientation::Portrait) {
         ui::Device::install(std::make_shared<ui::Device>(idiom));
+        ui::Application::shared().setStatusBarOrientation(orientation);
+        VDDevice::resetSharedInstanceForTesting();
     }
 };
 
@@ -62,6 +70,7 @@ TEST_F(VDAdSizeTest, SizesLayOutForPhoneAndPad) {
         ui::Size laidOut;
     };
     using enum ui::UserInterfaceIdiom;
+    // Laid out from the portrait screen whatever the interface's orientation.
     const Case cases[] = {
         // A phone's portrait screen is 320 by 480.
         {Phone, kVDAdSizeSmartBannerPortrait, {320, 50}},
@@ -83,10 +92,14 @@ TEST_F(VDAdSizeTest, SizesLayOutForPhoneAndPad) {
         {Unspecified, kVDAdSizeSmartBannerPortrait, {0, 0}},
         {Unspecified, kVDAdSizeBanner, {320, 50}},
     };
-    for (const auto& c : cases) {
-        useDevice(c.idiom);
-        EXPECT_EQ(VDCGSizeFromAdSize(c.size), c.laidOut)
-            << VDAdSizeDescription(c.size) << " on idiom " << int(c.idiom);
+    for (auto orientation :
+         {ui::InterfaceOrientation::Portrait, ui::InterfaceOrientation::LandscapeLeft}) {
+        for (const auto& c : cases) {
+            useDevice(c.idiom, orientation);
+            EXPECT_EQ(VDCGSizeFromAdSize(c.size), c.laidOut)
+                << VDAdSizeDescription(c.size) << " on idiom " << int(c.idiom) << " in orientation "
+                << int(orientation);
+        }
     }
 }
 

@@ -1,0 +1,93 @@
+#include "ads/request/VDClickTrackerCollection.h"
+
+#include "platform/base/DispatchQueue.h"
+
+#include <mutex>
+
+namespace {
+
+struct Shared {
+    std::mutex mutex;
+    std::shared_ptr<VDClickTrackerCollection> instance;
+};
+
+Shared& shared() {
+    static Shared state;
+    return state;
+}
+
+} // namespace
+
+std::shared_ptr<VDClickTrackerCollection> VDClickTrackerCollection::sharedInstance() {
+    auto& state = shared();
+    std::lock_guard lock(state.mutex);
+    if (!state.instance)
+        state.instance = std::make_shared<VDClickTrackerCollection>(Private{});
+    return state.instance;
+}
+
+void VDClickTrackerCollection::resetSharedInstanceForTesting() {
+    std::shared_ptr<VDClickTrackerCollection> dropped;
+    {
+        auto& state = shared();
+        std::lock_guard lock(state.mutex);
+        dropped = std::move(state.instance);
+    }
+}
+
+VDClickTrackerCollection::~VDClickTrackerCollection() {
+    for (const auto& tracker : trackers_)
+        tracker->reset();
+}
+
+void VDClickTrackerCollection::trackURLsCacheEnabled(const std::vector<base::URL>& urls,
+                                                     bool cacheEnabled) {
+    for (const auto& url : urls)
+        trackURLCacheEnabled(url, cacheEnabled);
+}
+
+void VDClickTrackerCollection::trackURLsCacheEnabled(const base::Value::Array& urls,
+                                                     bool cacheEnabled) {
+    for (const auto& entry : urls) {
+        const std::string* text = entry.string();
+        if (!text)
+            continue;
+        if (auto url = base::URL::parse(*text))
+            trackURLCacheEnabled(*url, cacheEnabled);
+    }
+}
+
+void VDClickTrackerCollection::trackURLCacheEnabled(const base::URL& url, bool cacheEnabled) {
+    auto tracker = VDClickTracker::create();
+    tracker->setDelegate(shared_from_this());
+    tracker->setCacheEnabled(cacheEnabled);
+    tracker->trackURL(url);
+    trackers_.insert(std::move(tracker));
+}
+
+void VDClickTrackerCollection::cleanupTrackers() {
+    for (auto it = trackers_.begin(); it != trackers_.end();) {
+        if ((*it)->hasTracked()) {
+            (*it)->setDelegate(nullptr);
+            it = trackers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void VDClickTrackerCollection::scheduleCleanup() {
+    base::mainQueue().async([weakSelf = weak_from_this()] {
+        if (auto self = weakSelf.lock())
+            self->cleanupTrackers();
+    });
+}
+
+void VDClickTrackerCollection::trackerDidRedirect(VDClickTracker&, const base::URL&) {
+    scheduleCleanup();
+}
+
+void VDClickTrackerCollection::trackerDidFailWithError(VDClickTracker&,
+                                                       const std::optional<base::Error>&) {
+    scheduleCleanup();
+}
