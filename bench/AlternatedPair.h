@@ -1,0 +1,92 @@
+#pragma once
+
+// For the benchmark programs: our path and its baseline timed in turns inside one benchmark
+// (ours first on one iteration, the baseline first on the next), so that a machine whose speed
+// drifts during the run slows both alike. Each side's samples give a median, which one slow
+// turn (a page-out, another process) cannot move the way it moves a mean.
+//
+// The benchmark's own time is ours; the counters hold both sides' medians in milliseconds,
+// wall and CPU time of the whole process (every thread, so work a path hands to a thread of
+// its own is counted), and "ratio", ours over the baseline's wall time, which RatioReporter
+// prints.
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <ctime>
+#include <vector>
+
+class AlternatedPair {
+public:
+    // Runs one turn of each (each returns false when its work failed); false when either
+    // failed.
+    template <class Ours, class Baseline>
+    bool run(benchmark::State& state, Ours&& ours, Baseline&& baseline) {
+        const bool oursFirst = turn_++ % 2 == 0;
+        Sample oursSample;
+        Sample baselineSample;
+        bool ok = true;
+        if (oursFirst) {
+            ok = time(ours, oursSample) && time(baseline, baselineSample);
+        } else {
+            ok = time(baseline, baselineSample) && time(ours, oursSample);
+        }
+        if (!ok)
+            return false;
+        ours_.push_back(oursSample);
+        baseline_.push_back(baselineSample);
+        state.SetIterationTime(oursSample.wall);
+        return true;
+    }
+
+    // Sets the counters; call once the benchmark's loop has ended.
+    void report(benchmark::State& state) const {
+        if (ours_.empty())
+            return;
+        const double oursWall = median(ours_, &Sample::wall);
+        const double baselineWall = median(baseline_, &Sample::wall);
+        state.counters["ours_ms"] = 1000 * oursWall;
+        state.counters["base_ms"] = 1000 * baselineWall;
+        state.counters["ours_cpu_ms"] = 1000 * median(ours_, &Sample::cpu);
+        state.counters["base_cpu_ms"] = 1000 * median(baseline_, &Sample::cpu);
+        if (baselineWall > 0)
+            state.counters["ratio"] = oursWall / baselineWall;
+    }
+
+private:
+    struct Sample {
+        double wall = 0;
+        double cpu = 0;
+    };
+
+    static double processCPUSeconds() {
+        timespec now{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+        return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+    }
+
+    template <class Work> static bool time(Work& work, Sample& sample) {
+        const double cpuStart = processCPUSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = work();
+        sample.wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        sample.cpu = processCPUSeconds() - cpuStart;
+        return ok;
+    }
+
+    static double median(std::vector<Sample> samples, double Sample::*field) {
+        auto middle = samples.begin() + std::ptrdiff_t(samples.size() / 2);
+        auto less = [field](const Sample& a, const Sample& b) { return a.*field < b.*field; };
+        std::nth_element(samples.begin(), middle, samples.end(), less);
+        double upper = (*middle).*field;
+        if (samples.size() % 2 != 0)
+            return upper;
+        double lower = (*std::max_element(samples.begin(), middle, less)).*field;
+        return (lower + upper) / 2;
+    }
+
+    unsigned long turn_ = 0;
+    std::vector<Sample> ours_;
+    std::vector<Sample> baseline_;
+};
