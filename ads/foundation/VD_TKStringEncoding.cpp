@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -36,8 +37,14 @@ VD_TKStringEncoding::VD_TKStringEncoding(std::string alphabet, int shift)
     , shift_(shift)
     , padLen_(std::size_t(std::lcm(8, shift) / shift)) {
     reverseCharMap_.fill(unknownChar);
+    decodeTable_.fill(std::int8_t(unknownChar));
     for (std::size_t i = 0; i < alphabet_.size(); ++i)
-        reverseCharMap_[static_cast<unsigned char>(alphabet_[i])] = std::int32_t(i);
+        setReverse(static_cast<unsigned char>(alphabet_[i]), std::int32_t(i));
+}
+
+void VD_TKStringEncoding::setReverse(unsigned char c, std::int32_t value) {
+    reverseCharMap_[c] = value;
+    decodeTable_[c] = std::int8_t(value);
 }
 
 std::optional<VD_TKStringEncoding>
@@ -117,9 +124,9 @@ bool VD_TKStringEncoding::setPaddingChar(char c) {
         return false;
     if (static_cast<unsigned char>(paddingChar_) < 128 &&
         reverseCharMap_[static_cast<unsigned char>(paddingChar_)] == paddingCharMark)
-        reverseCharMap_[static_cast<unsigned char>(paddingChar_)] = unknownChar;
+        setReverse(static_cast<unsigned char>(paddingChar_), unknownChar);
     paddingChar_ = c;
-    reverseCharMap_[code] = paddingCharMark;
+    setReverse(code, paddingCharMark);
     return true;
 }
 
@@ -131,16 +138,101 @@ void VD_TKStringEncoding::addDecodeSynonyms(std::string_view synonyms) {
         if (reverseCharMap_[c] != unknownChar)
             current = reverseCharMap_[c];
         else
-            reverseCharMap_[c] = current;
+            setReverse(c, current);
     }
 }
 
 void VD_TKStringEncoding::ignoreCharacters(std::string_view characters) {
     for (unsigned char c : characters) {
         if (c < 128)
-            reverseCharMap_[c] = ignoredChar;
+            setReverse(c, ignoredChar);
     }
 }
+
+namespace {
+
+// step(0), step(1) … step(N - 1), written out: the optimiser does not unroll these loops by
+// itself, and the per-character counting costs more than the look-ups.
+template <std::size_t N, class Step> void unrolled(Step&& step) {
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        (step(I), ...);
+    }
+    (std::make_index_sequence<N>{});
+}
+
+// Whole groups of the encoding: lcm(8, Shift) bits, which are both whole bytes and whole
+// characters, so that no bit carries from one group to the next and each group is a table
+// look-up per character. What is left over (less than a group) goes through the bit-by-bit
+// loops, which start from the empty state the groups leave.
+template <int Shift> struct Groups {
+    static constexpr int bits = std::lcm(8, Shift);
+    static constexpr std::size_t bytes = bits / 8;
+    static constexpr std::size_t characters = bits / Shift;
+    static constexpr std::uint64_t mask = (1u << Shift) - 1;
+
+    // Encodes the whole groups of `bytes` into `out`; returns the bytes consumed.
+    static std::size_t encode(const std::uint8_t* in, std::size_t size, const char* map,
+                              char* out) {
+        const std::size_t whole = size / Groups::bytes * Groups::bytes;
+        for (std::size_t at = 0; at < whole; at += Groups::bytes) {
+            std::uint64_t word = 0;
+            unrolled<Groups::bytes>([&](std::size_t i) { word = (word << 8) | in[at + i]; });
+            unrolled<Groups::characters>([&](std::size_t i) {
+                out[i] = map[(word >> (Shift * (Groups::characters - 1 - i))) & mask];
+            });
+            out += Groups::characters;
+        }
+        return whole;
+    }
+
+    // Decodes whole groups of alphabet characters (synonyms included) from the start of
+    // `text`, up to the first group holding anything else (padding, an ignored or unknown
+    // character, a byte outside ASCII); returns the characters consumed and sets `written`.
+    static std::size_t decode(std::string_view text, const std::array<std::int8_t, 256>& map,
+                              std::uint8_t* out, std::size_t& written) {
+        std::size_t at = 0;
+        written = 0;
+        while (text.size() - at >= Groups::characters) {
+            std::uint64_t word = 0;
+            std::int32_t invalid = 0;
+            unrolled<Groups::characters>([&](std::size_t i) {
+                auto c = static_cast<unsigned char>(text[at + i]);
+                std::int32_t value = map[c];
+                invalid |= value;
+                word = (word << Shift) | std::uint64_t(std::uint32_t(value) & mask);
+            });
+            if (invalid < 0)
+                break;
+            unrolled<Groups::bytes>([&](std::size_t i) {
+                out[written + i] = std::uint8_t(word >> (8 * (Groups::bytes - 1 - i)));
+            });
+            written += Groups::bytes;
+            at += Groups::characters;
+        }
+        return at;
+    }
+};
+
+template <class Function> decltype(auto) withGroups(int shift, Function&& function) {
+    switch (shift) {
+    case 1:
+        return function(Groups<1>{});
+    case 2:
+        return function(Groups<2>{});
+    case 3:
+        return function(Groups<3>{});
+    case 4:
+        return function(Groups<4>{});
+    case 5:
+        return function(Groups<5>{});
+    case 6:
+        return function(Groups<6>{});
+    default:
+        return function(Groups<7>{});
+    }
+}
+
+} // namespace
 
 std::string VD_TKStringEncoding::encode(std::span<const std::uint8_t> bytes) const {
     if (bytes.empty())
@@ -154,11 +246,14 @@ std::string VD_TKStringEncoding::encode(std::span<const std::uint8_t> bytes) con
 
     std::string out(length, paddingChar_);
     const char* map = alphabet_.data();
+    const std::size_t grouped = withGroups(shift_, [&](auto groups) {
+        return groups.encode(bytes.data(), bytes.size(), map, out.data());
+    });
+    std::size_t at = grouped * 8 / std::size_t(shift_);
     const std::uint32_t charMask = mask();
     std::uint32_t buffer = 0;
     int bitsInBuffer = 0;
-    std::size_t at = 0;
-    for (std::uint8_t byte : bytes) {
+    for (std::uint8_t byte : bytes.subspan(grouped)) {
         buffer = (buffer << 8) | byte;
         bitsInBuffer += 8;
         while (bitsInBuffer >= shift_) {
@@ -181,10 +276,13 @@ std::optional<base::Data> VD_TKStringEncoding::decode(std::string_view text) con
     // Every character gives at most `shift` bits, so this is enough room.
     std::vector<std::uint8_t> bytes(text.size() * std::size_t(shift_) / 8 + 1);
     std::size_t length = 0;
+    const std::size_t grouped = withGroups(shift_, [&](auto groups) {
+        return groups.decode(text, decodeTable_, bytes.data(), length);
+    });
     std::uint32_t buffer = 0;
     int bitsInBuffer = 0;
     bool paddingSeen = false;
-    for (unsigned char c : text) {
+    for (unsigned char c : text.substr(grouped)) {
         if (c >= 128)
             return std::nullopt;
         std::int32_t value = reverseCharMap_[c];

@@ -71,9 +71,13 @@ public:
 
 private:
     VD_TKStringEncoding(std::string alphabet, int shift);
+    void setReverse(unsigned char c, std::int32_t value);
 
     std::string alphabet_;
     std::array<std::int32_t, 128> reverseCharMap_{};
+    // reverseCharMap_ over every byte (unknownChar above ASCII), for decoding without a test
+    // per character.
+    std::array<std::int8_t, 256> decodeTable_{};
     int shift_ = 0;
     std::size_t padLen_ = 0;
     bool doPad_ = false;

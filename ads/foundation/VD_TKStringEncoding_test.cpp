@@ -136,8 +136,11 @@ TEST(VD_TKStringEncodingTest, RefusesMalformedText) {
         {"Zm8\xc3\xa9", "not ASCII"},
         {"-_8=", "websafe characters in the standard alphabet"},
     };
-    for (const auto& c : malformed)
+    // Alone, and after whole groups of good text, so that the fault lies in a later group.
+    for (const auto& c : malformed) {
         EXPECT_FALSE(base64.decode(c.text)) << c.text << ": " << c.why;
+        EXPECT_FALSE(base64.decode(std::string("Zm9vYmFy") + c.text)) << c.text << ": " << c.why;
+    }
 
     // Padding is optional when decoding, and a bare "=" run decodes to nothing.
     EXPECT_EQ(base64.stringByDecoding("Zg"), "f");
