@@ -15,6 +15,7 @@
 #include "platform/store/FetchRequest.h"
 #include "platform/store/Predicate.h"
 #include "platform/store/SQLiteDatabase.h"
+#include "platform/store/StoreSchema.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Presentation.h"
 
@@ -50,6 +51,14 @@ protected:
     void refuseWrites(const std::string& entity, const std::string& operation) {
         auto raw = store::SQLiteDatabase::open(context->path());
         ASSERT_TRUE(raw);
+        // A new store file gets its tables with its first save; the trigger needs them now.
+        auto tables = store::StoreSchema::hasTables(*raw);
+        ASSERT_TRUE(tables);
+        if (!*tables) {
+            ASSERT_TRUE(raw->execute("BEGIN"));
+            ASSERT_TRUE(store::StoreSchema::create(*raw, context->model()));
+            ASSERT_TRUE(raw->execute("COMMIT"));
+        }
         ASSERT_TRUE(raw->execute("CREATE TRIGGER refuse_" + operation + "_" + entity + " BEFORE " +
                                  operation + " ON " + entity +
                                  " BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));

@@ -34,39 +34,39 @@ std::optional<std::int64_t> exactInteger(const base::Value& value) {
 
 } // namespace
 
-std::optional<base::Value> attributeValue(AttributeType type, const base::Value& value) {
+bool makeAttributeValue(AttributeType type, base::Value& value) {
     if (value.isNull())
-        return base::Value();
+        return true;
     switch (type) {
     case AttributeType::String:
-        if (value.isString())
-            return value;
-        break;
+        return value.isString();
     case AttributeType::Integer:
-        if (auto integer = exactInteger(value))
-            return base::Value(*integer);
-        break;
+        if (auto integer = exactInteger(value)) {
+            value = base::Value(*integer);
+            return true;
+        }
+        return false;
     case AttributeType::Double:
         // SQLite keeps NaN as NULL, so it would not come back as it went in.
-        if (value.isNumber() && !std::isnan(value.doubleValue()))
-            return base::Value(value.doubleValue());
-        break;
+        if (value.isNumber() && !std::isnan(value.doubleValue())) {
+            value = base::Value(value.doubleValue());
+            return true;
+        }
+        return false;
     case AttributeType::Bool:
         if (value.isBool())
-            return value;
-        if (auto integer = exactInteger(value); integer && (*integer == 0 || *integer == 1))
-            return base::Value(*integer == 1);
-        break;
+            return true;
+        if (auto integer = exactInteger(value); integer && (*integer == 0 || *integer == 1)) {
+            value = base::Value(*integer == 1);
+            return true;
+        }
+        return false;
     case AttributeType::Date:
-        if (value.isDate() && !std::isnan(value.date()->timeIntervalSince1970()))
-            return value;
-        break;
+        return value.isDate() && !std::isnan(value.date()->timeIntervalSince1970());
     case AttributeType::Data:
-        if (value.isData())
-            return value;
-        break;
+        return value.isData();
     }
-    return std::nullopt;
+    return false;
 }
 
 bool isComparable(AttributeType type, const base::Value& value) {
@@ -88,6 +88,11 @@ bool isComparable(AttributeType type, const base::Value& value) {
 }
 
 base::Value columnValue(AttributeType type, const SQLiteStatement& statement, int column) {
+    if (type == AttributeType::String) {
+        // Text reads as no text for NULL, so it needs no separate test.
+        auto text = statement.textIfAny(column);
+        return text ? base::Value(std::move(*text)) : base::Value();
+    }
     if (statement.isNull(column))
         return base::Value();
     switch (type) {

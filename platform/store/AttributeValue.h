@@ -14,10 +14,10 @@ class SQLiteStatement;
 //   bool    ↔ INTEGER 0/1                      date   ↔ REAL seconds since 1970
 //   data    ↔ BLOB       null    ↔ NULL
 
-// The value as an attribute of the type holds it: null, or the type's own kind of value;
-// numbers convert between integer, double and bool when nothing is lost. nullopt when the
-// attribute cannot hold it.
-std::optional<base::Value> attributeValue(AttributeType type, const base::Value& value);
+// Turns the value into what an attribute of the type holds: null, or the type's own kind of
+// value; numbers convert between integer, double and bool when nothing is lost. False, and the
+// value left as it was, when the attribute cannot hold it.
+bool makeAttributeValue(AttributeType type, base::Value& value);
 
 // Whether a condition may compare an attribute of the type with the value: null, or a value
 // of the same family (any number for integer, double and bool attributes).

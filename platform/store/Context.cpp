@@ -56,9 +56,10 @@ std::string updateSQL(const Model::Entity& entity) {
 
 } // namespace
 
-Context::Context(Key, SQLiteDatabase database, std::shared_ptr<const Model> model)
+Context::Context(Key, SQLiteDatabase database, std::shared_ptr<const Model> model, bool hasTables)
     : database_(std::move(database))
-    , model_(std::move(model)) {}
+    , model_(std::move(model))
+    , hasTables_(hasTables) {}
 
 base::Result<std::shared_ptr<Context>> Context::open(const std::filesystem::path& path,
                                                      std::shared_ptr<const Model> model) {
@@ -69,9 +70,10 @@ base::Result<std::shared_ptr<Context>> Context::open(const std::filesystem::path
     auto database = SQLiteDatabase::open(path);
     if (!database)
         return database.error();
-    if (auto ready = StoreSchema::prepare(*database, *model); !ready)
+    auto ready = StoreSchema::prepare(*database, *model);
+    if (!ready)
         return ready.error();
-    return std::make_shared<Context>(Key{}, std::move(*database), std::move(model));
+    return std::make_shared<Context>(Key{}, std::move(*database), std::move(model), *ready);
 }
 
 std::string Context::description() const {
@@ -87,8 +89,10 @@ std::shared_ptr<Object> Context::registered(const RowKey& key) const {
 
 void Context::registerObject(const std::shared_ptr<Object>& object) {
     registry_[object->rowKey()] = object;
-    // Forget objects nobody holds any more, now and then, so the map stays the size of what
-    // is in use.
+    sweepRegistry();
+}
+
+void Context::sweepRegistry() {
     if (registry_.size() > 2 * registrySizeAfterSweep_ + 64) {
         std::erase_if(registry_, [](const auto& entry) { return entry.second.expired(); });
         registrySizeAfterSweep_ = registry_.size();
@@ -113,8 +117,11 @@ std::shared_ptr<Object> Context::insertNewObject(std::string_view entityName) {
     ObjectID id(entity->name, nextTemporaryNumber_++, true);
     auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, *entity, id);
     object->state_ = Object::State::Inserted;
-    registerObject(object);
-    pending_[object->rowKey()] = object;
+    // Temporary numbers only grow, so a new object's key is mostly the last of its entity.
+    const RowKey key = object->rowKey();
+    registry_.insert_or_assign(key, object);
+    sweepRegistry();
+    pending_.insert_or_assign(pending_.lower_bound(key), key, object);
     return object;
 }
 
@@ -136,28 +143,36 @@ std::shared_ptr<Object> Context::materialize(const Model::Entity& entity,
         ++column;
     }
 
-    if (auto existing = registered(key)) {
-        // Unsaved changes win over the row; an object without any follows the row.
-        if (existing->state_ == Object::State::Saved && !existing->isUpdated()) {
-            existing->values_ = std::move(values);
-            existing->links_ = std::move(links);
-            existing->hasSnapshot_ = false;
-            existing->savedValues_.clear();
-            existing->savedLinks_.clear();
+    // The object already handed out for the row, or the place for a new one.
+    auto [place, added] = registry_.try_emplace(key);
+    if (!added) {
+        if (auto existing = place->second.lock()) {
+            // Unsaved changes win over the row; an object without any follows the row.
+            if (existing->state_ == Object::State::Saved && !existing->isUpdated()) {
+                existing->values_ = std::move(values);
+                existing->links_ = std::move(links);
+                existing->hasSnapshot_ = false;
+                existing->savedValues_.clear();
+                existing->savedLinks_.clear();
+            }
+            return existing;
         }
-        return existing;
     }
     auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, entity,
-                                           ObjectID(entity.name, key.number, false));
-    object->values_ = std::move(values);
-    object->links_ = std::move(links);
-    registerObject(object);
+                                           ObjectID(entity.name, key.number, false),
+                                           std::move(values), std::move(links));
+    place->second = object;
     return object;
 }
 
 base::Result<std::vector<std::shared_ptr<Object>>>
 Context::runQuery(const Model::Entity& entity, const std::string& sql,
                   const std::vector<base::Value>& bindings) {
+    auto tables = tablesWritten();
+    if (!tables)
+        return tables.error();
+    if (!*tables)
+        return std::vector<std::shared_ptr<Object>>();
     auto statement = database_.prepare(sql);
     if (!statement)
         return statement.error();
@@ -165,15 +180,53 @@ Context::runQuery(const Model::Entity& entity, const std::string& sql,
         if (int result = statement->bind(int(i + 1), bindings[i]); result != SQLITE_OK)
             return database_.error(result, "binding a value");
     }
+    // Now rather than while rows are read, which would find every object just read alive.
+    sweepRegistry();
     std::vector<std::shared_ptr<Object>> objects;
     while (true) {
         int result = statement->step();
         if (result == SQLITE_DONE)
-            return objects;
+            break;
         if (result != SQLITE_ROW)
             return database_.error(result, "reading " + entity.name + " rows");
         objects.push_back(materialize(entity, *statement));
     }
+    return objects;
+}
+
+base::Result<bool> Context::tablesWritten() {
+    if (hasTables_)
+        return true;
+    auto exist = StoreSchema::hasTables(database_);
+    if (!exist || !*exist)
+        return exist;
+    // Another context wrote them: check them as opening the file would have.
+    auto prepared = StoreSchema::prepare(database_, *model_);
+    if (!prepared)
+        return prepared.error();
+    hasTables_ = *prepared;
+    return hasTables_;
+}
+
+base::Result<void> Context::writeTablesIfNeeded() {
+    if (hasTables_)
+        return {};
+    auto exist = StoreSchema::hasTables(database_);
+    if (!exist)
+        return exist.error();
+    if (!*exist)
+        return StoreSchema::create(database_, *model_);
+    // Another context wrote them since this one looked: check them (a migration needs a
+    // transaction of its own), then start again.
+    if (auto ended = database_.execute("ROLLBACK"); !ended)
+        return ended;
+    auto prepared = StoreSchema::prepare(database_, *model_);
+    if (!prepared)
+        return prepared.error();
+    hasTables_ = *prepared;
+    if (auto begun = database_.execute("BEGIN IMMEDIATE"); !begun)
+        return begun;
+    return hasTables_ ? base::Result<void>() : StoreSchema::create(database_, *model_);
 }
 
 base::Result<std::shared_ptr<Object>> Context::loadObject(const RowKey& key) {
@@ -299,12 +352,18 @@ Context::objectsLinkingTo(const Model::Entity& source, std::size_t relationship,
             consider(object);
     }
     // ...and objects in memory that were pointed at it since the last save.
-    for (auto it = registry_.lower_bound(
-             RowKey{source.index, false, std::numeric_limits<std::int64_t>::min()});
-         it != registry_.end() && it->first.entity == source.index; ++it) {
-        if (auto object = it->second.lock())
-            consider(object);
+    std::vector<std::shared_ptr<Object>> inMemory;
+    for (const auto& [key, weak] : registry_) {
+        if (key.entity != source.index)
+            continue;
+        if (auto object = weak.lock())
+            inMemory.push_back(std::move(object));
     }
+    // In key order, as the rows come, so that deletes cascade in the same order every time.
+    std::sort(inMemory.begin(), inMemory.end(),
+              [](const auto& a, const auto& b) { return a->rowKey() < b->rowKey(); });
+    for (const auto& object : inMemory)
+        consider(object);
     return linking;
 }
 
@@ -394,15 +453,17 @@ std::vector<const Object*> Context::insertionOrder() const {
     return order;
 }
 
-base::Result<void> Context::writeChanges(std::map<RowKey, std::int64_t>& newRows) {
+base::Result<void> Context::writeChanges(NewRows& newRows) {
     if (auto begun = database_.execute("BEGIN IMMEDIATE"); !begun)
         return begun;
+    if (auto tables = writeTablesIfNeeded(); !tables)
+        return tables;
 
     // The row a link names; nullopt for an object that is no longer in the store.
     auto linkRow = [&](const RowKey& link) -> std::optional<std::int64_t> {
         if (!link.temporary)
             return link.number;
-        auto found = newRows.find(link);
+        auto found = newRows.find(link.number);
         if (found == newRows.end())
             return std::nullopt;
         return found->second;
@@ -433,8 +494,9 @@ base::Result<void> Context::writeChanges(std::map<RowKey, std::int64_t>& newRows
         SQLiteStatement& insert = statement->second;
         insert.reset();
         int parameter = 1;
+        // The objects' values stay as they are until the save is over.
         for (const base::Value& value : object->values_)
-            insert.bind(parameter++, value);
+            insert.bindReferenced(parameter++, value);
         for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
             if (entity.relationships[i].toMany)
                 continue;
@@ -451,7 +513,7 @@ base::Result<void> Context::writeChanges(std::map<RowKey, std::int64_t>& newRows
         if (int result = insert.step(); result != SQLITE_DONE)
             return database_.error(result, "inserting " + entity.name + " " +
                                                object->objectID_.uriRepresentation());
-        newRows[object->rowKey()] = database_.lastInsertRowID();
+        newRows[object->objectID_.number()] = database_.lastInsertRowID();
     }
 
     // Links that ran in a circle among new objects are set once all of them have rows.
@@ -477,7 +539,7 @@ base::Result<void> Context::writeChanges(std::map<RowKey, std::int64_t>& newRows
         SQLiteStatement& update = statement->second;
         update.reset();
         update.bindInt64(1, *row);
-        update.bindInt64(2, newRows[fixup.object->rowKey()]);
+        update.bindInt64(2, newRows[fixup.object->objectID_.number()]);
         if (int result = update.step(); result != SQLITE_DONE)
             return database_.error(result, "linking " + entity.name + " " +
                                                fixup.object->objectID_.uriRepresentation());
@@ -531,7 +593,10 @@ base::Result<void> Context::writeChanges(std::map<RowKey, std::int64_t>& newRows
     }
 
     inserts.clear();
-    return database_.execute("COMMIT");
+    if (auto committed = database_.execute("COMMIT"); !committed)
+        return committed;
+    hasTables_ = true;
+    return {};
 }
 
 base::Result<void> Context::save() {
@@ -556,7 +621,8 @@ base::Result<void> Context::save() {
     if (pending_.empty())
         return {};
 
-    std::map<RowKey, std::int64_t> newRows;
+    NewRows newRows;
+    newRows.reserve(pending_.size());
     if (auto written = writeChanges(newRows); !written) {
         if (database_.inTransaction())
             (void)database_.execute("ROLLBACK");
@@ -571,10 +637,17 @@ base::Result<void> Context::save() {
     pending_.clear();
     for (const auto& object : saved) {
         if (object->state_ == Object::State::Inserted) {
-            registry_.erase(object->rowKey());
-            object->objectID_ = ObjectID(object->entity_->name, newRows[object->rowKey()], false);
+            // The registry's entry moves to the row's key; its node is reused.
+            auto entry = registry_.extract(object->rowKey());
+            object->objectID_ =
+                ObjectID(object->entity_->name, newRows[object->objectID_.number()], false);
             object->state_ = Object::State::Saved;
-            registerObject(object);
+            if (entry) {
+                entry.key() = object->rowKey();
+                registry_.insert(std::move(entry));
+            } else {
+                registerObject(object);
+            }
         } else if (object->state_ == Object::State::Deleted) {
             registry_.erase(object->rowKey());
             object->state_ = Object::State::Removed;
@@ -585,7 +658,7 @@ base::Result<void> Context::save() {
     for (const auto& object : saved) {
         for (auto& link : object->links_) {
             if (link && link->temporary) {
-                auto found = newRows.find(*link);
+                auto found = newRows.find(link->number);
                 link = found == newRows.end()
                            ? std::nullopt
                            : std::optional<RowKey>(RowKey{link->entity, false, found->second});

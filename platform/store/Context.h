@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace store {
@@ -41,14 +42,14 @@ class Context : public std::enable_shared_from_this<Context> {
     };
 
 public:
-    Context(Key, SQLiteDatabase database, std::shared_ptr<const Model> model);
+    Context(Key, SQLiteDatabase database, std::shared_ptr<const Model> model, bool hasTables);
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
-    // Opens the store file at `path` for the model: creates the file and its tables when it is
-    // missing, migrates a file written with an older compatible model, and refuses a damaged
-    // or incompatible file with an error that says why (see StoreSchema::prepare). The folder
-    // must exist.
+    // Opens the store file at `path` for the model: creates the file when it is missing (its
+    // tables are written by the first save, in the same transaction as its objects), migrates a
+    // file written with an older compatible model, and refuses a damaged or incompatible file with
+    // an error that says why (see StoreSchema::prepare). The folder must exist.
     static base::Result<std::shared_ptr<Context>> open(const std::filesystem::path& path,
                                                        std::shared_ptr<const Model> model);
 
@@ -90,8 +91,18 @@ private:
     void objectWillChange(const std::shared_ptr<Object>& object);
     std::shared_ptr<Object> registered(const RowKey& key) const;
     void registerObject(const std::shared_ptr<Object>& object);
+    // Forgets objects nobody holds any more, now and then, so the registry stays the size of
+    // what is in use.
+    void sweepRegistry();
     std::shared_ptr<Object> objectWithKey(const RowKey& key);
     base::Result<std::shared_ptr<Object>> loadObject(const RowKey& key);
+    struct RowKeyHash {
+        std::size_t operator()(const RowKey& key) const {
+            return std::hash<std::int64_t>()(key.number) ^
+                   (key.entity << 1 | std::size_t(key.temporary)) * 0x9E3779B97F4A7C15ull;
+        }
+    };
+    using Registry = std::unordered_map<RowKey, std::weak_ptr<Object>, RowKeyHash>;
     // The object of the row the statement stands on (columns as StoreSchema::selectColumns),
     // refreshed from the row unless it has unsaved changes.
     std::shared_ptr<Object> materialize(const Model::Entity& entity,
@@ -99,6 +110,11 @@ private:
     base::Result<std::vector<std::shared_ptr<Object>>>
     runQuery(const Model::Entity& entity, const std::string& sql,
              const std::vector<base::Value>& bindings);
+    // Whether the file has its tables: a new file gets them with its first save, unless
+    // another context on the same file has written them since.
+    base::Result<bool> tablesWritten();
+    // Inside the save's transaction: the tables, for a file that has none yet.
+    base::Result<void> writeTablesIfNeeded();
 
     // Deletion.
     void markDeleted(const std::shared_ptr<Object>& object);
@@ -110,12 +126,15 @@ private:
     bool hasChangesIn(const std::set<std::size_t>& entities) const;
 
     std::vector<const Object*> insertionOrder() const;
-    base::Result<void> writeChanges(std::map<RowKey, std::int64_t>& newRows);
+    // The rows given to inserted objects, by their temporary numbers.
+    using NewRows = std::unordered_map<std::int64_t, std::int64_t>;
+    base::Result<void> writeChanges(NewRows& newRows);
 
     SQLiteDatabase database_;
     std::shared_ptr<const Model> model_;
+    bool hasTables_ = false;
     // Every object handed out and still held somewhere.
-    std::map<RowKey, std::weak_ptr<Object>> registry_;
+    Registry registry_;
     std::size_t registrySizeAfterSweep_ = 0;
     // Objects with unsaved changes (or that had some), held until save or rollback.
     std::map<RowKey, std::shared_ptr<Object>> pending_;

@@ -16,6 +16,16 @@ Object::Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model>
     , values_(entity.attributes.size())
     , links_(entity.relationships.size()) {}
 
+Object::Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
+               const Model::Entity& entity, ObjectID objectID, std::vector<base::Value> values,
+               std::vector<std::optional<RowKey>> links)
+    : context_(std::move(context))
+    , model_(std::move(model))
+    , entity_(&entity)
+    , objectID_(std::move(objectID))
+    , values_(std::move(values))
+    , links_(std::move(links)) {}
+
 std::string Object::uri(const RowKey& key) const {
     return ObjectID(model_->entities()[key.entity].name, key.number, key.temporary)
         .uriRepresentation();
@@ -38,24 +48,27 @@ std::size_t Object::toOneIndex(std::string_view key) const {
 }
 
 void Object::willChange() {
+    // A new object is held by its context until it is saved anyway, and has no saved values to
+    // keep.
+    if (state_ == State::Inserted)
+        return;
     if (auto context = context_.lock())
         context->objectWillChange(shared_from_this());
 }
 
-base::Value Object::value(std::string_view key) const {
+const base::Value& Object::value(std::string_view key) const {
     return values_[attributeIndex(key)];
 }
 
 void Object::setValue(std::string_view key, base::Value value) {
     std::size_t index = attributeIndex(key);
     const Model::Attribute& attribute = entity_->attributes[index];
-    auto stored = attributeValue(attribute.type, value);
-    if (!stored)
+    if (!makeAttributeValue(attribute.type, value))
         throw std::invalid_argument("The attribute " + entity_->name + "." + attribute.name + " (" +
                                     std::string(Model::typeName(attribute.type)) +
                                     ") cannot hold " + value.description());
     willChange();
-    values_[index] = std::move(*stored);
+    values_[index] = std::move(value);
 }
 
 std::shared_ptr<Object> Object::relatedObject(std::string_view key) const {

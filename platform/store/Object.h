@@ -30,10 +30,15 @@ class Object : public std::enable_shared_from_this<Object> {
         friend class Context;
         Key() = default;
     };
+    struct RowKey;
 
 public:
     Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
            const Model::Entity& entity, ObjectID objectID);
+    // An object read from a row: values and links as the context read them.
+    Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
+           const Model::Entity& entity, ObjectID objectID, std::vector<base::Value> values,
+           std::vector<std::optional<RowKey>> links);
 
     const std::string& entityName() const { return entity_->name; }
     const Model::Entity& entity() const { return *entity_; }
@@ -42,8 +47,8 @@ public:
     // The context it belongs to; null once that context is gone.
     std::shared_ptr<Context> context() const { return context_.lock(); }
 
-    // Attributes.
-    base::Value value(std::string_view key) const;
+    // Attributes. The reference holds until the value is next set.
+    const base::Value& value(std::string_view key) const;
     void setValue(std::string_view key, base::Value value);
 
     // To-one relationships: the destination object, or null. Setting one to an object of

@@ -27,8 +27,9 @@ SQLiteDatabase::~SQLiteDatabase() {
 base::Result<SQLiteDatabase> SQLiteDatabase::open(const std::filesystem::path& path) {
     SQLiteDatabase database;
     database.path_ = path;
-    int result = sqlite3_open_v2(path.c_str(), &database.db_,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int result =
+        sqlite3_open_v2(path.c_str(), &database.db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
         std::string message = database.db_ ? sqlite3_errmsg(database.db_) : sqlite3_errstr(result);
         return storeError(PersistentStoreOpenError,

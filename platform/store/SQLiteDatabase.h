@@ -24,7 +24,8 @@ public:
     ~SQLiteDatabase();
 
     // Opens the file for reading and writing, creating it when it is missing (the folder must
-    // exist). SQLite reads nothing yet: a file that is not a database fails on first use.
+    // exist). SQLite reads nothing yet: a file that is not a database fails on first use. The
+    // connection is for one thread at a time, so SQLite takes no lock of its own on each call.
     static base::Result<SQLiteDatabase> open(const std::filesystem::path& path);
 
     base::Result<SQLiteStatement> prepare(std::string_view sql) const;

@@ -22,6 +22,15 @@ SQLiteStatement::~SQLiteStatement() {
 }
 
 int SQLiteStatement::bind(int index, const base::Value& value) {
+    return bind(index, value, true);
+}
+
+int SQLiteStatement::bindReferenced(int index, const base::Value& value) {
+    return bind(index, value, false);
+}
+
+int SQLiteStatement::bind(int index, const base::Value& value, bool copy) {
+    auto* keep = copy ? SQLITE_TRANSIENT : SQLITE_STATIC;
     using Type = base::Value::Type;
     switch (value.type()) {
     case Type::Null:
@@ -41,15 +50,14 @@ int SQLiteStatement::bind(int index, const base::Value& value) {
         return sqlite3_bind_double(statement_, index, value.doubleValue());
     case Type::String: {
         const std::string& text = *value.string();
-        return sqlite3_bind_text64(statement_, index, text.data(), text.size(), SQLITE_TRANSIENT,
-                                   SQLITE_UTF8);
+        return sqlite3_bind_text64(statement_, index, text.data(), text.size(), keep, SQLITE_UTF8);
     }
     case Type::Data: {
         const base::Data& data = *value.data();
         // A zero-length blob still binds as a blob, not as null.
         return sqlite3_bind_blob64(statement_, index,
                                    data.empty() ? static_cast<const void*>("") : data.bytes(),
-                                   data.size(), SQLITE_TRANSIENT);
+                                   data.size(), keep);
     }
     case Type::Date:
         return sqlite3_bind_double(statement_, index, value.date()->timeIntervalSince1970());
@@ -91,6 +99,14 @@ std::string SQLiteStatement::text(int column) const {
     if (!bytes)
         return {};
     return std::string(reinterpret_cast<const char*>(bytes), std::size_t(size));
+}
+
+std::optional<std::string> SQLiteStatement::textIfAny(int column) const {
+    const auto* bytes = sqlite3_column_text(statement_, column);
+    if (!bytes)
+        return std::nullopt;
+    return std::string(reinterpret_cast<const char*>(bytes),
+                       std::size_t(sqlite3_column_bytes(statement_, column)));
 }
 
 base::Data SQLiteStatement::blob(int column) const {

@@ -4,6 +4,7 @@
 #include "platform/base/Value.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct sqlite3_stmt;
@@ -27,6 +28,9 @@ public:
     // Binds null, a number, text, bytes or a date (as seconds since 1970). Arrays and
     // dictionaries have no column form and bind as null. Returns the SQLite result code.
     int bind(int index, const base::Value& value);
+    // The same without copying text and bytes: the value must stay as it is until the
+    // statement has been stepped for the last time with this binding.
+    int bindReferenced(int index, const base::Value& value);
     int bindInt64(int index, std::int64_t value);
     int bindNull(int index);
 
@@ -39,11 +43,15 @@ public:
     std::int64_t int64(int column) const;
     double real(int column) const;
     std::string text(int column) const;
+    // nullopt for NULL.
+    std::optional<std::string> textIfAny(int column) const;
     base::Data blob(int column) const;
 
     sqlite3_stmt* handle() const { return statement_; }
 
 private:
+    int bind(int index, const base::Value& value, bool copy);
+
     sqlite3_stmt* statement_ = nullptr;
 };
 

@@ -165,42 +165,57 @@ base::Result<std::vector<std::string>> migrationSteps(const SQLiteDatabase& data
     return steps;
 }
 
+// Runs the steps and records the model, inside the caller's transaction.
+base::Result<void> writeSteps(const SQLiteDatabase& database, const std::vector<std::string>& steps,
+                              const Model& model, bool createMetadata) {
+    if (createMetadata) {
+        auto created =
+            database.execute("CREATE TABLE " + StoreSchema::quote(StoreSchema::metadataTable) +
+                             " (\"key\" TEXT PRIMARY KEY NOT NULL, \"value\" TEXT NOT NULL)");
+        if (!created)
+            return created;
+    }
+    for (const std::string& step : steps) {
+        if (auto done = database.execute(step); !done)
+            return done;
+    }
+    auto record = database.prepare("INSERT OR REPLACE INTO " +
+                                   StoreSchema::quote(StoreSchema::metadataTable) +
+                                   " (\"key\", \"value\") VALUES ('model', ?)");
+    if (!record)
+        return record.error();
+    record->bind(1, base::Value(model.toJSON()));
+    if (int result = record->step(); result != SQLITE_DONE)
+        return database.error(result, "recording the model");
+    // The version is a number from the model, not text from outside.
+    return database.execute("PRAGMA user_version = " + std::to_string(model.version()));
+}
+
 // Runs the steps and records the model, all or nothing.
 base::Result<void> apply(const SQLiteDatabase& database, const std::vector<std::string>& steps,
-                         const Model& model, bool createMetadata) {
+                         const Model& model) {
     auto run = [&]() -> base::Result<void> {
         if (auto begun = database.execute("BEGIN IMMEDIATE"); !begun)
             return begun;
-        if (createMetadata) {
-            auto created =
-                database.execute("CREATE TABLE " + StoreSchema::quote(StoreSchema::metadataTable) +
-                                 " (\"key\" TEXT PRIMARY KEY NOT NULL, \"value\" TEXT NOT NULL)");
-            if (!created)
-                return created;
-        }
-        for (const std::string& step : steps) {
-            if (auto done = database.execute(step); !done)
-                return done;
-        }
-        auto record = database.prepare("INSERT OR REPLACE INTO " +
-                                       StoreSchema::quote(StoreSchema::metadataTable) +
-                                       " (\"key\", \"value\") VALUES ('model', ?)");
-        if (!record)
-            return record.error();
-        record->bind(1, base::Value(model.toJSON()));
-        if (int result = record->step(); result != SQLITE_DONE)
-            return database.error(result, "recording the model");
-        // The version is a number from the model, not text from outside.
-        if (auto done =
-                database.execute("PRAGMA user_version = " + std::to_string(model.version()));
-            !done)
-            return done;
+        if (auto written = writeSteps(database, steps, model, false); !written)
+            return written;
         return database.execute("COMMIT");
     };
     auto result = run();
     if (!result && database.inTransaction())
         (void)database.execute("ROLLBACK");
     return result;
+}
+
+base::Result<std::set<std::string>> tableNames(const SQLiteDatabase& database) {
+    std::set<std::string> tables;
+    auto listed = eachRow(database,
+                          "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                          "'sqlite\\_%' ESCAPE '\\'",
+                          [&](const SQLiteStatement& row) { tables.insert(row.text(0)); });
+    if (!listed)
+        return listed.error();
+    return tables;
 }
 
 // Every table and column the model needs is there.
@@ -255,29 +270,34 @@ std::string StoreSchema::selectColumns(const Model::Entity& entity, std::string_
     return columns;
 }
 
-base::Result<void> StoreSchema::prepare(const SQLiteDatabase& database, const Model& model) {
+base::Result<bool> StoreSchema::hasTables(const SQLiteDatabase& database) {
+    auto tables = tableNames(database);
+    if (!tables)
+        return openError(database, tables.error());
+    return !tables->empty();
+}
+
+base::Result<void> StoreSchema::create(const SQLiteDatabase& database, const Model& model) {
+    std::vector<std::string> steps;
+    for (const auto& entity : model.entities())
+        appendCreateEntity(entity, steps);
+    if (auto created = writeSteps(database, steps, model, true); !created)
+        return storeErrorWithContext(created.error(), PersistentStoreOpenError,
+                                     "Creating the store " + database.path().string());
+    return {};
+}
+
+base::Result<bool> StoreSchema::prepare(const SQLiteDatabase& database, const Model& model) {
     if (auto intact = checkIntegrity(database); !intact)
-        return intact;
+        return intact.error();
 
-    std::set<std::string> tables;
-    auto listed = eachRow(database,
-                          "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
-                          "'sqlite\\_%' ESCAPE '\\'",
-                          [&](const SQLiteStatement& row) { tables.insert(row.text(0)); });
-    if (!listed)
-        return openError(database, listed.error());
+    auto tables = tableNames(database);
+    if (!tables)
+        return openError(database, tables.error());
+    if (tables->empty())
+        return false;
 
-    if (tables.empty()) {
-        std::vector<std::string> steps;
-        for (const auto& entity : model.entities())
-            appendCreateEntity(entity, steps);
-        if (auto created = apply(database, steps, model, true); !created)
-            return storeErrorWithContext(created.error(), PersistentStoreOpenError,
-                                         "Creating the store " + database.path().string());
-        return {};
-    }
-
-    if (!tables.count(metadataTable))
+    if (!tables->count(metadataTable))
         return storeError(PersistentStoreInvalidTypeError,
                           "The file " + database.path().string() +
                               " is a database, but not a store file",
@@ -306,14 +326,16 @@ base::Result<void> StoreSchema::prepare(const SQLiteDatabase& database, const Mo
     if (!steps)
         return steps.error();
     if (!steps->empty() || (*stored)->toJSON() != model.toJSON()) {
-        if (auto migrated = apply(database, *steps, model, false); !migrated)
+        if (auto migrated = apply(database, *steps, model); !migrated)
             return storeErrorWithContext(migrated.error(), MigrationError,
                                          "Migrating the store " + database.path().string() +
                                              " from model version " +
                                              std::to_string((*stored)->version()) + " to " +
                                              std::to_string(model.version()));
     }
-    return verifyTables(database, model);
+    if (auto verified = verifyTables(database, model); !verified)
+        return verified.error();
+    return true;
 }
 
 } // namespace store

@@ -24,17 +24,21 @@ public:
     static constexpr const char* primaryKey = "_id";
     static constexpr const char* metadataTable = "_store_metadata";
 
-    // Makes the file ready for the model, in one transaction:
-    // - a file with no tables gets the model's tables;
+    // Makes the file ready for the model; true when it has the model's tables, false for a
+    // file with no tables at all (new or empty), which create() fills in later:
     // - a file written with an earlier or equal version of a compatible model gains the tables
-    //   and columns of new entities, attributes and to-one relationships;
+    //   and columns of new entities, attributes and to-one relationships, in one transaction;
     // - anything else fails and leaves the file as it was: a damaged file or one that is not a
     //   database (FileReadCorruptFileError), a database this store did not write
     //   (PersistentStoreInvalidTypeError), a file written with a newer model version, or with
     //   entities, attributes or relationships that the model removes or changes
     //   (PersistentStoreIncompatibleVersionHashError), a migration the database refuses
     //   (MigrationError, for instance on a read-only file).
-    static base::Result<void> prepare(const SQLiteDatabase& database, const Model& model);
+    static base::Result<bool> prepare(const SQLiteDatabase& database, const Model& model);
+    // Writes the model's tables into a file that has none, inside the caller's transaction.
+    static base::Result<void> create(const SQLiteDatabase& database, const Model& model);
+    // Whether the file has any table (another connection may have created them since).
+    static base::Result<bool> hasTables(const SQLiteDatabase& database);
 
     // A name as an SQL identifier. Model names are plain (letters, digits, underscores), so
     // quoting cannot be escaped from; the doubling of quotes is there all the same.

@@ -222,11 +222,37 @@ TEST_F(StoreSchemaTest, DamagedPagesAreFoundOnOpen) {
     expectRefused(version1, store::FileReadCorruptFileError, "damaged");
 }
 
-TEST_F(StoreSchemaTest, EmptyFileBecomesAStore) {
+// An empty or new file gets its tables with its first save, in the same transaction; other
+// contexts opened on it before then find them, and their rows, once written.
+TEST_F(StoreSchemaTest, EmptyFileBecomesAStoreWithItsFirstSave) {
     { std::ofstream touch(path_); }
-    auto context = open(version1);
-    ASSERT_TRUE(context) << context.error().localizedDescription();
+    auto first = open(version1);
+    ASSERT_TRUE(first) << first.error().localizedDescription();
+    auto reader = open(version1);
+    auto writer = open(version1);
+    ASSERT_TRUE(reader && writer);
+    ASSERT_TRUE((*reader)->fetch(FetchRequest("Folder")));
+    EXPECT_TRUE(fileBytes().empty()) << "opening or fetching wrote to the file";
+
+    (*first)->insertNewObject("Folder")->setValue("name", "Work");
+    auto saved = (*first)->save();
+    ASSERT_TRUE(saved) << saved.error().localizedDescription();
     EXPECT_EQ(userVersion(), 1);
+
+    auto seen = (*reader)->fetch(FetchRequest("Folder"));
+    ASSERT_TRUE(seen) << seen.error().localizedDescription();
+    ASSERT_EQ(seen->size(), 1u);
+    EXPECT_EQ(seen->front()->value("name"), base::Value("Work"));
+
+    // This one still believes the file new when it saves.
+    (*writer)->insertNewObject("Folder")->setValue("name", "Home");
+    saved = (*writer)->save();
+    ASSERT_TRUE(saved) << saved.error().localizedDescription();
+    auto reopened = open(version1);
+    ASSERT_TRUE(reopened);
+    auto folders = (*reopened)->fetch(FetchRequest("Folder"));
+    ASSERT_TRUE(folders);
+    EXPECT_EQ(folders->size(), 2u);
 }
 
 TEST(StoreSchema, QuotesIdentifiers) {
