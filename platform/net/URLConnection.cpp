@@ -62,8 +62,9 @@ private:
 
 } // namespace
 
-// Events of the transfer thread wait here for the main run loop. Consecutive body chunks are
-// merged, so a fast download costs few turns of the loop.
+// Events of the transfer thread wait here for the main run loop. Whatever arrives while a drain
+// is already scheduled joins it, so a fast download costs few turns of the loop; body chunks
+// stay as the transfer read them (merging them would copy every byte again).
 struct URLConnection::Inbox {
     struct Pending {
         std::uint64_t generation;
@@ -78,14 +79,7 @@ struct URLConnection::Inbox {
     static void post(const std::shared_ptr<Inbox>& inbox, std::uint64_t generation,
                      CurlTransfer::Event event) {
         std::lock_guard lock(inbox->mutex);
-        auto& events = inbox->events;
-        if (event.kind == CurlTransfer::Event::Kind::Data && !events.empty() &&
-            events.back().generation == generation &&
-            events.back().event.kind == CurlTransfer::Event::Kind::Data) {
-            events.back().event.data.append(event.data);
-        } else {
-            events.push_back({generation, std::move(event)});
-        }
+        inbox->events.push_back({generation, std::move(event)});
         if (inbox->drainScheduled)
             return;
         inbox->drainScheduled = true;
