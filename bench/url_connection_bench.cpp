@@ -7,21 +7,17 @@
 // wall time over the bare handle's; the table also shows each side's median CPU time.
 
 #include "bench/AlternatedPair.h"
+#include "bench/ChildHTTPServer.h"
 #include "bench/RatioReporter.h"
 #include "platform/base/RunLoop.h"
-#include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLConnection.h"
 
 #include <benchmark/benchmark.h>
-#include <csignal>
 #include <cstdio>
 #include <curl/curl.h>
 #include <httplib.h>
 #include <memory>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,43 +28,6 @@ constexpr std::size_t downloadSize = 1024 * 1024;
 std::string& serverURL() {
     static std::string url;
     return url;
-}
-
-// Serves the 1 MB body in a child process, which ends with the benchmark (SIGTERM, or its
-// parent's death); returns the child's id and sets serverURL().
-pid_t startServerProcess() {
-    int toParent[2];
-    if (pipe(toParent) != 0)
-        return -1;
-    pid_t child = fork();
-    if (child != 0) {
-        close(toParent[1]);
-        int port = 0;
-        bool ready = child > 0 && read(toParent[0], &port, sizeof port) == sizeof port;
-        close(toParent[0]);
-        if (!ready)
-            return -1;
-        serverURL() = "http://127.0.0.1:" + std::to_string(port) + "/1mb";
-        return child;
-    }
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    close(toParent[0]);
-    const std::string body(downloadSize, 'x');
-    {
-        net::TestHTTPServer http;
-        // The connection is kept for many downloads, as both clients keep theirs.
-        http.server().set_keep_alive_max_count(CPPHTTPLIB_KEEPALIVE_MAX_COUNT);
-        http.server().Get("/1mb", [&](const httplib::Request&, httplib::Response& response) {
-            // Not a compressible type: both clients receive the same bytes.
-            response.set_content(body, "application/octet-stream");
-        });
-        http.start();
-        int port = http.port();
-        if (write(toParent[1], &port, sizeof port) != sizeof port)
-            _exit(1);
-        for (;;)
-            pause();
-    }
 }
 
 class CountingDelegate final : public net::URLConnectionDelegate {
@@ -151,12 +110,18 @@ BENCHMARK(BM_Download1MB)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTi
 } // namespace
 
 int main(int argc, char** argv) {
-    // Before any thread starts: the child is a copy of this process.
-    pid_t server = startServerProcess();
-    if (server < 0) {
+    const std::string body(downloadSize, 'x');
+    ChildHTTPServer server([&body](httplib::Server& http) {
+        http.Get("/1mb", [&body](const httplib::Request&, httplib::Response& response) {
+            // Not a compressible type: both clients receive the same bytes.
+            response.set_content(body, "application/octet-stream");
+        });
+    });
+    if (!server.started()) {
         std::fprintf(stderr, "url_connection_bench: the server process did not start\n");
         return 1;
     }
+    serverURL() = server.url("/1mb");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -164,7 +129,5 @@ int main(int argc, char** argv) {
                   {{"BM_Download1MB/min_time:2.000/manual_time", "", "1 MB download"}})
         .runBenchmarks();
     benchmark::Shutdown();
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
     return 0;
 }
