@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ads/foundation/VDStatisticDictionary.h"
+
+#include <memory>
+
+// The delegate of the ad view that shows a clicked app ad's page inside the application. It
+// stamps the page's loads into the clicked ad's statistics, notifying:
+// "tlanding_page_load_start" when the first load starts, "tlanding_page_load_end" when a load
+// finishes. Main thread only.
+class VDAdAppAdViewDelegate {
+public:
+    explicit VDAdAppAdViewDelegate(std::shared_ptr<VDStatisticDictionary> clickedAdStatistics);
+
+    void adViewDidStartLoad();
+    void adViewDidFinishLoad();
+
+    // The two stamps, for every landing page's view.
+    static void recordLandingPageLoadStart(VDStatisticDictionary& statistics);
+    static void recordLandingPageLoadEnd(VDStatisticDictionary& statistics);
+
+private:
+    const std::shared_ptr<VDStatisticDictionary> statistics_;
+};

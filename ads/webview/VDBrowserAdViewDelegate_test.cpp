@@ -1,0 +1,89 @@
+#include "ads/foundation/VDAbsoluteTime.h"
+#include "ads/foundation/VDApplication.h"
+#include "ads/webview/VDAdAppAdViewDelegate.h"
+#include "ads/webview/VDBrowserAdViewDelegate.h"
+#include "platform/testing/PlatformTest.h"
+#include "platform/ui/Application.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using base::Decimal;
+using base::Value;
+using Type = ui::WebViewNavigationType;
+
+class LandingPageStatisticsTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        ui::Application::reset();
+        VDApplication::resetForTesting();
+        VDAbsoluteTime::resetForTesting();
+        VDAbsoluteTime::absoluteTimeInMilliseconds();
+        application = VDApplication::sharedInstance();
+        ad = VDStatisticDictionary::createWithDelegate(application);
+    }
+    void TearDown() override {
+        ad.reset();
+        application.reset();
+        VDApplication::resetForTesting();
+        VDAbsoluteTime::resetForTesting();
+        ui::Application::reset();
+        PlatformTest::TearDown();
+    }
+    // The clicked ad's statistics are waiting for the next request.
+    bool adIsPending() {
+        ad->objectForKey("");
+        ad->objectForKey("");
+        return application->pendingAdStatistics().count(ad) == 1;
+    }
+
+    std::shared_ptr<VDApplication> application;
+    std::shared_ptr<VDStatisticDictionary> ad;
+};
+
+TEST_F(LandingPageStatisticsTest, LinkAndFormNavigationsAreCountedBySecurity) {
+    VDBrowserAdViewDelegate delegate(ad);
+    struct Case {
+        const char* url;
+        Type type;
+    };
+    const Case cases[] = {
+        {"http://a.example/1", Type::LinkClicked},     {"HTTP://a.example/2", Type::FormSubmitted},
+        {"https://a.example/3", Type::LinkClicked},    {"http://a.example/4", Type::BackForward},
+        {"https://a.example/5", Type::Reload},         {"http://a.example/6", Type::Other},
+        {"http://a.example/7", Type::FormResubmitted}, {"ftp://a.example/8", Type::LinkClicked},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(delegate.adViewShouldStartLoadWithRequestNavigationType(
+            net::URLRequest(base::URL::parse(c.url).value()), c.type))
+            << c.url;
+    EXPECT_EQ(ad->dictionary(),
+              (Value::Dictionary{{"plpnc", Value(Decimal(2))}, {"plpsnc", Value(Decimal(1))}}));
+    EXPECT_TRUE(adIsPending());
+}
+
+TEST_F(LandingPageStatisticsTest, TheFirstStartAndTheLastFinishAreStamped) {
+    VDBrowserAdViewDelegate browser(ad);
+    auto appAd = VDStatisticDictionary::createWithDelegate(application);
+    VDAdAppAdViewDelegate appPage(appAd);
+    clock().advance(base::Seconds(1));
+    browser.adViewDidStartLoad();
+    appPage.adViewDidStartLoad();
+    clock().advance(base::Seconds(1));
+    browser.adViewDidStartLoad();
+    appPage.adViewDidStartLoad();
+    browser.adViewDidFinishLoad();
+    appPage.adViewDidFinishLoad();
+    clock().advance(base::Seconds(1));
+    browser.adViewDidFinishLoad();
+    appPage.adViewDidFinishLoad();
+    for (const auto& statistics : {ad, appAd})
+        EXPECT_EQ(statistics->dictionary(),
+                  (Value::Dictionary{{"tlanding_page_load_start", Value(1000u)},
+                                     {"tlanding_page_load_end", Value(3000u)}}));
+    EXPECT_TRUE(adIsPending());
+}
+
+} // namespace
