@@ -1,0 +1,125 @@
+// The friend-wall post as a person meets it, in the real engine and the real window, against
+// the social client's loopback server: the login page and the feed dialog are the server's
+// pages in WebKit, their buttons pressed in the page; the friend picker is our own screen,
+// clicked at window coordinates.
+
+#include "browser/ShareKit.h"
+#include "chorus/ui/CHFriendPickerViewController.h"
+#include "platform/base/Clock.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/MainWindow.h"
+#include "platform/gtk/ViewCanvas.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "tests/fixtures/chorus/ChorusTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordingDelegate : public SimpleShareKitDelegate {
+public:
+    void shareKitSharingFinished(std::int32_t code) override {
+        outcomes.push_back("finished " + std::to_string(code));
+    }
+    void shareKitSharingFailed(std::int32_t code) override {
+        outcomes.push_back("failed " + std::to_string(code));
+    }
+    std::vector<std::string> outcomes;
+};
+
+class FriendWallRoadTest : public ChorusTest {
+protected:
+    void SetUp() override {
+        ChorusTest::SetUp();
+        // The engine, the window and the server live in real time.
+        base::Clock::install(nullptr);
+        auto installed = gtk::GtkPlatform::install();
+        ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
+        // The fixture gave web views the fake engine; these pages run in the real one.
+        ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
+        mainWindow_ = std::make_unique<gtk::MainWindow>(window, "friend wall");
+        mainWindow_->present();
+        kit->setDelegate(delegate);
+    }
+    void TearDown() override {
+        mainWindow_.reset();
+        base::RunLoop::main().runUntil([] { return false; }, 100ms);
+        ChorusTest::TearDown();
+    }
+
+    static bool waitLong(const std::function<bool()>& condition) {
+        return base::RunLoop::main().runUntil(condition, 30s);
+    }
+    // Waits for the shown dialog's page, then presses the page's button.
+    void pressInPage(const std::string& title, const std::string& button) {
+        std::shared_ptr<CHWebDialogViewController> dialog;
+        ASSERT_TRUE(waitLong([&] {
+            dialog = shownDialog();
+            return dialog && !dialog->isBeingPresented() && !dialog->webView()->isLoading() &&
+                   dialog->webView()->pageTitle() == title;
+        })) << "no page "
+            << title << ": "
+            << (dialog ? std::string(dialog->isBeingPresented() ? "presenting " : "") +
+                             (dialog->webView()->isLoading() ? "loading " : "") + "title \"" +
+                             dialog->webView()->pageTitle() + "\""
+                       : std::string("no dialog"));
+        dialog->webView()->stringByEvaluatingJavaScriptFromString("document.getElementById('" +
+                                                                  button + "').click()");
+    }
+    void click(ui::Point point) {
+        mainWindow_->sync();
+        mainWindow_->canvas().pointerPressed(point);
+        mainWindow_->canvas().pointerReleased(point);
+    }
+
+    std::shared_ptr<ShareKit> kit = ShareKit::create();
+    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+
+private:
+    std::unique_ptr<gtk::MainWindow> mainWindow_;
+};
+
+TEST_F(FriendWallRoadTest, LoginPickAFriendAndPostReachTheServerAndReportSeven) {
+    kit->postOnFriendsWallFromViewController({{"name", "A page"}}, root);
+    pressInPage("Log in to Chorus", "allow");
+
+    std::shared_ptr<CHFriendPickerViewController> picker;
+    ASSERT_TRUE(waitLong([&] {
+        picker = ui::Presentation::shared().topController<CHFriendPickerViewController>();
+        return picker && !picker->isBeingPresented() && picker->friends().size() == 4;
+    }));
+    EXPECT_TRUE(CHSession::activeSession()->isOpen());
+    // The third row, "Smith, John", then Done, clicked where they are drawn.
+    auto table = picker->tableView();
+    const ui::Rect row =
+        table->convertRectToView(table->rectForRowAtIndexPath(ui::IndexPath::forRow(2)), nullptr);
+    click(ui::Point(row.midX(), row.midY()));
+    ASSERT_EQ(picker->selection().size(), 1u);
+    EXPECT_EQ(picker->selection()[0].name(), "Smith, John");
+    const ui::Rect done = picker->doneButton()->frameInBar();
+    const ui::Rect bar = picker->toolbar()->convertRectToView(picker->toolbar()->bounds(), nullptr);
+    click(ui::Point(bar.minX() + done.midX(), bar.minY() + done.midY()));
+
+    pressInPage("Post to Chorus", "post");
+    ASSERT_TRUE(waitLong([&] { return !delegate->outcomes.empty(); }));
+    EXPECT_EQ(delegate->outcomes, std::vector<std::string>{"finished 7"});
+    const auto feed = server.requests("/dialog/feed");
+    ASSERT_EQ(feed.size(), 1u);
+    EXPECT_EQ(feed[0].parameters.at("to"), "1003");
+    EXPECT_EQ(feed[0].parameters.at("name"), "A page");
+    EXPECT_EQ(feed[0].parameters.at("access_token"), testing_support::ChorusServer::token);
+    EXPECT_EQ(server.requests("/v2.2/me/friends").size(), 1u);
+    EXPECT_TRUE(waitLong([&] { return !shownDialog(); }));
+}
+
+TEST_F(FriendWallRoadTest, ALoginRefusedInThePageReportsSeven) {
+    kit->postOnFriendsWallFromViewController({}, root);
+    pressInPage("Log in to Chorus", "deny");
+    ASSERT_TRUE(waitLong([&] { return !delegate->outcomes.empty(); }));
+    EXPECT_EQ(delegate->outcomes, std::vector<std::string>{"failed 7"});
+    EXPECT_EQ(CHSession::activeSession()->state(), CHSessionState::ClosedLoginFailed);
+}
+
+} // namespace
