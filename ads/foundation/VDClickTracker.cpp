@@ -74,24 +74,23 @@ void VDClickTracker::endBackgroundTask() {
     backgroundTaskID_ = ui::BackgroundTaskInvalid;
 }
 
-void VDClickTracker::reportSuccess(const base::URL& url) {
+void VDClickTracker::report(const std::function<void(VDClickTrackerDelegate&)>& tell) {
     if (hasTracked_)
         return;
     hasTracked_ = true;
     auto self = shared_from_this();
     endBackgroundTask();
     if (auto delegate = delegate_.lock())
-        delegate->trackerDidRedirect(*this, url);
+        tell(*delegate);
+}
+
+void VDClickTracker::reportSuccess(const base::URL& url) {
+    report([&](VDClickTrackerDelegate& delegate) { delegate.trackerDidRedirect(*this, url); });
 }
 
 void VDClickTracker::reportFailure(const std::optional<base::Error>& error) {
-    if (hasTracked_)
-        return;
-    hasTracked_ = true;
-    auto self = shared_from_this();
-    endBackgroundTask();
-    if (auto delegate = delegate_.lock())
-        delegate->trackerDidFailWithError(*this, error);
+    report(
+        [&](VDClickTrackerDelegate& delegate) { delegate.trackerDidFailWithError(*this, error); });
 }
 
 std::optional<base::Error> VDClickTracker::cachedFileShouldRedirectToURL(VDCachedFile& file,

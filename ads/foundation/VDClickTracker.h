@@ -5,6 +5,7 @@
 #include "platform/base/URL.h"
 #include "platform/ui/Application.h"
 
+#include <functional>
 #include <memory>
 
 // Pings one tracking URL (a click, impression or report) and reports once whether it got
@@ -57,6 +58,8 @@ private:
     void beginBackgroundTask();
     void endBackgroundTask();
     void dropDownload();
+    // The one outcome of a ping: marks it reported, ends the background task, then tells.
+    void report(const std::function<void(VDClickTrackerDelegate&)>& tell);
     void reportSuccess(const base::URL& url);
     void reportFailure(const std::optional<base::Error>& error);
 
