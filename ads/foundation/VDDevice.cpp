@@ -104,6 +104,8 @@ VDDevice::VDDevice(Private)
     : lockQueue_(lockQueueLabel) {}
 
 void VDDevice::start() {
+    network_ = VDNetwork::create();
+    network_->enableNetworkChecking();
     auto& application = ui::Application::shared();
     statusBarOrientation_ = application.statusBarOrientation();
     statusBarOrientationObserver_ = base::NotificationCenter::defaultCenter().addObserver(
@@ -131,6 +133,8 @@ void VDDevice::start() {
 }
 
 VDDevice::~VDDevice() {
+    if (network_)
+        network_->disableNetworkChecking();
     disableRadioAccessTechnologyChecking();
     if (statusBarOrientationObserver_)
         base::NotificationCenter::defaultCenter().removeObserver(*statusBarOrientationObserver_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ads/foundation/VDDeviceSpecifications.h"
+#include "ads/foundation/VDNetwork.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/Value.h"
@@ -120,6 +121,9 @@ public:
     void statusBarOrientationChanged();
 
     bool userInterfaceIdiomIsPhone() const { return userInterfaceIdiomIsPhone_; }
+    // The kind of network the device is on (the requests' "net" and "net_last"), followed from
+    // the device's creation until it goes away.
+    const std::shared_ptr<VDNetwork>& network() const { return network_; }
     // Builds for the phone simulator only.
     bool isSimulator() const { return false; }
 
@@ -144,6 +148,7 @@ private:
     ui::InterfaceOrientation statusBarOrientation_ = ui::InterfaceOrientation::Portrait;
 
     // Taken at creation.
+    std::shared_ptr<VDNetwork> network_;
     ui::Rect mainScreenBounds_;
     bool userInterfaceIdiomIsPhone_ = true;
     std::atomic<std::uint64_t> bookstores_{0};

@@ -1,3 +1,4 @@
+#include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDNetwork.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/testing/PlatformTest.h"
@@ -93,6 +94,22 @@ TEST_F(VDNetworkTest, FollowsReachabilityWhileCheckingIsOn) {
     EXPECT_EQ(network->changeCount(), changes);
     network.reset();
     EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(VDNetworkTest, TheDeviceFollowsTheNetworkWhileItLives) {
+    reachability().setFlags(net::ReachabilityFlagReachable | net::ReachabilityFlagIsWWAN);
+    auto device = VDDevice::sharedInstance();
+    std::shared_ptr<VDNetwork> network = device->network();
+    ASSERT_TRUE(network);
+    EXPECT_TRUE(network->isNetworkCheckingEnabled());
+    settle(*network);
+    EXPECT_EQ(network->networkTypeString(), "ed");
+    EXPECT_EQ(network->lastKnownNetworkTypeString(), "ed");
+
+    device.reset();
+    VDDevice::resetSharedInstanceForTesting();
+    EXPECT_FALSE(network->isNetworkCheckingEnabled());
+    EXPECT_EQ(network->networkTypeString(), std::nullopt);
 }
 
 } // namespace
