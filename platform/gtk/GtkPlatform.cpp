@@ -51,17 +51,21 @@ base::Result<void> GtkPlatform::install() {
                                      ". Run the program on a desktop, or without one under "
                                      "Xvfb: xvfb-run -a <program> ...");
     }
-    // Without a GPU render node (Xvfb on a server), WebKit's DMA-BUF renderer now and then never
-    // shows the frames of a web view made after others were let go; its shared-memory path is
-    // reliable there. Set before the first web view, and only when the person has not chosen.
-    if (!std::getenv("WEBKIT_DISABLE_DMABUF_RENDERER") && !hasRenderNode())
-        setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 0);
+    chooseRenderers();
     auto pump = std::make_shared<GLibEventPump>();
     base::RunLoop::main().setEventPump(pump);
     installedPump() = pump;
     WebKitWebsiteData::shared().bindToShared();
     ui::WebEngineFactory::install(WebKitEngine::maker());
     return {};
+}
+
+void GtkPlatform::chooseRenderers() {
+    // Without a GPU render node (Xvfb on a server), WebKit's DMA-BUF renderer now and then never
+    // shows the frames of a web view made after others were let go; its shared-memory path is
+    // reliable there. Set before the first web view, and only when the person has not chosen.
+    if (!std::getenv("WEBKIT_DISABLE_DMABUF_RENDERER") && !hasRenderNode())
+        setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 0);
 }
 
 bool GtkPlatform::isInstalled() {

@@ -24,6 +24,9 @@ public:
     // starting the program; the program should print it and exit with a non-zero status.
     static base::Result<void> install();
     static bool isInstalled();
+    // The renderers that serve this machine, for GTK and WebKit, unless the person has chosen
+    // through their environment variables; install() does it, before GTK starts.
+    static void chooseRenderers();
     // The pump serving GLib (null before install).
     static std::shared_ptr<GLibEventPump> eventPump();
 };

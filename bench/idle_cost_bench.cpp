@@ -1,0 +1,374 @@
+// What an idle browser costs: the CPU seconds used by all of the program's processes (its own
+// and the engine's web and network processes) over 10 s in which nothing happens, with 1, 4
+// and 8 tabs on a static loopback page, beside the same page in a bare WebKitWebView in a bare
+// GTK window of the same size; the ratio of each to the bare engine (1.0: no cost of our own).
+// The anonymous memory of all the processes at the end of the idle time is shown as a counter.
+//
+// Each case runs in a child process of its own (this program started again with --child), so
+// that nothing of one case stays in the next. Needs a display: run it under xvfb-run -a.
+
+#include "bench/RatioReporter.h"
+#include "browser/AppDelegate.h"
+#include "browser/BrowserSettings.h"
+#include "browser/BrowserViewController.h"
+#include "browser/Tab.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/RunLoop.h"
+#include "platform/base/Timer.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/MainWindow.h"
+#include "platform/net/TestHTTPServer.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/TextField.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+#include <webkit/webkit.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto idleTime = 10s;
+// After the pages have finished: time for the engine to settle (first paints, caches).
+constexpr auto settleTime = 3s;
+
+std::string staticPage() {
+    std::string html = "<html><head><title>Idle</title></head><body><h1>A static page</h1>";
+    for (int i = 0; i < 40; ++i)
+        html += "<p>Nothing moves on this page: no scripts, no animations, no timers.</p>";
+    return html + "<a href='/idle?again'>a link</a></body></html>";
+}
+
+// --- The child: the program, or the bare engine, showing the page until it is killed.
+
+// Tells the parent that the page (every tab's) has finished.
+void sayReady() {
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+}
+
+int runBrowser(int tabs, const std::string& url, const std::string& searchHost) {
+    ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
+    base::Value::Dictionary info;
+    info[BrowserSettings::searchEngineHostKey] = base::Value(searchHost);
+    base::Bundle::install(
+        std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
+    if (auto installed = gtk::GtkPlatform::install(); !installed) {
+        std::fprintf(stderr, "%s\n", installed.error().localizedDescription().c_str());
+        return 1;
+    }
+    auto& application = ui::Application::shared();
+    auto delegate = std::make_shared<AppDelegate>();
+    application.setDelegate(delegate);
+    if (!application.launch())
+        return 1;
+    gtk::MainWindow window(delegate->window());
+    window.present();
+    auto screen = delegate->viewController();
+    // As a person does it: "+" for every tab after the first, then the address typed.
+    for (int i = 0; i < tabs; ++i) {
+        if (i > 0)
+            screen->addTab(ui::InterfaceObject());
+        screen->addressBar()->setText(url);
+        screen->gotoAddress(ui::InterfaceObject());
+    }
+    const auto allFinished = [&] {
+        for (const auto& tab : screen->tabs())
+            if (!tab->currentURL() || tab->loading())
+                return false;
+        return static_cast<int>(screen->tabs().size()) == tabs;
+    };
+    if (!base::RunLoop::main().runUntil(allFinished, 60s)) {
+        std::fputs("the tabs did not finish their pages\n", stderr);
+        return 1;
+    }
+    sayReady();
+    base::RunLoop::main().run();
+    return 0;
+}
+
+int runBareEngine(const std::string& url) {
+    gtk::GtkPlatform::chooseRenderers();
+    gtk_init();
+    const ui::Size size = ui::Device(ui::UserInterfaceIdiom::Phone).screenBounds().size;
+    GtkWidget* window = gtk_window_new();
+    gtk_window_set_default_size(GTK_WINDOW(window), int(size.width), int(size.height));
+    GtkWidget* view = webkit_web_view_new();
+    gtk_window_set_child(GTK_WINDOW(window), view);
+    g_signal_connect(view, "load-changed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer) {
+                         if (event == WEBKIT_LOAD_FINISHED)
+                             sayReady();
+                     }),
+                     nullptr);
+    webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view), url.c_str());
+    gtk_window_present(GTK_WINDOW(window));
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(loop);
+    return 0;
+}
+
+// --- The parent: starts a child, waits for its page, measures it at rest.
+
+struct ProcessInfo {
+    int parent = 0;
+    double cpuSeconds = 0; // its own, and that of its children it has waited for
+};
+
+// Every process of the machine that /proc shows.
+std::map<int, ProcessInfo> processes() {
+    static const double ticks = double(sysconf(_SC_CLK_TCK));
+    std::map<int, ProcessInfo> all;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream file(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        // The command name is in parentheses and may hold spaces: read after the last ')'.
+        const auto close = text.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream fields(text.substr(close + 2));
+        const std::vector<std::string> field{std::istream_iterator<std::string>(fields),
+                                             std::istream_iterator<std::string>()};
+        if (field.size() < 15)
+            continue;
+        // Fields from 3 on: state, ppid, ..., utime (14), stime (15), cutime, cstime.
+        ProcessInfo info;
+        info.parent = std::stoi(field[1]);
+        info.cpuSeconds = (std::stod(field[11]) + std::stod(field[12]) + std::stod(field[13]) +
+                           std::stod(field[14])) /
+                          ticks;
+        all[std::stoi(name)] = info;
+    }
+    return all;
+}
+
+std::vector<int> treeOf(int root, const std::map<int, ProcessInfo>& all) {
+    std::vector<int> tree{root};
+    for (std::size_t i = 0; i < tree.size(); ++i)
+        for (const auto& [pid, info] : all)
+            if (info.parent == tree[i])
+                tree.push_back(pid);
+    return tree;
+}
+
+double treeCPUSeconds(int root) {
+    const auto all = processes();
+    double total = 0;
+    for (int pid : treeOf(root, all))
+        if (auto found = all.find(pid); found != all.end())
+            total += found->second.cpuSeconds;
+    return total;
+}
+
+// Anonymous resident memory of the tree, in MB.
+double treeAnonymousMB(int root) {
+    double kilobytes = 0;
+    for (int pid : treeOf(root, processes())) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("RssAnon:", 0) == 0)
+                kilobytes += std::stod(line.substr(8));
+    }
+    return kilobytes / 1024.0;
+}
+
+class Child {
+public:
+    explicit Child(std::vector<std::string> arguments) {
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, pipe[0]);
+        posix_spawn_file_actions_addclose(&actions, pipe[1]);
+        // The program's and the engine's chatter would break up the table.
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        // Its own process group, so that the engine's processes go with it.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, "/proc/self/exe", &actions, &attributes, argv.data(), environ) != 0)
+            pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        ::close(pipe[1]);
+        output_ = pipe[0];
+    }
+    ~Child() {
+        if (pid_ > 0) {
+            ::kill(-pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0)
+            ::close(output_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    int pid() const { return pid_; }
+    // Whether the child said "ready" within the limit.
+    bool waitForReady(std::chrono::seconds limit) {
+        std::string said;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (said.find("ready") == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || pid_ <= 0)
+                return false;
+            pollfd wait{output_, POLLIN, 0};
+            if (::poll(&wait, 1, int(left.count())) <= 0)
+                return false;
+            char buffer[256];
+            const ssize_t got = ::read(output_, buffer, sizeof buffer);
+            if (got <= 0)
+                return false;
+            said.append(buffer, std::size_t(got));
+        }
+        return true;
+    }
+
+private:
+    pid_t pid_ = 0;
+    int output_ = -1;
+};
+
+class PageServer {
+public:
+    PageServer() {
+        http_.server().Get("/idle", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content(staticPage(), "text/html; charset=utf-8");
+        });
+        http_.start();
+    }
+    std::string url() const { return http_.url("/idle"); }
+
+private:
+    net::TestHTTPServer http_;
+};
+
+PageServer& server() {
+    static PageServer instance;
+    return instance;
+}
+
+// A temporary folder, removed with the object.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "idle-cost-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// One idle run of a child (arguments after its app home); the CPU seconds it used are the
+// iteration's time.
+void measureIdle(benchmark::State& state, const std::vector<std::string>& arguments) {
+    for (auto _ : state) {
+        TemporaryFolder home;
+        std::vector<std::string> all{"idle_cost_bench", "--child", home.path().string()};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        Child child(all);
+        if (child.pid() <= 0 || !child.waitForReady(90s)) {
+            state.SkipWithError("the child did not show its page");
+            return;
+        }
+        std::this_thread::sleep_for(settleTime);
+        const double before = treeCPUSeconds(child.pid());
+        std::this_thread::sleep_for(idleTime);
+        const double used = treeCPUSeconds(child.pid()) - before;
+        state.counters["anon_MB"] = treeAnonymousMB(child.pid());
+        state.counters["cpu_percent"] =
+            100.0 * used / std::chrono::duration<double>(idleTime).count();
+        state.SetIterationTime(used);
+    }
+}
+
+void BM_Idle_Browser(benchmark::State& state) {
+    const std::string searchHost = "127.0.0.1:" + std::to_string(net::closedLoopbackPort());
+    measureIdle(state, {"browser", std::to_string(state.range(0)), server().url(), searchHost});
+}
+
+void BM_Idle_BareEngine(benchmark::State& state) {
+    measureIdle(state, {"bare", server().url()});
+}
+
+BENCHMARK(BM_Idle_BareEngine)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Idle_Browser)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(8)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // --child HOME browser TABS URL SEARCH-HOST, or --child HOME bare URL
+    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) {
+        // An app home of the run's own, so that no saved tabs or cookies of another run come in.
+        base::AppHome::install(std::filesystem::path(argv[2]));
+        const std::string kind = argv[3];
+        if (kind == "browser" && argc == 7)
+            return runBrowser(std::atoi(argv[4]), argv[5], argv[6]);
+        if (kind == "bare" && argc == 5)
+            return runBareEngine(argv[4]);
+        return 2;
+    }
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter("idle CPU seconds over 10 s, program / bare engine",
+                           {{"BM_Idle_Browser/1/iterations:1/manual_time",
+                             "BM_Idle_BareEngine/iterations:1/manual_time", "1 tab"},
+                            {"BM_Idle_Browser/4/iterations:1/manual_time",
+                             "BM_Idle_BareEngine/iterations:1/manual_time", "4 tabs"},
+                            {"BM_Idle_Browser/8/iterations:1/manual_time",
+                             "BM_Idle_BareEngine/iterations:1/manual_time", "8 tabs"}});
+    reporter.runBenchmarks();
+    return 0;
+}
