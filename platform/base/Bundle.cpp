@@ -5,6 +5,7 @@
 #include "platform/base/PropertyList.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 
@@ -132,6 +133,19 @@ std::optional<fs::path> Bundle::pathForResource(std::string_view name,
     if (!fileExists(candidate))
         return std::nullopt;
     return candidate;
+}
+
+Result<std::string> Bundle::textOfResource(std::string_view name, std::string_view type) const {
+    auto path = pathForResource(name, type);
+    if (!path)
+        return Error::make(POSIXErrorDomain, ENOENT,
+                           "The resource " + std::string(name) +
+                               (type.empty() ? "" : "." + std::string(type)) + " is missing from " +
+                               resources_.string() + ".");
+    auto data = readFile(*path);
+    if (!data)
+        return data.error();
+    return data->toString();
 }
 
 std::string Bundle::bundleIdentifier() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/base/Result.h"
 #include "platform/base/Value.h"
 
 #include <filesystem>
@@ -41,6 +42,10 @@ public:
     // folder; nullopt otherwise. Names that would leave the resources folder find nothing.
     std::optional<std::filesystem::path> pathForResource(std::string_view name,
                                                          std::string_view type) const;
+
+    // The text of <resources>/<name>.<type> (scripts, pages), or an error naming what is
+    // missing or unreadable.
+    Result<std::string> textOfResource(std::string_view name, std::string_view type) const;
 
     // A dictionary value.
     const Value& infoDictionary() const { return info_; }

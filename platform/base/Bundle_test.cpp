@@ -83,6 +83,16 @@ TEST_F(BundleTest, PathForResource) {
     EXPECT_EQ(bundle.pathForResource("", "html"), std::nullopt);
     EXPECT_EQ(bundle.pathForResource("../secret", "txt"), std::nullopt);
     EXPECT_EQ(bundle.pathForResource((homeDirectory() / "secret").string(), "txt"), std::nullopt);
+
+    // Text: what the file holds, or an error naming what is missing; never outside the folder.
+    ASSERT_TRUE(bundle.textOfResource("launch", "html"));
+    EXPECT_EQ(*bundle.textOfResource("launch", "html"), "<p>");
+    for (const auto& [name, type] : {std::pair("absent", "html"), std::pair("../secret", "txt"),
+                                     std::pair("BrowserModel", "momd")}) {
+        auto text = bundle.textOfResource(name, type);
+        ASSERT_FALSE(text) << name;
+        EXPECT_NE(text.error().localizedDescription().find(name), std::string::npos) << name;
+    }
 }
 
 TEST_F(BundleTest, MainBundleIsReplaceableAndFollowsTheEnvironment) {

@@ -18,20 +18,21 @@ namespace gtk {
 
 MainWindow::MainWindow(std::shared_ptr<ui::Window> window, const std::string& title)
     : window_(std::move(window)) {
-    gtkWindow_ = GTK_WIDGET(g_object_ref_sink(gtk_window_new()));
-    gtk_window_set_title(GTK_WINDOW(gtkWindow_), title.c_str());
-    gtk_window_set_resizable(GTK_WINDOW(gtkWindow_), FALSE);
+    gtkWindow_ = refSink(gtk_window_new());
+    gtk_window_set_title(GTK_WINDOW(gtkWindow_.get()), title.c_str());
+    gtk_window_set_resizable(GTK_WINDOW(gtkWindow_.get()), FALSE);
     const ui::Size size = window_->bounds().size;
-    gtk_window_set_default_size(GTK_WINDOW(gtkWindow_), static_cast<int>(std::ceil(size.width)),
+    gtk_window_set_default_size(GTK_WINDOW(gtkWindow_.get()),
+                                static_cast<int>(std::ceil(size.width)),
                                 static_cast<int>(std::ceil(size.height)));
 
     canvas_ = std::make_unique<ViewCanvas>(window_);
     overlay_ = gtk_overlay_new();
     gtk_overlay_set_child(GTK_OVERLAY(overlay_), canvas_->widget());
-    gtk_window_set_child(GTK_WINDOW(gtkWindow_), overlay_);
-    paintable_ = gtk_widget_paintable_new(overlay_);
+    gtk_window_set_child(GTK_WINDOW(gtkWindow_.get()), overlay_);
+    paintable_ = adopt(gtk_widget_paintable_new(overlay_));
 
-    g_signal_connect(gtkWindow_, "close-request",
+    g_signal_connect(gtkWindow_.get(), "close-request",
                      G_CALLBACK(+[](GtkWindow*, gpointer self) -> gboolean {
                          auto* window = static_cast<MainWindow*>(self);
                          if (window->closeHandler_) {
@@ -41,36 +42,36 @@ MainWindow::MainWindow(std::shared_ptr<ui::Window> window, const std::string& ti
                          return FALSE; // hides it
                      }),
                      this);
-    syncSource_ = g_timeout_add(
-        static_cast<guint>(syncInterval.count() * 1000),
+    syncSource_ = adopt(g_timeout_source_new(static_cast<guint>(syncInterval.count() * 1000)));
+    g_source_set_callback(
+        syncSource_.get(),
         [](gpointer self) -> gboolean {
             static_cast<MainWindow*>(self)->sync();
             return G_SOURCE_CONTINUE;
         },
-        this);
+        this, nullptr);
+    g_source_attach(syncSource_.get(), g_main_context_default());
 }
 
 MainWindow::~MainWindow() {
     *alive_ = false;
-    g_source_remove(syncSource_);
-    if (screenshot_ && screenshot_->paintSource)
-        g_source_remove(screenshot_->paintSource);
-    g_signal_handlers_disconnect_by_data(gtkWindow_, this);
+    syncSource_.reset();
+    screenshot_.reset();
+    g_signal_handlers_disconnect_by_data(gtkWindow_.get(), this);
     panels_.clear();
-    g_object_unref(paintable_);
-    gtk_window_set_child(GTK_WINDOW(gtkWindow_), nullptr);
+    paintable_.reset();
+    gtk_window_set_child(GTK_WINDOW(gtkWindow_.get()), nullptr);
     canvas_.reset();
-    gtk_window_destroy(GTK_WINDOW(gtkWindow_));
-    g_object_unref(gtkWindow_);
+    gtk_window_destroy(GTK_WINDOW(gtkWindow_.get()));
 }
 
 void MainWindow::present() {
     sync();
-    gtk_window_present(GTK_WINDOW(gtkWindow_));
+    gtk_window_present(GTK_WINDOW(gtkWindow_.get()));
 }
 
 GtkWindow* MainWindow::gtkWindow() const {
-    return GTK_WINDOW(gtkWindow_);
+    return GTK_WINDOW(gtkWindow_.get());
 }
 
 void MainWindow::sync() {
@@ -114,7 +115,7 @@ base::Result<void> MainWindow::writeScreenshot(const std::filesystem::path& file
         return base::Error::make("GtkPlatformErrorDomain", 2,
                                  "The window is not on screen yet: nothing to take a picture of.");
     };
-    if (!gtk_widget_get_mapped(gtkWindow_))
+    if (!gtk_widget_get_mapped(gtkWindow_.get()))
         return notOnScreen();
     // The paintable holds what the window drew last: let it draw what the model is now. A
     // window mapped a moment ago may not have its size yet either; the frame lays it out.
@@ -124,25 +125,21 @@ base::Result<void> MainWindow::writeScreenshot(const std::filesystem::path& file
     if (width <= 0 || height <= 0)
         return notOnScreen();
     GtkSnapshot* snapshot = gtk_snapshot_new();
-    gdk_paintable_snapshot(paintable_, snapshot, width, height);
-    GskRenderNode* node = gtk_snapshot_free_to_node(snapshot);
+    gdk_paintable_snapshot(paintable_.get(), snapshot, width, height);
+    auto node = adopt(gtk_snapshot_free_to_node(snapshot));
     if (!node)
         return base::Error::make("GtkPlatformErrorDomain", 2, "The window drew nothing.");
-    GskRenderer* renderer = gtk_native_get_renderer(GTK_NATIVE(gtkWindow_));
+    GskRenderer* renderer = gtk_native_get_renderer(GTK_NATIVE(gtkWindow_.get()));
     graphene_rect_t viewport = GRAPHENE_RECT_INIT(0, 0, float(width), float(height));
-    GdkTexture* texture = gsk_renderer_render_texture(renderer, node, &viewport);
-    gsk_render_node_unref(node);
-    const bool saved = texture && gdk_texture_save_to_png(texture, file.c_str());
-    if (texture)
-        g_object_unref(texture);
-    if (!saved)
+    auto texture = adopt(gsk_renderer_render_texture(renderer, node.get(), &viewport));
+    if (!texture || !gdk_texture_save_to_png(texture.get(), file.c_str()))
         return base::Error::make("GtkPlatformErrorDomain", 3,
                                  "Could not write the picture to " + file.string() + ".");
     return {};
 }
 
 void MainWindow::waitForFrame() {
-    GdkFrameClock* clock = gtk_widget_get_frame_clock(gtkWindow_);
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(gtkWindow_.get());
     if (!clock)
         return;
     // Two frames: the first may have begun before the latest changes.
@@ -165,8 +162,6 @@ void MainWindow::waitForFrame() {
 void MainWindow::writeScreenshotWhenFirstPageFinished(std::filesystem::path file,
                                                       std::function<void(base::Result<void>)> done,
                                                       base::Seconds limit) {
-    if (screenshot_ && screenshot_->paintSource)
-        g_source_remove(screenshot_->paintSource);
     screenshot_ = std::make_unique<PendingScreenshot>();
     screenshot_->file = std::move(file);
     screenshot_->done = std::move(done);
@@ -182,15 +177,16 @@ void MainWindow::checkScreenshot() {
         finished = finished || engine->completedLoads() > 0;
     if (finished) {
         // Let the page paint before the picture is taken.
-        screenshot_->paintSource = g_timeout_add(
-            static_cast<guint>(paintDelay.count() * 1000),
+        screenshot_->paintSource =
+            adopt(g_timeout_source_new(static_cast<guint>(paintDelay.count() * 1000)));
+        g_source_set_callback(
+            screenshot_->paintSource.get(),
             [](gpointer self) -> gboolean {
-                auto* window = static_cast<MainWindow*>(self);
-                window->screenshot_->paintSource = 0;
-                window->finishScreenshot(true);
+                static_cast<MainWindow*>(self)->finishScreenshot(true);
                 return G_SOURCE_REMOVE;
             },
-            this);
+            this, nullptr);
+        g_source_attach(screenshot_->paintSource.get(), g_main_context_default());
     } else if (g_get_monotonic_time() >= screenshot_->deadline) {
         finishScreenshot(false);
     }

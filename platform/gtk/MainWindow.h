@@ -2,6 +2,7 @@
 
 #include "platform/base/Result.h"
 #include "platform/base/Seconds.h"
+#include "platform/gtk/GOwned.h"
 
 #include <filesystem>
 #include <functional>
@@ -72,20 +73,20 @@ private:
     void finishScreenshot(bool pageFinished);
 
     std::shared_ptr<ui::Window> window_;
-    GtkWidget* gtkWindow_ = nullptr;
+    GOwned<GtkWidget> gtkWindow_;
     GtkWidget* overlay_ = nullptr;
     // Follows what the window draws, for screenshots.
-    GdkPaintable* paintable_ = nullptr;
+    GOwned<GdkPaintable> paintable_;
     std::unique_ptr<ViewCanvas> canvas_;
     std::map<const void*, std::unique_ptr<PanelDialog>> panels_;
-    unsigned syncSource_ = 0;
+    GOwned<GSource> syncSource_;
     std::function<void()> closeHandler_;
 
     struct PendingScreenshot {
         std::filesystem::path file;
         std::function<void(base::Result<void>)> done;
         std::int64_t deadline = 0; // monotonic microseconds
-        unsigned paintSource = 0;
+        GOwned<GSource> paintSource;
     };
     std::unique_ptr<PendingScreenshot> screenshot_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -16,9 +16,9 @@ void PanelDialog::installStyle() {
     if (installed || !gdk_display_get_default())
         return;
     installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
+    auto provider = adopt(gtk_css_provider_new());
     gtk_css_provider_load_from_data(
-        provider,
+        provider.get(),
         ".browser-backdrop { background: rgba(0,0,0,0.4); }"
         ".browser-card { background: #f9f9f9; border-radius: 12px; padding: 12px 0 0 0; }"
         ".browser-card-title { font-weight: bold; font-size: 17px; padding: 0 16px; }"
@@ -32,29 +32,27 @@ void PanelDialog::installStyle() {
         ".browser-card-entry { margin: 0 16px 8px 16px; }",
         -1);
     gtk_style_context_add_provider_for_display(gdk_display_get_default(),
-                                               GTK_STYLE_PROVIDER(provider),
+                                               GTK_STYLE_PROVIDER(provider.get()),
                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
 }
 
 PanelDialog::PanelDialog(const std::shared_ptr<ui::ButtonPanel>& panel)
     : panel_(panel) {
     installStyle();
-    backdrop_ = GTK_WIDGET(g_object_ref_sink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0)));
-    gtk_widget_add_css_class(backdrop_, "browser-backdrop");
-    gtk_widget_set_hexpand(backdrop_, TRUE);
-    gtk_widget_set_vexpand(backdrop_, TRUE);
+    backdrop_ = refSink(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0));
+    gtk_widget_add_css_class(backdrop_.get(), "browser-backdrop");
+    gtk_widget_set_hexpand(backdrop_.get(), TRUE);
+    gtk_widget_set_vexpand(backdrop_.get(), TRUE);
     build();
 }
 
 PanelDialog::~PanelDialog() {
-    if (GtkWidget* parent = gtk_widget_get_parent(backdrop_)) {
+    if (GtkWidget* parent = gtk_widget_get_parent(backdrop_.get())) {
         if (GTK_IS_OVERLAY(parent))
-            gtk_overlay_remove_overlay(GTK_OVERLAY(parent), backdrop_);
+            gtk_overlay_remove_overlay(GTK_OVERLAY(parent), backdrop_.get());
         else
-            gtk_widget_unparent(backdrop_);
+            gtk_widget_unparent(backdrop_.get());
     }
-    g_object_unref(backdrop_);
 }
 
 std::size_t PanelDialog::contentHash() const {
@@ -82,7 +80,7 @@ std::size_t PanelDialog::contentHash() const {
 void PanelDialog::build() {
     auto panel = panel_.lock();
     if (card_) {
-        gtk_box_remove(GTK_BOX(backdrop_), card_);
+        gtk_box_remove(GTK_BOX(backdrop_.get()), card_);
         card_ = nullptr;
     }
     fields_.clear();
@@ -187,7 +185,7 @@ void PanelDialog::build() {
                          this);
         gtk_box_append(GTK_BOX(row ? row : card_), button);
     }
-    gtk_box_append(GTK_BOX(backdrop_), card_);
+    gtk_box_append(GTK_BOX(backdrop_.get()), card_);
 }
 
 void PanelDialog::sync() {

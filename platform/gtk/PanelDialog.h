@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/gtk/GOwned.h"
+
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -26,7 +28,7 @@ public:
     PanelDialog& operator=(const PanelDialog&) = delete;
 
     // The backdrop with the card, for an overlay over the window.
-    GtkWidget* widget() const { return backdrop_; }
+    GtkWidget* widget() const { return backdrop_.get(); }
     std::shared_ptr<ui::ButtonPanel> panel() const { return panel_.lock(); }
 
     // Rebuilds the card when the panel's content changed.
@@ -45,7 +47,7 @@ private:
     };
 
     std::weak_ptr<ui::ButtonPanel> panel_;
-    GtkWidget* backdrop_ = nullptr;
+    GOwned<GtkWidget> backdrop_;
     GtkWidget* card_ = nullptr;
     std::vector<Field> fields_;
     std::size_t builtHash_ = 0;

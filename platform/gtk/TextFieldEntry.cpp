@@ -1,6 +1,7 @@
 #include "platform/gtk/TextFieldEntry.h"
 
 #include "platform/base/Strings.h"
+#include "platform/gtk/ViewPainter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,8 +37,8 @@ void TextFieldEntry::installStyle() {
     if (installed || !gdk_display_get_default())
         return;
     installed = true;
-    GtkCssProvider* provider = gtk_css_provider_new();
-    gtk_css_provider_load_from_data(provider,
+    auto provider = adopt(gtk_css_provider_new());
+    gtk_css_provider_load_from_data(provider.get(),
                                     "text.browser-field { background: transparent; min-height: 0;"
                                     " padding: 0 4px; border-radius: 0; }"
                                     "text.browser-field-line { border: 1px solid black; }"
@@ -47,28 +48,27 @@ void TextFieldEntry::installStyle() {
                                     " border-radius: 5px; background: white; }",
                                     -1);
     gtk_style_context_add_provider_for_display(gdk_display_get_default(),
-                                               GTK_STYLE_PROVIDER(provider),
+                                               GTK_STYLE_PROVIDER(provider.get()),
                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    g_object_unref(provider);
 }
 
 TextFieldEntry::TextFieldEntry(const std::shared_ptr<ui::TextField>& field)
-    : text_(GTK_WIDGET(g_object_ref_sink(gtk_text_new())))
+    : text_(refSink(gtk_text_new()))
     , field_(field) {
     installStyle();
-    gtk_widget_add_css_class(text_, "browser-field");
+    gtk_widget_add_css_class(text_.get(), "browser-field");
     g_signal_connect(
-        text_, "insert-text",
+        text_.get(), "insert-text",
         G_CALLBACK(+[](GtkEditable*, const char* text, int length, int* position, gpointer self) {
             static_cast<TextFieldEntry*>(self)->inserting(text, length, position);
         }),
         this);
-    g_signal_connect(text_, "delete-text",
+    g_signal_connect(text_.get(), "delete-text",
                      G_CALLBACK(+[](GtkEditable*, int start, int end, gpointer self) {
                          static_cast<TextFieldEntry*>(self)->deleting(start, end);
                      }),
                      this);
-    g_signal_connect(text_, "activate", G_CALLBACK(+[](GtkText*, gpointer self) {
+    g_signal_connect(text_.get(), "activate", G_CALLBACK(+[](GtkText*, gpointer self) {
                          static_cast<TextFieldEntry*>(self)->activated();
                      }),
                      this);
@@ -81,23 +81,20 @@ TextFieldEntry::TextFieldEntry(const std::shared_ptr<ui::TextField>& field)
                          static_cast<TextFieldEntry*>(self)->focusLeft();
                      }),
                      this);
-    gtk_widget_add_controller(text_, focus);
+    gtk_widget_add_controller(text_.get(), focus);
     sync();
 }
 
 TextFieldEntry::~TextFieldEntry() {
-    g_signal_handlers_disconnect_by_data(text_, this);
+    g_signal_handlers_disconnect_by_data(text_.get(), this);
     // The focus controller belongs to the widget; its handlers must not outlive this object.
-    GListModel* controllers = gtk_widget_observe_controllers(text_);
-    for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
-        auto* controller = static_cast<GObject*>(g_list_model_get_item(controllers, i));
-        g_signal_handlers_disconnect_by_data(controller, this);
-        g_object_unref(controller);
+    auto controllers = adopt(gtk_widget_observe_controllers(text_.get()));
+    for (guint i = 0; i < g_list_model_get_n_items(controllers.get()); ++i) {
+        auto controller = adopt(static_cast<GObject*>(g_list_model_get_item(controllers.get(), i)));
+        g_signal_handlers_disconnect_by_data(controller.get(), this);
     }
-    g_object_unref(controllers);
-    if (gtk_widget_get_parent(text_))
-        gtk_widget_unparent(text_);
-    g_object_unref(text_);
+    if (gtk_widget_get_parent(text_.get()))
+        gtk_widget_unparent(text_.get());
 }
 
 std::size_t TextFieldEntry::utf16Offset(const std::string& text, int characters) {
@@ -122,20 +119,20 @@ void TextFieldEntry::inserting(const char* text, int length, int* position) {
     const std::size_t at = utf16Offset(field->text(), *position);
     field->setSelectedRange(ui::TextRange{at, 0});
     if (!field->insertText(inserted)) {
-        g_signal_stop_emission_by_name(text_, "insert-text");
+        g_signal_stop_emission_by_name(text_.get(), "insert-text");
         return;
     }
     shownSelection_ = field->selectedRange();
     // The model may have changed more than was typed (its delegate, its actions): the entry
     // then shows the model's text instead.
     const std::string expected = [&] {
-        std::string now(gtk_editable_get_text(GTK_EDITABLE(text_)));
+        std::string now(gtk_editable_get_text(GTK_EDITABLE(text_.get())));
         const char* cut = g_utf8_offset_to_pointer(now.c_str(), *position);
         now.insert(static_cast<std::size_t>(cut - now.c_str()), inserted);
         return now;
     }();
     if (expected != field->text()) {
-        g_signal_stop_emission_by_name(text_, "insert-text");
+        g_signal_stop_emission_by_name(text_.get(), "insert-text");
         sync();
     }
 }
@@ -151,17 +148,17 @@ void TextFieldEntry::deleting(int start, int end) {
     const std::size_t to = utf16Offset(before, end);
     field->setSelectedRange(ui::TextRange{from, to > from ? to - from : 0});
     if (to <= from || !field->deleteBackward()) {
-        g_signal_stop_emission_by_name(text_, "delete-text");
+        g_signal_stop_emission_by_name(text_.get(), "delete-text");
         return;
     }
     shownSelection_ = field->selectedRange();
-    std::string expected(gtk_editable_get_text(GTK_EDITABLE(text_)));
+    std::string expected(gtk_editable_get_text(GTK_EDITABLE(text_.get())));
     const char* a = g_utf8_offset_to_pointer(expected.c_str(), start);
     const char* b = end < 0 ? expected.c_str() + expected.size()
                             : g_utf8_offset_to_pointer(expected.c_str(), end);
     expected.erase(static_cast<std::size_t>(a - expected.c_str()), static_cast<std::size_t>(b - a));
     if (expected != field->text()) {
-        g_signal_stop_emission_by_name(text_, "delete-text");
+        g_signal_stop_emission_by_name(text_.get(), "delete-text");
         sync();
     }
 }
@@ -174,7 +171,7 @@ void TextFieldEntry::focusEntered() {
         return;
     if (!field->becomeFirstResponder()) {
         // The field (or its delegate) does not take focus: neither does the entry.
-        if (GtkRoot* root = gtk_widget_get_root(text_))
+        if (GtkRoot* root = gtk_widget_get_root(text_.get()))
             gtk_root_set_focus(root, nullptr);
     }
 }
@@ -197,62 +194,52 @@ void TextFieldEntry::sync() {
     if (!field)
         return;
     pushing_ = true;
-    GtkText* text = GTK_TEXT(text_);
-    if (field->text() != gtk_editable_get_text(GTK_EDITABLE(text_))) {
-        gtk_editable_set_text(GTK_EDITABLE(text_), field->text().c_str());
+    GtkText* text = GTK_TEXT(text_.get());
+    if (field->text() != gtk_editable_get_text(GTK_EDITABLE(text_.get()))) {
+        gtk_editable_set_text(GTK_EDITABLE(text_.get()), field->text().c_str());
         shownSelection_ = ui::TextRange{static_cast<std::size_t>(-1), 0};
     }
     const char* placeholder = gtk_text_get_placeholder_text(text);
     if (field->placeholder() != (placeholder ? placeholder : ""))
         gtk_text_set_placeholder_text(text, field->placeholder().c_str());
     gtk_text_set_visibility(text, !field->isSecureTextEntry());
-    gtk_widget_set_sensitive(text_, field->isEnabled());
+    gtk_widget_set_sensitive(text_.get(), field->isEnabled());
     switch (field->textAlignment()) {
     case ui::TextAlignment::Center:
-        gtk_editable_set_alignment(GTK_EDITABLE(text_), 0.5f);
+        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), 0.5f);
         break;
     case ui::TextAlignment::Right:
-        gtk_editable_set_alignment(GTK_EDITABLE(text_), 1.0f);
+        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), 1.0f);
         break;
     default:
-        gtk_editable_set_alignment(GTK_EDITABLE(text_), 0.0f);
+        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), 0.0f);
         break;
     }
 
     const std::string wanted = borderClass(field->borderStyle());
     if (wanted != shownClass_) {
         if (!shownClass_.empty())
-            gtk_widget_remove_css_class(text_, shownClass_.c_str());
-        gtk_widget_add_css_class(text_, wanted.c_str());
+            gtk_widget_remove_css_class(text_.get(), shownClass_.c_str());
+        gtk_widget_add_css_class(text_.get(), wanted.c_str());
         shownClass_ = wanted;
     }
 
-    PangoAttrList* attributes = pango_attr_list_new();
-    const ui::Font& font = field->font();
-    PangoFontDescription* description = pango_font_description_new();
-    const bool system = font.family.empty() || font.family == ui::Font::systemFamily;
-    pango_font_description_set_family(description, system ? "Sans" : font.family.c_str());
-    pango_font_description_set_absolute_size(description,
-                                             std::max(1.0, font.pointSize) * PANGO_SCALE);
-    if (font.bold)
-        pango_font_description_set_weight(description, PANGO_WEIGHT_BOLD);
-    if (font.italic)
-        pango_font_description_set_style(description, PANGO_STYLE_ITALIC);
-    pango_attr_list_insert(attributes, pango_attr_font_desc_new(description));
-    pango_font_description_free(description);
+    auto attributes = adopt(pango_attr_list_new());
+    pango_attr_list_insert(
+        attributes.get(),
+        pango_attr_font_desc_new(ViewPainter::fontDescription(field->font()).get()));
     const ui::Color& color = field->textColor();
     pango_attr_list_insert(
-        attributes,
+        attributes.get(),
         pango_attr_foreground_new(channel(color.red), channel(color.green), channel(color.blue)));
-    gtk_text_set_attributes(text, attributes);
-    pango_attr_list_unref(attributes);
+    gtk_text_set_attributes(text, attributes.get());
 
     // Focus follows the model's first responder.
-    const bool focused = gtk_widget_has_focus(text_);
-    if (field->isFirstResponder() && !focused && gtk_widget_get_mapped(text_))
-        gtk_widget_grab_focus(text_);
+    const bool focused = gtk_widget_has_focus(text_.get());
+    if (field->isFirstResponder() && !focused && gtk_widget_get_mapped(text_.get()))
+        gtk_widget_grab_focus(text_.get());
     else if (!field->isFirstResponder() && focused)
-        if (GtkRoot* root = gtk_widget_get_root(text_))
+        if (GtkRoot* root = gtk_widget_get_root(text_.get()))
             gtk_root_set_focus(root, nullptr);
 
     // A selection made by code (select all when editing begins, say) shows in the entry.
@@ -261,7 +248,7 @@ void TextFieldEntry::sync() {
         const int start = characterPosition(field->text(), shownSelection_.location);
         const int end =
             characterPosition(field->text(), shownSelection_.location + shownSelection_.length);
-        gtk_editable_select_region(GTK_EDITABLE(text_), start, end);
+        gtk_editable_select_region(GTK_EDITABLE(text_.get()), start, end);
     }
     pushing_ = false;
 }

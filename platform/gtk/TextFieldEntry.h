@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gtk/GOwned.h"
 #include "platform/ui/TextField.h"
 
 #include <memory>
@@ -22,7 +23,7 @@ public:
     TextFieldEntry(const TextFieldEntry&) = delete;
     TextFieldEntry& operator=(const TextFieldEntry&) = delete;
 
-    GtkWidget* widget() const { return text_; }
+    GtkWidget* widget() const { return text_.get(); }
     std::shared_ptr<ui::TextField> field() const { return field_.lock(); }
 
     void sync();
@@ -40,7 +41,7 @@ private:
     static std::size_t utf16Offset(const std::string& text, int characters);
     static int characterPosition(const std::string& text, std::size_t utf16);
 
-    GtkWidget* text_ = nullptr;
+    GOwned<GtkWidget> text_;
     std::weak_ptr<ui::TextField> field_;
     // Set while the entry is changed from the model, so that its signals are not read as
     // typing.

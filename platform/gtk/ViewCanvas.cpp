@@ -81,10 +81,10 @@ bool drawsItself(const ui::View& view) {
 
 ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
     : window_(std::move(window)) {
-    widget_ = GTK_WIDGET(g_object_ref_sink(g_object_new(browser_view_canvas_get_type(), nullptr)));
-    BROWSER_VIEW_CANVAS(widget_)->owner = this;
-    gtk_widget_set_focusable(widget_, TRUE);
-    gtk_widget_set_overflow(widget_, GTK_OVERFLOW_HIDDEN);
+    widget_ = refSink(GTK_WIDGET(g_object_new(browser_view_canvas_get_type(), nullptr)));
+    BROWSER_VIEW_CANVAS(widget_.get())->owner = this;
+    gtk_widget_set_focusable(widget_.get(), TRUE);
+    gtk_widget_set_overflow(widget_.get(), GTK_OVERFLOW_HIDDEN);
 
     GtkGesture* click = gtk_gesture_click_new();
     gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(click), GDK_BUTTON_PRIMARY);
@@ -106,7 +106,7 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
                          static_cast<ViewCanvas*>(self)->pointerCancelled();
                      }),
                      this);
-    gtk_widget_add_controller(widget_, GTK_EVENT_CONTROLLER(click));
+    gtk_widget_add_controller(widget_.get(), GTK_EVENT_CONTROLLER(click));
 
     GtkEventController* motion = gtk_event_controller_motion_new();
     gtk_event_controller_set_propagation_phase(motion, GTK_PHASE_CAPTURE);
@@ -115,7 +115,7 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
                          static_cast<ViewCanvas*>(self)->pointerMoved(ui::Point(x, y));
                      }),
                      this);
-    gtk_widget_add_controller(widget_, motion);
+    gtk_widget_add_controller(widget_.get(), motion);
 
     GtkEventController* scroll =
         gtk_event_controller_scroll_new(GTK_EVENT_CONTROLLER_SCROLL_BOTH_AXES);
@@ -127,7 +127,7 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
                          return static_cast<ViewCanvas*>(self)->scrolled(dx, dy, discrete);
                      }),
                      this);
-    gtk_widget_add_controller(widget_, scroll);
+    gtk_widget_add_controller(widget_.get(), scroll);
     sync();
 }
 
@@ -135,15 +135,12 @@ ViewCanvas::~ViewCanvas() {
     for (auto& [key, child] : children_)
         drop(child);
     children_.clear();
-    GListModel* controllers = gtk_widget_observe_controllers(widget_);
-    for (guint i = 0; i < g_list_model_get_n_items(controllers); ++i) {
-        auto* controller = static_cast<GObject*>(g_list_model_get_item(controllers, i));
-        g_signal_handlers_disconnect_by_data(controller, this);
-        g_object_unref(controller);
+    auto controllers = adopt(gtk_widget_observe_controllers(widget_.get()));
+    for (guint i = 0; i < g_list_model_get_n_items(controllers.get()); ++i) {
+        auto controller = adopt(static_cast<GObject*>(g_list_model_get_item(controllers.get(), i)));
+        g_signal_handlers_disconnect_by_data(controller.get(), this);
     }
-    g_object_unref(controllers);
-    BROWSER_VIEW_CANVAS(widget_)->owner = nullptr;
-    g_object_unref(widget_);
+    BROWSER_VIEW_CANVAS(widget_.get())->owner = nullptr;
 }
 
 // --- Keeping up with the model.
@@ -170,9 +167,9 @@ bool ViewCanvas::sync() {
     const bool redraw = hash != shownHash_;
     shownHash_ = hash;
     if (placementChanged)
-        gtk_widget_queue_allocate(widget_);
+        gtk_widget_queue_allocate(widget_.get());
     if (redraw)
-        gtk_widget_queue_draw(widget_);
+        gtk_widget_queue_draw(widget_.get());
     return redraw || placementChanged;
 }
 
@@ -182,7 +179,7 @@ void ViewCanvas::walk(ui::View& view, bool visible, std::size_t& hash, bool& pla
     hash ^= std::hash<const void*>{}(&view) + (hash << 6) + (hash >> 2);
     if (auto* webView = dynamic_cast<ui::WebView*>(&view)) {
         if (auto* engine = dynamic_cast<WebKitEngine*>(&webView->engine()))
-            adopt(view, engine->widget(), nullptr, engine, visible, placementChanged);
+            place(view, engine->widget(), nullptr, engine, visible, placementChanged);
     } else if (auto* field = dynamic_cast<ui::TextField*>(&view)) {
         auto found = children_.find(&view);
         if (found == children_.end() || !found->second.entry ||
@@ -190,9 +187,9 @@ void ViewCanvas::walk(ui::View& view, bool visible, std::size_t& hash, bool& pla
             auto entry = std::make_unique<TextFieldEntry>(
                 std::static_pointer_cast<ui::TextField>(field->shared_from_this()));
             GtkWidget* widget = entry->widget();
-            adopt(view, widget, std::move(entry), nullptr, visible, placementChanged);
+            place(view, widget, std::move(entry), nullptr, visible, placementChanged);
         } else {
-            adopt(view, found->second.widget, nullptr, nullptr, visible, placementChanged);
+            place(view, found->second.widget.get(), nullptr, nullptr, visible, placementChanged);
         }
     }
     const auto subviews = view.subviews();
@@ -200,24 +197,24 @@ void ViewCanvas::walk(ui::View& view, bool visible, std::size_t& hash, bool& pla
         walk(*subview, visible, hash, placementChanged);
 }
 
-void ViewCanvas::adopt(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
+void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
                        WebKitEngine* engine, bool visible, bool& placementChanged) {
     Child& child = children_[&view];
-    if (child.widget != widget || child.view.lock().get() != &view) {
+    if (child.widget.get() != widget || child.view.lock().get() != &view) {
         drop(child);
         child = Child{};
         child.view = view.weak_from_this();
-        child.widget = GTK_WIDGET(g_object_ref(widget));
+        child.widget = ref(widget);
         child.entry = std::move(entry);
         child.engine = engine;
-        if (GtkWidget* parent = gtk_widget_get_parent(widget); parent && parent != widget_)
+        if (GtkWidget* parent = gtk_widget_get_parent(widget); parent && parent != widget_.get())
             gtk_widget_unparent(widget);
         if (!gtk_widget_get_parent(widget))
-            gtk_widget_set_parent(widget, widget_);
+            gtk_widget_set_parent(widget, widget_.get());
         placementChanged = true;
-    } else if (gtk_widget_get_parent(widget) != widget_) {
+    } else if (gtk_widget_get_parent(widget) != widget_.get()) {
         // Taken away by its owner (an engine that went): put it back while the view lives.
-        gtk_widget_set_parent(widget, widget_);
+        gtk_widget_set_parent(widget, widget_.get());
         placementChanged = true;
     }
     child.seen = true;
@@ -245,17 +242,15 @@ void ViewCanvas::adopt(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
 void ViewCanvas::drop(Child& child) {
     if (!child.widget)
         return;
-    GtkWidget* widget = child.widget;
     child.entry.reset(); // unparents its own widget
-    if (gtk_widget_get_parent(widget) == widget_)
-        gtk_widget_unparent(widget);
-    g_object_unref(widget);
-    child.widget = nullptr;
+    if (gtk_widget_get_parent(child.widget.get()) == widget_.get())
+        gtk_widget_unparent(child.widget.get());
+    child.widget.reset();
 }
 
 GtkWidget* ViewCanvas::widgetFor(const ui::View& view) const {
     auto found = children_.find(&view);
-    return found == children_.end() ? nullptr : found->second.widget;
+    return found == children_.end() ? nullptr : found->second.widget.get();
 }
 
 std::vector<WebKitEngine*> ViewCanvas::webEngines() const {
@@ -276,20 +271,21 @@ void ViewCanvas::measure(bool horizontal, int* minimum, int* natural) const {
 
 void ViewCanvas::allocate(int, int) {
     for (auto& [key, child] : children_) {
-        if (!child.widget || gtk_widget_get_parent(child.widget) != widget_)
+        GtkWidget* widget = child.widget.get();
+        if (!widget || gtk_widget_get_parent(widget) != widget_.get())
             continue;
         int minimumWidth = 0;
         int minimumHeight = 0;
-        gtk_widget_measure(child.widget, GTK_ORIENTATION_HORIZONTAL, -1, &minimumWidth, nullptr,
-                           nullptr, nullptr);
-        gtk_widget_measure(child.widget, GTK_ORIENTATION_VERTICAL, -1, &minimumHeight, nullptr,
-                           nullptr, nullptr);
+        gtk_widget_measure(widget, GTK_ORIENTATION_HORIZONTAL, -1, &minimumWidth, nullptr, nullptr,
+                           nullptr);
+        gtk_widget_measure(widget, GTK_ORIENTATION_VERTICAL, -1, &minimumHeight, nullptr, nullptr,
+                           nullptr);
         GtkAllocation allocation{
             static_cast<int>(std::lround(child.frame.origin.x)),
             static_cast<int>(std::lround(child.frame.origin.y)),
             std::max(minimumWidth, static_cast<int>(std::lround(child.frame.size.width))),
             std::max(minimumHeight, static_cast<int>(std::lround(child.frame.size.height)))};
-        gtk_widget_size_allocate(child.widget, &allocation, -1);
+        gtk_widget_size_allocate(widget, &allocation, -1);
     }
 }
 
@@ -332,19 +328,17 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
         graphene_rect_t paintArea =
             GRAPHENE_RECT_INIT(float(area.origin.x), float(area.origin.y), float(area.size.width),
                                float(area.size.height));
-        cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &paintArea);
-        painter_.paint(view, cr);
-        cairo_destroy(cr);
+        painter_.paint(view, adopt(gtk_snapshot_append_cairo(snapshot, &paintArea)).get());
     }
     if (auto found = children_.find(&view);
         found != children_.end() && found->second.widget && found->second.visible &&
-        gtk_widget_get_parent(found->second.widget) == widget_) {
+        gtk_widget_get_parent(found->second.widget.get()) == widget_.get()) {
         gtk_snapshot_save(snapshot);
         const Child& child = found->second;
         graphene_point_t back = GRAPHENE_POINT_INIT(float(-child.frame.origin.x),
                                                     float(child.topInset - child.frame.origin.y));
         gtk_snapshot_translate(snapshot, &back);
-        gtk_widget_snapshot_child(widget_, found->second.widget, snapshot);
+        gtk_widget_snapshot_child(widget_.get(), found->second.widget.get(), snapshot);
         gtk_snapshot_restore(snapshot);
     }
 
@@ -376,26 +370,23 @@ void ViewCanvas::paintStatusBar(GtkSnapshot* snapshot) {
     const double width = window_->bounds().size.width;
     graphene_rect_t strip =
         GRAPHENE_RECT_INIT(0, 0, float(width), float(ui::Screen::statusBarHeight));
-    cairo_t* cr = gtk_snapshot_append_cairo(snapshot, &strip);
+    auto context = adopt(gtk_snapshot_append_cairo(snapshot, &strip));
+    cairo_t* cr = context.get();
     std::time_t seconds = std::time(nullptr);
     std::tm local{};
     localtime_r(&seconds, &local);
     char clock[16];
     std::strftime(clock, sizeof clock, "%H:%M", &local);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* font = pango_font_description_from_string("Sans Bold");
-    pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
-    pango_layout_set_text(layout, clock, -1);
+    auto layout = adopt(pango_cairo_create_layout(cr));
+    pango_layout_set_font_description(
+        layout.get(), ViewPainter::fontDescription(ui::Font::boldSystemFont(12)).get());
+    pango_layout_set_text(layout.get(), clock, -1);
     int textWidth = 0;
     int textHeight = 0;
-    pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
+    pango_layout_get_pixel_size(layout.get(), &textWidth, &textHeight);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_move_to(cr, (width - textWidth) / 2, (ui::Screen::statusBarHeight - textHeight) / 2);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
-    cairo_destroy(cr);
+    pango_cairo_show_layout(cr, layout.get());
 }
 
 // --- Input.

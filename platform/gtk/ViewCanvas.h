@@ -40,7 +40,7 @@ public:
     ViewCanvas(const ViewCanvas&) = delete;
     ViewCanvas& operator=(const ViewCanvas&) = delete;
 
-    GtkWidget* widget() const { return widget_; }
+    GtkWidget* widget() const { return widget_.get(); }
     const std::shared_ptr<ui::Window>& window() const { return window_; }
 
     // Brings the widget in line with the model; returns whether anything had changed.
@@ -70,7 +70,7 @@ public:
 private:
     struct Child {
         std::weak_ptr<ui::View> view;
-        GtkWidget* widget = nullptr; // referenced
+        GOwned<GtkWidget> widget;
         std::unique_ptr<TextFieldEntry> entry;
         WebKitEngine* engine = nullptr;
         ui::Rect frame;        // where the widget is placed, in the window
@@ -80,14 +80,14 @@ private:
     };
 
     void walk(ui::View& view, bool visible, std::size_t& hash, bool& placementChanged);
-    void adopt(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
+    void place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
                WebKitEngine* engine, bool visible, bool& placementChanged);
     void drop(Child& child);
     void paintView(ui::View& view, GdkSnapshot* snapshot, bool isRoot);
     void paintStatusBar(GdkSnapshot* snapshot);
 
     std::shared_ptr<ui::Window> window_;
-    GtkWidget* widget_ = nullptr;
+    GOwned<GtkWidget> widget_;
     ViewPainter painter_;
     std::map<const ui::View*, Child> children_;
     std::size_t shownHash_ = 0;

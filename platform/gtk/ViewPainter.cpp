@@ -45,8 +45,11 @@ void roundedRectangle(cairo_t* cr, double x, double y, double width, double heig
     cairo_close_path(cr);
 }
 
-PangoFontDescription* fontDescription(const ui::Font& font) {
-    PangoFontDescription* description = pango_font_description_new();
+} // namespace
+
+GOwned<PangoFontDescription> ViewPainter::fontDescription(const ui::Font& font) {
+    auto owned = adopt(pango_font_description_new());
+    PangoFontDescription* description = owned.get();
     const bool system = font.family.empty() || font.family == ui::Font::systemFamily;
     pango_font_description_set_family(description, system ? "Sans" : font.family.c_str());
     pango_font_description_set_absolute_size(description,
@@ -55,8 +58,10 @@ PangoFontDescription* fontDescription(const ui::Font& font) {
                                       font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(description,
                                      font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    return description;
+    return owned;
 }
+
+namespace {
 
 struct TextStyle {
     ui::Font font = ui::Font::systemFont(17);
@@ -76,10 +81,9 @@ void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, doub
               double width, double height) {
     if (text.empty() || width <= 0 || height <= 0)
         return;
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* description = fontDescription(style.font);
-    pango_layout_set_font_description(layout, description);
-    pango_font_description_free(description);
+    auto owned = adopt(pango_cairo_create_layout(cr));
+    PangoLayout* layout = owned.get();
+    pango_layout_set_font_description(layout, ViewPainter::fontDescription(style.font).get());
     pango_layout_set_text(layout, text.c_str(), -1);
     if (!style.centredWhole)
         pango_layout_set_width(layout, static_cast<int>(width * PANGO_SCALE));
@@ -141,7 +145,6 @@ void drawText(cairo_t* cr, const std::string& text, const TextStyle& style, doub
     cairo_move_to(cr, x, top);
     pango_cairo_show_layout(cr, layout);
     cairo_restore(cr);
-    g_object_unref(layout);
 }
 
 cairo_status_t readPNG(void* closure, unsigned char* data, unsigned int length) {
@@ -198,12 +201,6 @@ std::string itemTitle(const ui::BarButtonItem& item) {
 }
 
 } // namespace
-
-ViewPainter::~ViewPainter() {
-    for (auto& [key, decoded] : images_)
-        if (decoded.surface)
-            cairo_surface_destroy(decoded.surface);
-}
 
 std::string ViewPainter::systemItemTitle(ui::BarButtonSystemItem item) {
     using S = ui::BarButtonSystemItem;
@@ -264,31 +261,24 @@ cairo_surface_t* ViewPainter::surfaceFor(const std::shared_ptr<ui::Image>& image
         return nullptr;
     auto found = images_.find(image.get());
     if (found != images_.end() && found->second.image.lock() == image)
-        return found->second.surface;
-    if (found != images_.end()) {
-        if (found->second.surface)
-            cairo_surface_destroy(found->second.surface);
+        return found->second.surface.get();
+    if (found != images_.end())
         images_.erase(found);
-    }
     std::pair<const std::uint8_t*, std::size_t> cursor(image->data().bytes(), image->data().size());
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(readPNG, &cursor);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        surface = nullptr;
-    }
-    images_[image.get()] = Decoded{image, surface};
-    return surface;
+    auto surface = adopt(cairo_image_surface_create_from_png_stream(readPNG, &cursor));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        surface.reset();
+    cairo_surface_t* decoded = surface.get();
+    images_[image.get()] = Decoded{image, std::move(surface)};
+    return decoded;
 }
 
 void ViewPainter::purgeImages() {
     for (auto it = images_.begin(); it != images_.end();) {
-        if (it->second.image.expired()) {
-            if (it->second.surface)
-                cairo_surface_destroy(it->second.surface);
+        if (it->second.image.expired())
             it = images_.erase(it);
-        } else {
+        else
             ++it;
-        }
     }
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "platform/gtk/GOwned.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Font.h"
 #include "platform/ui/Geometry.h"
 
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
-
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
 
 namespace ui {
 class Image;
@@ -25,7 +24,6 @@ namespace gtk {
 class ViewPainter {
 public:
     ViewPainter() = default;
-    ~ViewPainter();
     ViewPainter(const ViewPainter&) = delete;
     ViewPainter& operator=(const ViewPainter&) = delete;
 
@@ -43,6 +41,9 @@ public:
     // What a system bar item shows as its title.
     static std::string systemItemTitle(ui::BarButtonSystemItem item);
 
+    // The Pango font a ui::Font stands for (the system family is Sans).
+    static GOwned<PangoFontDescription> fontDescription(const ui::Font& font);
+
     // Forgets decoded images whose ui::Image has gone.
     void purgeImages();
 
@@ -53,7 +54,7 @@ private:
 
     struct Decoded {
         std::weak_ptr<ui::Image> image;
-        cairo_surface_t* surface = nullptr;
+        GOwned<cairo_surface_t> surface; // null for data that is no PNG
     };
     std::map<const ui::Image*, Decoded> images_;
 };

@@ -1,5 +1,6 @@
 #include "platform/gtk/WebKitEngine.h"
 
+#include "platform/base/Bundle.h"
 #include "platform/base/JSON.h"
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 #include <webkit/webkit.h>
 
@@ -27,161 +29,29 @@ constexpr const char* messageHandler = "gtkEngine";
 // main frame's.
 constexpr guint probeTimeoutMilliseconds = 2000;
 
-// Runs in every frame as its document starts, in the engine's world. Every frame remembers
-// which form was submitted last, and by which button. The main frame also reports the page's
-// size and scroll position. The top inset is not applied to the page (the window places the
-// view below it, so fixed and absolutely placed content is not hidden under the bars); the
-// script only counts offsets from above it. %INSET% is replaced by the inset in CSS pixels.
-constexpr const char* pageScript = R"JS((function () {
-  if (window.__gtkEngineForms) return;
-  window.__gtkEngineForms = true;
-  window.addEventListener('submit', function (event) {
-    var form = event.target;
-    if (form && form.tagName === 'FORM') {
-      form.__gtkSubmitter = event.submitter || null;
-      form.__gtkSubmitTime = Date.now();
-    }
-  }, true);
-  if (window !== window.top) return;
+// The engine's scripts, read from the resources once per process: engine_page.js runs in every
+// frame as its document starts, engine_probe.js when a navigation is to be decided. A script
+// that cannot be read is said on the console and left out (no scroll reports, or every
+// navigation taken for the main frame's).
+struct EngineScripts {
+    std::string page;
+    std::string probe;
+};
 
-  var inset = %INSET%;
-  var last = { x: NaN, y: NaN, w: NaN, h: NaN };
-  var queued = false;
-  function post(message) {
-    try { window.webkit.messageHandlers.gtkEngine.postMessage(message); } catch (e) {}
-  }
-  function report() {
-    queued = false;
-    var root = document.scrollingElement || document.documentElement;
-    if (!root) return;
-    var x = window.scrollX, y = window.scrollY, w = root.scrollWidth, h = root.scrollHeight;
-    var message = {}, changed = false;
-    if (w !== last.w || h !== last.h) {
-      message.w = w; message.h = h; changed = true;
-    }
-    if (x !== last.x || y !== last.y) { message.x = x; message.y = y - inset; changed = true; }
-    last = { x: x, y: y, w: w, h: h };
-    if (changed) post(message);
-  }
-  function schedule() {
-    if (!queued) { queued = true; setTimeout(report, 0); }
-  }
-  window.__gtkEngine = {
-    scrollTo: function (x, y) {
-      window.scrollTo(Math.max(0, x), Math.max(0, y + inset));
-      // Where code put the page is no news to the code.
-      last.x = window.scrollX; last.y = window.scrollY;
-      schedule();
-    },
-    setInset: function (value) { inset = value; last.y = NaN; schedule(); }
-  };
-  // A page that is not shown gets no rendering updates, so neither scroll events nor size
-  // observations: while hidden, it is looked at a few times a second instead.
-  var poll = 0;
-  function watchVisibility() {
-    if (document.hidden && !poll) poll = setInterval(report, 250);
-    else if (!document.hidden && poll) { clearInterval(poll); poll = 0; }
-  }
-  function start() {
-    if (window.ResizeObserver && document.documentElement)
-      new ResizeObserver(schedule).observe(document.documentElement);
-    schedule();
-  }
-  document.addEventListener('visibilitychange', watchVisibility);
-  watchVisibility();
-  window.addEventListener('scroll', schedule, { passive: true });
-  window.addEventListener('resize', schedule);
-  window.addEventListener('load', schedule);
-  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
-  else start();
-})();)JS";
-
-// Runs when a navigation is to be decided, with `u` the address and `k` the navigation type.
-// Tells which frame loads it and, for a form, collects its method and body.
-constexpr const char* probeScript = R"JS(
-var target = u, kind = k;
-function absolute(text, base) { try { return new URL(text, base).href; } catch (e) { return null; } }
-function withoutFragment(a) { var i = a.indexOf('#'); return i < 0 ? a : a.slice(0, i); }
-function withoutQuery(a) { a = withoutFragment(a); var i = a.indexOf('?'); return i < 0 ? a : a.slice(0, i); }
-var frames = [];
-(function collect(doc, depth) {
-  if (depth > 20) return;
-  var list = doc.querySelectorAll('iframe,frame');
-  for (var i = 0; i < list.length; i++) {
-    var element = list[i], inner = null;
-    try { inner = element.contentDocument; } catch (e) {}
-    frames.push({ element: element, owner: doc, doc: inner });
-    if (inner) collect(inner, depth + 1);
-  }
-})(document, 0);
-function namesTarget(frame) {
-  var src = frame.element.getAttribute('src');
-  if (src === null || src === '') return target === 'about:blank';
-  var resolved = absolute(src, frame.owner.baseURI);
-  return resolved !== null && withoutFragment(resolved) === withoutFragment(target);
+const EngineScripts& engineScripts() {
+    static const EngineScripts scripts = [] {
+        const auto read = [](std::string_view name) {
+            auto script = base::Bundle::main().textOfResource(name, "js");
+            if (script)
+                return std::move(*script);
+            base::log("The web engine goes without its script: " +
+                      script.error().localizedDescription());
+            return std::string();
+        };
+        return EngineScripts{read("engine_page"), read("engine_probe")};
+    }();
+    return scripts;
 }
-function links(doc) {
-  return Array.prototype.filter.call(doc.querySelectorAll('a[href],area[href]'), function (a) {
-    return a.href === target || withoutFragment(a.href) === withoutFragment(target);
-  });
-}
-function forms(doc) {
-  return Array.prototype.filter.call(doc.forms, function (form) {
-    var method = (form.method || 'get').toLowerCase();
-    if (method === 'get') return withoutQuery(form.action) === withoutQuery(target);
-    return withoutFragment(form.action) === withoutFragment(target);
-  });
-}
-function staysInFrame(element) {
-  var t = (element.getAttribute('target') || '').toLowerCase();
-  return t !== '_top' && t !== '_parent' && t !== '_blank';
-}
-var result = { frame: 'main' };
-var formDoc = document;
-if (frames.some(namesTarget)) {
-  result.frame = 'sub';
-} else if (kind === 0 || kind === 1) {
-  var find = kind === 0 ? links : forms;
-  if (find(document).length === 0) {
-    for (var i = 0; i < frames.length; i++) {
-      if (frames[i].doc && find(frames[i].doc).some(staysInFrame)) {
-        result.frame = 'sub'; formDoc = frames[i].doc; break;
-      }
-    }
-  }
-}
-if (kind === 1 || kind === 4) {
-  var candidates = forms(formDoc);
-  var form = null;
-  for (var j = 0; j < candidates.length; j++) {
-    if (!form || (candidates[j].__gtkSubmitTime || 0) > (form.__gtkSubmitTime || 0)) form = candidates[j];
-  }
-  if (form && (form.method || 'get').toLowerCase() === 'post') {
-    var data;
-    try { data = new FormData(form, form.__gtkSubmitter || undefined); } catch (e) { data = new FormData(form); }
-    var pairs = [];
-    data.forEach(function (value, name) {
-      pairs.push([name, typeof value === 'string' ? value : (value && value.name) || '']);
-    });
-    var enctype = (form.enctype || 'application/x-www-form-urlencoded').toLowerCase();
-    if (enctype === 'text/plain') {
-      result.body = pairs.map(function (p) { return p[0] + '=' + p[1] + '\r\n'; }).join('');
-      result.contentType = 'text/plain';
-    } else if (enctype === 'multipart/form-data') {
-      var boundary = '----gtkEngineFormBoundary' + Math.random().toString(16).slice(2);
-      result.body = pairs.map(function (p) {
-        return '--' + boundary + '\r\nContent-Disposition: form-data; name="' +
-          p[0].replace(/"/g, '%22') + '"\r\n\r\n' + p[1] + '\r\n';
-      }).join('') + '--' + boundary + '--\r\n';
-      result.contentType = 'multipart/form-data; boundary=' + boundary;
-    } else {
-      result.body = new URLSearchParams(pairs).toString();
-      result.contentType = 'application/x-www-form-urlencoded';
-    }
-  }
-}
-return JSON.stringify(result);
-)JS";
 
 std::string text(const char* value) {
     return value ? std::string(value) : std::string();
@@ -240,11 +110,10 @@ std::string formatNumber(double value) {
 class WebKitEngine::Decision {
 public:
     explicit Decision(WebKitPolicyDecision* decision)
-        : decision_(WEBKIT_POLICY_DECISION(g_object_ref(decision))) {}
+        : decision_(ref(decision)) {}
     ~Decision() {
         if (!answered_)
-            webkit_policy_decision_ignore(decision_);
-        g_object_unref(decision_);
+            webkit_policy_decision_ignore(decision_.get());
     }
     Decision(const Decision&) = delete;
     Decision& operator=(const Decision&) = delete;
@@ -254,13 +123,13 @@ public:
             return;
         answered_ = true;
         if (allow)
-            webkit_policy_decision_use(decision_);
+            webkit_policy_decision_use(decision_.get());
         else
-            webkit_policy_decision_ignore(decision_);
+            webkit_policy_decision_ignore(decision_.get());
     }
 
 private:
-    WebKitPolicyDecision* decision_;
+    GOwned<WebKitPolicyDecision> decision_;
     bool answered_ = false;
 };
 
@@ -269,26 +138,26 @@ private:
 WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
     WebKitWebsiteData& data = WebKitWebsiteData::shared();
     data.bindToShared();
-    contentManager_ = webkit_user_content_manager_new();
+    contentManager_ = adopt(webkit_user_content_manager_new());
     GObject* object = nullptr;
     if (relatedTo)
-        object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo->view_,
-                                       "user-content-manager", contentManager_, nullptr));
+        object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo->view_.get(),
+                                       "user-content-manager", contentManager_.get(), nullptr));
     else
         object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session", data.session(),
-                                       "user-content-manager", contentManager_, nullptr));
-    view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(object));
+                                       "user-content-manager", contentManager_.get(), nullptr));
+    view_ = refSink(WEBKIT_WEB_VIEW(object));
 
-    webkit_user_content_manager_register_script_message_handler(contentManager_, messageHandler,
-                                                                engineWorld);
-    g_signal_connect(contentManager_, "script-message-received::gtkEngine",
+    webkit_user_content_manager_register_script_message_handler(contentManager_.get(),
+                                                                messageHandler, engineWorld);
+    g_signal_connect(contentManager_.get(), "script-message-received::gtkEngine",
                      G_CALLBACK(+[](WebKitUserContentManager*, JSCValue* value, gpointer self) {
                          static_cast<WebKitEngine*>(self)->pageMessage(value);
                      }),
                      this);
     installPageScripts();
 
-    g_signal_connect(view_, "decide-policy",
+    g_signal_connect(view_.get(), "decide-policy",
                      G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
                                     WebKitPolicyDecisionType type, gpointer self) -> gboolean {
                          auto* engine = static_cast<WebKitEngine*>(self);
@@ -307,12 +176,12 @@ WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
                          }
                      }),
                      this);
-    g_signal_connect(view_, "load-changed",
+    g_signal_connect(view_.get(), "load-changed",
                      G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer self) {
                          static_cast<WebKitEngine*>(self)->loadChanged(event);
                      }),
                      this);
-    g_signal_connect(view_, "load-failed",
+    g_signal_connect(view_.get(), "load-failed",
                      G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, const char* uri, GError* error,
                                     gpointer self) -> gboolean {
                          static_cast<WebKitEngine*>(self)->loadFailed(uri, error);
@@ -320,17 +189,18 @@ WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
                      }),
                      this);
     g_signal_connect(
-        view_, "web-process-terminated",
+        view_.get(), "web-process-terminated",
         G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer self) {
             static_cast<WebKitEngine*>(self)->webProcessTerminated(reason);
         }),
         this);
-    g_signal_connect(view_, "notify::title", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer self) {
+    g_signal_connect(view_.get(), "notify::title",
+                     G_CALLBACK(+[](GObject*, GParamSpec*, gpointer self) {
                          static_cast<WebKitEngine*>(self)->titleChanged();
                      }),
                      this);
     g_signal_connect(
-        view_, "script-dialog",
+        view_.get(), "script-dialog",
         G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, gpointer) -> gboolean {
             // Answered at once, as "cancel", so that no dialog waits for a person
             // while code waits for the page.
@@ -343,7 +213,7 @@ WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
         }),
         nullptr);
     g_signal_connect(
-        view_, "create",
+        view_.get(), "create",
         G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, gpointer) -> GtkWidget* {
             return nullptr; // pages open no windows; see navigationDecision
         }),
@@ -354,19 +224,17 @@ WebKitEngine::~WebKitEngine() {
     *alive_ = false;
     client_ = nullptr;
     events_.clear();
-    g_signal_handlers_disconnect_by_data(view_, this);
-    g_signal_handlers_disconnect_by_data(contentManager_, this);
-    webkit_user_content_manager_unregister_script_message_handler(contentManager_, messageHandler,
-                                                                  engineWorld);
-    GtkWidget* widget = GTK_WIDGET(view_);
+    g_signal_handlers_disconnect_by_data(view_.get(), this);
+    g_signal_handlers_disconnect_by_data(contentManager_.get(), this);
+    webkit_user_content_manager_unregister_script_message_handler(contentManager_.get(),
+                                                                  messageHandler, engineWorld);
+    GtkWidget* widget = GTK_WIDGET(view_.get());
     if (GtkWidget* parent = gtk_widget_get_parent(widget)) {
         if (GTK_IS_FIXED(parent))
             gtk_fixed_remove(GTK_FIXED(parent), widget);
         else
             gtk_widget_unparent(widget);
     }
-    g_object_unref(view_);
-    g_object_unref(contentManager_);
 }
 
 ui::WebEngineFactory::Maker WebKitEngine::maker() {
@@ -376,31 +244,30 @@ ui::WebEngineFactory::Maker WebKitEngine::maker() {
 }
 
 GtkWidget* WebKitEngine::widget() const {
-    return GTK_WIDGET(view_);
+    return GTK_WIDGET(view_.get());
 }
 
 void WebKitEngine::installPageScripts() {
-    webkit_user_content_manager_remove_all_scripts(contentManager_);
-    std::string page = pageScript;
-    const std::string placeholder = "%INSET%";
-    page.replace(page.find(placeholder), placeholder.size(), formatNumber(inset_.top));
-    WebKitUserScript* script = webkit_user_script_new_for_world(
+    webkit_user_content_manager_remove_all_scripts(contentManager_.get());
+    if (engineScripts().page.empty())
+        return;
+    // The script is a function of the top inset.
+    const std::string page = engineScripts().page + "(" + formatNumber(inset_.top) + ");";
+    auto script = adopt(webkit_user_script_new_for_world(
         page.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, engineWorld, nullptr, nullptr);
-    webkit_user_content_manager_add_script(contentManager_, script);
-    webkit_user_script_unref(script);
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, engineWorld, nullptr, nullptr));
+    webkit_user_content_manager_add_script(contentManager_.get(), script.get());
 }
 
 void WebKitEngine::runInEngineWorld(const std::string& script) {
     webkit_web_view_evaluate_javascript(
-        view_, script.c_str(), static_cast<gssize>(script.size()), engineWorld, nullptr, nullptr,
+        view_.get(), script.c_str(), static_cast<gssize>(script.size()), engineWorld, nullptr,
+        nullptr,
         [](GObject* source, GAsyncResult* result, gpointer) {
             GError* error = nullptr;
-            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(
-                    WEBKIT_WEB_VIEW(source), result, &error))
-                g_object_unref(value);
-            if (error)
-                g_error_free(error);
+            auto value = adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source),
+                                                                          result, &error));
+            const GOwned<GError> failure(error);
         },
         nullptr);
 }
@@ -455,7 +322,7 @@ void WebKitEngine::flush() {
 void WebKitEngine::expectOwnLoad() {
     ownLoadPending_ = true;
     ownLoadURLs_.clear();
-    if (const char* uri = webkit_web_view_get_uri(view_))
+    if (const char* uri = webkit_web_view_get_uri(view_.get()))
         ownLoadURLs_.push_back(uri);
 }
 
@@ -472,12 +339,11 @@ void WebKitEngine::loadRequest(const net::URLRequest& request) {
         post([error](ui::WebEngineClient& client) { client.didFailLoad(error); });
         return;
     }
-    WebKitURIRequest* webRequest = webkit_uri_request_new(url.c_str());
-    if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(webRequest))
+    auto webRequest = adopt(webkit_uri_request_new(url.c_str()));
+    if (SoupMessageHeaders* headers = webkit_uri_request_get_http_headers(webRequest.get()))
         for (const auto& [name, value] : request.allHTTPHeaderFields().all())
             soup_message_headers_replace(headers, name.c_str(), value.c_str());
-    webkit_web_view_load_request(view_, webRequest);
-    g_object_unref(webRequest);
+    webkit_web_view_load_request(view_.get(), webRequest.get());
     expectOwnLoad();
     ownLoadURLs_.push_back(url);
 }
@@ -485,7 +351,7 @@ void WebKitEngine::loadRequest(const net::URLRequest& request) {
 void WebKitEngine::loadHTMLString(const std::string& html,
                                   const std::optional<base::URL>& baseURL) {
     const std::string base = baseURL ? baseURL->absoluteString() : std::string();
-    webkit_web_view_load_html(view_, html.c_str(), baseURL ? base.c_str() : nullptr);
+    webkit_web_view_load_html(view_.get(), html.c_str(), baseURL ? base.c_str() : nullptr);
     expectOwnLoad();
     ownLoadURLs_.push_back(baseURL ? base : std::string("about:blank"));
 }
@@ -494,38 +360,38 @@ void WebKitEngine::loadData(const base::Data& data, const std::string& MIMEType,
                             const std::string& textEncodingName,
                             const std::optional<base::URL>& baseURL) {
     const std::string base = baseURL ? baseURL->absoluteString() : std::string();
-    GBytes* bytes = g_bytes_new(data.bytes(), data.size());
-    webkit_web_view_load_bytes(view_, bytes, MIMEType.empty() ? nullptr : MIMEType.c_str(),
+    auto bytes = adopt(g_bytes_new(data.bytes(), data.size()));
+    webkit_web_view_load_bytes(view_.get(), bytes.get(),
+                               MIMEType.empty() ? nullptr : MIMEType.c_str(),
                                textEncodingName.empty() ? nullptr : textEncodingName.c_str(),
                                baseURL ? base.c_str() : nullptr);
-    g_bytes_unref(bytes);
     expectOwnLoad();
     ownLoadURLs_.push_back(baseURL ? base : std::string("about:blank"));
 }
 
 void WebKitEngine::stopLoading() {
-    webkit_web_view_stop_loading(view_);
+    webkit_web_view_stop_loading(view_.get());
     ownLoadPending_ = false;
 }
 
 void WebKitEngine::reload() {
-    webkit_web_view_reload(view_);
+    webkit_web_view_reload(view_.get());
 }
 
 void WebKitEngine::goBack() {
-    webkit_web_view_go_back(view_);
+    webkit_web_view_go_back(view_.get());
 }
 
 void WebKitEngine::goForward() {
-    webkit_web_view_go_forward(view_);
+    webkit_web_view_go_forward(view_.get());
 }
 
 bool WebKitEngine::canGoBack() const {
-    return webkit_web_view_can_go_back(view_);
+    return webkit_web_view_can_go_back(view_.get());
 }
 
 bool WebKitEngine::canGoForward() const {
-    return webkit_web_view_can_go_forward(view_);
+    return webkit_web_view_can_go_forward(view_.get());
 }
 
 bool WebKitEngine::isLoading() const {
@@ -535,7 +401,7 @@ bool WebKitEngine::isLoading() const {
 std::string WebKitEngine::committedURL() const {
     if (!committedURL_.empty())
         return committedURL_;
-    return text(webkit_web_view_get_uri(view_));
+    return text(webkit_web_view_get_uri(view_.get()));
 }
 
 // --- Navigation decisions.
@@ -572,54 +438,49 @@ void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWi
     if (type == ui::WebViewNavigationType::BackForward ||
         type == ui::WebViewNavigationType::Reload ||
         type == ui::WebViewNavigationType::FormResubmitted || (redirect && mainProvisional_)) {
-        classified(event, std::move(request), static_cast<int>(type), true, decision, false);
+        classified(event, std::move(request), static_cast<int>(type), true,
+                   std::make_shared<Decision>(decision), false);
         return;
     }
 
     // Which frame is it for? Ask the page, in our own world.
+    // The navigation waits in `decision` (refused if the engine goes first); the probe gives up
+    // when the page takes too long to answer.
     struct Probe {
         std::weak_ptr<bool> alive;
         WebKitEngine* engine;
         std::shared_ptr<Event> event;
         net::URLRequest request;
         int type;
-        WebKitPolicyDecision* decision;
-        GCancellable* cancellable;
-        guint timeout;
+        std::shared_ptr<Decision> decision;
+        GOwned<GSource> timeout;
     };
-    GCancellable* cancellable = g_cancellable_new();
-    guint timeout = g_timeout_add_full(
-        G_PRIORITY_DEFAULT, probeTimeoutMilliseconds,
+    auto cancellable = adopt(g_cancellable_new());
+    auto timeout = adopt(g_timeout_source_new(probeTimeoutMilliseconds));
+    g_source_set_callback(
+        timeout.get(),
         [](gpointer data) -> gboolean {
             g_cancellable_cancel(G_CANCELLABLE(data));
             return G_SOURCE_REMOVE;
         },
-        g_object_ref(cancellable), g_object_unref);
+        g_object_ref(cancellable.get()), g_object_unref);
+    g_source_attach(timeout.get(), g_main_context_default());
     GVariantDict arguments;
     g_variant_dict_init(&arguments, nullptr);
     g_variant_dict_insert(&arguments, "u", "s", uri.c_str());
     g_variant_dict_insert(&arguments, "k", "i", static_cast<int>(type));
     webkit_web_view_call_async_javascript_function(
-        view_, probeScript, -1, g_variant_dict_end(&arguments), engineWorld, nullptr, cancellable,
+        view_.get(), engineScripts().probe.c_str(), -1, g_variant_dict_end(&arguments), engineWorld,
+        nullptr, cancellable.get(),
         [](GObject* source, GAsyncResult* result, gpointer data) {
             auto probe = GLibCallbackData::take<Probe>(data);
             GError* error = nullptr;
-            JSCValue* value = webkit_web_view_call_async_javascript_function_finish(
-                WEBKIT_WEB_VIEW(source), result, &error);
+            auto value = adopt(webkit_web_view_call_async_javascript_function_finish(
+                WEBKIT_WEB_VIEW(source), result, &error));
+            const GOwned<GError> failure(error);
             std::string answer;
-            if (value) {
-                if (jsc_value_is_string(value)) {
-                    char* string = jsc_value_to_string(value);
-                    answer = text(string);
-                    g_free(string);
-                }
-                g_object_unref(value);
-            }
-            if (error)
-                g_error_free(error);
-            if (!g_cancellable_is_cancelled(probe->cancellable))
-                g_source_remove(probe->timeout);
-            g_object_unref(probe->cancellable);
+            if (value && jsc_value_is_string(value.get()))
+                answer = text(adopt(jsc_value_to_string(value.get())).get());
 
             bool isMainFrame = true;
             net::URLRequest request = std::move(probe->request);
@@ -636,24 +497,20 @@ void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWi
             }
             if (probe->alive.lock())
                 probe->engine->classified(probe->event, std::move(request), probe->type,
-                                          isMainFrame, probe->decision, false);
-            else
-                webkit_policy_decision_ignore(probe->decision);
-            g_object_unref(probe->decision);
+                                          isMainFrame, std::move(probe->decision), false);
         },
-        GLibCallbackData::give(
-            Probe{alive_, this, event, std::move(request), static_cast<int>(type),
-                  WEBKIT_POLICY_DECISION(g_object_ref(decision)), cancellable, timeout}));
+        GLibCallbackData::give(Probe{alive_, this, event, std::move(request),
+                                     static_cast<int>(type), std::make_shared<Decision>(decision),
+                                     std::move(timeout)}));
 }
 
 void WebKitEngine::classified(const std::shared_ptr<Event>& event, net::URLRequest request,
-                              int type, bool isMainFrame, WebKitPolicyDecision* decision,
+                              int type, bool isMainFrame, std::shared_ptr<Decision> handle,
                               bool newWindow) {
     if (isMainFrame)
         request.setMainDocumentURL(request.url());
     else
         request.setMainDocumentURL(base::URL::parse(committedURL()));
-    std::shared_ptr<Decision> handle = decision ? std::make_shared<Decision>(decision) : nullptr;
     std::weak_ptr<bool> alive = alive_;
     event->deliver = [this, alive, request, type, isMainFrame, handle,
                       newWindow](ui::WebEngineClient& client) {
@@ -703,7 +560,7 @@ void WebKitEngine::responseDecision(WebKitPolicyDecision* decision) {
 // --- Load events.
 
 void WebKitEngine::loadChanged(int loadEvent) {
-    const std::string uri = text(webkit_web_view_get_uri(view_));
+    const std::string uri = text(webkit_web_view_get_uri(view_.get()));
     switch (static_cast<WebKitLoadEvent>(loadEvent)) {
     case WEBKIT_LOAD_STARTED: {
         if (loadActive_) {
@@ -793,7 +650,7 @@ void WebKitEngine::webProcessTerminated(int reason) {
 }
 
 void WebKitEngine::titleChanged() {
-    std::string title = text(webkit_web_view_get_title(view_));
+    std::string title = text(webkit_web_view_get_title(view_.get()));
     post([title](ui::WebEngineClient& client) { client.titleChanged(title); });
 }
 
@@ -801,10 +658,8 @@ void WebKitEngine::pageMessage(JSCValue* message) {
     if (!jsc_value_is_object(message))
         return;
     auto number = [message](const char* name) {
-        JSCValue* value = jsc_value_object_get_property(message, name);
-        double result = jsc_value_is_number(value) ? jsc_value_to_double(value) : NAN;
-        g_object_unref(value);
-        return result;
+        auto value = adopt(jsc_value_object_get_property(message, name));
+        return jsc_value_is_number(value.get()) ? jsc_value_to_double(value.get()) : NAN;
     };
     const double w = number("w"), h = number("h"), x = number("x"), y = number("y");
     if (std::isfinite(w) && std::isfinite(h)) {
@@ -826,26 +681,20 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
         std::optional<std::string> result;
     };
     auto answer = std::make_shared<Answer>();
-    GCancellable* cancellable = g_cancellable_new();
+    auto cancellable = adopt(g_cancellable_new());
     webkit_web_view_evaluate_javascript(
-        view_, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, cancellable,
+        view_.get(), script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr,
+        cancellable.get(),
         [](GObject* source, GAsyncResult* result, gpointer data) {
             auto answer = GLibCallbackData::take<std::shared_ptr<Answer>>(data);
             GError* error = nullptr;
-            JSCValue* value =
-                webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
-            if (value) {
-                if (jsc_value_is_undefined(value) || jsc_value_is_null(value)) {
-                    (*answer)->result = std::string();
-                } else {
-                    char* string = jsc_value_to_string(value);
-                    (*answer)->result = text(string);
-                    g_free(string);
-                }
-                g_object_unref(value);
-            }
-            if (error)
-                g_error_free(error);
+            auto value = adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source),
+                                                                          result, &error));
+            const GOwned<GError> failure(error);
+            if (value && (jsc_value_is_undefined(value.get()) || jsc_value_is_null(value.get())))
+                (*answer)->result = std::string();
+            else if (value)
+                (*answer)->result = text(adopt(jsc_value_to_string(value.get())).get());
             (*answer)->done = true;
         },
         GLibCallbackData::give(answer));
@@ -858,21 +707,20 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
         const auto left = deadline - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero()) {
             base::log("A script got no answer from the page in time; it counts as failed.");
-            g_cancellable_cancel(cancellable);
+            g_cancellable_cancel(cancellable.get());
             break;
         }
         const auto milliseconds =
             std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
         GLibEventPump::iterateOnce(context, static_cast<unsigned>(milliseconds));
     }
-    g_object_unref(cancellable);
     return answer->done ? answer->result : std::nullopt;
 }
 
 // --- Settings and scrolling.
 
 void WebKitEngine::applySettings(const ui::WebViewSettings& settings) {
-    WebKitSettings* webSettings = webkit_web_view_get_settings(view_);
+    WebKitSettings* webSettings = webkit_web_view_get_settings(view_.get());
     webkit_settings_set_media_playback_requires_user_gesture(
         webSettings, settings.mediaPlaybackRequiresUserAction);
     webkit_settings_set_media_playback_allows_inline(webSettings,

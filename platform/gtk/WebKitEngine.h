@@ -2,6 +2,7 @@
 
 #include "platform/base/Error.h"
 #include "platform/base/Seconds.h"
+#include "platform/gtk/GOwned.h"
 #include "platform/net/URLRequest.h"
 #include "platform/ui/WebEngine.h"
 #include "platform/ui/WebEngineFactory.h"
@@ -17,7 +18,6 @@ typedef struct _WebKitWebView WebKitWebView;
 typedef struct _WebKitPolicyDecision WebKitPolicyDecision;
 typedef struct _WebKitUserContentManager WebKitUserContentManager;
 typedef struct _JSCValue JSCValue;
-typedef struct _GError GError;
 
 namespace gtk {
 
@@ -70,7 +70,7 @@ public:
 
     // The WebKitWebView, for the window to place (it is owned by the engine; the window may
     // take its own reference).
-    WebKitWebView* webKitView() const { return view_; }
+    WebKitWebView* webKitView() const { return view_.get(); }
     GtkWidget* widget() const;
 
     base::Seconds scriptTimeout() const { return scriptTimeout_; }
@@ -129,8 +129,9 @@ private:
     // WebKit signals.
     void navigationDecision(WebKitPolicyDecision* decision, bool newWindow);
     void responseDecision(WebKitPolicyDecision* decision);
+    // `decision` is null for a page's new window, which has been refused already.
     void classified(const std::shared_ptr<Event>& event, net::URLRequest request, int type,
-                    bool isMainFrame, WebKitPolicyDecision* decision, bool newWindow);
+                    bool isMainFrame, std::shared_ptr<Decision> decision, bool newWindow);
     void loadChanged(int loadEvent);
     void loadFailed(const char* failingURI, GError* error);
     void webProcessTerminated(int reason);
@@ -141,8 +142,9 @@ private:
     void mainDecisionAllowed(const net::URLRequest& request);
     void reportMainRequest(net::URLRequest request);
 
-    WebKitWebView* view_ = nullptr;
-    WebKitUserContentManager* contentManager_ = nullptr;
+    // The view goes first: it uses the content manager.
+    GOwned<WebKitUserContentManager> contentManager_;
+    GOwned<WebKitWebView> view_;
     ui::WebEngineClient* client_ = nullptr;
     base::Seconds scriptTimeout_ = defaultScriptTimeout;
     ui::EdgeInsets inset_;

@@ -21,19 +21,16 @@ net::Cookie normalized(net::Cookie cookie) {
     return cookie;
 }
 
-SoupCookie* toSoup(const net::Cookie& cookie) {
-    SoupCookie* soup = soup_cookie_new(cookie.name.c_str(), cookie.value.c_str(),
-                                       cookie.domain.c_str(), cookie.path.c_str(), -1);
+GOwned<SoupCookie> toSoup(const net::Cookie& cookie) {
+    auto soup = adopt(soup_cookie_new(cookie.name.c_str(), cookie.value.c_str(),
+                                      cookie.domain.c_str(), cookie.path.c_str(), -1));
     if (cookie.expires) {
-        GDateTime* expires = g_date_time_new_from_unix_utc(
-            static_cast<gint64>(std::floor(cookie.expires->timeIntervalSince1970())));
-        if (expires) {
-            soup_cookie_set_expires(soup, expires);
-            g_date_time_unref(expires);
-        }
+        if (auto expires = adopt(g_date_time_new_from_unix_utc(
+                static_cast<gint64>(std::floor(cookie.expires->timeIntervalSince1970())))))
+            soup_cookie_set_expires(soup.get(), expires.get());
     }
-    soup_cookie_set_secure(soup, cookie.secure);
-    soup_cookie_set_http_only(soup, cookie.httpOnly);
+    soup_cookie_set_secure(soup.get(), cookie.secure);
+    soup_cookie_set_http_only(soup.get(), cookie.httpOnly);
     return soup;
 }
 
@@ -79,10 +76,9 @@ void* WebKitWebsiteData::beginPush() {
 void WebKitWebsiteData::operationFinished(void* data, GError* error, const char* failure,
                                           bool push) {
     auto weak = GLibCallbackData::take<WeakData>(data);
-    if (error) {
-        base::log(std::string(failure) + ": " + error->message);
-        g_error_free(error);
-    }
+    const GOwned<GError> failed(error);
+    if (failed)
+        base::log(std::string(failure) + ": " + failed->message);
     if (auto self = weak->lock()) {
         if (push)
             --self->pushesInFlight_;
@@ -100,8 +96,8 @@ WebKitWebsiteData& WebKitWebsiteData::shared() {
 }
 
 WebKitWebsiteData::WebKitWebsiteData(Private)
-    : session_(webkit_network_session_new_ephemeral())
-    , cookieManager_(webkit_network_session_get_cookie_manager(session_)) {
+    : session_(adopt(webkit_network_session_new_ephemeral()))
+    , cookieManager_(webkit_network_session_get_cookie_manager(session_.get())) {
     webkit_cookie_manager_set_accept_policy(cookieManager_,
                                             WEBKIT_COOKIE_POLICY_ACCEPT_NO_THIRD_PARTY);
     changedHandler_ = g_signal_connect(
@@ -115,7 +111,6 @@ WebKitWebsiteData::~WebKitWebsiteData() {
     *alive_ = false;
     unbind();
     g_signal_handler_disconnect(cookieManager_, changedHandler_);
-    g_object_unref(session_);
 }
 
 WebKitWebsiteData::Key WebKitWebsiteData::keyOf(const net::Cookie& cookie) {
@@ -166,19 +161,22 @@ void WebKitWebsiteData::bind(std::shared_ptr<net::CookieStorage> jar,
 
     // WebKit's cookies become the jar's.
     mirrored_.clear();
-    GList* list = nullptr;
+    std::vector<GOwned<SoupCookie>> cookies;
     for (const net::Cookie& cookie : jar_->cookies()) {
         net::Cookie kept = normalized(cookie);
         mirrored_[keyOf(kept)] = kept;
-        list = g_list_prepend(list, toSoup(kept));
+        cookies.push_back(toSoup(kept));
     }
-    list = g_list_reverse(list);
-    if (!list) {
+    if (cookies.empty()) {
         clearEngineCookies();
         return;
     }
+    GList* items = nullptr;
+    for (auto cookie = cookies.rbegin(); cookie != cookies.rend(); ++cookie)
+        items = g_list_prepend(items, cookie->get());
+    const auto list = adopt(items); // lends the cookies, which WebKit copies
     webkit_cookie_manager_replace_cookies(
-        cookieManager_, list, nullptr,
+        cookieManager_, list.get(), nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             GError* error = nullptr;
             webkit_cookie_manager_replace_cookies_finish(WEBKIT_COOKIE_MANAGER(source), result,
@@ -186,13 +184,12 @@ void WebKitWebsiteData::bind(std::shared_ptr<net::CookieStorage> jar,
             operationFinished(data, error, "Could not give the web engine our cookies", true);
         },
         beginPush());
-    g_list_free_full(list, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
 }
 
 void WebKitWebsiteData::clearEngineCookies() {
     webkit_website_data_manager_clear(
-        webkit_network_session_get_website_data_manager(session_), WEBKIT_WEBSITE_DATA_COOKIES, 0,
-        nullptr,
+        webkit_network_session_get_website_data_manager(session_.get()),
+        WEBKIT_WEBSITE_DATA_COOKIES, 0, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             GError* error = nullptr;
             webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result,
@@ -211,22 +208,21 @@ void WebKitWebsiteData::jarChanged() {
         now[keyOf(kept)] = kept;
     }
     auto push = [this](const net::Cookie& cookie, bool add) {
-        SoupCookie* soup = toSoup(cookie);
+        const auto soup = toSoup(cookie);
         if (add)
             webkit_cookie_manager_add_cookie(
-                cookieManager_, soup, nullptr,
+                cookieManager_, soup.get(), nullptr,
                 [](GObject* source, GAsyncResult* result, gpointer data) {
                     cookieChangeFinished(source, result, data, true);
                 },
                 beginPush());
         else
             webkit_cookie_manager_delete_cookie(
-                cookieManager_, soup, nullptr,
+                cookieManager_, soup.get(), nullptr,
                 [](GObject* source, GAsyncResult* result, gpointer data) {
                     cookieChangeFinished(source, result, data, false);
                 },
                 beginPush());
-        soup_cookie_free(soup);
     };
 
     if (now.empty() && !mirrored_.empty()) {
@@ -269,22 +265,20 @@ void WebKitWebsiteData::engineCookiesChanged() {
         [](GObject* source, GAsyncResult* result, gpointer data) {
             auto read = GLibCallbackData::take<Read>(data);
             GError* error = nullptr;
-            GList* list = webkit_cookie_manager_get_all_cookies_finish(
-                WEBKIT_COOKIE_MANAGER(source), result, &error);
+            const auto list = adopt(webkit_cookie_manager_get_all_cookies_finish(
+                WEBKIT_COOKIE_MANAGER(source), result, &error));
+            const GOwned<GError> failed(error);
             std::vector<net::Cookie> cookies;
-            for (GList* item = list; item; item = item->next)
-                cookies.push_back(fromSoup(static_cast<SoupCookie*>(item->data)));
-            g_list_free_full(list, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
-            if (error) {
+            for (GList* item = list.get(); item; item = item->next)
+                cookies.push_back(fromSoup(adopt(static_cast<SoupCookie*>(item->data)).get()));
+            if (failed)
                 base::log(std::string("Could not read the web engine's cookies: ") +
-                          error->message);
-                g_error_free(error);
-            }
+                          failed->message);
             auto self = read->weak.lock();
             if (!self)
                 return;
             self->readingEngine_ = false;
-            if (!error)
+            if (!failed)
                 self->engineCookiesRead(std::move(cookies), read->generation);
             self->operationDone();
         },
@@ -337,7 +331,7 @@ void WebKitWebsiteData::cacheChanged() {
         return;
     ++pending_;
     webkit_website_data_manager_clear(
-        webkit_network_session_get_website_data_manager(session_),
+        webkit_network_session_get_website_data_manager(session_.get()),
         static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_MEMORY_CACHE |
                                             WEBKIT_WEBSITE_DATA_DISK_CACHE),
         0, nullptr,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gtk/GOwned.h"
 #include "platform/net/Cookie.h"
 #include "platform/net/CookieStorage.h"
 #include "platform/net/URLCache.h"
@@ -43,7 +44,7 @@ public:
     WebKitWebsiteData(const WebKitWebsiteData&) = delete;
     WebKitWebsiteData& operator=(const WebKitWebsiteData&) = delete;
 
-    WebKitNetworkSession* session() const { return session_; }
+    WebKitNetworkSession* session() const { return session_.get(); }
 
     // Follows these stores from now on; does nothing when they are the ones already followed.
     void bind(std::shared_ptr<net::CookieStorage> jar, std::shared_ptr<net::URLCache> cache);
@@ -80,7 +81,7 @@ private:
     static void operationFinished(void* data, GError* error, const char* failure, bool push);
     static void cookieChangeFinished(GObject* source, GAsyncResult* result, void* data, bool added);
 
-    WebKitNetworkSession* session_ = nullptr;
+    GOwned<WebKitNetworkSession> session_;
     WebKitCookieManager* cookieManager_ = nullptr;
     unsigned long changedHandler_ = 0;
 

@@ -1,0 +1,69 @@
+// The engine's page script: runs in every frame as its document starts, in the engine's own
+// isolated world. Every frame remembers which form was submitted last, and by which button. The
+// main frame also reports the page's size and scroll position to the engine. The top inset is
+// not applied to the page (the window places the view below it, so fixed and absolutely placed
+// content is not hidden under the bars); the script only counts offsets from above it.
+//
+// The file is one function expression: the engine calls it with the inset in CSS pixels.
+(function (inset) {
+  if (window.__gtkEngineForms) return;
+  window.__gtkEngineForms = true;
+  window.addEventListener('submit', function (event) {
+    var form = event.target;
+    if (form && form.tagName === 'FORM') {
+      form.__gtkSubmitter = event.submitter || null;
+      form.__gtkSubmitTime = Date.now();
+    }
+  }, true);
+  if (window !== window.top) return;
+
+  var last = { x: NaN, y: NaN, w: NaN, h: NaN };
+  var queued = false;
+  function post(message) {
+    try { window.webkit.messageHandlers.gtkEngine.postMessage(message); } catch (e) {}
+  }
+  function report() {
+    queued = false;
+    var root = document.scrollingElement || document.documentElement;
+    if (!root) return;
+    var x = window.scrollX, y = window.scrollY, w = root.scrollWidth, h = root.scrollHeight;
+    var message = {}, changed = false;
+    if (w !== last.w || h !== last.h) {
+      message.w = w; message.h = h; changed = true;
+    }
+    if (x !== last.x || y !== last.y) { message.x = x; message.y = y - inset; changed = true; }
+    last = { x: x, y: y, w: w, h: h };
+    if (changed) post(message);
+  }
+  function schedule() {
+    if (!queued) { queued = true; setTimeout(report, 0); }
+  }
+  window.__gtkEngine = {
+    scrollTo: function (x, y) {
+      window.scrollTo(Math.max(0, x), Math.max(0, y + inset));
+      // Where code put the page is no news to the code.
+      last.x = window.scrollX; last.y = window.scrollY;
+      schedule();
+    },
+    setInset: function (value) { inset = value; last.y = NaN; schedule(); }
+  };
+  // A page that is not shown gets no rendering updates, so neither scroll events nor size
+  // observations: while hidden, it is looked at a few times a second instead.
+  var poll = 0;
+  function watchVisibility() {
+    if (document.hidden && !poll) poll = setInterval(report, 250);
+    else if (!document.hidden && poll) { clearInterval(poll); poll = 0; }
+  }
+  function start() {
+    if (window.ResizeObserver && document.documentElement)
+      new ResizeObserver(schedule).observe(document.documentElement);
+    schedule();
+  }
+  document.addEventListener('visibilitychange', watchVisibility);
+  watchVisibility();
+  window.addEventListener('scroll', schedule, { passive: true });
+  window.addEventListener('resize', schedule);
+  window.addEventListener('load', schedule);
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', start);
+  else start();
+})
