@@ -3,8 +3,10 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Timer.h"
 
-#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <glib.h>
 #include <stdexcept>
 #include <thread>
 
@@ -14,6 +16,12 @@ namespace {
 
 // Initialised before main() runs, so on the thread that started the process.
 const std::thread::id mainThreadId = std::this_thread::get_id();
+
+// How many of our functions and timers one dispatch of the source runs before GLib gets its
+// turn: a steady stream of our own work must not starve input and drawing.
+constexpr int turnsPerDispatch = 16;
+// How often runUntil looks at its condition when no event comes.
+constexpr gint64 conditionPollMicroseconds = 50'000;
 
 std::int64_t nowNanoseconds() {
     return Clock::current().monotonicNanoseconds();
@@ -26,39 +34,104 @@ std::int64_t toNanoseconds(Seconds seconds) {
     return ns > 9e18 ? std::int64_t(9e18) : std::int64_t(ns);
 }
 
+struct LoopSource {
+    GSource source;
+    RunLoop* loop;
+};
+
+// A source that only wakes the context at its ready time (runUntil's bound).
+GSourceFuncs wakeFunctions = {nullptr,
+                              nullptr,
+                              [](GSource* source, GSourceFunc, gpointer) -> gboolean {
+                                  g_source_set_ready_time(source, g_get_monotonic_time() +
+                                                                      conditionPollMicroseconds);
+                                  return G_SOURCE_CONTINUE;
+                              },
+                              nullptr,
+                              nullptr,
+                              nullptr};
+
 } // namespace
 
 bool isMainThread() {
     return std::this_thread::get_id() == mainThreadId;
 }
 
+#ifndef NDEBUG
+void assertMainThread(std::source_location where) {
+    if (isMainThread())
+        return;
+    std::fprintf(stderr, "%s:%u: %s is main thread only, and was called on another thread.\n",
+                 where.file_name(), static_cast<unsigned>(where.line()), where.function_name());
+    std::abort();
+}
+#endif
+
 RunLoop& RunLoop::main() {
     static RunLoop loop;
     return loop;
 }
 
+void RunLoop::SourceRelease::operator()(GSource* source) const {
+    g_source_destroy(source);
+    g_source_unref(source);
+}
+
+RunLoop::RunLoop() {
+    static GSourceFuncs functions = {nullptr,
+                                     nullptr,
+                                     [](GSource* source, GSourceFunc, gpointer) -> gboolean {
+                                         reinterpret_cast<LoopSource*>(source)->loop->performSome();
+                                         return G_SOURCE_CONTINUE;
+                                     },
+                                     nullptr,
+                                     nullptr,
+                                     nullptr};
+    GSource* source = g_source_new(&functions, sizeof(LoopSource));
+    reinterpret_cast<LoopSource*>(source)->loop = this;
+    g_source_set_name(source, "base::RunLoop");
+    // Below input, the engine's messages and drawing, as idle work is: however much of our own
+    // work there is, none of theirs waits behind it.
+    g_source_set_priority(source, G_PRIORITY_DEFAULT_IDLE);
+    // A function that runs the loop itself (a test's runUntil inside a callback) serves it.
+    g_source_set_can_recurse(source, TRUE);
+    source_.reset(source);
+    g_source_attach(source, g_main_context_default());
+}
+
+RunLoop::~RunLoop() = default;
+
 void RunLoop::dispatch(std::function<void()> fn) {
-    {
-        std::lock_guard lock(mutex_);
-        posted_.push_back(std::move(fn));
-    }
-    wakeUp();
+    std::lock_guard lock(mutex_);
+    posted_.push_back(std::move(fn));
+    updateReadyTimeLocked();
 }
 
 std::shared_ptr<Timer> RunLoop::dispatchAfter(Seconds delay, std::function<void()> fn) {
     return Timer::scheduled(delay, false, [fn = std::move(fn)](Timer&) { fn(); });
 }
 
-void RunLoop::schedule(const std::shared_ptr<Timer>& timer, std::int64_t delayNanoseconds) {
-    {
-        std::lock_guard lock(mutex_);
-        unscheduleLocked(*timer);
-        timer->deadline_ = nowNanoseconds() + delayNanoseconds;
-        timer->sequence_ = nextSequence_++;
-        timer->scheduled_ = true;
-        timers_[{timer->deadline_, timer->sequence_}] = timer;
+void RunLoop::updateReadyTimeLocked() {
+    gint64 ready = -1;
+    if (held_ > 0) {
+        // asleep until the wait in place is over
+    } else if (!posted_.empty()) {
+        ready = 0;
+    } else if (!timers_.empty() && !onManualClockLocked()) {
+        const std::int64_t wait = timers_.begin()->first.first - nowNanoseconds();
+        ready = wait <= 0 ? 0 : g_get_monotonic_time() + (wait + 999) / 1000;
     }
-    wakeUp();
+    g_source_set_ready_time(source_.get(), ready);
+}
+
+void RunLoop::schedule(const std::shared_ptr<Timer>& timer, std::int64_t delayNanoseconds) {
+    std::lock_guard lock(mutex_);
+    unscheduleLocked(*timer);
+    timer->deadline_ = nowNanoseconds() + delayNanoseconds;
+    timer->sequence_ = nextSequence_++;
+    timer->scheduled_ = true;
+    timers_[{timer->deadline_, timer->sequence_}] = timer;
+    updateReadyTimeLocked();
 }
 
 void RunLoop::unschedule(Timer& timer) {
@@ -68,6 +141,7 @@ void RunLoop::unschedule(Timer& timer) {
         timer.scheduled_ && found != timers_.end()) {
         keep = std::move(found->second);
         timers_.erase(found);
+        updateReadyTimeLocked();
     }
     timer.scheduled_ = false;
 }
@@ -103,6 +177,7 @@ bool RunLoop::performOne(std::int64_t now) {
         } else {
             return false;
         }
+        updateReadyTimeLocked();
     }
     if (fn)
         fn();
@@ -111,7 +186,21 @@ bool RunLoop::performOne(std::int64_t now) {
     return true;
 }
 
+void RunLoop::performSome() {
+    const std::int64_t now = nowNanoseconds();
+    for (int turn = 0; turn < turnsPerDispatch; ++turn) {
+        {
+            std::lock_guard lock(mutex_);
+            if (held_ > 0)
+                return;
+        }
+        if (!performOne(now))
+            return;
+    }
+}
+
 void RunLoop::runUntilIdle() {
+    assertMainThread();
     // Timers are taken as due at the time idling started, so that a short repeating timer on
     // a real clock cannot keep this from returning.
     std::int64_t now = nowNanoseconds();
@@ -119,10 +208,29 @@ void RunLoop::runUntilIdle() {
     }
 }
 
+std::shared_ptr<Clock> RunLoop::useManualClock(std::shared_ptr<ManualClock> clock) {
+    auto replaced = Clock::install(clock);
+    std::lock_guard lock(mutex_);
+    manualClock_ = std::move(clock);
+    updateReadyTimeLocked();
+    return replaced;
+}
+
+bool RunLoop::onManualClockLocked() const {
+    // A test may put a real clock back without telling the loop.
+    return manualClock_ && &Clock::current() == manualClock_.get();
+}
+
 void RunLoop::advance(Seconds by) {
-    auto* manual = dynamic_cast<ManualClock*>(&Clock::current());
+    assertMainThread();
+    std::shared_ptr<ManualClock> manual;
+    {
+        std::lock_guard lock(mutex_);
+        if (onManualClockLocked())
+            manual = manualClock_;
+    }
     if (!manual)
-        throw std::logic_error("RunLoop::advance needs a ManualClock installed");
+        throw std::logic_error("RunLoop::advance needs the loop on a manual clock");
     std::int64_t target = manual->monotonicNanoseconds() + toNanoseconds(by);
     runUntilIdle();
     for (;;) {
@@ -136,40 +244,8 @@ void RunLoop::advance(Seconds by) {
     runUntilIdle();
 }
 
-void RunLoop::waitForWork(Seconds maxWait) {
-    std::unique_lock lock(mutex_);
-    if (!posted_.empty() || stopRequested_)
-        return;
-    std::int64_t wait = toNanoseconds(maxWait);
-    if (!timers_.empty() && !Clock::current().isManual())
-        wait = std::min(wait,
-                        std::max<std::int64_t>(0, timers_.begin()->first.first - nowNanoseconds()));
-    if (auto pump = pump_) {
-        // Work posted from now on wakes the pump, which remembers a wake-up that comes
-        // before it starts waiting.
-        lock.unlock();
-        pump->wait(std::chrono::nanoseconds(wait));
-        return;
-    }
-    if (wait > 0)
-        wake_.wait_for(lock, std::chrono::nanoseconds(wait));
-}
-
-void RunLoop::servePumpNow(std::uint64_t turn) {
-    // A steady stream of our own work must not starve the pump's events (input, page loads).
-    if (turn % 16 != 0)
-        return;
-    std::shared_ptr<EventPump> pump;
-    {
-        std::lock_guard lock(mutex_);
-        pump = pump_;
-    }
-    if (pump)
-        pump->wait(Seconds(0));
-}
-
 void RunLoop::run() {
-    std::uint64_t turns = 0;
+    assertMainThread();
     {
         std::lock_guard lock(mutex_);
         stopRequested_ = false;
@@ -182,10 +258,7 @@ void RunLoop::run() {
                 return;
             }
         }
-        if (!performOne(nowNanoseconds()))
-            waitForWork(Seconds(3600));
-        else
-            servePumpNow(++turns);
+        g_main_context_iteration(g_main_context_default(), TRUE);
     }
 }
 
@@ -194,37 +267,45 @@ void RunLoop::stop() {
         std::lock_guard lock(mutex_);
         stopRequested_ = true;
     }
-    wakeUp();
+    g_main_context_wakeup(g_main_context_default());
 }
 
-bool RunLoop::runOnce(Seconds maxWait) {
-    bool ran = false;
-    std::int64_t now = nowNanoseconds();
-    while (performOne(now))
-        ran = true;
-    if (ran)
-        return true;
-    waitForWork(maxWait);
-    now = nowNanoseconds();
-    while (performOne(now))
-        ran = true;
-    return ran;
+bool RunLoop::iterateUntil(const std::function<bool()>& condition, Seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(timeout);
+    GSource* wake = g_source_new(&wakeFunctions, sizeof(GSource));
+    const std::unique_ptr<GSource, SourceRelease> owned(wake);
+    g_source_set_ready_time(wake, g_get_monotonic_time() + conditionPollMicroseconds);
+    g_source_attach(wake, g_main_context_default());
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return condition();
+        g_main_context_iteration(g_main_context_default(), TRUE);
+    }
+    return true;
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& condition, Seconds timeout) {
-    std::uint64_t turns = 0;
-    auto deadline = std::chrono::steady_clock::now() +
-                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(timeout);
-    while (!condition()) {
-        auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::steady_clock::duration::zero())
-            return condition();
-        if (!performOne(nowNanoseconds()))
-            waitForWork(std::min<Seconds>(left, Seconds(0.05)));
-        else
-            servePumpNow(++turns);
+    assertMainThread();
+    return iterateUntil(condition, timeout);
+}
+
+bool RunLoop::runOthersUntil(const std::function<bool()>& condition, Seconds timeout) {
+    assertMainThread();
+    {
+        std::lock_guard lock(mutex_);
+        ++held_;
+        updateReadyTimeLocked();
     }
-    return true;
+    struct Release {
+        RunLoop& loop;
+        ~Release() {
+            std::lock_guard lock(loop.mutex_);
+            --loop.held_;
+            loop.updateReadyTimeLocked();
+        }
+    } release{*this};
+    return iterateUntil(condition, timeout);
 }
 
 std::optional<std::int64_t> RunLoop::nextTimerDeadline() const {
@@ -239,23 +320,6 @@ bool RunLoop::hasReadyWork() const {
     return !posted_.empty();
 }
 
-std::shared_ptr<RunLoop::EventPump> RunLoop::setEventPump(std::shared_ptr<EventPump> pump) {
-    std::lock_guard lock(mutex_);
-    std::swap(pump_, pump);
-    return pump;
-}
-
-void RunLoop::wakeUp() {
-    std::shared_ptr<EventPump> pump;
-    {
-        std::lock_guard lock(mutex_);
-        pump = pump_;
-    }
-    wake_.notify_all();
-    if (pump)
-        pump->wakeUp();
-}
-
 void RunLoop::reset() {
     std::deque<std::function<void()>> posted;
     std::map<std::pair<std::int64_t, std::uint64_t>, std::shared_ptr<Timer>> timers;
@@ -268,6 +332,7 @@ void RunLoop::reset() {
             timer->valid_ = false;
         }
         stopRequested_ = false;
+        updateReadyTimeLocked();
     }
     // Destroyed here, outside the lock: their captures may post or invalidate.
 }

@@ -2,7 +2,6 @@
 
 #include "platform/base/Seconds.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -10,20 +9,42 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <source_location>
+
+typedef struct _GSource GSource;
 
 namespace base {
 
+class Clock;
+class ManualClock;
 class Timer;
 
 // True on the thread that started the process.
 bool isMainThread();
 
-// The main thread's loop: posted functions and timers run here, one at a time. Functions may
-// be posted from any thread. Timers follow Clock::current(): with a manual clock the loop
-// never sleeps, and tests move time with advance().
+// Checks a "main thread only" promise: in debug and sanitizer builds a call from another thread
+// stops the program with a message naming the place; release builds check nothing.
+#ifdef NDEBUG
+inline void assertMainThread(std::source_location = std::source_location::current()) {}
+#else
+void assertMainThread(std::source_location where = std::source_location::current());
+#endif
+
+// The main thread's loop: posted functions and timers run here, one at a time, in order.
+// Functions may be posted from any thread.
+//
+// The loop is GLib's main context of the main thread, where GTK and WebKit have their sources
+// too: this loop's own functions and timers are dispatched from one GLib source, woken when
+// work is posted or the next timer comes due, so one loop serves the window, the engine and
+// our work, and sleeps while nothing happens.
+//
+// Unit tests put the loop on a manual clock (useManualClock): its timers then come due only as
+// advance() moves time, and nothing waits on them in real time. runUntilIdle() and advance()
+// run the loop's own work directly, without GLib.
 class RunLoop {
 public:
     static RunLoop& main();
+    ~RunLoop();
 
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
@@ -34,44 +55,39 @@ public:
     std::shared_ptr<Timer> dispatchAfter(Seconds delay, std::function<void()> fn);
 
     // Runs until stop() is called from a function on the loop (or from another thread).
+    // Main thread only, as are the calls below that run the loop.
     void run();
+    // Thread-safe.
     void stop();
-    // Runs what is ready; when nothing is, waits at most maxWait (real time) for work to
-    // arrive or a timer to come due. Returns whether anything ran.
-    bool runOnce(Seconds maxWait);
+    // Runs until condition() holds or timeout (real time) has passed; returns condition(). The
+    // condition is looked at after every event and at least every 50 ms, so it may follow
+    // other threads (a loopback server). For tests and benchmarks.
+    bool runUntil(const std::function<bool()>& condition, Seconds timeout);
+    // As runUntil, but serves only GLib's other sources (input, drawing, the web engine): this
+    // loop's own functions and timers wait for the outer turn. For code that must wait in place
+    // for an answer (a script's result, a painted frame) without its callers being re-entered.
+    bool runOthersUntil(const std::function<bool()>& condition, Seconds timeout);
+
+    // --- Stepping, for unit tests.
+
+    // Installs `clock` as Clock::current() and puts the loop on it: while it is the current
+    // clock, timers come due only as advance() moves it. nullptr goes back to the system clock
+    // and real time. Returns the clock it replaces.
+    std::shared_ptr<Clock> useManualClock(std::shared_ptr<ManualClock> clock);
     // Runs posted functions and due timers until nothing is ready at the current time.
     void runUntilIdle();
-    // Runs until condition() holds or timeout (real time) has passed; returns condition().
-    // For tests whose work comes from real I/O (a loopback server, a web engine).
-    bool runUntil(const std::function<bool()>& condition, Seconds timeout);
-    // Manual clock only: moves time forward by `by`, firing every timer due on the way at
-    // its own time, in order.
+    // Moves the manual clock forward by `by`, firing every timer due on the way at its own
+    // time, in order. Throws std::logic_error when the loop is not on a manual clock.
     void advance(Seconds by);
-
-    // Another event source the loop must serve while it waits (GLib's main context, for the
-    // web engine and the window). When set, the loop waits in the pump instead of sleeping,
-    // so the pump's events are handled on the main thread between this loop's own work.
-    class EventPump {
-    public:
-        virtual ~EventPump() = default;
-        // Handles the pump's events, waiting at most maxWait (real time) for one.
-        virtual void wait(Seconds maxWait) = 0;
-        // Makes a current or the next wait() return at once. Called from any thread.
-        virtual void wakeUp() = 0;
-    };
-    // Returns the pump it replaces; nullptr removes it.
-    std::shared_ptr<EventPump> setEventPump(std::shared_ptr<EventPump> pump);
-
+    // Drops every posted function and timer.
+    void reset();
     // The monotonic time of the next due timer, and whether functions are waiting.
     std::optional<std::int64_t> nextTimerDeadline() const;
     bool hasReadyWork() const;
 
-    // Drops every posted function and timer (tests).
-    void reset();
-
 private:
     friend class Timer;
-    RunLoop() = default;
+    RunLoop();
 
     // Puts the timer in the schedule at now + delay (replacing an earlier place).
     void schedule(const std::shared_ptr<Timer>& timer, std::int64_t delayNanoseconds);
@@ -81,20 +97,30 @@ private:
     bool isScheduled(const Timer& timer) const;
     // Runs one ready function or a timer due by `now`; returns false when nothing was ready.
     bool performOne(std::int64_t now);
-    // Waits (real time) until work is posted, the next timer is due or `maxWait` passes.
-    void waitForWork(Seconds maxWait);
-    // Lets the pump handle what is ready every few turns of our own work.
-    void servePumpNow(std::uint64_t turn);
-    void wakeUp();
+    // What the GLib source dispatches: a few turns of our work, so GLib's events keep coming.
+    void performSome();
+    // Tells GLib when our source is next due: at once for posted work, at the next timer's
+    // deadline on the system clock, never while held or on a manual clock.
+    void updateReadyTimeLocked();
+    bool iterateUntil(const std::function<bool()>& condition, Seconds timeout);
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
     std::deque<std::function<void()>> posted_;
     // (deadline, sequence) → timer; the sequence keeps timers due together in schedule order.
     std::map<std::pair<std::int64_t, std::uint64_t>, std::shared_ptr<Timer>> timers_;
     std::uint64_t nextSequence_ = 0;
     bool stopRequested_ = false;
-    std::shared_ptr<EventPump> pump_;
+    // How many runOthersUntil calls are under way: our source sleeps while any is.
+    int held_ = 0;
+    // Set while unit tests step time by hand.
+    std::shared_ptr<ManualClock> manualClock_;
+    bool onManualClockLocked() const;
+
+    // Our source on GLib's default main context, taken off it with the loop.
+    struct SourceRelease {
+        void operator()(GSource* source) const;
+    };
+    std::unique_ptr<GSource, SourceRelease> source_;
 };
 
 } // namespace base

@@ -1,8 +1,10 @@
+#include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Timer.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <atomic>
+#include <glib.h>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -107,46 +109,6 @@ TEST_F(RunLoopTest, RunReturnsWhenStopped) {
     EXPECT_EQ(events, (std::vector<std::string>{"ran"}));
 }
 
-TEST_F(RunLoopTest, WaitsInTheEventPumpAndWakesItForPostedWork) {
-    struct Pump : RunLoop::EventPump {
-        int waits = 0;
-        std::atomic<int> wakeUps = 0;
-        std::function<void()> onWait;
-        void wait(Seconds) override {
-            ++waits;
-            if (onWait)
-                std::exchange(onWait, nullptr)();
-        }
-        void wakeUp() override { ++wakeUps; }
-    };
-    auto pump = std::make_shared<Pump>();
-    loop.setEventPump(pump);
-    // An event the pump handles posts work, as a web engine's signal would.
-    pump->onWait = [&] { loop.dispatch([&] { events.push_back("from pump"); }); };
-    bool done = loop.runUntil([&] { return !events.empty(); }, Seconds(10));
-    loop.setEventPump(nullptr);
-    EXPECT_TRUE(done);
-    EXPECT_GE(pump->waits, 1);
-    EXPECT_GE(pump->wakeUps, 1);
-}
-
-TEST_F(RunLoopTest, EndlessOwnWorkDoesNotStarveTheEventPump) {
-    struct Pump : RunLoop::EventPump {
-        int waits = 0;
-        void wait(Seconds) override { ++waits; }
-        void wakeUp() override {}
-    };
-    auto pump = std::make_shared<Pump>();
-    loop.setEventPump(pump);
-    // Work that always posts more, as a busy page or animation might.
-    std::function<void()> repost = [&] { loop.dispatch(repost); };
-    loop.dispatch(repost);
-    loop.runUntil([&] { return pump->waits >= 3; }, Seconds(10));
-    loop.setEventPump(nullptr);
-    loop.reset();
-    EXPECT_GE(pump->waits, 3);
-}
-
 TEST_F(RunLoopTest, NextTimerDeadlineIsTheEarliest) {
     EXPECT_FALSE(loop.nextTimerDeadline());
     auto now = clock().monotonicNanoseconds();
@@ -155,14 +117,133 @@ TEST_F(RunLoopTest, NextTimerDeadlineIsTheEarliest) {
     EXPECT_EQ(loop.nextTimerDeadline(), now + 1'000'000'000);
 }
 
-TEST(RunLoopWithoutManualClock, AdvanceIsRefused) {
-    EXPECT_THROW(RunLoop::main().advance(Seconds(1)), std::logic_error);
+// The loop as the program runs it: GLib's main context in real time.
+class RunLoopOnGLibTest : public ::testing::Test {
+protected:
+    void SetUp() override { loop.reset(); }
+    void TearDown() override { loop.reset(); }
+    // Stops the loop after `limit` should the test's own stop never come.
+    std::shared_ptr<Timer> safetyNet(Seconds limit = Seconds(20)) {
+        return loop.dispatchAfter(limit, [this] {
+            gaveUp = true;
+            loop.stop();
+        });
+    }
+    RunLoop& loop = RunLoop::main();
+    bool gaveUp = false;
+};
+
+TEST_F(RunLoopOnGLibTest, OurTimersAndGLibsSourcesFireFromOneLoopOnTheMainThread) {
+    struct Seen {
+        std::vector<std::string> fired;
+        bool glibOnMainThread = false;
+    } seen;
+    g_timeout_add(
+        30,
+        [](gpointer data) -> gboolean {
+            auto* seen = static_cast<Seen*>(data);
+            seen->fired.push_back("glib");
+            seen->glibOnMainThread = base::isMainThread();
+            RunLoop::main().stop();
+            return G_SOURCE_REMOVE;
+        },
+        &seen);
+    auto timer = loop.dispatchAfter(Seconds(0.01), [&] { seen.fired.push_back("ours"); });
+    auto safety = safetyNet();
+    loop.run();
+    safety->invalidate();
+    EXPECT_FALSE(gaveUp);
+    EXPECT_EQ(seen.fired, (std::vector<std::string>{"ours", "glib"}));
+    EXPECT_TRUE(seen.glibOnMainThread);
 }
 
-TEST(RunLoopWithoutManualClock, RealTimersFireWhileWaiting) {
+TEST_F(RunLoopOnGLibTest, WorkPostedFromAnotherThreadWakesTheSleepingLoop) {
+    std::atomic<bool> ran = false;
+    std::thread poster;
+    // Started once the loop sleeps in GLib's poll, with nothing due for 20 s.
+    loop.dispatch([&] {
+        poster = std::thread([&] {
+            loop.dispatch([&] {
+                ran = true;
+                loop.stop();
+            });
+        });
+    });
+    auto safety = safetyNet();
+    loop.run();
+    poster.join();
+    safety->invalidate();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(gaveUp);
+}
+
+TEST_F(RunLoopOnGLibTest, AnIdleLoopSleepsInsteadOfSpinning) {
+    // Counts the turns of GLib's loop: its prepare is asked once per turn.
+    struct Counter {
+        GSource source;
+        std::atomic<int> turns;
+    };
+    static GSourceFuncs counting = {[](GSource* source, gint* timeout) -> gboolean {
+                                        ++reinterpret_cast<Counter*>(source)->turns;
+                                        *timeout = -1;
+                                        return FALSE;
+                                    },
+                                    nullptr,
+                                    nullptr,
+                                    nullptr,
+                                    nullptr,
+                                    nullptr};
+    GSource* source = g_source_new(&counting, sizeof(Counter));
+    reinterpret_cast<Counter*>(source)->turns = 0;
+    g_source_attach(source, g_main_context_default());
+    auto stop = loop.dispatchAfter(Seconds(0.3), [&] { loop.stop(); });
+    loop.run();
+    const int turns = reinterpret_cast<Counter*>(source)->turns;
+    g_source_destroy(source);
+    g_source_unref(source);
+    // A loop that spun would turn thousands of times in 300 ms.
+    EXPECT_LT(turns, 20);
+    EXPECT_GE(turns, 1);
+}
+
+TEST_F(RunLoopOnGLibTest, EndlessOwnWorkDoesNotStarveGLib) {
+    // Work that always posts more, as a busy page or animation might.
+    std::function<void()> repost = [&] { loop.dispatch(repost); };
+    loop.dispatch(repost);
+    bool glibRan = false;
+    g_idle_add_once([](gpointer ran) { *static_cast<bool*>(ran) = true; }, &glibRan);
+    EXPECT_TRUE(loop.runUntil([&] { return glibRan; }, Seconds(10)));
+    loop.reset();
+}
+
+TEST_F(RunLoopOnGLibTest, WaitingInPlaceServesGLibButHoldsOurWork) {
+    std::vector<std::string> ran;
+    loop.dispatch([&] { ran.push_back("posted"); });
+    auto timer = loop.dispatchAfter(Seconds(0), [&] { ran.push_back("timer"); });
+    bool answered = false;
+    g_timeout_add_once(
+        20, [](gpointer answered) { *static_cast<bool*>(answered) = true; }, &answered);
+    EXPECT_TRUE(loop.runOthersUntil([&] { return answered; }, Seconds(10)));
+    EXPECT_TRUE(ran.empty());
+    // Once the wait is over, the loop takes its work up again.
+    EXPECT_TRUE(loop.runUntil([&] { return ran.size() == 2; }, Seconds(10)));
+    EXPECT_EQ(ran, (std::vector<std::string>{"posted", "timer"}));
+}
+
+TEST_F(RunLoopOnGLibTest, AdvanceIsRefusedWithoutAManualClock) {
+    EXPECT_THROW(loop.advance(Seconds(1)), std::logic_error);
+    // Nor with one that is no longer the current clock.
+    auto previous = loop.useManualClock(std::make_shared<base::ManualClock>());
+    base::Clock::install(previous);
+    EXPECT_THROW(loop.advance(Seconds(1)), std::logic_error);
+    loop.useManualClock(nullptr);
+    base::Clock::install(previous);
+}
+
+TEST_F(RunLoopOnGLibTest, RealTimersFireWhileWaiting) {
     bool fired = false;
-    RunLoop::main().dispatchAfter(Seconds(0.01), [&] { fired = true; });
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired; }, Seconds(10)));
+    loop.dispatchAfter(Seconds(0.01), [&] { fired = true; });
+    EXPECT_TRUE(loop.runUntil([&] { return fired; }, Seconds(10)));
 }
 
 } // namespace

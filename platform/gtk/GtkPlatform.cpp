@@ -1,7 +1,6 @@
 #include "platform/gtk/GtkPlatform.h"
 
 #include "platform/base/RunLoop.h"
-#include "platform/gtk/GLibEventPump.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/gtk/WebKitWebsiteData.h"
 #include "platform/ui/WebEngineFactory.h"
@@ -16,10 +15,7 @@ namespace gtk {
 
 namespace {
 
-std::shared_ptr<GLibEventPump>& installedPump() {
-    static std::shared_ptr<GLibEventPump> pump;
-    return pump;
-}
+bool installed = false;
 
 // Whether the machine offers a GPU render node to this user.
 bool hasRenderNode() {
@@ -35,7 +31,8 @@ bool hasRenderNode() {
 } // namespace
 
 base::Result<void> GtkPlatform::install() {
-    if (installedPump())
+    base::assertMainThread();
+    if (installed)
         return {};
     if (!gtk_init_check()) {
         const char* x11 = std::getenv("DISPLAY");
@@ -52,9 +49,7 @@ base::Result<void> GtkPlatform::install() {
                                      "Xvfb: xvfb-run -a <program> ...");
     }
     chooseRenderers();
-    auto pump = std::make_shared<GLibEventPump>();
-    base::RunLoop::main().setEventPump(pump);
-    installedPump() = pump;
+    installed = true;
     WebKitWebsiteData::shared().bindToShared();
     ui::WebEngineFactory::install(WebKitEngine::maker());
     return {};
@@ -69,11 +64,7 @@ void GtkPlatform::chooseRenderers() {
 }
 
 bool GtkPlatform::isInstalled() {
-    return installedPump() != nullptr;
-}
-
-std::shared_ptr<GLibEventPump> GtkPlatform::eventPump() {
-    return installedPump();
+    return installed;
 }
 
 } // namespace gtk

@@ -6,11 +6,9 @@
 
 namespace gtk {
 
-class GLibEventPump;
-
 // Start-up of the real backends, once per process, on the main thread before the run loop
-// runs: opens the display, serves GLib's main context (GTK, WebKit) from
-// base::RunLoop::main(), and makes every new ui::WebView run a WebKitEngine sharing the
+// runs: opens the display (GTK and WebKit then live on GLib's main context, which is
+// base::RunLoop::main()), and makes every new ui::WebView run a WebKitEngine sharing the
 // process's cookie jar and URL cache.
 class GtkPlatform {
 public:
@@ -27,8 +25,6 @@ public:
     // The renderers that serve this machine, for GTK and WebKit, unless the person has chosen
     // through their environment variables; install() does it, before GTK starts.
     static void chooseRenderers();
-    // The pump serving GLib (null before install).
-    static std::shared_ptr<GLibEventPump> eventPump();
 };
 
 } // namespace gtk

@@ -1,5 +1,4 @@
 #include "platform/base/RunLoop.h"
-#include "platform/gtk/GLibEventPump.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/ui/WebEngine.h"
@@ -21,8 +20,7 @@ namespace {
         _exit(0);
     std::fprintf(stderr, "%s\n", result.error().localizedDescription().c_str());
     const bool clean = result.error().domain == GtkPlatform::ErrorDomain &&
-                       result.error().code == GtkPlatform::NoDisplay &&
-                       !GtkPlatform::isInstalled() && !GtkPlatform::eventPump();
+                       result.error().code == GtkPlatform::NoDisplay && !GtkPlatform::isInstalled();
     _exit(clean ? 3 : 4);
 }
 
@@ -45,15 +43,10 @@ TEST(GtkPlatformDeathTest, WithoutADisplayStartUpFailsWithAClearMessage) {
         ::testing::ExitedWithCode(3), "the display :4242 cannot be reached");
 }
 
-TEST(GtkPlatformTest, StartUpServesGLibAndMakesWebKitEngines) {
+TEST(GtkPlatformTest, StartUpMakesWebKitEngines) {
     ASSERT_TRUE(GtkPlatform::install().ok());
     EXPECT_TRUE(GtkPlatform::install().ok()); // again: nothing more
     ASSERT_TRUE(GtkPlatform::isInstalled());
-    ASSERT_NE(GtkPlatform::eventPump(), nullptr);
-    // The pump is the run loop's.
-    auto current = base::RunLoop::main().setEventPump(nullptr);
-    EXPECT_EQ(current, GtkPlatform::eventPump());
-    base::RunLoop::main().setEventPump(current);
 
     auto engine = ui::WebEngineFactory::create();
     auto* webKit = dynamic_cast<WebKitEngine*>(engine.get());

@@ -1,6 +1,6 @@
 #include "platform/gtk/MainWindow.h"
 
-#include "platform/gtk/GLibEventPump.h"
+#include "platform/base/RunLoop.h"
 #include "platform/gtk/PanelDialog.h"
 #include "platform/gtk/ViewCanvas.h"
 #include "platform/gtk/WebKitEngine.h"
@@ -152,10 +152,7 @@ void MainWindow::waitForFrame() {
         &painted);
     gtk_widget_queue_draw(canvas_->widget());
     gtk_widget_queue_draw(overlay_);
-    const gint64 deadline = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
-    GMainContext* context = g_main_context_default();
-    while (painted < 2 && g_get_monotonic_time() < deadline)
-        GLibEventPump::iterateOnce(context, 50);
+    base::RunLoop::main().runOthersUntil([&] { return painted >= 2; }, base::Seconds(2));
     g_signal_handler_disconnect(clock, handler);
 }
 

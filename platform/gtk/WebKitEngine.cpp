@@ -5,7 +5,6 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/gtk/GLibCallbackData.h"
-#include "platform/gtk/GLibEventPump.h"
 #include "platform/gtk/WebKitWebsiteData.h"
 #include "platform/ui/WebEngineClient.h"
 #include "platform/ui/WebViewNavigationType.h"
@@ -699,22 +698,14 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
         },
         GLibCallbackData::give(answer));
 
-    GMainContext* context = g_main_context_default();
-    const auto deadline =
-        std::chrono::steady_clock::now() +
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(scriptTimeout_);
-    while (!answer->done) {
-        const auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::steady_clock::duration::zero()) {
-            base::log("A script got no answer from the page in time; it counts as failed.");
-            g_cancellable_cancel(cancellable.get());
-            break;
-        }
-        const auto milliseconds =
-            std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1;
-        GLibEventPump::iterateOnce(context, static_cast<unsigned>(milliseconds));
+    // The engine's answer comes through GLib; the run loop's own work (this engine's events
+    // among it) waits, so the caller is not re-entered.
+    if (!base::RunLoop::main().runOthersUntil([&] { return answer->done; }, scriptTimeout_)) {
+        base::log("A script got no answer from the page in time; it counts as failed.");
+        g_cancellable_cancel(cancellable.get());
+        return std::nullopt;
     }
-    return answer->done ? answer->result : std::nullopt;
+    return answer->result;
 }
 
 // --- Settings and scrolling.

@@ -31,8 +31,8 @@ namespace gtk {
 //   and none of the main document, too). The same script collects a form's fields, so that a
 //   form post reaches the client with its method and body.
 // - Start, finish and failure are those of the main frame, each reported once per load.
-// - Scripts run synchronously: the engine iterates GLib's main context (never the run loop's
-//   own functions) until the answer comes or the time-out passes.
+// - Scripts run synchronously: the engine serves GLib's main context but not the run loop's
+//   own functions (RunLoop::runOthersUntil) until the answer comes or the time-out passes.
 // - The page reports its size and scroll position from an isolated world; the client's
 //   scroll view follows, and moving the scroll view from code scrolls the page. A top inset
 //   pads the page at its top, and offsets count from above it, as a scroll view's do.

@@ -31,7 +31,7 @@ void PlatformTest::SetUp() {
     base::RunLoop::main().reset();
     base::NotificationCenter::defaultCenter().reset();
     clock_ = std::make_shared<base::ManualClock>();
-    previousClock_ = base::Clock::install(clock_);
+    previousClock_ = base::RunLoop::main().useManualClock(clock_);
 
     home_ = makeTemporaryHome();
     previousHome_ = base::AppHome::install(home_);
@@ -61,6 +61,7 @@ void PlatformTest::TearDown() {
     std::error_code ignored;
     std::filesystem::remove_all(home_, ignored);
 
+    base::RunLoop::main().useManualClock(nullptr);
     base::Clock::install(previousClock_);
 }
 
