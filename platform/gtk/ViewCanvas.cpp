@@ -150,6 +150,7 @@ bool ViewCanvas::sync() {
         child.seen = false;
     std::size_t hash = 0;
     bool placementChanged = false;
+    painted_.clear();
     walk(*window_, true, hash, placementChanged);
     for (auto it = children_.begin(); it != children_.end();) {
         if (!it->second.seen) {
@@ -160,6 +161,7 @@ bool ViewCanvas::sync() {
             ++it;
         }
     }
+    showOnlyWhatIsSeen(placementChanged);
     for (auto& [key, child] : children_)
         if (child.entry)
             child.entry->sync();
@@ -211,13 +213,17 @@ void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
             gtk_widget_unparent(widget);
         if (!gtk_widget_get_parent(widget))
             gtk_widget_set_parent(widget, widget_.get());
+        // Shown once the whole tree has been looked at (showOnlyWhatIsSeen).
+        gtk_widget_set_child_visible(widget, FALSE);
         placementChanged = true;
     } else if (gtk_widget_get_parent(widget) != widget_.get()) {
         // Taken away by its owner (an engine that went): put it back while the view lives.
         gtk_widget_set_parent(widget, widget_.get());
+        gtk_widget_set_child_visible(widget, child.shown);
         placementChanged = true;
     }
     child.seen = true;
+    painted_.push_back(&view);
     ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
     double topInset = 0.0;
     if (engine) {
@@ -230,12 +236,47 @@ void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
         frame.size.height =
             std::max(0.0, frame.size.height - topInset - std::max(0.0, inset.bottom));
     }
-    if (frame != child.frame || visible != child.visible || topInset != child.topInset) {
+    if (frame != child.frame || topInset != child.topInset) {
         child.frame = frame;
         child.topInset = topInset;
-        child.visible = visible;
-        gtk_widget_set_child_visible(widget, visible);
         placementChanged = true;
+    }
+    child.visible = visible;
+}
+
+void ViewCanvas::showOnlyWhatIsSeen(bool& placementChanged) {
+    // A page wholly under another page drawn after it (the tabs' web views, stacked) is not
+    // shown: it gets no events, and WebKit neither draws it nor runs its page at full pace.
+    std::vector<const Child*> pages;
+    for (const ui::View* view : painted_)
+        if (const Child& child = children_.at(view); child.engine && child.visible)
+            pages.push_back(&child);
+    for (const ui::View* view : painted_) {
+        Child& child = children_.at(view);
+        bool shown = child.visible;
+        if (shown && child.engine) {
+            auto self = std::find(pages.begin(), pages.end(), &child);
+            shown = std::none_of(self + 1, pages.end(), [&](const Child* above) {
+                return above->frame.containsRect(child.frame);
+            });
+        }
+        if (shown != child.shown) {
+            child.shown = shown;
+            gtk_widget_set_child_visible(child.widget.get(), shown);
+            placementChanged = true;
+        }
+    }
+    // GTK gives a click to the last child under it: keep the children in painting order.
+    GtkWidget* previous = nullptr;
+    for (const ui::View* view : painted_) {
+        GtkWidget* widget = children_.at(view).widget.get();
+        if (gtk_widget_get_parent(widget) != widget_.get())
+            continue;
+        const GtkWidget* expected = previous ? gtk_widget_get_next_sibling(previous)
+                                             : gtk_widget_get_first_child(widget_.get());
+        if (widget != expected)
+            gtk_widget_insert_after(widget, widget_.get(), previous);
+        previous = widget;
     }
 }
 
@@ -331,7 +372,7 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
         painter_.paint(view, adopt(gtk_snapshot_append_cairo(snapshot, &paintArea)).get());
     }
     if (auto found = children_.find(&view);
-        found != children_.end() && found->second.widget && found->second.visible &&
+        found != children_.end() && found->second.widget && found->second.shown &&
         gtk_widget_get_parent(found->second.widget.get()) == widget_.get()) {
         gtk_snapshot_save(snapshot);
         const Child& child = found->second;

@@ -75,7 +75,8 @@ private:
         WebKitEngine* engine = nullptr;
         ui::Rect frame;        // where the widget is placed, in the window
         double topInset = 0.0; // how far below the view's top the widget starts
-        bool visible = false;
+        bool visible = false;  // as the tree has it
+        bool shown = false;    // on screen: visible, and for a page not under another page
         bool seen = false;
     };
 
@@ -83,6 +84,8 @@ private:
     void place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
                WebKitEngine* engine, bool visible, bool& placementChanged);
     void drop(Child& child);
+    // Shows the children that can be seen, in painting order, and hides the others.
+    void showOnlyWhatIsSeen(bool& placementChanged);
     void paintView(ui::View& view, GdkSnapshot* snapshot, bool isRoot);
     void paintStatusBar(GdkSnapshot* snapshot);
 
@@ -90,6 +93,8 @@ private:
     GOwned<GtkWidget> widget_;
     ViewPainter painter_;
     std::map<const ui::View*, Child> children_;
+    // The views with a child, in the order the last sync met them (back to front).
+    std::vector<const ui::View*> painted_;
     std::size_t shownHash_ = 0;
     std::shared_ptr<ui::Touch> touch_;
     ui::Point pointer_;

@@ -1,0 +1,90 @@
+#pragma once
+
+// For e2e tests: real input for a GTK window on the X server (Xvfb), made through the server's
+// XTEST extension as a person's mouse and keyboard would make it, so that it goes the whole way
+// through GTK's event handling: the X server's pointer moves, its buttons and wheel turn, its
+// keys go down and up. Points are in the coordinates of a widget of the window.
+
+#include "platform/base/RunLoop.h"
+#include "platform/ui/Geometry.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <chrono>
+#include <gdk/x11/gdkx.h>
+#include <gtk/gtk.h>
+#include <string>
+
+class WindowInput {
+public:
+    // Input for the window of `widget`, at points given in the widget's coordinates.
+    explicit WindowInput(GtkWidget* widget)
+        : widget_(widget)
+        , display_(gdk_x11_display_get_xdisplay(gtk_widget_get_display(widget))) {}
+
+    // Whether the window is on an X server that takes synthesized input.
+    bool available() const {
+        int event = 0, error = 0, major = 0, minor = 0;
+        return GDK_IS_X11_DISPLAY(gtk_widget_get_display(widget_)) &&
+               XTestQueryExtension(display_, &event, &error, &major, &minor);
+    }
+
+    void moveTo(ui::Point point) {
+        const auto [x, y] = onScreen(point);
+        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+        send();
+    }
+    // The primary button pressed and released at the point.
+    void click(ui::Point point) {
+        moveTo(point);
+        button(1);
+    }
+    // Wheel notches over the point: positive scrolls down.
+    void wheel(ui::Point point, int notches) {
+        moveTo(point);
+        for (int i = 0; i < (notches < 0 ? -notches : notches); ++i)
+            button(notches < 0 ? 4 : 5);
+    }
+    // Types the text (letters, digits and spaces) on the keyboard.
+    void type(const std::string& text) {
+        for (char character : text) {
+            const KeySym symbol =
+                character == ' ' ? XK_space : XStringToKeysym(std::string(1, character).c_str());
+            const KeyCode code = XKeysymToKeycode(display_, symbol);
+            XTestFakeKeyEvent(display_, code, True, CurrentTime);
+            XTestFakeKeyEvent(display_, code, False, CurrentTime);
+            send();
+        }
+    }
+
+private:
+    void button(unsigned number) {
+        XTestFakeButtonEvent(display_, number, True, CurrentTime);
+        XTestFakeButtonEvent(display_, number, False, CurrentTime);
+        send();
+    }
+    // Lets GTK take in what the server sent back before the next input.
+    void send() {
+        XSync(display_, False);
+        base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(60));
+    }
+    std::pair<int, int> onScreen(ui::Point point) const {
+        GtkNative* native = gtk_widget_get_native(widget_);
+        graphene_point_t in = GRAPHENE_POINT_INIT(float(point.x), float(point.y));
+        graphene_point_t inNative;
+        if (!gtk_widget_compute_point(widget_, GTK_WIDGET(native), &in, &inNative))
+            inNative = in;
+        double surfaceX = 0, surfaceY = 0;
+        gtk_native_get_surface_transform(native, &surfaceX, &surfaceY);
+        const Window window = gdk_x11_surface_get_xid(gtk_native_get_surface(native));
+        int rootX = 0, rootY = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_),
+                              int(inNative.x + surfaceX), int(inNative.y + surfaceY), &rootX,
+                              &rootY, &child);
+        return {rootX, rootY};
+    }
+
+    GtkWidget* widget_;
+    Display* display_;
+};
