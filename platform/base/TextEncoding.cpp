@@ -1,5 +1,7 @@
 #include "platform/base/TextEncoding.h"
 
+#include "platform/base/Strings.h"
+
 #include <climits>
 #include <memory>
 #include <unicode/ucnv.h>
@@ -49,6 +51,17 @@ Result<std::string> decodeText(std::string_view bytes, std::string_view charsetN
                            "The text is too long to decode.");
 
     UErrorCode status = U_ZERO_ERROR;
+    // Well-formed UTF-8 decodes to itself, less a byte order mark: one pass over it instead of
+    // a conversion to UTF-16 and back.
+    const char* canonical = ucnv_getName(converter.get(), &status);
+    if (U_SUCCESS(status) && canonical && std::string_view(canonical) == "UTF-8" &&
+        isValidUTF8(bytes)) {
+        std::string_view text = bytes;
+        if (text.starts_with("\xEF\xBB\xBF"))
+            text.remove_prefix(3);
+        return std::string(text);
+    }
+    status = U_ZERO_ERROR;
     ucnv_setToUCallBack(converter.get(), substituteReplacementCharacter, nullptr, nullptr, nullptr,
                         &status);
     icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter.get(),
@@ -60,7 +73,7 @@ Result<std::string> decodeText(std::string_view bytes, std::string_view charsetN
 
     // A byte order mark is no part of the text. ICU's "UTF-16" and "UTF-32" consume theirs; the
     // others pass it through.
-    const char* canonical = ucnv_getName(converter.get(), &status);
+    canonical = ucnv_getName(converter.get(), &status);
     if (canonical && std::string_view(canonical).starts_with("UTF") && text.length() > 0 &&
         text.charAt(0) == 0xFEFF)
         text.remove(0, 1);

@@ -25,6 +25,7 @@ TEST(TextEncodingTest, DecodesCommonCharsets) {
         {"utf-8", "caf\xC3\xA9 \xF0\x9F\x98\x80", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
         {"UTF8", "plain", "plain"},
         {"utf-8", "\xEF\xBB\xBFwith mark", "with mark"},
+        {"utf-8", std::string("nul\0inside", 10), std::string("nul\0inside", 10)},
         {"iso-8859-1", "caf\xE9", "caf\xC3\xA9"},
         {"ISO_8859-1", "\xA0\xFF", "\xC2\xA0\xC3\xBF"},
         {"latin1", "\xE9", "\xC3\xA9"},
@@ -59,6 +60,7 @@ TEST(TextEncodingTest, ReplacesBadBytesWithoutFailing) {
          "b",
          "a" + kReplacement + "b"},
         {"utf-8", "a\xC3", "a" + kReplacement}, // truncated at the end
+        {"utf-8", "0123456789abcdef\xC3\xA9\xFF", "0123456789abcdef\xC3\xA9" + kReplacement},
         {"utf-8", "\xED\xA0\x80", kReplacement + kReplacement + kReplacement}, // surrogate
         {"shift_jis", "a\x82", "a" + kReplacement},                            // half a character
         {"UTF-16LE",
