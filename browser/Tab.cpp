@@ -15,13 +15,17 @@
 
 namespace {
 
+// Adds the hidden frame once per document, never to an empty one, and answers "1" (the frame
+// was added) or "0" followed by the page's title: one trip to the page.
 constexpr const char* pageLoadedScript =
+    "(function () {var added = false;"
     "if (document.getElementById('gh-page-loaded') == null && "
     "document.documentElement.innerHTML != '<head></head><body></body>') {var iframe = "
     "document.createElement('IFRAME');iframe.setAttribute('id','gh-page-loaded');"
     "iframe.setAttribute('src', 'js:gh-page-loaded');iframe.setAttribute('style', "
     "'display:none');document.body.appendChild(iframe);iframe = "
-    "null;document.body.style.webkitTouchCallout='none';}";
+    "null;document.body.style.webkitTouchCallout='none';added = true;}"
+    "return (added ? '1' : '0') + document.title;})()";
 
 // A bundle resource as UTF-8 text; empty (and a console line) when it cannot be read.
 std::string resourceText(std::string_view name, std::string_view type) {
@@ -419,16 +423,31 @@ bool Tab::webViewShouldStartLoadWithRequestNavigationType(ui::WebView& webView,
 
 void Tab::webViewDidStartLoad(ui::WebView& webView) {
     (void)webView;
+    // A title read from the document before belongs to none that comes now.
+    pageTitle_.reset();
 }
 
 void Tab::webViewDidFinishLoad(ui::WebView& webView) {
     const auto& request = webView.request();
     bool isFile = request && request->url() && request->url()->isFileURL();
-    if (!isFile && currentURL_)
-        webView.stringByEvaluatingJavaScriptFromString(pageLoadedScript);
+    if (isFile || !currentURL_)
+        return;
+    runningPageLoadedScript_ = true;
+    const std::string answer = webView.stringByEvaluatingJavaScriptFromString(pageLoadedScript);
+    runningPageLoadedScript_ = false;
+    // Only a document that got the frame sends its signal; its title waits for it.
+    if (answer.starts_with('1'))
+        pageTitle_ = answer.substr(1);
+    if (std::exchange(signalDuringPageLoadedScript_, false))
+        webViewDidFinishFinalLoad(webView);
 }
 
 void Tab::webViewDidFinishFinalLoad(ui::WebView& webView) {
+    if (runningPageLoadedScript_) {
+        // Never before the page's title is known: it is on its way with the script's answer.
+        signalDuringPageLoadedScript_ = true;
+        return;
+    }
     loading_ = false;
     if (current_)
         if (auto host = viewController())
@@ -439,8 +458,10 @@ void Tab::webViewDidFinishFinalLoad(ui::WebView& webView) {
                                    ? request->mainDocumentURL()->absoluteString()
                                    : std::string("(null)");
     base::log("Loaded url: " + mainDocument);
-    std::string title = webView.stringByEvaluatingJavaScriptFromString("document.title");
-    webView.stringByEvaluatingJavaScriptFromString("window.location.href");
+    // A frame the page added itself signals without the title having come first.
+    const std::string title =
+        pageTitle_ ? *std::exchange(pageTitle_, std::nullopt)
+                   : webView.stringByEvaluatingJavaScriptFromString("document.title");
     setTitle(title.empty() ? "Untitled" : title);
 }
 

@@ -206,6 +206,12 @@ private:
     std::optional<std::int32_t> positionBeforeStep_;
     std::int32_t scrollPosition_ = 0;
     bool loading_ = false;
+    // The final-load signal needs the page's title: the script that adds the hidden frame
+    // answers it, so the signal that frame sends costs no script of its own. A signal that
+    // comes while that script runs waits for its answer.
+    std::optional<std::string> pageTitle_;
+    bool runningPageLoadedScript_ = false;
+    bool signalDuringPageLoadedScript_ = false;
     bool current_ = false;
     bool actionSheetVisible_ = false;
     double loadStartTime_ = 0;

@@ -22,14 +22,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The script that adds the hidden frame, as the page must receive it.
+// The script that adds the hidden frame, as the page must receive it: it answers "1" when it
+// added the frame, "0" when not, then the page's title.
 const std::string pageLoadedScript =
+    "(function () {var added = false;"
     "if (document.getElementById('gh-page-loaded') == null && "
     "document.documentElement.innerHTML != '<head></head><body></body>') {var iframe = "
     "document.createElement('IFRAME');iframe.setAttribute('id','gh-page-loaded');"
     "iframe.setAttribute('src', 'js:gh-page-loaded');iframe.setAttribute('style', "
     "'display:none');document.body.appendChild(iframe);iframe = "
-    "null;document.body.style.webkitTouchCallout='none';}";
+    "null;document.body.style.webkitTouchCallout='none';added = true;}"
+    "return (added ? '1' : '0') + document.title;})()";
 
 // A browser screen reduced to what a tab uses. It records the page loads the tab asks for and,
 // when `fetches` is set, starts them the way the screen does: a new connection with the tab
@@ -695,30 +698,65 @@ TEST_F(TabTest, FinishedPagesGetTheHiddenFrameScriptOnlyWhenTheTabFetchedThem) {
     EXPECT_EQ(page.evaluatedScripts()[0], pageLoadedScript);
 }
 
-TEST_F(TabTest, TheHiddenFrameSignalEndsTheLoadAndSetsTheTitle) {
+// One trip to the page: the script that adds the frame brings the title back, and the signal
+// of that frame ends the load with it. The signal comes once per document, never before the
+// title is known, and never from a document that got no frame.
+TEST_F(TabTest, TheHiddenFrameSignalEndsTheLoadWithTheTitleTheScriptBroughtBack) {
     auto tab = makeTab();
     auto& page = engine(tab);
     tab->setLoading(true);
     tab->setCurrentURL(base::URL::parse("http://host.test/article"));
     tab->webView()->loadHTMLString("<p>x</p>", tab->currentURL());
-    page.answerScript("document.title", "A Rather Long Title");
-    page.answerScript("window.location.href", "http://host.test/article");
+    bool frameAdded = false;
+    bool finishedBeforeTheAnswer = false;
     // The page runs the script and its frame asks to load "js:gh-page-loaded" while the view
     // is still waiting for the script's answer.
     page.answerScript(pageLoadedScript, [&](const std::string&) -> std::optional<std::string> {
+        if (frameAdded)
+            return "0A Rather Long Title";
+        frameAdded = true;
+        const auto finished = host->finishedWebViews.size();
         page.raiseNavigation(*base::URL::parse("js:gh-page-loaded"),
                              ui::WebViewNavigationType::Other, false);
-        return "";
+        if (!tab->loading() || host->finishedWebViews.size() != finished)
+            finishedBeforeTheAnswer = true;
+        return "1A Rather Long Title";
     });
 
     page.raiseFinishLoad();
-
     EXPECT_FALSE(tab->loading());
     ASSERT_EQ(host->finishedWebViews.size(), 1u);
     EXPECT_EQ(host->finishedWebViews[0], tab->webView());
     EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "A Rather..");
     ASSERT_FALSE(page.navigations().empty());
     EXPECT_EQ(page.navigations().back().allowed, std::optional<bool>(true));
+    EXPECT_EQ(page.evaluatedScripts(), std::vector<std::string>{pageLoadedScript});
+
+    // The same document reported finished again keeps its one frame and signals nothing more.
+    page.raiseFinishLoad();
+    EXPECT_EQ(host->finishedWebViews.size(), 1u);
+
+    // Run outside the view's own reports, the signal's delivery is not held for the script:
+    // the tab itself waits for the answer.
+    tab->setLoading(true);
+    tab->webViewDidStartLoad(*tab->webView());
+    frameAdded = false;
+    tab->webViewDidFinishLoad(*tab->webView());
+    EXPECT_FALSE(finishedBeforeTheAnswer);
+    EXPECT_FALSE(tab->loading());
+    EXPECT_EQ(host->finishedWebViews.size(), 2u);
+    EXPECT_EQ(page.evaluatedScripts().back(), pageLoadedScript);
+
+    // An empty document, or about:blank, gets no frame: the load stays unfinished and the
+    // title as it was.
+    tab->setLoading(true);
+    tab->webViewDidStartLoad(*tab->webView());
+    page.answerScript(pageLoadedScript, "0");
+    page.raiseFinishLoad();
+    EXPECT_TRUE(tab->loading());
+    EXPECT_EQ(host->finishedWebViews.size(), 2u);
+    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "A Rather..");
+    EXPECT_EQ(page.evaluatedScripts().size(), 4u);
 }
 
 TEST_F(TabTest, AnUntitledPageAndABackgroundTabsSignal) {
