@@ -25,6 +25,10 @@ std::string BrowserSettings::appStoreWebHost() {
     return setting(appStoreWebHostKey, defaultAppStoreWebHost);
 }
 
+std::string BrowserSettings::appStorePageAddress() {
+    return "https://" + appStoreWebHost() + "/app/tabbrowser/id1000000000";
+}
+
 bool BrowserSettings::urlHasHost(const base::URL& url, const std::string& host) {
     if (url.host().empty())
         return false;

@@ -23,6 +23,8 @@ public:
     static std::string searchEngineHomeAddress();
     // Pages of the application store on the web: handed to the system, never fetched.
     static std::string appStoreWebHost();
+    // This application's page in the store: "https://<store host>/app/tabbrowser/id1000000000".
+    static std::string appStorePageAddress();
 
     // Whether the URL's host (with its port, when it has one) is exactly `host`.
     static bool urlHasHost(const base::URL& url, const std::string& host);

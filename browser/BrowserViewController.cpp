@@ -6,6 +6,7 @@
 #include "browser/BrowserSettings.h"
 #include "browser/Reachability.h"
 #include "browser/SavedTabs.h"
+#include "browser/ShareKit.h"
 #include "browser/Tab.h"
 #include "browser/UIMainView.h"
 #include "platform/base/AppHome.h"
@@ -67,6 +68,8 @@ BrowserViewController::~BrowserViewController() {
         base::NotificationCenter::defaultCenter().removeObserver(token);
     if (selectAllTimer_)
         selectAllTimer_->invalidate();
+    if (hideTimer_)
+        hideTimer_->invalidate();
     for (const auto& tab : tabs_)
         tab->close();
 }
@@ -127,6 +130,8 @@ void BrowserViewController::loadView() {
             {"moreButton", moreButton_ != nullptr},
             {"addTab", addTab_ != nullptr},
             {"progressBar", progressBar_ != nullptr},
+            {"imgpicker", imgpicker_ != nullptr},
+            {"darkview", darkview_ != nullptr},
         });
     if (!std::dynamic_pointer_cast<UIMainView>(view()))
         throw ui::InterfaceFileError(ui::InterfaceFile::makeError(
@@ -136,7 +141,8 @@ void BrowserViewController::loadView() {
 
 void BrowserViewController::viewDidLoad() {
     ui::ViewController::viewDidLoad();
-    // The sharing object arrives with the share panel.
+    share_ = ShareKit::create();
+    share_->setDelegate(std::static_pointer_cast<BrowserViewController>(shared_from_this()));
     topBar_->setBackgroundColor(ui::Color::fromRGB255(23, 230, 230));
     if (auto root = mainView())
         root->sizeStatusBar();
@@ -267,11 +273,13 @@ void BrowserViewController::gotoAddress(const ui::InterfaceObject& sender) {
     searchWeb(sender);
 }
 
+std::string BrowserViewController::searchAddressForText(const std::string& text) {
+    return "https://" + BrowserSettings::searchEngineHost() +
+           "/search?q=" + base::percentEscape(text, base::queryValueCharactersToEscape);
+}
+
 void BrowserViewController::searchWeb(const ui::InterfaceObject& sender) {
-    const std::string escaped =
-        base::percentEscape(addressBar_->text(), base::queryValueCharactersToEscape);
-    const std::string address =
-        "https://" + BrowserSettings::searchEngineHost() + "/search?q=" + escaped;
+    const std::string address = searchAddressForText(addressBar_->text());
     base::log("sdfsd " + address);
     if (checkNetworkStatus()) {
         gotoAddressWithRequestObjInTab(sender, net::URLRequest::withURLString(address),
@@ -649,6 +657,8 @@ bool BrowserViewController::setOutlet(const std::string& name, const ui::Interfa
         {"addTab", ui::memberOutlet<&Screen::addTab_>},
         {"progressBar", ui::memberOutlet<&Screen::progressBar_>},
         {"bookmarksFormController", ui::memberOutlet<&Screen::bookmarksFormController_>},
+        {"imgpicker", ui::memberOutlet<&Screen::imgpicker_>},
+        {"darkview", ui::memberOutlet<&Screen::darkview_>},
         // The file makes the list; the screen keeps it at the root of a navigation of its own.
         {"bookmarksController",
          [](Screen& screen, const ui::InterfaceObject& list) {
@@ -675,6 +685,13 @@ ui::InterfaceFileOwner::Action BrowserViewController::actionNamed(const std::str
         {"didEndEditingAddressBar", &BrowserViewController::didEndEditingAddressBar},
         {"cancel", &BrowserViewController::cancel},
         {"scrollToTop", &BrowserViewController::scrollToTop},
+        {"share", &BrowserViewController::share},
+        {"share_tap", &BrowserViewController::share_tap},
+        {"hidedark_view", &BrowserViewController::hidedark_view},
+        {"rate", &BrowserViewController::rate},
+        {"shartwitter", &BrowserViewController::shartwitter},
+        {"sharechorus", &BrowserViewController::sharechorus},
+        {"email", &BrowserViewController::email},
     };
     return ui::bindAction(*this, name, actions);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/SimpleShareKitDelegate.h"
 #include "browser/TabHost.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/URL.h"
@@ -10,6 +11,7 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/InterfaceObject.h"
+#include "platform/ui/MailComposer.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/ProgressView.h"
 #include "platform/ui/ScrollView.h"
@@ -26,8 +28,13 @@
 #include <vector>
 
 class BookmarksFormController;
+class ShareKit;
 class Tab;
 class UIMainView;
+
+namespace ui {
+class AlertView;
+}
 
 // The one browser screen: the top bar with the address field and the tab strip, the web views
 // of the tabs, the bottom toolbar and the progress bar. Its layout comes from the interface
@@ -38,11 +45,18 @@ class UIMainView;
 // searches, links tapped in a page, history steps and new tabs. The tab named there fetches
 // the page itself and hands it to its web view.
 //
+// The share panel (the interface file's "imgpicker" over its dimming view "darkview") slides up
+// from the bottom and offers rating the application, Twitter, mail and Chorus; the page is
+// shared as the web-search link of the address field's text, and every outcome is shown in an
+// alert.
+//
 // Actions take the control that sent them; an empty InterfaceObject stands for "sent from
 // code". Main thread only.
 class BrowserViewController : public ui::ViewController,
                               public TabHost,
-                              public ui::ScrollViewDelegate {
+                              public ui::ScrollViewDelegate,
+                              public SimpleShareKitDelegate,
+                              public ui::MailComposeDelegate {
     struct Private {};
 
 public:
@@ -204,6 +218,44 @@ public:
         const std::shared_ptr<net::URLConnectionDelegate>& delegate)>;
     void setConnectionMaker(ConnectionMaker maker);
 
+    // --- Share panel (BrowserViewController+Sharing.cpp).
+    static constexpr double sharePanelSlideDuration = 0.5;
+    // How long after the panel starts sliding away the dimming view is hidden.
+    static constexpr double darkviewHideDelay = 0.33;
+    // The sharing object, made when the view loads, with this screen as its delegate.
+    const std::shared_ptr<ShareKit>& shareKit() const { return share_; }
+    const std::shared_ptr<ui::View>& imgpicker() const { return imgpicker_; }
+    const std::shared_ptr<ui::View>& darkview() const { return darkview_; }
+    // Opens the panel: the dimming view shows, the panel slides up from below the screen.
+    void share(const ui::InterfaceObject& sender);
+    // A panel button: the action of its tag (0 rate, 1 Twitter, 2 mail, 3 Chorus) sent from
+    // code, then the panel closes.
+    void share_tap(const ui::InterfaceObject& sender);
+    // Closes the panel: it slides down and the dimming view goes a moment later.
+    void hidedark_view(const ui::InterfaceObject& sender);
+    void hide();
+    // A sender with a tag other than 0 pops the navigation to its root; otherwise (code
+    // included) the application's store page opens.
+    void rate(const ui::InterfaceObject& sender);
+    void shartwitter(const ui::InterfaceObject& sender);
+    void sharechorus(const ui::InterfaceObject& sender);
+    void email(const ui::InterfaceObject& sender);
+    void hideAlert(const std::shared_ptr<ui::AlertView>& alert);
+    // The link shared: the web-search address of the address field's text.
+    std::string sharedLink() const;
+    // The web-search address of a text: "https://<search host>/search?q=<escaped text>".
+    static std::string searchAddressForText(const std::string& text);
+    // The alert messages of the sharing outcomes.
+    static std::string sharingFinishedMessage(std::int32_t code);
+    static std::string sharingFailedMessage(std::int32_t code);
+
+    void shareKitSharingFinished(std::int32_t code) override;
+    void shareKitSharingFailed(std::int32_t code) override;
+    void
+    mailComposeControllerDidFinishWithResultError(ui::MailComposer& controller,
+                                                  ui::MailComposeResult result,
+                                                  const std::optional<base::Error>& error) override;
+
     // --- Interface file owner.
     bool setOutlet(const std::string& name, const ui::InterfaceObject& object) override;
     Action actionNamed(const std::string& name) override;
@@ -215,6 +267,12 @@ private:
     // Where the ad placement moves the bottom banner when this screen comes into view; the
     // banner itself arrives with the ads client.
     void moveBannerForAppearance();
+    // Where the ad placement moves the bottom banner while the share panel is open (off the
+    // top of the screen) and after it closes.
+    void moveBannerForSharePanel(bool open);
+    // Every end of a share comes here: the ad placement requests an interstitial.
+    void requestInterstitialAfterSharing();
+    void showSharingAlert(const std::string& message);
 
     std::shared_ptr<ui::View> webViewTemplate_;
     std::shared_ptr<ui::ScrollView> tabsView_;
@@ -251,6 +309,12 @@ private:
     std::shared_ptr<ui::ProgressView> progressBar_;
     // The address field's right view: keeps its text clear of the reload and stop buttons.
     std::shared_ptr<ui::View> addressRightView_;
+
+    std::shared_ptr<ShareKit> share_;
+    std::shared_ptr<ui::View> imgpicker_;
+    std::shared_ptr<ui::View> darkview_;
+    // The dimming view's pending hide, cancelled when the panel opens again before it ran.
+    std::shared_ptr<base::Timer> hideTimer_;
 
     ConnectionMaker connectionMaker_;
     std::vector<base::NotificationCenter::ObserverToken> keyboardObservers_;

@@ -1,0 +1,155 @@
+// The share panel as a person meets it: the program's screen in its real window, the share
+// button and the panel's buttons clicked at window coordinates.
+
+#include "browser/AppDelegate.h"
+#include "browser/BrowserSettings.h"
+#include "browser/BrowserViewController.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/Clock.h"
+#include "platform/base/RunLoop.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/MainWindow.h"
+#include "platform/gtk/ViewCanvas.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "platform/net/TestHTTPServer.h"
+#include "platform/testing/PlatformTest.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/MailComposer.h"
+#include "platform/ui/Presentation.h"
+#include "platform/ui/WebEngineFactory.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class SharePanelWindowTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        base::Clock::install(nullptr);
+        auto installed = gtk::GtkPlatform::install();
+        ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
+        ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
+        ui::Application::reset();
+        ui::Presentation::shared().reset();
+        previousDevice_ =
+            ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
+        base::Value::Dictionary info;
+        info[BrowserSettings::searchEngineHostKey] =
+            base::Value("127.0.0.1:" + std::to_string(net::closedLoopbackPort()));
+        previousBundle_ = base::Bundle::install(
+            std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
+        delegate_ = std::make_shared<AppDelegate>();
+        ui::Application::shared().setDelegate(delegate_);
+        ASSERT_TRUE(ui::Application::shared().launch());
+        screen_ = delegate_->viewController();
+        window_ = std::make_unique<gtk::MainWindow>(delegate_->window(), "share panel");
+        window_->present();
+        ASSERT_TRUE(waitFor([&] { return !screen_->tabs().empty(); }));
+    }
+    void TearDown() override {
+        window_.reset();
+        screen_.reset();
+        delegate_.reset();
+        ui::Presentation::shared().reset();
+        ui::Application::reset();
+        base::RunLoop::main().runUntil([] { return false; }, 100ms);
+        base::Bundle::install(previousBundle_);
+        ui::Device::install(previousDevice_);
+        PlatformTest::TearDown();
+    }
+
+    static bool waitFor(const std::function<bool()>& condition) {
+        return base::RunLoop::main().runUntil(condition, 20s);
+    }
+    void click(ui::Point point) {
+        window_->sync();
+        window_->canvas().pointerPressed(point);
+        window_->canvas().pointerReleased(point);
+    }
+    // The centre of a view, in window coordinates.
+    static ui::Point centreOf(const ui::View& view) {
+        const ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
+        return ui::Point(frame.midX(), frame.midY());
+    }
+    ui::Point shareButton() {
+        for (const auto& item : screen_->bottomBar()->items())
+            if (item->accessibilityLabel() == "Share") {
+                const ui::Rect bar = screen_->bottomBar()->convertRectToView(
+                    screen_->bottomBar()->bounds(), nullptr);
+                const ui::Rect frame = item->frameInBar();
+                return ui::Point(bar.minX() + frame.midX(), bar.minY() + frame.midY());
+            }
+        ADD_FAILURE() << "no share button";
+        return ui::Point();
+    }
+    std::shared_ptr<ui::View> panelButton(const std::string& label) {
+        for (const auto& view : screen_->imgpicker()->subviews())
+            if (view->accessibilityLabel() == label)
+                return view;
+        return nullptr;
+    }
+    // The colour of a pixel of the window as drawn now: red, green, blue.
+    std::array<int, 3> pixel(ui::Point point) {
+        const auto file = homeDirectory() / "window.png";
+        auto written = window_->writeScreenshot(file);
+        EXPECT_TRUE(written.ok());
+        cairo_surface_t* surface = cairo_image_surface_create_from_png(file.c_str());
+        const unsigned char* row = cairo_image_surface_get_data(surface) +
+                                   int(point.y) * cairo_image_surface_get_stride(surface);
+        const std::uint32_t value = reinterpret_cast<const std::uint32_t*>(row)[int(point.x)];
+        cairo_surface_destroy(surface);
+        return {int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff)};
+    }
+
+    std::shared_ptr<AppDelegate> delegate_;
+    std::shared_ptr<BrowserViewController> screen_;
+    std::unique_ptr<gtk::MainWindow> window_;
+
+private:
+    std::shared_ptr<ui::Device> previousDevice_;
+    std::shared_ptr<base::Bundle> previousBundle_;
+};
+
+TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingViewAct) {
+    const ui::Point top(160, 200); // on the page, far from the panel
+    // The window draws what changed on its next frames: look until it shows.
+    const auto brightness = [&] {
+        const auto colour = pixel(top);
+        return colour[0] + colour[1] + colour[2];
+    };
+    ASSERT_TRUE(waitFor([&] { return brightness() > 700; })) << "the start page is white";
+    click(shareButton());
+    ASSERT_FALSE(screen_->darkview()->isHidden());
+    // The panel stands on the screen's bottom edge, and the page behind it is dimmed.
+    const ui::Rect panel = screen_->imgpicker()->frame();
+    EXPECT_EQ(panel.maxY(), 480);
+    EXPECT_TRUE(waitFor([&] { return brightness() < 500; }));
+
+    // Mail: the composer comes, the panel goes.
+    screen_->addressBar()->setText("shared words");
+    click(centreOf(*panelButton("Send by mail")));
+    auto composer = ui::Presentation::shared().topController<ui::MailComposer>();
+    ASSERT_TRUE(composer);
+    EXPECT_NE(composer->messageBody().find("/search?q=shared%20words"), std::string::npos);
+    EXPECT_GT(screen_->imgpicker()->frame().minY(), 480);
+    ASSERT_TRUE(
+        waitFor([&] { return screen_->darkview()->isHidden() && !composer->isBeingPresented(); }));
+    composer->cancel();
+    ASSERT_TRUE(
+        waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
+
+    // A click on the dimming view closes the panel again.
+    click(shareButton());
+    ASSERT_FALSE(screen_->darkview()->isHidden());
+    click(top);
+    EXPECT_GT(screen_->imgpicker()->frame().minY(), 480);
+    EXPECT_TRUE(waitFor([&] { return screen_->darkview()->isHidden(); }));
+}
+
+} // namespace
