@@ -8,8 +8,8 @@ CHViewController::CHViewController()
     : ui::ViewController(std::string()) {}
 
 void CHViewController::setTitle(std::string title) {
-    if (titleLabel_)
-        titleLabel_->setText(title);
+    if (bar_)
+        bar_->setTitle(title);
     ui::ViewController::setTitle(std::move(title));
 }
 
@@ -19,8 +19,6 @@ void CHViewController::loadView() {
     root->setBackgroundColor(ui::Color::whiteColor());
     const double top = ui::Screen::statusBarHeight;
 
-    toolbar_ = ui::Toolbar::create(ui::Rect(0, top, bounds.size.width, barHeight));
-    toolbar_->setAutoresizingMask(ui::ViewAutoresizingFlexibleWidth);
     std::weak_ptr<ViewController> weak = weak_from_this();
     cancelButton_ = ui::BarButtonItem::createWithSystemItem(ui::BarButtonSystemItem::Cancel);
     cancelButton_->setAction(this, "cancelButtonPressed", [weak](ui::BarButtonItem&) {
@@ -32,20 +30,15 @@ void CHViewController::loadView() {
         if (auto self = std::static_pointer_cast<CHViewController>(weak.lock()))
             self->doneButtonPressed();
     });
-    toolbar_->setItems({cancelButton_, ui::BarButtonItem::flexibleSpace(), doneButton_});
-    root->addSubview(toolbar_);
+    bar_ = ui::SheetBar::create(ui::Rect(0, top, bounds.size.width, ui::SheetBar::height));
+    bar_->setAutoresizingMask(ui::ViewAutoresizingFlexibleWidth);
+    bar_->setTitle(title());
+    bar_->setItems({cancelButton_}, {doneButton_});
+    root->addSubview(bar_);
 
-    // The title sits over the bar's middle, clear of the two buttons.
-    titleLabel_ = ui::Label::create(ui::Rect(90, top, bounds.size.width - 180, barHeight));
-    titleLabel_->setText(title());
-    titleLabel_->setFont(ui::Font::boldSystemFont(17));
-    titleLabel_->setTextAlignment(ui::TextAlignment::Center);
-    titleLabel_->setAutoresizingMask(ui::ViewAutoresizingFlexibleWidth);
-    titleLabel_->setUserInteractionEnabled(false);
-    root->addSubview(titleLabel_);
-
-    canvasView_ = ui::View::create(
-        ui::Rect(0, top + barHeight, bounds.size.width, bounds.size.height - top - barHeight));
+    const double below = top + ui::SheetBar::height;
+    canvasView_ =
+        ui::View::create(ui::Rect(0, below, bounds.size.width, bounds.size.height - below));
     canvasView_->setAutoresizingMask(ui::ViewAutoresizingFlexibleWidth |
                                      ui::ViewAutoresizingFlexibleHeight);
     root->addSubview(canvasView_);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "platform/ui/BarButtonItem.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/Toolbar.h"
+#include "platform/ui/SheetBar.h"
 #include "platform/ui/ViewController.h"
 
 #include <functional>
@@ -19,8 +18,6 @@ class CHViewController : public ui::ViewController {
 public:
     using Handler = std::function<void(CHViewController& sender, bool donePressed)>;
 
-    static constexpr double barHeight = 44;
-
     CHViewController();
     std::string className() const override { return "CHViewController"; }
 
@@ -33,11 +30,10 @@ public:
     // Also the title shown in the bar.
     void setTitle(std::string title) override;
 
-    // The bar and its parts; made with the view.
-    const std::shared_ptr<ui::Toolbar>& toolbar() const { return toolbar_; }
+    // The bar and its buttons; made with the view.
+    const std::shared_ptr<ui::SheetBar>& bar() const { return bar_; }
     const std::shared_ptr<ui::BarButtonItem>& cancelButton() const { return cancelButton_; }
     const std::shared_ptr<ui::BarButtonItem>& doneButton() const { return doneButton_; }
-    const std::shared_ptr<ui::Label>& titleLabel() const { return titleLabel_; }
     // Where a subclass puts its content: the whole view below the bar.
     const std::shared_ptr<ui::View>& canvasView() const { return canvasView_; }
 
@@ -52,9 +48,8 @@ private:
     Handler handler_;
     bool presentedAnimated_ = false;
     bool finishing_ = false;
-    std::shared_ptr<ui::Toolbar> toolbar_;
+    std::shared_ptr<ui::SheetBar> bar_;
     std::shared_ptr<ui::BarButtonItem> cancelButton_;
     std::shared_ptr<ui::BarButtonItem> doneButton_;
-    std::shared_ptr<ui::Label> titleLabel_;
     std::shared_ptr<ui::View> canvasView_;
 };

@@ -28,9 +28,9 @@ TEST_F(CHViewControllerTest, DoneAndCancelDismissTheScreenThenTellTheHandlerOnce
         auto screen = present(root);
         settle();
         EXPECT_EQ(screen->presentingViewController(), root);
-        EXPECT_EQ(screen->titleLabel()->text(), "Pick");
-        EXPECT_EQ(screen->toolbar()->items().front(), screen->cancelButton());
-        EXPECT_EQ(screen->toolbar()->items().back(), screen->doneButton());
+        EXPECT_EQ(screen->bar()->title(), "Pick");
+        EXPECT_EQ(screen->bar()->toolbar()->items().front(), screen->cancelButton());
+        EXPECT_EQ(screen->bar()->toolbar()->items().back(), screen->doneButton());
         (done ? screen->doneButton() : screen->cancelButton())->simulateTap();
         // A second press while it goes changes nothing.
         screen->doneButton()->simulateTap();

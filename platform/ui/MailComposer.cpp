@@ -3,7 +3,13 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Clock.h"
 #include "platform/base/HTTPDate.h"
+#include "platform/base/Strings.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/SheetBar.h"
+#include "platform/ui/TextField.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <openssl/evp.h>
@@ -171,6 +177,83 @@ std::optional<base::Error> MailComposer::write(const std::filesystem::path& dire
         return written.error();
     writtenFile_ = path;
     return std::nullopt;
+}
+
+void MailComposer::loadView() {
+    const Rect bounds = Screen::mainScreen().bounds();
+    const double width = bounds.width();
+    auto root = View::create(bounds);
+    root->setBackgroundColor(Color::whiteColor());
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    const auto choice = [weak](void (MailComposer::*choose)()) {
+        return [weak, choose](BarButtonItem&) {
+            if (auto self = std::static_pointer_cast<MailComposer>(weak.lock()))
+                (self.get()->*choose)();
+        };
+    };
+    cancelButton_ = BarButtonItem::createWithSystemItem(BarButtonSystemItem::Cancel);
+    cancelButton_->setAction(this, "cancel", choice(&MailComposer::cancel));
+    saveButton_ = BarButtonItem::createWithTitle("Save", BarButtonItemStyle::Plain);
+    saveButton_->setAction(this, "saveDraft", choice(&MailComposer::saveDraft));
+    sendButton_ = BarButtonItem::createWithTitle("Send", BarButtonItemStyle::Done);
+    sendButton_->setAction(this, "send", choice(&MailComposer::send));
+    bar_ = SheetBar::create(Rect(0, Screen::statusBarHeight, width, SheetBar::height));
+    bar_->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+    bar_->setTitle(subject_.empty() ? title() : subject_);
+    bar_->setItems({cancelButton_}, {saveButton_, BarButtonItem::fixedSpace(12), sendButton_});
+    root->addSubview(bar_);
+
+    double y = bar_->frame().maxY() + 8;
+    const auto field = [&](const std::string& name, std::string text,
+                           std::function<void(const std::string&)> changed) {
+        auto label = Label::create(Rect(8, y, 72, 30));
+        label->setText(name);
+        label->setTextColor(Color::grayColor());
+        root->addSubview(label);
+        auto entry = TextField::create(Rect(80, y, width - 88, 30));
+        entry->setText(std::move(text));
+        entry->setBorderStyle(TextBorderStyle::RoundedRect);
+        entry->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+        entry->addAction(
+            this, "editingChanged",
+            [changed](Control& control, const Event*) {
+                changed(static_cast<TextField&>(control).text());
+            },
+            ControlEventEditingChanged);
+        root->addSubview(entry);
+        y += 38;
+        return entry;
+    };
+    toField_ = field("To:", base::join(to_, ", "), [weak](const std::string& text) {
+        auto self = std::static_pointer_cast<MailComposer>(weak.lock());
+        if (!self)
+            return;
+        std::vector<std::string> addresses;
+        for (const auto& piece : base::split(text, ","))
+            if (auto address = base::trim(piece); !address.empty())
+                addresses.push_back(address);
+        self->to_ = std::move(addresses);
+    });
+    subjectField_ = field("Subject:", subject_, [weak](const std::string& text) {
+        if (auto self = std::static_pointer_cast<MailComposer>(weak.lock())) {
+            self->subject_ = text;
+            self->bar_->setTitle(text.empty() ? self->title() : text);
+        }
+    });
+
+    std::string body = body_;
+    for (const auto& attachment : attachments_)
+        body += "\n\n\U0001F4CE " + attachment.fileName;
+    // The body starts under the fields, as tall as its text and no taller than the screen.
+    const double room = bounds.height() - y - 16;
+    bodyLabel_ = Label::create(Rect(8, y + 8, width - 16, room));
+    bodyLabel_->setText(std::move(body));
+    bodyLabel_->setNumberOfLines(0);
+    bodyLabel_->setFrame(
+        Rect(8, y + 8, width - 16, SheetBar::textHeight(*bodyLabel_, width - 16, room)));
+    bodyLabel_->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+    root->addSubview(bodyLabel_);
+    setView(root);
 }
 
 void MailComposer::send() {

@@ -17,6 +17,10 @@ class MailComposer;
 // The platform's mail results, with their values.
 enum class MailComposeResult { Cancelled = 0, Saved = 1, Sent = 2, Failed = 3 };
 
+class Label;
+class SheetBar;
+class TextField;
+
 class MailComposeDelegate {
 public:
     virtual ~MailComposeDelegate() = default;
@@ -27,12 +31,13 @@ public:
                                                   const std::optional<base::Error>& error) = 0;
 };
 
-// A mail being written, shown modally. The user's choices (send, save, cancel) come from the
-// drawer or from tests. Sending writes the message as an RFC 5322 text (.eml, attachments in
-// base64) into the outbox folder, saving writes it into the outbox's "Drafts" folder; nothing
-// leaves the machine. The delegate then hears the result; a composer without a delegate
-// dismisses itself so that it never stays stuck on screen. A composer has one outcome: the
-// first choice is reported, later ones are ignored and write nothing.
+// A mail being written, shown modally. Its view has a bar with Cancel, Save and Send, the To
+// and Subject fields (what is typed there goes into the mail) and the body with the names of
+// the attachments; the user's choices come from those buttons or from tests. Sending writes the
+// message as an RFC 5322 text (.eml, attachments in base64) into the outbox folder, saving writes
+// it into the outbox's "Drafts" folder; nothing leaves the machine. The delegate then hears the
+// result; a composer without a delegate dismisses itself so that it never stays stuck on screen. A
+// composer has one outcome: the first choice is reported, later ones are ignored and write nothing.
 class MailComposer : public ViewController {
 public:
     struct Attachment {
@@ -86,6 +91,16 @@ public:
     // The file the send or save wrote.
     const std::optional<std::filesystem::path>& writtenFile() const { return writtenFile_; }
 
+    // The parts of the view, once it is loaded.
+    const std::shared_ptr<SheetBar>& bar() const { return bar_; }
+    const std::shared_ptr<BarButtonItem>& cancelButton() const { return cancelButton_; }
+    const std::shared_ptr<BarButtonItem>& saveButton() const { return saveButton_; }
+    const std::shared_ptr<BarButtonItem>& sendButton() const { return sendButton_; }
+    const std::shared_ptr<TextField>& toField() const { return toField_; }
+    const std::shared_ptr<TextField>& subjectField() const { return subjectField_; }
+    const std::shared_ptr<Label>& bodyLabel() const { return bodyLabel_; }
+    void loadView() override;
+
 private:
     void finish(MailComposeResult result, const std::optional<base::Error>& error);
     std::optional<base::Error> write(const std::filesystem::path& directory);
@@ -100,6 +115,13 @@ private:
     std::vector<Attachment> attachments_;
     std::optional<std::filesystem::path> writtenFile_;
     bool finished_ = false;
+    std::shared_ptr<SheetBar> bar_;
+    std::shared_ptr<BarButtonItem> cancelButton_;
+    std::shared_ptr<BarButtonItem> saveButton_;
+    std::shared_ptr<BarButtonItem> sendButton_;
+    std::shared_ptr<TextField> toField_;
+    std::shared_ptr<TextField> subjectField_;
+    std::shared_ptr<Label> bodyLabel_;
 };
 
 } // namespace ui

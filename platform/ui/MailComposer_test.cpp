@@ -2,8 +2,11 @@
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/Presentation.h"
+#include "platform/ui/SheetBar.h"
+#include "platform/ui/TextField.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -160,6 +163,43 @@ TEST_F(MailComposerTest, AComposerWithoutDelegateClosesItself) {
     base::RunLoop::main().advance(base::Seconds(1));
     EXPECT_EQ(presenter->presentedViewController(), nullptr);
     EXPECT_TRUE(Presentation::shared().empty());
+}
+
+TEST_F(MailComposerTest, ItsViewShowsTheMailTakesWhatIsTypedAndItsButtonsChoose) {
+    using Tap = const std::shared_ptr<BarButtonItem>& (MailComposer::*)() const;
+    const struct {
+        Tap button;
+        MailComposeResult result;
+    } cases[] = {
+        {&MailComposer::sendButton, MailComposeResult::Sent},
+        {&MailComposer::saveButton, MailComposeResult::Saved},
+        {&MailComposer::cancelButton, MailComposeResult::Cancelled},
+    };
+    auto delegate = std::make_shared<Results>();
+    for (const auto& c : cases) {
+        auto composer = MailComposer::create();
+        composer->setMailComposeDelegate(delegate);
+        composer->setSubject("A product");
+        composer->setMessageBodyIsHTML("Try this", true);
+        composer->addAttachmentDataMimeTypeFileName(base::Data::fromString("J"), "image/jpeg",
+                                                    "Attachment.jpg");
+        composer->view();
+        EXPECT_EQ(composer->bar()->title(), "A product");
+        EXPECT_EQ(composer->subjectField()->text(), "A product");
+        EXPECT_EQ(composer->bodyLabel()->text(), "Try this\n\n\U0001F4CE Attachment.jpg");
+
+        composer->toField()->setText("a@b.test, , c@d.test ");
+        composer->toField()->sendActionsForControlEvents(ControlEventEditingChanged);
+        composer->subjectField()->setText("Another");
+        composer->subjectField()->sendActionsForControlEvents(ControlEventEditingChanged);
+        EXPECT_EQ(composer->toRecipients(), (std::vector<std::string>{"a@b.test", "c@d.test"}));
+        EXPECT_EQ(composer->subject(), "Another");
+        EXPECT_EQ(composer->bar()->title(), "Another");
+
+        EXPECT_TRUE(((*composer).*c.button)()->simulateTap());
+        EXPECT_EQ(delegate->results.back(), c.result);
+    }
+    EXPECT_EQ(delegate->results.size(), 3u);
 }
 
 } // namespace

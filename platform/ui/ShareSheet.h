@@ -11,7 +11,10 @@
 
 namespace ui {
 
+class BarButtonItem;
 class Image;
+class Label;
+class SheetBar;
 
 // The social services the system share sheet knows.
 enum class ShareServiceType { Twitter, Chorus };
@@ -20,7 +23,8 @@ enum class ShareServiceType { Twitter, Chorus };
 enum class ShareSheetResult { Cancelled = 0, Done = 1 };
 
 // The system's sheet for posting to a social service: initial text, URLs and images, then
-// the user posts or cancels (from the drawer or tests) and the completion handler hears it.
+// the user posts or cancels (with the buttons of its bar, or from tests) and the completion
+// handler hears it.
 // Nothing is sent anywhere. A sheet without a completion handler dismisses itself. A sheet
 // has one outcome: the first choice is reported, later ones are ignored.
 class ShareSheet : public ViewController {
@@ -55,6 +59,14 @@ public:
     void post();
     void cancel();
 
+    // The parts of the view, once it is loaded: the bar with Cancel and Post, the text with
+    // the URLs under it.
+    const std::shared_ptr<SheetBar>& bar() const { return bar_; }
+    const std::shared_ptr<BarButtonItem>& cancelButton() const { return cancelButton_; }
+    const std::shared_ptr<BarButtonItem>& postButton() const { return postButton_; }
+    const std::shared_ptr<Label>& textLabel() const { return textLabel_; }
+    void loadView() override;
+
 private:
     bool isFrozen() const { return isViewLoaded() && (isVisible() || isAppearing()); }
     void finish(ShareSheetResult result);
@@ -65,6 +77,10 @@ private:
     std::vector<std::shared_ptr<Image>> images_;
     CompletionHandler completion_;
     bool finished_ = false;
+    std::shared_ptr<SheetBar> bar_;
+    std::shared_ptr<BarButtonItem> cancelButton_;
+    std::shared_ptr<BarButtonItem> postButton_;
+    std::shared_ptr<Label> textLabel_;
 };
 
 } // namespace ui

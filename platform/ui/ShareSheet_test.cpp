@@ -1,6 +1,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Presentation.h"
 #include "platform/ui/ProductSheet.h"
 #include "platform/ui/ShareSheet.h"
@@ -47,11 +48,18 @@ TEST_F(ShareSheetTest, ContentIsFixedOnceShownAndTheHandlerHearsTheUser) {
     EXPECT_EQ(sheet->initialText(), "Check out this app! ");
     EXPECT_EQ(sheet->urls().size(), 1u);
 
-    // The first choice is the sheet's one outcome.
-    sheet->cancel();
-    sheet->post();
+    // The view shows what goes out; its buttons choose, and the first choice is the sheet's
+    // one outcome.
+    EXPECT_EQ(sheet->textLabel()->text(), "Check out this app! \nhttps://search.tld/search?q=x");
+    EXPECT_TRUE(sheet->cancelButton()->simulateTap());
+    sheet->postButton()->simulateTap();
     sheet->cancel();
     EXPECT_EQ(results, std::vector<ShareSheetResult>{ShareSheetResult::Cancelled});
+    auto posted = ShareSheet::create(ShareServiceType::Twitter);
+    posted->setCompletionHandler([&](ShareSheetResult result) { results.push_back(result); });
+    posted->view();
+    posted->postButton()->simulateTap();
+    EXPECT_EQ(results.back(), ShareSheetResult::Done);
 }
 
 TEST_F(ShareSheetTest, ASheetWithoutHandlerClosesItself) {

@@ -98,9 +98,8 @@ TEST_F(FriendWallRoadTest, LoginPickAFriendAndPostReachTheServerAndReportSeven) 
     click(ui::Point(row.midX(), row.midY()));
     ASSERT_EQ(picker->selection().size(), 1u);
     EXPECT_EQ(picker->selection()[0].name(), "Smith, John");
-    const ui::Rect done = picker->doneButton()->frameInBar();
-    const ui::Rect bar = picker->toolbar()->convertRectToView(picker->toolbar()->bounds(), nullptr);
-    click(ui::Point(bar.minX() + done.midX(), bar.minY() + done.midY()));
+    const ui::Rect done = picker->bar()->frameOfItem(*picker->doneButton(), nullptr);
+    click(ui::Point(done.midX(), done.midY()));
 
     pressInPage("Post to Chorus", "post");
     ASSERT_TRUE(waitLong([&] { return !delegate->outcomes.empty(); }));

@@ -12,12 +12,15 @@
 #include "platform/gtk/ViewCanvas.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/Presentation.h"
+#include "platform/ui/ShareSheet.h"
+#include "platform/ui/SheetBar.h"
 #include "platform/ui/WebEngineFactory.h"
 
 #include <cairo.h>
@@ -107,6 +110,9 @@ protected:
         return {int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff)};
     }
 
+    bool logged(const std::string& line) const { return log_.contains(line); }
+
+    testing_support::LogCapture log_;
     std::shared_ptr<AppDelegate> delegate_;
     std::shared_ptr<BrowserViewController> screen_;
     std::unique_ptr<gtk::MainWindow> window_;
@@ -140,9 +146,28 @@ TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingVi
     EXPECT_GT(screen_->imgpicker()->frame().minY(), 480);
     ASSERT_TRUE(
         waitFor([&] { return screen_->darkview()->isHidden() && !composer->isBeingPresented(); }));
-    composer->cancel();
+    const ui::Rect cancel = composer->bar()->frameOfItem(*composer->cancelButton(), nullptr);
+    click(ui::Point(cancel.midX(), cancel.midY()));
+    EXPECT_TRUE(logged("You cancelled sending this email."));
     ASSERT_TRUE(
         waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
+
+    // Twitter: the sheet comes; Post sends it, and the outcome's alert shows.
+    click(shareButton());
+    click(centreOf(*panelButton("Share on Twitter")));
+    std::shared_ptr<ui::ShareSheet> sheet;
+    ASSERT_TRUE(waitFor([&] {
+        sheet = ui::Presentation::shared().topController<ui::ShareSheet>();
+        return sheet && !sheet->isBeingPresented();
+    }));
+    const ui::Rect post = sheet->bar()->frameOfItem(*sheet->postButton(), nullptr);
+    click(ui::Point(post.midX(), post.midY()));
+    auto alert = ui::Presentation::shared().topAlertView();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->message(), "Tweet successful!");
+    ASSERT_TRUE(
+        waitFor([&] { return !ui::Presentation::shared().topController<ui::ShareSheet>(); }));
+    ui::Presentation::shared().tapButton(0);
 
     // A click on the dimming view closes the panel again.
     click(shareButton());

@@ -1,0 +1,57 @@
+#include "platform/ui/SheetBar.h"
+
+#include <algorithm>
+
+namespace ui {
+
+std::shared_ptr<SheetBar> SheetBar::create(const Rect& frame) {
+    auto bar = std::make_shared<SheetBar>(Private{}, frame);
+    bar->addSubview(bar->toolbar_);
+    bar->addSubview(bar->titleLabel_);
+    return bar;
+}
+
+SheetBar::SheetBar(Private, const Rect& frame)
+    : View(frame)
+    , toolbar_(Toolbar::create(Rect(Point(0, 0), frame.size)))
+    , titleLabel_(Label::create(Rect(Point(0, 0), frame.size))) {
+    toolbar_->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
+    titleLabel_->setFont(Font::boldSystemFont(17));
+    titleLabel_->setTextAlignment(TextAlignment::Center);
+    titleLabel_->setUserInteractionEnabled(false);
+}
+
+void SheetBar::setItems(std::vector<std::shared_ptr<BarButtonItem>> left,
+                        std::vector<std::shared_ptr<BarButtonItem>> right) {
+    left.push_back(BarButtonItem::flexibleSpace());
+    left.insert(left.end(), right.begin(), right.end());
+    toolbar_->setItems(std::move(left));
+    setNeedsLayout();
+}
+
+Rect SheetBar::frameOfItem(const BarButtonItem& item, const View* view) const {
+    return toolbar_->convertRectToView(item.frameInBar(), view);
+}
+
+double SheetBar::textHeight(const Label& label, double width, double room) {
+    const double measured = label.sizeThatFits(Size(width, room)).height;
+    return std::min(room, measured * 1.5 + label.font().pointSize);
+}
+
+void SheetBar::layoutSubviews() {
+    View::layoutSubviews();
+    toolbar_->layoutIfNeeded();
+    // The title keeps clear of the widest side, so that it stays centred.
+    const double width = bounds().width();
+    double side = 0;
+    for (const auto& item : toolbar_->items()) {
+        if (item->isSpace())
+            continue;
+        const Rect frame = item->frameInBar();
+        side = std::max(side, frame.midX() < width / 2 ? frame.maxX() : width - frame.minX());
+    }
+    titleLabel_->setFrame(
+        Rect(side + 4, 0, std::max(0.0, width - 2 * side - 8), bounds().height()));
+}
+
+} // namespace ui
