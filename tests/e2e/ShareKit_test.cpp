@@ -1,7 +1,7 @@
 // The friend-wall post as a person meets it, in the real engine and the real window, against
 // the social client's loopback server: the login page and the feed dialog are the server's
-// pages in WebKit, their buttons pressed in the page; the friend picker is our own screen,
-// clicked at window coordinates.
+// pages in WebKit, the friend picker is our own screen; every button is clicked where it is
+// drawn, through the X server.
 
 #include "browser/ShareKit.h"
 #include "chorus/ui/CHFriendPickerViewController.h"
@@ -13,6 +13,9 @@
 #include "tests/fixtures/chorus/ChorusTest.h"
 
 #include <gtest/gtest.h>
+
+// Last: the X11 headers it brings define macros (None, Status, Success) that others' names use.
+#include "tests/e2e/WindowInput.h"
 
 namespace {
 
@@ -52,7 +55,7 @@ protected:
     static bool waitLong(const std::function<bool()>& condition) {
         return base::RunLoop::main().runUntil(condition, 30s);
     }
-    // Waits for the shown dialog's page, then presses the page's button.
+    // Waits for the shown dialog's page, then clicks the page's button where it is drawn.
     void pressInPage(const std::string& title, const std::string& button) {
         std::shared_ptr<CHWebDialogViewController> dialog;
         ASSERT_TRUE(waitLong([&] {
@@ -60,18 +63,24 @@ protected:
             return dialog && !dialog->isBeingPresented() && !dialog->webView()->isLoading() &&
                    dialog->webView()->pageTitle() == title;
         })) << "no page "
-            << title << ": "
-            << (dialog ? std::string(dialog->isBeingPresented() ? "presenting " : "") +
-                             (dialog->webView()->isLoading() ? "loading " : "") + "title \"" +
-                             dialog->webView()->pageTitle() + "\""
-                       : std::string("no dialog"));
-        dialog->webView()->stringByEvaluatingJavaScriptFromString("document.getElementById('" +
-                                                                  button + "').click()");
+            << title;
+        auto& web = *dialog->webView();
+        const auto number = [&](const std::string& expression) {
+            return std::stod(web.stringByEvaluatingJavaScriptFromString(
+                "(function () { var r = document.getElementById('" + button +
+                "').getBoundingClientRect(); return " + expression + "; })()"));
+        };
+        mainWindow_->sync();
+        WindowInput page(dynamic_cast<gtk::WebKitEngine&>(web.engine()).widget());
+        ASSERT_TRUE(page.available());
+        page.click(ui::Point(number("r.left + r.width / 2"), number("r.top + r.height / 2")));
     }
+    // A click at window coordinates, through the X server.
     void click(ui::Point point) {
         mainWindow_->sync();
-        mainWindow_->canvas().pointerPressed(point);
-        mainWindow_->canvas().pointerReleased(point);
+        WindowInput window(mainWindow_->canvas().widget());
+        ASSERT_TRUE(window.available());
+        window.click(point);
     }
 
     std::shared_ptr<ShareKit> kit = ShareKit::create();
