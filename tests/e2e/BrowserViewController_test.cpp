@@ -2,22 +2,11 @@
 // an address is typed, the tab fetches the page from a loopback server itself, hands it to its
 // WebKit web view, hears the final-load signal and takes the page's title.
 
-#include "browser/AppDelegate.h"
-#include "browser/BrowserSettings.h"
-#include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
-#include "platform/base/Bundle.h"
-#include "platform/base/Clock.h"
-#include "platform/base/RunLoop.h"
-#include "platform/gtk/GtkPlatform.h"
-#include "platform/gtk/WebKitEngine.h"
 #include "platform/net/FakeReachabilitySource.h"
-#include "platform/net/TestHTTPServer.h"
 #include "platform/testing/LogCapture.h"
-#include "platform/testing/PlatformTest.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Device.h"
 #include "platform/ui/WebView.h"
+#include "tests/e2e/LaunchedBrowserTest.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -67,23 +56,10 @@ private:
     std::shared_ptr<Tab> tab_;
 };
 
-class PageRoadTest : public testing_support::PlatformTest {
+class PageRoadTest : public LaunchedBrowserTest {
 protected:
     void SetUp() override {
-        PlatformTest::SetUp();
-        // The engine and the server live in real time.
-        base::Clock::install(nullptr);
-        auto installed = gtk::GtkPlatform::install();
-        ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
-        ui::Application::reset();
-        previousDevice_ =
-            ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
-        base::Value::Dictionary info;
-        info[BrowserSettings::searchEngineHostKey] =
-            base::Value("127.0.0.1:" + std::to_string(net::closedLoopbackPort()));
-        previousBundle_ = base::Bundle::install(
-            std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
-
+        LaunchedBrowserTest::SetUp();
         // The engine may open a connection ahead of a link it is about to follow and leave it
         // idle; the server must not wait long for its request when it stops.
         server_.server().set_keep_alive_timeout(1);
@@ -94,23 +70,12 @@ protected:
         serve("/empty", "<html><head></head><body></body></html>");
         serve("/marker", page("Marker", ""));
         server_.start();
-
-        delegate_ = std::make_shared<AppDelegate>();
-        ui::Application::shared().setDelegate(delegate_);
-        ASSERT_TRUE(ui::Application::shared().launch());
-        screen_ = delegate_->viewController();
+        launch();
     }
 
     void TearDown() override {
-        screen_.reset();
-        delegate_.reset();
-        ui::Application::reset();
-        // Lets the web views' last events go while the engine still runs.
-        base::RunLoop::main().runUntil([] { return false; }, 100ms);
+        LaunchedBrowserTest::TearDown();
         server_.stop();
-        base::Bundle::install(previousBundle_);
-        ui::Device::install(previousDevice_);
-        PlatformTest::TearDown();
     }
 
     void serve(const std::string& path, const std::string& html) {
@@ -191,12 +156,8 @@ protected:
     }
 
     net::TestHTTPServer server_;
-    std::shared_ptr<AppDelegate> delegate_;
-    std::shared_ptr<BrowserViewController> screen_;
 
 private:
-    std::shared_ptr<ui::Device> previousDevice_;
-    std::shared_ptr<base::Bundle> previousBundle_;
     std::mutex mutex_;
     std::map<std::string, int> hits_;
     std::map<std::string, std::string> userAgents_;

@@ -1,28 +1,15 @@
 // The share panel as a person meets it: the program's screen in its real window, every button
 // clicked where it is drawn, through the X server.
 
-#include "browser/AppDelegate.h"
-#include "browser/BrowserSettings.h"
-#include "browser/BrowserViewController.h"
-#include "platform/base/Bundle.h"
-#include "platform/base/Clock.h"
-#include "platform/base/RunLoop.h"
-#include "platform/gtk/GtkPlatform.h"
-#include "platform/gtk/MainWindow.h"
 #include "platform/gtk/ViewCanvas.h"
-#include "platform/gtk/WebKitEngine.h"
-#include "platform/net/TestHTTPServer.h"
 #include "platform/testing/LogCapture.h"
-#include "platform/testing/PlatformTest.h"
 #include "platform/ui/AlertView.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Device.h"
 #include "platform/ui/MailComposer.h"
-#include "platform/ui/Presentation.h"
 #include "platform/ui/ShareSheet.h"
 #include "platform/ui/SheetBar.h"
-#include "platform/ui/WebEngineFactory.h"
+#include "tests/e2e/LaunchedBrowserTest.h"
 
+#include <array>
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -33,41 +20,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class SharePanelWindowTest : public testing_support::PlatformTest {
+class SharePanelWindowTest : public LaunchedBrowserTest {
 protected:
     void SetUp() override {
-        PlatformTest::SetUp();
-        base::Clock::install(nullptr);
-        auto installed = gtk::GtkPlatform::install();
-        ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
-        ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
-        ui::Application::reset();
-        ui::Presentation::shared().reset();
-        previousDevice_ =
-            ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
-        base::Value::Dictionary info;
-        info[BrowserSettings::searchEngineHostKey] =
-            base::Value("127.0.0.1:" + std::to_string(net::closedLoopbackPort()));
-        previousBundle_ = base::Bundle::install(
-            std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
-        delegate_ = std::make_shared<AppDelegate>();
-        ui::Application::shared().setDelegate(delegate_);
-        ASSERT_TRUE(ui::Application::shared().launch());
-        screen_ = delegate_->viewController();
-        window_ = std::make_unique<gtk::MainWindow>(delegate_->window(), "share panel");
-        window_->present();
+        LaunchedBrowserTest::SetUp();
+        launch();
+        showWindow("share panel");
         ASSERT_TRUE(waitFor([&] { return !screen_->tabs().empty(); }));
-    }
-    void TearDown() override {
-        window_.reset();
-        screen_.reset();
-        delegate_.reset();
-        ui::Presentation::shared().reset();
-        ui::Application::reset();
-        base::RunLoop::main().runUntil([] { return false; }, 100ms);
-        base::Bundle::install(previousBundle_);
-        ui::Device::install(previousDevice_);
-        PlatformTest::TearDown();
     }
 
     static bool waitFor(const std::function<bool()>& condition) {
@@ -131,13 +90,6 @@ protected:
     bool logged(const std::string& line) const { return log_.contains(line); }
 
     testing_support::LogCapture log_;
-    std::shared_ptr<AppDelegate> delegate_;
-    std::shared_ptr<BrowserViewController> screen_;
-    std::unique_ptr<gtk::MainWindow> window_;
-
-private:
-    std::shared_ptr<ui::Device> previousDevice_;
-    std::shared_ptr<base::Bundle> previousBundle_;
 };
 
 TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingViewAct) {

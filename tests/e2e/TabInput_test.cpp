@@ -2,22 +2,10 @@
 // keyboard: only the selected tab's page is shown and takes clicks, the wheel and typing; the
 // pages of the other tabs get no events at all.
 
-#include "browser/AppDelegate.h"
-#include "browser/BrowserSettings.h"
-#include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
-#include "platform/base/Bundle.h"
-#include "platform/base/Clock.h"
-#include "platform/base/RunLoop.h"
-#include "platform/gtk/GtkPlatform.h"
-#include "platform/gtk/MainWindow.h"
 #include "platform/gtk/ViewCanvas.h"
-#include "platform/gtk/WebKitEngine.h"
-#include "platform/net/TestHTTPServer.h"
-#include "platform/testing/PlatformTest.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Device.h"
 #include "platform/ui/WebView.h"
+#include "tests/e2e/LaunchedBrowserTest.h"
 #include "tests/e2e/WindowInput.h"
 
 #include <gtest/gtest.h>
@@ -45,21 +33,10 @@ std::string tabPage(int number) {
            "height:40px'>a link</a></body></html>";
 }
 
-class TabInputTest : public testing_support::PlatformTest {
+class TabInputTest : public LaunchedBrowserTest {
 protected:
     void SetUp() override {
-        PlatformTest::SetUp();
-        base::Clock::install(nullptr); // the engine, the server and the X server are real
-        ASSERT_TRUE(gtk::GtkPlatform::install().ok());
-        ui::Application::reset();
-        previousDevice_ =
-            ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
-        base::Value::Dictionary info;
-        info[BrowserSettings::searchEngineHostKey] =
-            base::Value("127.0.0.1:" + std::to_string(net::closedLoopbackPort()));
-        previousBundle_ = base::Bundle::install(
-            std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
-
+        LaunchedBrowserTest::SetUp();
         server_.server().set_keep_alive_timeout(1);
         for (int number = 1; number <= 3; ++number) {
             server_.server().Get("/tab" + std::to_string(number),
@@ -79,26 +56,13 @@ protected:
             });
         server_.start();
 
-        delegate_ = std::make_shared<AppDelegate>();
-        ui::Application::shared().setDelegate(delegate_);
-        ASSERT_TRUE(ui::Application::shared().launch());
-        screen_ = delegate_->viewController();
-        window_ = std::make_unique<gtk::MainWindow>(delegate_->window(), "tabs");
-        window_->present();
-        ASSERT_TRUE(base::RunLoop::main().runUntil(
-            [&] { return gtk_widget_get_mapped(GTK_WIDGET(window_->gtkWindow())); }, 20s));
+        launch();
+        showWindow("tabs");
     }
 
     void TearDown() override {
-        window_.reset();
-        screen_.reset();
-        delegate_.reset();
-        ui::Application::reset();
-        base::RunLoop::main().runUntil([] { return false; }, 100ms);
+        LaunchedBrowserTest::TearDown();
         server_.stop();
-        base::Bundle::install(previousBundle_);
-        ui::Device::install(previousDevice_);
-        PlatformTest::TearDown();
     }
 
     // Opens the page of tab `number` in the selected tab as if typed, and waits for it.
@@ -138,13 +102,8 @@ protected:
     }
 
     net::TestHTTPServer server_;
-    std::shared_ptr<AppDelegate> delegate_;
-    std::shared_ptr<BrowserViewController> screen_;
-    std::unique_ptr<gtk::MainWindow> window_;
 
 private:
-    std::shared_ptr<ui::Device> previousDevice_;
-    std::shared_ptr<base::Bundle> previousBundle_;
     std::mutex mutex_;
     std::map<std::string, int> linkedFrom_;
 };
