@@ -15,6 +15,24 @@
       form.__gtkSubmitTime = Date.now();
     }
   }, true);
+  // Which frame a clicked link loads in is plain from the link itself: the engine hears it
+  // before the navigation is decided, and needs no probe for it then. A link aimed at a named
+  // frame is left to the probe.
+  window.addEventListener('click', function (event) {
+    var node = event.target;
+    var link = !event.defaultPrevented && node && node.closest ?
+      node.closest('a[href],area[href]') : null;
+    if (!link) return;
+    var target = (link.getAttribute('target') || '').toLowerCase();
+    var main = null;
+    if (target === '' || target === '_self') main = window === window.top;
+    else if (target === '_top') main = true;
+    else if (target === '_parent') main = window.parent === window.top;
+    if (main === null) return;
+    try {
+      window.webkit.messageHandlers.gtkEngine.postMessage({ link: link.href, main: main });
+    } catch (e) {}
+  });
   if (window !== window.top) return;
 
   var last = { x: NaN, y: NaN, w: NaN, h: NaN };

@@ -9,11 +9,13 @@
 #include "platform/ui/WebEngineClient.h"
 #include "platform/ui/WebViewNavigationType.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
 #include <utility>
+#include <vector>
 #include <webkit/webkit.h>
 
 namespace gtk {
@@ -29,12 +31,14 @@ constexpr const char* messageHandler = "gtkEngine";
 constexpr guint probeTimeoutMilliseconds = 2000;
 
 // The engine's scripts, read from the resources once per process: engine_page.js runs in every
-// frame as its document starts, engine_probe.js when a navigation is to be decided. A script
+// frame as its document starts, engine_probe.js when a navigation is to be decided,
+// engine_frames.js behind each script of the client. A script
 // that cannot be read is said on the console and left out (no scroll reports, or every
 // navigation taken for the main frame's).
 struct EngineScripts {
     std::string page;
     std::string probe;
+    std::string frames;
 };
 
 const EngineScripts& engineScripts() {
@@ -47,7 +51,7 @@ const EngineScripts& engineScripts() {
                       script.error().localizedDescription());
             return std::string();
         };
-        return EngineScripts{read("engine_page"), read("engine_probe")};
+        return EngineScripts{read("engine_page"), read("engine_probe"), read("engine_frames")};
     }();
     return scripts;
 }
@@ -223,6 +227,7 @@ WebKitEngine::~WebKitEngine() {
     *alive_ = false;
     client_ = nullptr;
     events_.clear();
+    parked_.clear(); // refused
     g_signal_handlers_disconnect_by_data(view_.get(), this);
     g_signal_handlers_disconnect_by_data(contentManager_.get(), this);
     webkit_user_content_manager_unregister_script_message_handler(contentManager_.get(),
@@ -442,6 +447,30 @@ void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWi
         return;
     }
 
+    if (type == ui::WebViewNavigationType::LinkClicked) {
+        if (auto known = clickedLinks_.find(uri); known != clickedLinks_.end()) {
+            const bool isMainFrame = known->second;
+            clickedLinks_.erase(known);
+            classified(event, std::move(request), static_cast<int>(type), isMainFrame,
+                       std::make_shared<Decision>(decision), false);
+            return;
+        }
+    }
+    if (clientScripts_ > 0 && type != ui::WebViewNavigationType::LinkClicked &&
+        type != ui::WebViewNavigationType::FormSubmitted) {
+        // Most likely a frame the client's script is adding: the frames the page has once the
+        // script is done tell, with no probe of its own.
+        parked_.push_back({event, std::move(request), static_cast<int>(type),
+                           std::make_shared<Decision>(decision), uri});
+        return;
+    }
+    askFrame(event, std::move(request), static_cast<int>(type),
+             std::make_shared<Decision>(decision), uri);
+}
+
+void WebKitEngine::askFrame(const std::shared_ptr<Event>& event, net::URLRequest request, int type,
+                            std::shared_ptr<Decision> decision, const std::string& uri) {
+    ++framesAsked_;
     // Which frame is it for? Ask the page, in our own world.
     // The navigation waits in `decision` (refused if the engine goes first); the probe gives up
     // when the page takes too long to answer.
@@ -467,7 +496,7 @@ void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWi
     GVariantDict arguments;
     g_variant_dict_init(&arguments, nullptr);
     g_variant_dict_insert(&arguments, "u", "s", uri.c_str());
-    g_variant_dict_insert(&arguments, "k", "i", static_cast<int>(type));
+    g_variant_dict_insert(&arguments, "k", "i", type);
     webkit_web_view_call_async_javascript_function(
         view_.get(), engineScripts().probe.c_str(), -1, g_variant_dict_end(&arguments), engineWorld,
         nullptr, cancellable.get(),
@@ -498,9 +527,24 @@ void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWi
                 probe->engine->classified(probe->event, std::move(request), probe->type,
                                           isMainFrame, std::move(probe->decision), false);
         },
-        GLibCallbackData::give(Probe{alive_, this, event, std::move(request),
-                                     static_cast<int>(type), std::make_shared<Decision>(decision),
-                                     std::move(timeout)}));
+        GLibCallbackData::give(Probe{alive_, this, event, std::move(request), type,
+                                     std::move(decision), std::move(timeout)}));
+}
+
+void WebKitEngine::resolveParked(const std::optional<std::vector<std::string>>& frames) {
+    auto parked = std::exchange(parked_, {});
+    for (Parked& waiting : parked) {
+        if (!frames) {
+            askFrame(waiting.event, std::move(waiting.request), waiting.type,
+                     std::move(waiting.decision), waiting.uri);
+            continue;
+        }
+        // As the probe finds it: a frame's navigation names that frame's address.
+        const std::string address = waiting.uri.substr(0, waiting.uri.find('#'));
+        const bool isSubFrame = std::find(frames->begin(), frames->end(), address) != frames->end();
+        classified(waiting.event, std::move(waiting.request), waiting.type, !isSubFrame,
+                   std::move(waiting.decision), false);
+    }
 }
 
 void WebKitEngine::classified(const std::shared_ptr<Event>& event, net::URLRequest request,
@@ -568,6 +612,7 @@ void WebKitEngine::loadChanged(int loadEvent) {
                                            "The load was replaced by another one.");
             post([error](ui::WebEngineClient& client) { client.didFailLoad(error); });
         }
+        clickedLinks_.clear();
         currentLoadIsOwn_ = nextStartIsOwn_ && !nextReportedRequest_;
         nextStartIsOwn_ = false;
         ownLoadPending_ = false;
@@ -656,6 +701,19 @@ void WebKitEngine::titleChanged() {
 void WebKitEngine::pageMessage(JSCValue* message) {
     if (!jsc_value_is_object(message))
         return;
+    if (jsc_value_object_has_property(message, "link")) {
+        auto link = adopt(jsc_value_object_get_property(message, "link"));
+        auto main = adopt(jsc_value_object_get_property(message, "main"));
+        if (jsc_value_is_string(link.get()) && jsc_value_is_boolean(main.get())) {
+            // Clicks whose navigation never came (the page stopped it) are forgotten at the
+            // next load; a page that keeps stopping them keeps only the last few.
+            if (clickedLinks_.size() >= 16)
+                clickedLinks_.clear();
+            clickedLinks_[text(adopt(jsc_value_to_string(link.get())).get())] =
+                jsc_value_to_boolean(main.get());
+        }
+        return;
+    }
     auto number = [message](const char* name) {
         auto value = adopt(jsc_value_object_get_property(message, name));
         return jsc_value_is_number(value.get()) ? jsc_value_to_double(value.get()) : NAN;
@@ -697,12 +755,48 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
             (*answer)->done = true;
         },
         GLibCallbackData::give(answer));
+    // Right behind it, the frames the page then has: the navigation of a frame the script adds
+    // is known for a frame's when it comes to be decided, without a probe. Its answer follows
+    // the script's at once; it is waited for, so that nothing of this call outlives it.
+    struct Frames {
+        bool done = false;
+        std::optional<std::vector<std::string>> addresses;
+    };
+    auto frames = std::make_shared<Frames>();
+    webkit_web_view_evaluate_javascript(
+        view_.get(), engineScripts().frames.c_str(), -1, engineWorld, nullptr, cancellable.get(),
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto frames = GLibCallbackData::take<std::shared_ptr<Frames>>(data);
+            GError* error = nullptr;
+            auto value = adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source),
+                                                                          result, &error));
+            const GOwned<GError> failure(error);
+            if (value && jsc_value_is_string(value.get())) {
+                auto parsed = base::parseJSON(text(adopt(jsc_value_to_string(value.get())).get()));
+                if (parsed && parsed->array()) {
+                    std::vector<std::string> addresses;
+                    for (const auto& item : *parsed->array())
+                        if (item.string())
+                            addresses.push_back(*item.string());
+                    (*frames)->addresses = std::move(addresses);
+                }
+            }
+            (*frames)->done = true;
+        },
+        GLibCallbackData::give(frames));
 
     // The engine's answer comes through GLib; the run loop's own work (this engine's events
     // among it) waits, so the caller is not re-entered.
-    if (!base::RunLoop::main().runOthersUntil([&] { return answer->done; }, scriptTimeout_)) {
-        base::log("A script got no answer from the page in time; it counts as failed.");
+    ++clientScripts_;
+    const bool answered = base::RunLoop::main().runOthersUntil(
+        [&] { return answer->done && frames->done; }, scriptTimeout_);
+    --clientScripts_;
+    if (!answered)
         g_cancellable_cancel(cancellable.get());
+    if (clientScripts_ == 0 && !parked_.empty())
+        resolveParked(frames->addresses);
+    if (!answer->done) {
+        base::log("A script got no answer from the page in time; it counts as failed.");
         return std::nullopt;
     }
     return answer->result;

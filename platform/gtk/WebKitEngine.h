@@ -9,9 +9,11 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _WebKitWebView WebKitWebView;
@@ -84,6 +86,8 @@ public:
 
     // Events made but not yet handed to the client (tests wait for 0).
     std::size_t pendingEventCount() const { return events_.size(); }
+    // Navigations whose frame had to be asked of the page (tests check when none is needed).
+    int framesAsked() const { return framesAsked_; }
 
     // --- ui::WebEngine.
     void setClient(ui::WebEngineClient* client) override { client_ = client; }
@@ -115,6 +119,15 @@ private:
         bool ready = true;
     };
     class Decision;
+    // A navigation decided while a script of the client runs, waiting for the frames the page
+    // has once that script is done.
+    struct Parked {
+        std::shared_ptr<Event> event;
+        net::URLRequest request;
+        int type;
+        std::shared_ptr<Decision> decision;
+        std::string uri;
+    };
 
     // Queue of events for the client, delivered from the run loop.
     void post(std::function<void(ui::WebEngineClient&)> deliver);
@@ -132,6 +145,11 @@ private:
     // `decision` is null for a page's new window, which has been refused already.
     void classified(const std::shared_ptr<Event>& event, net::URLRequest request, int type,
                     bool isMainFrame, std::shared_ptr<Decision> decision, bool newWindow);
+    // Asks the page which frame the navigation is for (and a form's body).
+    void askFrame(const std::shared_ptr<Event>& event, net::URLRequest request, int type,
+                  std::shared_ptr<Decision> decision, const std::string& uri);
+    // With the frames the page had after the client's script (none when they did not come).
+    void resolveParked(const std::optional<std::vector<std::string>>& frames);
     void loadChanged(int loadEvent);
     void loadFailed(const char* failingURI, GError* error);
     void webProcessTerminated(int reason);
@@ -171,6 +189,13 @@ private:
     int completedLoads_ = 0;
     std::string committedURL_;
     std::optional<net::URLRequest> allowedMainRequest_;
+
+    // Links the page saw clicked, by address, and whether they load in the main frame: their
+    // navigations need no probe.
+    std::map<std::string, bool> clickedLinks_;
+    int clientScripts_ = 0;
+    std::vector<Parked> parked_;
+    int framesAsked_ = 0;
 
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

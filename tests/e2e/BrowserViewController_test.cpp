@@ -190,6 +190,8 @@ TEST_F(PageRoadTest, ATypedAddressIsFetchedByTheTabAndShownByTheEngine) {
     EXPECT_FALSE(screen_->refreshButton()->isHidden());
     EXPECT_EQ(screen_->addressBar()->text(), address);
     EXPECT_EQ(tab().currentURLString(), address);
+    // The final-load frame was known for one when its navigation came: no probe asked the page.
+    EXPECT_EQ(dynamic_cast<gtk::WebKitEngine&>(tab().webView()->engine()).framesAsked(), 0);
 }
 
 TEST_F(PageRoadTest, BackAndForwardStepTheTabsOwnHistory) {
@@ -224,6 +226,8 @@ TEST_F(PageRoadTest, ATappedLinkIsFetchedByTheTab) {
     ASSERT_TRUE(finishes("Welcome .."));
     js("document.getElementById('link').click()");
     ASSERT_TRUE(finishes("Second"));
+    // The link told which frame it loads in before its navigation came to be decided.
+    EXPECT_EQ(dynamic_cast<gtk::WebKitEngine&>(tab().webView()->engine()).framesAsked(), 0);
     EXPECT_EQ(hits("/second"), 1);
     EXPECT_EQ(userAgentOf("/second"), js("navigator.userAgent"));
     EXPECT_EQ(tab().history().size(), 2u);
