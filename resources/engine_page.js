@@ -66,11 +66,9 @@
     setInset: function (value) { inset = value; last.y = NaN; schedule(); }
   };
   // A page that is not shown gets no rendering updates, so neither scroll events nor size
-  // observations: while hidden, it is looked at a few times a second instead.
-  var poll = 0;
+  // observations: it costs nothing while hidden, and says where it stands once shown again.
   function watchVisibility() {
-    if (document.hidden && !poll) poll = setInterval(report, 250);
-    else if (!document.hidden && poll) { clearInterval(poll); poll = 0; }
+    if (!document.hidden) schedule();
   }
   function start() {
     if (window.ResizeObserver && document.documentElement)
@@ -78,7 +76,6 @@
     schedule();
   }
   document.addEventListener('visibilitychange', watchVisibility);
-  watchVisibility();
   window.addEventListener('scroll', schedule, { passive: true });
   window.addEventListener('resize', schedule);
   window.addEventListener('load', schedule);

@@ -9,6 +9,7 @@
 #include <glib.h>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace base {
 
@@ -90,9 +91,8 @@ RunLoop::RunLoop() {
     GSource* source = g_source_new(&functions, sizeof(LoopSource));
     reinterpret_cast<LoopSource*>(source)->loop = this;
     g_source_set_name(source, "base::RunLoop");
-    // Below input, the engine's messages and drawing, as idle work is: however much of our own
-    // work there is, none of theirs waits behind it.
-    g_source_set_priority(source, G_PRIORITY_DEFAULT_IDLE);
+    // Beside input and the engine's own sources (see performSome for how it yields).
+    g_source_set_priority(source, G_PRIORITY_DEFAULT);
     // A function that runs the loop itself (a test's runUntil inside a callback) serves it.
     g_source_set_can_recurse(source, TRUE);
     source_.reset(source);
@@ -187,15 +187,52 @@ bool RunLoop::performOne(std::int64_t now) {
 }
 
 void RunLoop::performSome() {
+    if (yielding_) {
+        g_source_set_priority(source_.get(), G_PRIORITY_DEFAULT);
+        yielding_ = false;
+    }
     const std::int64_t now = nowNanoseconds();
-    for (int turn = 0; turn < turnsPerDispatch; ++turn) {
+    int ran = 0;
+    for (; ran < turnsPerDispatch; ++ran) {
         {
             std::lock_guard lock(mutex_);
             if (held_ > 0)
-                return;
+                break;
         }
         if (!performOne(now))
-            return;
+            break;
+    }
+    if (ran == 0)
+        return;
+    if (ran == turnsPerDispatch) {
+        // More may be waiting: the next turn comes only once nothing else is ready, drawing and
+        // idle work included, so a steady stream of our own work starves none of them.
+        g_source_set_priority(source_.get(), G_PRIORITY_DEFAULT_IDLE);
+        yielding_ = true;
+    }
+    std::vector<std::function<void()>> observers;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [token, observer] : turnObservers_)
+            observers.push_back(observer);
+    }
+    for (const auto& observer : observers)
+        observer();
+}
+
+std::uint64_t RunLoop::addTurnObserver(std::function<void()> observer) {
+    std::lock_guard lock(mutex_);
+    const std::uint64_t token = nextObserverToken_++;
+    turnObservers_[token] = std::move(observer);
+    return token;
+}
+
+void RunLoop::removeTurnObserver(std::uint64_t token) {
+    std::function<void()> removed; // let go outside the lock
+    std::lock_guard lock(mutex_);
+    if (auto found = turnObservers_.find(token); found != turnObservers_.end()) {
+        removed = std::move(found->second);
+        turnObservers_.erase(found);
     }
 }
 

@@ -68,6 +68,12 @@ public:
     // for an answer (a script's result, a painted frame) without its callers being re-entered.
     bool runOthersUntil(const std::function<bool()>& condition, Seconds timeout);
 
+    // Calls `observer` on the main thread at the end of every turn in which the loop ran some
+    // of its functions or timers: a turn with nothing to do calls nothing. A window follows its
+    // model this way, once for all the changes of a turn. Thread-safe; returns a token.
+    std::uint64_t addTurnObserver(std::function<void()> observer);
+    void removeTurnObserver(std::uint64_t token);
+
     // --- Stepping, for unit tests.
 
     // Installs `clock` as Clock::current() and puts the loop on it: while it is the current
@@ -112,6 +118,10 @@ private:
     bool stopRequested_ = false;
     // How many runOthersUntil calls are under way: our source sleeps while any is.
     int held_ = 0;
+    // Set while the source waits behind the others after a long run of our work.
+    bool yielding_ = false;
+    std::map<std::uint64_t, std::function<void()>> turnObservers_;
+    std::uint64_t nextObserverToken_ = 1;
     // Set while unit tests step time by hand.
     std::shared_ptr<ManualClock> manualClock_;
     bool onManualClockLocked() const;

@@ -230,6 +230,25 @@ TEST_F(RunLoopOnGLibTest, WaitingInPlaceServesGLibButHoldsOurWork) {
     EXPECT_EQ(ran, (std::vector<std::string>{"posted", "timer"}));
 }
 
+TEST_F(RunLoopOnGLibTest, TurnObserversHearOfTurnsThatRanWorkOnly) {
+    int turns = 0;
+    const auto token = loop.addTurnObserver([&] { ++turns; });
+    // Idle for 200 ms: no turn.
+    EXPECT_FALSE(loop.runUntil([] { return false; }, Seconds(0.2)));
+    EXPECT_EQ(turns, 0);
+    // Two functions posted together make one turn; a timer later makes another.
+    loop.dispatch([] {});
+    loop.dispatch([] {});
+    bool fired = false;
+    auto timer = loop.dispatchAfter(Seconds(0.05), [&] { fired = true; });
+    EXPECT_TRUE(loop.runUntil([&] { return fired; }, Seconds(10)));
+    EXPECT_EQ(turns, 2);
+    loop.removeTurnObserver(token);
+    loop.dispatch([] {});
+    EXPECT_FALSE(loop.runUntil([] { return false; }, Seconds(0.1)));
+    EXPECT_EQ(turns, 2);
+}
+
 TEST_F(RunLoopOnGLibTest, AdvanceIsRefusedWithoutAManualClock) {
     EXPECT_THROW(loop.advance(Seconds(1)), std::logic_error);
     // Nor with one that is no longer the current clock.

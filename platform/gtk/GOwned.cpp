@@ -74,4 +74,11 @@ void* GLibRelease::referenceSinkingObject(void* object) {
     return object ? g_object_ref_sink(object) : nullptr;
 }
 
+GOwned<GSource> attachTimeout(unsigned milliseconds, int (*callback)(void* data), void* data) {
+    auto source = adopt(g_timeout_source_new(milliseconds));
+    g_source_set_callback(source.get(), callback, data, nullptr);
+    g_source_attach(source.get(), g_main_context_default());
+    return source;
+}
+
 } // namespace gtk

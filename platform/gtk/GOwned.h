@@ -61,4 +61,8 @@ template <class T> GOwned<T> refSink(T* object) {
     return GOwned<T>(static_cast<T*>(GLibRelease::referenceSinkingObject(object)));
 }
 
+// A time-out on GLib's main context that calls `callback(data)` after `milliseconds` (again
+// and again while it answers true), for as long as the returned owner keeps it.
+GOwned<GSource> attachTimeout(unsigned milliseconds, int (*callback)(void* data), void* data);
+
 } // namespace gtk

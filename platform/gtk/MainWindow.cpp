@@ -9,6 +9,7 @@
 #include "platform/ui/Presentation.h"
 #include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtk/gtk.h>
 #include <set>
@@ -42,22 +43,43 @@ MainWindow::MainWindow(std::shared_ptr<ui::Window> window, const std::string& ti
                          return FALSE; // hides it
                      }),
                      this);
-    syncSource_ = adopt(g_timeout_source_new(static_cast<guint>(syncInterval.count() * 1000)));
-    g_source_set_callback(
-        syncSource_.get(),
-        [](gpointer self) -> gboolean {
-            static_cast<MainWindow*>(self)->sync();
-            return G_SOURCE_CONTINUE;
-        },
-        this, nullptr);
-    g_source_attach(syncSource_.get(), g_main_context_default());
+    // The model changes in the run loop's turns (timers, the engine's events, connections) and
+    // in input handlers; the window follows at the end of each such turn. Input that reaches
+    // GTK's own widgets (typing in an entry, a dialog's buttons) makes a turn of its own.
+    turnObserver_ = base::RunLoop::main().addTurnObserver([this] { sync(); });
+    GtkEventController* input = gtk_event_controller_legacy_new();
+    gtk_event_controller_set_propagation_phase(input, GTK_PHASE_CAPTURE);
+    g_signal_connect(
+        input, "event",
+        G_CALLBACK(+[](GtkEventControllerLegacy*, GdkEvent*, gpointer self) -> gboolean {
+            static_cast<MainWindow*>(self)->syncAfterInput();
+            return FALSE;
+        }),
+        this);
+    gtk_widget_add_controller(gtkWindow_.get(), input);
+}
+
+void MainWindow::syncAfterInput() {
+    if (syncAfterInput_)
+        return;
+    syncAfterInput_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    base::RunLoop::main().dispatch([this, alive] {
+        if (alive.lock())
+            syncAfterInput_ = false;
+    });
 }
 
 MainWindow::~MainWindow() {
     *alive_ = false;
-    syncSource_.reset();
+    base::RunLoop::main().removeTurnObserver(turnObserver_);
     screenshot_.reset();
     g_signal_handlers_disconnect_by_data(gtkWindow_.get(), this);
+    auto controllers = adopt(gtk_widget_observe_controllers(gtkWindow_.get()));
+    for (guint i = 0; i < g_list_model_get_n_items(controllers.get()); ++i) {
+        auto controller = adopt(static_cast<GObject*>(g_list_model_get_item(controllers.get(), i)));
+        g_signal_handlers_disconnect_by_data(controller.get(), this);
+    }
     panels_.clear();
     paintable_.reset();
     gtk_window_set_child(GTK_WINDOW(gtkWindow_.get()), nullptr);
@@ -163,6 +185,14 @@ void MainWindow::writeScreenshotWhenFirstPageFinished(std::filesystem::path file
     screenshot_->file = std::move(file);
     screenshot_->done = std::move(done);
     screenshot_->deadline = g_get_monotonic_time() + static_cast<std::int64_t>(limit.count() * 1e6);
+    // Nothing may happen before the limit: look again then.
+    screenshot_->limitSource = attachTimeout(
+        static_cast<unsigned>(std::max(0.0, limit.count()) * 1000) + 1,
+        [](void* self) -> int {
+            static_cast<MainWindow*>(self)->checkScreenshot();
+            return G_SOURCE_REMOVE;
+        },
+        this);
     checkScreenshot();
 }
 
@@ -174,16 +204,13 @@ void MainWindow::checkScreenshot() {
         finished = finished || engine->completedLoads() > 0;
     if (finished) {
         // Let the page paint before the picture is taken.
-        screenshot_->paintSource =
-            adopt(g_timeout_source_new(static_cast<guint>(paintDelay.count() * 1000)));
-        g_source_set_callback(
-            screenshot_->paintSource.get(),
-            [](gpointer self) -> gboolean {
+        screenshot_->paintSource = attachTimeout(
+            static_cast<unsigned>(paintDelay.count() * 1000),
+            [](void* self) -> int {
                 static_cast<MainWindow*>(self)->finishScreenshot(true);
                 return G_SOURCE_REMOVE;
             },
-            this, nullptr);
-        g_source_attach(screenshot_->paintSource.get(), g_main_context_default());
+            this);
     } else if (g_get_monotonic_time() >= screenshot_->deadline) {
         finishScreenshot(false);
     }

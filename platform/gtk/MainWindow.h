@@ -27,9 +27,10 @@ class ViewCanvas;
 // shows its tree (ViewCanvas) and, over it, the alerts and action sheets on screen
 // (PanelDialog, from ui::Presentation).
 //
-// The window follows the model by looking: it syncs after every input event and every
-// syncInterval in between; only what changed is redrawn or moved. Clicks and typing reach
-// the model (see ViewCanvas, TextFieldEntry, PanelDialog).
+// The window follows the model at the end of every turn of the run loop in which something
+// ran (RunLoop::addTurnObserver) and after every input event, and nowhere else: an idle
+// window costs nothing. Only what changed is redrawn or moved. Clicks and typing reach the
+// model (see ViewCanvas, TextFieldEntry, PanelDialog).
 //
 // Screenshots: writeScreenshot renders the whole window (web pages included) to a PNG file.
 // writeScreenshotWhenFirstPageFinished waits for the first page of a web view in the window to
@@ -37,7 +38,6 @@ class ViewCanvas;
 // program then exits).
 class MainWindow {
 public:
-    static constexpr base::Seconds syncInterval{0.05};
     // How long a finished page gets to paint before the screenshot.
     static constexpr base::Seconds paintDelay{0.7};
 
@@ -67,6 +67,9 @@ public:
 
 private:
     void syncPanels();
+    // Makes a turn of the run loop after the input event being handled, so the window follows
+    // what the event changed.
+    void syncAfterInput();
     // Iterates GLib until the window has drawn a frame (at most two seconds).
     void waitForFrame();
     void checkScreenshot();
@@ -79,7 +82,8 @@ private:
     GOwned<GdkPaintable> paintable_;
     std::unique_ptr<ViewCanvas> canvas_;
     std::map<const void*, std::unique_ptr<PanelDialog>> panels_;
-    GOwned<GSource> syncSource_;
+    std::uint64_t turnObserver_ = 0;
+    bool syncAfterInput_ = false;
     std::function<void()> closeHandler_;
 
     struct PendingScreenshot {
@@ -87,6 +91,7 @@ private:
         std::function<void(base::Result<void>)> done;
         std::int64_t deadline = 0; // monotonic microseconds
         GOwned<GSource> paintSource;
+        GOwned<GSource> limitSource;
     };
     std::unique_ptr<PendingScreenshot> screenshot_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

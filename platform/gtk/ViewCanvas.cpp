@@ -416,6 +416,14 @@ void ViewCanvas::paintStatusBar(GtkSnapshot* snapshot) {
     std::time_t seconds = std::time(nullptr);
     std::tm local{};
     localtime_r(&seconds, &local);
+    // The clock shows minutes: the strip is drawn again when the next one begins.
+    clockSource_ = attachTimeout(
+        static_cast<unsigned>(60 - local.tm_sec) * 1000,
+        [](void* widget) -> int {
+            gtk_widget_queue_draw(static_cast<GtkWidget*>(widget));
+            return G_SOURCE_REMOVE;
+        },
+        widget_.get());
     char clock[16];
     std::strftime(clock, sizeof clock, "%H:%M", &local);
     auto layout = adopt(pango_cairo_create_layout(cr));

@@ -31,8 +31,8 @@ class WebKitEngine;
 // get it. The mouse wheel scrolls the model's scroll views (web views scroll their pages).
 //
 // The widget does not watch the model: sync() compares it with what is shown and redraws or
-// re-places widgets when something changed. MainWindow calls it after every input event and
-// regularly in between.
+// re-places widgets when something changed. MainWindow calls it when the model may have
+// changed (see there).
 class ViewCanvas {
 public:
     explicit ViewCanvas(std::shared_ptr<ui::Window> window);
@@ -96,6 +96,8 @@ private:
     // The views with a child, in the order the last sync met them (back to front).
     std::vector<const ui::View*> painted_;
     std::size_t shownHash_ = 0;
+    // Redraws the status bar's clock when its minute is over.
+    GOwned<GSource> clockSource_;
     std::shared_ptr<ui::Touch> touch_;
     ui::Point pointer_;
 };

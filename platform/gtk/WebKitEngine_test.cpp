@@ -554,6 +554,16 @@ TEST_F(WebKitEngineTest, TheScrollViewFollowsThePageAndMovesIt) {
     auto scrollView = webView_->scrollView();
     EXPECT_TRUE(waitFor([&] { return scrollView->contentSize().height >= 5000; }));
 
+    // A page that is not shown costs nothing: it tells where it stands once it is shown.
+    js("window.scrollTo(0, 300)");
+    settle();
+    EXPECT_EQ(scrollView->contentOffset().y, 0);
+    const auto window = refSink(gtk_window_new());
+    gtk_window_set_default_size(GTK_WINDOW(window.get()), 320, 480);
+    gtk_window_set_child(GTK_WINDOW(window.get()), engineOf(*webView_).widget());
+    gtk_window_present(GTK_WINDOW(window.get()));
+    EXPECT_TRUE(waitFor([&] { return scrollView->contentOffset().y == 300; }));
+
     // Code moves the scroll view: the page scrolls.
     scrollView->setContentOffset(ui::Point(0, 400));
     EXPECT_TRUE(waitFor([&] { return js("window.scrollY") == "400"; }));
@@ -574,6 +584,8 @@ TEST_F(WebKitEngineTest, TheScrollViewFollowsThePageAndMovesIt) {
     EXPECT_EQ(scrollView->contentOffset().y, -50);
     scrollView->setContentOffset(ui::Point(0, 100));
     EXPECT_TRUE(waitFor([&] { return js("window.scrollY") == "150"; }));
+    gtk_window_set_child(GTK_WINDOW(window.get()), nullptr);
+    gtk_window_destroy(GTK_WINDOW(window.get()));
 }
 
 TEST_F(WebKitEngineTest, RelatedViewsShareAWebProcess) {

@@ -132,10 +132,17 @@ TEST_F(TabInputTest, OnlyTheSelectedTabsPageTakesClicksTheWheelAndTyping) {
         10s));
     for (std::size_t other = 1; other < 3; ++other)
         EXPECT_FALSE(gtk_widget_get_mapped(pageWidget(*tabs[other]))) << "tab " << other + 1;
+    // As a person would, wait for the page to be on screen: it has drawn two frames.
+    js(first, "window.drawn = 0; requestAnimationFrame(function () {"
+              "  requestAnimationFrame(function () { window.drawn = 1; }); }); 0");
+    ASSERT_TRUE(
+        base::RunLoop::main().runUntil([&] { return js(first, "window.drawn") == "1"; }, 10s));
 
     // Typing into its form.
     WindowInput page(pageWidget(first));
     page.click(centreOf(first, "field"));
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return js(first, "document.activeElement.id") == "field"; }, 10s));
     page.type("abc");
     EXPECT_TRUE(base::RunLoop::main().runUntil(
         [&] { return js(first, "document.getElementById('field').value") == "abc"; }, 10s));
