@@ -34,6 +34,7 @@ base::Result<void> GtkPlatform::install() {
     base::assertMainThread();
     if (installed)
         return {};
+    chooseRenderers();
     if (!gtk_init_check()) {
         const char* x11 = std::getenv("DISPLAY");
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -48,7 +49,6 @@ base::Result<void> GtkPlatform::install() {
                                      ". Run the program on a desktop, or without one under "
                                      "Xvfb: xvfb-run -a <program> ...");
     }
-    chooseRenderers();
     installed = true;
     WebKitWebsiteData::shared().bindToShared();
     ui::WebEngineFactory::install(WebKitEngine::maker());
@@ -56,11 +56,15 @@ base::Result<void> GtkPlatform::install() {
 }
 
 void GtkPlatform::chooseRenderers() {
+    if (hasRenderNode())
+        return;
     // Without a GPU render node (Xvfb on a server), WebKit's DMA-BUF renderer now and then never
     // shows the frames of a web view made after others were let go; its shared-memory path is
-    // reliable there. Set before the first web view, and only when the person has not chosen.
-    if (!std::getenv("WEBKIT_DISABLE_DMABUF_RENDERER") && !hasRenderNode())
-        setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 0);
+    // reliable there. GTK's GL renderer would draw on a software rasterizer, which holds tens of
+    // megabytes and keeps threads busy; its cairo renderer draws the same window for far less.
+    // Set before GTK starts and the first web view, and only where the person has not chosen.
+    setenv("WEBKIT_DISABLE_DMABUF_RENDERER", "1", 0);
+    setenv("GSK_RENDERER", "cairo", 0);
 }
 
 bool GtkPlatform::isInstalled() {

@@ -1,4 +1,5 @@
 #include "platform/base/RunLoop.h"
+#include "platform/gtk/GOwned.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/ui/WebEngine.h"
@@ -6,7 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <unistd.h>
 
 namespace gtk {
@@ -53,6 +56,20 @@ TEST(GtkPlatformTest, StartUpMakesWebKitEngines) {
     ASSERT_NE(webKit, nullptr);
     auto related = ui::WebEngineFactory::create(engine.get());
     EXPECT_NE(dynamic_cast<WebKitEngine*>(related.get()), nullptr);
+}
+
+TEST(GtkPlatformTest, WithoutAGPUWindowsDrawWithCairo) {
+    if (std::getenv("GSK_RENDERER") || std::filesystem::exists("/dev/dri"))
+        GTEST_SKIP() << "the person chose a renderer, or the machine may have a GPU";
+    ASSERT_TRUE(GtkPlatform::install().ok());
+    EXPECT_STREQ(std::getenv("GSK_RENDERER"), "cairo");
+    EXPECT_STREQ(std::getenv("WEBKIT_DISABLE_DMABUF_RENDERER"), "1");
+    const auto window = refSink(gtk_window_new());
+    gtk_widget_realize(GTK_WIDGET(window.get()));
+    GskRenderer* renderer = gtk_native_get_renderer(GTK_NATIVE(window.get()));
+    ASSERT_NE(renderer, nullptr);
+    EXPECT_STREQ(G_OBJECT_TYPE_NAME(renderer), "GskCairoRenderer");
+    gtk_window_destroy(GTK_WINDOW(window.get()));
 }
 
 } // namespace
