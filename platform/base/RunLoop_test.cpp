@@ -259,6 +259,15 @@ TEST_F(RunLoopOnGLibTest, AdvanceIsRefusedWithoutAManualClock) {
     base::Clock::install(previous);
 }
 
+#ifndef NDEBUG
+// Debug and sanitizer builds hold calls to their main-thread promise.
+TEST(MainThreadCheckDeathTest, AMainThreadOnlyCallFromAnotherThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([] { RunLoop::main().runUntilIdle(); }).join(),
+                 "runUntilIdle.* is main thread only");
+}
+#endif
+
 TEST_F(RunLoopOnGLibTest, RealTimersFireWhileWaiting) {
     bool fired = false;
     loop.dispatchAfter(Seconds(0.01), [&] { fired = true; });

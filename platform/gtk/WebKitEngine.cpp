@@ -139,6 +139,7 @@ private:
 // --- Creation.
 
 WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
+    base::assertMainThread();
     WebKitWebsiteData& data = WebKitWebsiteData::shared();
     data.bindToShared();
     contentManager_ = adopt(webkit_user_content_manager_new());
@@ -331,6 +332,7 @@ void WebKitEngine::expectOwnLoad() {
 }
 
 void WebKitEngine::loadRequest(const net::URLRequest& request) {
+    base::assertMainThread();
     const std::string url = request.url() ? request.url()->absoluteString() : std::string();
     const std::string method = request.HTTPMethod();
     if (!request.HTTPBody().empty() || (method != "GET" && method != "HEAD")) {
@@ -733,6 +735,7 @@ void WebKitEngine::pageMessage(JSCValue* message) {
 // --- Scripts.
 
 std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& script) {
+    base::assertMainThread();
     struct Answer {
         bool done = false;
         std::optional<std::string> result;

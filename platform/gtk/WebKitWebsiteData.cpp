@@ -132,6 +132,7 @@ void WebKitWebsiteData::unbind() {
 
 void WebKitWebsiteData::bind(std::shared_ptr<net::CookieStorage> jar,
                              std::shared_ptr<net::URLCache> cache) {
+    base::assertMainThread();
     std::weak_ptr<bool> alive = alive_;
     if (cache != cache_) {
         if (cache_)

@@ -77,6 +77,7 @@ void Application::post(const char* name, base::Value::Dictionary userInfo) {
 }
 
 bool Application::launch(const base::Value::Dictionary& options) {
+    base::assertMainThread();
     if (launched_)
         throw std::logic_error("the application has already launched");
     launched_ = true;
@@ -142,6 +143,7 @@ void Application::becomeActive() {
 }
 
 void Application::terminate() {
+    base::assertMainThread();
     if (terminated_)
         return;
     terminated_ = true;

@@ -1,5 +1,6 @@
 #include "platform/ui/Presentation.h"
 
+#include "platform/base/RunLoop.h"
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/PopoverController.h"
@@ -60,6 +61,7 @@ bool Presentation::tapButton(std::int64_t index) {
 }
 
 void Presentation::add(Item item) {
+    base::assertMainThread();
     const void* address = addressOf(item);
     if (!address)
         return;
@@ -68,6 +70,7 @@ void Presentation::add(Item item) {
 }
 
 void Presentation::remove(const void* object) {
+    base::assertMainThread();
     std::erase_if(items_, [object](const Item& item) { return addressOf(item) == object; });
 }
 

@@ -277,6 +277,7 @@ std::size_t View::indexBesideSubview(const std::shared_ptr<View>& view,
 
 // `index` counts the subviews other than `view`; past the end appends.
 void View::insertSubview(const std::shared_ptr<View>& view, std::size_t index) {
+    base::assertMainThread();
     if (view.get() == this || isDescendantOfView(view.get()))
         throw std::invalid_argument("a view cannot be added to itself or to its own subviews");
     if (view->superview_ == this) {
@@ -531,6 +532,7 @@ bool View::endEditing(bool force) {
 // --- Layout
 
 void View::setNeedsLayout() {
+    base::assertMainThread();
     needsLayout_ = true;
     if (Window* window = windowPointer())
         window->scheduleLayoutPass();

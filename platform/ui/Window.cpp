@@ -71,6 +71,7 @@ void Window::setHidden(bool hidden) {
 }
 
 void Window::sendEvent(const Event& event) {
+    base::assertMainThread();
     if (event.type() != EventType::Touches)
         return;
     const auto self = std::static_pointer_cast<Window>(shared_from_this());
