@@ -5,7 +5,9 @@
 // The anonymous memory of all the processes at the end of the idle time is shown as a counter.
 //
 // Each case runs in a child process of its own (this program started again with --child), so
-// that nothing of one case stays in the next. Needs a display: run it under xvfb-run -a.
+// that nothing of one case stays in the next. The bare window gets the renderers the program
+// chooses for the machine (GtkPlatform::chooseRenderers), so the ratio is our own cost only.
+// Needs a display: run it under xvfb-run -a.
 
 #include "bench/RatioReporter.h"
 #include "browser/AppDelegate.h"

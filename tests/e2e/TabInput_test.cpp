@@ -8,6 +8,7 @@
 #include "tests/e2e/LaunchedBrowserTest.h"
 #include "tests/e2e/WindowInput.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <mutex>
@@ -123,13 +124,24 @@ TEST_F(TabInputTest, OnlyTheSelectedTabsPageTakesClicksTheWheelAndTyping) {
     // The first tab's face, clicked.
     const auto face = first.tabButton();
     const ui::Rect onScreen = face->convertRectToView(face->bounds(), nullptr);
-    window.click(ui::Point(onScreen.origin.x + onScreen.size.width / 3,
-                           onScreen.origin.y + onScreen.size.height / 2));
-    ASSERT_TRUE(base::RunLoop::main().runUntil(
+    // Clicked again while nothing has happened, as a person would on a busy machine.
+    const auto clickUntil = [](const std::function<void()>& click,
+                               const std::function<bool()>& happened) {
+        for (int turn = 0; turn < 5; ++turn) {
+            click();
+            if (base::RunLoop::main().runUntil(happened, 3s))
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(clickUntil(
+        [&] {
+            window.click(ui::Point(onScreen.origin.x + onScreen.size.width / 3,
+                                   onScreen.origin.y + onScreen.size.height / 2));
+        },
         [&] {
             return screen_->selectedTab() == tabs[0] && gtk_widget_get_mapped(pageWidget(first));
-        },
-        10s));
+        }));
     for (std::size_t other = 1; other < 3; ++other)
         EXPECT_FALSE(gtk_widget_get_mapped(pageWidget(*tabs[other]))) << "tab " << other + 1;
     // As a person would, wait for the page to be on screen: it has drawn two frames.
@@ -140,17 +152,15 @@ TEST_F(TabInputTest, OnlyTheSelectedTabsPageTakesClicksTheWheelAndTyping) {
 
     // Typing into its form.
     WindowInput page(pageWidget(first));
-    page.click(centreOf(first, "field"));
-    ASSERT_TRUE(base::RunLoop::main().runUntil(
-        [&] { return js(first, "document.activeElement.id") == "field"; }, 10s));
+    ASSERT_TRUE(clickUntil([&] { page.click(centreOf(first, "field")); },
+                           [&] { return js(first, "document.activeElement.id") == "field"; }));
     page.type("abc");
     EXPECT_TRUE(base::RunLoop::main().runUntil(
         [&] { return js(first, "document.getElementById('field').value") == "abc"; }, 10s));
 
     // The wheel over it.
-    page.wheel(ui::Point(160, 300), 2);
-    EXPECT_TRUE(base::RunLoop::main().runUntil(
-        [&] { return std::stod(js(first, "window.scrollY")) > 0; }, 10s));
+    EXPECT_TRUE(clickUntil([&] { page.wheel(ui::Point(160, 300), 2); },
+                           [&] { return std::stod(js(first, "window.scrollY")) > 0; }));
     EXPECT_GT(std::stoi(js(first, "window.seen")), 0);
 
     // A click on its link: the first tab follows it.
