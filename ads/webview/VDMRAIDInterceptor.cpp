@@ -1,6 +1,7 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -8,6 +9,9 @@ struct ClassState {
     std::mutex lock;
     bool registered = false;
     bool allowed = false;
+    std::optional<std::string> bannerPath;
+    std::optional<std::string> interstitialPath;
+    std::optional<std::string> expandedBannerPath;
 };
 
 ClassState& classState() {
@@ -21,7 +25,23 @@ void setUpClassIfNeeded(ClassState& state) {
     if (state.registered)
         return;
     state.registered = true;
+    state.bannerPath.reset();
+    state.interstitialPath.reset();
+    state.expandedBannerPath.reset();
     state.allowed = true;
+}
+
+void setPath(std::optional<std::string> ClassState::*member, std::optional<std::string> path) {
+    auto& state = classState();
+    std::lock_guard guard(state.lock);
+    setUpClassIfNeeded(state);
+    state.*member = std::move(path);
+}
+
+std::optional<std::string> path(std::optional<std::string> ClassState::*member) {
+    auto& state = classState();
+    std::lock_guard guard(state.lock);
+    return state.*member;
 }
 
 } // namespace
@@ -52,9 +72,36 @@ bool VDMRAIDInterceptor::isRegistered() {
     return state.registered;
 }
 
+void VDMRAIDInterceptor::setBannerImplementationPath(std::optional<std::string> value) {
+    setPath(&ClassState::bannerPath, std::move(value));
+}
+
+void VDMRAIDInterceptor::setInterstitialImplementationPath(std::optional<std::string> value) {
+    setPath(&ClassState::interstitialPath, std::move(value));
+}
+
+void VDMRAIDInterceptor::setExpandedBannerImplementationPath(std::optional<std::string> value) {
+    setPath(&ClassState::expandedBannerPath, std::move(value));
+}
+
+std::optional<std::string> VDMRAIDInterceptor::bannerImplementationPath() {
+    return path(&ClassState::bannerPath);
+}
+
+std::optional<std::string> VDMRAIDInterceptor::interstitialImplementationPath() {
+    return path(&ClassState::interstitialPath);
+}
+
+std::optional<std::string> VDMRAIDInterceptor::expandedBannerImplementationPath() {
+    return path(&ClassState::expandedBannerPath);
+}
+
 void VDMRAIDInterceptor::resetForTesting() {
     auto& state = classState();
     std::lock_guard guard(state.lock);
     state.registered = false;
     state.allowed = false;
+    state.bannerPath.reset();
+    state.interstitialPath.reset();
+    state.expandedBannerPath.reset();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 // The interceptor that serves the rich-media scripts to ad pages. Its state is class-wide:
 // whether it has been registered with the ads client's URL loading (done once, by its class
 // set-up, before the first message reaches it) and whether it is allowed to act. Every
@@ -14,6 +17,16 @@ public:
     static void disallow();
 
     static bool isAllowed();
+
+    // The paths of the rich-media scripts served to banners, interstitials and expanded
+    // banners, as the ad server names them; nullopt (the default the class set-up restores)
+    // serves the built-in script.
+    static void setBannerImplementationPath(std::optional<std::string> path);
+    static void setInterstitialImplementationPath(std::optional<std::string> path);
+    static void setExpandedBannerImplementationPath(std::optional<std::string> path);
+    static std::optional<std::string> bannerImplementationPath();
+    static std::optional<std::string> interstitialImplementationPath();
+    static std::optional<std::string> expandedBannerImplementationPath();
     // Whether the class set-up has registered the interceptor.
     static bool isRegistered();
 
