@@ -7,6 +7,7 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/Value.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -119,6 +120,13 @@ public:
     // A request that carried these statistics failed: they are pending again.
     void didNotSendAdStatistics(const StatisticsSet& adStatistics);
 
+    // --- Content hashing (VDApplication+ContentHashing.cpp): whether the ad server lets the
+    // text on screen be fingerprinted for requests. Ad responses switch it on and off; the
+    // walk over the views runs while it is on.
+    void startContentHashing();
+    void stopContentHashing();
+    bool isContentHashingOn() const { return contentHashingOn_.load(); }
+
 private:
     void startObservingActivation();
 
@@ -141,6 +149,8 @@ private:
     std::shared_ptr<VDStatisticDictionary> backgroundingAd_;
     // On lockQueue_.
     std::uint64_t activeViewID_ = 0;
+
+    std::atomic<bool> contentHashingOn_{false};
 
     std::once_flag iTunesMetadataOnce_;
     base::Value::Dictionary iTunesMetadata_;

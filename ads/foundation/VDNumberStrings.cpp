@@ -1,5 +1,9 @@
 #include "ads/foundation/VDNumberStrings.h"
 
+#include "platform/base/Strings.h"
+
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 std::string vd_shortStringWithCGFloat(double value) {
@@ -16,4 +20,18 @@ std::string vd_shortStringWithCGFloat(double value) {
     if (text.back() == '.')
         text.pop_back();
     return text;
+}
+
+std::optional<double> vd_doubleFromStrictString(std::string_view text) {
+    text = base::trimSpacesAndTabs(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return std::nullopt;
+    const char* end = text.data() + text.size();
+    double value = 0;
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }

@@ -29,4 +29,14 @@ TEST(VDNumberStringsTest, ShortDecimalForm) {
     EXPECT_EQ(vd_shortStringWithCGFloat(std::numeric_limits<double>::max()).size(), 309u);
 }
 
+TEST(VDNumberStringsTest, StrictNumbersAreTheWholeText) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"12", 12},  {" -5\t", -5}, {"+2.5", 2.5}, {"1e3", 1000}, {"0", 0},    {"", {}},
+        {"  ", {}},  {"12abc", {}}, {"0x10", {}},  {"nan", {}},   {"inf", {}}, {"1e400", {}},
+        {"--1", {}}, {"+", {}},     {"1 2", {}},   {"\n3", {}},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(vd_doubleFromStrictString(text), value) << text;
+}
+
 } // namespace
