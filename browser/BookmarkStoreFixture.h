@@ -7,6 +7,8 @@
 #include "browser/BrowserDelegate.h"
 #include "platform/store/Context.h"
 #include "platform/store/Object.h"
+#include "platform/store/SQLiteDatabase.h"
+#include "platform/store/StoreSchema.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -39,6 +41,23 @@ protected:
         if (in)
             object->setRelatedObject("Folder", in);
         return object;
+    }
+
+    // Makes every later write of the entity (INSERT, UPDATE or DELETE) fail in the store file.
+    void refuseWrites(const std::string& entity, const std::string& operation) {
+        auto raw = store::SQLiteDatabase::open(context->path());
+        ASSERT_TRUE(raw);
+        // A new store file gets its tables with its first save; the trigger needs them now.
+        auto tables = store::StoreSchema::hasTables(*raw);
+        ASSERT_TRUE(tables);
+        if (!*tables) {
+            ASSERT_TRUE(raw->execute("BEGIN"));
+            ASSERT_TRUE(store::StoreSchema::create(*raw, context->model()));
+            ASSERT_TRUE(raw->execute("COMMIT"));
+        }
+        ASSERT_TRUE(raw->execute("CREATE TRIGGER refuse_" + operation + "_" + entity + " BEFORE " +
+                                 operation + " ON " + entity +
+                                 " BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));
     }
 
     std::shared_ptr<BrowserDelegate> delegate;

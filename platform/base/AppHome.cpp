@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -182,17 +183,23 @@ Result<void> writeFileAtomically(const fs::path& path, const Data& data) {
     return {};
 }
 
-Result<Data> readFile(const fs::path& path) {
+Result<Data> readFile(const fs::path& path, std::optional<std::size_t> maximumSize) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return posixError(errno, "Cannot read", path);
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    const bool known = ::fstat(fd, &info) == 0;
+    if (known && S_ISDIR(info.st_mode)) {
         ::close(fd);
         return posixError(EISDIR, "Cannot read", path);
     }
+    const std::size_t limit = maximumSize.value_or(SIZE_MAX);
+    if (known && S_ISREG(info.st_mode) && std::uintmax_t(info.st_size) > limit) {
+        ::close(fd);
+        return posixError(EFBIG, "Cannot read", path);
+    }
     std::vector<std::uint8_t> bytes;
-    if (info.st_size > 0)
+    if (known && info.st_size > 0)
         bytes.reserve(std::size_t(info.st_size));
     std::uint8_t buffer[65536];
     while (true) {
@@ -206,6 +213,12 @@ Result<Data> readFile(const fs::path& path) {
         }
         if (got == 0)
             break;
+        // A file that grows while it is read, or one whose size is not known (a pipe, a
+        // device), is held to the same limit.
+        if (std::size_t(got) > limit - bytes.size()) {
+            ::close(fd);
+            return posixError(EFBIG, "Cannot read", path);
+        }
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
     ::close(fd);

@@ -53,7 +53,10 @@ public:
 // see either the old content or the new, never a mix. The folder must exist. An existing
 // file's permissions are kept.
 Result<void> writeFileAtomically(const std::filesystem::path& path, const Data& data);
-Result<Data> readFile(const std::filesystem::path& path);
+// With a maximum size, a file holding more bytes than that is refused with EFBIG, before its
+// content is read when its size is known.
+Result<Data> readFile(const std::filesystem::path& path,
+                      std::optional<std::size_t> maximumSize = std::nullopt);
 std::optional<Date> modificationDate(const std::filesystem::path& path);
 // Sets the file's modification time (and its access time) to the date.
 Result<void> setModificationDate(const std::filesystem::path& path, Date date);

@@ -170,6 +170,17 @@ TEST_F(AppHomeTest, ReadFileErrors) {
     auto folder = base::readFile(homeDirectory());
     ASSERT_FALSE(folder);
     EXPECT_EQ(folder.error().code, EISDIR);
+
+    // A size limit: a file at the limit is read, a larger one refused before its bytes are
+    // read (a sparse terabyte would not fit in memory), and a device of no known size is
+    // refused once it has given more than the limit.
+    const fs::path file = homeDirectory() / "limited";
+    ASSERT_TRUE(base::writeFileAtomically(file, Data::fromString("12345")));
+    EXPECT_EQ(base::readFile(file, 5).value().toString(), "12345");
+    EXPECT_EQ(base::readFile(file, 4).error().code, EFBIG);
+    fs::resize_file(file, std::uintmax_t(1) << 40);
+    EXPECT_EQ(base::readFile(file, 1 << 20).error().code, EFBIG);
+    EXPECT_EQ(base::readFile("/dev/zero", 100000).error().code, EFBIG);
 }
 
 TEST_F(AppHomeTest, ModificationDateExistsRemoveAndCreate) {
