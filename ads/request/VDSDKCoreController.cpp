@@ -9,6 +9,7 @@
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDInterstitialAd.h"
 #include "ads/request/VDRequest.h"
+#include "ads/request/VDRequestError.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -247,7 +248,9 @@ void VDSDKCoreController::requestTimedOut(const std::string& requestID) {
     auto delegate = takePendingDelegate(requestID);
     VDLogger::sharedInstance()->logPublicMessage("The ad server's page did not answer request " +
                                                  requestID + " in time.");
-    tellOnMain(delegate, [](VDSDKCoreControllerDelegate& d) { d.adURLRequestDidTimeOut(); });
+    tellOnMain(delegate, [](VDSDKCoreControllerDelegate& d) {
+        d.adURLRequestDidTimeOutWithError(VDRequestError(VDRequestError::kVDErrorTimeout));
+    });
 }
 
 std::vector<std::string> VDSDKCoreController::pendingBuildAdURLRequestIDs() const {

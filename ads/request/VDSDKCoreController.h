@@ -24,7 +24,7 @@
 // are made JSON-safe and handed to "VDMA_getAd" (or "VDMA_getAdapterLessMediationAd" when they
 // hold "redodi-ad-url-mediation"), and the page's "loadAdURL", "loadAd" or "invalidRequest"
 // for that identifier goes to that asker, once. A request the page does not answer within
-// answerTimeout ends with adURLRequestDidTimeOut. While the page fails to load, waiting
+// answerTimeout ends with a time-out error (code 5). While the page fails to load, waiting
 // requests hear failedJavaScriptFile.
 //
 // After each reload the page is asked for the server's constants ("VDMA_getSdkConstants"),

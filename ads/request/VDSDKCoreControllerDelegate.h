@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/base/Error.h"
 #include "platform/base/Value.h"
 #include "platform/net/HTTPHeaderFields.h"
 
@@ -36,7 +37,7 @@ public:
     virtual void invalidJavaScriptRequest() = 0;
     // The core page could not be loaded.
     virtual void failedJavaScriptFile() = 0;
-    // The page did not answer within VDSDKCoreController::answerTimeout: report a time-out
-    // (VDRequestError code 5).
-    virtual void adURLRequestDidTimeOut() = 0;
+    // The page did not answer within VDSDKCoreController::answerTimeout; the error is the
+    // time-out's VDRequestError (code 5).
+    virtual void adURLRequestDidTimeOutWithError(const base::Error& error) = 0;
 };

@@ -54,7 +54,9 @@ public:
     }
     void invalidJavaScriptRequest() override { record("invalidJavaScriptRequest"); }
     void failedJavaScriptFile() override { record("failedJavaScriptFile"); }
-    void adURLRequestDidTimeOut() override { record("adURLRequestDidTimeOut"); }
+    void adURLRequestDidTimeOutWithError(const base::Error& error) override {
+        record("adURLRequestDidTimeOut " + error.domain + " " + std::to_string(error.code));
+    }
 
     std::string requestID() {
         std::lock_guard lock(mutex_);
@@ -300,7 +302,7 @@ TEST_F(VDSDKCoreControllerTest, ARequestThePageNeverAnswersTimesOut) {
     base::RunLoop::main().advance(VDSDKCoreController::answerTimeout - 1ms);
     EXPECT_TRUE(silent->calls().empty());
     base::RunLoop::main().advance(1ms);
-    EXPECT_EQ(silent->calls(), std::vector<std::string>{"adURLRequestDidTimeOut"});
+    EXPECT_EQ(silent->calls(), std::vector<std::string>{"adURLRequestDidTimeOut com.redodi.ads 5"});
     EXPECT_TRUE(controller_->pendingBuildAdURLRequestIDs().empty());
     // A late answer finds nobody.
     pageSends("loadAdURL", {{"request_id", "2"}, {"url", "http://ad.test/late"}});

@@ -53,7 +53,9 @@ public:
     }
     void invalidJavaScriptRequest() override { calls.push_back("invalidJavaScriptRequest"); }
     void failedJavaScriptFile() override { calls.push_back("failedJavaScriptFile"); }
-    void adURLRequestDidTimeOut() override { calls.push_back("adURLRequestDidTimeOut"); }
+    void adURLRequestDidTimeOutWithError(const base::Error&) override {
+        calls.push_back("adURLRequestDidTimeOut");
+    }
 
     std::vector<std::string> calls;
     base::Value::Dictionary answer;
