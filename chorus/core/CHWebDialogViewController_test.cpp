@@ -65,23 +65,6 @@ TEST_F(CHWebDialogTest, ItShowsItsPageOverTheTopMostScreenAndEndsOnceAtTheRedire
     EXPECT_EQ(cover->presentedViewController(), nullptr);
 }
 
-TEST_F(CHWebDialogTest, CloseAndLoadFailuresEndItToo) {
-    auto closed = present();
-    settle();
-    closed->closeButton()->simulateTap();
-    settle();
-    auto failed = present();
-    settle();
-    engine(*failed).raiseFailLoad(
-        base::Error::make(base::URLErrorDomain, base::URLErrorCannotConnectToHost, "refused"));
-    settle();
-    ASSERT_EQ(outcomes.size(), 2u);
-    EXPECT_EQ(outcomes[0].kind, Outcome::Kind::Closed);
-    EXPECT_EQ(outcomes[1].kind, Outcome::Kind::Failed);
-    EXPECT_EQ(outcomes[1].error->domain, CHError::domain);
-    EXPECT_EQ(outcomes[1].error->code, CHError::DialogFailed);
-}
-
 TEST_F(CHWebDialogTest, ADialogThatCannotBeShownFailsOnTheNextTurn) {
     auto busy = ui::ViewController::create();
     root->presentViewController(busy, true); // still in its transition

@@ -49,38 +49,6 @@ TEST_F(CHWebDialogsTest, TheFeedPageGetsTheParametersTheApplicationAndAnOpenSess
               0u);
 }
 
-TEST_F(CHWebDialogsTest, EachEndOfTheFeedDialogGivesItsResult) {
-    presentFeed({{"to", "1001"}});
-    answerFeed("post");
-    presentFeed({});
-    answerFeed("skip");
-    presentFeed({});
-    shownDialog()->closeButton()->simulateTap();
-    settle();
-    server.setFeedError(std::pair<std::string, std::string>("190", "Token+expired"));
-    presentFeed({});
-    answerFeed("post");
-    presentFeed({});
-    ui::FakeWebEngine::of(*shownDialog()->webView())
-        .raiseFailLoad(base::Error::make(base::URLErrorDomain, base::URLErrorTimedOut));
-    settle();
-
-    ASSERT_EQ(results.size(), 5u);
-    EXPECT_EQ(results[0].result, CHWebDialogResult::DialogCompleted);
-    EXPECT_EQ(results[0].resultURL->absoluteString(), "chconnect://success?post_id=1");
-    EXPECT_EQ(results[1].result, CHWebDialogResult::DialogCompleted);
-    EXPECT_EQ(results[1].resultURL->absoluteString(), "chconnect://success");
-    EXPECT_EQ(results[2].result, CHWebDialogResult::DialogNotCompleted);
-    EXPECT_FALSE(results[2].resultURL);
-    for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_FALSE(results[i].error) << i;
-    ASSERT_TRUE(results[3].error);
-    EXPECT_EQ(results[3].error->code, CHError::DialogFailed);
-    EXPECT_EQ(results[3].error->localizedDescription(), "The dialog failed: Token expired");
-    ASSERT_TRUE(results[4].error);
-    EXPECT_EQ(results[4].error->code, CHError::DialogFailed);
-}
-
 TEST(CHWebDialogsRedirectTest, AnErrorCodeInTheRedirectIsTheDialogsFailure) {
     const struct {
         const char* redirect;
@@ -100,6 +68,11 @@ TEST(CHWebDialogsRedirectTest, AnErrorCodeInTheRedirectIsTheDialogsFailure) {
             << c.redirect;
         EXPECT_EQ(outcome.resultURL.has_value(), !c.failed) << c.redirect;
     }
+    EXPECT_EQ(
+        CHWebDialogs::outcomeOfRedirect(
+            *base::URL::parse("chconnect://success?error_code=190&error_message=Token+expired"))
+            .error->localizedDescription(),
+        "The dialog failed: Token expired");
 }
 
 } // namespace
