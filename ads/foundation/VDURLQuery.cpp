@@ -20,10 +20,14 @@ vd_appendQueryParameters(const base::URL& url,
         fragment = text.substr(hash);
         text.erase(hash);
     }
+    // The landing page is a parameter of the query; an "&adurl=" before the query (in a
+    // user name, say) is none.
     std::string landingPage;
-    if (auto marker = text.find(landingPageMarker); marker != std::string::npos) {
-        landingPage = text.substr(marker);
-        text.erase(marker);
+    if (auto query = text.find('?'); query != std::string::npos) {
+        if (auto marker = text.find(landingPageMarker, query); marker != std::string::npos) {
+            landingPage = text.substr(marker);
+            text.erase(marker);
+        }
     }
 
     // A bare "?" already opens the (empty) query.

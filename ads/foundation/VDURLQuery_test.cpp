@@ -37,6 +37,8 @@ TEST(VDURLQueryTest, PairsGoBeforeTheLandingPageAndTheFragment) {
         {"http://a.tld/c?x=1", {{"k=1&j", "2"}}, "http://a.tld/c?x=1&k%3D1%26j=2"},
         {"http://a.tld/c", {{"ga_cid", "7"}, {"ga_hid", "8"}}, "http://a.tld/c?ga_cid=7&ga_hid=8"},
         {"http://a.tld/c?x=1&ADURL=y", {{"k", "v"}}, "http://a.tld/c?x=1&ADURL=y&k=v"},
+        // Only the query holds a landing page.
+        {"http://u&adurl=x@a.tld/c", {{"k", "v"}}, "http://u&adurl=x@a.tld/c?k=v"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(appended(c.url, c.pairs), c.expected) << c.url;
