@@ -18,6 +18,9 @@ struct ProcessState {
 };
 
 ProcessState& processState() {
+    // The notification center is made first so that it outlives the application object, which
+    // removes its observers when it goes away at the process's end.
+    (void)base::NotificationCenter::defaultCenter();
     static ProcessState state;
     return state;
 }

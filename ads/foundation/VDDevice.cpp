@@ -31,6 +31,9 @@ struct Shared {
 };
 
 Shared& shared() {
+    // The notification center is made first so that it outlives the device, which removes its
+    // observers when it goes away at the process's end.
+    (void)base::NotificationCenter::defaultCenter();
     static Shared state;
     return state;
 }

@@ -1,6 +1,7 @@
 #include "ads/request/VDClickTrackerCollection.h"
 
 #include "platform/base/DispatchQueue.h"
+#include "platform/ui/Application.h"
 
 #include <mutex>
 
@@ -12,6 +13,9 @@ struct Shared {
 };
 
 Shared& shared() {
+    // The application is made first so that it outlives the collection, whose trackers end
+    // their background tasks when it goes away at the process's end.
+    (void)ui::Application::sharedPointer();
     static Shared state;
     return state;
 }
