@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDNetwork.h"
+#include "platform/base/RunLoop.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/testing/PlatformTest.h"
 
@@ -106,8 +107,12 @@ TEST_F(VDNetworkTest, TheDeviceFollowsTheNetworkWhileItLives) {
     EXPECT_EQ(network->networkTypeString(), "ed");
     EXPECT_EQ(network->lastKnownNetworkTypeString(), "ed");
 
+    std::weak_ptr<VDDevice> weakDevice = device;
     device.reset();
     VDDevice::resetSharedInstanceForTesting();
+    // The device's own queue may hold it a moment longer.
+    ASSERT_TRUE(
+        base::RunLoop::main().runUntil([&] { return weakDevice.expired(); }, base::Seconds(10)));
     EXPECT_FALSE(network->isNetworkCheckingEnabled());
     EXPECT_EQ(network->networkTypeString(), std::nullopt);
 }
