@@ -285,6 +285,9 @@ void BrowserViewController::searchWeb(const ui::InterfaceObject& sender) {
         gotoAddressWithRequestObjInTab(sender, net::URLRequest::withURLString(address),
                                        selectedTab_);
     } else {
+        // An earlier page still on its way would replace the unable-to-connect page.
+        if (selectedTab_)
+            selectedTab_->cancelFetch();
         cannotConnect(ui::InterfaceObject());
         progressBar_->setHidden(true);
     }
@@ -312,6 +315,8 @@ void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceOb
     oldAddressText_ = addressBar_->text();
 
     if (!checkNetworkStatus()) {
+        // An earlier page still on its way would replace the unable-to-connect page.
+        tab->cancelFetch();
         progressBar_->setHidden(true);
         cannotConnect(ui::InterfaceObject());
         // No fetch starts, so no history update ends the step: a Back or Forward taken now
@@ -381,9 +386,13 @@ void BrowserViewController::stopLoading(const ui::InterfaceObject&) {
     stopButton_->setHidden(true);
     refreshButton_->setHidden(false);
     progressBar_->setHidden(true);
-    if (!tabs_.empty())
-        if (auto selected = webView())
-            selected->stopLoading();
+    if (!selectedTab_)
+        return;
+    // The tab's own fetch too: a page still on its way would replace what is shown.
+    selectedTab_->stopLoading();
+    // A history step turned both buttons off until the end of its load, which will not come.
+    forwardButton_->setEnabled(selectedTab_->canGoForward());
+    backButton_->setEnabled(selectedTab_->canGoBack());
 }
 
 void BrowserViewController::currentWebViewDidStartLoading(ui::WebView& webView) {
@@ -444,7 +453,7 @@ void BrowserViewController::addTabWithAddress(const std::string& address) {
 
     const double contentWidth =
         static_cast<double>(tabs_.size()) * tabFaceWidth + stripSlackAfterOpening;
-    tabsView_->setContentSize(ui::Size(contentWidth, tabStripContentHeight));
+    setStripContentWidth(contentWidth);
     const double stripWidth = tabsView_->frame().size.width;
     if (stripWidth < contentWidth)
         tabsView_->setContentOffset(ui::Point(contentWidth - stripWidth, 0));
@@ -507,9 +516,17 @@ void BrowserViewController::removeTab(const ui::InterfaceObject& sender) {
     if (tabs_.empty())
         addTab(ui::InterfaceObject());
     loadTabs(webView().get());
-    tabsView_->setContentSize(
-        ui::Size(static_cast<double>(tabs_.size()) * tabFaceWidth + stripSlackAfterClosing,
-                 tabStripContentHeight));
+    setStripContentWidth(static_cast<double>(tabs_.size()) * tabFaceWidth + stripSlackAfterClosing);
+}
+
+void BrowserViewController::setStripContentWidth(double width) {
+    tabsView_->setContentSize(ui::Size(width, tabStripContentHeight));
+    // A strip left scrolled past its narrower content would cut the first tabs off and show
+    // nothing at its end.
+    const double limit = std::max(0.0, width - tabsView_->bounds().size.width);
+    const ui::Point offset = tabsView_->contentOffset();
+    if (offset.x < 0 || offset.x > limit)
+        tabsView_->setContentOffset(ui::Point(std::clamp(offset.x, 0.0, limit), offset.y));
 }
 
 void BrowserViewController::selectTab(const ui::InterfaceObject& sender) {

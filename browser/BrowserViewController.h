@@ -178,7 +178,8 @@ public:
     bool checkNetworkStatus();
     void goBack(const ui::InterfaceObject& sender);
     void goForward(const ui::InterfaceObject& sender);
-    // Stops the selected tab's page and puts the reload button back.
+    // Stops the selected tab's page, its own fetch as well as its web view, and puts the
+    // reload button back.
     void stopLoading(const ui::InterfaceObject& sender);
     void currentWebViewDidStartLoading(ui::WebView& webView);
     // The selected tab's page has really finished (its final-load signal).
@@ -264,6 +265,8 @@ private:
     // The tab whose web view this is (the last one in strip order), or null.
     std::shared_ptr<Tab> tabOwningWebView(const ui::WebView* webView) const;
     bool isOpen(const std::shared_ptr<Tab>& tab) const;
+    // Sets the strip's content width and keeps its offset within that content.
+    void setStripContentWidth(double width);
     // Where the ad placement moves the bottom banner when this screen comes into view; the
     // banner itself arrives with the ads client.
     void moveBannerForAppearance();

@@ -3,6 +3,7 @@
 #include "browser/BrowserDelegate.h"
 #include "browser/BrowserScreenTest.h"
 #include "browser/BrowserViewController.h"
+#include "browser/StalePageServer.h"
 #include "browser/Tab.h"
 #include "browser/UIMainView.h"
 #include "platform/base/AppHome.h"
@@ -48,62 +49,6 @@ std::vector<std::string> requestLoads(ui::FakeWebEngine& engine) {
     return loads;
 }
 
-// A server for proving that a cancelled fetch delivers nothing. Its "/slow" answer is held until
-// the test releases it, then sent piece by piece until the client hangs up; a client still
-// reading gets the whole answer (a megabyte) instead. Once `ended`, `cut` tells whether the
-// client hung up first: then nothing more can come from that connection.
-class StalePageServer {
-public:
-    static constexpr std::size_t wholePage = 1024 * 1024;
-
-    StalePageServer() {
-        server_.server().Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
-            requested = true;
-            server_.waitForRelease();
-            // Not a type the server compresses: each piece goes out as it is written, so the
-            // first write after the client hung up fails.
-            response.set_chunked_content_provider(
-                "application/octet-stream",
-                [sent = std::size_t(0)](std::size_t, httplib::DataSink& sink) mutable {
-                    const std::string piece(16 * 1024, 'x');
-                    if (!sink.write(piece.data(), piece.size()))
-                        return false;
-                    sent += piece.size();
-                    if (sent >= wholePage)
-                        sink.done();
-                    return true;
-                },
-                [this](bool whole) {
-                    cut = !whole;
-                    ended = true;
-                });
-        });
-        server_.server().Get("/fast", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content("<title>Fast</title>fast", "text/html");
-        });
-        server_.start();
-    }
-    ~StalePageServer() { server_.stop(); }
-
-    std::string url(const std::string& path) const { return server_.url(path); }
-    void release() { server_.release(); }
-
-    // Releases the page and waits, running the main loop, until the server is done with it.
-    ::testing::AssertionResult releaseAndWaitForTheEnd() {
-        release();
-        if (!base::RunLoop::main().runUntil([&] { return ended.load(); }, std::chrono::seconds(10)))
-            return ::testing::AssertionFailure() << "the slow answer was never finished";
-        return ::testing::AssertionSuccess();
-    }
-
-    std::atomic<bool> requested = false;
-    std::atomic<bool> ended = false;
-    std::atomic<bool> cut = false;
-
-private:
-    net::TestHTTPServer server_;
-};
-
 class AddressFieldTest : public BrowserScreenTest {
 protected:
     void SetUp() override {
@@ -116,16 +61,23 @@ protected:
 // --- Address text to load or search.
 
 TEST_F(AddressFieldTest, TextWithADotOpensAsHttpAddressAndWithoutOneIsSearchedFor) {
-    typeAddress("host.tld");
-    EXPECT_EQ(lastFetchedAddress(), "http://host.tld");
-    typeAddress("  host.tld/page \n");
-    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/page");
-    typeAddress("https://host.tld/a");
-    EXPECT_EQ(lastFetchedAddress(), "https://host.tld/a");
-    typeAddress("word");
-    EXPECT_EQ(lastFetchedAddress(), "https://search.test/search?q=word");
+    const std::pair<const char*, const char*> cases[] = {
+        {"host.tld", "http://host.tld"},
+        {"  host.tld/page \n", "http://host.tld/page"},
+        {"https://host.tld/a", "https://host.tld/a"},
+        // A host and port typed without a scheme, the host a name or an address.
+        {"localhost:8080/page.html", "http://localhost:8080/page.html"},
+        {"127.0.0.1:8080/page.html", "http://127.0.0.1:8080/page.html"},
+        {"192.168.0.10:8080", "http://192.168.0.10:8080"},
+        {"192.168.1.1", "http://192.168.1.1"},
+        {"word", "https://search.test/search?q=word"},
+    };
+    for (const auto& [typed, opened] : cases) {
+        typeAddress(typed);
+        EXPECT_EQ(lastFetchedAddress(), opened) << typed;
+    }
     EXPECT_TRUE(logged("sdfsd https://search.test/search?q=word"));
-    EXPECT_EQ(fetched.size(), 4u);
+    EXPECT_EQ(fetched.size(), std::size(cases));
     EXPECT_FALSE(screen->addressBar()->isFirstResponder());
 }
 
@@ -317,6 +269,87 @@ TEST_F(BrowserScreenTest, ANewLoadCancelsTheTabsEarlierFetch) {
     EXPECT_EQ(loads[0].html, "<title>Fast</title>fast");
     EXPECT_EQ(engine.loads().size(), loadsShown);
     EXPECT_NE(first, screen->selectedTab()->urlConnection());
+}
+
+// Stop, and a load or search asked for offline, end the tab's fetch under way: the slow page
+// never arrives over what is shown then.
+TEST_F(BrowserScreenTest, StopAndTheOfflineBranchesEndTheTabsEarlierFetch) {
+    const std::pair<const char*, std::function<void(BrowserViewController&)>> ways[] = {
+        {"stop", [](BrowserViewController& screen) { screen.stopButton()->simulateTap(); }},
+        {"load offline",
+         [this](BrowserViewController&) {
+             reachability().setFlags(0);
+             typeAddress("host.tld");
+         }},
+        {"search offline",
+         [this](BrowserViewController&) {
+             reachability().setFlags(0);
+             typeAddress("words");
+         }},
+    };
+    for (const auto& [way, end] : ways) {
+        SCOPED_TRACE(way);
+        reachability().setFlags(net::ReachabilityFlagReachable);
+        StalePageServer server;
+        showScreen(true);
+        auto& tab = *screen->selectedTab();
+        auto& engine = engineOf(tab);
+        typeAddress(server.url("/slow"));
+        ASSERT_TRUE(base::RunLoop::main().runUntil(
+            [&] { return tab.loading() && server.requested.load(); }, std::chrono::seconds(10)));
+
+        end(*screen);
+        EXPECT_FALSE(tab.urlConnection());
+        EXPECT_FALSE(tab.loading());
+        EXPECT_TRUE(screen->progressBar()->isHidden());
+        ASSERT_TRUE(server.laterFetchAnswered());
+        const auto loadsShown = engine.loads().size();
+        ASSERT_TRUE(server.releaseAndWaitForTheEnd());
+        EXPECT_TRUE(server.cut);
+        base::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(engine.loads().size(), loadsShown);
+        for (const auto& load : htmlLoads(engine))
+            EXPECT_EQ(load.html, resource("unable_to_connect", "html"));
+    }
+}
+
+// A stopped page never showed: its visit is undone, the field shows the page still shown, and a
+// history step stopped half-way leaves Back and Forward as the history is.
+TEST_F(AddressFieldTest, StopUndoesTheVisitOfAPageThatNeverArrived) {
+    auto arrives = [this] {
+        tab().connectionDidReceiveData(tab().urlConnection(), base::Data::fromString("<p>x</p>"));
+        tab().connectionDidFinishLoading(tab().urlConnection());
+    };
+    typeAddress("host.tld/one");
+    arrives();
+    typeAddress("host.tld/two");
+    screen->stopButton()->simulateTap();
+    EXPECT_EQ(tab().history().size(), 1u);
+    EXPECT_EQ(tab().history_position(), 0);
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+    EXPECT_FALSE(screen->backButton()->isEnabled());
+
+    typeAddress("host.tld/two");
+    arrives();
+    screen->goBack(ui::InterfaceObject());
+    EXPECT_FALSE(screen->backButton()->isEnabled() || screen->forwardButton()->isEnabled());
+    screen->stopButton()->simulateTap();
+    EXPECT_EQ(tab().history().size(), 2u);
+    EXPECT_EQ(tab().history_position(), 1);
+    EXPECT_TRUE(screen->backButton()->isEnabled());
+    EXPECT_FALSE(screen->forwardButton()->isEnabled());
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/two");
+
+    // A page already handed to the web view stays a visit; its web view's load is stopped.
+    typeAddress("host.tld/three");
+    arrives();
+    const auto stops = engineOf(tab()).stopCount();
+    screen->stopButton()->simulateTap();
+    EXPECT_EQ(tab().history().size(), 3u);
+    EXPECT_GT(engineOf(tab()).stopCount(), stops);
+    EXPECT_FALSE(tab().loading());
 }
 
 // --- The end of a load.
@@ -832,13 +865,7 @@ TEST_F(BrowserScreenTest, AClosedTabsFetchIsCancelled) {
     closing->closeButton()->simulateTap();
     EXPECT_EQ(screen->selectedTab(), first);
     EXPECT_TRUE(screen->progressBar()->isHidden());
-    // Connections are started and stopped in turn: once a fetch begun after the close is
-    // answered, the closed tab's connection has hung up.
-    bool answered = false;
-    net::URLConnection::sendAsynchronousRequest(
-        net::URLRequest::withURLString(server.url("/fast")),
-        [&](const auto&, const auto&, const auto&) { answered = true; });
-    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return answered; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(server.laterFetchAnswered());
     const auto closingLoads = engineOf(*closing).loads().size();
     const auto firstLoads = engineOf(*first).loads().size();
 

@@ -46,6 +46,20 @@ std::string absoluteStringOf(const std::optional<base::URL>& url) {
     return url ? url->absoluteString() : std::string();
 }
 
+// The URL's text up to its fragment.
+std::string_view withoutFragment(const std::string& address) {
+    return std::string_view(address).substr(0, address.find('#'));
+}
+
+// Whether the link leads to another place in the document the web view shows: only its
+// fragment differs, so following it moves the page and loads nothing.
+bool isInDocumentLink(const ui::WebView& webView, const base::URL& url) {
+    const auto& shown = webView.request();
+    if (!url.fragment() || !shown || !shown->url())
+        return false;
+    return withoutFragment(url.absoluteString()) == withoutFragment(shown->url()->absoluteString());
+}
+
 bool isMarkupMIMEType(const std::string& type) {
     return type == "text/html" || type == "application/xhtml+xml" || type == "text/vnd.wap.wml";
 }
@@ -88,7 +102,8 @@ void Tab::buildFace(const std::shared_ptr<TabHost>& host) {
     tabButton_->setBackgroundColor(ui::Color::grayColor());
     tabButton_->titleLabel()->setFont(ui::Font::systemFont(14));
     tabButton_->setTitleColor(ui::Color::blackColor(), ui::ControlStateNormal);
-    tabButton_->setContentEdgeInsets(ui::EdgeInsets(0, 8, 0, 0));
+    // The close mark lies over the title button's right end: the title stops before it.
+    tabButton_->setContentEdgeInsets(ui::EdgeInsets(0, 8, 0, 100 - 75));
     tabButton_->setContentVerticalAlignment(ui::ControlContentVerticalAlignment::Center);
     tabButton_->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Left);
     tabButton_->setFrame(ui::Rect(0, 0, 100, 32));
@@ -178,9 +193,54 @@ void Tab::setUrlConnection(std::shared_ptr<net::URLConnection> connection) {
     // one asked for now.
     if (urlConnection_ && urlConnection_ != connection)
         urlConnection_->cancel();
-    if (connection && connection != urlConnection_)
+    if (connection && connection != urlConnection_) {
         fetchAddedEntry_ = false;
+        fetching_ = true;
+    }
     urlConnection_ = std::move(connection);
+}
+
+void Tab::cancelFetch() {
+    setUrlConnection(nullptr);
+    fetching_ = false;
+    fetchAddedEntry_ = false;
+    positionBeforeStep_.reset();
+    pageData_.reset();
+    loading_ = false;
+}
+
+void Tab::stopLoading() {
+    // A page that never arrived leaves no visit behind: the history, and the address field,
+    // name the page still shown.
+    if (fetching_)
+        undoVisit();
+    cancelFetch();
+    if (webView_)
+        webView_->stopLoading();
+}
+
+void Tab::undoVisit() {
+    // Only what the fetch changed is undone: the entry a new visit added (the position then
+    // names the page still shown), or the step a history move took. Dropping the last entry
+    // after a step would lose a forward page that never failed.
+    if (fetchAddedEntry_ && !history_.empty()) {
+        history_.pop_back();
+        historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
+    } else if (positionBeforeStep_) {
+        historyPosition_ = *positionBeforeStep_;
+    }
+    fetchAddedEntry_ = false;
+    positionBeforeStep_.reset();
+    const bool inside =
+        historyPosition_ >= 0 && historyPosition_ < static_cast<std::int32_t>(history_.size());
+    currentURL_ =
+        inside ? history_[static_cast<std::size_t>(historyPosition_)].url() : std::nullopt;
+    currentURLString_ = absoluteStringOf(currentURL_);
+    auto host = viewController();
+    if (current_ && host && currentURLString_ != "about:blank" &&
+        currentURLString_.find(secondSearchEngineHomeAddress) == std::string::npos)
+        if (auto field = host->addressBar())
+            field->setText(currentURLString_);
 }
 
 bool Tab::isOwnConnection(const std::shared_ptr<net::URLConnection>& connection) const {
@@ -302,37 +362,18 @@ void Tab::connectionDidReceiveData(const std::shared_ptr<net::URLConnection>& co
 void Tab::connectionDidFinishLoading(const std::shared_ptr<net::URLConnection>& connection) {
     if (!isOwnConnection(connection))
         return;
-    auto host = viewController();
-
+    fetching_ = false;
     if (!pageData_ || pageData_->empty()) {
         // Nothing to show: the visit is undone and the tab goes back to the page before it.
         // The web view keeps what it shows and loading stays on until a later final-load
         // signal.
-        // Only what this fetch changed is undone: the entry a new visit added (the position
-        // then names the page still shown), or the step a history move took. Dropping the last
-        // entry after a step would lose a forward page that never failed.
-        if (fetchAddedEntry_ && !history_.empty()) {
-            history_.pop_back();
-            historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
-        } else if (positionBeforeStep_) {
-            historyPosition_ = *positionBeforeStep_;
-        }
-        fetchAddedEntry_ = false;
-        positionBeforeStep_.reset();
-        const bool inside =
-            historyPosition_ >= 0 && historyPosition_ < static_cast<std::int32_t>(history_.size());
-        currentURL_ =
-            inside ? history_[static_cast<std::size_t>(historyPosition_)].url() : std::nullopt;
-        currentURLString_ = absoluteStringOf(currentURL_);
-        if (current_ && host && currentURLString_ != "about:blank" &&
-            currentURLString_.find(secondSearchEngineHomeAddress) == std::string::npos)
-            if (auto field = host->addressBar())
-                field->setText(currentURLString_);
+        undoVisit();
         if (auto bar = progressBar())
             bar->setHidden(true);
         return;
     }
 
+    fetchAddedEntry_ = false;
     positionBeforeStep_.reset();
     std::string MIMEType = response_ ? response_->MIMEType() : std::string();
     std::string encodingName = response_ ? response_->textEncodingName() : std::string();
@@ -362,6 +403,8 @@ void Tab::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& 
     if (!isOwnConnection(connection))
         return;
     (void)error;
+    fetching_ = false;
+    fetchAddedEntry_ = false;
     positionBeforeStep_.reset();
     auto host = viewController();
     if (auto bar = progressBar())
@@ -403,6 +446,10 @@ bool Tab::webViewShouldStartLoadWithRequestNavigationType(ui::WebView& webView,
                       type == ui::WebViewNavigationType::FormSubmitted;
     if (linkOrForm && address == absoluteStringOf(request.mainDocumentURL())) {
         if (address == "about:blank")
+            return true;
+        // The web view moves to the anchor itself; fetched again, the page would come back as
+        // the same document, whose load never ends.
+        if (type == ui::WebViewNavigationType::LinkClicked && isInDocumentLink(webView, *url))
             return true;
         if (url->scheme() == "http" || url->scheme() == "https") {
             // The tab fetches top-level pages itself; the request keeps a form's method and

@@ -150,6 +150,14 @@ public:
     // --- Long press: the entry of the link menu.
     void contextualMenuAction(const base::Notification& notification);
 
+    // Ends the fetch under way, if any: it is cancelled and delivers nothing more, and the tab
+    // is no longer loading. The history keeps what the fetch added (as after a failed fetch).
+    void cancelFetch();
+    // The stop button: cancels the fetch and stops the web view's load. A fetch that had not
+    // delivered its page yet is undone as a visit: the entry it added, or the history step it
+    // took, goes, and the selected tab's address field shows the page still shown.
+    void stopLoading();
+
     // The tab is being closed: cancels its fetch, stops its web view and ends its
     // notification observation. The destructor does the same.
     void close();
@@ -181,6 +189,9 @@ public:
 
 private:
     std::shared_ptr<Tab> sharedTab();
+    // Takes back the entry or history step of a fetch whose page never showed, and makes the
+    // current address that of the page still shown.
+    void undoVisit();
     // Whether a connection callback comes from the tab's own current fetch.
     bool isOwnConnection(const std::shared_ptr<net::URLConnection>& connection) const;
     void buildFace(const std::shared_ptr<TabHost>& host);
@@ -203,6 +214,8 @@ private:
     // What an empty answer has to undo: the entry a new visit added, or the position a history
     // step moved from.
     bool fetchAddedEntry_ = false;
+    // From the start of the tab's own fetch until it finishes, fails or is cancelled.
+    bool fetching_ = false;
     std::optional<std::int32_t> positionBeforeStep_;
     std::int32_t scrollPosition_ = 0;
     bool loading_ = false;

@@ -675,6 +675,20 @@ TEST_F(TabTest, OnlyTopLevelHTTPLinksAndFormsAreTakenOver) {
     EXPECT_EQ(page.raiseNavigation(*base::URL::parse("mailto:x@host.test"), Type::Other), true);
     EXPECT_EQ(page.raiseNavigation(net::URLRequest(), Type::LinkClicked), false);
     EXPECT_EQ(host->loads.size(), 1u);
+
+    // A link to an anchor of the page shown is the web view's to follow; one to another page's
+    // anchor, or a form sent to the same page, is fetched.
+    tab->webView()->loadHTMLString("<a href='#s'>s</a>", base::URL::parse("https://host.test/p"));
+    EXPECT_EQ(page.raiseNavigation(*base::URL::parse("https://host.test/p#s"), Type::LinkClicked),
+              true);
+    EXPECT_EQ(host->loads.size(), 1u);
+    EXPECT_EQ(page.raiseNavigation(*base::URL::parse("https://host.test/q#s"), Type::LinkClicked),
+              false);
+    EXPECT_EQ(page.raiseNavigation(*base::URL::parse("https://host.test/p#s"), Type::FormSubmitted),
+              false);
+    EXPECT_EQ(page.raiseNavigation(*base::URL::parse("https://host.test/p"), Type::LinkClicked),
+              false);
+    EXPECT_EQ(host->loads.size(), 4u);
 }
 
 // --- Final-load signal.

@@ -58,10 +58,13 @@ std::optional<Components> splitComponents(std::string_view text) {
     Components parts;
     std::string_view rest = text;
     const auto firstDelimiter = rest.find_first_of(":/?#");
-    if (firstDelimiter != npos && rest[firstDelimiter] == ':') {
+    // Text whose part before the first ':' starts with a digit ("127.0.0.1:8080/x") is read
+    // as a scheme-less reference whose first segment holds the ':', as the platform's lenient
+    // parsing read a host and port typed without a scheme.
+    if (firstDelimiter != npos && rest[firstDelimiter] == ':' && !isDigit(rest[0])) {
         const auto scheme = rest.substr(0, firstDelimiter);
-        // A relative reference may not have a ':' in its first segment, so text whose part
-        // before the first ':' is no scheme is malformed rather than relative.
+        // Otherwise a relative reference may not have a ':' in its first segment, so text whose
+        // part before the first ':' is no scheme is malformed rather than relative.
         if (scheme.empty() || !isAlpha(scheme[0]) ||
             !std::all_of(scheme.begin(), scheme.end(), isSchemeCharacter))
             return std::nullopt;

@@ -86,6 +86,18 @@ TEST(URLTest, AcceptsRelativeReferencesWithoutScheme) {
     EXPECT_EQ(parsed("../a/b").path(), "../a/b");
     // "localhost:8080" reads as scheme "localhost", as RFC 3986 says.
     EXPECT_EQ(parsed("localhost:8080").scheme(), "localhost");
+    // Text whose part before the first ':' starts with a digit is no scheme: a host and port
+    // typed without one, kept whole as a scheme-less reference.
+    for (const char* text : {"127.0.0.1:8080/page.html", "192.168.0.10:8080", "1http://host/"}) {
+        const auto url = parsed(text);
+        EXPECT_EQ(url.scheme(), "") << text;
+        EXPECT_EQ(url.host(), "") << text;
+        EXPECT_EQ(url.path(), text);
+        EXPECT_EQ(url.absoluteString(), text);
+    }
+    EXPECT_EQ(parsed("1.2.3.4:80/a?b#c").query(), "b");
+    EXPECT_EQ(parsed("http://h/d/").resolve("10.0.0.1:81/x")->absoluteString(),
+              "http://h/d/10.0.0.1:81/x");
 }
 
 TEST(URLTest, RejectsMalformedText) {
@@ -106,7 +118,8 @@ TEST(URLTest, RejectsMalformedText) {
              "http://[::1/",            // unterminated IPv6 literal
              "http://a@b@c/",           // two user parts
              "http://user@/",           // user but no host
-             "1http://host/",           // scheme must start with a letter
+             "+http://host/",           // scheme must start with a letter
+             "127.0.0.1:80/a b",        // a scheme-less address follows the same rules
              "ht_tp://host/",           // ':' in a first segment that is no scheme
              ":nothing",                // empty scheme
              "tab\there",               // control character

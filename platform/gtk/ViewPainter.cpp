@@ -488,10 +488,13 @@ ui::Rect ViewPainter::paintRect(const ui::View& view) {
     auto* button = dynamic_cast<const ui::Button*>(view.superviewPointer());
     if (!button)
         return own;
+    // The room ends where the button's content does: its insets keep clear what lies there
+    // (a close mark over a tab's title, say).
     const ui::Rect frame = view.frame();
-    const double left = std::max(0.0, frame.origin.x);
-    const double right =
-        std::max(0.0, button->bounds().size.width - (frame.origin.x + frame.size.width));
+    const ui::Rect content =
+        ui::Rect(ui::Point(0, 0), button->bounds().size).insetBy(button->contentEdgeInsets());
+    const double left = std::max(0.0, frame.origin.x - content.minX());
+    const double right = std::max(0.0, content.maxX() - (frame.origin.x + frame.size.width));
     return ui::Rect(ui::Point(-left, 0), ui::Size(own.size.width + left + right, own.size.height));
 }
 

@@ -78,6 +78,19 @@ ui::WebViewNavigationType navigationType(WebKitNavigationType type) {
     }
 }
 
+// The base URL for content given to the view. WebKit takes a load whose address differs from
+// the page shown only by its fragment for a move within that page: it keeps the document, drops
+// the content and reports no load, which would then never end. The content replaces the
+// document, as the platform's web view did, under the address without its fragment.
+std::string documentBase(WebKitWebView* view, const base::URL& baseURL) {
+    const std::string& base = baseURL.absoluteString();
+    const auto hash = base.find('#');
+    const std::string shown = text(webkit_web_view_get_uri(view));
+    if (hash == std::string::npos || shown.substr(0, shown.find('#')) != base.substr(0, hash))
+        return base;
+    return base.substr(0, hash);
+}
+
 net::URLRequest requestFrom(WebKitURIRequest* webRequest) {
     net::URLRequest request(base::URL::parse(text(webkit_uri_request_get_uri(webRequest))));
     if (const char* method = webkit_uri_request_get_http_method(webRequest))
@@ -218,10 +231,22 @@ WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
         nullptr);
     g_signal_connect(
         view_.get(), "create",
-        G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, gpointer) -> GtkWidget* {
-            return nullptr; // pages open no windows; see navigationDecision
-        }),
-        nullptr);
+        G_CALLBACK(
+            +[](WebKitWebView*, WebKitNavigationAction* action, gpointer self) -> GtkWidget* {
+                // A page's script opens a window: none opens, and the page asked for loads in this
+                // view once the client lets it, as a link with a target does (see
+                // navigationDecision). An empty window, for the script to write into, loads
+                // nothing.
+                auto* engine = static_cast<WebKitEngine*>(self);
+                net::URLRequest request = requestFrom(webkit_navigation_action_get_request(action));
+                if (request.url() && request.url()->absoluteString() != "about:blank")
+                    engine->classified(engine->postLater(), std::move(request),
+                                       static_cast<int>(navigationType(
+                                           webkit_navigation_action_get_navigation_type(action))),
+                                       true, nullptr, true);
+                return nullptr;
+            }),
+        this);
 }
 
 WebKitEngine::~WebKitEngine() {
@@ -356,7 +381,7 @@ void WebKitEngine::loadRequest(const net::URLRequest& request) {
 
 void WebKitEngine::loadHTMLString(const std::string& html,
                                   const std::optional<base::URL>& baseURL) {
-    const std::string base = baseURL ? baseURL->absoluteString() : std::string();
+    const std::string base = baseURL ? documentBase(view_.get(), *baseURL) : std::string();
     webkit_web_view_load_html(view_.get(), html.c_str(), baseURL ? base.c_str() : nullptr);
     expectOwnLoad();
     ownLoadURLs_.push_back(baseURL ? base : std::string("about:blank"));
@@ -365,7 +390,7 @@ void WebKitEngine::loadHTMLString(const std::string& html,
 void WebKitEngine::loadData(const base::Data& data, const std::string& MIMEType,
                             const std::string& textEncodingName,
                             const std::optional<base::URL>& baseURL) {
-    const std::string base = baseURL ? baseURL->absoluteString() : std::string();
+    const std::string base = baseURL ? documentBase(view_.get(), *baseURL) : std::string();
     auto bytes = adopt(g_bytes_new(data.bytes(), data.size()));
     webkit_web_view_load_bytes(view_.get(), bytes.get(),
                                MIMEType.empty() ? nullptr : MIMEType.c_str(),

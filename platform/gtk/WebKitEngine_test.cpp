@@ -436,6 +436,41 @@ TEST_F(WebKitEngineTest, HTMLWithABaseURLAndDataWithAMIMEType) {
     EXPECT_TRUE(delegate_->errors.empty());
 }
 
+// Content given under the address of the page shown with another fragment is a new document:
+// it replaces the page, and its load ends.
+TEST_F(WebKitEngineTest, ContentUnderTheShownAddressWithAFragmentReplacesThePage) {
+    webView_ = makeWebView();
+    const std::string base = server_.url("/page");
+    webView_->loadHTMLString("<p id='p'>first</p>", base::URL::parse(base));
+    ASSERT_TRUE(waitFor([&] { return delegate_->finished == 1; }));
+    webView_->loadHTMLString("<p id='p'>second</p>", base::URL::parse(base + "#part"));
+    ASSERT_TRUE(waitFor([&] { return delegate_->finished == 2; }));
+    EXPECT_EQ(js("document.getElementById('p').textContent"), "second");
+    webView_->loadData(base::Data::fromString("<p id='p'>third</p>"), "text/html", "utf-8",
+                       base::URL::parse(base + "#other"));
+    ASSERT_TRUE(waitFor([&] { return delegate_->finished == 3; }));
+    EXPECT_EQ(js("document.getElementById('p').textContent"), "third");
+    EXPECT_TRUE(delegate_->errors.empty());
+}
+
+// A page's script that opens a window asks the delegate, and the page loads in this view.
+TEST_F(WebKitEngineTest, WindowOpenLoadsInThisViewOnceTheDelegateLetsIt) {
+    webView_ = makeWebView();
+    ASSERT_TRUE(load(server_.url("/page")));
+    const int finished = delegate_->finished;
+    delegate_->policy = [](const Navigation& navigation) {
+        return navigation.url.find("refused") == std::string::npos;
+    };
+    js("window.open('/next?refused'); window.open(''); window.open('/next')");
+    ASSERT_TRUE(waitFor([&] { return delegate_->finished > finished; }));
+    EXPECT_EQ(webView_->request()->url()->absoluteString(), server_.url("/next"));
+    EXPECT_EQ(js("document.title"), "Next");
+    // The refused one was asked about and not loaded; the empty window loads nothing.
+    EXPECT_TRUE(delegate_->find(server_.url("/next?refused")));
+    EXPECT_EQ(hits("/next"), 1);
+    EXPECT_FALSE(delegate_->find("about:blank"));
+}
+
 TEST_F(WebKitEngineTest, APageThatNeverFinishesStaysLoadingUntilStopped) {
     webView_ = makeWebView();
     webView_->loadRequest(net::URLRequest(base::URL::parse(server_.url("/slow"))));

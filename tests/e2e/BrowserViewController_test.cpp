@@ -2,16 +2,23 @@
 // an address is typed, the tab fetches the page from a loopback server itself, hands it to its
 // WebKit web view, hears the final-load signal and takes the page's title.
 
+#include "browser/StalePageServer.h"
 #include "browser/Tab.h"
+#include "platform/gtk/ViewCanvas.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/ui/WebView.h"
 #include "tests/e2e/LaunchedBrowserTest.h"
+#include "tests/e2e/WindowInput.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cairo.h>
+#include <filesystem>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 #include <map>
 #include <mutex>
 #include <netinet/in.h>
@@ -69,6 +76,15 @@ protected:
         serve("/third", page("Third", "<p id='text'>third</p>"));
         serve("/empty", "<html><head></head><body></body></html>");
         serve("/marker", page("Marker", ""));
+        // A link to an anchor of its own page, far below.
+        serve("/anchored",
+              page("Anchored", "<a id='jump' href='#section' style='display:block;height:80px'>"
+                               "to the section</a><div style='height:3000px'></div>"
+                               "<h2 id='section'>Section</h2>"));
+        // A button whose script opens a window.
+        serve("/opener", page("Opener", "<button id='open' style='width:200px;height:80px' "
+                                        "onclick=\"window.open('/second')\">open</button>"));
+        serve("/home", page("Home Page", "<p id='text'>home</p>"));
         server_.start();
         launch();
     }
@@ -385,6 +401,221 @@ TEST_F(PageRoadTest, ABlankDocumentGetsNoFinalLoadFrame) {
     ASSERT_EQ(js("document.documentElement.innerHTML"), "<head></head><body></body>");
     EXPECT_EQ(signalsFor(log, "about:blank"), 0);
     EXPECT_EQ(signalsFor(log, address), 1);
+}
+
+// --- The browser in its real window, driven as a person drives it: clicks at window
+// coordinates, typing and Return, synthesized at the X server.
+
+class WindowTest : public PageRoadTest {
+protected:
+    void SetUp() override {
+        PageRoadTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        showWindow("e2e");
+        if (HasFatalFailure())
+            return;
+        input_ = std::make_unique<WindowInput>(window_->canvas().widget());
+        ASSERT_TRUE(input_->available()) << "the display has no XTEST extension";
+        // The first tab is on the start page, then the search engine's home page.
+        ASSERT_TRUE(
+            base::RunLoop::main().runUntil([&] { return !tab().webView()->isLoading(); }, 30s));
+    }
+    void TearDown() override {
+        input_.reset();
+        PageRoadTest::TearDown();
+    }
+
+    static ui::Point centerOf(const ui::View& view) {
+        const ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
+        return ui::Point(frame.origin.x + frame.size.width / 2,
+                         frame.origin.y + frame.size.height / 2);
+    }
+    static ui::Point centerOf(const ui::BarButtonItem& item, const ui::View& bar) {
+        const ui::Rect frame = bar.convertRectToView(item.frameInBar(), nullptr);
+        return ui::Point(frame.origin.x + frame.size.width / 2,
+                         frame.origin.y + frame.size.height / 2);
+    }
+    // The middle of an element of the selected tab's page, in the window: the page lies in its
+    // web view below the view's top inset.
+    ui::Point centerOfElement(const std::string& id) {
+        const std::string box = "document.getElementById('" + id + "').getBoundingClientRect()";
+        const double x = std::stod(js("String(" + box + ".left + " + box + ".width / 2)"));
+        const double y = std::stod(js("String(" + box + ".top + " + box + ".height / 2)"));
+        auto& webView = *tab().webView();
+        const ui::Rect frame = webView.convertRectToView(webView.bounds(), nullptr);
+        return ui::Point(frame.origin.x + x,
+                         frame.origin.y + webView.scrollView()->contentInset().top + y);
+    }
+
+    // A click on the control, then the run loop until `done` (the click's effect) holds.
+    bool click(const ui::View& view, const std::function<bool()>& done) {
+        input_->click(centerOf(view));
+        return base::RunLoop::main().runUntil(done, 30s);
+    }
+    bool click(const ui::BarButtonItem& item, const std::function<bool()>& done) {
+        input_->click(centerOf(item, *screen_->bottomBar()));
+        return base::RunLoop::main().runUntil(done, 30s);
+    }
+    // Clicks the address field, types the text and presses Return.
+    ::testing::AssertionResult typeIntoAddressField(const std::string& text) {
+        auto field = screen_->addressBar();
+        input_->click(centerOf(*field));
+        if (!base::RunLoop::main().runUntil([&] { return field->isFirstResponder(); }, 30s))
+            return ::testing::AssertionFailure() << "the field took no focus";
+        // Focusing selects the whole text on the next turn; typing replaces it.
+        base::RunLoop::main().runUntil([&] { return field->selectedText() == field->text(); }, 30s);
+        input_->type(text);
+        if (!base::RunLoop::main().runUntil([&] { return field->text() == text; }, 30s))
+            return ::testing::AssertionFailure() << "the field shows " << field->text();
+        input_->pressReturn();
+        if (!base::RunLoop::main().runUntil([&] { return !field->isFirstResponder(); }, 30s))
+            return ::testing::AssertionFailure() << "Return did not end the editing";
+        return ::testing::AssertionSuccess();
+    }
+    std::unique_ptr<WindowInput> input_;
+};
+
+// A link to an anchor of the page shown moves the page there: nothing is fetched again, no load
+// starts that could be left hanging, and the history stays as it was.
+TEST_F(WindowTest, AnAnchorLinkScrollsThePageAndBackAndForwardStayRight) {
+    ASSERT_TRUE(typeIntoAddressField(server_.url("/first")));
+    ASSERT_TRUE(finishes("Welcome .."));
+    ASSERT_TRUE(typeIntoAddressField(server_.url("/anchored")));
+    ASSERT_TRUE(finishes("Anchored"));
+    ASSERT_EQ(js("String(window.scrollY)"), "0");
+
+    input_->click(centerOfElement("jump"));
+    ASSERT_TRUE(
+        base::RunLoop::main().runUntil([&] { return js("String(window.scrollY)") != "0"; }, 30s));
+    ASSERT_TRUE(earlierNavigationsReachedTheTab());
+    EXPECT_EQ(hits("/anchored"), 1);
+    EXPECT_FALSE(tab().loading());
+    EXPECT_TRUE(screen_->progressBar()->isHidden());
+    EXPECT_EQ(tab().history().size(), 2u);
+    EXPECT_TRUE(screen_->backButton()->isEnabled());
+    EXPECT_FALSE(screen_->forwardButton()->isEnabled());
+
+    ASSERT_TRUE(click(*screen_->backButton(), [&] { return tab().loading(); }));
+    ASSERT_TRUE(finishes("Welcome .."));
+    EXPECT_TRUE(screen_->progressBar()->isHidden());
+    EXPECT_FALSE(screen_->backButton()->isEnabled());
+    EXPECT_TRUE(screen_->forwardButton()->isEnabled());
+
+    ASSERT_TRUE(click(*screen_->forwardButton(), [&] { return tab().loading(); }));
+    ASSERT_TRUE(finishes("Anchored"));
+    EXPECT_TRUE(screen_->progressBar()->isHidden());
+    EXPECT_TRUE(screen_->backButton()->isEnabled());
+    EXPECT_FALSE(screen_->forwardButton()->isEnabled());
+    EXPECT_EQ(screen_->addressBar()->text(), server_.url("/anchored"));
+}
+
+// Stop ends the tab's own fetch: the held-back page is never read to its end (the server sees
+// the client hang up) and never replaces the page shown.
+TEST_F(WindowTest, StopEndsTheTabsFetchAndThePageNeverArrives) {
+    StalePageServer held;
+    ASSERT_TRUE(typeIntoAddressField(server_.url("/first")));
+    ASSERT_TRUE(finishes("Welcome .."));
+    ASSERT_TRUE(typeIntoAddressField(held.url("/slow")));
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return held.requested.load(); }, 30s));
+    ASSERT_FALSE(screen_->stopButton()->isHidden());
+
+    ASSERT_TRUE(click(*screen_->stopButton(), [&] { return screen_->stopButton()->isHidden(); }));
+    EXPECT_FALSE(tab().loading());
+    EXPECT_TRUE(screen_->progressBar()->isHidden());
+    EXPECT_TRUE(screen_->stopButton()->isHidden());
+    EXPECT_FALSE(screen_->refreshButton()->isHidden());
+    EXPECT_EQ(screen_->addressBar()->text(), server_.url("/first"));
+    ASSERT_TRUE(held.laterFetchAnswered());
+    ASSERT_TRUE(held.releaseAndWaitForTheEnd());
+    EXPECT_TRUE(held.cut);
+    ASSERT_TRUE(earlierNavigationsReachedTheTab());
+    EXPECT_EQ(js("document.getElementById('text').textContent"), "first");
+    EXPECT_EQ(tab().history().size(), 1u);
+}
+
+// An address and port typed without "http://", its host a number, opens as http.
+TEST_F(WindowTest, ATypedHostAndPortWithANumericHostOpensAsHttp) {
+    const std::string typed = "127.0.0.1:" + std::to_string(server_.port()) + "/first";
+    ASSERT_TRUE(typeIntoAddressField(typed));
+    ASSERT_TRUE(finishes("Welcome .."));
+    EXPECT_EQ(hits("/first"), 1);
+    EXPECT_EQ(screen_->addressBar()->text(), "http://" + typed);
+}
+
+// A page's script that opens a window has the page load in the same view.
+TEST_F(WindowTest, WindowOpenLoadsInTheSameView) {
+    ASSERT_TRUE(typeIntoAddressField(server_.url("/opener")));
+    ASSERT_TRUE(finishes("Opener"));
+    input_->click(centerOfElement("open"));
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return hits("/second") == 1 && js("document.title") == "Second"; }, 30s));
+    EXPECT_EQ(js("document.getElementById('text').textContent"), "second");
+    EXPECT_EQ(screen_->tabs().size(), 1u);
+}
+
+// However tabs are opened and closed, the strip is never scrolled past its content: the tabs
+// left, even the only one, show from their first one on.
+TEST_F(WindowTest, TheTabStripStaysWithinItsContent) {
+    const auto& strip = *screen_->tabsView();
+    auto expectWithinContent = [&](const char* when) {
+        const double limit = std::max(0.0, strip.contentSize().width - strip.bounds().size.width);
+        EXPECT_GE(strip.contentOffset().x, 0) << when;
+        EXPECT_LE(strip.contentOffset().x, limit) << when;
+        // The first tab's face starts inside the strip when it fits.
+        if (strip.contentSize().width <= strip.bounds().size.width) {
+            const ui::Rect first = screen_->tabs().front()->convertRectToView(
+                screen_->tabs().front()->bounds(), &strip);
+            EXPECT_GE(first.origin.x - strip.bounds().origin.x, 0) << when;
+        }
+    };
+    for (std::size_t count = 2; count <= 4; ++count) {
+        ASSERT_TRUE(click(*screen_->addTab(), [&] { return screen_->tabs().size() == count; }));
+        expectWithinContent("opened");
+    }
+    ASSERT_EQ(screen_->tabs().size(), 4u);
+    EXPECT_GT(strip.contentOffset().x, 0); // scrolled to show the newest
+    while (screen_->tabs().size() > 1) {
+        const auto last = screen_->tabs().back();
+        ASSERT_TRUE(click(*last->closeButton(), [&] { return screen_->tabs().back() != last; }));
+        expectWithinContent("closed");
+    }
+    EXPECT_EQ(strip.contentOffset().x, 0);
+}
+
+// A title that nearly fits ends before the tab's close mark: the mark looks the same with or
+// without a title beside it.
+TEST_F(WindowTest, ATabsTitleIsNeverDrawnUnderItsCloseMark) {
+    ASSERT_TRUE(typeIntoAddressField(server_.url("/home")));
+    ASSERT_TRUE(finishes("Home Page"));
+    auto shot = [&](const std::string& name) {
+        window_->sync();
+        auto file = std::filesystem::temp_directory_path() / ("browser-e2e-" + name + ".png");
+        EXPECT_TRUE(window_->writeScreenshot(file).ok());
+        return file;
+    };
+    const ui::Rect mark =
+        tab().closeButton()->convertRectToView(tab().closeButton()->bounds(), nullptr);
+    auto pixels = [&](const std::filesystem::path& file) {
+        cairo_surface_t* picture = cairo_image_surface_create_from_png(file.c_str());
+        std::vector<std::uint32_t> inside;
+        if (cairo_surface_status(picture) == CAIRO_STATUS_SUCCESS) {
+            const int stride = cairo_image_surface_get_stride(picture);
+            const unsigned char* data = cairo_image_surface_get_data(picture);
+            for (int y = int(mark.origin.y); y < int(mark.origin.y + mark.size.height); ++y)
+                for (int x = int(mark.origin.x); x < int(mark.origin.x + mark.size.width); ++x)
+                    inside.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x]);
+        }
+        cairo_surface_destroy(picture);
+        return inside;
+    };
+    const auto withTitle = pixels(shot("titled"));
+    ASSERT_FALSE(withTitle.empty());
+    tab().setTitle("");
+    const auto withoutTitle = pixels(shot("untitled"));
+    EXPECT_EQ(withTitle, withoutTitle);
+    tab().setTitle("Slow page");
+    EXPECT_EQ(pixels(shot("slow")), withoutTitle);
 }
 
 } // namespace

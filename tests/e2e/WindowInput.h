@@ -8,6 +8,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Geometry.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <chrono>
@@ -45,19 +46,28 @@ public:
         for (int i = 0; i < (notches < 0 ? -notches : notches); ++i)
             button(notches < 0 ? 4 : 5);
     }
-    // Types the text (letters, digits and spaces) on the keyboard.
+    // Types the text (printable ASCII: addresses too) on the keyboard, with Shift held for the
+    // characters that need it.
     void type(const std::string& text) {
-        for (char character : text) {
-            const KeySym symbol =
-                character == ' ' ? XK_space : XStringToKeysym(std::string(1, character).c_str());
-            const KeyCode code = XKeysymToKeycode(display_, symbol);
-            XTestFakeKeyEvent(display_, code, True, CurrentTime);
-            XTestFakeKeyEvent(display_, code, False, CurrentTime);
-            send();
-        }
+        // A printable ASCII character's key symbol is its own code.
+        for (char character : text)
+            key(static_cast<unsigned char>(character));
     }
+    void pressReturn() { key(XK_Return); }
 
 private:
+    void key(KeySym symbol) {
+        const KeyCode code = XKeysymToKeycode(display_, symbol);
+        const bool shifted = XkbKeycodeToKeysym(display_, code, 0, 0) != symbol;
+        const KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
+        if (shifted)
+            XTestFakeKeyEvent(display_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        if (shifted)
+            XTestFakeKeyEvent(display_, shift, False, CurrentTime);
+        send();
+    }
     void button(unsigned number) {
         XTestFakeButtonEvent(display_, number, True, CurrentTime);
         XTestFakeButtonEvent(display_, number, False, CurrentTime);
