@@ -447,8 +447,8 @@ bool Tab::webViewShouldStartLoadWithRequestNavigationType(ui::WebView& webView,
     if (linkOrForm && address == absoluteStringOf(request.mainDocumentURL())) {
         if (address == "about:blank")
             return true;
-        // The web view moves to the anchor itself; fetched again, the page would come back as
-        // the same document, whose load never ends.
+        // The web view moves to the anchor of the page it shows itself: nothing is fetched and
+        // no load starts.
         if (type == ui::WebViewNavigationType::LinkClicked && isInDocumentLink(webView, *url))
             return true;
         if (url->scheme() == "http" || url->scheme() == "https") {
