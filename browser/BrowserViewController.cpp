@@ -523,10 +523,11 @@ void BrowserViewController::setStripContentWidth(double width) {
     tabsView_->setContentSize(ui::Size(width, tabStripContentHeight));
     // A strip left scrolled past its narrower content would cut the first tabs off and show
     // nothing at its end.
-    const double limit = std::max(0.0, width - tabsView_->bounds().size.width);
     const ui::Point offset = tabsView_->contentOffset();
-    if (offset.x < 0 || offset.x > limit)
-        tabsView_->setContentOffset(ui::Point(std::clamp(offset.x, 0.0, limit), offset.y));
+    const double x = std::clamp(offset.x, tabsView_->minimumContentOffset().x,
+                                tabsView_->maximumContentOffset().x);
+    if (x != offset.x)
+        tabsView_->setContentOffset(ui::Point(x, offset.y));
 }
 
 void BrowserViewController::selectTab(const ui::InterfaceObject& sender) {
