@@ -496,13 +496,13 @@ TEST_F(WindowTest, AnAnchorLinkScrollsThePageAndBackAndForwardStayRight) {
     EXPECT_TRUE(screen_->backButton()->isEnabled());
     EXPECT_FALSE(screen_->forwardButton()->isEnabled());
 
-    ASSERT_TRUE(click(*screen_->backButton(), [&] { return tab().loading(); }));
+    ASSERT_TRUE(click(*screen_->backButton(), [&] { return tab().history_position() == 0; }));
     ASSERT_TRUE(finishes("Welcome .."));
     EXPECT_TRUE(screen_->progressBar()->isHidden());
     EXPECT_FALSE(screen_->backButton()->isEnabled());
     EXPECT_TRUE(screen_->forwardButton()->isEnabled());
 
-    ASSERT_TRUE(click(*screen_->forwardButton(), [&] { return tab().loading(); }));
+    ASSERT_TRUE(click(*screen_->forwardButton(), [&] { return tab().history_position() == 1; }));
     ASSERT_TRUE(finishes("Anchored"));
     EXPECT_TRUE(screen_->progressBar()->isHidden());
     EXPECT_TRUE(screen_->backButton()->isEnabled());
