@@ -463,8 +463,10 @@ protected:
         input_->click(centerOf(*field));
         if (!base::RunLoop::main().runUntil([&] { return field->isFirstResponder(); }, 30s))
             return ::testing::AssertionFailure() << "the field took no focus";
-        // Focusing selects the whole text on the next turn; typing replaces it.
+        // Focusing selects the whole text on the next turn; once the entry shows the selection,
+        // typing replaces it.
         base::RunLoop::main().runUntil([&] { return field->selectedText() == field->text(); }, 30s);
+        window_->sync();
         input_->type(text);
         if (!base::RunLoop::main().runUntil([&] { return field->text() == text; }, 30s))
             return ::testing::AssertionFailure() << "the field shows " << field->text();
