@@ -2,6 +2,8 @@
 
 #include "platform/base/Strings.h"
 
+#include <optional>
+
 namespace base {
 
 namespace {
@@ -35,23 +37,42 @@ std::string percentEscape(std::string_view utf8, std::string_view extraCharacter
     return out;
 }
 
-std::optional<std::string> percentUnescape(std::string_view escaped) {
+namespace {
+
+// The byte of the escape "%XX" at `at`, if there is one.
+std::optional<char> escapedByte(std::string_view text, std::size_t at) {
+    if (text[at] != '%' || at + 2 >= text.size())
+        return std::nullopt;
+    const int high = hexDigitValue(text[at + 1]);
+    const int low = hexDigitValue(text[at + 2]);
+    if (high < 0 || low < 0)
+        return std::nullopt;
+    return static_cast<char>(high << 4 | low);
+}
+
+} // namespace
+
+std::string percentUnescapeBytes(std::string_view escaped) {
     std::string out;
     out.reserve(escaped.size());
     for (std::size_t i = 0; i < escaped.size(); ++i) {
-        if (escaped[i] != '%') {
+        if (auto byte = escapedByte(escaped, i)) {
+            out.push_back(*byte);
+            i += 2;
+        } else {
             out.push_back(escaped[i]);
-            continue;
         }
-        if (i + 2 >= escaped.size())
-            return std::nullopt;
-        const int high = hexDigitValue(escaped[i + 1]);
-        const int low = hexDigitValue(escaped[i + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        out.push_back(static_cast<char>(high << 4 | low));
-        i += 2;
     }
+    return out;
+}
+
+std::optional<std::string> percentUnescape(std::string_view escaped) {
+    // Every '%' must start an escape; what they stand for must be UTF-8.
+    for (std::size_t at = escaped.find('%'); at != std::string_view::npos;
+         at = escaped.find('%', at + 3))
+        if (!escapedByte(escaped, at))
+            return std::nullopt;
+    std::string out = percentUnescapeBytes(escaped);
     if (!isValidUTF8(out))
         return std::nullopt;
     return out;

@@ -27,5 +27,8 @@ inline constexpr std::string_view queryValueCharactersToEscape = "!*'();:@&=+$,/
 // followed by two hex digits, or when the bytes produced are not valid UTF-8: such text has no
 // unescaped form as a string. '+' stays '+'.
 std::optional<std::string> percentUnescape(std::string_view escaped);
+// Replaces every "%XX" by its byte and keeps anything else as it is (a stray '%' included), for
+// text whose bytes need not be UTF-8, such as file-system paths.
+std::string percentUnescapeBytes(std::string_view escaped);
 
 } // namespace base

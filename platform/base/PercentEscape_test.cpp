@@ -62,6 +62,10 @@ TEST(PercentEscapeTest, UnescapesValidSequences) {
 TEST(PercentEscapeTest, RefusesMalformedEscapesAndInvalidUTF8) {
     for (const char* bad : {"100%", "%", "%4", "%zz", "%4g", "a%%20", "%FF", "%C3", "%C0%AF"})
         EXPECT_EQ(base::percentUnescape(bad), std::nullopt) << bad;
+    // The bytes' form takes what the strict one refuses: stray '%' stay, any byte comes out.
+    EXPECT_EQ(base::percentUnescapeBytes("100%"), "100%");
+    EXPECT_EQ(base::percentUnescapeBytes("%4g%2%41"), "%4g%2A");
+    EXPECT_EQ(base::percentUnescapeBytes("/a%20b/%FF%c3"), "/a b/\xFF\xC3");
 }
 
 } // namespace

@@ -192,11 +192,21 @@ char lowercaseASCIICharacter(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
+char uppercaseASCIICharacter(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
 } // namespace
 
 std::string lowercaseASCII(std::string_view text) {
     std::string result(text);
     std::transform(result.begin(), result.end(), result.begin(), lowercaseASCIICharacter);
+    return result;
+}
+
+std::string uppercaseASCII(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(), uppercaseASCIICharacter);
     return result;
 }
 

@@ -47,6 +47,7 @@ std::string trim(std::string_view text);
 // ASCII-only forms for protocol text (header names and values, cookie attributes, host names),
 // where only A-Z fold and only spaces and tabs are padding; other bytes pass through untouched.
 std::string lowercaseASCII(std::string_view text);
+std::string uppercaseASCII(std::string_view text);
 bool equalsIgnoringASCIICase(std::string_view a, std::string_view b);
 // The text without spaces and tabs at both ends, as a view into the same characters.
 std::string_view trimSpacesAndTabs(std::string_view text);

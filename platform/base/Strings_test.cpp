@@ -117,6 +117,7 @@ TEST(StringsTest, ASCIIFormsTouchOnlyASCIILettersAndPadding) {
     EXPECT_EQ(base::lowercaseASCII("Content-TYPE: \xC3\x89T\xC3\x89 \xC4\xB0"),
               "content-type: \xC3\x89t\xC3\x89 \xC4\xB0");
     EXPECT_EQ(base::lowercaseASCII("@[`{"), "@[`{"); // the neighbours of A-Z and a-z
+    EXPECT_EQ(base::uppercaseASCII("fr-latn \xC3\xA9 @[`{"), "FR-LATN \xC3\xA9 @[`{");
     EXPECT_TRUE(base::equalsIgnoringASCIICase("Max-Age", "max-AGE"));
     EXPECT_FALSE(base::equalsIgnoringASCIICase("\xC3\x89", "\xC3\xA9")); // É is not é here
     EXPECT_FALSE(base::equalsIgnoringASCIICase("path", "paths"));

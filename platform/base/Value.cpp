@@ -1,6 +1,7 @@
 #include "platform/base/Value.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -615,6 +616,25 @@ bool Value::operator==(const Value& other) const {
     }
     // Mutability is not part of the value.
     return storage_ == other.storage_;
+}
+
+bool Value::isIdenticalTo(const Value& other) const {
+    const auto isNaN = [](const Value& value) {
+        return (value.type() == Type::Double && std::isnan(value.doubleValue())) ||
+               (value.type() == Type::Date && std::isnan(value.date()->timeIntervalSince1970()));
+    };
+    if (isNaN(*this) || isNaN(other))
+        return isNaN(*this) && isNaN(other) && type() == other.type();
+    if (const auto *items = array(), *otherItems = other.array(); items && otherItems)
+        return std::equal(items->begin(), items->end(), otherItems->begin(), otherItems->end(),
+                          [](const Value& a, const Value& b) { return a.isIdenticalTo(b); });
+    if (const auto *entries = dictionary(), *otherEntries = other.dictionary();
+        entries && otherEntries)
+        return std::equal(entries->begin(), entries->end(), otherEntries->begin(),
+                          otherEntries->end(), [](const auto& a, const auto& b) {
+                              return a.first == b.first && a.second.isIdenticalTo(b.second);
+                          });
+    return *this == other;
 }
 
 } // namespace base

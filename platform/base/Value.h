@@ -127,6 +127,9 @@ public:
     // equal when their values are: 1 == 1u == 1.0 == true == Decimal(1); a double matches the
     // decimal it prints as. Mutability does not count.
     bool operator==(const Value& other) const;
+    // Equality as ==, except that a NaN (number or date) equals a NaN: an equivalence, for
+    // telling whether a value came back from storage unchanged.
+    bool isIdenticalTo(const Value& other) const;
 
 private:
     std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, base::Decimal,

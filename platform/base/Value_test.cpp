@@ -190,6 +190,20 @@ TEST(ValueTest, NumbersOfDifferentKindsCompareByValue) {
     EXPECT_NE(Value(Date(5)), Value(5));
 }
 
+TEST(ValueTest, IdenticalIsEqualityWithNaNEqualToNaN) {
+    const Value nan(std::nan(""));
+    const Value nanDate(Date(std::nan("")));
+    EXPECT_TRUE(nan.isIdenticalTo(Value(-std::nan(""))));
+    EXPECT_TRUE(nanDate.isIdenticalTo(nanDate));
+    EXPECT_FALSE(nan.isIdenticalTo(nanDate));
+    EXPECT_FALSE(nan.isIdenticalTo(Value(0.0)));
+    EXPECT_TRUE(Value(Value::Array{1, nan}).isIdenticalTo(Value(Value::Array{1.0, nan})));
+    EXPECT_FALSE(Value(Value::Array{nan}).isIdenticalTo(Value(Value::Array{nan, nan})));
+    EXPECT_TRUE(Value(Value::Dictionary{{"k", nan}}).isIdenticalTo(Value::Dictionary{{"k", nan}}));
+    EXPECT_FALSE(Value(Value::Dictionary{{"k", nan}}).isIdenticalTo(Value::Dictionary{{"j", nan}}));
+    EXPECT_TRUE(Value(1).isIdenticalTo(Value(true)));
+}
+
 TEST(ValueTest, DescriptionIsDeterministic) {
     Value value(Value::Dictionary{
         {"name", "Plain"},
