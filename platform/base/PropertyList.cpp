@@ -1,6 +1,9 @@
 #include "platform/base/PropertyList.h"
 
+#include "platform/base/Strings.h"
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include <plist/plist.h>
 #include <span>
 #include <string_view>
+#include <unicode/unistr.h>
 #include <vector>
 
 namespace base {
@@ -21,6 +25,10 @@ namespace {
 constexpr double referenceDateOffset = 978307200;
 // Deeper input is refused rather than risking the stack.
 constexpr int maxDepth = 512;
+// The dates both forms write and read back: the years 1 to 9999 (0001-01-01 and
+// 9999-12-31 23:59:59 UTC, in seconds since 1970).
+constexpr double earliestDate = -62135596800.0;
+constexpr double latestDate = 253402300799.0;
 
 struct NodeDeleter {
     void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
@@ -58,6 +66,76 @@ bool isNegativeInteger(plist_t node, std::uint64_t bits) {
     return negative;
 }
 
+std::uint64_t readBigEndian(std::span<const std::uint8_t> bytes, std::size_t at,
+                            std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i)
+        value = (value << 8) | bytes[at + i];
+    return value;
+}
+
+using Rendering = std::unique_ptr<char, void (*)(char*)>;
+
+// The library renders a lone node in binary form exactly: "bplist00", then the node's object.
+Rendering binaryRendering(plist_t node, std::uint32_t& length) {
+    char* bytes = nullptr;
+    length = 0;
+    plist_to_bin(node, &bytes, &length);
+    return Rendering(bytes, plist_to_bin_free);
+}
+
+// A date as seconds since the reference date. The library keeps the exact double but hands it
+// out only as whole seconds in 32 bits (wrapping after 2069) and a fraction without its sign
+// (lost between -1 and 0 s); its binary form holds the double itself, after the marker 0x33.
+std::optional<double> dateSinceReference(plist_t node) {
+    std::uint32_t length = 0;
+    auto bytes = binaryRendering(node, length);
+    constexpr std::size_t at = 9;
+    if (!bytes || length < at + 8 || std::uint8_t(bytes.get()[at - 1]) != 0x33)
+        return std::nullopt;
+    std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(bytes.get()), length);
+    return std::bit_cast<double>(readBigEndian(view, at, 8));
+}
+
+// A dictionary key as the file holds it. The library's accessor for keys stops at a NUL and
+// asserts, aborting the process, when a key holds one; its binary form writes the key whole: a
+// string object of ASCII bytes (marker 0x5) or UTF-16 units (marker 0x6), counted.
+std::optional<std::string> keyText(plist_t keyNode) {
+    if (!keyNode)
+        return std::nullopt;
+    std::uint32_t length = 0;
+    auto rendering = binaryRendering(keyNode, length);
+    if (!rendering)
+        return std::nullopt;
+    std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(rendering.get()),
+                                        length);
+    std::size_t at = 8;
+    if (at >= bytes.size())
+        return std::nullopt;
+    std::uint8_t kind = bytes[at] >> 4;
+    std::uint64_t count = bytes[at++] & 0x0F;
+    if (count == 0x0F) {
+        if (at >= bytes.size() || (bytes[at] >> 4) != 0x1 || (bytes[at] & 0x0F) > 3)
+            return std::nullopt;
+        std::size_t width = std::size_t(1) << (bytes[at] & 0x0F);
+        if (at + 1 + width > bytes.size())
+            return std::nullopt;
+        count = readBigEndian(bytes, at + 1, width);
+        at += 1 + width;
+    }
+    std::uint64_t unitSize = kind == 0x6 ? 2 : 1;
+    if ((kind != 0x5 && kind != 0x6) || count > (bytes.size() - at) / unitSize)
+        return std::nullopt;
+    if (kind == 0x5)
+        return std::string(reinterpret_cast<const char*>(bytes.data() + at), std::size_t(count));
+    std::u16string units;
+    for (std::uint64_t i = 0; i < count; ++i)
+        units.push_back(char16_t(readBigEndian(bytes, at + std::size_t(i) * 2, 2)));
+    std::string text;
+    icu::UnicodeString(false, units.data(), std::int32_t(units.size())).toUTF8String(text);
+    return text;
+}
+
 Result<Value> toValue(plist_t node, int depth) {
     if (depth > maxDepth)
         return readError("Property list is nested too deeply");
@@ -93,14 +171,10 @@ Result<Value> toValue(plist_t node, int depth) {
         return Value(bytes ? Data(bytes, std::size_t(length)) : Data());
     }
     case PLIST_DATE: {
-        std::int32_t seconds = 0;
-        std::int32_t micros = 0;
-        plist_get_date_val(node, &seconds, &micros);
-        // The library hands back the whole seconds truncated and the fraction without its
-        // sign; before the reference date the fraction counts backwards.
-        double fraction = std::abs(double(micros)) / 1e6;
-        double sinceReference = seconds < 0 ? seconds - fraction : seconds + fraction;
-        return Value(Date(sinceReference + referenceDateOffset));
+        auto sinceReference = dateSinceReference(node);
+        if (!sinceReference)
+            return readError("Property list holds a date that cannot be read");
+        return Value(Date(*sinceReference + referenceDateOffset));
     }
     case PLIST_UID: {
         std::uint64_t uid = 0;
@@ -131,16 +205,17 @@ Result<Value> toValue(plist_t node, int depth) {
         plist_dict_new_iter(node, &iterator);
         Malloced<void> iteratorMemory(iterator);
         while (true) {
-            char* rawKey = nullptr;
             plist_t child = nullptr;
-            plist_dict_next_item(node, iterator, &rawKey, &child);
-            Malloced<char> key(rawKey);
+            plist_dict_next_item(node, iterator, nullptr, &child);
             if (!child)
                 break;
+            auto key = keyText(plist_dict_item_get_key(child));
+            if (!key)
+                return readError("Property list holds a dictionary key that cannot be read");
             auto item = toValue(child, depth + 1);
             if (!item)
                 return item.error();
-            entries.insert_or_assign(std::string(key ? key.get() : ""), std::move(item).value());
+            entries.insert_or_assign(std::move(*key), std::move(item).value());
         }
         return Value(std::move(entries));
     }
@@ -152,14 +227,6 @@ Result<Value> toValue(plist_t node, int depth) {
 // The format library parses nested containers recursively and overflows the stack on input
 // nested deeply enough (corrupt or hostile files). These scans measure the nesting first so such
 // input is refused before the library sees it.
-
-std::uint64_t readBigEndian(std::span<const std::uint8_t> bytes, std::size_t at,
-                            std::size_t width) {
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < width; ++i)
-        value = (value << 8) | bytes[at + i];
-    return value;
-}
 
 // Checks the shape of a binary list: false when its nesting passes maxDepth, when it refers to
 // itself, or when shared objects would expand far beyond the objects it holds (a few bytes that
@@ -307,6 +374,36 @@ Node largeUnsignedNode(std::uint64_t value) {
     return Node(node);
 }
 
+// A date node holding exactly these seconds since the reference date. The library's
+// constructor takes whole seconds in 32 bits (about 1933 to 2069), so the node is read from a
+// binary list made for it, as the library's own reader makes one.
+Node dateNode(double sinceReference) {
+    std::vector<std::uint8_t> bytes = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x33};
+    auto bits = std::bit_cast<std::uint64_t>(sinceReference);
+    for (int shift = 56; shift >= 0; shift -= 8)
+        bytes.push_back(std::uint8_t(bits >> shift));
+    bytes.push_back(8); // the offset table: the one object is at byte 8
+    bytes.insert(bytes.end(), 6, 0);
+    bytes.push_back(1);                    // offset size
+    bytes.push_back(1);                    // reference size
+    for (std::uint64_t field : {1, 0, 17}) // objects, root, offset table
+        for (int shift = 56; shift >= 0; shift -= 8)
+            bytes.push_back(std::uint8_t(field >> shift));
+    plist_t node = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(bytes.data()), std::uint32_t(bytes.size()), &node);
+    return Node(node);
+}
+
+// Why the text cannot be written, if it cannot: the library ends strings at a NUL, and writes
+// text that is not UTF-8 cut short or empty.
+std::optional<std::string> unwritableText(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos)
+        return "a NUL character";
+    if (!isValidUTF8(text))
+        return "text that is not UTF-8";
+    return std::nullopt;
+}
+
 Node integerNode(std::int64_t value) {
     return Node(plist_new_uint(std::uint64_t(value)));
 }
@@ -339,8 +436,8 @@ Result<Node> toNode(const Value& value) {
     }
     case Value::Type::String: {
         const std::string& text = *value.string();
-        if (text.find('\0') != std::string::npos)
-            return writeError("Property list strings cannot hold a NUL character");
+        if (auto problem = unwritableText(text))
+            return writeError("Property list strings cannot hold " + *problem);
         return Node(plist_new_string(text.c_str()));
     }
     case Value::Type::Data: {
@@ -348,19 +445,15 @@ Result<Node> toNode(const Value& value) {
         return Node(plist_new_data(reinterpret_cast<const char*>(bytes.bytes()), bytes.size()));
     }
     case Value::Type::Date: {
-        double sinceReference = value.date()->timeIntervalSince1970() - referenceDateOffset;
-        double seconds = std::trunc(sinceReference);
-        double micros = std::round((sinceReference - seconds) * 1e6);
-        if (std::abs(micros) >= 1e6) {
-            seconds += micros > 0 ? 1 : -1;
-            micros = 0;
-        }
-        if (!std::isfinite(sinceReference) ||
-            seconds < double(std::numeric_limits<std::int32_t>::min()) ||
-            seconds > double(std::numeric_limits<std::int32_t>::max()))
-            return writeError("Date " + value.description() +
-                              " is outside the range property lists can be written with");
-        return Node(plist_new_date(std::int32_t(seconds), std::int32_t(micros)));
+        double since1970 = value.date()->timeIntervalSince1970();
+        if (!(since1970 >= earliestDate && since1970 <= latestDate))
+            return writeError(
+                "Date " + value.description() +
+                " is outside the years 1 to 9999 that property lists are written with");
+        Node node = dateNode(since1970 - referenceDateOffset);
+        if (!node)
+            return writeError("Could not write the date " + value.description());
+        return node;
     }
     case Value::Type::Array: {
         Node array(plist_new_array());
@@ -375,8 +468,8 @@ Result<Node> toNode(const Value& value) {
     case Value::Type::Dictionary: {
         Node dictionary(plist_new_dict());
         for (const auto& [key, item] : *value.dictionary()) {
-            if (key.find('\0') != std::string::npos)
-                return writeError("Property list keys cannot hold a NUL character");
+            if (auto problem = unwritableText(key))
+                return writeError("Property list keys cannot hold " + *problem);
             auto child = toNode(item);
             if (!child)
                 return child.error();

@@ -1,4 +1,5 @@
 #include "platform/base/PropertyList.h"
+#include "platform/testing/BinaryPlist.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -6,6 +7,11 @@
 
 namespace base {
 namespace {
+
+using testing_support::binaryPlist;
+using testing_support::plistArray;
+using testing_support::plistContainer;
+using testing_support::plistDate;
 
 constexpr const char* header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
@@ -134,6 +140,11 @@ TEST(PropertyListTest, ValuesItCannotHoldAreErrors) {
         Value(Date(1e12)),
         Value(Date(-1e12)),
         Value(Date(std::nan(""))),
+        Value(Date(std::numeric_limits<double>::infinity())),
+        Value(Date(253402300800.0)), // 10000-01-01
+        // Text that is not UTF-8 was written cut short, or empty.
+        Value(Value::Array{"caf\xe9"}),
+        Value(Value::Dictionary{{"\xc3", 1}}),
     };
     for (const auto& value : cases) {
         for (auto format : {PlistFormat::XML, PlistFormat::Binary}) {
@@ -185,36 +196,37 @@ TEST(PropertyListTest, CorruptInputIsAnErrorNotACrash) {
     }
 }
 
-// A binary list from raw objects (marker byte and payload); references are four bytes wide.
-Data binaryPlist(const std::vector<std::vector<std::uint8_t>>& objects) {
-    std::vector<std::uint8_t> bytes = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
-    auto putBigEndian = [&](std::uint64_t value, int width) {
-        for (int shift = (width - 1) * 8; shift >= 0; shift -= 8)
-            bytes.push_back(std::uint8_t(value >> shift));
-    };
-    std::vector<std::uint64_t> offsets;
-    for (const auto& object : objects) {
-        offsets.push_back(bytes.size());
-        bytes.insert(bytes.end(), object.begin(), object.end());
+TEST(PropertyListTest, DatesKeepTheirSideOfTheReferenceDateAndTheirYear) {
+    // Within a second before 2001 the library gives the fraction without its sign; past 2069
+    // its whole seconds wrap to 1932. Both as written by another program and by us.
+    for (double sinceReference : {-0.25, -0.75, -2.5, 0.25, 2147483657.5, -3155760000.0}) {
+        auto read = readPlist(binaryPlist({plistDate(sinceReference)}));
+        ASSERT_TRUE(read.ok()) << sinceReference;
+        EXPECT_EQ(read.value(), Value(Date(978307200 + sinceReference))) << sinceReference;
     }
-    std::uint64_t offsetTable = bytes.size();
-    for (auto offset : offsets)
-        putBigEndian(offset, 4);
-    bytes.insert(bytes.end(), 6, 0);
-    bytes.push_back(4); // offset size
-    bytes.push_back(4); // reference size
-    putBigEndian(objects.size(), 8);
-    putBigEndian(0, 8); // the first object is the root
-    putBigEndian(offsetTable, 8);
-    return Data(std::move(bytes));
+    for (double since1970 : {978307200 - 0.25, 978307200 - 0.75, 978307200 - 2.5, 978307200 + 0.25,
+                             3155760000.5, -62135596800.0, 253402300799.0}) {
+        Value value(Value::Array{Date(since1970)});
+        EXPECT_EQ(roundTrip(value, PlistFormat::Binary), value) << std::fixed << since1970;
+        EXPECT_EQ(roundTrip(value, PlistFormat::XML)[0].date()->timeIntervalSince1970(),
+                  std::trunc(since1970 - 978307200) + 978307200)
+            << std::fixed << since1970;
+    }
 }
 
-std::vector<std::uint8_t> arrayOf(const std::vector<std::uint32_t>& references) {
-    std::vector<std::uint8_t> object = {std::uint8_t(0xA0 | references.size())};
-    for (auto reference : references)
-        for (int shift = 24; shift >= 0; shift -= 8)
-            object.push_back(std::uint8_t(reference >> shift));
-    return object;
+TEST(PropertyListTest, KeysComeBackWholeWithoutAborting) {
+    // UTF-16 keys, one holding a NUL (where the library's key accessor asserted and aborted).
+    const std::pair<std::vector<std::uint8_t>, std::string> keys[] = {
+        {{0x63, 0, 'a', 0, 0, 0, 'b'}, std::string("a\0b", 3)},
+        {{0x64, 0, 'c', 0, 'a', 0, 'f', 0, 0xE9}, "caf\xc3\xa9"},
+    };
+    for (const auto& [key, text] : keys) {
+        auto read = readPlist(
+            binaryPlist({plistContainer(0xD, 2, {1, 3, 2, 2}), key, {0x51, 'x'}, {0x51, 'a'}}));
+        ASSERT_TRUE(read.ok());
+        EXPECT_EQ(read.value(), Value(Value::Dictionary{{text, "x"}, {"a", "x"}}))
+            << read.value().description();
+    }
 }
 
 TEST(PropertyListTest, KeyedArchiveUIDsReadAsReferences) {
@@ -225,7 +237,7 @@ TEST(PropertyListTest, KeyedArchiveUIDsReadAsReferences) {
 
 TEST(PropertyListTest, SharedObjectsReadAsCopies) {
     // One string referenced from several places, as writers that unique objects produce.
-    auto result = readPlist(binaryPlist({arrayOf({1, 1, 2}), {0x51, 'x'}, arrayOf({1})}));
+    auto result = readPlist(binaryPlist({plistArray({1, 1, 2}), {0x51, 'x'}, plistArray({1})}));
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value(), Value(Value::Array{"x", "x", Value::Array{"x"}}));
 }
@@ -238,17 +250,18 @@ TEST(PropertyListTest, HostileShapesAreRefused) {
     };
     std::vector<std::vector<std::uint8_t>> chain;
     for (std::uint32_t i = 0; i + 1 < 100000; ++i)
-        chain.push_back(arrayOf({i + 1}));
-    chain.push_back(arrayOf({}));
+        chain.push_back(plistArray({i + 1}));
+    chain.push_back(plistArray({}));
     expectRefused(binaryPlist(chain), "binary nested 100000 deep");
 
-    expectRefused(binaryPlist({arrayOf({0})}), "array containing itself");
-    expectRefused(binaryPlist({arrayOf({1}), arrayOf({0})}), "two arrays containing each other");
+    expectRefused(binaryPlist({plistArray({0})}), "array containing itself");
+    expectRefused(binaryPlist({plistArray({1}), plistArray({0})}),
+                  "two arrays containing each other");
 
     // Forty levels that each refer twice to the next would unfold into 2^40 values.
     std::vector<std::vector<std::uint8_t>> doubling;
     for (std::uint32_t i = 0; i < 40; ++i)
-        doubling.push_back(arrayOf({i + 1, i + 1}));
+        doubling.push_back(plistArray({i + 1, i + 1}));
     doubling.push_back({0x51, 'x'});
     expectRefused(binaryPlist(doubling), "doubling references");
 
