@@ -3,8 +3,10 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/Strings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,24 +21,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::mutex& standardMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<UserDefaults>& installedStandard() {
-    static std::shared_ptr<UserDefaults> defaults;
+ProcessWide<UserDefaults>& processDefaults() {
+    static ProcessWide<UserDefaults> defaults([] {
+        return UserDefaults::create(AppHome::preferencesDirectory() /
+                                        (Bundle::main().bundleIdentifier() + ".plist"),
+                                    UserDefaults::environmentGlobalDomain());
+    });
     return defaults;
 }
 
-// Whether the value can go into the preferences file; the reason when it cannot. Asking the
-// writer itself keeps this exact: a value it refuses would make every later save fail.
+// Whether the value can go into the preferences file and come back from it unchanged; the
+// reason when it cannot. Asking the writer and the reader themselves keeps this exact: a value
+// the writer refuses would make every later save fail, and one that comes back changed would be
+// lost at the next launch.
 std::optional<std::string> unstorableReason(const Value& value) {
     if (value.isNull())
         return "a property list cannot hold a null value";
     auto written = writePlist(value, PlistFormat::Binary);
     if (!written)
         return written.error().localizedDescription();
+    auto back = readPlist(*written);
+    if (!back || !back->isIdenticalTo(value))
+        return "it does not read back as written";
     return std::nullopt;
 }
 
@@ -68,18 +74,13 @@ std::optional<std::string> languageTag(std::string_view locale) {
     std::string& language = parts.front();
     if (language.size() < 2 || language.size() > 3 || !allOf(language, std::isalpha))
         return std::nullopt;
-    std::string tag;
-    for (char c : language)
-        tag += char(std::tolower(static_cast<unsigned char>(c)));
+    std::string tag = lowercaseASCII(language);
     for (std::size_t i = 1; i < parts.size(); ++i) {
         std::string part = parts[i];
         if (part.size() == 4 && allOf(part, std::isalpha)) { // script: "Latn"
-            for (auto& c : part)
-                c = char(std::tolower(static_cast<unsigned char>(c)));
-            part[0] = char(std::toupper(static_cast<unsigned char>(part[0])));
+            part = uppercaseASCII(part.substr(0, 1)) + lowercaseASCII(part.substr(1));
         } else if (part.size() == 2 && allOf(part, std::isalpha)) { // region: "FR"
-            for (auto& c : part)
-                c = char(std::toupper(static_cast<unsigned char>(c)));
+            part = uppercaseASCII(part);
         } else if (!(part.size() == 3 && allOf(part, std::isdigit))) { // or "419"
             return std::nullopt;
         }
@@ -87,6 +88,25 @@ std::optional<std::string> languageTag(std::string_view locale) {
         tag += part;
     }
     return tag;
+}
+
+// The entries of a preferences file that can be saved again unchanged. The others (a string
+// with a NUL or a byte that is not UTF-8, a date no file can hold) would make every later save
+// fail or come back changed: they are left out, said in one console line.
+Value::Dictionary storableEntries(Value::Dictionary entries, const fs::path& file) {
+    std::string dropped;
+    for (auto entry = entries.begin(); entry != entries.end();) {
+        if (!unstorableReason(Value(Value::Dictionary{{entry->first, entry->second}}))) {
+            ++entry;
+            continue;
+        }
+        dropped += (dropped.empty() ? "" : ", ") + Value(entry->first).description();
+        entry = entries.erase(entry);
+    }
+    if (!dropped.empty())
+        log("UserDefaults: " + file.string() + " holds values that could not be saved again (" +
+            dropped + "); they are left out");
+    return entries;
 }
 
 } // namespace
@@ -130,19 +150,11 @@ std::shared_ptr<UserDefaults> UserDefaults::create(fs::path file, Value::Diction
 }
 
 std::shared_ptr<UserDefaults> UserDefaults::standard() {
-    std::lock_guard lock(standardMutex());
-    auto& defaults = installedStandard();
-    if (!defaults)
-        defaults =
-            create(AppHome::preferencesDirectory() / (Bundle::main().bundleIdentifier() + ".plist"),
-                   environmentGlobalDomain());
-    return defaults;
+    return processDefaults().get();
 }
 
 std::shared_ptr<UserDefaults> UserDefaults::install(std::shared_ptr<UserDefaults> defaults) {
-    std::lock_guard lock(standardMutex());
-    std::swap(installedStandard(), defaults);
-    return defaults;
+    return processDefaults().install(std::move(defaults));
 }
 
 UserDefaults::UserDefaults(Private, fs::path file, Value::Dictionary globalDomain)
@@ -174,7 +186,7 @@ void UserDefaults::load() {
         else if (!plist->isDictionary())
             problem = "its root is not a dictionary";
         else
-            persistent_ = *plist->dictionary();
+            persistent_ = storableEntries(std::move(*plist->dictionary()), file_);
     }
     if (problem.empty())
         return;

@@ -4,6 +4,8 @@
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/BinaryPlist.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <cmath>
@@ -251,6 +253,9 @@ TEST_F(UserDefaultsTest, NullRemovesAndValuesAPlistCannotHoldAreRefused) {
     EXPECT_FALSE(defaults->setObject("kept", Value::Array{1, Value()}));
     EXPECT_FALSE(defaults->setObject("kept", Value::Dictionary{{"inner", Value()}}));
     EXPECT_FALSE(defaults->setObject("kept", std::string("nul\0inside", 10)));
+    EXPECT_FALSE(defaults->setObject("kept", "caf\xe9"));
+    EXPECT_FALSE(defaults->setObject("kept", base::Date(std::nan(""))));
+    EXPECT_TRUE(defaults->setObject("nan", std::nan(""))); // a NaN reads back as itself
     EXPECT_EQ(defaults->stringForKey("kept"), "before");
     // The refused values never reach the file: saving still works.
     EXPECT_TRUE(defaults->synchronize());
@@ -260,6 +265,41 @@ TEST_F(UserDefaultsTest, NullRemovesAndValuesAPlistCannotHoldAreRefused) {
     EXPECT_TRUE(defaults->objectForKey("kept").isNull());
     EXPECT_TRUE(defaults->synchronize());
     EXPECT_TRUE(open()->objectForKey("kept").isNull());
+}
+
+TEST_F(UserDefaultsTest, ValuesThatCouldNotBeSavedAgainAreLeftOutOnReading) {
+    // A file written elsewhere (or damaged) holding values our writer refuses or would change:
+    // kept, each made every later save fail or was lost at the next launch.
+    using testing_support::binaryPlist;
+    using testing_support::plistDate;
+    const std::vector<testing_support::PlistObject> keys = {
+        {0x51, 'a'}, {0x51, 'b'}, {0x51, 'c'}, {0x51, 'd'}, {0x51, 'e'}, {0x51, 'f'}, {0x51, 'g'}};
+    std::vector<testing_support::PlistObject> objects = {
+        testing_support::plistContainer(0xD, 7, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14})};
+    objects.insert(objects.end(), keys.begin(), keys.end());
+    objects.insert(objects.end(), {
+                                      {0x63, 0, 'n', 0, 0, 0, 'l'},     // a: a NUL inside
+                                      {0x52, 0xff, 'x'},                // b: not UTF-8
+                                      plistDate(std::nan("")),          // c
+                                      plistDate(1e19),                  // d: past 2^63 seconds
+                                      plistDate(2209075200.5),          // e: 2071, kept
+                                      {0x52, 'o', 'k'},                 // f: kept
+                                      testing_support::plistArray({9}), // g: [b]
+                                  });
+    ASSERT_TRUE(base::writeFileAtomically(file(), binaryPlist(objects)));
+    testing_support::LogCapture log;
+    auto defaults = open();
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_TRUE(log.contains("(a, b, c, d, g)")) << log.lines()[0];
+    EXPECT_EQ(defaults->dictionaryRepresentation(),
+              (Value::Dictionary{{"e", base::Date(978307200 + 2209075200.5)}, {"f", "ok"}}));
+
+    defaults->setObject("later", 1);
+    ASSERT_TRUE(defaults->synchronize());
+    auto reopened = open();
+    EXPECT_EQ(reopened->objectForKey("e"), Value(base::Date(978307200 + 2209075200.5)));
+    EXPECT_EQ(reopened->stringForKey("f"), "ok");
+    EXPECT_EQ(reopened->integerForKey("later"), 1);
 }
 
 TEST_F(UserDefaultsTest, RegistrationDomainAnswersLastAndIsNeverPersisted) {
