@@ -1,5 +1,8 @@
 #include "platform/base/JSON.h"
 
+#include "platform/base/Strings.h"
+
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -116,40 +119,20 @@ private:
     std::string failure_;
 };
 
-// Checks that text is well-formed UTF-8 (no overlongs, surrogates or values past U+10FFFF).
-bool isValidUTF8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        std::uint32_t minimum = 0;
-        if ((byte & 0xE0) == 0xC0) {
-            length = 2, code = byte & 0x1F, minimum = 0x80;
-        } else if ((byte & 0xF0) == 0xE0) {
-            length = 3, code = byte & 0x0F, minimum = 0x800;
-        } else if ((byte & 0xF8) == 0xF0) {
-            length = 4, code = byte & 0x07, minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += length;
+// The shortest text that reads back as the same double. A whole number of 2^53 or more is
+// written with an exponent: as plain digits it would read back as an integer, and its shortest
+// digits padded with zeros ("92233720368154750") name another integer than the double holds.
+std::string doubleText(const Value& value) {
+    std::string text = *value.stringValue();
+    double number = value.doubleValue();
+    if (std::abs(number) >= 0x1p53 && text.find_first_of(".eE") == std::string::npos) {
+        char buffer[32];
+        auto [end, error] =
+            std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::scientific);
+        if (error == std::errc())
+            text.assign(buffer, end);
     }
-    return true;
+    return text;
 }
 
 class Writer {
@@ -175,7 +158,7 @@ public:
             if (!std::isfinite(number))
                 return writeError("Invalid number value (" + *value.stringValue() +
                                   ") in JSON write");
-            out_ += *value.stringValue();
+            out_ += doubleText(value);
             return std::nullopt;
         }
         case Value::Type::String:

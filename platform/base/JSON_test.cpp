@@ -161,10 +161,13 @@ TEST(JSONTest, RoundTripsValues) {
         std::string text = written(value, pretty);
         EXPECT_EQ(parsed(text), value) << text;
     }
-    // Doubles written then read give the same double back.
-    for (double d : {0.1, 1.0 / 3, 5e-324, 1.7976931348623157e308, -0.0, 123456789012345678.0}) {
+    // Doubles written then read give the same number back, whole ones beyond 2^53 included
+    // (whose shortest digits padded with zeros would read back as another integer).
+    for (double d : {0.1, 1.0 / 3, 5e-324, 1.7976931348623157e308, -0.0, 123456789012345678.0,
+                     92233720368154746.1, -92233720368154746.1, 0x1p53, 0x1p53 + 2}) {
         Value read = parsed(written(Value(Value::Array{d})));
         EXPECT_EQ(read[0].doubleValue(), d);
+        EXPECT_EQ(read[0], Value(d)) << written(Value(Value::Array{d}));
     }
 }
 
