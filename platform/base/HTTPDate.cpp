@@ -19,21 +19,10 @@ constexpr std::array<std::string_view, 7> dayNames = {"Sun", "Mon", "Tue", "Wed"
 constexpr std::array<std::string_view, 7> fullDayNames = {
     "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-bool sameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 template <std::size_t N>
 bool isOneOf(std::string_view word, const std::array<std::string_view, N>& names) {
     for (auto name : names) {
-        if (sameLetters(word, name))
+        if (equalsIgnoringASCIICase(word, name))
             return true;
     }
     return false;
@@ -49,7 +38,7 @@ bool isWeekdayWithComma(std::string_view word) {
 
 std::optional<unsigned> monthNumber(std::string_view word) {
     for (unsigned i = 0; i < monthNames.size(); ++i) {
-        if (sameLetters(word, monthNames[i]))
+        if (equalsIgnoringASCIICase(word, monthNames[i]))
             return i + 1;
     }
     return std::nullopt;
@@ -99,7 +88,7 @@ std::optional<int> timeOfDay(std::string_view text) {
 // The zone's offset east of UTC, in seconds.
 std::optional<int> zoneOffset(std::string_view zone) {
     for (auto utc : {"GMT", "UTC", "UT", "Z"}) {
-        if (sameLetters(zone, utc))
+        if (equalsIgnoringASCIICase(zone, utc))
             return 0;
     }
     struct Named {
@@ -115,7 +104,7 @@ std::optional<int> zoneOffset(std::string_view zone) {
                                                             {"PST", -8},
                                                             {"PDT", -7}}};
     for (const auto& named : americanZones) {
-        if (sameLetters(zone, named.name))
+        if (equalsIgnoringASCIICase(zone, named.name))
             return named.hours * 3600;
     }
     if (zone.size() == 5 && (zone[0] == '+' || zone[0] == '-')) {
@@ -130,15 +119,29 @@ std::optional<int> zoneOffset(std::string_view zone) {
 }
 
 std::optional<Date> makeDate(int year, unsigned month, int day, int seconds, int offset) {
+    auto midnight = Date::fromUTC(year, int(month), day);
+    if (!midnight)
+        return std::nullopt;
+    return midnight->addingTimeInterval(seconds - offset);
+}
+
+std::chrono::year_month_day civilDay(std::int64_t wholeSeconds) {
     using namespace std::chrono;
-    if (day < 1 || day > 31)
-        return std::nullopt;
-    const year_month_day date{std::chrono::year(year), std::chrono::month(month),
-                              std::chrono::day(static_cast<unsigned>(day))};
-    if (!date.ok())
-        return std::nullopt;
-    const std::int64_t days = sys_days(date).time_since_epoch().count();
-    return Date(double(days * 86400 + seconds - offset));
+    const auto dayCount = wholeSeconds >= 0 ? wholeSeconds / 86400 : (wholeSeconds - 86399) / 86400;
+    return year_month_day{sys_days{days(dayCount)}};
+}
+
+// RFC 9110 section 5.6.7: a two-digit year that would lie more than 50 years in the future is
+// the most recent past year with those digits; otherwise the nearest future one.
+int fullYear(int twoDigits) {
+    const int now =
+        int(civilDay(std::int64_t(std::floor(Date::now().timeIntervalSince1970()))).year());
+    int year = now - now % 100 + twoDigits;
+    if (year > now + 50)
+        year -= 100;
+    else if (year + 100 <= now + 50)
+        year += 100;
+    return year;
 }
 
 // "Sun, 06 Nov 1994 08:49:37 GMT"
@@ -169,9 +172,7 @@ std::optional<Date> parseRFC850(const std::vector<std::string_view>& w) {
     const auto offset = zoneOffset(w[3]);
     if (!day || !month || !writtenYear || !time || !offset)
         return std::nullopt;
-    int year = *writtenYear;
-    if (parts[2].size() == 2)
-        year += year < 70 ? 2000 : 1900;
+    const int year = parts[2].size() == 2 ? fullYear(*writtenYear) : *writtenYear;
     return makeDate(year, *month, *day, *time, *offset);
 }
 
@@ -215,10 +216,9 @@ std::string formatHTTPDate(Date date) {
     if (!std::isfinite(seconds) || seconds < earliest || seconds > latest)
         return {};
     const auto whole = static_cast<std::int64_t>(seconds);
-    const auto dayCount = whole >= 0 ? whole / 86400 : (whole - 86399) / 86400;
-    const auto secondOfDay = whole - dayCount * 86400;
-    const sys_days day{days(dayCount)};
-    const year_month_day ymd{day};
+    const year_month_day ymd = civilDay(whole);
+    const sys_days day{ymd};
+    const auto secondOfDay = whole - day.time_since_epoch().count() * std::int64_t(86400);
     const weekday dayOfWeek{day};
 
     std::string out;

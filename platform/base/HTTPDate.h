@@ -18,7 +18,8 @@ namespace base {
 // takes a four-digit year ("Sun, 06-Nov-1994 08:49:37 GMT", as cookie expiry dates are written).
 // The zone of the first two forms may be GMT, UTC, UT, Z, an offset "+hhmm"/"-hhmm" or one of the
 // North American zones of RFC 822 (EST, EDT, CST, CDT, MST, MDT, PST, PDT). A two-digit RFC 850
-// year below 70 is taken as 20xx, any other as 19xx. Surrounding blanks are ignored. Anything else,
+// year is the nearest year with those digits that lies at most 50 years after the current year
+// of Clock::current() (RFC 9110 section 5.6.7). Surrounding blanks are ignored. Anything else,
 // an impossible date (31 Feb) or time (25:00) included, gives nullopt.
 std::optional<Date> parseHTTPDate(std::string_view text);
 

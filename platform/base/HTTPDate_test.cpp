@@ -1,3 +1,4 @@
+#include "platform/base/Clock.h"
 #include "platform/base/HTTPDate.h"
 
 #include <cmath>
@@ -29,9 +30,7 @@ TEST(HTTPDateTest, ReadsTheThreeForms) {
         {"Wed, 31 Dec 1969 23:59:59 GMT", -1},
         {"Tue, 29 Feb 2000 12:00:00 GMT", 951825600},
         {"Sat, 01 Jan 2050 00:00:00 GMT", 2524608000},
-        {"Thursday, 01-Jan-70 00:00:00 GMT", 0},
-        {"Wednesday, 09-Jun-21 10:18:14 GMT", 1623233894}, // two-digit year below 70: 20xx
-        {"Tuesday, 31-Dec-69 00:00:00 GMT", 3155673600},   // 2069
+        {"Wednesday, 09-Jun-21 10:18:14 GMT", 1623233894},
         {"Thu, 31 Dec 1998 23:59:60 GMT", 915148800},      // leap second runs on
         {"Sun, 06-Nov-1994 08:49:37 GMT", kNov6th1994},    // cookie style
         {"Sunday, 06 Nov 1994 08:49:37 GMT", kNov6th1994}, // full weekday, RFC 1123 layout
@@ -40,6 +39,28 @@ TEST(HTTPDateTest, ReadsTheThreeForms) {
         const auto date = base::parseHTTPDate(c.text);
         ASSERT_TRUE(date.has_value()) << c.text;
         EXPECT_EQ(date->timeIntervalSince1970(), c.seconds) << c.text;
+    }
+}
+
+TEST(HTTPDateTest, TwoDigitYearsLieAtMostFiftyYearsAhead) {
+    struct Case {
+        int currentYear;
+        const char* year;
+        int expected;
+    };
+    const Case cases[] = {
+        {2026, "70", 2070}, {2026, "74", 2074}, {2026, "76", 2076}, {2026, "77", 1977},
+        {2026, "99", 1999}, {2026, "00", 2000}, {2026, "26", 2026}, {2090, "40", 2140},
+        {2090, "41", 2041}, {2090, "01", 2101}, {2090, "89", 2089}, {2090, "90", 2090},
+    };
+    for (const auto& c : cases) {
+        auto previous = base::Clock::install(
+            std::make_shared<base::ManualClock>(*base::Date::fromUTC(c.currentYear, 6, 1)));
+        const auto date =
+            base::parseHTTPDate(std::string("Friday, 01-Jan-") + c.year + " 00:00:00 GMT");
+        base::Clock::install(previous);
+        EXPECT_EQ(date, base::Date::fromUTC(c.expected, 1, 1))
+            << "\"" << c.year << "\" in " << c.currentYear;
     }
 }
 
