@@ -167,22 +167,6 @@ std::string removeDotSegments(std::string_view input) {
     return output;
 }
 
-// Percent escapes decoded to raw bytes, for file-system paths (which need not be UTF-8).
-std::string unescapeBytes(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) &&
-            isHexDigit(text[i + 2])) {
-            out.push_back(
-                static_cast<char>(hexDigitValue(text[i + 1]) << 4 | hexDigitValue(text[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 std::optional<URL> URL::parse(std::string_view text) {
@@ -220,7 +204,7 @@ std::optional<URL> URL::parseReference(std::string_view text) {
     url.text_ = std::string(text);
     if (parts->scheme) {
         url.rawScheme_ = std::string(*parts->scheme);
-        url.scheme_ = lowercase(url.rawScheme_);
+        url.scheme_ = lowercaseASCII(url.rawScheme_);
     }
     url.path_ = std::string(parts->path);
     if (parts->query)
@@ -286,6 +270,8 @@ std::optional<URL> URL::resolve(std::string_view reference) const {
         text += scheme + ":";
     if (hasAuthority)
         text += "//" + authority;
+    else if (path.starts_with("//"))
+        text += "/."; // the path would otherwise read as an authority (RFC 3986 section 3.3)
     text += path;
     if (query)
         text += "?" + *query;
@@ -308,7 +294,7 @@ URL URL::fileURL(std::string_view path) {
 std::optional<std::string> URL::fileSystemPath() const {
     if (!isFileURL())
         return std::nullopt;
-    return unescapeBytes(path_);
+    return percentUnescapeBytes(path_);
 }
 
 std::string URL::lastPathComponent() const {

@@ -189,6 +189,14 @@ TEST(URLTest, ResolvesAgainstOtherBases) {
     EXPECT_EQ(parsed("http://h/a#old").resolve("")->absoluteString(), "http://h/a");
     EXPECT_EQ(parsed("https://h/a/b").resolve("//other.tld/x?y")->host(), "other.tld");
     EXPECT_EQ(parsed("http://h/a").resolve("a b"), std::nullopt); // a malformed reference
+    // A path that comes out starting with "//" never turns into an authority.
+    for (const char* reference : {"..//x/y", "/..//x/y", "../..//x/y"}) {
+        const auto resolved = parsed("file:/dir/a").resolve(reference);
+        ASSERT_TRUE(resolved) << reference;
+        EXPECT_EQ(resolved->host(), "") << reference;
+        EXPECT_EQ(resolved->path(), "/.//x/y") << reference;
+        EXPECT_EQ(resolved->fileSystemPath(), "/.//x/y") << reference;
+    }
 }
 
 TEST(URLTest, MakesHTTPURLFromAnotherURLsText) {
