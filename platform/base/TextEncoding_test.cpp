@@ -39,7 +39,7 @@ TEST(TextEncodingTest, DecodesCommonCharsets) {
                      6),
          "A\xC3\xA9"},                                                // LE mark
         {"utf-16", std::string("\xFE\xFF\0A\0\xE9", 6), "A\xC3\xA9"}, // BE mark
-        {"utf-16", std::string("\0A", 2), "A"},                       // no mark
+        {"utf-16", std::string("A\0", 2), "A"},                       // no mark: LE
         {"UTF-16LE", std::string("A\0=\xD8\0\xDE", 6), "A\xF0\x9F\x98\x80"},
         {"utf-16le",
          std::string("\xFF\xFE"
@@ -48,6 +48,18 @@ TEST(TextEncodingTest, DecodesCommonCharsets) {
          "A"},
         {"us-ascii", "ascii", "ascii"},
         {"utf-8", "", ""},
+        // The standard's encodings behind the labels: Latin-1 and ASCII are windows-1252, and
+        // a byte order mark decides over the label.
+        {"iso-8859-1", "\x93x\x94", "\xE2\x80\x9Cx\xE2\x80\x9D"},
+        {"us-ascii", "\xE9", "\xC3\xA9"},
+        {"windows-1252", "\xEF\xBB\xBF\xC3\xA9", "\xC3\xA9"},
+        {"utf-8", std::string("\xFE\xFF\0A", 4), "A"},
+        {"gbk", "\xD6\xD0", "\xE4\xB8\xAD"},                             // 中
+        {"iso-8859-16", "\xA4\xAA\xE9", "\xE2\x82\xAC\xC8\x98\xC3\xA9"}, // €Șé
+        {"x-user-defined", "a\x80\xFF", "a\xEF\x9E\x80\xEF\x9F\xBF"},
+        {"iso-2022-kr", "\x1B$)Cabc", "\xEF\xBF\xBD"}, // the replacement encoding
+        {"replacement", "", ""},
+        {" \tLatin1\n", "\xE9", "\xC3\xA9"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(decoded(c.bytes, c.charset), c.utf8) << c.charset << ": " << c.bytes;
@@ -69,7 +81,7 @@ TEST(TextEncodingTest, ReplacesBadBytesWithoutFailing) {
                      4),
          kReplacement + "A"},                          // lone surrogate
         {"utf-16", std::string("A", 1), kReplacement}, // odd byte count
-        {"us-ascii", "\xE9", kReplacement},            // no mapping
+        {"iso-2022-jp", "\x1B$B\xFF", kReplacement},   // a byte no set has
     };
     for (const auto& c : cases)
         EXPECT_EQ(decoded(c.bytes, c.charset), c.utf8) << c.charset;
@@ -78,12 +90,53 @@ TEST(TextEncodingTest, ReplacesBadBytesWithoutFailing) {
     std::string all;
     for (int i = 0; i < 256; ++i)
         all.push_back(static_cast<char>(i));
-    for (const char* charset : {"utf-8", "shift_jis", "euc-jp", "gb18030", "utf-16", "utf-32"})
+    for (const char* charset :
+         {"utf-8", "shift_jis", "euc-jp", "gb18030", "utf-16", "big5", "euc-kr", "iso-2022-jp"})
         EXPECT_FALSE(decoded(all + all, charset).empty()) << charset;
 }
 
+TEST(TextEncodingTest, EveryLabelOfTheStandardDecodes) {
+    // One label of each encoding of the Encoding Standard: each has a converter.
+    for (const char* label :
+         {"utf-8",        "ibm866",       "iso-8859-2",   "iso-8859-3",     "iso-8859-4",
+          "iso-8859-5",   "iso-8859-6",   "iso-8859-7",   "iso-8859-8",     "iso-8859-8-i",
+          "iso-8859-10",  "iso-8859-13",  "iso-8859-14",  "iso-8859-15",    "iso-8859-16",
+          "koi8-r",       "koi8-u",       "macintosh",    "windows-874",    "windows-1250",
+          "windows-1251", "windows-1252", "windows-1253", "windows-1254",   "windows-1255",
+          "windows-1256", "windows-1257", "windows-1258", "x-mac-cyrillic", "gbk",
+          "gb18030",      "big5",         "euc-jp",       "iso-2022-jp",    "shift_jis",
+          "euc-kr",       "utf-16be",     "utf-16le",     "x-user-defined"}) {
+        EXPECT_TRUE(base::isKnownEncodingName(label)) << label;
+        EXPECT_EQ(decoded(label == std::string_view("utf-16be")   ? std::string("\0A", 2)
+                          : label == std::string_view("utf-16le") ? std::string("A\0", 2)
+                                                                  : std::string("A"),
+                          label),
+                  "A")
+            << label;
+    }
+}
+
+TEST(TextEncodingTest, CharsetsOutsideTheStandardAreNoLabels) {
+    // SCSU made the installed ICU loop for good on 24 bytes of a page; UTF-7 and UTF-32 are
+    // no labels either. The caller decodes such pages as UTF-8.
+    const std::string hostile = "0\xC2"
+                                "8\xC2\n0\x0B\xC2"
+                                "0\xC2"
+                                "8\n\xC2"
+                                "0\xC2"
+                                "1\x98\x0B\xC2"
+                                "0\xC2"
+                                "8";
+    for (const char* name : {"scsu", "SCSU", "utf-7", "utf-32", "bocu-1", "cesu-8", "ibm-37"}) {
+        EXPECT_FALSE(base::isKnownEncodingName(name)) << name;
+        auto result = base::decodeText(hostile, name);
+        ASSERT_FALSE(result.ok()) << name;
+        EXPECT_EQ(result.error().code, 264) << name;
+    }
+}
+
 TEST(TextEncodingTest, UnknownNamesAreAClearFailure) {
-    for (const char* name : {"no-such-charset", "", "x-user-defined-nonsense"}) {
+    for (const char* name : {"no-such-charset", "", "x-user-defined-nonsense", "utf_8", "utf-8x"}) {
         const auto result = base::decodeText("abc", name);
         ASSERT_FALSE(result.ok()) << name;
         EXPECT_EQ(result.error().domain, base::CocoaErrorDomain);
@@ -98,7 +151,7 @@ TEST(TextEncodingTest, UnknownNamesAreAClearFailure) {
 TEST(TextEncodingTest, KnowsNamesWhateverTheirCase) {
     for (const char* name :
          {"utf-8", "UTF-8", "utf8", "iso-8859-1", "ISO-8859-15", "windows-1252", "Shift_JIS",
-          "EUC-KR", "big5", "koi8-r", "utf-16", "UTF-16BE", "us-ascii", "gb2312"})
+          "EUC-KR", "big5", "koi8-r", "utf-16", "UTF-16BE", "us-ascii", "gb2312", "ISO_8859-1"})
         EXPECT_TRUE(base::isKnownEncodingName(name)) << name;
     EXPECT_EQ(decoded("A", "UTF-8"), "A");
     EXPECT_EQ(decoded("A", "uTf-8"), "A");
