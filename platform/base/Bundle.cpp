@@ -2,6 +2,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/Log.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/PropertyList.h"
 
 #include <cctype>
@@ -19,13 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::mutex& mainMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<Bundle>& installedMain() {
-    static std::shared_ptr<Bundle> bundle;
+ProcessWide<Bundle>& processBundle() {
+    static ProcessWide<Bundle> bundle(
+        [] { return std::make_shared<Bundle>(Bundle::defaultResourcesDirectory()); });
     return bundle;
 }
 
@@ -104,17 +101,11 @@ fs::path Bundle::defaultResourcesDirectory() {
 }
 
 Bundle& Bundle::main() {
-    std::lock_guard lock(mainMutex());
-    auto& bundle = installedMain();
-    if (!bundle)
-        bundle = std::make_shared<Bundle>(defaultResourcesDirectory());
-    return *bundle;
+    return *processBundle().get();
 }
 
 std::shared_ptr<Bundle> Bundle::install(std::shared_ptr<Bundle> bundle) {
-    std::lock_guard lock(mainMutex());
-    std::swap(installedMain(), bundle);
-    return bundle;
+    return processBundle().install(std::move(bundle));
 }
 
 std::optional<fs::path> Bundle::pathForResource(std::string_view name,

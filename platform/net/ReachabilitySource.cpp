@@ -1,5 +1,6 @@
 #include "platform/net/ReachabilitySource.h"
 
+#include "platform/base/ProcessWide.h"
 #include "platform/net/NetlinkReachabilitySource.h"
 
 #include <vector>
@@ -8,13 +9,9 @@ namespace net {
 
 namespace {
 
-std::mutex& installedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<ReachabilitySource>& installedSource() {
-    static std::shared_ptr<ReachabilitySource> source;
+base::ProcessWide<ReachabilitySource>& processSource() {
+    static base::ProcessWide<ReachabilitySource> source(
+        [] { return std::make_shared<NetlinkReachabilitySource>(); });
     return source;
 }
 
@@ -67,19 +64,12 @@ void ReachabilitySource::notifyChanged() {
 }
 
 std::shared_ptr<ReachabilitySource> ReachabilitySource::current() {
-    std::lock_guard lock(installedMutex());
-    auto& source = installedSource();
-    if (!source)
-        source = std::make_shared<NetlinkReachabilitySource>();
-    return source;
+    return processSource().get();
 }
 
 std::shared_ptr<ReachabilitySource>
 ReachabilitySource::install(std::shared_ptr<ReachabilitySource> source) {
-    std::lock_guard lock(installedMutex());
-    auto previous = std::move(installedSource());
-    installedSource() = std::move(source);
-    return previous;
+    return processSource().install(std::move(source));
 }
 
 } // namespace net

@@ -2,6 +2,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/JSON.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/net/URLRequest.h"
 
 #include <algorithm>
@@ -15,13 +16,9 @@ namespace net {
 
 namespace {
 
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<URLCache>& sharedCache() {
-    static std::shared_ptr<URLCache> cache;
+base::ProcessWide<URLCache>& processCache() {
+    static base::ProcessWide<URLCache> cache(
+        [] { return URLCache::create(URLCache::defaultDirectory()); });
     return cache;
 }
 
@@ -113,18 +110,11 @@ std::shared_ptr<URLCache> URLCache::create(std::filesystem::path directory,
 }
 
 std::shared_ptr<URLCache> URLCache::shared() {
-    std::lock_guard lock(sharedMutex());
-    auto& cache = sharedCache();
-    if (!cache)
-        cache = create(defaultDirectory());
-    return cache;
+    return processCache().get();
 }
 
 std::shared_ptr<URLCache> URLCache::install(std::shared_ptr<URLCache> cache) {
-    std::lock_guard lock(sharedMutex());
-    auto previous = std::move(sharedCache());
-    sharedCache() = std::move(cache);
-    return previous;
+    return processCache().install(std::move(cache));
 }
 
 std::filesystem::path URLCache::defaultDirectory() {
