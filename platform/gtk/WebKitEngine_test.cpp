@@ -156,9 +156,10 @@ protected:
                 response.set_content("<html><body>frame</body></html>", "text/html");
             });
         server_.server().Get("/cookie", [](const httplib::Request&, httplib::Response& response) {
-            response.set_header("Set-Cookie", "fromServer=one; Path=/; Max-Age=3600");
+            response.set_header("Set-Cookie",
+                                "fromServer=one; Path=/; Max-Age=3600; SameSite=Strict");
             response.set_content("<html><body><script>document.cookie = 'fromScript=two; "
-                                 "path=/';</script></body></html>",
+                                 "path=/; samesite=lax';</script></body></html>",
                                  "text/html");
         });
         server_.server().Get("/cached", [](const httplib::Request&, httplib::Response& response) {
@@ -522,25 +523,32 @@ TEST_F(WebKitEngineTest, AWebProcessThatDiesFailsThePageAndTheViewRecovers) {
 TEST_F(WebKitEngineTest, CookiesAreSharedWithTheCookieStorage) {
     auto jar = net::CookieStorage::shared();
     ASSERT_TRUE(load(server_.url("/cookie")));
-    auto has = [&](const std::string& name) {
+    auto find = [&](const std::string& name) -> std::optional<net::Cookie> {
         for (const auto& cookie : jar->cookies())
             if (cookie.name == name)
-                return true;
-        return false;
+                return cookie;
+        return std::nullopt;
     };
-    // Set by the page's response and by its script.
-    EXPECT_TRUE(waitFor([&] { return has("fromServer") && has("fromScript"); }));
+    // Set by the page's response and by its script, SameSite and all.
+    EXPECT_TRUE(waitFor([&] { return find("fromServer") && find("fromScript"); }));
+    EXPECT_EQ(find("fromServer")->sameSite, net::Cookie::SameSite::Strict);
+    EXPECT_EQ(find("fromScript")->sameSite, net::Cookie::SameSite::Lax);
 
-    // Set by us: the page sees it.
+    // Set by us: the page sees it, and the engine keeps its SameSite (read back, it would
+    // otherwise come back as None and overwrite ours).
     net::Cookie ours;
     ours.name = "fromJar";
     ours.value = "three";
     ours.domain = "127.0.0.1";
+    ours.sameSite = net::Cookie::SameSite::Lax;
     ASSERT_TRUE(jar->setCookie(ours));
     EXPECT_TRUE(waitFor([&] {
         return WebKitWebsiteData::shared().pendingOperations() == 0 &&
                js("document.cookie").find("fromJar=three") != std::string::npos;
     }));
+    WebKitWebsiteData::shared().readEngineCookies();
+    EXPECT_TRUE(waitFor([] { return WebKitWebsiteData::shared().pendingOperations() == 0; }));
+    EXPECT_EQ(find("fromJar")->sameSite, net::Cookie::SameSite::Lax);
 
     // Emptied by us: the page has none left.
     jar->deleteAllCookies();

@@ -21,6 +21,30 @@ net::Cookie normalized(net::Cookie cookie) {
     return cookie;
 }
 
+SoupSameSitePolicy sameSitePolicy(net::Cookie::SameSite sameSite) {
+    switch (sameSite) {
+    case net::Cookie::SameSite::Strict:
+        return SOUP_SAME_SITE_POLICY_STRICT;
+    case net::Cookie::SameSite::Lax:
+        return SOUP_SAME_SITE_POLICY_LAX;
+    case net::Cookie::SameSite::None:
+        break;
+    }
+    return SOUP_SAME_SITE_POLICY_NONE;
+}
+
+net::Cookie::SameSite sameSite(SoupSameSitePolicy policy) {
+    switch (policy) {
+    case SOUP_SAME_SITE_POLICY_STRICT:
+        return net::Cookie::SameSite::Strict;
+    case SOUP_SAME_SITE_POLICY_LAX:
+        return net::Cookie::SameSite::Lax;
+    case SOUP_SAME_SITE_POLICY_NONE:
+        break;
+    }
+    return net::Cookie::SameSite::None;
+}
+
 GOwned<SoupCookie> toSoup(const net::Cookie& cookie) {
     auto soup = adopt(soup_cookie_new(cookie.name.c_str(), cookie.value.c_str(),
                                       cookie.domain.c_str(), cookie.path.c_str(), -1));
@@ -31,6 +55,7 @@ GOwned<SoupCookie> toSoup(const net::Cookie& cookie) {
     }
     soup_cookie_set_secure(soup.get(), cookie.secure);
     soup_cookie_set_http_only(soup.get(), cookie.httpOnly);
+    soup_cookie_set_same_site_policy(soup.get(), sameSitePolicy(cookie.sameSite));
     return soup;
 }
 
@@ -47,6 +72,7 @@ net::Cookie fromSoup(SoupCookie* soup) {
         cookie.expires = base::Date(static_cast<double>(g_date_time_to_unix(expires)));
     cookie.secure = soup_cookie_get_secure(soup);
     cookie.httpOnly = soup_cookie_get_http_only(soup);
+    cookie.sameSite = sameSite(soup_cookie_get_same_site_policy(soup));
     return normalized(std::move(cookie));
 }
 
@@ -114,7 +140,7 @@ WebKitWebsiteData::~WebKitWebsiteData() {
 }
 
 WebKitWebsiteData::Key WebKitWebsiteData::keyOf(const net::Cookie& cookie) {
-    return {cookie.name, base::lowercase(cookie.domain), cookie.path};
+    return {cookie.name, base::lowercaseASCII(cookie.domain), cookie.path};
 }
 
 void WebKitWebsiteData::bindToShared() {

@@ -6,7 +6,9 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <libpsl.h>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace net {
@@ -35,23 +37,6 @@ std::optional<int> leadingNumber(std::string_view text, std::size_t minDigits,
         value = value * 10 + (text[i] - '0');
     rest = text.substr(count);
     return value;
-}
-
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-    year -= month <= 2;
-    std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    auto yearOfEra = unsigned(year - era * 400);
-    unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + std::int64_t(dayOfEra) - 719468;
-}
-
-unsigned daysInMonth(int year, int month) {
-    static constexpr std::array<unsigned, 12> days = {31, 28, 31, 30, 31, 30,
-                                                      31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[std::size_t(month - 1)];
 }
 
 bool isIPAddress(std::string_view host) {
@@ -169,12 +154,9 @@ std::optional<base::Date> Cookie::parseDate(std::string_view text) {
         y += 1900;
     else if (y >= 0 && y <= 69)
         y += 2000;
-    if (*day < 1 || *day > 31 || y < 1601 || *hour > 23 || *minute > 59 || *second > 59)
+    if (y < 1601 || *second > 59)
         return std::nullopt;
-    if (unsigned(*day) > daysInMonth(y, *month))
-        return std::nullopt;
-    std::int64_t days = daysFromCivil(y, unsigned(*month), unsigned(*day));
-    return base::Date(double(days * 86400 + *hour * 3600 + *minute * 60 + *second));
+    return base::Date::fromUTC(y, *month, *day, *hour, *minute, *second);
 }
 
 std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::URL& url,
@@ -182,7 +164,8 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
     if (url.scheme() != "http" && url.scheme() != "https")
         return std::nullopt;
     std::string host = requestHost(url);
-    if (host.empty())
+    // A host that starts with "." would read as a domain cookie's domain.
+    if (host.empty() || host.front() == '.')
         return std::nullopt;
 
     auto semicolon = field.find(';');
@@ -252,23 +235,60 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
             cookie.secure = true;
         } else if (base::equalsIgnoringASCIICase(name, "httponly")) {
             cookie.httpOnly = true;
+        } else if (base::equalsIgnoringASCIICase(name, "samesite")) {
+            // RFC 6265bis: a value other than these leaves the attribute out.
+            if (base::equalsIgnoringASCIICase(value, "strict"))
+                cookie.sameSite = SameSite::Strict;
+            else if (base::equalsIgnoringASCIICase(value, "lax"))
+                cookie.sameSite = SameSite::Lax;
+            else if (base::equalsIgnoringASCIICase(value, "none"))
+                cookie.sameSite = SameSite::None;
         }
     }
 
     cookie.expires = maxAgeExpiry ? maxAgeExpiry : expires;
     cookie.path = pathAttribute.value_or(defaultPath(url));
-    if (!domainAttribute || domainAttribute->empty() || *domainAttribute == host) {
+    // RFC 6265 section 5.3 steps 5 and 6: a public suffix is only ever the host's own, host-only
+    // cookie; any other Domain the host is inside makes a domain cookie ("Domain=." none).
+    if (domainAttribute && domainAttribute->empty())
+        domainAttribute.reset();
+    if (domainAttribute && isPublicSuffix(*domainAttribute)) {
+        if (*domainAttribute != host)
+            return std::nullopt;
+        domainAttribute.reset();
+    }
+    if (!domainAttribute || isIPAddress(host)) {
+        if (domainAttribute && *domainAttribute != host)
+            return std::nullopt;
         cookie.domain = host;
     } else {
-        // Without a public-suffix list, a single-label domain stands for a whole top-level
-        // domain: no host may set a cookie for every site under it.
-        if (domainAttribute->find('.') == std::string::npos)
-            return std::nullopt;
         if (!domainMatches(host, *domainAttribute))
             return std::nullopt;
         cookie.domain = "." + *domainAttribute;
     }
     return cookie;
+}
+
+bool Cookie::isPublicSuffix(std::string_view domain) {
+    // The newer of the list built into libpsl and the one the system keeps, read once.
+    static const std::unique_ptr<psl_ctx_t, decltype(&psl_free)> latest(psl_latest(nullptr),
+                                                                        &psl_free);
+    const psl_ctx_t* list = latest ? latest.get() : psl_builtin();
+    if (domain.empty() || domain.find('\0') != std::string_view::npos)
+        return true;
+    if (!list) // no list at all: at least no top-level domain
+        return domain.find('.') == std::string_view::npos;
+    return psl_is_public_suffix(list, std::string(domain).c_str()) != 0;
+}
+
+bool Cookie::isAcceptable() const {
+    const auto safe = [](std::string_view text) {
+        return text.find_first_of(std::string_view(";\r\n\0", 4)) == std::string_view::npos;
+    };
+    if (name.empty() || name.find('=') != std::string::npos || domain.empty() || !safe(name) ||
+        !safe(value) || !safe(domain) || !safe(path))
+        return false;
+    return isHostOnly() || !isPublicSuffix(base::lowercaseASCII(domain.substr(1)));
 }
 
 bool Cookie::matches(const base::URL& url) const {

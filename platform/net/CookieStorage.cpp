@@ -3,9 +3,11 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/JSON.h"
 #include "platform/base/Log.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <system_error>
 
@@ -13,21 +15,14 @@ namespace net {
 
 namespace {
 
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
+base::ProcessWide<CookieStorage>& processJar() {
+    static base::ProcessWide<CookieStorage> jar(
+        [] { return CookieStorage::create(CookieStorage::defaultFilePath()); });
+    return jar;
 }
 
-std::shared_ptr<CookieStorage>& sharedStorage() {
-    static std::shared_ptr<CookieStorage> storage;
-    return storage;
-}
-
-bool isSafeText(std::string_view text, bool allowSemicolon) {
-    return std::none_of(text.begin(), text.end(), [&](char c) {
-        return c == '\r' || c == '\n' || c == '\0' || (!allowSemicolon && c == ';');
-    });
-}
+// Indexed by Cookie::SameSite.
+constexpr std::array<const char*, 3> sameSiteNames = {"None", "Lax", "Strict"};
 
 base::Value toValue(const Cookie& cookie) {
     base::Value::Dictionary entry{
@@ -38,6 +33,7 @@ base::Value toValue(const Cookie& cookie) {
         {"secure", cookie.secure},
         {"httpOnly", cookie.httpOnly},
         {"expires", cookie.expires->timeIntervalSince1970()},
+        {"sameSite", sameSiteNames[std::size_t(cookie.sameSite)]},
     };
     return entry;
 }
@@ -62,6 +58,13 @@ std::optional<Cookie> fromValue(const base::Value& value) {
     cookie.expires = base::Date(expires);
     cookie.secure = value["secure"].boolValue();
     cookie.httpOnly = value["httpOnly"].boolValue();
+    // Files written before the jar kept SameSite have none: the engine's None.
+    if (auto* sameSite = value["sameSite"].string()) {
+        auto known = std::find(sameSiteNames.begin(), sameSiteNames.end(), *sameSite);
+        if (known == sameSiteNames.end())
+            return std::nullopt;
+        cookie.sameSite = Cookie::SameSite(known - sameSiteNames.begin());
+    }
     return cookie;
 }
 
@@ -74,18 +77,11 @@ std::shared_ptr<CookieStorage> CookieStorage::create(std::filesystem::path file)
 }
 
 std::shared_ptr<CookieStorage> CookieStorage::shared() {
-    std::lock_guard lock(sharedMutex());
-    auto& storage = sharedStorage();
-    if (!storage)
-        storage = create(defaultFilePath());
-    return storage;
+    return processJar().get();
 }
 
 std::shared_ptr<CookieStorage> CookieStorage::install(std::shared_ptr<CookieStorage> storage) {
-    std::lock_guard lock(sharedMutex());
-    auto previous = std::move(sharedStorage());
-    sharedStorage() = std::move(storage);
-    return previous;
+    return processJar().install(std::move(storage));
 }
 
 std::filesystem::path CookieStorage::defaultFilePath() {
@@ -113,8 +109,11 @@ void CookieStorage::load() {
         base::Date now = base::Date::now();
         std::lock_guard lock(mutex_);
         for (auto& item : *parsed->array()) {
+            // A cookie of the file passes what a cookie set by a server passes: a tampered
+            // file must not put a line break into a Cookie header, nor a cookie onto every
+            // site under a public suffix.
             auto cookie = fromValue(item);
-            if (!cookie || cookie->isExpired(now) || cookie->name.empty() || cookie->domain.empty())
+            if (!cookie || cookie->isExpired(now) || !cookie->isAcceptable())
                 continue;
             bool persistent = false;
             applyLocked(*cookie, persistent);
@@ -253,9 +252,7 @@ std::optional<std::string> CookieStorage::cookieHeaderForURL(const base::URL& ur
 }
 
 bool CookieStorage::setCookie(const Cookie& cookie) {
-    if (cookie.name.empty() || cookie.domain.empty() || !isSafeText(cookie.name, false) ||
-        !isSafeText(cookie.value, false) || !isSafeText(cookie.path, false) ||
-        !isSafeText(cookie.domain, false) || cookie.name.find('=') != std::string::npos)
+    if (!cookie.isAcceptable())
         return false;
     bool changed;
     {

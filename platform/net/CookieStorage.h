@@ -61,8 +61,7 @@ public:
 
     // Adds the cookie, replacing one of the same name, domain and path (which keeps its place
     // in the order). A cookie already expired deletes its namesake instead. Refused (false) when
-    // the name or the domain is empty, or a name, value or path holds a character that would
-    // break a Cookie header (";", CR, LF, NUL).
+    // it is not Cookie::isAcceptable(); cookies read from the file pass the same check.
     bool setCookie(const Cookie& cookie);
     void deleteCookie(const Cookie& cookie);
     void deleteAllCookies();

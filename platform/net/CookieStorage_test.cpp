@@ -68,14 +68,41 @@ TEST_F(CookieStorageTest, ASiteCannotGrowTheJarWithoutEnd) {
     EXPECT_EQ(all.back().domain, "s69.tld");
 }
 
-TEST_F(CookieStorageTest, RefusesCookiesThatWouldBreakTheCookieField) {
+TEST_F(CookieStorageTest, RefusesCookiesThatAreNotAcceptable) {
     auto jar = CookieStorage::create({});
     EXPECT_FALSE(jar->setCookie(cookie("", "1")));
-    EXPECT_FALSE(jar->setCookie(cookie("a", "1", "")));
-    EXPECT_FALSE(jar->setCookie(cookie("a", "1;b=2")));
     EXPECT_FALSE(jar->setCookie(cookie("a", "1\r\nX: y")));
-    EXPECT_FALSE(jar->setCookie(cookie("a=b", "1")));
+    EXPECT_FALSE(jar->setCookie(cookie("a", "1", ".co.uk")));
     EXPECT_TRUE(jar->cookies().empty());
+}
+
+TEST_F(CookieStorageTest, CookiesOfATamperedFilePassTheChecksOfServerCookies) {
+    std::filesystem::create_directories(file().parent_path());
+    const std::string entry = R"({"domain":"%s","path":"/","expires":4102444800,"name":"%s",)"
+                              R"("value":"%s","secure":false,"httpOnly":false%s})";
+    const auto cookieText = [&](const char* domain, const char* name, const char* value,
+                                const char* extra = "") {
+        char text[512];
+        std::snprintf(text, sizeof text, entry.c_str(), domain, name, value, extra);
+        return std::string(text);
+    };
+    const std::string file = "[" + cookieText("host.tld", "ok", "1") + "," +
+                             cookieText("host.tld", "injected", "1\\r\\nX-Injected: yes") + "," +
+                             cookieText("host.tld", "split", "1; admin=1") + "," +
+                             cookieText(".com", "everywhere", "1") + "," +
+                             cookieText("host.tld", "odd", "1", R"(,"sameSite":"Sometimes")") +
+                             "," +
+                             cookieText("host.tld", "strict", "1", R"(,"sameSite":"Strict")") + "]";
+    ASSERT_TRUE(base::writeFileAtomically(this->file(), base::Data::fromString(file)));
+    auto jar = CookieStorage::create(this->file());
+    auto all = jar->cookies();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].name, "ok");
+    EXPECT_EQ(all[0].sameSite, Cookie::SameSite::None); // a file from before SameSite was kept
+    EXPECT_EQ(all[1].name, "strict");
+    EXPECT_EQ(all[1].sameSite, Cookie::SameSite::Strict);
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://host.tld/")), "ok=1; strict=1");
+    EXPECT_EQ(jar->cookieHeaderForURL(url("http://other.com/")), std::nullopt);
 }
 
 TEST_F(CookieStorageTest, CookiesForAURLComeLongestPathFirstThenOldestFirst) {
@@ -130,11 +157,17 @@ TEST_F(CookieStorageTest, PersistentCookiesOutliveTheJarAndSessionCookiesDoNot) 
         kept.httpOnly = true;
         kept.domain = ".host.tld";
         kept.path = "/docs";
+        kept.sameSite = Cookie::SameSite::Strict;
         jar->setCookie(kept);
+        auto lax = persistent("lax", "3");
+        lax.sameSite = Cookie::SameSite::Lax;
+        jar->setCookie(lax);
     }
     auto reopened = CookieStorage::create(file());
     auto all = reopened->cookies();
-    ASSERT_EQ(all.size(), 1u);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].sameSite, Cookie::SameSite::Lax);
+    EXPECT_EQ(all[0].sameSite, Cookie::SameSite::Strict);
     EXPECT_EQ(all[0].name, "kept");
     EXPECT_EQ(all[0].value, "2");
     EXPECT_EQ(all[0].domain, ".host.tld");

@@ -61,14 +61,88 @@ TEST(CookieTest, MaxAgeWinsOverExpires) {
 TEST(CookieTest, RefusesCookiesTheURLMayNotSet) {
     EXPECT_FALSE(parse("novalue"));
     EXPECT_FALSE(parse("=1"));
-    EXPECT_FALSE(parse("a=1; Domain=other.tld"));
-    EXPECT_FALSE(parse("a=1; Domain=st.tld", "http://host.tld/")); // "host.tld" is not in "st.tld"
-    EXPECT_FALSE(parse("a=1; Domain=tld"));                        // a whole top-level domain
     EXPECT_FALSE(parse("a=1", "ftp://host.tld/"));
-    EXPECT_FALSE(parse("a=1; Domain=0.0.1", "http://127.0.0.1/"));
-    // A host may name itself, single label or address.
-    EXPECT_EQ(parse("a=1; Domain=localhost", "http://localhost/")->domain, "localhost");
-    EXPECT_EQ(parse("a=1; Domain=127.0.0.1", "http://127.0.0.1/")->domain, "127.0.0.1");
+    EXPECT_FALSE(parse("a=1", "https://user@.0:8080/")); // a host that reads as a domain
+}
+
+// RFC 6265 section 5.3 steps 5 and 6, with the public-suffix list.
+TEST(CookieTest, DomainAttributeMakesADomainCookieUnlessItIsAPublicSuffix) {
+    struct Case {
+        const char* url;
+        const char* field;
+        const char* domain; // nullptr: refused
+    };
+    const Case cases[] = {
+        {"http://example.com/", "a=1", "example.com"},
+        {"http://example.com/", "a=1; Domain=", "example.com"},
+        {"http://example.com/", "a=1; Domain=.", "example.com"},
+        // The host's own domain named is a domain cookie, for its sub-domains too.
+        {"http://example.com/", "a=1; Domain=example.com", ".example.com"},
+        {"http://example.com/", "a=1; Domain=.EXAMPLE.com.", ".example.com"},
+        {"http://www.example.com/", "a=1; Domain=example.com", ".example.com"},
+        {"http://www.example.com/", "a=1; Domain=www.example.com", ".www.example.com"},
+        {"http://example.com/", "a=1; Domain=www.example.com", nullptr},
+        {"http://example.com/", "a=1; Domain=other.com", nullptr},
+        {"http://host.tld/", "a=1; Domain=st.tld", nullptr},
+        // Public suffixes: only ever the host's own, host-only.
+        {"http://a.co.uk/", "a=1; Domain=co.uk", nullptr},
+        {"http://co.uk/", "a=1; Domain=co.uk", "co.uk"},
+        {"http://a.b.example.co.uk/", "a=1; Domain=example.co.uk", ".example.co.uk"},
+        {"http://www.example.com/", "a=1; Domain=com", nullptr},
+        {"http://user.github.io/", "a=1; Domain=github.io", nullptr},
+        {"http://user.github.io/", "a=1; Domain=user.github.io", ".user.github.io"},
+        {"http://intranet/", "a=1; Domain=intranet", "intranet"},
+        {"http://a.intranet/", "a=1; Domain=intranet", nullptr},
+        {"http://localhost/", "a=1; Domain=localhost", "localhost"},
+        // An IP address matches nothing but itself, host-only.
+        {"http://127.0.0.1/", "a=1; Domain=127.0.0.1", "127.0.0.1"},
+        {"http://127.0.0.1/", "a=1; Domain=0.0.1", nullptr},
+        {"http://[::1]:8080/", "a=1; Domain=::1", "::1"},
+    };
+    for (const auto& c : cases) {
+        auto cookie = parse(c.field, c.url);
+        if (!c.domain) {
+            EXPECT_FALSE(cookie) << c.url << " " << c.field << " gave " << cookie->domain;
+            continue;
+        }
+        ASSERT_TRUE(cookie) << c.url << " " << c.field;
+        EXPECT_EQ(cookie->domain, c.domain) << c.url << " " << c.field;
+        EXPECT_TRUE(cookie->matches(url(c.url))) << c.url << " " << c.field;
+    }
+    // A login on the bare domain reaches its www site.
+    auto login = parse("session=1; Domain=example.com; Path=/", "https://example.com/login");
+    EXPECT_TRUE(login->matches(url("https://www.example.com/")));
+}
+
+TEST(CookieTest, KeepsSameSite) {
+    EXPECT_EQ(parse("a=1; SameSite=Strict")->sameSite, Cookie::SameSite::Strict);
+    EXPECT_EQ(parse("a=1; samesite=lax")->sameSite, Cookie::SameSite::Lax);
+    EXPECT_EQ(parse("a=1; SameSite=NONE; Secure")->sameSite, Cookie::SameSite::None);
+    EXPECT_EQ(parse("a=1; SameSite=Strict; SameSite=bogus")->sameSite, Cookie::SameSite::Strict);
+    EXPECT_EQ(parse("a=1")->sameSite, Cookie::SameSite::None);
+}
+
+TEST(CookieTest, AcceptableCookiesCanBeSentAndKept) {
+    Cookie good;
+    good.name = "a";
+    good.value = "1";
+    good.domain = ".example.co.uk";
+    EXPECT_TRUE(good.isAcceptable());
+    const auto changed = [&](auto change) {
+        Cookie cookie = good;
+        change(cookie);
+        return cookie.isAcceptable();
+    };
+    EXPECT_TRUE(changed([](Cookie& c) { c.domain = "co.uk"; })); // the host's own
+    EXPECT_FALSE(changed([](Cookie& c) { c.domain = ".co.uk"; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.domain = ".COM"; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.domain = ""; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.name = ""; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.name = "a=b"; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.value = "1\r\nX-Injected: y"; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.value = "1;b=2"; }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.value = std::string("1\0", 2); }));
+    EXPECT_FALSE(changed([](Cookie& c) { c.path = "/a;b"; }));
 }
 
 TEST(CookieTest, ReadsEveryDateFormServersSend) {
