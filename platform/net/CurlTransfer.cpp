@@ -221,55 +221,21 @@ std::chrono::steady_clock::time_point CurlTransfer::idleDeadline() const {
 void CurlTransfer::headerLine(std::string_view line) {
     if (isFile_)
         return;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.remove_suffix(1);
-    if (line.starts_with("HTTP/")) {
-        // A new status line: an interim (1xx) answer or the real one.
-        fields_ = HTTPHeaderFields();
-        headersDone_ = false;
-        auto space = line.find(' ');
-        status_ = 0;
-        if (space != std::string_view::npos) {
-            auto code = base::trimSpacesAndTabs(line.substr(space + 1)).substr(0, 3);
-            for (char c : code)
-                if (c >= '0' && c <= '9')
-                    status_ = status_ * 10 + (c - '0');
-        }
-        return;
-    }
-    if (headersDone_)
-        return; // trailers
-    if (line.empty()) {
+    if (head_.addLine(line))
         headersComplete();
-        return;
-    }
-    if ((line.front() == ' ' || line.front() == '\t') && !fields_.empty()) {
-        // An obsolete folded continuation of the previous field.
-        auto last = fields_.all().back();
-        HTTPHeaderFields rebuilt;
-        for (std::size_t i = 0; i + 1 < fields_.all().size(); ++i)
-            rebuilt.append(fields_.all()[i].first, fields_.all()[i].second);
-        rebuilt.append(last.first, last.second + " " + std::string(base::trimSpacesAndTabs(line)));
-        fields_ = std::move(rebuilt);
-        return;
-    }
-    auto colon = line.find(':');
-    if (colon == std::string_view::npos)
-        return;
-    fields_.append(base::trimSpacesAndTabs(line.substr(0, colon)),
-                   base::trimSpacesAndTabs(line.substr(colon + 1)));
 }
 
 void CurlTransfer::headersComplete() {
-    if (status_ >= 100 && status_ < 200)
-        return; // wait for the final answer
-    headersDone_ = true;
-    if (isRedirectStatus(status_) && fields_.contains("Location")) {
+    if (isRedirectStatus(head_.statusCode()) && head_.fields().contains("Location")) {
         isRedirect_ = true;
         return;
     }
     responseSent_ = true;
-    emit(Event::makeResponse(HTTPURLResponse(url_, status_, fields_)));
+    emit(Event::makeResponse(response()));
+}
+
+HTTPURLResponse CurlTransfer::response() const {
+    return HTTPURLResponse(url_, head_.statusCode(), head_.fields());
 }
 
 void CurlTransfer::ensureResponse() {
@@ -295,8 +261,7 @@ void CurlTransfer::body(const char* bytes, std::size_t size) {
         redirectBody_.append(bytes, std::min(size, room));
         if (size >= room) {
             reported_ = true;
-            emit(Event::makeRedirect(HTTPURLResponse(url_, status_, fields_),
-                                     std::move(redirectBody_)));
+            emit(Event::makeRedirect(response(), std::move(redirectBody_)));
         }
         return;
     }
@@ -314,8 +279,7 @@ void CurlTransfer::complete(int curlCode) {
             ensureResponse();
         if (isRedirect_) {
             reported_ = true;
-            emit(Event::makeRedirect(HTTPURLResponse(url_, status_, fields_),
-                                     std::move(redirectBody_)));
+            emit(Event::makeRedirect(response(), std::move(redirectBody_)));
             return;
         }
         if (!responseSent_) {

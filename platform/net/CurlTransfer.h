@@ -2,6 +2,7 @@
 
 #include "platform/base/Data.h"
 #include "platform/net/HTTPURLResponse.h"
+#include "platform/net/ResponseHeaderParser.h"
 #include "platform/net/URLRequest.h"
 
 #include <atomic>
@@ -78,6 +79,7 @@ private:
     void headerLine(std::string_view line);
     void body(const char* bytes, std::size_t size);
     void headersComplete();
+    HTTPURLResponse response() const;
     void ensureResponse(); // for responses without header lines (file URLs)
     void emit(Event event);
 
@@ -95,10 +97,8 @@ private:
     long long lastDownloaded_ = 0;
     long long lastUploaded_ = 0;
 
-    // Header parsing state of the response being read.
-    int status_ = 0;
-    HTTPHeaderFields fields_;
-    bool headersDone_ = false;
+    // The head of the response being read.
+    ResponseHeaderParser head_;
     bool responseSent_ = false;
     bool isRedirect_ = false;
     base::Data redirectBody_;
