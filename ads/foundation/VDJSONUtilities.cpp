@@ -59,15 +59,19 @@ std::optional<std::string> vd_JSONStringPrettyError(const base::Value::Dictionar
 }
 
 base::Value::Dictionary vd_JSONSafeDictionary(const base::Value::Dictionary& dictionary) {
-    base::Value::Dictionary safe = dictionary;
-    for (auto& [key, value] : safe) {
+    base::Value::Dictionary safe;
+    for (const auto& [key, value] : dictionary) {
+        base::Value safeValue = value;
         if (const auto* nested = value.dictionary()) {
             auto safeNested = vd_JSONSafeDictionary(*nested);
             if (safeNested != *nested)
-                value = base::Value(std::move(safeNested));
+                safeValue = base::Value(std::move(safeNested));
         } else if (!isJSONSafeValue(value)) {
-            value = base::Value(withValidUTF8(value.description()));
+            safeValue = base::Value(withValidUTF8(value.description()));
         }
+        // A key that is not UTF-8 gets the same repair; a well-formed key it would land on
+        // keeps its own value.
+        safe.emplace(withValidUTF8(key), std::move(safeValue));
     }
     return safe;
 }

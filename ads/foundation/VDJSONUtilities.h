@@ -21,5 +21,5 @@ std::optional<std::string> vd_JSONStringPrettyError(const base::Value::Dictionar
 // The dictionary with every value made JSON-safe: nested dictionaries are made safe in turn,
 // and any other value JSON cannot carry (data, dates, non-finite numbers, text that is not
 // UTF-8, arrays holding such values) is replaced by its description. Safe values are kept as
-// they are.
+// they are. Keys that are not UTF-8 have each bad byte replaced by U+FFFD.
 base::Value::Dictionary vd_JSONSafeDictionary(const base::Value::Dictionary& dictionary);

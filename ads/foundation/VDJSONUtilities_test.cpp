@@ -65,6 +65,7 @@ TEST(VDJSONUtilitiesTest, SafeDictionaryReplacesOnlyWhatJSONCannotCarry) {
         {"array", unsafeArray},
         {"nested", base::Value(base::Value::Dictionary{{"inner", date}, {"ok", base::Value(2)}})},
         {"bytes", base::Value(std::string("a\xff"))},
+        {"key\xff", base::Value(base::Value::Dictionary{{"\xc3", base::Value(3)}})},
     };
     auto result = vd_JSONSafeDictionary(unsafe);
     EXPECT_EQ(result["keep"], base::Value("x"));
@@ -73,6 +74,7 @@ TEST(VDJSONUtilitiesTest, SafeDictionaryReplacesOnlyWhatJSONCannotCarry) {
     EXPECT_EQ(result["nested"]["inner"], base::Value(date.description()));
     EXPECT_EQ(result["nested"]["ok"], base::Value(2));
     EXPECT_EQ(result["bytes"], base::Value("a\xEF\xBF\xBD"));
+    EXPECT_EQ(result["key\xEF\xBF\xBD"]["\xEF\xBF\xBD"], base::Value(3));
     EXPECT_TRUE(vd_JSONStringPrettyError(result, false));
 }
 

@@ -11,10 +11,9 @@ VDWeakReference::VDWeakReference(const std::shared_ptr<const void>& object, cons
 bool VDWeakReference::isEqual(const VDWeakReference& other) const {
     if (uniqueID_ != other.uniqueID_)
         return false;
-    // Same control block: the same object, not a later one at a reused address.
-    if (object_.owner_before(other.object_) || other.object_.owner_before(object_))
-        return false;
-    return !object_.expired();
+    // Same control block: the same object, not a later one at a reused address. The block
+    // outlives the object while references hold it, so a dead reference still equals itself.
+    return !object_.owner_before(other.object_) && !other.object_.owner_before(object_);
 }
 
 std::string VDWeakReference::description() const {

@@ -9,11 +9,12 @@
 #include <typeinfo>
 #include <unordered_set>
 
-// A weak reference that can live in sets. Two references are equal only while they refer to
-// the same living object. Identity is the object's ownership (the shared_ptr control block,
-// which cannot be reused while any reference to it exists) together with its address, so a
-// new object that happens to get the address of a dead one never matches, and a reference
-// whose object is gone matches nothing, not even itself. Safe to read from any thread.
+// A weak reference that can live in sets. Two references are equal when they were made from
+// the same object. Identity is the object's ownership (the shared_ptr control block, which
+// cannot be reused while any reference to it exists) together with its address, so a new
+// object that happens to get the address of a dead one never matches, and a reference whose
+// object is gone still equals itself and its copies (a set can find and drop it) and nothing
+// else. Safe to read from any thread.
 class VDWeakReference {
 public:
     struct Hash {

@@ -1,6 +1,7 @@
 #include "ads/foundation/VDWeakReference.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -33,17 +34,36 @@ TEST(VDWeakReferenceTest, ReferencesToTheSameLivingObjectAreEqual) {
     EXPECT_EQ(set.size(), 1u);
 }
 
-TEST(VDWeakReferenceTest, DeadReferencesMatchNothing) {
+TEST(VDWeakReferenceTest, DeadReferencesEqualOnlyThemselvesAndTheirCopies) {
     auto object = std::make_shared<Participant>();
     auto reference = *VDWeakReference::createWithObject(object);
-    auto other = reference;
+    auto copy = reference;
+    auto other = std::make_shared<Participant>();
+    auto otherReference = *VDWeakReference::createWithObject(other);
     object.reset();
     EXPECT_EQ(reference.weakObject(), nullptr);
     EXPECT_EQ(reference.weakObjectAs<Participant>(), nullptr);
-    EXPECT_FALSE(reference == other);
-    EXPECT_FALSE(reference.isEqual(reference));
+    EXPECT_TRUE(reference.isEqual(reference));
+    EXPECT_TRUE(reference == copy);
+    EXPECT_FALSE(reference == otherReference);
     EXPECT_NE(reference.description().find("weakObject:(null)"), std::string::npos)
         << reference.description();
+}
+
+TEST(VDWeakReferenceTest, ASetDropsItsDeadEntries) {
+    auto kept = std::make_shared<Participant>();
+    auto gone = std::make_shared<Participant>();
+    VDWeakReference::Set set{*VDWeakReference::createWithObject(kept),
+                             *VDWeakReference::createWithObject(gone)};
+    gone.reset();
+    std::vector<VDWeakReference> dead;
+    for (const auto& reference : set)
+        if (!reference.weakObject())
+            dead.push_back(reference);
+    ASSERT_EQ(dead.size(), 1u);
+    EXPECT_EQ(set.erase(dead.front()), 1u);
+    EXPECT_EQ(set.size(), 1u);
+    EXPECT_TRUE(VDWeakReference::setContainsObject(set, kept));
 }
 
 TEST(VDWeakReferenceTest, AReusedAddressIsAnotherObject) {
