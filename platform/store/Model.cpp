@@ -2,6 +2,7 @@
 
 #include "platform/base/AppHome.h"
 #include "platform/base/JSON.h"
+#include "platform/base/Strings.h"
 #include "platform/store/StoreError.h"
 
 #include <algorithm>
@@ -25,13 +26,6 @@ constexpr TypeName typeNames[] = {
     {AttributeType::Date, "date"},     {AttributeType::Data, "data"},
 };
 
-std::string lowercase(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return result;
-}
-
 // Names become SQL identifiers, so only plain ones are accepted.
 bool isValidName(std::string_view name) {
     if (name.empty() || name.size() > 128 || !std::isalpha(static_cast<unsigned char>(name[0])))
@@ -40,7 +34,7 @@ bool isValidName(std::string_view name) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
             return false;
     }
-    return lowercase(name.substr(0, 6)) != "sqlite";
+    return base::lowercaseASCII(name.substr(0, 6)) != "sqlite";
 }
 
 const base::Value* member(const Dictionary& object, const char* key) {
@@ -149,7 +143,7 @@ std::optional<base::Error> readEntity(const base::Value& value, std::size_t inde
 
     std::set<std::string> seen;
     auto claim = [&](const std::string& property) {
-        return seen.insert(lowercase(property)).second;
+        return seen.insert(base::lowercaseASCII(property)).second;
     };
 
     if (const base::Value* attributes = member(*object, "attributes")) {
@@ -243,7 +237,7 @@ base::Result<std::shared_ptr<const Model>> Model::fromJSON(std::string_view text
         Entity entity;
         if (auto error = readEntity(item, model->entities_.size(), entity))
             return *error;
-        if (!entityNames.insert(lowercase(entity.name)).second)
+        if (!entityNames.insert(base::lowercaseASCII(entity.name)).second)
             return invalid(entity.name, "the entity is defined twice");
         model->entities_.push_back(std::move(entity));
     }

@@ -1,5 +1,6 @@
 #include "platform/store/Predicate.h"
 
+#include "platform/base/Strings.h"
 #include "platform/store/StoreError.h"
 
 #include <cctype>
@@ -77,16 +78,6 @@ std::string Predicate::description() const {
 namespace {
 
 enum class Token { KeyPath, Equal, NotEqual, And, Or, Not, Open, Close, Nil, Argument, End, Bad };
-
-bool sameWord(std::string_view word, std::string_view keyword) {
-    if (word.size() != keyword.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(word[i])) != keyword[i])
-            return false;
-    }
-    return true;
-}
 
 bool isNameStart(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
@@ -175,13 +166,14 @@ private:
         }
         std::string_view word = rest.substr(0, length);
         Token token = Token::KeyPath;
-        if (sameWord(word, "AND"))
+        if (base::equalsIgnoringASCIICase(word, "AND"))
             token = Token::And;
-        else if (sameWord(word, "OR"))
+        else if (base::equalsIgnoringASCIICase(word, "OR"))
             token = Token::Or;
-        else if (sameWord(word, "NOT"))
+        else if (base::equalsIgnoringASCIICase(word, "NOT"))
             token = Token::Not;
-        else if (sameWord(word, "NIL") || sameWord(word, "NULL"))
+        else if (base::equalsIgnoringASCIICase(word, "NIL") ||
+                 base::equalsIgnoringASCIICase(word, "NULL"))
             token = Token::Nil;
         take(length, token);
     }
@@ -219,6 +211,19 @@ private:
     }
 
     base::Result<Predicate> readUnary() {
+        if (token_ == Token::Not || token_ == Token::Open) {
+            // Each level costs stack here and in whatever walks the condition later.
+            if (depth_ == maximumDepth)
+                return fail("nested more than " + std::to_string(maximumDepth) + " levels deep");
+            ++depth_;
+            auto nested = readNested();
+            --depth_;
+            return nested;
+        }
+        return readComparison();
+    }
+
+    base::Result<Predicate> readNested() {
         if (token_ == Token::Not) {
             advance();
             auto operand = readUnary();
@@ -226,16 +231,17 @@ private:
                 return operand;
             return Predicate::negation(std::move(*operand));
         }
-        if (token_ == Token::Open) {
-            advance();
-            auto inner = readOr();
-            if (!inner)
-                return inner;
-            if (token_ != Token::Close)
-                return fail("a \")\" is missing");
-            advance();
+        advance();
+        auto inner = readOr();
+        if (!inner)
             return inner;
-        }
+        if (token_ != Token::Close)
+            return fail("a \")\" is missing");
+        advance();
+        return inner;
+    }
+
+    base::Result<Predicate> readComparison() {
         if (token_ != Token::KeyPath)
             return fail(token_ == Token::End
                             ? "a comparison is missing at the end"
@@ -260,8 +266,11 @@ private:
                      : Predicate::notEqual(std::move(keyPath), std::move(value));
     }
 
+    static constexpr int maximumDepth = 100;
+
     std::string_view text_;
     std::vector<base::Value> arguments_;
+    int depth_ = 0;
     std::size_t nextArgument_ = 0;
     std::size_t position_ = 0;
     Token token_ = Token::End;

@@ -38,6 +38,13 @@ TEST(Predicate, CombinesWithPrecedenceAndParentheses) {
               Predicate::conjunction(
                   {Predicate::negation(a), Predicate::negation(Predicate::disjunction({b, c}))}));
     EXPECT_EQ(parsed("!(a == %@)", {1}), Predicate::negation(a));
+    // Nesting up to a hundred levels reads.
+    auto deep = a;
+    for (int i = 0; i < 50; ++i)
+        deep = Predicate::negation(deep);
+    EXPECT_EQ(
+        parsed(std::string(50, '!') + std::string(50, '(') + "a == %@" + std::string(50, ')'), {1}),
+        deep);
 }
 
 TEST(Predicate, RefusesWhatItCannotRead) {
@@ -56,6 +63,10 @@ TEST(Predicate, RefusesWhatItCannotRead) {
         {"Folder. == nil", {}},
         {".name == nil", {}},
         {"name == nil; DROP TABLE Bookmark", {}},
+        // Nesting that would overflow the stack, of "(" and of "!".
+        {std::string(2000, '(') + "a == nil" + std::string(2000, ')'), {}},
+        {std::string(2000, '!') + "a == nil", {}},
+        {std::string(101, '(') + "a == nil" + std::string(101, ')'), {}},
     };
     for (const auto& [text, arguments] : bad) {
         auto predicate = Predicate::parse(text, arguments);
