@@ -95,15 +95,15 @@ void HTTPHeaderFields::remove(std::string_view name) {
 
 std::vector<HTTPHeaderFields::Field> HTTPHeaderFields::combined() const {
     std::vector<Field> result;
-    for (auto& [name, value] : fields_) {
-        auto existing = std::find_if(result.begin(), result.end(), [&](const Field& field) {
-            return namesEqual(field.first, name);
+    for (auto& field : fields_) {
+        auto existing = std::find_if(result.begin(), result.end(), [&](const Field& known) {
+            return namesEqual(known.first, field.first);
         });
         if (existing == result.end()) {
-            result.emplace_back(name, value);
+            result.push_back(field);
         } else {
             existing->second += ", ";
-            existing->second += value;
+            existing->second += field.second;
         }
     }
     return result;
