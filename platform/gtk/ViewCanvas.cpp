@@ -108,6 +108,20 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
                      this);
     gtk_widget_add_controller(widget_.get(), GTK_EVENT_CONTROLLER(click));
 
+    // A press held still on a page is the window's long press; when the application takes it,
+    // the page does not get the release as a click.
+    GtkGesture* hold = gtk_gesture_long_press_new();
+    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(hold), GDK_BUTTON_PRIMARY);
+    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(hold), GTK_PHASE_CAPTURE);
+    g_signal_connect(
+        hold, "pressed",
+        G_CALLBACK(+[](GtkGestureLongPress* gesture, double x, double y, gpointer self) {
+            if (static_cast<ViewCanvas*>(self)->longPressed(ui::Point(x, y)))
+                gtk_gesture_set_state(GTK_GESTURE(gesture), GTK_EVENT_SEQUENCE_CLAIMED);
+        }),
+        this);
+    gtk_widget_add_controller(widget_.get(), GTK_EVENT_CONTROLLER(hold));
+
     GtkEventController* motion = gtk_event_controller_motion_new();
     gtk_event_controller_set_propagation_phase(motion, GTK_PHASE_CAPTURE);
     g_signal_connect(motion, "motion",
@@ -452,6 +466,15 @@ bool ViewCanvas::pointerPressed(ui::Point point) {
     window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch_}));
     sync();
     return !textField;
+}
+
+bool ViewCanvas::longPressed(ui::Point point) {
+    // A press on one of our own controls stays a press of that control.
+    if (touch_)
+        return false;
+    const bool taken = window_->longPress(point);
+    sync();
+    return taken;
 }
 
 void ViewCanvas::pointerMoved(ui::Point point) {

@@ -56,6 +56,8 @@ public:
     // pointerPressed answers whether the click is the model's alone: not over a web page
     // (WebKit takes it) nor over a text field (its entry gets it as well).
     bool pointerPressed(ui::Point point);
+    // A press held still: the window's long press; true when the application took it.
+    bool longPressed(ui::Point point);
     void pointerMoved(ui::Point point);
     void pointerReleased(ui::Point point);
     void pointerCancelled();

@@ -328,6 +328,37 @@ void ViewPainter::paintImage(cairo_t* cr, const std::shared_ptr<ui::Image>& imag
     cairo_restore(cr);
 }
 
+// The bar button items of a toolbar or a navigation bar, where the bar laid them out: a title,
+// or an image when the item has no title.
+void ViewPainter::paintBarItems(cairo_t* cr, const ui::View& view,
+                                const std::vector<std::shared_ptr<ui::BarButtonItem>>& items) {
+    for (const auto& item : items) {
+        if (item->isSpace() || item->customView())
+            continue;
+        const ui::Rect& frame = item->frameInBar();
+        ui::Color color = item->tintColor().value_or(view.tintColor());
+        if (!item->isEnabled())
+            color = color.withAlpha(0.35);
+        if (item->image() && item->title().empty()) {
+            const ui::Size size = item->image()->size();
+            paintImage(
+                cr, item->image(), frame.origin.x, frame.origin.y, frame.size.width,
+                frame.size.height,
+                static_cast<int>(size.width > frame.size.width || size.height > frame.size.height
+                                     ? ui::ContentMode::ScaleAspectFit
+                                     : ui::ContentMode::Center));
+            continue;
+        }
+        TextStyle style;
+        style.font = item->style() == ui::BarButtonItemStyle::Done ? ui::Font::boldSystemFont(17)
+                                                                   : ui::Font::systemFont(17);
+        style.color = color;
+        style.centredWhole = true;
+        drawText(cr, itemTitle(*item), style, frame.origin.x, frame.origin.y, frame.size.width,
+                 frame.size.height);
+    }
+}
+
 void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
     const double width = view.bounds().size.width;
     const double height = view.bounds().size.height;
@@ -391,32 +422,7 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
         setColor(cr, ui::Color::fromWhite(black ? 0.0 : 0.7));
         cairo_rectangle(cr, 0, 0, width, 0.5);
         cairo_fill(cr);
-        for (const auto& item : toolbar->items()) {
-            if (item->isSpace() || item->customView())
-                continue;
-            const ui::Rect& frame = item->frameInBar();
-            ui::Color color = item->tintColor().value_or(view.tintColor());
-            if (!item->isEnabled())
-                color = color.withAlpha(0.35);
-            if (item->image() && item->title().empty()) {
-                const ui::Size size = item->image()->size();
-                paintImage(cr, item->image(), frame.origin.x, frame.origin.y, frame.size.width,
-                           frame.size.height,
-                           static_cast<int>(size.width > frame.size.width ||
-                                                    size.height > frame.size.height
-                                                ? ui::ContentMode::ScaleAspectFit
-                                                : ui::ContentMode::Center));
-                continue;
-            }
-            TextStyle style;
-            style.font = item->style() == ui::BarButtonItemStyle::Done
-                             ? ui::Font::boldSystemFont(17)
-                             : ui::Font::systemFont(17);
-            style.color = color;
-            style.centredWhole = true;
-            drawText(cr, itemTitle(*item), style, frame.origin.x, frame.origin.y, frame.size.width,
-                     frame.size.height);
-        }
+        paintBarItems(cr, view, toolbar->items());
     } else if (auto* bar = dynamic_cast<const ui::NavigationBar*>(&view)) {
         if (!view.backgroundColor()) {
             setColor(cr, ui::Color::fromRGB255(247, 247, 247));
@@ -431,7 +437,9 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
             title.font = ui::Font::boldSystemFont(17);
             title.alignment = ui::TextAlignment::Center;
             drawText(cr, top->title(), title, width * 0.2, 0, width * 0.6, height);
-            if (auto back = bar->backButtonItem()) {
+            paintBarItems(cr, view, top->leftBarButtonItems());
+            paintBarItems(cr, view, top->rightBarButtonItems());
+            if (auto back = bar->backButtonItem(); back && top->leftBarButtonItems().empty()) {
                 TextStyle backStyle;
                 backStyle.color = view.tintColor();
                 drawText(cr,
@@ -549,6 +557,13 @@ std::size_t ViewPainter::lookHash(const ui::View& view) {
     } else if (auto* bar = dynamic_cast<const ui::NavigationBar*>(&view)) {
         for (const auto& item : bar->items())
             hash.add(item->title());
+        if (auto top = bar->topItem())
+            for (const auto* side : {&top->leftBarButtonItems(), &top->rightBarButtonItems()})
+                for (const auto& item : *side) {
+                    hash.add(item->title());
+                    hash.add(item->isEnabled());
+                    hash.add(item->frameInBar());
+                }
     } else if (auto* progress = dynamic_cast<const ui::ProgressView*>(&view)) {
         hash.add(progress->progress());
         hash.add(progress->progressTintColor());

@@ -9,8 +9,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ui {
+class BarButtonItem;
 class Image;
 class View;
 } // namespace ui
@@ -49,6 +51,9 @@ public:
 
 private:
     cairo_surface_t* surfaceFor(const std::shared_ptr<ui::Image>& image);
+    // The bar button items of a toolbar or a navigation bar, where the bar laid them out.
+    void paintBarItems(cairo_t* cr, const ui::View& view,
+                       const std::vector<std::shared_ptr<ui::BarButtonItem>>& items);
     void paintImage(cairo_t* cr, const std::shared_ptr<ui::Image>& image, double x, double y,
                     double width, double height, int contentMode);
 

@@ -9,7 +9,9 @@
 namespace ui {
 
 // The bar at the top of a navigation controller: shows the top item's title and bar button
-// items, and a back button for the item below it unless the top item hides it.
+// items, and a back button for the item below it unless the top item hides it. The top item's
+// left items are laid out from the left edge and its right items from the right edge (each
+// item knows its frame in the bar); a tap on one sends its action.
 class NavigationBar : public View {
 public:
     static constexpr double defaultHeight = 44;
@@ -22,11 +24,7 @@ public:
     std::string className() const override { return "NavigationBar"; }
 
     const std::vector<std::shared_ptr<NavigationItem>>& items() const { return items_; }
-    void setItems(std::vector<std::shared_ptr<NavigationItem>> items, bool animated = false) {
-        (void)animated;
-        items_ = std::move(items);
-        setNeedsDisplay();
-    }
+    void setItems(std::vector<std::shared_ptr<NavigationItem>> items, bool animated = false);
     std::shared_ptr<NavigationItem> topItem() const {
         return items_.empty() ? nullptr : items_.back();
     }
@@ -41,8 +39,22 @@ public:
         return top && !top->hidesBackButton() ? backItem() : nullptr;
     }
 
+    // Lays out the top item's bar button items; items that are no longer shown forget the bar.
+    // The navigation controller calls it after its controllers have set their items.
+    void layoutItems();
+    // The left or right item whose frame holds the point (bar coordinates), or null.
+    std::shared_ptr<BarButtonItem> itemAtPoint(Point point) const;
+
+    static constexpr double edgeMargin = 8;
+    static constexpr double itemSpacing = 8;
+
+    void layoutSubviews() override { layoutItems(); }
+    void boundsSizeDidChange(Size oldSize) override;
+    void touchesEnded(const TouchSet& touches, const Event* event) override;
+
 private:
     std::vector<std::shared_ptr<NavigationItem>> items_;
+    std::vector<std::shared_ptr<BarButtonItem>> laidOut_;
 };
 
 } // namespace ui

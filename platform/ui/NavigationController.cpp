@@ -218,6 +218,9 @@ void NavigationController::transition(std::shared_ptr<ViewController> from,
         }
     }
     installTopView();
+    // The controllers have set their bar items in their appearance calls.
+    if (navigationBar_)
+        navigationBar_->layoutItems();
     finishNavigation_ = [this, from, to, removed, added, onScreen] {
         auto takeOut = [this](const std::shared_ptr<ViewController>& controller) {
             if (controller && controller != topViewController() && controller->isViewLoaded() &&

@@ -3,6 +3,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 
+#include <functional>
 #include <memory>
 
 namespace ui {
@@ -58,6 +59,15 @@ public:
     // Returns the view that was hit, or null.
     std::shared_ptr<View> simulateTap(Point pointInWindow);
 
+    // A long press: a finger held still at a point of the window. What it means is the
+    // application's; its handler answers whether it took the press, in which case the press
+    // ends there and is no tap. Without a handler a long press is nothing.
+    using LongPressHandler = std::function<bool(Point pointInWindow)>;
+    void setLongPressHandler(LongPressHandler handler) { longPressHandler_ = std::move(handler); }
+    bool longPress(Point pointInWindow) {
+        return longPressHandler_ && longPressHandler_(pointInWindow);
+    }
+
     // The layout pass: lays out every view of the window that needs it, top-down. Runs by
     // itself on the next turn of the run loop after a setNeedsLayout in the window.
     void layoutPass();
@@ -74,6 +84,7 @@ private:
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> installedRootView_;
     std::weak_ptr<View> firstResponder_;
+    LongPressHandler longPressHandler_;
     double windowLevel_ = 0;
     bool layoutScheduled_ = false;
     bool handingOver_ = false;

@@ -40,6 +40,16 @@ public:
         moveTo(point);
         button(1);
     }
+    // The primary button held down at the point for `held`, then released.
+    void longPress(ui::Point point,
+                   std::chrono::milliseconds held = std::chrono::milliseconds(900)) {
+        moveTo(point);
+        XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+        XSync(display_, False);
+        base::RunLoop::main().runUntil([] { return false; }, held);
+        XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+        send();
+    }
     // Wheel notches over the point: positive scrolls down.
     void wheel(ui::Point point, int notches) {
         moveTo(point);
