@@ -1,6 +1,8 @@
 #include "browser/AppDelegate.h"
 
 #include "browser/BrowserViewController.h"
+#include "browser/Tab.h"
+#include "platform/base/NotificationCenter.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 
@@ -18,7 +20,22 @@ bool AppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application&,
     navigation->setNavigationBarHidden(true, false);
     addBottomBanner();
     window_->setTintColor(tintColor);
+    window_->setLongPressHandler(
+        [screen = std::weak_ptr<BrowserViewController>(viewController_)](ui::Point point) {
+            return postTapAndHold(point, screen.lock());
+        });
     return true;
+}
+
+bool AppDelegate::postTapAndHold(ui::Point point,
+                                 const std::shared_ptr<BrowserViewController>& screen) {
+    base::Notification notification{Tab::tapAndHoldNotification, nullptr, {}};
+    notification.userInfo["x"] = base::Value(point.x);
+    notification.userInfo["y"] = base::Value(point.y);
+    base::NotificationCenter::defaultCenter().post(notification);
+    // Taken when the selected tab's link menu came up for it.
+    auto tab = screen ? screen->selectedTab() : nullptr;
+    return tab && tab->linkMenu() && tab->linkMenu()->isVisible();
 }
 
 void AppDelegate::addBottomBanner() {}

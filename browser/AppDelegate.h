@@ -25,6 +25,12 @@ public:
     bool applicationDidFinishLaunchingWithOptions(ui::Application& application,
                                                   const base::Value::Dictionary& options) override;
 
+    // A long press on the window: "TapAndHoldNotification" with the window point under "x"
+    // and "y" of its userInfo, which every tab observes. True when the selected tab's link
+    // menu came up for it.
+    static bool postTapAndHold(ui::Point point,
+                               const std::shared_ptr<BrowserViewController>& screen);
+
 private:
     // The bottom banner goes on top of the navigation controller's view here once the ad
     // placement exists.

@@ -47,6 +47,22 @@ std::shared_ptr<store::Object> selectedObjectInListBelow(const ui::ViewControlle
     return object && object->entityName() == entity ? object : nullptr;
 }
 
+void crossDissolve(const std::shared_ptr<ui::ViewController>& from,
+                   const std::shared_ptr<ui::ViewController>& to) {
+    if (!from || !to || from == to || !from->view()->superview())
+        return;
+    // The views are loaded before the controllers hear of their appearance.
+    auto fromView = from->view();
+    auto toView = to->view();
+    from->beginAppearanceTransition(false, true);
+    to->beginAppearanceTransition(true, true);
+    ui::View::transition(fromView, toView, 0.5, ui::ViewAnimationOptionTransitionCrossDissolve,
+                         [from, to](bool) {
+                             from->endAppearanceTransition();
+                             to->endAppearanceTransition();
+                         });
+}
+
 void showFailureAlert(const std::string& title, const std::string& message) {
     ui::AlertView::create(title, message, {}, "OK")->show();
 }

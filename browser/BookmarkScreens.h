@@ -29,6 +29,12 @@ std::shared_ptr<ui::ViewController> controllerBelow(const ui::ViewController& co
 std::shared_ptr<store::Object> selectedObjectInListBelow(const ui::ViewController& controller,
                                                          std::string_view entity);
 
+// Puts the view of `to` in place of the view of `from` in a cross-dissolve of 0.5 s, as the
+// browser screen and the bookmarks screen take turns in the window; both controllers (and the
+// screens inside them) hear that they disappear and appear.
+void crossDissolve(const std::shared_ptr<ui::ViewController>& from,
+                   const std::shared_ptr<ui::ViewController>& to);
+
 // An alert with the title, the message and an "OK" button.
 void showFailureAlert(const std::string& title, const std::string& message);
 

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr double crossDissolveDuration = 0.5;
-
 bool isEntity(const std::shared_ptr<store::Object>& object, std::string_view entity) {
     return object && object->entityName() == entity;
 }
@@ -155,9 +153,7 @@ void BookmarksController::switchToBrowser(const ui::InterfaceObject&) {
     auto navigation = navigationController();
     if (!navigation)
         return;
-    if (auto browser = browserController())
-        ui::View::transition(navigation->view(), browser->view(), crossDissolveDuration,
-                             ui::ViewAnimationOptionTransitionCrossDissolve, [](bool) {});
+    crossDissolve(navigation, browserController());
     navigation->popToRootViewControllerAnimated(false);
 }
 

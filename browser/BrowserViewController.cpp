@@ -710,6 +710,9 @@ ui::InterfaceFileOwner::Action BrowserViewController::actionNamed(const std::str
         {"shartwitter", &BrowserViewController::shartwitter},
         {"sharechorus", &BrowserViewController::sharechorus},
         {"email", &BrowserViewController::email},
+        {"showActionSheet", &BrowserViewController::showActionSheet},
+        {"showBookmarks", &BrowserViewController::showBookmarks},
+        {"showBookmarksView", &BrowserViewController::showBookmarksView},
     };
     return ui::bindAction(*this, name, actions);
 }

@@ -7,12 +7,14 @@
 #include "platform/net/URLConnection.h"
 #include "platform/net/URLConnectionDelegate.h"
 #include "platform/net/URLRequest.h"
+#include "platform/ui/ActionSheet.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/InterfaceObject.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/PopoverController.h"
 #include "platform/ui/ProgressView.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TextField.h"
@@ -56,7 +58,8 @@ class BrowserViewController : public ui::ViewController,
                               public TabHost,
                               public ui::ScrollViewDelegate,
                               public SimpleShareKitDelegate,
-                              public ui::MailComposeDelegate {
+                              public ui::MailComposeDelegate,
+                              public ui::ActionSheetDelegate {
     struct Private {};
 
 public:
@@ -115,7 +118,7 @@ public:
         return bookmarksController_;
     }
     // The add-bookmark form that the interface file makes.
-    const std::shared_ptr<BookmarksFormController>& bookmarksFormController() const {
+    std::shared_ptr<BookmarksFormController> bookmarksFormController() const override {
         return bookmarksFormController_;
     }
 
@@ -188,7 +191,7 @@ public:
     // --- Tab strip.
     void addTab(const ui::InterfaceObject& sender);
     // Opens a tab for the address (the start page for an empty one) and selects it.
-    void addTabWithAddress(const std::string& address);
+    void addTabWithAddress(const std::string& address) override;
     // The selected tab's web view loads the search engine's home page itself.
     void loadRedodi();
     // `sender` is a tab's close button.
@@ -210,6 +213,14 @@ public:
     // --- Scrolling.
     // On a phone, puts the selected page back under a fully shown top bar.
     void scrollToTop(const ui::InterfaceObject& sender);
+    // Every scroll step of the selected tab's page: on a phone the top bar scrolls away with
+    // the top of the page and the bottom toolbar fades out while the page goes toward its end,
+    // and comes back at the page's top or end or on a quick scroll back; on a pad only the
+    // tab's scroll position and lastScrollContentOffset are kept. Other tabs' pages move
+    // nothing.
+    void scrollViewDidScroll(ui::ScrollView& scrollView) override;
+    // Fades the bottom toolbar out in 1 s, then back in 1 s after a pause of 1 s.
+    void showHideView();
 
     // --- Page fetches. Each load's connection comes from this maker (by default a
     // net::URLConnection that starts at once); tests replace it to see the requests without
@@ -257,6 +268,37 @@ public:
                                                   ui::MailComposeResult result,
                                                   const std::optional<base::Error>& error) override;
 
+    // --- The More sheet and the toolbar's other actions.
+    // The sheet's rows without "Cancel": "Add Bookmark" (left out while the page is a file of
+    // the application's own), "Clear Cookies", "Clear Cache", "Import Bookmarks".
+    std::vector<std::string> actionSheetButtons() const;
+    // Builds a new sheet with those rows and "Cancel", delegate this screen, as popupQuery.
+    void generatePopupQuery();
+    // The More button: shows the sheet over the screen on a phone; on a pad from the button,
+    // a second tap closing it.
+    void showActionSheet(const ui::InterfaceObject& sender);
+    // The sheet last built, the bar item it was shown from on a pad, and a popover closed
+    // before it opens.
+    const std::shared_ptr<ui::ActionSheet>& popupQuery() const { return popupQuery_; }
+    const std::shared_ptr<ui::BarButtonItem>& barItemPopoverPresenter() const {
+        return barItemPopoverPresenter_;
+    }
+    const std::shared_ptr<ui::PopoverController>& padPopover() const { return padPopover_; }
+    void setPadPopover(std::shared_ptr<ui::PopoverController> popover) {
+        padPopover_ = std::move(popover);
+    }
+    // A row of the More sheet: acted on by the row's title, so the rows are those the sheet
+    // showed, whatever the page has become since.
+    void actionSheetClickedButtonAtIndex(ui::ActionSheet& actionSheet,
+                                         std::int64_t buttonIndex) override;
+    // The link menu's "Save Page as Bookmark": the form (its default address already set)
+    // pushed on the bookmarks screen, which then comes into view.
+    void addBookmarkFromSheet(ui::ActionSheet& sheet) override;
+    // The bookmarks button: pushes a bookmarks list.
+    void showBookmarks(const ui::InterfaceObject& sender);
+    // Cross-dissolves from this screen to the bookmarks screen.
+    void showBookmarksView(const ui::InterfaceObject& sender);
+
     // --- Interface file owner.
     bool setOutlet(const std::string& name, const ui::InterfaceObject& object) override;
     Action actionNamed(const std::string& name) override;
@@ -276,6 +318,15 @@ private:
     // Every end of a share comes here: the ad placement requests an interstitial.
     void requestInterstitialAfterSharing();
     void showSharingAlert(const std::string& message);
+
+    // Where the ad placement asks for an interstitial after the More sheet cleared cookies or
+    // the cache.
+    void requestInterstitial();
+    // The More sheet's rows.
+    void addBookmarkForPage();
+    void clearCookies();
+    void clearCache();
+    void showImportHelp(const ui::InterfaceObject& sender);
 
     std::shared_ptr<ui::View> webViewTemplate_;
     std::shared_ptr<ui::ScrollView> tabsView_;
@@ -298,6 +349,9 @@ private:
     std::shared_ptr<ui::BarButtonItem> customButton2_;
     std::shared_ptr<ui::BarButtonItem> moreButton_;
     std::shared_ptr<ui::BarButtonItem> bookmarkButton_;
+    std::shared_ptr<ui::BarButtonItem> barItemPopoverPresenter_;
+    std::shared_ptr<ui::ActionSheet> popupQuery_;
+    std::shared_ptr<ui::PopoverController> padPopover_;
     std::shared_ptr<ui::Button> addTab_;
     std::shared_ptr<Tab> selectedTab_;
     std::shared_ptr<ui::NavigationController> bookmarksController_;

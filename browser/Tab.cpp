@@ -572,14 +572,6 @@ void Tab::go(std::int32_t step) {
 
 // --- Link menu.
 
-void Tab::contextualMenuAction(const base::Notification& notification) {
-    (void)notification;
-    // One menu at a time, and only for the page on screen.
-    if (actionSheetVisible_ || !current_)
-        return;
-    // The menu for the pressed link is not part of this build yet: a long press shows nothing.
-}
-
 void Tab::didPresentActionSheet(ui::ActionSheet& actionSheet) {
     (void)actionSheet;
     actionSheetVisible_ = true;

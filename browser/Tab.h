@@ -147,8 +147,28 @@ public:
     // --- Final-load signal.
     void webViewDidFinishFinalLoad(ui::WebView& webView);
 
-    // --- Long press: the entry of the link menu.
+    // --- The link menu for a long-pressed point of the page.
+    // The resource script that defines the page function the menu asks.
+    static constexpr const char* toolsScriptName = "JSTools";
+    // The entries, in the order the menu offers them.
+    static constexpr const char* openLinkTitle = "Open Link";
+    static constexpr const char* openLinkInNewTabTitle = "Open Link in New Tab";
+    static constexpr const char* copyLinkTitle = "Copy Link";
+    static constexpr const char* saveImageTitle = "Save Image";
+    static constexpr const char* saveAsBookmarkTitle = "Save Page as Bookmark";
+    static constexpr const char* openInSystemBrowserTitle = "Open Page in Safari";
+
+    // A long press (window point under "x" and "y" of the notification's userInfo): the menu
+    // for what lies there, unless a menu is up already or this tab is not the one on screen.
     void contextualMenuAction(const base::Notification& notification);
+    // Asks the page what lies at the point (page pixels of the viewport) and shows the menu
+    // when there is an address to act on.
+    void openContextualMenuAt(ui::Point point);
+    // The page's viewport size and scroll position, in page pixels.
+    ui::Size windowSize();
+    ui::Point scrollOffset();
+    // The menu on screen, or the last one.
+    const std::shared_ptr<ui::ActionSheet>& linkMenu() const { return linkMenu_; }
 
     // Ends the fetch under way, if any: it is cancelled and delivers nothing more, and the tab
     // is no longer loading. The history keeps what the fetch added (as after a failed fetch).
@@ -183,6 +203,8 @@ public:
     void webViewDidFinishLoad(ui::WebView& webView) override;
 
     // --- ui::ActionSheetDelegate (the link menu).
+    void actionSheetClickedButtonAtIndex(ui::ActionSheet& actionSheet,
+                                         std::int64_t buttonIndex) override;
     void didPresentActionSheet(ui::ActionSheet& actionSheet) override;
     void actionSheetDidDismissWithButtonIndex(ui::ActionSheet& actionSheet,
                                               std::int64_t buttonIndex) override;
@@ -232,4 +254,7 @@ private:
     std::string pageInfoJS_;
     std::weak_ptr<TabHost> viewController_;
     std::optional<base::NotificationCenter::ObserverToken> tapAndHoldObserver_;
+    std::shared_ptr<ui::ActionSheet> linkMenu_;
+    // The address of the image under the pressed point, when there is one beside the link.
+    std::string linkMenuImageAddress_;
 };

@@ -10,8 +10,14 @@
 #include "platform/ui/WebView.h"
 
 #include <memory>
+#include <string>
 
+class BookmarksFormController;
 class Tab;
+
+namespace ui {
+class ActionSheet;
+}
 
 // What a tab needs of the browser screen that holds it: the views its web view is placed
 // among, the progress bar and address field it drives, and the page-load entry it hands its
@@ -56,4 +62,11 @@ public:
     // that button as sender.
     virtual void selectTab(const ui::InterfaceObject& sender) = 0;
     virtual void removeTab(const ui::InterfaceObject& sender) = 0;
+
+    // --- The link menu.
+    // Opens a new tab for the address and selects it.
+    virtual void addTabWithAddress(const std::string& address) = 0;
+    // The add-bookmark form that "Save Page as Bookmark" fills, and the way it is shown.
+    virtual std::shared_ptr<BookmarksFormController> bookmarksFormController() const = 0;
+    virtual void addBookmarkFromSheet(ui::ActionSheet& sheet) = 0;
 };

@@ -76,6 +76,11 @@ public:
         if (sender.empty() || sender.address() != reloadSender)
             tab->updateHistory();
     }
+    void addTabWithAddress(const std::string&) override {}
+    std::shared_ptr<BookmarksFormController> bookmarksFormController() const override {
+        return nullptr;
+    }
+    void addBookmarkFromSheet(ui::ActionSheet&) override {}
     void cannotConnect(const ui::InterfaceObject& sender) override {
         ++cannotConnectCount;
         cannotConnectSender = sender;

@@ -1,0 +1,90 @@
+// The toolbar's Bookmarks and More buttons in the program's real window, clicked with the X
+// server's mouse: the bookmarks button opens the bookmarks screen, and a bookmark added from
+// the More sheet is listed there and opens its page.
+
+#include "browser/BookmarksController.h"
+#include "browser/BookmarksFormController.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/Presentation.h"
+#include "platform/ui/TableView.h"
+#include "tests/e2e/BrowserWindowTest.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class MoreSheetTest : public BrowserWindowTest {
+protected:
+    void addPages(httplib::Server& pages) override {
+        pages.Get("/kept", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<html><head><title>Kept Page</title></head><body>kept</body>"
+                                 "</html>",
+                                 "text/html");
+        });
+    }
+    std::shared_ptr<ui::NavigationController> navigation() const {
+        return screen->navigationController();
+    }
+    template <class T> std::shared_ptr<T> shown() const {
+        return std::dynamic_pointer_cast<T>(navigation()->topViewController());
+    }
+    std::shared_ptr<ui::BarButtonItem> toolbarItem(const std::string& label) const {
+        for (const auto& item : screen->bottomBar()->items())
+            if (item->accessibilityLabel() == label)
+                return item;
+        return nullptr;
+    }
+};
+
+TEST_F(MoreSheetTest, ABookmarkAddedFromTheMoreSheetIsListedAndOpens) {
+    ASSERT_TRUE(open(server.url("/kept"), "Kept Page"));
+
+    // More, then "Add Bookmark": the form comes with the page's title and address.
+    auto more = toolbarItem("More");
+    ASSERT_TRUE(more);
+    click(*more);
+    ASSERT_TRUE(eventually([] { return ui::Presentation::shared().topActionSheet() != nullptr; }));
+    auto sheet = ui::Presentation::shared().topActionSheet();
+    ASSERT_GT(sheet->numberOfButtons(), 0);
+    ASSERT_EQ(sheet->buttonTitleAtIndex(0), "Add Bookmark")
+        << "the page's request: "
+        << (screen->webView()->request() && screen->webView()->request()->url()
+                ? screen->webView()->request()->url()->absoluteString()
+                : "(none)");
+    ASSERT_TRUE(clickPanelButton("Add Bookmark"));
+    ASSERT_TRUE(eventually([&] { return shown<BookmarksFormController>() != nullptr; }));
+    ASSERT_TRUE(eventually([] { return !ui::Presentation::shared().topActionSheet(); }));
+    auto form = shown<BookmarksFormController>();
+    EXPECT_TRUE(eventually([&] { return form->nameField()->text() == "Kept Page"; }));
+    EXPECT_EQ(form->urlField()->text(), server.url("/kept"));
+
+    // Save, in the form's navigation bar.
+    auto saveItem = form->navigationItem()->rightBarButtonItem();
+    ASSERT_TRUE(saveItem);
+    ASSERT_TRUE(eventually([&] { return saveItem->barView() != nullptr; }));
+    click(*saveItem);
+    ASSERT_TRUE(eventually([&] { return navigation()->topViewController() == screen; }));
+
+    // The bookmarks button: the list shows the bookmark.
+    auto bookmarks = toolbarItem("Bookmarks");
+    ASSERT_TRUE(bookmarks);
+    ASSERT_TRUE(eventually([&] { return bookmarks->barView() != nullptr; }));
+    click(*bookmarks);
+    ASSERT_TRUE(eventually([&] { return shown<BookmarksController>() != nullptr; }));
+    auto list = shown<BookmarksController>();
+    ASSERT_TRUE(eventually([&] { return list->tableView()->numberOfRowsInSection(0) == 1; }));
+    auto cell = list->tableView()->cellForRowAtIndexPath(ui::IndexPath::forRow(0));
+    ASSERT_TRUE(cell);
+
+    // A click on its row opens it in a new tab of the browser screen.
+    screen->addressBar()->setText("");
+    const std::size_t tabsBefore = screen->tabs().size();
+    ASSERT_TRUE(stillAnimations());
+    input->click(centreOf(*cell));
+    ASSERT_TRUE(eventually([&] { return navigation()->topViewController() == screen; }));
+    ASSERT_TRUE(eventually([&] { return screen->tabs().size() == tabsBefore + 1; }));
+    EXPECT_TRUE(finishes(*screen->selectedTab(), "Kept Page"));
+}
+
+} // namespace
