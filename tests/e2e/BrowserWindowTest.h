@@ -109,7 +109,7 @@ protected:
         GtkWidget* button = nullptr;
         stillAnimations();
         eventually([&] {
-            button = findButton(GTK_WIDGET(window_->gtkWindow()), label);
+            button = WindowInput::findButton(GTK_WIDGET(window_->gtkWindow()), label);
             return button && gtk_widget_get_mapped(button);
         });
         if (!button)
@@ -117,18 +117,6 @@ protected:
         WindowInput(button).click(
             ui::Point(gtk_widget_get_width(button) / 2.0, gtk_widget_get_height(button) / 2.0));
         return true;
-    }
-    static GtkWidget* findButton(GtkWidget* widget, const std::string& label) {
-        if (GTK_IS_BUTTON(widget)) {
-            const char* text = gtk_button_get_label(GTK_BUTTON(widget));
-            if (text && label == text)
-                return widget;
-        }
-        for (GtkWidget* child = gtk_widget_get_first_child(widget); child;
-             child = gtk_widget_get_next_sibling(child))
-            if (GtkWidget* found = findButton(child, label))
-                return found;
-        return nullptr;
     }
 
     net::TestHTTPServer server;

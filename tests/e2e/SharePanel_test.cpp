@@ -39,19 +39,6 @@ protected:
         ASSERT_TRUE(input.available());
         input.click(point);
     }
-    // The window's GTK button with this label (an alert's), or null.
-    static GtkWidget* findButton(GtkWidget* root, const std::string& label) {
-        if (GTK_IS_BUTTON(root)) {
-            const char* text = gtk_button_get_label(GTK_BUTTON(root));
-            if (text && label == text)
-                return root;
-        }
-        for (GtkWidget* child = gtk_widget_get_first_child(root); child;
-             child = gtk_widget_get_next_sibling(child))
-            if (GtkWidget* found = findButton(child, label))
-                return found;
-        return nullptr;
-    }
     // The centre of a view, in window coordinates.
     static ui::Point centreOf(const ui::View& view) {
         const ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
@@ -141,7 +128,7 @@ TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingVi
     GtkWidget* done = nullptr;
     ASSERT_TRUE(waitFor([&] {
         window_->sync();
-        done = findButton(GTK_WIDGET(window_->gtkWindow()), "Done");
+        done = WindowInput::findButton(GTK_WIDGET(window_->gtkWindow()), "Done");
         return done && gtk_widget_get_mapped(done);
     }));
     WindowInput(done).click(

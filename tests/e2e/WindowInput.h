@@ -65,6 +65,21 @@ public:
     }
     void pressReturn() { key(XK_Return); }
 
+    // The button with this label among the widget and everything inside it (an alert's or an
+    // action sheet's), or null.
+    static GtkWidget* findButton(GtkWidget* root, const std::string& label) {
+        if (GTK_IS_BUTTON(root)) {
+            const char* text = gtk_button_get_label(GTK_BUTTON(root));
+            if (text && label == text)
+                return root;
+        }
+        for (GtkWidget* child = gtk_widget_get_first_child(root); child;
+             child = gtk_widget_get_next_sibling(child))
+            if (GtkWidget* found = findButton(child, label))
+                return found;
+        return nullptr;
+    }
+
 private:
     void key(KeySym symbol) {
         const KeyCode code = XKeysymToKeycode(display_, symbol);
