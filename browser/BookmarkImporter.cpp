@@ -1,6 +1,6 @@
 #include "browser/BookmarkImporter.h"
 
-#include "browser/BookmarkScreens.h"
+#include "browser/BrowserDelegate.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Date.h"
 #include "platform/base/Log.h"
@@ -138,7 +138,7 @@ base::Result<void> BookmarkImporter::loadBookmarksFromUrl(const base::URL& url) 
 }
 
 base::Result<void> BookmarkImporter::loadBookmarksFromFile(const std::filesystem::path& path) {
-    takeDelegateContextIfNone(context_);
+    BrowserDelegate::takeContextIfNone(context_);
     auto read = base::readFile(path, maximumFileSize);
     if (!read) {
         base::Error error =
@@ -165,7 +165,7 @@ base::Result<void> BookmarkImporter::loadBookmarksFromFile(const std::filesystem
 }
 
 void BookmarkImporter::loadBookmarksFromText(std::string_view exportText) {
-    takeDelegateContextIfNone(context_);
+    BrowserDelegate::takeContextIfNone(context_);
     if (!context_)
         return;
     rootFolder_ = context_->insertNewObject("Folder");
@@ -247,7 +247,8 @@ void BookmarkImporter::addFolder(xmlNode* heading, xmlNode* list,
     auto folder = context_->insertNewObject("Folder");
     folder->setValue("name", base::Value(name));
     folder->setRelatedObject("Parent", parent);
-    base::log("folder:" + name + " parent:" + textValue(*parent, "name"));
+    const std::string* parentName = parent->value("name").string();
+    base::log("folder:" + name + " parent:" + (parentName ? *parentName : std::string()));
     if (list)
         loadBookmarksFromChildrenNodes(list->children, folder, false);
 }

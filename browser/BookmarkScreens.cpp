@@ -9,12 +9,7 @@
 #include <algorithm>
 
 void takeDelegateContextIfNone(std::shared_ptr<store::Context>& context) {
-    if (context)
-        return;
-    if (auto delegate = BrowserDelegate::shared())
-        context = delegate->managedObjectContext();
-    base::log("After managedObjectContext: " +
-              (context ? context->description() : std::string("(null)")));
+    BrowserDelegate::takeContextIfNone(context);
 }
 
 std::string textValue(const store::Object& object, std::string_view key) {

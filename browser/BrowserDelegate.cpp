@@ -139,3 +139,12 @@ BrowserDelegate::folderItems(store::Context& context, const std::string& folderN
     items.insert(items.end(), bookmarks.begin(), bookmarks.end());
     return items;
 }
+
+void BrowserDelegate::takeContextIfNone(std::shared_ptr<store::Context>& context) {
+    if (context)
+        return;
+    if (auto delegate = shared())
+        context = delegate->managedObjectContext();
+    base::log("After managedObjectContext: " +
+              (context ? context->description() : std::string("(null)")));
+}

@@ -47,6 +47,9 @@ public:
 
     // The delegate of the running application when it is a BrowserDelegate, else null.
     static std::shared_ptr<BrowserDelegate> shared();
+    // Gives a screen that was handed no context the application delegate's; the console line
+    // says what it got. Does nothing when `context` is set already.
+    static void takeContextIfNone(std::shared_ptr<store::Context>& context);
 
     // Replaces what stops the process (tests record the stop instead); an empty function
     // restores the default. When the replacement returns, the accessors answer null.

@@ -25,6 +25,8 @@ public:
     static std::string appStoreWebHost();
     // This application's page in the store: "https://<store host>/app/tabbrowser/id1000000000".
     static std::string appStorePageAddress();
+    // The application's picture (an image resource) that goes with its shares.
+    static constexpr const char* productPicture = "product";
 
     // Whether the URL's host (with its port, when it has one) is exactly `host`.
     static bool urlHasHost(const base::URL& url, const std::string& host);

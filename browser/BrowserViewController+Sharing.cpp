@@ -14,9 +14,6 @@
 
 namespace {
 
-// The picture that goes with a Twitter share: the application's own.
-constexpr const char* productPicture = "product";
-
 std::int64_t tagOf(const ui::InterfaceObject& sender) {
     if (auto view = sender.as<ui::View>())
         return view->tag();
@@ -127,9 +124,9 @@ std::string BrowserViewController::sharedLink() const {
 void BrowserViewController::shartwitter(const ui::InterfaceObject&) {
     if (addressBar_->text().empty())
         return;
-    share_->shareOnTwitterWithTextAndURLFromViewController(ui::Image::named(productPicture),
-                                                           "Check out this SimpleShareKit!",
-                                                           sharedLink(), shared_from_this());
+    share_->shareOnTwitterWithTextAndURLFromViewController(
+        ui::Image::named(BrowserSettings::productPicture), "Check out this SimpleShareKit!",
+        sharedLink(), shared_from_this());
 }
 
 void BrowserViewController::sharechorus(const ui::InterfaceObject&) {

@@ -60,6 +60,7 @@ class BrowserViewController : public ui::ViewController,
                               public SimpleShareKitDelegate,
                               public ui::MailComposeDelegate,
                               public ui::ActionSheetDelegate {
+protected:
     struct Private {};
 
 public:
