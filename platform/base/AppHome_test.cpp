@@ -92,19 +92,6 @@ TEST_F(AppHomeTest, StandardFoldersAreCreatedOnFirstUse) {
     EXPECT_TRUE(fs::is_directory(AppHome::cachesDirectory()));
 }
 
-TEST_F(AppHomeTest, InstallAndScopedRootRestoreThePreviousRoot) {
-    const fs::path outer = homeDirectory();
-    {
-        AppHome::ScopedRoot scoped(outer / "inner");
-        EXPECT_EQ(AppHome::documentsDirectory(), outer / "inner" / "Documents");
-        auto previous = AppHome::install(outer / "third");
-        EXPECT_EQ(previous, outer / "inner");
-        EXPECT_EQ(AppHome::root(), outer / "third");
-        AppHome::install(previous);
-    }
-    EXPECT_EQ(AppHome::root(), outer);
-}
-
 TEST_F(AppHomeTest, AtomicWriteReplacesContentAndLeavesNoTemporaryFile) {
     const fs::path file = homeDirectory() / "state.bin";
     const Data first = Data::fromString(std::string("one\0two", 7));

@@ -52,44 +52,29 @@ TEST_F(DispatchQueueTest, RunsOffTheCallingThreadAndKnowsItsLabel) {
     EXPECT_EQ(DispatchQueue::currentLabel(), "main");
 }
 
-TEST_F(DispatchQueueTest, SyncResultHandsTheValueBack) {
-    DispatchQueue queue("test.result");
-    int stored = 0;
-    queue.async([&] { stored = 41; });
-    EXPECT_EQ(queue.syncResult([&] { return stored + 1; }), 42);
-}
-
-TEST_F(DispatchQueueTest, SyncOntoItsOwnQueueIsAnErrorNotADeadlock) {
-    DispatchQueue queue("test.self");
-    bool threw = false;
-    queue.sync([&] {
+TEST_F(DispatchQueueTest, SyncOntoAQueueThatIsWaitingIsAnErrorNotADeadlock) {
+    DispatchQueue outer("test.outer");
+    DispatchQueue inner("test.inner");
+    int threw = 0;
+    auto syncExpectingError = [&](DispatchQueue& queue) {
         try {
             queue.sync([] {});
         } catch (const std::logic_error&) {
-            threw = true;
+            ++threw;
         }
-    });
-    EXPECT_TRUE(threw);
-}
-
-TEST_F(DispatchQueueTest, SyncBackOntoAQueueThatIsWaitingIsDetected) {
-    DispatchQueue outer("test.outer");
-    DispatchQueue inner("test.inner");
-    bool threw = false;
+    };
     outer.sync([&] {
-        inner.sync([&] {
-            try {
-                outer.sync([] {});
-            } catch (const std::logic_error&) {
-                threw = true;
-            }
-        });
+        syncExpectingError(outer);
+        inner.sync([&] { syncExpectingError(outer); });
     });
-    EXPECT_TRUE(threw);
+    EXPECT_EQ(threw, 2);
 }
 
-TEST_F(DispatchQueueTest, ExceptionsInSyncReachTheCaller) {
+TEST_F(DispatchQueueTest, SyncHandsBackTheValueOrTheException) {
     DispatchQueue queue("test.throw");
+    int stored = 0;
+    queue.async([&] { stored = 41; });
+    EXPECT_EQ(queue.syncResult([&] { return stored + 1; }), 42);
     EXPECT_THROW(queue.sync([] { throw std::runtime_error("boom"); }), std::runtime_error);
     EXPECT_EQ(queue.syncResult([] { return 7; }), 7) << "the queue keeps working";
 }

@@ -47,52 +47,28 @@ private:
     std::shared_ptr<base::RandomSource> previous_;
 };
 
-TEST_F(HashingTest, MD5KnownVectors) {
-    struct Case {
-        std::string text;
-        const char* hex;
-    };
-    const std::vector<Case> cases = {
+TEST_F(HashingTest, DigestsMatchKnownVectors) {
+    const std::pair<std::string, const char*> md5[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
-        {"a", "0cc175b9c0f1b6a831c399e269772661"},
-        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
         {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
         {"\xC3\xA9", "66ddcd97cfdeabb2f6fb8a999b4bc76f"}, // the UTF-8 bytes of "é"
+        {std::string("\0\xff", 2), "d07d34efac6328007ad67c7e0a985e00"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(base::md5Hex(c.text), c.hex) << c.text;
-        const auto digest = base::md5(base::Data::fromString(c.text));
-        EXPECT_EQ(digest.size(), 16u);
-        EXPECT_EQ(digest.hexString(), c.hex);
+    for (const auto& [text, hex] : md5) {
+        EXPECT_EQ(base::md5Hex(text), hex) << text;
+        EXPECT_EQ(base::md5(base::Data::fromString(text)).hexString(), hex);
     }
-    std::vector<std::uint8_t> all(256);
-    for (int i = 0; i < 256; ++i)
-        all[i] = static_cast<std::uint8_t>(i);
-    EXPECT_EQ(base::md5(base::Data(all)).hexString(), "e2c865db4162bed963bfaa9ef6ac18f0");
-}
-
-TEST_F(HashingTest, SHA256KnownVectors) {
-    EXPECT_EQ(base::sha256Hex(""),
-              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(base::sha256Hex("abc"),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    const auto digest = base::sha256(base::Data::fromString(std::string(1000, 'a')));
-    EXPECT_EQ(digest.size(), 32u);
-    EXPECT_EQ(digest.hexString(),
+    EXPECT_EQ(base::sha256(base::Data::fromString(std::string(1000, 'a'))).hexString(),
               "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
 }
 
-TEST_F(HashingTest, RandomBytesComeFromTheInstalledSource) {
+TEST_F(HashingTest, RandomBytesAndVersion4UUIDsComeFromTheInstalledSource) {
     use(std::make_shared<CountingSource>());
     EXPECT_EQ(base::randomBytes(4), base::Data(std::vector<std::uint8_t>{0, 1, 2, 3}));
-    EXPECT_EQ(base::randomBytes(2), base::Data(std::vector<std::uint8_t>{4, 5}));
     EXPECT_TRUE(base::randomBytes(0).empty());
-}
-
-TEST_F(HashingTest, UUIDsAreVersion4InUpperCase) {
-    use(std::make_shared<CountingSource>());
-    EXPECT_EQ(base::makeUUIDString(), "00010203-0405-4607-8809-0A0B0C0D0E0F");
+    EXPECT_EQ(base::makeUUIDString(), "04050607-0809-4A0B-8C0D-0E0F10111213");
     use(std::make_shared<FixedSource>(0xFF));
     EXPECT_EQ(base::makeUUIDString(), "FFFFFFFF-FFFF-4FFF-BFFF-FFFFFFFFFFFF");
     use(std::make_shared<FixedSource>(0x00));

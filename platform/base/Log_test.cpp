@@ -57,18 +57,6 @@ TEST_F(LogTest, LinesFromManyThreadsAllArrive) {
     EXPECT_EQ(std::count(received.begin(), received.end(), "thread 3 line 99"), 1);
 }
 
-TEST_F(LogTest, InstallReturnsThePreviousSink) {
-    std::vector<std::string> other;
-    auto mine = base::installLogSink([&other](std::string_view line) { other.emplace_back(line); });
-    base::log("to the other sink");
-    auto replaced = base::installLogSink(mine);
-    ASSERT_TRUE(replaced);
-    replaced("called directly");
-    base::log("back to the fixture's sink");
-    EXPECT_EQ(other, (std::vector<std::string>{"to the other sink", "called directly"}));
-    EXPECT_EQ(lines(), (std::vector<std::string>{"back to the fixture's sink"}));
-}
-
 TEST(LogStandardErrorTest, WritesOneLineToStandardError) {
     const auto previous = base::installLogSink({}); // standard error
     testing::internal::CaptureStderr();

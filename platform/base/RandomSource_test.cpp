@@ -12,21 +12,6 @@ public:
     void fill(std::uint8_t* bytes, std::size_t size) override { std::fill(bytes, bytes + size, 0); }
 };
 
-TEST(RandomSourceTest, InstallReturnsThePreviousSourceAndNullRestoresTheSystemOne) {
-    auto zero = std::make_shared<ZeroSource>();
-    auto previous = base::RandomSource::install(zero);
-    ASSERT_NE(previous, nullptr);
-    EXPECT_EQ(base::RandomSource::current(), zero);
-
-    EXPECT_EQ(base::RandomSource::install(nullptr), zero);
-    const auto system = base::RandomSource::current();
-    ASSERT_NE(system, nullptr);
-    EXPECT_NE(system, zero);
-
-    base::RandomSource::install(previous);
-    EXPECT_EQ(base::RandomSource::current(), previous);
-}
-
 TEST(RandomSourceTest, SystemSourceFillsEveryByte) {
     auto previous = base::RandomSource::install(nullptr);
     // Two draws of 64 bytes agreeing, or a draw staying all zero, would mean no randomness.
