@@ -139,6 +139,20 @@ protected:
                                  "<body style='background:#ffff00;margin:0'>page</body></html>",
                                  "text/html");
         });
+        server_.server().Get("/green", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("<html><body style='background:#00ff00;margin:0'>"
+                                 "<p style='height:2000px'>a long page</p></body></html>",
+                                 "text/html");
+        });
+        server_.server().Get("/moving", [](const httplib::Request&, httplib::Response& response) {
+            // A box that moves for as long as the page is shown.
+            response.set_content("<html><head><style>@keyframes move { from { left: 0 } "
+                                 "to { left: 200px } } div { position: absolute; width: 40px; "
+                                 "height: 40px; background: #0000ff; animation: move 1s linear "
+                                 "infinite alternate }</style></head><body><div></div></body>"
+                                 "</html>",
+                                 "text/html");
+        });
         server_.server().Get("/pinned", [](const httplib::Request&, httplib::Response& response) {
             // Content placed against the top of the viewport, as page headers are.
             response.set_content("<html><body style='background:#ffff00;margin:0'>"
@@ -257,11 +271,83 @@ TEST_F(MainWindowTest, TheTreeIsDrawnWithItsLookAndTheWebPageInPlace) {
     // Changes of the model show without anything else being done.
     translucent->setAlpha(1.0);
     hidden->setHidden(false);
+    label->setBackgroundColor(Color(0, 1, 0));
     ASSERT_TRUE(waitFor([&] {
         Picture again(screenshot("tree-changed"));
         return near(again.at(35, 220), Pixel{0, 0, 255}) &&
-               near(again.at(225, 220), Pixel{0, 255, 0});
+               near(again.at(225, 220), Pixel{0, 255, 0}) &&
+               near(again.at(205, 55), Pixel{0, 255, 0});
     }));
+}
+
+TEST_F(MainWindowTest, APagesOwnFramesRepaintNoneOfTheWindowsViews) {
+    auto label = ui::Label::create(Rect(Point(10, 30), Size(200, 30)));
+    label->setText("Hello");
+    root_->addSubview(label);
+    auto toolbar = ui::Toolbar::create(Rect(Point(0, 436), Size(320, 44)));
+    toolbar->setItems({ui::BarButtonItem::createWithTitle("Back", ui::BarButtonItemStyle::Plain)});
+    root_->addSubview(toolbar);
+    webView_ = ui::WebView::create(Rect(Point(0, 250), Size(320, 180)));
+    webView_->setDelegate(webDelegate_);
+    root_->addSubview(webView_);
+    webView_->loadRequest(net::URLRequest(base::URL::parse(server_.url("/moving"))));
+    show();
+    ASSERT_TRUE(waitFor([&] { return webDelegate_->finished == 1; }));
+    ViewCanvas& canvas = mainWindow_->canvas();
+    // Once the page is under way, it draws frame after frame; the window draws them in place,
+    // and its own views as they were.
+    ASSERT_TRUE(
+        waitFor([&, start = canvas.snapshots()] { return canvas.snapshots() > start + 5; }));
+    const int painted = canvas.viewsPainted();
+    ASSERT_TRUE(
+        waitFor([&, start = canvas.snapshots()] { return canvas.snapshots() > start + 20; }));
+    EXPECT_EQ(canvas.viewsPainted(), painted);
+    // A view whose look changes is painted again, and only that one.
+    label->setText("Changed");
+    mainWindow_->sync();
+    ASSERT_TRUE(waitFor([&] { return canvas.viewsPainted() > painted; }));
+    ASSERT_TRUE(
+        waitFor([&, start = canvas.snapshots()] { return canvas.snapshots() > start + 5; }));
+    EXPECT_EQ(canvas.viewsPainted(), painted + 1);
+}
+
+TEST_F(MainWindowTest, AHiddenPageFinishesLoadingAndShowsWhenBroughtToTheFront) {
+    // Two pages on top of each other, as tabs are: the one under the other is not shown.
+    const Rect frame(Point(0, 100), Size(320, 300));
+    addWebView(frame);
+    auto back = webView_;
+    auto backDelegate = webDelegate_;
+    auto front = ui::WebView::create(frame);
+    auto frontDelegate = std::make_shared<CountingDelegate>();
+    front->setDelegate(frontDelegate);
+    root_->addSubview(front);
+    front->loadRequest(net::URLRequest(base::URL::parse(server_.url("/pinned"))));
+    show();
+    ASSERT_TRUE(
+        waitFor([&] { return backDelegate->finished == 1 && frontDelegate->finished == 1; }));
+    ViewCanvas& canvas = mainWindow_->canvas();
+    GtkWidget* backWidget = canvas.widgetFor(*back);
+    GtkWidget* frontWidget = canvas.widgetFor(*front);
+    ASSERT_NE(backWidget, nullptr);
+    EXPECT_FALSE(gtk_widget_get_mapped(backWidget));
+    EXPECT_TRUE(gtk_widget_get_mapped(frontWidget));
+
+    // The hidden page loads to the end while it is not shown.
+    back->loadRequest(net::URLRequest(base::URL::parse(server_.url("/green"))));
+    ASSERT_TRUE(waitFor([&] { return backDelegate->finished == 2; }));
+    EXPECT_FALSE(gtk_widget_get_mapped(backWidget));
+    EXPECT_EQ(back->stringByEvaluatingJavaScriptFromString("document.visibilityState"), "hidden");
+
+    // Brought to the front, it shows the page it loaded, and the other one goes.
+    root_->bringSubviewToFront(back);
+    ASSERT_TRUE(waitFor([&] {
+        return near(Picture(screenshot("hidden-page")).at(160, 250), Pixel{0, 255, 0});
+    }));
+    EXPECT_TRUE(gtk_widget_get_mapped(backWidget));
+    EXPECT_FALSE(gtk_widget_get_mapped(frontWidget));
+    EXPECT_EQ(back->stringByEvaluatingJavaScriptFromString("document.visibilityState"), "visible");
+    // It reports where it stands once shown: its page is taller than the view.
+    EXPECT_TRUE(waitFor([&] { return back->scrollView()->contentSize().height >= 2000; }));
 }
 
 TEST_F(MainWindowTest, ThePageStartsBelowTheTopInsetWithItsFixedContent) {

@@ -345,8 +345,31 @@ void ViewCanvas::allocate(int, int) {
 }
 
 void ViewCanvas::snapshot(GtkSnapshot* snapshot) {
+    ++snapshots_;
+    for (auto& [view, painted] : paintedNodes_)
+        painted.used = false;
     paintView(*window_, snapshot, true);
     paintStatusBar(snapshot);
+    std::erase_if(paintedNodes_, [](const auto& entry) { return !entry.second.used; });
+}
+
+GskRenderNode* ViewCanvas::ownNode(const ui::View& view) {
+    const ui::Rect area = ViewPainter::paintRect(view);
+    std::size_t look = ViewPainter::lookHash(view);
+    for (double edge : {area.origin.x, area.origin.y, area.size.width, area.size.height})
+        look ^= std::hash<double>{}(edge) + 0x9e3779b97f4a7c15ULL + (look << 6) + (look >> 2);
+    Painted& painted = paintedNodes_[&view];
+    painted.used = true;
+    if (painted.node && painted.look == look && painted.view.lock().get() == &view)
+        return painted.node.get();
+    graphene_rect_t bounds = GRAPHENE_RECT_INIT(float(area.origin.x), float(area.origin.y),
+                                                float(area.size.width), float(area.size.height));
+    painted.view = view.weak_from_this();
+    painted.look = look;
+    painted.node = adopt(gsk_cairo_node_new(&bounds));
+    ++viewsPainted_;
+    painter_.paint(view, adopt(gsk_cairo_node_get_draw_context(painted.node.get())).get());
+    return painted.node.get();
 }
 
 void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
@@ -378,13 +401,8 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
         gtk_snapshot_push_opacity(snapshot, view.alpha());
 
     graphene_rect_t own = GRAPHENE_RECT_INIT(0, 0, float(width), float(height));
-    if (drawsItself(view) && width > 0 && height > 0) {
-        const ui::Rect area = ViewPainter::paintRect(view);
-        graphene_rect_t paintArea =
-            GRAPHENE_RECT_INIT(float(area.origin.x), float(area.origin.y), float(area.size.width),
-                               float(area.size.height));
-        painter_.paint(view, adopt(gtk_snapshot_append_cairo(snapshot, &paintArea)).get());
-    }
+    if (drawsItself(view) && width > 0 && height > 0)
+        gtk_snapshot_append_node(snapshot, ownNode(view));
     if (auto found = children_.find(&view);
         found != children_.end() && found->second.widget && found->second.shown &&
         gtk_widget_get_parent(found->second.widget.get()) == widget_.get()) {
@@ -423,13 +441,20 @@ void ViewCanvas::paintStatusBar(GtkSnapshot* snapshot) {
     if (ui::Application::shared().isStatusBarHidden())
         return;
     const double width = window_->bounds().size.width;
-    graphene_rect_t strip =
-        GRAPHENE_RECT_INIT(0, 0, float(width), float(ui::Screen::statusBarHeight));
-    auto context = adopt(gtk_snapshot_append_cairo(snapshot, &strip));
-    cairo_t* cr = context.get();
     std::time_t seconds = std::time(nullptr);
     std::tm local{};
     localtime_r(&seconds, &local);
+    char clock[16];
+    std::strftime(clock, sizeof clock, "%H:%M", &local);
+    graphene_rect_t strip =
+        GRAPHENE_RECT_INIT(0, 0, float(width), float(ui::Screen::statusBarHeight));
+    graphene_rect_t painted = GRAPHENE_RECT_INIT(0, 0, 0, 0);
+    if (statusBarNode_)
+        gsk_render_node_get_bounds(statusBarNode_.get(), &painted);
+    if (statusBarNode_ && statusBarClock_ == clock && graphene_rect_equal(&painted, &strip)) {
+        gtk_snapshot_append_node(snapshot, statusBarNode_.get());
+        return;
+    }
     // The clock shows minutes: the strip is drawn again when the next one begins.
     clockSource_ = attachTimeout(
         static_cast<unsigned>(60 - local.tm_sec) * 1000,
@@ -438,8 +463,10 @@ void ViewCanvas::paintStatusBar(GtkSnapshot* snapshot) {
             return G_SOURCE_REMOVE;
         },
         widget_.get());
-    char clock[16];
-    std::strftime(clock, sizeof clock, "%H:%M", &local);
+    statusBarClock_ = clock;
+    statusBarNode_ = adopt(gsk_cairo_node_new(&strip));
+    auto context = adopt(gsk_cairo_node_get_draw_context(statusBarNode_.get()));
+    cairo_t* cr = context.get();
     auto layout = adopt(pango_cairo_create_layout(cr));
     pango_layout_set_font_description(
         layout.get(), ViewPainter::fontDescription(ui::Font::boldSystemFont(12)).get());
@@ -450,6 +477,7 @@ void ViewCanvas::paintStatusBar(GtkSnapshot* snapshot) {
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_move_to(cr, (width - textWidth) / 2, (ui::Screen::statusBarHeight - textHeight) / 2);
     pango_cairo_show_layout(cr, layout.get());
+    gtk_snapshot_append_node(snapshot, statusBarNode_.get());
 }
 
 // --- Input.

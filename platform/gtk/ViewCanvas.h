@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 typedef struct _GtkWidget GtkWidget;
@@ -33,6 +34,11 @@ class WebKitEngine;
 // The widget does not watch the model: sync() compares it with what is shown and redraws or
 // re-places widgets when something changed. MainWindow calls it when the model may have
 // changed (see there).
+//
+// GTK asks the canvas to draw again whenever a page in it draws a frame (a page's animation,
+// the fading of its scroll bars): what each view painted is kept as a render node and used
+// again while the view looks the same, so such a frame costs the page's own picture only,
+// and GTK's comparison of the old and new frame finds the rest of the window unchanged.
 class ViewCanvas {
 public:
     explicit ViewCanvas(std::shared_ptr<ui::Window> window);
@@ -51,6 +57,11 @@ public:
 
     // The real engines of the web views on screen.
     std::vector<WebKitEngine*> webEngines() const;
+
+    // How many times the canvas has drawn itself, and how many pictures of views it has made
+    // doing so (tests: a page's own frames make none).
+    int snapshots() const { return snapshots_; }
+    int viewsPainted() const { return viewsPainted_; }
 
     // Input as the window's gestures deliver it (window coordinates); tests call these too.
     // pointerPressed answers whether the click is the model's alone: not over a web page
@@ -89,6 +100,8 @@ private:
     // Shows the children that can be seen, in painting order, and hides the others.
     void showOnlyWhatIsSeen(bool& placementChanged);
     void paintView(ui::View& view, GdkSnapshot* snapshot, bool isRoot);
+    // What the view paints of itself, from the last snapshot when its look is the same.
+    GskRenderNode* ownNode(const ui::View& view);
     void paintStatusBar(GdkSnapshot* snapshot);
 
     std::shared_ptr<ui::Window> window_;
@@ -98,6 +111,19 @@ private:
     // The views with a child, in the order the last sync met them (back to front).
     std::vector<const ui::View*> painted_;
     std::size_t shownHash_ = 0;
+    // What each view painted at the last snapshot, and the look it was painted for.
+    struct Painted {
+        std::weak_ptr<const ui::View> view;
+        std::size_t look = 0;
+        GOwned<GskRenderNode> node;
+        bool used = false;
+    };
+    std::map<const ui::View*, Painted> paintedNodes_;
+    int snapshots_ = 0;
+    int viewsPainted_ = 0;
+    // The status bar as last painted, and the time it shows.
+    GOwned<GskRenderNode> statusBarNode_;
+    std::string statusBarClock_;
     // Redraws the status bar's clock when its minute is over.
     GOwned<GSource> clockSource_;
     std::shared_ptr<ui::Touch> touch_;

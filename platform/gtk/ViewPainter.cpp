@@ -200,6 +200,21 @@ std::string itemTitle(const ui::BarButtonItem& item) {
     return {};
 }
 
+// What paintBarItems draws of each item.
+void addBarItems(Hasher& hash, const std::vector<std::shared_ptr<ui::BarButtonItem>>& items) {
+    hash.add(items.size());
+    for (const auto& item : items) {
+        hash.add(itemTitle(*item));
+        hash.add(static_cast<int>(item->style()));
+        hash.add(item->isSpace());
+        hash.add(item->customView() != nullptr);
+        hash.add(item->isEnabled());
+        hash.add(item->image().get());
+        hash.add(item->frameInBar());
+        hash.add(item->tintColor());
+    }
+}
+
 } // namespace
 
 std::string ViewPainter::systemItemTitle(ui::BarButtonSystemItem item) {
@@ -537,6 +552,13 @@ std::size_t ViewPainter::lookHash(const ui::View& view) {
         hash.add(label->isEnabled());
         hash.add(static_cast<int>(label->textAlignment()));
         hash.add(label->numberOfLines());
+        hash.add(static_cast<int>(label->lineBreakMode()));
+        hash.add(label->shadowColor());
+        hash.add(label->shadowOffset().width);
+        hash.add(label->shadowOffset().height);
+        // A button's title may use the room beside it (paintRect).
+        if (auto* button = dynamic_cast<const ui::Button*>(view.superviewPointer()))
+            hash.add(button->bounds().size.width);
     } else if (auto* button = dynamic_cast<const ui::Button*>(&view)) {
         hash.add(button->state());
         hash.add(button->currentBackgroundImage().get());
@@ -547,23 +569,17 @@ std::size_t ViewPainter::lookHash(const ui::View& view) {
         hash.add(static_cast<int>(toolbar->barStyle()));
         hash.add(toolbar->barTintColor());
         hash.add(view.tintColor());
-        for (const auto& item : toolbar->items()) {
-            hash.add(item->title());
-            hash.add(item->isEnabled());
-            hash.add(item->image().get());
-            hash.add(item->frameInBar());
-            hash.add(item->tintColor());
-        }
+        addBarItems(hash, toolbar->items());
     } else if (auto* bar = dynamic_cast<const ui::NavigationBar*>(&view)) {
         for (const auto& item : bar->items())
             hash.add(item->title());
-        if (auto top = bar->topItem())
-            for (const auto* side : {&top->leftBarButtonItems(), &top->rightBarButtonItems()})
-                for (const auto& item : *side) {
-                    hash.add(item->title());
-                    hash.add(item->isEnabled());
-                    hash.add(item->frameInBar());
-                }
+        if (auto top = bar->topItem()) {
+            addBarItems(hash, top->leftBarButtonItems());
+            addBarItems(hash, top->rightBarButtonItems());
+        }
+        if (auto back = bar->backButtonItem())
+            hash.add(back->title());
+        hash.add(view.tintColor());
     } else if (auto* progress = dynamic_cast<const ui::ProgressView*>(&view)) {
         hash.add(progress->progress());
         hash.add(progress->progressTintColor());
@@ -572,6 +588,7 @@ std::size_t ViewPainter::lookHash(const ui::View& view) {
     } else if (auto* spinner = dynamic_cast<const ui::ActivityIndicatorView*>(&view)) {
         hash.add(spinner->isAnimating());
         hash.add(spinner->color());
+        hash.add(static_cast<int>(spinner->style()));
     }
     return hash.value();
 }
