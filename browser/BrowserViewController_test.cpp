@@ -56,11 +56,23 @@ protected:
         showScreen();
     }
     Tab& tab() { return *screen->selectedTab(); }
+    // A new tab shows the start page, then has its web view load the search home page.
+    void expectStartPageThenSearchHome(Tab& tab) {
+        auto& engine = engineOf(tab);
+        ASSERT_EQ(engine.loads().size(), 2u);
+        const auto* start = std::get_if<ui::FakeWebEngine::DataLoad>(&engine.loads()[0]);
+        ASSERT_TRUE(start);
+        EXPECT_EQ(start->data.toString(), resource("launch", "html"));
+        EXPECT_EQ(start->MIMEType, "text/html");
+        EXPECT_EQ(start->textEncodingName, "utf-8");
+        EXPECT_FALSE(start->baseURL);
+        EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
+    }
 };
 
 // --- Address text to load or search.
 
-TEST_F(AddressFieldTest, TextWithADotOpensAsHttpAddressAndWithoutOneIsSearchedFor) {
+TEST_F(AddressFieldTest, TextWithADotOpensAsHttpAddressAndWithoutOneIsSearchedForEscaped) {
     const std::pair<const char*, const char*> cases[] = {
         {"host.tld", "http://host.tld"},
         {"  host.tld/page \n", "http://host.tld/page"},
@@ -70,7 +82,16 @@ TEST_F(AddressFieldTest, TextWithADotOpensAsHttpAddressAndWithoutOneIsSearchedFo
         {"127.0.0.1:8080/page.html", "http://127.0.0.1:8080/page.html"},
         {"192.168.0.10:8080", "http://192.168.0.10:8080"},
         {"192.168.1.1", "http://192.168.1.1"},
+        // Other schemes get http in front, but letter case makes no other scheme.
+        {"ftp://host.tld", "http://ftp://host.tld"},
+        {"HTTP://host.tld/x", "HTTP://host.tld/x"},
         {"word", "https://search.test/search?q=word"},
+        // Text that makes no address, or nothing to fetch once http is put in front.
+        {"a b.tld", "https://search.test/search?q=a%20b.tld"},
+        {"1+1 & x#y", "https://search.test/search?q=1%2B1%20%26%20x%23y"},
+        {"caf\xC3\xA9 / 100%", "https://search.test/search?q=caf%C3%A9%20%2F%20100%25"},
+        {"mailto:someone", "https://search.test/search?q=mailto%3Asomeone"},
+        {"", "https://search.test/search?q="},
     };
     for (const auto& [typed, opened] : cases) {
         typeAddress(typed);
@@ -78,31 +99,8 @@ TEST_F(AddressFieldTest, TextWithADotOpensAsHttpAddressAndWithoutOneIsSearchedFo
     }
     EXPECT_TRUE(logged("sdfsd https://search.test/search?q=word"));
     EXPECT_EQ(fetched.size(), std::size(cases));
-    EXPECT_FALSE(screen->addressBar()->isFirstResponder());
-}
-
-TEST_F(AddressFieldTest, TextThatMakesNoAddressIsSearchedForEscaped) {
-    typeAddress("a b.tld");
-    EXPECT_EQ(lastFetchedAddress(), "https://search.test/search?q=a%20b.tld");
     EXPECT_FALSE(screen->gotoUrl());
-    typeAddress("1+1 & x#y");
-    EXPECT_EQ(lastFetchedAddress(), "https://search.test/search?q=1%2B1%20%26%20x%23y");
-    typeAddress("caf\xC3\xA9 / 100%");
-    EXPECT_EQ(lastFetchedAddress(), "https://search.test/search?q=caf%C3%A9%20%2F%20100%25");
-    // An empty field is a search for nothing, not an address.
-    typeAddress("");
-    EXPECT_EQ(lastFetchedAddress(), "https://search.test/search?q=");
-}
-
-TEST_F(AddressFieldTest, OtherSchemesGetHttpInFrontButLetterCaseDoesNotMakeAnotherScheme) {
-    typeAddress("ftp://host.tld");
-    EXPECT_EQ(lastFetchedAddress(), "http://ftp://host.tld");
-    // A scheme written in capitals is still http.
-    typeAddress("HTTP://host.tld/x");
-    EXPECT_EQ(lastFetchedAddress(), "HTTP://host.tld/x");
-    // A scheme that leaves nothing to fetch once http is put in front is searched for.
-    typeAddress("mailto:someone");
-    EXPECT_EQ(lastFetchedAddress(), "https://search.test/search?q=mailto%3Asomeone");
+    EXPECT_FALSE(screen->addressBar()->isFirstResponder());
 }
 
 TEST_F(AddressFieldTest, ALoadCarriesTheUserAgentReadOnceFromAWebView) {
@@ -468,15 +466,7 @@ TEST_F(AddressFieldTest, TheFirstAppearanceOpensOneTabAndLaterOnesAddNone) {
     ASSERT_EQ(screen->tabs().size(), 1u);
     EXPECT_EQ(screen->selectedTab(), screen->tabs()[0]);
     EXPECT_TRUE(navigation->isNavigationBarHidden());
-    // Every new tab shows the start page and then has its web view load the search home page.
-    auto& engine = engineOf(tab());
-    ASSERT_EQ(engine.loads().size(), 2u);
-    const auto* start = std::get_if<ui::FakeWebEngine::DataLoad>(&engine.loads()[0]);
-    ASSERT_TRUE(start);
-    EXPECT_EQ(start->data.toString(), resource("launch", "html"));
-    EXPECT_EQ(start->MIMEType, "text/html");
-    EXPECT_EQ(start->textEncodingName, "utf-8");
-    EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
+    expectStartPageThenSearchHome(tab());
 
     navigation->pushViewController(ui::ViewController::create(), false);
     base::RunLoop::main().runUntilIdle();
@@ -565,52 +555,48 @@ TEST_F(TabStripTest, FacesLieSideBySideAndTheStripScrollsToTheNewest) {
     expectOnlySelected(screen->tabs()[3]);
 }
 
-TEST_F(TabStripTest, ClosingTheSelectedFirstTabSelectsItsRightNeighbour) {
-    auto tabs = openTabs(3);
-    ASSERT_TRUE(pick(tabs[0]));
-    closeTab(tabs[0]);
-    EXPECT_THAT(screen->tabs(), ElementsAre(tabs[1], tabs[2]));
-    expectOnlySelected(tabs[1]);
-    EXPECT_THAT(faceXs(), ElementsAre(2, 102));
-    // After closing the content is 40 points wider than the tabs.
-    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(240, 23));
-    EXPECT_FALSE(tabs[0]->superview());
-    EXPECT_FALSE(tabs[0]->webView()->superview());
-}
-
-TEST_F(TabStripTest, ClosingTheSelectedMiddleTabSelectsItsRightNeighbourAndShiftsTheRest) {
-    auto tabs = openTabs(4);
-    ASSERT_TRUE(pick(tabs[1]));
-    closeTab(tabs[1]);
-    EXPECT_THAT(screen->tabs(), ElementsAre(tabs[0], tabs[2], tabs[3]));
-    expectOnlySelected(tabs[2]);
-    EXPECT_THAT(faceXs(), ElementsAre(2, 102, 202));
-    EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(340, 23));
-    EXPECT_EQ(screen->webView(), tabs[2]->webView());
-}
-
-TEST_F(TabStripTest, ClosingAFirstOrMiddleTabThatIsNotSelectedKeepsTheSelection) {
-    auto tabs = openTabs(4);
-    ASSERT_TRUE(pick(tabs[2]));
-    closeTab(tabs[1]);
-    expectOnlySelected(tabs[2]);
-    EXPECT_THAT(faceXs(), ElementsAre(2, 102, 202));
-    closeTab(tabs[0]);
-    expectOnlySelected(tabs[2]);
-    EXPECT_THAT(screen->tabs(), ElementsAre(tabs[2], tabs[3]));
-    EXPECT_THAT(faceXs(), ElementsAre(2, 102));
-}
-
-TEST_F(TabStripTest, ClosingTheLastTabSelectsItsLeftNeighbourWhicheverWasSelected) {
-    auto tabs = openTabs(3);
-    closeTab(tabs[2]); // the selected one
-    expectOnlySelected(tabs[1]);
-
-    tabs = openTabs(3);
-    ASSERT_TRUE(pick(tabs[0]));
-    closeTab(tabs[2]);
-    expectOnlySelected(tabs[1]);
-    EXPECT_THAT(faceXs(), ElementsAre(2, 102));
+TEST_F(TabStripTest, ClosingATabSelectsTheRightNeighbourOfASelectedOneOrTheLastsLeftOne) {
+    struct Row {
+        std::size_t count;
+        int picked; // -1: the newest stays selected
+        std::vector<int> closed;
+        std::vector<int> left;
+        int selected;
+    };
+    const Row rows[] = {
+        {3, 0, {0}, {1, 2}, 1},    // the selected first tab: its right neighbour
+        {4, 1, {1}, {0, 2, 3}, 2}, // the selected middle tab: its right neighbour
+        {4, 2, {1, 0}, {2, 3}, 2}, // tabs not selected: the selection stays
+        {3, -1, {2}, {0, 1}, 1},   // the selected last tab: its left neighbour
+        {3, 0, {2}, {0, 1}, 1},    // the last tab, whichever was selected: its left neighbour
+    };
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        SCOPED_TRACE(r);
+        const Row& row = rows[r];
+        showScreen();
+        auto tabs = openTabs(row.count);
+        if (row.picked >= 0) {
+            ASSERT_TRUE(pick(tabs[row.picked]));
+        }
+        for (int closed : row.closed)
+            closeTab(tabs[closed]);
+        std::vector<std::shared_ptr<Tab>> left;
+        std::vector<double> xs;
+        for (int i : row.left) {
+            left.push_back(tabs[i]);
+            xs.push_back(2 + 100 * double(xs.size()));
+        }
+        EXPECT_EQ(screen->tabs(), left);
+        expectOnlySelected(tabs[row.selected]);
+        EXPECT_EQ(screen->webView(), tabs[row.selected]->webView());
+        EXPECT_EQ(faceXs(), xs);
+        // After closing the content is 40 points wider than the tabs.
+        EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(100 * double(left.size()) + 40, 23));
+        for (int closed : row.closed) {
+            EXPECT_FALSE(tabs[closed]->superview());
+            EXPECT_FALSE(tabs[closed]->webView()->superview());
+        }
+    }
 }
 
 TEST_F(TabStripTest, ClosingTheOnlyTabLeavesOneFreshTabOnTheStartPage) {
@@ -625,10 +611,7 @@ TEST_F(TabStripTest, ClosingTheOnlyTabLeavesOneFreshTabOnTheStartPage) {
     EXPECT_EQ(fresh->frame().origin.x, 2);
     EXPECT_EQ(screen->tabsView()->contentSize(), ui::Size(140, 23));
     EXPECT_EQ(screen->addressBar()->text(), "");
-    auto& engine = engineOf(*fresh);
-    ASSERT_EQ(engine.loads().size(), 2u);
-    EXPECT_TRUE(std::holds_alternative<ui::FakeWebEngine::DataLoad>(engine.loads()[0]));
-    EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
+    expectStartPageThenSearchHome(*fresh);
 }
 
 TEST_F(TabStripTest, TheSelectedTabCannotBePickedAgainAndAClosedOneSendsNothingMore) {
@@ -759,25 +742,15 @@ TEST_F(TabStripTest, ATabForAnAddressFetchesItWhileItsWebViewLoadsTheSearchHome)
     EXPECT_TRUE(logged("fsdfsd  http://host.tld/page"));
 }
 
-TEST_F(TabStripTest, AnEmptyTabShowsTheStartPageAndClearsTheFieldUnlessItIsBeingEdited) {
-    screen->addressBar()->setText("left over");
-    screen->addTab(ui::InterfaceObject());
-    EXPECT_EQ(screen->addressBar()->text(), "");
-    auto& engine = engineOf(*screen->selectedTab());
-    ASSERT_EQ(engine.loads().size(), 2u);
-    const auto* start = std::get_if<ui::FakeWebEngine::DataLoad>(&engine.loads()[0]);
-    ASSERT_TRUE(start);
-    EXPECT_EQ(start->data.toString(), resource("launch", "html"));
-    EXPECT_FALSE(start->baseURL);
-    EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
-    EXPECT_EQ(fetched.size(), 0u);
-}
-
-TEST_F(TabStripTest, TheNewTabButtonShowsAHiddenStrip) {
+TEST_F(TabStripTest, TheNewTabButtonShowsAHiddenStripAndAnEmptyTabWithAnEmptyField) {
     screen->tabsView()->setHidden(true);
+    screen->addressBar()->setText("left over");
     ASSERT_TRUE(screen->addTab()->simulateTap());
     EXPECT_FALSE(screen->tabsView()->isHidden());
     EXPECT_EQ(screen->tabs().size(), 2u);
+    EXPECT_EQ(screen->addressBar()->text(), "");
+    expectStartPageThenSearchHome(*screen->selectedTab());
+    EXPECT_EQ(fetched.size(), 0u);
 }
 
 // An address that makes no URL still opens its tab; the failed fetch puts the start page back.

@@ -31,103 +31,78 @@ protected:
     }
 };
 
-TEST_F(ReachabilityTest, StatusFollowsTheFlags) {
+TEST_F(ReachabilityTest, EveryQuestionReadsTheFlagsAfresh) {
+    constexpr auto OnTraffic = net::ReachabilityFlagConnectionOnTraffic;
+    constexpr auto OnDemand = net::ReachabilityFlagConnectionOnDemand;
+    constexpr auto Intervention = net::ReachabilityFlagInterventionRequired;
+    struct Row {
+        net::ReachabilityFlags flags;
+        bool wwanAllowed, readable;
+        bool reachable, viaWWAN, viaWiFi;
+        NetworkStatus status;
+        const char* statusText;
+        bool required, onDemand, intervention;
+        const char* flagsText;
+    };
+    const Row rows[] = {
+        {R | net::ReachabilityFlagIsDirect, true, true, true, false, true, ReachableViaWiFi, "WiFi",
+         false, false, false, "-R ------d"},
+        {R | WWAN, true, true, true, true, false, ReachableViaWWAN, "Cellular", false, false, false,
+         "WR -------"},
+        {0, true, true, false, false, false, NotReachable, "No Connection", false, false, false,
+         "-- -------"},
+        // A mobile connection does not count when it is refused; Wi-Fi still does.
+        {R | WWAN, false, true, false, true, false, NotReachable, "No Connection", false, false,
+         false, "WR -------"},
+        {R, false, true, true, false, true, ReachableViaWiFi, "WiFi", false, false, false,
+         "-R -------"},
+        // A connection still to be made for one request is not reachable.
+        {R | Required | Transient, true, true, false, false, true, NotReachable, "No Connection",
+         true, false, false, "-R ct-----"},
+        {R | Required | OnTraffic, true, true, true, false, true, ReachableViaWiFi, "WiFi", true,
+         true, false, "-R c--C---"},
+        {R | Required | OnDemand, true, true, true, false, true, ReachableViaWiFi, "WiFi", true,
+         true, false, "-R c---D--"},
+        {R | OnDemand, true, true, true, false, true, ReachableViaWiFi, "WiFi", false, false, false,
+         "-R ----D--"},
+        {Required | Intervention, true, true, false, false, false, NotReachable, "No Connection",
+         true, false, true, "-- c-i----"},
+        {Intervention, true, true, false, false, false, NotReachable, "No Connection", false, false,
+         false, "-- --i----"},
+        {0x7003Fu, true, true, false, true, false, NotReachable, "No Connection", true, true, true,
+         "WR ctiCDld"},
+        {WWAN | Transient | net::ReachabilityFlagIsLocalAddress, true, true, false, false, false,
+         NotReachable, "No Connection", false, false, false, "W- -t---l-"},
+        // Unreadable flags answer no.
+        {R | Required | WWAN, true, false, false, false, false, NotReachable, "No Connection",
+         false, false, false, "-- -------"},
+    };
     auto r = internet();
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->reachableOnWWAN());
-
-    reachability().setFlags(R);
-    EXPECT_TRUE(r->isReachable());
-    EXPECT_TRUE(r->isReachableViaWiFi());
-    EXPECT_FALSE(r->isReachableViaWWAN());
-    EXPECT_EQ(r->currentReachabilityStatus(), ReachableViaWiFi);
-    EXPECT_EQ(r->currentReachabilityString(), "WiFi");
-
-    reachability().setFlags(R | WWAN);
-    EXPECT_TRUE(r->isReachable());
-    EXPECT_TRUE(r->isReachableViaWWAN());
-    EXPECT_FALSE(r->isReachableViaWiFi());
-    EXPECT_EQ(r->currentReachabilityStatus(), ReachableViaWWAN);
-    EXPECT_EQ(r->currentReachabilityString(), "Cellular");
-
-    reachability().setFlags(0);
-    EXPECT_FALSE(r->isReachable());
-    EXPECT_EQ(r->currentReachabilityStatus(), NotReachable);
-    EXPECT_EQ(r->currentReachabilityString(), "No Connection");
-
-    // Each question reads the flags afresh.
-    int before = reachability().queryCount();
-    r->currentReachabilityStatus();
-    EXPECT_GT(reachability().queryCount(), before);
-}
-
-TEST_F(ReachabilityTest, AMobileConnectionDoesNotCountWhenWWANIsRefused) {
-    auto r = internet();
-    ASSERT_TRUE(r);
-    r->setReachableOnWWAN(false);
-    reachability().setFlags(R | WWAN);
-    EXPECT_FALSE(r->isReachable());
-    EXPECT_EQ(r->currentReachabilityStatus(), NotReachable);
-    EXPECT_EQ(r->currentReachabilityString(), "No Connection");
-    EXPECT_TRUE(r->isReachableViaWWAN());
-    // Wi-Fi is not affected.
-    reachability().setFlags(R);
-    EXPECT_EQ(r->currentReachabilityStatus(), ReachableViaWiFi);
-}
-
-TEST_F(ReachabilityTest, AConnectionStillToBeMadeForOneRequestIsNotReachable) {
-    auto r = internet();
-    ASSERT_TRUE(r);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.flagsText);
+        r->setReachableOnWWAN(row.wwanAllowed);
+        reachability().setFlags(row.flags);
+        reachability().setReadable(row.readable);
+        const int asked = reachability().queryCount();
+        EXPECT_EQ(r->isReachable(), row.reachable);
+        EXPECT_EQ(r->isReachableViaWWAN(), row.viaWWAN);
+        EXPECT_EQ(r->isReachableViaWiFi(), row.viaWiFi);
+        EXPECT_EQ(r->currentReachabilityStatus(), row.status);
+        EXPECT_EQ(r->currentReachabilityString(), row.statusText);
+        EXPECT_EQ(r->connectionRequired(), row.required);
+        EXPECT_EQ(r->isConnectionRequired(), row.required);
+        EXPECT_EQ(r->isConnectionOnDemand(), row.onDemand);
+        EXPECT_EQ(r->isInterventionRequired(), row.intervention);
+        EXPECT_EQ(r->reachabilityFlags(), row.readable ? row.flags : 0u);
+        EXPECT_EQ(r->currentReachabilityFlags(), row.flagsText);
+        EXPECT_GT(reachability().queryCount(), asked);
+    }
     EXPECT_FALSE(r->isReachableWithFlags(R | Required | Transient));
     EXPECT_TRUE(r->isReachableWithFlags(R | Required));
     EXPECT_TRUE(r->isReachableWithFlags(R | Transient));
     EXPECT_FALSE(r->isReachableWithFlags(Required | Transient));
-    reachability().setFlags(R | Required | Transient);
-    EXPECT_EQ(r->currentReachabilityStatus(), NotReachable);
-    EXPECT_TRUE(r->connectionRequired());
-    EXPECT_TRUE(r->isConnectionRequired());
-}
-
-TEST_F(ReachabilityTest, ConnectionKindQuestions) {
-    auto r = internet();
-    ASSERT_TRUE(r);
-    reachability().setFlags(R | Required | net::ReachabilityFlagConnectionOnTraffic);
-    EXPECT_TRUE(r->isConnectionOnDemand());
-    EXPECT_FALSE(r->isInterventionRequired());
-    reachability().setFlags(R | Required | net::ReachabilityFlagConnectionOnDemand);
-    EXPECT_TRUE(r->isConnectionOnDemand());
-    reachability().setFlags(R | net::ReachabilityFlagConnectionOnDemand);
-    EXPECT_FALSE(r->isConnectionOnDemand());
-    reachability().setFlags(Required | net::ReachabilityFlagInterventionRequired);
-    EXPECT_TRUE(r->isInterventionRequired());
-    reachability().setFlags(net::ReachabilityFlagInterventionRequired);
-    EXPECT_FALSE(r->isInterventionRequired());
-}
-
-TEST_F(ReachabilityTest, UnreadableFlagsAnswerNo) {
-    auto r = internet();
-    ASSERT_TRUE(r);
-    reachability().setFlags(R | Required | WWAN);
-    reachability().setReadable(false);
-    EXPECT_FALSE(r->isReachable());
-    EXPECT_FALSE(r->isReachableViaWWAN());
-    EXPECT_FALSE(r->isReachableViaWiFi());
-    EXPECT_FALSE(r->connectionRequired());
-    EXPECT_EQ(r->currentReachabilityStatus(), NotReachable);
-    EXPECT_EQ(r->reachabilityFlags(), 0u);
-    EXPECT_EQ(r->currentReachabilityFlags(), "-- -------");
-}
-
-TEST_F(ReachabilityTest, FlagsText) {
-    auto r = internet();
-    ASSERT_TRUE(r);
-    reachability().setFlags(R | net::ReachabilityFlagIsDirect);
-    EXPECT_EQ(r->currentReachabilityFlags(), "-R ------d");
-    reachability().setFlags(0x7003Fu);
-    EXPECT_EQ(r->reachabilityFlags(), 0x7003Fu);
-    EXPECT_EQ(r->currentReachabilityFlags(), "WR ctiCDld");
-    reachability().setFlags(WWAN | Transient | net::ReachabilityFlagIsLocalAddress);
-    EXPECT_EQ(r->currentReachabilityFlags(), "W- -t---l-");
 }
 
 TEST_F(ReachabilityTest, TargetsOfTheClassOperations) {

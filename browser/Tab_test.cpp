@@ -276,12 +276,10 @@ TEST_F(TabTest, CreationBuildsTheFaceAndPlacesTheWebViewBehindEverything) {
     EXPECT_FALSE(tab->currentURL());
     EXPECT_FALSE(tab->loading());
     EXPECT_FALSE(tab->current());
-}
 
-TEST_F(TabTest, WebViewTakesTheBottomBarsPlaceWhileTheBarIsHidden) {
+    // The web view takes the bottom bar's place while the bar is hidden.
     host->bottomBarView->setAlpha(0);
-    auto tab = makeTab();
-    EXPECT_EQ(tab->webView()->frame().size.height, 436);
+    EXPECT_EQ(makeTab()->webView()->frame().size.height, 436);
 }
 
 TEST_F(TabTest, TouchDownOnTheButtonsSendsSelectAndRemoveWithTheButton) {
@@ -295,33 +293,28 @@ TEST_F(TabTest, TouchDownOnTheButtonsSendsSelectAndRemoveWithTheButton) {
     EXPECT_EQ(host->removeSenders[0].address(), tab->closeButton().get());
 }
 
-TEST_F(TabTest, TitleRuleCutsAtElevenUnitsAndLabelsBothButtons) {
+TEST_F(TabTest, TitleRuleCutsAtElevenUTF16UnitsAndLabelsBothButtons) {
+    const std::string e = "\xc3\xa9";            // one unit
+    const std::string grin = "\xf0\x9f\x98\x80"; // U+1F600, two units
+    const std::pair<std::string, std::string> titles[] = {
+        {"1234567890", "1234567890"},
+        {"12345678901", "12345678.."},
+        {"", ""},
+        {e + e + e + e + e + e + e + e + e + e, e + e + e + e + e + e + e + e + e + e},
+        {grin + grin + grin + grin + grin, grin + grin + grin + grin + grin}, // 10 units
+        {grin + grin + grin + grin + "x", grin + grin + grin + grin + "x"},
+        // The eighth unit would be half an emoji: the emoji is left out whole.
+        {"abcdefg" + grin + "xyz", "abcdefg.."},
+    };
     auto tab = makeTab();
-    tab->setTitle("1234567890");
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "1234567890");
+    for (const auto& [title, shown] : titles) {
+        tab->setTitle(title);
+        EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), shown) << title;
+        EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateHighlighted), shown);
+    }
     tab->setTitle("12345678901");
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "12345678..");
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateHighlighted), "12345678..");
     EXPECT_EQ(tab->tabButton()->accessibilityLabel(), "Tab with title 12345678..");
     EXPECT_EQ(tab->closeButton()->accessibilityLabel(), "Close Tab with title 12345678..");
-    tab->setTitle("");
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "");
-
-    // Counted in UTF-16 units: "é" is one unit, an emoji two.
-    tab->setTitle(
-        "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal),
-              "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
-    const std::string grin = "\xf0\x9f\x98\x80";     // U+1F600
-    tab->setTitle(grin + grin + grin + grin + grin); // 10 units
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal),
-              grin + grin + grin + grin + grin);
-    tab->setTitle(grin + grin + grin + grin + "x"); // 9 units
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal),
-              grin + grin + grin + grin + "x");
-    // The eighth unit would be half an emoji: the emoji is left out whole.
-    tab->setTitle("abcdefg" + grin + "xyz");
-    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "abcdefg..");
 }
 
 TEST_F(TabTest, SelectionMovesViewsAndGatesTheProgressBar) {
@@ -353,46 +346,33 @@ TEST_F(TabTest, SelectionMovesViewsAndGatesTheProgressBar) {
 
 // --- Fetching.
 
-TEST_F(TabFetchTest, HTMLIsDecodedInTheResponseCharsetAndGetsTheResponseURLAsBase) {
+TEST_F(TabFetchTest, PagesAreDecodedInTheirCharsetOrElseUTF8AndGetTheResponseURLAsBase) {
+    const std::pair<const char*, const char*> pages[] = {
+        {"/latin1", "<title>caf\xc3\xa9</title>caf\xc3\xa9"},
+        {"/sjis", "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"},
+        {"/xhtml", "<p>x</p>"},
+        {"/utf8", "<p>\xc3\xa9t\xc3\xa9</p>"},
+        {"/unknown-charset", "<p>\xc3\xa9t\xc3\xa9</p>"},
+    };
     auto tab = makeTab();
-    ASSERT_TRUE(fetch(tab, server.url("/latin1")));
-    auto* html = lastHTML(tab);
-    ASSERT_NE(html, nullptr);
-    EXPECT_EQ(html->html, "<title>caf\xc3\xa9</title>caf\xc3\xa9");
-    ASSERT_TRUE(html->baseURL);
-    EXPECT_EQ(html->baseURL->absoluteString(), server.url("/latin1"));
-    EXPECT_EQ(tab->currentURLString(), server.url("/latin1"));
-    EXPECT_EQ(tab->connectionURLString(), server.url("/latin1") + "/");
-    EXPECT_GE(engine(tab).stopCount(), 1);
-    EXPECT_FALSE(tab->pageData());
-    EXPECT_TRUE(tab->loading());
+    for (const auto& [path, html] : pages) {
+        SCOPED_TRACE(path);
+        const auto stops = engine(tab).stopCount();
+        ASSERT_TRUE(fetch(tab, server.url(path)));
+        ASSERT_NE(lastHTML(tab), nullptr);
+        EXPECT_EQ(lastHTML(tab)->html, html);
+        ASSERT_TRUE(lastHTML(tab)->baseURL);
+        EXPECT_EQ(lastHTML(tab)->baseURL->absoluteString(), server.url(path));
+        EXPECT_EQ(tab->currentURLString(), server.url(path));
+        EXPECT_EQ(tab->connectionURLString(), server.url(path) + "/");
+        EXPECT_GT(engine(tab).stopCount(), stops);
+        EXPECT_FALSE(tab->pageData());
+        EXPECT_TRUE(tab->loading());
+    }
 
-    ASSERT_TRUE(fetch(tab, server.url("/sjis")));
-    ASSERT_NE(lastHTML(tab), nullptr);
-    EXPECT_EQ(lastHTML(tab)->html, "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
-
-    ASSERT_TRUE(fetch(tab, server.url("/xhtml")));
-    ASSERT_NE(lastHTML(tab), nullptr);
-    EXPECT_EQ(lastHTML(tab)->html, "<p>x</p>");
-}
-
-TEST_F(TabFetchTest, HTMLWithoutOrWithAnUnknownCharsetIsReadAsUTF8) {
-    auto tab = makeTab();
-    ASSERT_TRUE(fetch(tab, server.url("/utf8")));
-    ASSERT_NE(lastHTML(tab), nullptr);
-    EXPECT_EQ(lastHTML(tab)->html, "<p>\xc3\xa9t\xc3\xa9</p>");
-
-    ASSERT_TRUE(fetch(tab, server.url("/unknown-charset")));
-    ASSERT_NE(lastHTML(tab), nullptr);
-    EXPECT_EQ(lastHTML(tab)->html, "<p>\xc3\xa9t\xc3\xa9</p>");
-}
-
-TEST_F(TabFetchTest, OtherDataGoesToTheWebViewWithItsMIMETypeAndEncodingName) {
-    auto tab = makeTab();
+    // Other data goes to the web view with its MIME type and encoding name.
     ASSERT_TRUE(fetch(tab, server.url("/plain")));
-    const auto& loads = engine(tab).loads();
-    ASSERT_FALSE(loads.empty());
-    auto* data = std::get_if<ui::FakeWebEngine::DataLoad>(&loads.back());
+    auto* data = std::get_if<ui::FakeWebEngine::DataLoad>(&engine(tab).loads().back());
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->data.toString(), "caf\xe9");
     EXPECT_EQ(data->MIMEType, "text/plain");
