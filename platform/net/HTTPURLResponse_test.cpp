@@ -51,29 +51,20 @@ TEST(HTTPURLResponseTest, HeaderLookupIgnoresCaseAndKeepsRepeatedFields) {
               (HTTPHeaderFields::Field{"Set-Cookie", "a=1, b=2"}));
 }
 
-TEST(HTTPURLResponseTest, SuggestedFilenameComesFromDispositionThenURL) {
-    EXPECT_EQ(responseWith({{"Content-Disposition", "attachment; filename=\"report 1.pdf\""}})
-                  .suggestedFilename(),
-              "report 1.pdf");
-    EXPECT_EQ(responseWith({{"Content-Disposition",
-                             "attachment; filename=plain.txt; filename*=UTF-8''%C3%A9t%C3%A9.txt"}})
-                  .suggestedFilename(),
-              "été.txt");
+TEST(HTTPURLResponseTest, SuggestedFilenameComesFromDispositionThenURLAndNamesNoFolder) {
+    const std::pair<const char*, const char*> dispositions[] = {
+        {"attachment; filename=\"report 1.pdf\"", "report 1.pdf"},
+        {"attachment; filename=plain.txt; filename*=UTF-8''%C3%A9t%C3%A9.txt", "été.txt"},
+        {"attachment; filename=\"../../etc/passwd\"", "passwd"},
+        {"attachment; filename=\"..\"", "page.html"},
+        {"attachment; filename*=UTF-8''a%2F..%2Fb", "b"},
+    };
+    for (const auto& [disposition, name] : dispositions)
+        EXPECT_EQ(responseWith({{"Content-Disposition", disposition}}).suggestedFilename(), name)
+            << disposition;
     EXPECT_EQ(responseWith({}).suggestedFilename(), "page.html");
     EXPECT_EQ(responseWith({}, "http://host.tld/").suggestedFilename(), "host.tld");
     EXPECT_EQ(HTTPURLResponse().suggestedFilename(), "Unknown");
-}
-
-TEST(HTTPURLResponseTest, SuggestedFilenameNeverNamesAFolder) {
-    EXPECT_EQ(responseWith({{"Content-Disposition", "attachment; filename=\"../../etc/passwd\""}})
-                  .suggestedFilename(),
-              "passwd");
-    EXPECT_EQ(
-        responseWith({{"Content-Disposition", "attachment; filename=\"..\""}}).suggestedFilename(),
-        "page.html");
-    EXPECT_EQ(responseWith({{"Content-Disposition", "attachment; filename*=UTF-8''a%2F..%2Fb"}})
-                  .suggestedFilename(),
-              "b");
 }
 
 TEST(HTTPURLResponseTest, APlainResponseHasNoStatusOrFields) {
