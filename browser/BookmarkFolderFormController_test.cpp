@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 namespace {
@@ -106,14 +105,10 @@ TEST_F(FolderFormTest, AFolderToAddToThatIsGoneIsReportedAndNothingIsAdded) {
     save();
 
     tapSave(*form);
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Folder");
-    EXPECT_EQ(alert->message(), "The folder to add it to is no longer there.");
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Folder",
+                      "The folder to add it to is no longer there.");
     EXPECT_EQ(form->nameField()->text(), "Projects");
     EXPECT_FALSE(form->folder());
-    EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedFolders(), IsEmpty());
 }
 
@@ -135,13 +130,8 @@ TEST_F(FolderFormTest, AFolderToRenameThatIsGoneIsReportedAndNothingIsSaved) {
 
     form->nameField()->setText("Office");
     tapSave(*form);
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Folder");
-    EXPECT_EQ(alert->message(), "The folder to rename is no longer there.");
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Folder", "The folder to rename is no longer there.");
     EXPECT_EQ(form->nameField()->text(), "Office");
-    EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedFolders(), ElementsAre("Home"));
 }
 
@@ -151,15 +141,9 @@ TEST_F(FolderFormTest, ASaveTheStoreRefusesIsUndoneReportedAndTheFormStays) {
     auto form = addFolder(*list);
     form->nameField()->setText("Work");
     tapSave(*form);
-
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Folder");
-    EXPECT_THAT(alert->message(), HasSubstr("refused by the test"));
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Folder", "refused by the test");
     EXPECT_EQ(form->nameField()->text(), "Work");
     EXPECT_FALSE(form->folder());
-    EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedFolders(), IsEmpty());
 }
 
@@ -174,13 +158,8 @@ TEST_F(FolderFormTest, WithoutAStoreSavingIsReportedAndTheFormStays) {
     form->nameField()->setText("Work");
 
     tapSave(*form);
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Folder");
-    EXPECT_EQ(alert->message(), "The bookmark store is not available.");
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Folder", "The bookmark store is not available.");
     EXPECT_FALSE(form->folder());
-    EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedFolders(), IsEmpty());
 }
 

@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 namespace {
@@ -169,13 +168,8 @@ TEST_F(BookmarkFormTest, AFolderDeletedWhileTheFormIsOpenIsReportedAndNothingIsS
     save();
 
     tapSave(*form);
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Bookmark");
-    EXPECT_EQ(alert->message(), "The chosen folder is no longer there.");
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Bookmark", "The chosen folder is no longer there.");
     EXPECT_EQ(form->nameField()->text(), "Page");
-    EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedBookmarks(), IsEmpty());
 }
 
@@ -214,13 +208,8 @@ TEST_F(BookmarkFormTest, ASaveTheStoreRefusesIsUndoneReportedAndTheFormStays) {
     form->nameField()->setText("Mine");
     tapSave(*form);
 
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Bookmark");
-    EXPECT_THAT(alert->message(), HasSubstr("refused by the test"));
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Bookmark", "refused by the test");
     EXPECT_EQ(form->nameField()->text(), "Mine");
-    EXPECT_FALSE(context->hasChanges());
     EXPECT_THAT(storedBookmarks(), IsEmpty());
     ASSERT_TRUE(ui::Presentation::shared().tapButton(0));
     settle();
@@ -241,10 +230,8 @@ TEST_F(BookmarkFormTest, EditingWithNoBookmarkSelectedSavesNothing) {
     auto form = push(BookmarksFormController::create(), BookmarksFormController::editMode);
     form->nameField()->setText("Other");
     tapSave(*form);
-    ASSERT_TRUE(shownAlert());
-    EXPECT_EQ(navigation->topViewController(), form);
+    expectSaveRefused(*form, "Could Not Save Bookmark", "");
     EXPECT_THAT(storedBookmarks(), ElementsAre("Wiki"));
-    EXPECT_FALSE(context->hasChanges());
 }
 
 TEST_F(BookmarkFormTest, WithoutAStoreSavingIsReportedAndTheFormStays) {
@@ -255,12 +242,7 @@ TEST_F(BookmarkFormTest, WithoutAStoreSavingIsReportedAndTheFormStays) {
     EXPECT_TRUE(logged("After managedObjectContext: (null)"));
 
     tapSave(*form);
-    auto alert = shownAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "Could Not Save Bookmark");
-    EXPECT_EQ(alert->message(), "The bookmark store is not available.");
-    EXPECT_EQ(navigation->topViewController(), form);
-    EXPECT_FALSE(context->hasChanges());
+    expectSaveRefused(*form, "Could Not Save Bookmark", "The bookmark store is not available.");
     EXPECT_THAT(storedBookmarks(), IsEmpty());
 }
 

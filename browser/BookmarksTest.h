@@ -126,6 +126,18 @@ protected:
         return ui::Presentation::shared().topAlertView();
     }
 
+    // A save that did not happen: its alert says why, the form stays on top and nothing is
+    // left pending in the store's context.
+    void expectSaveRefused(const ui::ViewController& form, const std::string& title,
+                           const std::string& why) {
+        auto alert = shownAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->title(), title);
+        EXPECT_NE(alert->message().find(why), std::string::npos) << alert->message();
+        EXPECT_EQ(navigation->topViewController().get(), &form);
+        EXPECT_FALSE(context->hasChanges());
+    }
+
 private:
     std::vector<std::string> stored(const std::string& entity, const std::string& link) {
         auto fresh = store::Context::open(context->path(), delegate->managedObjectModel());
