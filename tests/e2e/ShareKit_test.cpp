@@ -83,6 +83,26 @@ protected:
         window.click(point);
     }
 
+    // The shown friend picker once its friends are listed.
+    std::shared_ptr<CHFriendPickerViewController> shownPicker() {
+        std::shared_ptr<CHFriendPickerViewController> picker;
+        waitLong([&] {
+            picker = ui::Presentation::shared().topController<CHFriendPickerViewController>();
+            return picker && !picker->isBeingPresented() && !picker->friends().empty();
+        });
+        return picker && !picker->friends().empty() ? picker : nullptr;
+    }
+    void click(const ui::SheetBar& bar, const ui::BarButtonItem& item) {
+        const ui::Rect frame = bar.frameOfItem(item, nullptr);
+        click(ui::Point(frame.midX(), frame.midY()));
+    }
+    // The outcomes heard once the delegate has heard one more.
+    std::vector<std::string> nextOutcome() {
+        const auto before = delegate->outcomes.size();
+        EXPECT_TRUE(waitLong([&] { return delegate->outcomes.size() > before; }));
+        return {delegate->outcomes.begin() + std::ptrdiff_t(before), delegate->outcomes.end()};
+    }
+
     std::shared_ptr<ShareKit> kit = ShareKit::create();
     std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
 
@@ -128,6 +148,67 @@ TEST_F(FriendWallRoadTest, ALoginRefusedInThePageReportsSeven) {
     ASSERT_TRUE(waitLong([&] { return !delegate->outcomes.empty(); }));
     EXPECT_EQ(delegate->outcomes, std::vector<std::string>{"failed 7"});
     EXPECT_EQ(CHSession::activeSession()->state(), CHSessionState::ClosedLoginFailed);
+}
+
+// Every other end of the road, clicked as a person would: the picker's Cancel, Done with no
+// friend picked, and the feed dialog's Skip, its close button, a server error and a post to the
+// user's own wall.
+TEST_F(FriendWallRoadTest, EachOtherEndOfThePickerAndTheFeedDialogReportsItsCode) {
+    kit->postOnFriendsWallFromViewController({}, root);
+    pressInPage("Log in to Chorus", "allow");
+    auto picker = shownPicker();
+    ASSERT_TRUE(picker);
+    click(*picker->bar(), *picker->cancelButton());
+    EXPECT_EQ(nextOutcome(), std::vector<std::string>{"failed 8"});
+    EXPECT_TRUE(waitLong(
+        [&] { return !ui::Presentation::shared().topController<CHFriendPickerViewController>(); }));
+
+    const struct {
+        const char* name;
+        std::function<void()> end;
+        const char* outcome;
+    } cases[] = {
+        {"skipped", [&] { pressInPage("Post to Chorus", "skip"); }, "failed 10"},
+        {"closed",
+         [&] {
+             std::shared_ptr<CHWebDialogViewController> dialog;
+             ASSERT_TRUE(waitLong([&] {
+                 dialog = shownDialog();
+                 return dialog && !dialog->isBeingPresented();
+             }));
+             const auto& close = *dialog->closeButton();
+             const ui::Rect frame = close.convertRectToView(close.bounds(), nullptr);
+             click(ui::Point(frame.midX(), frame.midY()));
+         },
+         "failed 9"},
+        {"server error",
+         [&] {
+             server.setFeedError(std::pair<std::string, std::string>("2", "Down"));
+             pressInPage("Post to Chorus", "post");
+         },
+         "failed 11"},
+        {"posted to the user's own wall",
+         [&] {
+             server.setFeedError(std::nullopt);
+             pressInPage("Post to Chorus", "post");
+         },
+         "finished 8"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The session is open: the picker comes at once; Done with nobody picked.
+        kit->postOnFriendsWallFromViewController({{"name", "A page"}}, root);
+        picker = shownPicker();
+        ASSERT_TRUE(picker);
+        EXPECT_TRUE(picker->selection().empty());
+        click(*picker->bar(), *picker->doneButton());
+        c.end();
+        EXPECT_EQ(nextOutcome(), std::vector<std::string>{c.outcome});
+        EXPECT_TRUE(waitLong([&] { return !shownDialog(); }));
+    }
+    EXPECT_EQ(server.requests("/dialog/oauth/answer").size(), 1u) << "one login";
+    for (const auto& feed : server.requests("/dialog/feed"))
+        EXPECT_EQ(feed.parameters.count("to"), 0u);
 }
 
 } // namespace

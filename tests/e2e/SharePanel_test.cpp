@@ -1,12 +1,14 @@
 // The share panel as a person meets it: the program's screen in its real window, every button
 // clicked where it is drawn, through the X server.
 
+#include "platform/base/AppHome.h"
 #include "platform/gtk/ViewCanvas.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/ShareSheet.h"
 #include "platform/ui/SheetBar.h"
+#include "platform/ui/TextField.h"
 #include "tests/e2e/LaunchedBrowserTest.h"
 
 #include <array>
@@ -74,18 +76,75 @@ protected:
         return {int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff)};
     }
 
+    // How bright the page is at `top`, as the window draws it now.
+    int brightness() {
+        const auto colour = pixel(top);
+        return colour[0] + colour[1] + colour[2];
+    }
+    static constexpr ui::Point top{160, 200}; // on the page, far from the panel
+
     bool logged(const std::string& line) const { return log_.contains(line); }
+
+    // The shown sheet of this kind once its presentation has ended.
+    template <class T> std::shared_ptr<T> shownSheet() {
+        std::shared_ptr<T> sheet;
+        waitFor([&] {
+            sheet = ui::Presentation::shared().topController<T>();
+            return sheet && !sheet->isBeingPresented();
+        });
+        return sheet && !sheet->isBeingPresented() ? sheet : nullptr;
+    }
+    // A click on an item of a sheet's bar.
+    void click(const ui::SheetBar& bar, const ui::BarButtonItem& item) {
+        const ui::Rect frame = bar.frameOfItem(item, nullptr);
+        click(ui::Point(frame.midX(), frame.midY()));
+    }
+    // A click into a text field of a sheet, then the text typed on the keyboard.
+    void typeInto(ui::TextField& field, const std::string& text) {
+        click(centreOf(field));
+        ASSERT_TRUE(waitFor([&] { return field.isFirstResponder(); })) << "no focus";
+        window_->sync();
+        const std::string before = field.text();
+        WindowInput(window_->canvas().widget()).type(text);
+        ASSERT_TRUE(waitFor([&] { return field.text().size() == before.size() + text.size(); }))
+            << "the field shows " << field.text();
+    }
+    // The shown alert's message, once its Done button has been clicked away.
+    std::string clickAlertDone() {
+        auto alert = ui::Presentation::shared().topAlertView();
+        if (!alert) {
+            ADD_FAILURE() << "no alert";
+            return "(no alert)";
+        }
+        GtkWidget* done = nullptr;
+        EXPECT_TRUE(waitFor([&] {
+            window_->sync();
+            done = WindowInput::findButton(GTK_WIDGET(window_->gtkWindow()), "Done");
+            return done && gtk_widget_get_mapped(done);
+        }));
+        if (!done)
+            return "(no Done button)";
+        WindowInput(done).click(
+            ui::Point(gtk_widget_get_width(done) / 2.0, gtk_widget_get_height(done) / 2.0));
+        EXPECT_TRUE(waitFor([&] { return !ui::Presentation::shared().topAlertView(); }));
+        return alert->message();
+    }
+    // Opens the panel with the toolbar's button and clicks one of its buttons.
+    void clickInPanel(const std::string& label) {
+        click(shareButton());
+        ASSERT_FALSE(screen_->darkview()->isHidden());
+        auto button = panelButton(label);
+        ASSERT_TRUE(button) << label;
+        click(centreOf(*button));
+        // Every button closes the panel, which slides away.
+        EXPECT_GT(screen_->imgpicker()->frame().minY(), 480) << label;
+        EXPECT_TRUE(waitFor([&] { return screen_->darkview()->isHidden(); })) << label;
+    }
 
     testing_support::LogCapture log_;
 };
 
 TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingViewAct) {
-    const ui::Point top(160, 200); // on the page, far from the panel
-    // The window draws what changed on its next frames: look until it shows.
-    const auto brightness = [&] {
-        const auto colour = pixel(top);
-        return colour[0] + colour[1] + colour[2];
-    };
     ASSERT_TRUE(waitFor([&] { return brightness() > 700; })) << "the start page is white";
     click(shareButton());
     ASSERT_FALSE(screen_->darkview()->isHidden());
@@ -125,15 +184,7 @@ TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingVi
     ASSERT_TRUE(
         waitFor([&] { return !ui::Presentation::shared().topController<ui::ShareSheet>(); }));
     // Its Done button, clicked, closes it.
-    GtkWidget* done = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-        window_->sync();
-        done = WindowInput::findButton(GTK_WIDGET(window_->gtkWindow()), "Done");
-        return done && gtk_widget_get_mapped(done);
-    }));
-    WindowInput(done).click(
-        ui::Point(gtk_widget_get_width(done) / 2.0, gtk_widget_get_height(done) / 2.0));
-    EXPECT_TRUE(waitFor([&] { return !ui::Presentation::shared().topAlertView(); }));
+    clickAlertDone();
 
     // A click on the dimming view closes the panel again.
     click(shareButton());
@@ -141,6 +192,70 @@ TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingVi
     click(top);
     EXPECT_GT(screen_->imgpicker()->frame().minY(), 480);
     EXPECT_TRUE(waitFor([&] { return screen_->darkview()->isHidden(); }));
+}
+
+// The panel's other buttons and what they open, each used as a person would: the rate button
+// opens the store page, Cancel only closes the panel, the Chorus sheet's Cancel and the mail
+// composer's fields, Send and Save.
+TEST_F(SharePanelWindowTest, RateCancelChorusAndTheComposersFieldsAndButtonsAct) {
+    // The store page is recorded, not handed to the desktop.
+    std::vector<std::string> opened;
+    ui::Application::shared().setURLTester([](const base::URL&) { return true; });
+    ui::Application::shared().setURLOpener([&](const base::URL& url) {
+        opened.push_back(url.absoluteString());
+        return true;
+    });
+    screen_->addressBar()->setText("shared words");
+    // The window draws what changed on its next frames: look until it shows.
+    ASSERT_TRUE(waitFor([&] { return brightness() > 700; })) << "the start page is white";
+
+    clickInPanel("Rate the application");
+    EXPECT_EQ(opened, std::vector<std::string>{BrowserSettings::appStorePageAddress()});
+    clickInPanel("Cancel sharing");
+    EXPECT_TRUE(ui::Presentation::shared().empty());
+    EXPECT_EQ(opened.size(), 1u);
+
+    // Chorus: its sheet holds the link; Cancel reports the cancelled post in an alert.
+    clickInPanel("Share on Chorus");
+    auto sheet = shownSheet<ui::ShareSheet>();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->serviceType(), ui::ShareServiceType::Chorus);
+    ASSERT_EQ(sheet->urls().size(), 1u);
+    EXPECT_NE(sheet->urls()[0].absoluteString().find("/search?q=shared%20words"),
+              std::string::npos);
+    click(*sheet->bar(), *sheet->cancelButton());
+    EXPECT_TRUE(
+        waitFor([&] { return !ui::Presentation::shared().topController<ui::ShareSheet>(); }));
+    EXPECT_EQ(clickAlertDone(), "You canceled the Chorus Post!");
+
+    // Mail: what is typed into To and Subject is what Send writes, with the HTML body.
+    clickInPanel("Send by mail");
+    auto composer = shownSheet<ui::MailComposer>();
+    ASSERT_TRUE(composer);
+    typeInto(*composer->toField(), "friend@example.test");
+    typeInto(*composer->subjectField(), "news");
+    EXPECT_EQ(composer->toRecipients(), std::vector<std::string>{"friend@example.test"});
+    EXPECT_NE(composer->subject().find("news"), std::string::npos) << composer->subject();
+    click(*composer->bar(), *composer->sendButton());
+    EXPECT_TRUE(logged("You sent the email."));
+    ASSERT_TRUE(composer->writtenFile());
+    const std::string sent = base::readFile(*composer->writtenFile())->toString();
+    EXPECT_NE(sent.find("To: friend@example.test\r\n"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("Subject: " + composer->subject() + "\r\n"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("Content-Type: text/html"), std::string::npos) << sent;
+    ASSERT_TRUE(
+        waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
+
+    // Save keeps a draft.
+    clickInPanel("Send by mail");
+    composer = shownSheet<ui::MailComposer>();
+    ASSERT_TRUE(composer);
+    click(*composer->bar(), *composer->saveButton());
+    EXPECT_TRUE(logged("You saved a draft of this email"));
+    ASSERT_TRUE(composer->writtenFile());
+    EXPECT_EQ(composer->writtenFile()->parent_path().filename(), "Drafts");
+    EXPECT_TRUE(
+        waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
 }
 
 } // namespace
