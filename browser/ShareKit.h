@@ -18,19 +18,22 @@ class Image;
 // The browser's sharing component. A screen that shares owns one, makes itself the delegate
 // and calls one operation; the outcome comes back to the delegate as a code:
 //
-// | code | finished                                  | failed |
-// |------|-------------------------------------------|---------------------------------------------|
-// | 1    | mail sent                                 | mail cancelled | | 2    | mail saved unsent
-// | mail failed, or no mail account             | | 3    | Twitter sheet posted | Twitter sheet
-// cancelled                     | | 4    | Chorus sheet posted                       | Twitter not
-// available                       | | 5    | image saved to the photo album            | Chorus
-// sheet cancelled                      | | 6    | image copied to the pasteboard            |
-// Chorus not available                        | | 7    | feed story posted to the picked friend |
-// Chorus login failed                         | | 8    | feed story posted, no friend picked |
-// friend picker cancelled                     | | 9    | | feed dialog closed without completing |
-// | 10   |                                           | feed dialog completed without a post | | 11
-// |                                           | feed dialog failed                          | | 12
-// |                                           | image could not be saved or copied          |
+// clang-format off
+// | code | finished                                | failed                                     |
+// |------|-----------------------------------------|--------------------------------------------|
+// | 1    | mail sent                               | mail cancelled                             |
+// | 2    | mail saved unsent                       | mail failed, or no mail account            |
+// | 3    | Twitter sheet posted                    | Twitter sheet cancelled                    |
+// | 4    | Chorus sheet posted                     | Twitter not available                      |
+// | 5    | image saved to the photo album          | Chorus sheet cancelled                     |
+// | 6    | image copied to the pasteboard          | Chorus not available                       |
+// | 7    | feed story posted to the picked friend  | Chorus login failed                        |
+// | 8    | feed story posted, no friend picked     | friend picker cancelled                    |
+// | 9    |                                         | feed dialog closed without completing      |
+// | 10   |                                         | feed dialog completed without a post       |
+// | 11   |                                         | feed dialog failed                         |
+// | 12   |                                         | image could not be saved or copied         |
+// clang-format on
 //
 // Every operation ends in exactly one delegate call, on the main thread. Main thread only.
 class ShareKit : public ui::MailComposeDelegate, public std::enable_shared_from_this<ShareKit> {

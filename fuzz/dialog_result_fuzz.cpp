@@ -2,6 +2,7 @@
 // and whether a story was posted without crashing, and the query parameters it reads write back
 // the same.
 #include "browser/ShareKit.h"
+#include "chorus/core/CHSession.h"
 #include "chorus/core/CHUtility.h"
 #include "chorus/core/CHWebDialogViewController.h"
 #include "chorus/dialogs/CHWebDialogs.h"
@@ -52,6 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto postID = found.find("post_id");
     FUZZ_CHECK((delegate->codes[0] > 0) == (postID != found.end() && !postID->second.empty()));
     (void)CHWebDialogViewController::isRedirect(*url);
+
+    // The login's end: a token exactly when the page gave a non-empty one, lasting from now on.
+    const auto token = CHSession::tokenOfLoginRedirect(*url, {"read_friendlists"});
+    const auto given = found.find("access_token");
+    FUZZ_CHECK(token.ok() == (given != found.end() && !given->second.empty()));
+    if (token) {
+        FUZZ_CHECK(token->accessToken() == given->second);
+        FUZZ_CHECK(token->expirationDate() > token->refreshDate());
+    } else {
+        FUZZ_CHECK(!token.error().localizedDescription().empty());
+    }
+
     const auto outcome = CHWebDialogs::outcomeOfRedirect(*url);
     FUZZ_CHECK(outcome.error.has_value() == (found.count("error_code") == 1));
     FUZZ_CHECK(outcome.resultURL.has_value() == !outcome.error.has_value());

@@ -102,23 +102,31 @@ base::URL CHSession::loginURL() const {
                              CHUtility::stringBySerializingQueryParameters(parameters));
 }
 
+base::Result<CHAccessTokenData>
+CHSession::tokenOfLoginRedirect(const base::URL& redirect, std::vector<std::string> permissions) {
+    auto parameters = CHUtility::parametersOfURL(redirect);
+    const std::string& token = parameters["access_token"];
+    if (!token.empty())
+        return CHAccessTokenData::fromLoginAnswer(token, std::move(permissions),
+                                                  parameters["expires_in"]);
+    std::string reason = parameters["error"];
+    std::string description = parameters["error_description"];
+    if (description.empty())
+        description = "The server gave no access token.";
+    return loginError(reason.empty() ? "no token" : std::move(reason),
+                      "The login failed: " + description);
+}
+
 void CHSession::loginEnded(const std::optional<base::URL>& redirect,
                            std::optional<base::Error> error) {
     if (redirect) {
-        auto parameters = CHUtility::parametersOfURL(*redirect);
-        const std::string& token = parameters["access_token"];
-        if (!token.empty()) {
-            token_ =
-                CHAccessTokenData::fromLoginAnswer(token, permissions_, parameters["expires_in"]);
+        auto token = tokenOfLoginRedirect(*redirect, permissions_);
+        if (token) {
+            token_ = std::move(token).value();
             transition(CHSessionState::Open, std::nullopt);
             return;
         }
-        std::string reason = parameters["error"];
-        std::string description = parameters["error_description"];
-        if (description.empty())
-            description = "The server gave no access token.";
-        error = loginError(reason.empty() ? "no token" : std::move(reason),
-                           "The login failed: " + description);
+        error = token.error();
     }
     transition(CHSessionState::ClosedLoginFailed, error);
 }

@@ -3,6 +3,7 @@
 #include "chorus/core/CHAccessTokenData.h"
 #include "chorus/core/CHSessionState.h"
 #include "platform/base/Error.h"
+#include "platform/base/Result.h"
 #include "platform/base/URL.h"
 
 #include <functional>
@@ -72,6 +73,11 @@ public:
     // The login page's address: "<server>/dialog/oauth" with the application, the redirect
     // address, the permissions as "scope" and a token answer asked for.
     base::URL loginURL() const;
+    // What the redirect at the end of the login page gives: the token when it holds a
+    // non-empty "access_token" (lasting "expires_in" seconds), else the reason the server gave
+    // for refusing ("error", "error_description").
+    static base::Result<CHAccessTokenData>
+    tokenOfLoginRedirect(const base::URL& redirect, std::vector<std::string> permissions);
     // The login dialog while it is shown (tests play the page through it).
     std::shared_ptr<CHWebDialogViewController> loginDialog() const { return loginDialog_; }
 
