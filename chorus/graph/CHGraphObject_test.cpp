@@ -18,10 +18,10 @@ std::vector<std::pair<std::string, std::string>> idsAndNames(const std::string& 
 TEST(CHGraphObjectTest, AFriendListGivesItsUsersWithTextIdentifiersInAnswerOrder) {
     using List = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(idsAndNames(testing_support::ChorusServer::fixture("friends.json")),
-              (List{{"1001", "Zoë Quinn"},
+              (List{{"1001", "Zoë Weber"},
                     {"1002", "Ada Lovelace"},
                     {"1003", "Smith, John"},
-                    {"1004", "bob marley"}}));
+                    {"1004", "bob mercer"}}));
     const struct {
         const char* json;
         List expected;
