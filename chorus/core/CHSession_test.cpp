@@ -4,6 +4,7 @@
 #include "tests/fixtures/chorus/ChorusTest.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -146,6 +147,43 @@ TEST_F(CHSessionTest, ClosingDuringTheLoginEndsItAsAFailedLogin) {
     settle();
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0].state, CHSessionState::ClosedLoginFailed);
+}
+
+// The page's last address, read: a token lasts "expires_in" seconds; none, zero, a negative or
+// an unreadable number is a token that does not expire.
+TEST_F(CHSessionTest, TheLoginsLastAddressGivesTheTokenAndHowLongItLastsOrTheReason) {
+    const base::Date now = base::Date::now();
+    const double never = std::numeric_limits<double>::max();
+    const struct {
+        const char* address;
+        double expires; // seconds from now
+    } tokens[] = {
+        {"chconnect://success#access_token=T&expires_in=3600", 3600},
+        {"chconnect://success?access_token=T", never},
+        {"chconnect://success#access_token=T&expires_in=0", never},
+        {"chconnect://success#access_token=T&expires_in=-5", never},
+        {"chconnect://success#access_token=T&expires_in=12abc", never},
+        {"chconnect://success#access_token=T&expires_in=99999999999999999999", never},
+    };
+    for (const auto& t : tokens) {
+        auto token = CHSession::tokenOfLoginRedirect(*base::URL::parse(t.address), {"a"});
+        ASSERT_TRUE(token) << t.address;
+        EXPECT_EQ(token->accessToken(), "T");
+        EXPECT_EQ(token->permissions(), std::vector<std::string>{"a"});
+        EXPECT_EQ(token->refreshDate(), now);
+        EXPECT_EQ(token->expirationDate(),
+                  t.expires == never ? base::Date(never) : now.addingTimeInterval(t.expires))
+            << t.address;
+    }
+
+    // Without a token, the error says the server's description (the reasons are checked with
+    // the login above).
+    auto refused = CHSession::tokenOfLoginRedirect(
+        *base::URL::parse(
+            "chconnect://success?error=access_denied&error_description=The+user+said+no"),
+        {});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().localizedDescription(), "The login failed: The user said no");
 }
 
 } // namespace
