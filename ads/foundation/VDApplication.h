@@ -10,12 +10,16 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+
+class VDContentQueue;
+class VDScheduler;
 
 // The ads client's one application-wide object: it learns when the application has finished
 // launching, runs the client's early activities once, tells whether the application is active,
@@ -120,12 +124,41 @@ public:
     // A request that carried these statistics failed: they are pending again.
     void didNotSendAdStatistics(const StatisticsSet& adStatistics);
 
-    // --- Content hashing (VDApplication+ContentHashing.cpp): whether the ad server lets the
-    // text on screen be fingerprinted for requests. Ad responses switch it on and off; the
-    // walk over the views runs while it is on.
+    // --- Content hashing (VDApplication+ContentHashing.cpp): fingerprints of the text on
+    // screen for ad requests, while the ad server allows it. Ad responses switch it on and off.
+
+    static constexpr const char* contentHashingQueueLabel = "viz.azodoz.eziro.content-hashing";
+    static constexpr const char* contentQueueCapacityKey =
+        "/redodi/ads/content_queue_maximum_capacity";
+    static constexpr const char* traversalIntervalKey = "/redodi/ads/traversal_interval";
+    // The server's capacity and interval are clamped into these ranges: at most 100 walks
+    // kept, and a walk at most every second (the text of every web view is read on the main
+    // thread) and at least every hour.
+    static constexpr std::uint64_t defaultContentQueueCapacity = 10;
+    static constexpr std::uint64_t maximumContentQueueCapacity = 100;
+    static constexpr double defaultTraversalInterval = 10;
+    static constexpr double minimumTraversalInterval = 1;
+    static constexpr double maximumTraversalInterval = 3600;
+    // What a text view and a web view give a walk: the web view's body text.
+    static constexpr const char* webViewTextScriptName = "content_text";
+
+    // Nothing while it runs. Otherwise starts afresh: a new content queue, walk numbers from 1,
+    // and a walk of the key window's root view every "traversal_interval" seconds. Main
+    // thread.
     void startContentHashing();
+    // Stops the walks; the queued fingerprints stay for requests. A walk under way finishes
+    // into the queue it started with. Main thread.
     void stopContentHashing();
-    bool isContentHashingOn() const { return contentHashingOn_.load(); }
+    bool isContentHashingOn() const;
+    // The fingerprint of the best-scoring walk, whose score then drops by the served penalty;
+    // nullopt when no walk has scored above 0, or content hashing never ran. Any thread but
+    // the content-hashing queue.
+    std::optional<std::string> fingerprintWithServedPenaltyDeduction();
+    // The content queue and the queue it is used on; null before content hashing first ran.
+    std::shared_ptr<VDContentQueue> contentQueue() const;
+    std::optional<base::DispatchQueue> contentQueueSerialQueue() const;
+    // One walk now, as a tick of the scheduler does (tests, benchmarks). Main thread.
+    void walkViewHierarchyForTesting();
 
 private:
     void startObservingActivation();
@@ -150,7 +183,15 @@ private:
     // On lockQueue_.
     std::uint64_t activeViewID_ = 0;
 
-    std::atomic<bool> contentHashingOn_{false};
+    // Guards the content-hashing fields. The walk task holds what it needs itself, so a walk
+    // never reads these.
+    mutable std::mutex contentHashingLock_;
+    std::shared_ptr<VDScheduler> scheduler_;
+    std::function<void()> walkTask_;
+    std::optional<base::DispatchQueue> serialQueue_;
+    std::shared_ptr<VDContentQueue> contentQueue_;
+    // The queue contentQueue_ is used on, kept after a stop.
+    std::optional<base::DispatchQueue> contentQueueSerialQueue_;
 
     std::once_flag iTunesMetadataOnce_;
     base::Value::Dictionary iTunesMetadata_;

@@ -1,6 +1,7 @@
 #include "ads/foundation/VDNumberStrings.h"
 
 #include "platform/base/Strings.h"
+#include "platform/base/UserDefaults.h"
 
 #include <charconv>
 #include <cmath>
@@ -34,4 +35,16 @@ std::optional<double> vd_doubleFromStrictString(std::string_view text) {
     if (error != std::errc() || stop != end || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::optional<double> vd_numberFromValue(const base::Value& value) {
+    if (const std::string* text = value.string())
+        return vd_doubleFromStrictString(*text);
+    if (value.isNumber() && !value.isBool() && std::isfinite(value.doubleValue()))
+        return value.doubleValue();
+    return std::nullopt;
+}
+
+std::optional<double> vd_numberFromUserDefaults(std::string_view key) {
+    return vd_numberFromValue(base::UserDefaults::standard()->objectForKey(key));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/base/Value.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,3 +16,11 @@ std::string vd_shortStringWithCGFloat(double value);
 // which the platform's lenient readers would take as 12, 0 or a non-finite value. For numbers
 // that arrive as text from servers.
 std::optional<double> vd_doubleFromStrictString(std::string_view text);
+
+// A number the server sent, as a number or as the text of one (vd_doubleFromStrictString);
+// nullopt for anything else, booleans and values that are not finite included. For the
+// server's constants, which arrive and are stored as text.
+std::optional<double> vd_numberFromValue(const base::Value& value);
+
+// The same for the user default under the key.
+std::optional<double> vd_numberFromUserDefaults(std::string_view key);

@@ -1,6 +1,7 @@
 #include "ads/request/VDSDKCoreController.h"
 
 #include "ads/foundation/VDAbsoluteTime.h"
+#include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDJSONUtilities.h"
 #include "ads/foundation/VDLogger.h"
 #include "ads/foundation/VDNumberStrings.h"
@@ -73,14 +74,6 @@ base::Value::Dictionary withWebURLsOnly(base::Value::Dictionary ad) {
 }
 
 // A constant's number: a JSON number, or text that is a number and nothing else.
-std::optional<double> numberOf(const base::Value& value) {
-    if (const std::string* text = value.string())
-        return vd_doubleFromStrictString(*text);
-    if (value.isNumber() && !value.isBool() && std::isfinite(value.doubleValue()))
-        return value.doubleValue();
-    return std::nullopt;
-}
-
 std::optional<base::Value> decodedJSONText(const base::Value& value) {
     const std::string* text = value.string();
     return text ? vd_decodedJSONObjectError(*text) : std::nullopt;
@@ -342,7 +335,7 @@ void VDSDKCoreController::SDKCoreAMSGHandlerDidLoadSDKConstants(
     if (auto expanded = path("mraid_expanded_banner_path"))
         VDMRAIDInterceptor::setExpandedBannerImplementationPath(*expanded);
 
-    if (auto size = numberOf(constants["active_view_unload_cache_size"])) {
+    if (auto size = vd_numberFromValue(constants["active_view_unload_cache_size"])) {
         if (*size >= 1 && *size <= double(maximumActiveViewUnloadCacheSize) &&
             *size == std::floor(*size)) {
             lockQueue_.async([self, size = std::uint64_t(*size)] {
@@ -363,7 +356,7 @@ void VDSDKCoreController::SDKCoreAMSGHandlerDidLoadSDKConstants(
     if (auto intervals = decodedJSONText(constants["refresh_intervals"]);
         intervals && intervals->dictionary()) {
         auto interval = [&](const char* key) -> std::optional<double> {
-            auto seconds = numberOf((*intervals)[key]);
+            auto seconds = vd_numberFromValue((*intervals)[key]);
             if (!seconds || *seconds < minimumSamplingInterval ||
                 *seconds > maximumSamplingInterval)
                 return std::nullopt;
@@ -391,6 +384,8 @@ void VDSDKCoreController::SDKCoreAMSGHandlerDidLoadSDKConstants(
         if (text && !text->empty())
             defaults->setObject(std::string(userDefaultsKeyPrefix) + key, base::Value(*text));
     }
+    // The tokeniser's character classes follow the ranges just stored.
+    VDCharacterSets::sharedInstance()->updateCharacterSets();
 
     if (auto names = decodedJSONText(constants["adapter_class_names"]); names && names->array()) {
         std::vector<std::string> adapterNames;

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
+#include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDDevice.h"
 #include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDBannerAd.h"
@@ -113,6 +114,7 @@ protected:
         VDMRAIDInterceptor::resetForTesting();
         VDMediationAdapters::resetForTesting();
         VDApplication::resetForTesting();
+        VDCharacterSets::resetSharedInstanceForTesting();
         VDDevice::resetSharedInstanceForTesting();
         ui::Application::reset();
         PlatformTest::TearDown();
@@ -400,6 +402,7 @@ TEST_F(VDSDKCoreControllerTest, ConstantsAreCheckedBeforeTheyAreStored) {
         {"clickthrough_confirm_schemes", R"({"tel":"Call","sms":7,"facetime":"Call?"})"},
         {"as_domains", "ads.test,cdn.test"},
         {"traversal_interval", "12"},
+        {"character_delimited_unicode_range", "[[65, 26]]"},
         {"bad_ad_report_path", ""},
         {"adapter_class_names", R"(["VDMAdapterCustom","VDMAdapterMissing",3])"},
     });
@@ -415,6 +418,8 @@ TEST_F(VDSDKCoreControllerTest, ConstantsAreCheckedBeforeTheyAreStored) {
               (Dictionary{{"tel", "Call"}, {"facetime", "Call?"}}));
     EXPECT_EQ(defaults->stringForKey("/redodi/ads/as_domains"), "ads.test,cdn.test");
     EXPECT_EQ(defaults->stringForKey("/redodi/ads/traversal_interval"), "12");
+    // The tokeniser takes the new ranges at once.
+    EXPECT_TRUE(VDCharacterSets::sharedInstance()->characterDelimitedSet()->contains(U'Q'));
     EXPECT_EQ(defaults->objectForKey("/redodi/ads/bad_ad_report_path"), base::Value());
     auto adapters = VDMediationAdapters::availableAdapterNames();
     ASSERT_TRUE(adapters);
