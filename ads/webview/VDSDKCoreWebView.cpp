@@ -37,12 +37,14 @@ std::shared_ptr<VDSDKCoreWebView> VDSDKCoreWebView::create() {
     base::assertMainThread();
     auto view = std::make_shared<VDSDKCoreWebView>(Private{});
     view->webView_->setDelegate(view);
+    view->activeViewAMSGHandler_->setDelegate(view);
     return view;
 }
 
 VDSDKCoreWebView::VDSDKCoreWebView(Private)
     : webView_(VDWebViewFactory::createWebView())
-    , SDKCoreAMSGHandler_(VDSDKCoreAMSGHandler::create()) {}
+    , SDKCoreAMSGHandler_(VDSDKCoreAMSGHandler::create())
+    , activeViewAMSGHandler_(std::make_shared<VDActiveViewAMSGHandler>()) {}
 
 VDSDKCoreWebView::~VDSDKCoreWebView() {
     webView_->setDelegate({});
@@ -165,9 +167,29 @@ bool VDSDKCoreWebView::webViewShouldStartLoadWithRequestNavigationType(
     ui::WebView&, const net::URLRequest& request, ui::WebViewNavigationType) {
     if (!request.url() || !VDNotification::isNotificationURL(*request.url()))
         return true;
-    if (auto note = VDNotification::notificationWithURL(*request.url()))
-        SDKCoreAMSGHandler_->didReceiveNotification(*note);
+    if (auto note = VDNotification::notificationWithURL(*request.url())) {
+        if (!SDKCoreAMSGHandler_->didReceiveNotification(*note))
+            activeViewAMSGHandler_->didReceiveNotification(*note);
+    }
     return false;
+}
+
+void VDSDKCoreWebView::activeViewAMSGHandlerDidReceiveVisibilityNotificationForActiveViewID(
+    VDActiveViewAMSGHandler&, bool visible, std::uint64_t activeViewID) {
+    if (auto observer = activeViewObserverForActiveViewID(activeViewID))
+        base::mainQueue().async([weakObserver = std::weak_ptr(observer), visible] {
+            if (auto observer = weakObserver.lock())
+                observer->adViewDidChangeActiveViewVisibility(visible);
+        });
+}
+
+void VDSDKCoreWebView::activeViewAMSGHandlerDidReceiveUntrackNotificationForActiveViewID(
+    VDActiveViewAMSGHandler&, std::uint64_t activeViewID) {
+    if (auto observer = activeViewObserverForActiveViewID(activeViewID))
+        base::mainQueue().async([weakObserver = std::weak_ptr(observer)] {
+            if (auto observer = weakObserver.lock())
+                observer->adViewDidStopActiveViewMonitoring();
+        });
 }
 
 void VDSDKCoreWebView::webViewDidFinishLoad(ui::WebView& webView) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ads/webview/VDActiveViewAMSGHandler.h"
+#include "ads/webview/VDActiveViewAMSGHandlerDelegate.h"
 #include "ads/webview/VDActiveViewObserver.h"
 #include "ads/webview/VDSDKCoreAMSGHandler.h"
 #include "ads/webview/VDSDKCoreWebViewNotification.h"
@@ -30,6 +32,7 @@
 // and then run once each, on the main thread. Everything else is main thread only, except the
 // reads of state() and of the active-view registrations, which any thread may make.
 class VDSDKCoreWebView : public ui::WebViewDelegate,
+                         public VDActiveViewAMSGHandlerDelegate,
                          public std::enable_shared_from_this<VDSDKCoreWebView> {
     struct Private {};
 
@@ -74,6 +77,13 @@ public:
         return SDKCoreAMSGHandler_;
     }
 
+    // The active-view page's message handler, whose delegate this web view is: the page's
+    // verdicts go to the observer registered for their identifier, in a later main-thread
+    // turn; nothing happens for an identifier without an observer.
+    const std::shared_ptr<VDActiveViewAMSGHandler>& activeViewAMSGHandler() const {
+        return activeViewAMSGHandler_;
+    }
+
     // Active-view measurements running in this page, by active-view identifier; observers are
     // held weakly. Any thread.
     void setActiveViewObserverForActiveViewID(const std::shared_ptr<VDActiveViewObserver>& observer,
@@ -95,12 +105,19 @@ public:
     void webViewDidFinishLoad(ui::WebView& webView) override;
     void webViewDidFailLoadWithError(ui::WebView& webView, const base::Error& error) override;
 
+    // --- VDActiveViewAMSGHandlerDelegate.
+    void activeViewAMSGHandlerDidReceiveVisibilityNotificationForActiveViewID(
+        VDActiveViewAMSGHandler& handler, bool visible, std::uint64_t activeViewID) override;
+    void activeViewAMSGHandlerDidReceiveUntrackNotificationForActiveViewID(
+        VDActiveViewAMSGHandler& handler, std::uint64_t activeViewID) override;
+
 private:
     void endLoad(State state);
     void runQueuedCommands();
 
     std::shared_ptr<ui::WebView> webView_;
     std::shared_ptr<VDSDKCoreAMSGHandler> SDKCoreAMSGHandler_;
+    std::shared_ptr<VDActiveViewAMSGHandler> activeViewAMSGHandler_;
     std::atomic<State> state_{StateNotLoaded};
     std::atomic<bool> loadedOnce_{false};
 

@@ -55,8 +55,11 @@ private:
 
 class ActiveViewObserver : public VDActiveViewObserver {
 public:
-    void adViewDidChangeActiveViewVisibility(bool) override {}
-    void adViewDidStopActiveViewMonitoring() override {}
+    void adViewDidChangeActiveViewVisibility(bool visible) override {
+        calls.push_back(visible ? "visible" : "hidden");
+    }
+    void adViewDidStopActiveViewMonitoring() override { calls.push_back("stop"); }
+    std::vector<std::string> calls;
 };
 
 class VDSDKCoreWebViewTest : public testing_support::PlatformTest {
@@ -252,6 +255,32 @@ TEST_F(VDSDKCoreWebViewTest, AdsWebViewsShareOneProcessWhileOneOfThemLives) {
     other.reset();
     third.reset();
     EXPECT_NE(processOf(VDWebViewFactory::createWebView()), shared);
+}
+
+TEST_F(VDSDKCoreWebViewTest, ThePagesActiveViewVerdictsReachTheObserverOfTheirIdentifier) {
+    auto observer = std::make_shared<ActiveViewObserver>();
+    auto other = std::make_shared<ActiveViewObserver>();
+    coreWebView_->setActiveViewObserverForActiveViewID(observer, 4);
+    coreWebView_->setActiveViewObserverForActiveViewID(other, 5);
+    for (const char* url : {
+             "amsg:visibilityChanged?hashCode=4&isVisible=1",
+             "amsg:visibilityChanged?hashCode=4&isVisible=true", // only "1" is visible
+             "amsg:visibilityChanged?hashCode=4",                // no verdict: ignored
+             "amsg:visibilityChanged?isVisible=1",               // no identifier: ignored
+             "amsg:visibilityChanged?hashCode=4x&isVisible=1",   // no number: ignored
+             "amsg:visibilityChanged?hashCode=9&isVisible=1",    // nobody's: nothing
+             "amsg:untrackActiveViewUnit?hashCode=4",
+             "amsg:untrackActiveViewUnit",
+         })
+        EXPECT_EQ(pageSends(url), false) << url;
+    EXPECT_TRUE(observer->calls.empty()); // in a later main-thread turn
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(observer->calls, (std::vector<std::string>{"visible", "hidden", "stop"}));
+    EXPECT_TRUE(other->calls.empty());
+    // The page's own messages still reach the core page's handler.
+    EXPECT_EQ(pageSends("amsg:requestReload"), false);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(pageDelegate_->calls, std::vector<std::string>{"requestReload"});
 }
 
 } // namespace
