@@ -1,6 +1,9 @@
-// "amsg" URLs as a page sends them, one per input, through the message rules and the SDK-core
-// page's handler. A URL is a message only with the amsg scheme and a name; the handler serves
-// exactly its five names, and its delegate hears a served message exactly once.
+// "amsg" URLs as a page sends them, one per input, through the message rules, the SDK-core
+// page's handler and the active-view handler. A URL is a message only with the amsg scheme and
+// a name; the core handler serves exactly its five names, and its delegate hears a served
+// message exactly once; the active-view handler tells its delegate at most once, and only with
+// the identifier the message gave.
+#include "ads/webview/VDActiveViewAMSGHandler.h"
 #include "ads/webview/VDNotification.h"
 #include "ads/webview/VDSDKCoreAMSGHandler.h"
 #include "fuzz/FuzzInput.h"
@@ -33,6 +36,22 @@ public:
     }
 };
 
+class ActiveViewDelegate : public VDActiveViewAMSGHandlerDelegate {
+public:
+    int calls = 0;
+    std::uint64_t lastID = 0;
+    void activeViewAMSGHandlerDidReceiveVisibilityNotificationForActiveViewID(
+        VDActiveViewAMSGHandler&, bool, std::uint64_t activeViewID) override {
+        ++calls;
+        lastID = activeViewID;
+    }
+    void activeViewAMSGHandlerDidReceiveUntrackNotificationForActiveViewID(
+        VDActiveViewAMSGHandler&, std::uint64_t activeViewID) override {
+        ++calls;
+        lastID = activeViewID;
+    }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,5 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     base::RunLoop::main().runUntilIdle();
     FUZZ_CHECK(served == handler->handlesMessageNamed(note->name()));
     FUZZ_CHECK(delegate->calls == (served ? 1 : 0));
+
+    static auto activeViewHandler = std::make_shared<VDActiveViewAMSGHandler>();
+    static auto activeViewDelegate = std::make_shared<ActiveViewDelegate>();
+    activeViewHandler->setDelegate(activeViewDelegate);
+    activeViewDelegate->calls = 0;
+    const bool activeViewServed = activeViewHandler->didReceiveNotification(*note);
+    FUZZ_CHECK(activeViewServed == activeViewHandler->handlesMessageNamed(note->name()));
+    FUZZ_CHECK(activeViewDelegate->calls <= (activeViewServed ? 1 : 0));
+    if (activeViewDelegate->calls == 1) {
+        const std::string& hashCode = note->parameters().at(VDActiveViewAMSGHandler::hashCodeKey);
+        FUZZ_CHECK(!hashCode.empty() &&
+                   hashCode.find_first_not_of("0123456789") == std::string::npos);
+        FUZZ_CHECK(hashCode.find_first_not_of('0') == std::string::npos
+                       ? activeViewDelegate->lastID == 0
+                       : hashCode.substr(hashCode.find_first_not_of('0')) ==
+                             std::to_string(activeViewDelegate->lastID));
+    }
     return 0;
 }
