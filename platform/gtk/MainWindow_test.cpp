@@ -331,6 +331,20 @@ TEST_F(MainWindowTest, AHiddenPageFinishesLoadingAndShowsWhenBroughtToTheFront) 
     ASSERT_NE(backWidget, nullptr);
     EXPECT_FALSE(gtk_widget_get_mapped(backWidget));
     EXPECT_TRUE(gtk_widget_get_mapped(frontWidget));
+    // Nor is its view painted under the opaque page in front: a frame of the front page costs
+    // what it costs without the page behind, but not under a translucent one.
+    const auto drawnWith = [&](const std::function<void()>& change) {
+        change();
+        mainWindow_->sync();
+        const int start = canvas.snapshots();
+        gtk_widget_queue_draw(canvas.widget());
+        EXPECT_TRUE(waitFor([&] { return canvas.snapshots() > start; }));
+        return canvas.viewsDrawn();
+    };
+    const int alone = drawnWith([&] { back->setHidden(true); });
+    EXPECT_EQ(drawnWith([&] { back->setHidden(false); }), alone);
+    EXPECT_EQ(drawnWith([&] { front->setAlpha(0.5); }), alone + 1);
+    front->setAlpha(1.0);
 
     // The hidden page loads to the end while it is not shown.
     back->loadRequest(net::URLRequest(base::URL::parse(server_.url("/green"))));

@@ -67,6 +67,17 @@ bool isInsideWebView(const ui::View* view) {
     return false;
 }
 
+// Whether all the view holds is drawn within its bounds.
+bool keepsInside(const ui::View& view) {
+    if (view.clipsToBounds())
+        return true;
+    const ui::Rect bounds = view.bounds();
+    for (const auto& subview : view.subviews())
+        if (!bounds.containsRect(subview->frame()) || !keepsInside(*subview))
+            return false;
+    return true;
+}
+
 bool drawsItself(const ui::View& view) {
     if (view.backgroundColor() && view.backgroundColor()->alpha > 0)
         return true;
@@ -175,12 +186,12 @@ bool ViewCanvas::sync() {
             ++it;
         }
     }
-    showOnlyWhatIsSeen(placementChanged);
+    const bool coveringChanged = showOnlyWhatIsSeen(placementChanged);
     for (auto& [key, child] : children_)
         if (child.entry)
             child.entry->sync();
     painter_.purgeImages();
-    const bool redraw = hash != shownHash_;
+    const bool redraw = hash != shownHash_ || coveringChanged;
     shownHash_ = hash;
     if (placementChanged)
         gtk_widget_queue_allocate(widget_.get());
@@ -256,23 +267,38 @@ void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
         placementChanged = true;
     }
     child.visible = visible;
+    child.opaque = true;
+    for (const ui::View* above = &view; above && child.opaque; above = above->superviewPointer())
+        child.opaque = above->alpha() >= 1.0;
 }
 
-void ViewCanvas::showOnlyWhatIsSeen(bool& placementChanged) {
+bool ViewCanvas::showOnlyWhatIsSeen(bool& placementChanged) {
     // A page wholly under another page drawn after it (the tabs' web views, stacked) is not
     // shown: it gets no events, and WebKit neither draws it nor runs its page at full pace.
+    // Under an opaque page, what its view paints cannot be seen either: it is not painted,
+    // so that a frame of the page on top costs the same however many tabs lie below it.
     std::vector<const Child*> pages;
     for (const ui::View* view : painted_)
         if (const Child& child = children_.at(view); child.engine && child.visible)
             pages.push_back(&child);
+    bool coveringChanged = false;
     for (const ui::View* view : painted_) {
         Child& child = children_.at(view);
         bool shown = child.visible;
+        bool covered = false;
         if (shown && child.engine) {
             auto self = std::find(pages.begin(), pages.end(), &child);
             shown = std::none_of(self + 1, pages.end(), [&](const Child* above) {
                 return above->frame.containsRect(child.frame);
             });
+            covered =
+                keepsInside(*view) && std::any_of(self + 1, pages.end(), [&](const Child* above) {
+                    return above->opaque && above->frame.containsRect(child.frame);
+                });
+        }
+        if (covered != child.covered) {
+            child.covered = covered;
+            coveringChanged = true;
         }
         if (shown != child.shown) {
             child.shown = shown;
@@ -292,6 +318,7 @@ void ViewCanvas::showOnlyWhatIsSeen(bool& placementChanged) {
             gtk_widget_insert_after(widget, widget_.get(), previous);
         previous = widget;
     }
+    return coveringChanged;
 }
 
 void ViewCanvas::drop(Child& child) {
@@ -346,6 +373,7 @@ void ViewCanvas::allocate(int, int) {
 
 void ViewCanvas::snapshot(GtkSnapshot* snapshot) {
     ++snapshots_;
+    viewsDrawn_ = 0;
     for (auto& [view, painted] : paintedNodes_)
         painted.used = false;
     paintView(*window_, snapshot, true);
@@ -375,6 +403,8 @@ GskRenderNode* ViewCanvas::ownNode(const ui::View& view) {
 void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
     if (view.isHidden() || view.alpha() < 0.01)
         return;
+    if (auto found = children_.find(&view); found != children_.end() && found->second.covered)
+        return;
     const ui::Rect bounds = view.bounds();
     const double width = bounds.size.width;
     const double height = bounds.size.height;
@@ -401,8 +431,19 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
         gtk_snapshot_push_opacity(snapshot, view.alpha());
 
     graphene_rect_t own = GRAPHENE_RECT_INIT(0, 0, float(width), float(height));
-    if (drawsItself(view) && width > 0 && height > 0)
-        gtk_snapshot_append_node(snapshot, ownNode(view));
+    if (drawsItself(view) && width > 0 && height > 0) {
+        if (auto fill = ViewPainter::solidFill(view)) {
+            if (fill->alpha > 0) {
+                ++viewsDrawn_;
+                const GdkRGBA rgba{float(fill->red), float(fill->green), float(fill->blue),
+                                   float(fill->alpha)};
+                gtk_snapshot_append_color(snapshot, &rgba, &own);
+            }
+        } else {
+            ++viewsDrawn_;
+            gtk_snapshot_append_node(snapshot, ownNode(view));
+        }
+    }
     if (auto found = children_.find(&view);
         found != children_.end() && found->second.widget && found->second.shown &&
         gtk_widget_get_parent(found->second.widget.get()) == widget_.get()) {

@@ -62,6 +62,8 @@ public:
     // doing so (tests: a page's own frames make none).
     int snapshots() const { return snapshots_; }
     int viewsPainted() const { return viewsPainted_; }
+    // How many views the last snapshot drew something of their own for.
+    int viewsDrawn() const { return viewsDrawn_; }
 
     // Input as the window's gestures deliver it (window coordinates); tests call these too.
     // pointerPressed answers whether the click is the model's alone: not over a web page
@@ -89,7 +91,10 @@ private:
         ui::Rect frame;        // where the widget is placed, in the window
         double topInset = 0.0; // how far below the view's top the widget starts
         bool visible = false;  // as the tree has it
+        bool opaque = false;   // it and every view above it wholly opaque
         bool shown = false;    // on screen: visible, and for a page not under another page
+        // A page wholly under an opaque page drawn after it, with all it holds: not painted.
+        bool covered = false;
         bool seen = false;
     };
 
@@ -97,8 +102,9 @@ private:
     void place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFieldEntry> entry,
                WebKitEngine* engine, bool visible, bool& placementChanged);
     void drop(Child& child);
-    // Shows the children that can be seen, in painting order, and hides the others.
-    void showOnlyWhatIsSeen(bool& placementChanged);
+    // Shows the children that can be seen, in painting order, and hides the others; says
+    // whether the pages that are covered changed.
+    bool showOnlyWhatIsSeen(bool& placementChanged);
     void paintView(ui::View& view, GdkSnapshot* snapshot, bool isRoot);
     // What the view paints of itself, from the last snapshot when its look is the same.
     GskRenderNode* ownNode(const ui::View& view);
@@ -121,6 +127,7 @@ private:
     std::map<const ui::View*, Painted> paintedNodes_;
     int snapshots_ = 0;
     int viewsPainted_ = 0;
+    int viewsDrawn_ = 0;
     // The status bar as last painted, and the time it shows.
     GOwned<GskRenderNode> statusBarNode_;
     std::string statusBarClock_;

@@ -374,6 +374,30 @@ void ViewPainter::paintBarItems(cairo_t* cr, const ui::View& view,
     }
 }
 
+std::optional<ui::Color> ViewPainter::solidFill(const ui::View& view) {
+    const ui::Layer& layer = view.layer();
+    if (layer.borderWidth > 0 || layer.cornerRadius > 0)
+        return std::nullopt;
+    // What paint() draws besides the background.
+    if (dynamic_cast<const ui::Label*>(&view) || dynamic_cast<const ui::Toolbar*>(&view) ||
+        dynamic_cast<const ui::NavigationBar*>(&view) ||
+        dynamic_cast<const ui::ProgressView*>(&view))
+        return std::nullopt;
+    if (auto* button = dynamic_cast<const ui::Button*>(&view);
+        button && button->currentBackgroundImage())
+        return std::nullopt;
+    if (auto* imageView = dynamic_cast<const ui::ImageView*>(&view);
+        imageView && imageView->displayedImage())
+        return std::nullopt;
+    if (auto* spinner = dynamic_cast<const ui::ActivityIndicatorView*>(&view);
+        spinner && spinner->isAnimating())
+        return std::nullopt;
+    if (dynamic_cast<const ui::WebView*>(&view) && !view.backgroundColor())
+        return ui::Color::whiteColor();
+    // Nothing at all without a background: a clear colour.
+    return view.backgroundColor().value_or(ui::Color::clearColor());
+}
+
 void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
     const double width = view.bounds().size.width;
     const double height = view.bounds().size.height;

@@ -2,12 +2,14 @@
 
 #include "platform/gtk/GOwned.h"
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Color.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/Geometry.h"
 
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,11 @@ public:
 
     // Paints into the view's own space: (0, 0) is the top left of its bounds' size.
     void paint(const ui::View& view, cairo_t* cr);
+
+    // The one colour paint() fills the view's bounds with, when that is all it draws (a plain
+    // background, a web view before its page; clear when it draws nothing): a colour node
+    // draws it for far less than a picture.
+    static std::optional<ui::Color> solidFill(const ui::View& view);
 
     // Where paint() may draw, in the view's own space: its bounds, or for a button's title
     // the width of the button (the title may use the button's room).
