@@ -143,28 +143,6 @@ TEST_F(UserDefaultsTest, ValuesSurviveANewObjectWithTheirKinds) {
     EXPECT_EQ(homeEntries(), std::vector<std::string>{"prefs.plist"});
 }
 
-TEST_F(UserDefaultsTest, ChangesAreWrittenTogetherAtTheEndOfTheRunLoopTurn) {
-    auto defaults = open();
-    defaults->setObject("a", 1);
-    defaults->setObject("b", 2);
-    defaults->removeObjectForKey("a");
-    EXPECT_FALSE(fs::exists(file())) << "nothing is written before the loop turns";
-    base::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(fileContent(), Value(Value::Dictionary{{"b", 2}}));
-
-    // A reset loop drops the pending write; the next change still schedules one.
-    defaults->setObject("c", 3);
-    base::RunLoop::main().reset();
-    defaults->setObject("d", 4);
-    base::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(fileContent(), Value(Value::Dictionary{{"b", 2}, {"c", 3}, {"d", 4}}));
-
-    // What is still pending when the object goes away is written then.
-    defaults->setObject("e", 5);
-    defaults.reset();
-    EXPECT_EQ(open()->integerForKey("e"), 5);
-}
-
 TEST_F(UserDefaultsTest, ChangesInOneTurnQueueASingleWriteAndALaterTurnWritesAgain) {
     auto defaults = open();
     FileReplacementCounter writes(homeDirectory(), "prefs.plist");
@@ -185,6 +163,7 @@ TEST_F(UserDefaultsTest, ChangesInOneTurnQueueASingleWriteAndALaterTurnWritesAga
     defaults->removeObjectForKey("a");
     defaults->setObject("a", 4);
     EXPECT_EQ(writes.count(), 0);
+    EXPECT_FALSE(fs::exists(file())) << "nothing is written before the loop turns";
 
     base::RunLoop::main().runUntilIdle();
     EXPECT_FALSE(workLeftAfterFirstWrite);
@@ -199,6 +178,19 @@ TEST_F(UserDefaultsTest, ChangesInOneTurnQueueASingleWriteAndALaterTurnWritesAga
     base::RunLoop::main().runUntilIdle();
     EXPECT_EQ(writes.count(), 2);
     EXPECT_EQ(fileContent(), Value(Value::Dictionary{{"a", 4}, {"b", 2}, {"c", 3}, {"d", 5}}));
+
+    // A reset loop drops the pending write; the next change still schedules one.
+    defaults->setObject("e", 6);
+    base::RunLoop::main().reset();
+    defaults->setObject("f", 7);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(fileContent()["e"], Value(6));
+    EXPECT_EQ(writes.count(), 3);
+
+    // What is still pending when the object goes away is written then.
+    defaults->setObject("g", 8);
+    defaults.reset();
+    EXPECT_EQ(open()->integerForKey("g"), 8);
 }
 
 TEST_F(UserDefaultsTest, TypedReadersConvertAsThePlatformDoes) {
