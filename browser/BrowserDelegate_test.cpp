@@ -170,7 +170,7 @@ TEST_F(BrokenStoreTest, TheFailureIsLoggedAndTheProcessStopped) {
 
     EXPECT_EQ(stops, 1);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_THAT(lines[0], StartsWith("Unresolved error Error Domain=NSCocoaErrorDomain Code="));
+    EXPECT_THAT(lines[0], StartsWith("Unresolved error Error Domain=PlatformErrorDomain Code="));
     EXPECT_THAT(lines[0], HasSubstr("Browser.sqlite"));
     // Nothing is retried and no screen sees a half-made store.
     EXPECT_FALSE(delegate->managedObjectContext());
@@ -184,7 +184,7 @@ TEST_F(BrokenStoreTest, WithoutAReplacementTheProcessReallyStops) {
             BrowserDelegate delegate;
             delegate.managedObjectContext();
         },
-        "Unresolved error Error Domain=NSCocoaErrorDomain");
+        "Unresolved error Error Domain=PlatformErrorDomain");
 }
 
 class MissingModelTest : public testing_support::PlatformTest {};

@@ -15,7 +15,7 @@ public:
     // A real engine that answers "/search?q=", so that searches and new tabs work out of the box.
     static constexpr const char* defaultSearchEngineHost = "www.bing.com";
     static constexpr const char* appStoreWebHostKey = "BrowserAppStoreWebHost";
-    static constexpr const char* defaultAppStoreWebHost = "itunes.apple.com";
+    static constexpr const char* defaultAppStoreWebHost = "apps.example";
 
     // Where web searches go: "https://<host>/search?q=…".
     static std::string searchEngineHost();

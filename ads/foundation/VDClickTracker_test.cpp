@@ -58,7 +58,7 @@ protected:
         server.Get("/to-store",
                    [count](const httplib::Request& request, httplib::Response& response) {
                        count(request);
-                       response.set_redirect("itms-apps://itunes.tld/app/id1");
+                       response.set_redirect("itms-apps://store.tld/app/id1");
                    });
         server.Get("/gone", [count](const httplib::Request& request, httplib::Response& response) {
             count(request);
@@ -120,7 +120,7 @@ TEST_F(VDClickTrackerTest, OutcomesAreReportedOnce) {
     const Case cases[] = {
         {"/click", {"success " + server_.url("/landing")}, {"/click", "/landing"}},
         // Leaving HTTP ends the ping there, as a success, without asking for the target.
-        {"/to-store", {"success itms-apps://itunes.tld/app/id1"}, {"/to-store"}},
+        {"/to-store", {"success itms-apps://store.tld/app/id1"}, {"/to-store"}},
         {"/gone", {"failure"}, {"/gone"}},
         {"/nothing", {"success " + server_.url("/nothing")}, {"/nothing"}},
     };
@@ -149,7 +149,7 @@ TEST_F(VDClickTrackerTest, OutcomesAreReportedOnce) {
 
 TEST_F(VDClickTrackerTest, OnlyHTTPURLsArePinged) {
     for (const char* text :
-         {"itms-apps://itunes.tld/app/id1", "file:///etc/passwd", "javascript:alert(1)"}) {
+         {"itms-apps://store.tld/app/id1", "file:///etc/passwd", "javascript:alert(1)"}) {
         auto tracker = VDClickTracker::create();
         auto delegate = ping(tracker, base::URL::parse(text));
         EXPECT_EQ(delegate->outcomes, std::vector<std::string>{"failure"}) << text;

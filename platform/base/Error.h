@@ -37,9 +37,9 @@ struct Error {
 };
 
 // Error domains of the platform layer.
-inline constexpr const char* URLErrorDomain = "NSURLErrorDomain";
-inline constexpr const char* CocoaErrorDomain = "NSCocoaErrorDomain";
-inline constexpr const char* POSIXErrorDomain = "NSPOSIXErrorDomain";
+inline constexpr const char* URLErrorDomain = "URLErrorDomain";
+inline constexpr const char* CocoaErrorDomain = "PlatformErrorDomain";
+inline constexpr const char* POSIXErrorDomain = "POSIXErrorDomain";
 
 // Codes of CocoaErrorDomain used by the JSON and property list readers and writers.
 enum CocoaErrorCode : long {

@@ -27,7 +27,7 @@ enum StoreErrorCode : long {
 // userInfo keys of store errors.
 inline constexpr const char* FilePathErrorKey = "NSFilePath";
 // The SQLite (extended) result code behind the failure, as an integer.
-inline constexpr const char* SQLiteErrorCodeKey = "NSSQLiteErrorDomain";
+inline constexpr const char* SQLiteErrorCodeKey = "SQLiteErrorCode";
 
 base::Error storeError(StoreErrorCode code, std::string description,
                        const std::optional<std::filesystem::path>& path = std::nullopt,

@@ -262,7 +262,7 @@ void MailComposer::send() {
     auto outbox = outboxDirectory();
     if (!outbox) {
         finish(MailComposeResult::Failed,
-               base::Error::make("MFMailComposeErrorDomain", 1, "No mail account is set up."));
+               base::Error::make("MailComposerErrorDomain", 1, "No mail account is set up."));
         return;
     }
     auto error = write(*outbox);
@@ -275,7 +275,7 @@ void MailComposer::saveDraft() {
     auto outbox = outboxDirectory();
     if (!outbox) {
         finish(MailComposeResult::Failed,
-               base::Error::make("MFMailComposeErrorDomain", 0, "No mail account is set up."));
+               base::Error::make("MailComposerErrorDomain", 0, "No mail account is set up."));
         return;
     }
     auto error = write(*outbox / "Drafts");

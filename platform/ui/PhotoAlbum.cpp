@@ -33,8 +33,7 @@ std::string extensionFor(const base::Data& data) {
 
 std::optional<base::Error> write(const Image* image) {
     if (!image || image->data().empty())
-        return base::Error::make("ALAssetsLibraryErrorDomain", -3304,
-                                 "The image has no data to save.");
+        return base::Error::make("PhotoAlbumErrorDomain", -3304, "The image has no data to save.");
     const auto folder = PhotoAlbum::directory();
     if (auto made = base::createDirectories(folder); !made)
         return made.error();

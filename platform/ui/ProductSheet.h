@@ -30,7 +30,7 @@ public:
 
     // The parameter that names the product: a positive number, or its digits as text.
     static constexpr const char* parameterITunesItemIdentifier = "id";
-    static constexpr const char* errorDomain = "SKErrorDomain";
+    static constexpr const char* errorDomain = "ProductSheetErrorDomain";
 
     ProductSheet();
     static std::shared_ptr<ProductSheet> create() { return std::make_shared<ProductSheet>(); }
