@@ -1,3 +1,4 @@
+#include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDDevice.h"
 #include "ads/request/VDClickTrackerCollection.h"
 #include "platform/base/RunLoop.h"
@@ -5,6 +6,8 @@
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 
+#include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 
@@ -93,6 +96,29 @@ TEST_F(VDClickTrackerCollectionTest, ACollectionThatGoesAwayAbandonsItsPings) {
     EXPECT_FALSE(file->isDownloading());
     EXPECT_EQ(tracker->cachedFile(), nullptr);
     EXPECT_EQ(ui::Application::shared().openBackgroundTaskCount(), 0u);
+}
+
+// A host whose first call in the process is into the ads client: the shared application, device
+// and tracker collection, which let go of observers and background tasks as they go away, go
+// before the notification center and the application that they were made before.
+TEST(VDClickTrackerCollectionDeathTest, AProcessWhoseFirstCallIsIntoTheAdsClientEndsCleanly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // a fresh process each: nothing made before
+    const std::function<void()> firstCalls[] = {
+        [] { VDApplication::sharedInstance(); },
+        [] { VDDevice::sharedInstance(); },
+        [] {
+            VDClickTrackerCollection::sharedInstance()->trackURL(
+                *base::URL::parse("http://127.0.0.1:1/ping"));
+        },
+    };
+    for (const auto& firstCall : firstCalls) {
+        EXPECT_EXIT(
+            {
+                firstCall();
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
 }
 
 } // namespace
