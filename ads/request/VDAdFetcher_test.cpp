@@ -310,11 +310,15 @@ TEST_F(VDAdFetcherTest, OnlyMediationAnswersAreKeptAndAnswerForTheirAdUnit) {
     EXPECT_EQ(again.ad->adHTML(), first);
     EXPECT_EQ(again.ad->responseType(), VDAd::ResponseTypeMediationJSON);
     EXPECT_EQ(served, 2);
-    EXPECT_EQ(fetch(server_.adURL("counted?slotname=other&mediation=1")).ad->adHTML(),
+    // Once its five minutes are over, the kept answer goes and the new body counts.
+    base::RunLoop::main().advance(301s);
+    EXPECT_EQ(fetch(server_.adURL("counted?slotname=unit&mediation=1")).ad->adHTML(),
               "{\"served\":3}");
+    EXPECT_EQ(fetch(server_.adURL("counted?slotname=other&mediation=1")).ad->adHTML(),
+              "{\"served\":4}");
     // Other answers are never kept.
     fetch(server_.adURL("counted?slotname=plain"));
-    EXPECT_EQ(fetch(server_.adURL("counted?slotname=plain")).ad->adHTML(), "{\"served\":5}");
+    EXPECT_EQ(fetch(server_.adURL("counted?slotname=plain")).ad->adHTML(), "{\"served\":6}");
     EXPECT_EQ(VDURLConnection::memoryCacheCount(), 2u);
 
     for (int unit = 0; unit < 30; ++unit)

@@ -210,12 +210,16 @@ TEST_F(VDSDKCoreControllerTest, RequestsBeforeThePageLoadsAreSentInOrderAndAnswe
     EXPECT_TRUE(controller_->pendingBuildAdURLRequestIDs().empty());
 
     // A request the page has loaded for goes out at once (after the constants, still
-    // unanswered, are asked for again); identifiers keep counting.
-    auto third = std::make_shared<Asker>(Dictionary{{"redodi-ad-url-mediation", "1"}});
+    // unanswered, are asked for again); identifiers keep counting, and values JSON cannot
+    // carry go as their descriptions.
+    const base::Value date(base::Date(0));
+    auto third =
+        std::make_shared<Asker>(Dictionary{{"redodi-ad-url-mediation", "1"}, {"when", date}});
     controller_->buildAdURL(third);
     ASSERT_TRUE(waitForCommands(5));
     EXPECT_EQ(commands()[3].rfind("VDMA_getSdkConstants(", 0), 0u);
     EXPECT_EQ(commands()[4].rfind("VDMA_getAdapterLessMediationAd(", 0), 0u);
+    EXPECT_EQ(argumentOf(commands()[4])["when"], base::Value(date.description()));
     EXPECT_EQ(third->requestID(), "3");
     EXPECT_EQ(corePageLoads(), 1u);
 
