@@ -136,6 +136,10 @@ void VDDevice::start() {
 }
 
 VDDevice::~VDDevice() {
+    // The writes queued on the lock queue refer to the device without keeping it, and end before
+    // it does: so the device goes away on the thread that lets go of it last, never on its queue
+    // after the process's end has taken the notification center.
+    lockQueue_.sync([] {});
     if (network_)
         network_->disableNetworkChecking();
     disableRadioAccessTechnologyChecking();
@@ -145,8 +149,7 @@ VDDevice::~VDDevice() {
 
 void VDDevice::statusBarOrientationChanged() {
     const auto orientation = ui::Application::shared().statusBarOrientation();
-    lockQueue_.async(
-        [self = shared_from_this(), orientation] { self->statusBarOrientation_ = orientation; });
+    lockQueue_.async([this, orientation] { statusBarOrientation_ = orientation; });
 }
 
 base::Value::Dictionary VDDevice::canOpenURLs(const std::vector<std::string>& URLStrings) const {
@@ -200,10 +203,10 @@ std::optional<std::string> VDDevice::lastKnownRadioAccessTechnology() const {
 }
 
 void VDDevice::setRadioAccessTechnology(std::optional<std::string> technology) {
-    lockQueue_.async([self = shared_from_this(), technology = std::move(technology)] {
-        self->radioAccessTechnology_ = technology;
+    lockQueue_.async([this, technology = std::move(technology)] {
+        radioAccessTechnology_ = technology;
         if (technology)
-            self->lastKnownRadioAccessTechnology_ = technology;
+            lastKnownRadioAccessTechnology_ = technology;
     });
 }
 
@@ -391,8 +394,7 @@ std::string VDDevice::userAgentString() {
 void VDDevice::setUserAgentString(std::string agent) {
     if (agent.empty())
         return;
-    lockQueue_.async(
-        [self = shared_from_this(), agent = std::move(agent)] { self->userAgentString_ = agent; });
+    lockQueue_.async([this, agent = std::move(agent)] { userAgentString_ = agent; });
 }
 
 std::filesystem::path VDDevice::temporaryPathWithCreation(bool create) const {

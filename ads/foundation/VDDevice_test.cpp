@@ -309,6 +309,13 @@ TEST_F(VDDeviceTest, UserAgentIsAskedOfAWebViewUntilOneIsKnown) {
     EXPECT_EQ(device->userAgentString(), answer);
     device->setUserAgentString("Other/1");
     EXPECT_EQ(device->userAgentString(), "Other/1");
+
+    // A write still queued never keeps the device: it goes with its last user.
+    const std::weak_ptr<VDDevice> gone = device;
+    device->setUserAgentString("Last/1");
+    VDDevice::resetSharedInstanceForTesting();
+    device.reset();
+    EXPECT_TRUE(gone.expired());
 }
 
 TEST_F(VDDeviceTest, OrientationAndRadioFollowTheirNotifications) {
