@@ -1,7 +1,10 @@
 #pragma once
 
 // What the fuzz programs share: the input as text, cut into lines, a scratch file to hand it to
-// readers of files, and the check that stops a run when a reader breaks its promise.
+// readers of files, user defaults in a scratch file, and the check that stops a run when a reader
+// breaks its promise.
+
+#include "platform/base/UserDefaults.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -73,5 +76,16 @@ private:
     std::filesystem::path folder_;
     std::filesystem::path path_;
 };
+
+// For code that stores user defaults: they go into a scratch file of their own, installed once
+// per process, never into a real home.
+inline void useScratchDefaults() {
+    static ScratchFile preferences("preferences.plist");
+    static const bool installed = [] {
+        base::UserDefaults::install(base::UserDefaults::create(preferences.path(), {}));
+        return true;
+    }();
+    (void)installed;
+}
 
 } // namespace fuzz

@@ -9,7 +9,6 @@
 #include "fuzz/FuzzInput.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
-#include "platform/base/UserDefaults.h"
 
 #include <charconv>
 
@@ -36,13 +35,7 @@ bool onlyWebURLs(const VDAd::URLSet& urls) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The fetcher stores "/redodi/ads/use_https": into a scratch file, never a real home.
-    static fuzz::ScratchFile preferences("preferences.plist");
-    static const bool installed = [] {
-        base::UserDefaults::install(base::UserDefaults::create(preferences.path(), {}));
-        return true;
-    }();
-    (void)installed;
+    fuzz::useScratchDefaults(); // the fetcher stores "/redodi/ads/use_https"
 
     auto [statusLine, rest] = fuzz::firstLine(fuzz::text(data, size));
     int status = 200;

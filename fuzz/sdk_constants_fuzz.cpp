@@ -24,13 +24,7 @@ std::string storedName(const std::string& key) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // Stored constants go into a scratch file, never a real home.
-    static fuzz::ScratchFile preferences("preferences.plist");
-    static const bool installed = [] {
-        base::UserDefaults::install(base::UserDefaults::create(preferences.path(), {}));
-        return true;
-    }();
-    (void)installed;
+    fuzz::useScratchDefaults();
     static auto controller = VDSDKCoreController::create();
 
     base::Value::Dictionary constants;
