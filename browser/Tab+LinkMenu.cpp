@@ -47,11 +47,11 @@ void Tab::contextualMenuAction(const base::Notification& notification) {
     const auto y = number(notification.userInfo, "y");
     if (!x || !y)
         return;
-    // The window places the page below the scroll view's top inset: the point is taken from
-    // there, then scaled from the view's points to the page's pixels.
+    // The window places the page below what is in view of the scroll view's top inset: the point
+    // is taken from there, then scaled from the view's points to the page's pixels.
     ui::Point point = webView_->convertPointFromView(
         ui::Point(static_cast<float>(*x), static_cast<float>(*y)), nullptr);
-    point.y -= webView_->scrollView()->contentInset().top;
+    point.y -= webView_->scrollView()->topInsetInView();
     const double width = webView_->frame().size.width;
     const double pageWidth = windowSize().width;
     const double scale = width > 0 && pageWidth > 0 ? pageWidth / width : 1.0;

@@ -2,7 +2,10 @@
 // isolated world. Every frame remembers which form was submitted last, and by which button. The
 // main frame also reports the page's size and scroll position to the engine. The top inset is
 // not applied to the page (the window places the view below it, so fixed and absolutely placed
-// content is not hidden under the bars); the script only counts offsets from above it.
+// content is not hidden under the bars); the script only counts offsets from above it. How much
+// of the inset is scrolled away (`shift`, which the window's placement follows) is the offset's
+// own part: the page scrolls only once the inset is gone, and a page that scrolls by itself
+// (keys, its own scripts, a restored position) takes the inset away.
 //
 // The file is one function expression: the engine calls it with the inset in CSS pixels.
 (function (inset) {
@@ -35,7 +38,8 @@
   });
   if (window !== window.top) return;
 
-  var last = { x: NaN, y: NaN, w: NaN, h: NaN };
+  var shift = 0;
+  var last = { x: NaN, y: NaN, w: NaN, h: NaN, shift: NaN };
   var queued = false;
   function post(message) {
     try { window.webkit.messageHandlers.gtkEngine.postMessage(message); } catch (e) {}
@@ -45,12 +49,15 @@
     var root = document.scrollingElement || document.documentElement;
     if (!root) return;
     var x = window.scrollX, y = window.scrollY, w = root.scrollWidth, h = root.scrollHeight;
+    if (y > 0) shift = inset;
     var message = {}, changed = false;
     if (w !== last.w || h !== last.h) {
       message.w = w; message.h = h; changed = true;
     }
-    if (x !== last.x || y !== last.y) { message.x = x; message.y = y - inset; changed = true; }
-    last = { x: x, y: y, w: w, h: h };
+    if (x !== last.x || y !== last.y || shift !== last.shift) {
+      message.x = x; message.y = y + shift - inset; changed = true;
+    }
+    last = { x: x, y: y, w: w, h: h, shift: shift };
     if (changed) post(message);
   }
   function schedule() {
@@ -58,9 +65,10 @@
   }
   window.__gtkEngine = {
     scrollTo: function (x, y) {
-      window.scrollTo(Math.max(0, x), Math.max(0, y + inset));
+      shift = Math.min(inset, Math.max(0, y + inset));
+      window.scrollTo(Math.max(0, x), Math.max(0, y));
       // Where code put the page is no news to the code.
-      last.x = window.scrollX; last.y = window.scrollY;
+      last.x = window.scrollX; last.y = window.scrollY; last.shift = shift;
       schedule();
     },
     setInset: function (value) { inset = value; last.y = NaN; schedule(); }

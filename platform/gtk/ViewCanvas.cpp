@@ -142,8 +142,10 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
                      this);
     gtk_widget_add_controller(widget_.get(), motion);
 
+    // Before the page: the wheel over a page is the model's while it moves the page's top inset.
     GtkEventController* scroll =
         gtk_event_controller_scroll_new(GTK_EVENT_CONTROLLER_SCROLL_BOTH_AXES);
+    gtk_event_controller_set_propagation_phase(scroll, GTK_PHASE_CAPTURE);
     g_signal_connect(scroll, "scroll",
                      G_CALLBACK(+[](GtkEventControllerScroll* controller, double dx, double dy,
                                     gpointer self) -> gboolean {
@@ -254,9 +256,11 @@ void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
     if (engine) {
         // The page starts below the top inset and ends above the bottom one, rather than
         // being padded inside the view: padding would leave fixed and absolutely placed
-        // content under the bars.
+        // content under the bars. As the page scrolls up into the top inset, it starts
+        // higher, so that it moves with what scrolls away above it.
         const ui::EdgeInsets& inset = engine->contentInset();
-        topInset = std::clamp(inset.top, 0.0, frame.size.height);
+        topInset = std::clamp(static_cast<ui::WebView&>(view).scrollView()->topInsetInView(), 0.0,
+                              frame.size.height);
         frame.origin.y += topInset;
         frame.size.height =
             std::max(0.0, frame.size.height - topInset - std::max(0.0, inset.bottom));
@@ -578,13 +582,34 @@ void ViewCanvas::pointerCancelled() {
 
 bool ViewCanvas::scrolled(double dx, double dy, bool discrete) {
     auto hit = window_->hitTest(pointer_, nullptr);
-    if (!hit || isInsideWebView(hit.get()))
+    if (!hit)
         return false;
+    const double step = discrete ? 40.0 : 1.0;
+    if (isInsideWebView(hit.get())) {
+        // The page scrolls itself, except into and out of its top inset: that part is the
+        // model's offset alone, and the window moves the page's widget with it (place).
+        ui::View* view = hit.get();
+        while (!dynamic_cast<ui::WebView*>(view))
+            view = view->superviewPointer();
+        const auto& scrollView = static_cast<ui::WebView*>(view)->scrollView();
+        const double inset = scrollView->contentInset().top;
+        const ui::Point from = scrollView->contentOffset();
+        const bool intoInset = dy < 0 && from.y <= 0 && from.y > -inset;
+        const bool outOfInset = dy > 0 && from.y < 0;
+        if (!scrollView->isScrollEnabled() || inset <= 0 || !(intoInset || outOfInset))
+            return false;
+        const double high = scrollView->maximumContentOffset().y;
+        if (outOfInset && high <= from.y)
+            return false;
+        scrollView->setContentOffset(
+            ui::Point(from.x, std::clamp(from.y + dy * step, -inset, std::max(high, -inset))));
+        sync();
+        return true;
+    }
     for (ui::View* view = hit.get(); view; view = view->superviewPointer()) {
         auto* scrollView = dynamic_cast<ui::ScrollView*>(view);
         if (!scrollView || !scrollView->isScrollEnabled())
             continue;
-        const double step = discrete ? 40.0 : 1.0;
         const ui::Point low = scrollView->minimumContentOffset();
         const ui::Point high = scrollView->maximumContentOffset();
         const ui::Point from = scrollView->contentOffset();

@@ -618,15 +618,24 @@ TEST_F(WebKitEngineTest, TheScrollViewFollowsThePageAndMovesIt) {
     EXPECT_TRUE(waitFor([&] { return scrollView->contentOffset().y == 1000; }));
 
     // A top inset set on the scroll view reaches the engine: offsets count from above it, so
-    // the top of the page is at minus the inset.
+    // the top of the page is at minus the inset. The page itself scrolls only past the inset
+    // (the window moves the page up through the inset), and a page that scrolls by itself
+    // takes the inset away.
     scrollView->setContentOffset(ui::Point(0, -50));
     scrollView->setContentInset(ui::EdgeInsets(50, 0, 0, 0));
     EXPECT_EQ(engineOf(*webView_).contentInset(), ui::EdgeInsets(50, 0, 0, 0));
     EXPECT_TRUE(waitFor([&] { return js("window.scrollY") == "0"; }));
     settle();
     EXPECT_EQ(scrollView->contentOffset().y, -50);
+    scrollView->setContentOffset(ui::Point(0, -20));
+    settle();
+    EXPECT_EQ(js("window.scrollY"), "0");
     scrollView->setContentOffset(ui::Point(0, 100));
-    EXPECT_TRUE(waitFor([&] { return js("window.scrollY") == "150"; }));
+    EXPECT_TRUE(waitFor([&] { return js("window.scrollY") == "100"; }));
+    scrollView->setContentOffset(ui::Point(0, -50));
+    EXPECT_TRUE(waitFor([&] { return js("window.scrollY") == "0"; }));
+    js("window.scrollTo(0, 10)");
+    EXPECT_TRUE(waitFor([&] { return scrollView->contentOffset().y == 10; }));
     gtk_window_set_child(GTK_WINDOW(window.get()), nullptr);
     gtk_window_destroy(GTK_WINDOW(window.get()));
 }

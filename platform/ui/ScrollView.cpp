@@ -28,6 +28,10 @@ void ScrollView::setContentInset(EdgeInsets insets) {
     contentInsetDidChange();
 }
 
+double ScrollView::topInsetInView() const {
+    return std::clamp(-contentOffset().y, 0.0, std::max(0.0, contentInset_.top));
+}
+
 void ScrollView::setBounds(const Rect& bounds) {
     const Point oldOffset = contentOffset();
     View::setBounds(bounds);

@@ -56,6 +56,9 @@ public:
     const EdgeInsets& contentInset() const { return contentInset_; }
     // Keeps the offset.
     void setContentInset(EdgeInsets insets);
+    // How much of the top inset is on screen: all of it at the offset of the content's top,
+    // less as the content scrolls up into it, none from offset 0 on.
+    double topInsetInView() const;
     const EdgeInsets& scrollIndicatorInsets() const { return indicatorInsets_; }
     void setScrollIndicatorInsets(EdgeInsets insets) { indicatorInsets_ = insets; }
     bool showsHorizontalScrollIndicator() const { return showsHorizontal_; }

@@ -89,6 +89,14 @@ TEST_F(ScrollViewTest, InsetsKeepTheOffsetAndBoundTheRestingRange) {
     EXPECT_EQ(scroll->contentOffset(), Point(0, -44));
     EXPECT_EQ(scroll->minimumContentOffset(), Point(0, -44));
     EXPECT_EQ(scroll->maximumContentOffset(), Point(0, 600));
+
+    // The inset on screen shrinks as the content scrolls up into it.
+    for (const auto& [offset, inView] :
+         {std::pair{-60.0, 44.0}, std::pair{-44.0, 44.0}, std::pair{-14.0, 14.0},
+          std::pair{0.0, 0.0}, std::pair{300.0, 0.0}}) {
+        scroll->setContentOffset(Point(0, offset));
+        EXPECT_EQ(scroll->topInsetInView(), inView) << "at " << offset;
+    }
 }
 
 // Counts the hook a subclass gets for inset changes.

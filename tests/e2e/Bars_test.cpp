@@ -17,6 +17,23 @@ protected:
                 body += "<p style='height:40px;margin:0'>Line " + std::to_string(i) + "</p>";
             response.set_content(body + "</body></html>", "text/html");
         });
+        // Blue, with a red band from 300 to 360 page pixels down.
+        pages.Get("/marked", [](const httplib::Request&, httplib::Response& response) {
+            std::string body = "<html><head><title>Marked</title></head>"
+                               "<body style='margin:0;background:rgb(0,102,204)'>"
+                               "<div style='position:absolute;left:0;right:0;top:300px;"
+                               "height:60px;background:rgb(255,0,0)'></div>";
+            for (int i = 0; i < 200; ++i)
+                body += "<p style='height:40px;margin:0'>Line " + std::to_string(i) + "</p>";
+            response.set_content(body + "</body></html>", "text/html");
+        });
+    }
+
+    static bool isBlue(const std::array<int, 3>& colour) {
+        return colour[0] < 40 && std::abs(colour[1] - 102) < 40 && colour[2] > 160;
+    }
+    static bool isRed(const std::array<int, 3>& colour) {
+        return colour[0] > 200 && colour[1] < 50 && colour[2] < 50;
     }
 };
 
@@ -46,6 +63,48 @@ TEST_F(BarsTest, OnAPhoneTheBarsHideWhileThePageScrollsDownAndComeBackAtTheTop) 
     })) << "top bar at "
         << topBar->frame().origin.y << ", toolbar alpha " << toolbar->alpha();
     EXPECT_EQ(js(*screen->selectedTab(), "window.scrollY"), "0");
+}
+
+// The page moves with the top bar: the part of the screen the bar leaves is page, and every
+// point of the page is where the offset puts it (its top at -offset below the web view's top).
+TEST_F(BarsTest, OnAPhoneThePageMovesUpWithTheTopBarAndLeavesNoGap) {
+    ASSERT_TRUE(open(server.url("/marked"), "Marked"));
+    auto web = screen->webView();
+    auto topBar = screen->topBar();
+    const auto& scroll = web->scrollView();
+    const double barHeight = topBar->frame().size.height;
+    ASSERT_EQ(scroll->contentOffset().y, -barHeight);
+    const ui::Point overPage = inWindow(*web, ui::Point(160, 150));
+    // The band's top in the window at the offset, and whether the window shows the page so:
+    // blue right below the bar's bottom edge (or the status bar), red in the band.
+    const auto bandTop = [&] { return 300 - scroll->contentOffset().y; };
+    const auto drawnRight = [&] {
+        const double below = std::max(topBar->frame().maxY(), 20.0) + 3;
+        return isBlue(pixel(ui::Point(160, below))) &&
+               isRed(pixel(ui::Point(160, bandTop() + 30))) &&
+               isBlue(pixel(ui::Point(160, bandTop() - 5)));
+    };
+    ASSERT_TRUE(eventually(drawnRight));
+
+    // Partly into the bar's place, then past it: the page follows the bar and the offset.
+    for (const int notches : {1, 2}) {
+        const double before = scroll->contentOffset().y;
+        input->wheel(overPage, notches);
+        ASSERT_TRUE(eventually([&] { return scroll->contentOffset().y > before; }));
+        EXPECT_EQ(topBar->frame().origin.y, -barHeight - scroll->contentOffset().y);
+        EXPECT_TRUE(eventually(drawnRight))
+            << "offset " << scroll->contentOffset().y << ", bar at " << topBar->frame().origin.y
+            << ", below the bar " << pixel(ui::Point(160, topBar->frame().maxY() + 3))[2];
+    }
+    ASSERT_GT(scroll->contentOffset().y, 0);
+    EXPECT_LE(topBar->frame().maxY(), 0);
+    EXPECT_EQ(std::stod(js(*screen->selectedTab(), "window.scrollY")), scroll->contentOffset().y);
+
+    // Back to the top: the bar and the page as they were.
+    input->wheel(overPage, -20);
+    EXPECT_TRUE(eventually([&] { return topBar->frame().origin.y == 0; }));
+    EXPECT_EQ(scroll->contentOffset().y, -barHeight);
+    EXPECT_TRUE(eventually(drawnRight));
 }
 
 } // namespace

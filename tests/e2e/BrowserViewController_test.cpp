@@ -445,7 +445,7 @@ protected:
         auto& webView = *tab().webView();
         const ui::Rect frame = webView.convertRectToView(webView.bounds(), nullptr);
         return ui::Point(frame.origin.x + x,
-                         frame.origin.y + webView.scrollView()->contentInset().top + y);
+                         frame.origin.y + webView.scrollView()->topInsetInView() + y);
     }
 
     // A click on the control, then the run loop until `done` (the click's effect) holds.

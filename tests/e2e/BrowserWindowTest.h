@@ -12,7 +12,10 @@
 #include "tests/e2e/LaunchedBrowserTest.h"
 #include "tests/e2e/WindowInput.h"
 
+#include <array>
+#include <cairo.h>
 #include <chrono>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -77,11 +80,30 @@ protected:
         return inWindow(*tab.webView(),
                         ui::Point(number("r.left + r.width / 2"), number("r.top + r.height / 2")));
     }
-    // A point of the page widget of a web view (below its top inset), in the window.
+    // A point of the page widget of a web view (below what is in view of its top inset), in
+    // the window.
     static ui::Point inWindow(ui::WebView& webView, ui::Point inPage) {
         const ui::Rect frame = webView.convertRectToView(webView.bounds(), nullptr);
-        const double inset = webView.scrollView()->contentInset().top;
+        const double inset = webView.scrollView()->topInsetInView();
         return ui::Point(frame.origin.x + inPage.x, frame.origin.y + inset + inPage.y);
+    }
+    // The colour of a pixel of the window as drawn now: red, green, blue.
+    std::array<int, 3> pixel(ui::Point point) {
+        const auto file = homeDirectory() / "window.png";
+        if (auto written = window_->writeScreenshot(file); !written.ok())
+            return {-1, -1, -1};
+        cairo_surface_t* surface = cairo_image_surface_create_from_png(file.c_str());
+        std::array<int, 3> colour{-1, -1, -1};
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
+            point.y < cairo_image_surface_get_height(surface) &&
+            point.x < cairo_image_surface_get_width(surface)) {
+            const unsigned char* row = cairo_image_surface_get_data(surface) +
+                                       int(point.y) * cairo_image_surface_get_stride(surface);
+            const std::uint32_t value = reinterpret_cast<const std::uint32_t*>(row)[int(point.x)];
+            colour = {int((value >> 16) & 0xff), int((value >> 8) & 0xff), int(value & 0xff)};
+        }
+        cairo_surface_destroy(surface);
+        return colour;
     }
     // The centre of a view or bar item on screen, in the window.
     static ui::Point centreOf(const ui::View& view) {
