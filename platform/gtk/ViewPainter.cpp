@@ -478,12 +478,14 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
             drawText(cr, top->title(), title, width * 0.2, 0, width * 0.6, height);
             paintBarItems(cr, view, top->leftBarButtonItems());
             paintBarItems(cr, view, top->rightBarButtonItems());
-            if (auto back = bar->backButtonItem(); back && top->leftBarButtonItems().empty()) {
+            if (bar->showsBackButton()) {
+                const auto back = bar->backButtonItem();
+                const ui::Rect frame = bar->backButtonFrame();
                 TextStyle backStyle;
                 backStyle.color = view.tintColor();
                 drawText(cr,
                          "\u2039 " + (back->title().empty() ? std::string("Back") : back->title()),
-                         backStyle, 8, 0, width * 0.2 - 8, height);
+                         backStyle, frame.minX(), frame.minY(), frame.width(), frame.height());
             }
         }
     } else if (auto* progress = dynamic_cast<const ui::ProgressView*>(&view)) {

@@ -54,11 +54,25 @@ std::shared_ptr<BarButtonItem> NavigationBar::itemAtPoint(Point point) const {
     return nullptr;
 }
 
+bool NavigationBar::showsBackButton() const {
+    const auto top = topItem();
+    return backButtonItem() && top->leftBarButtonItems().empty();
+}
+
+Rect NavigationBar::backButtonFrame() const {
+    const Rect b = bounds();
+    return Rect(b.minX() + edgeMargin, b.minY(), std::max(0.0, b.width() * 0.2 - edgeMargin),
+                b.height());
+}
+
 void NavigationBar::touchesEnded(const TouchSet& touches, const Event*) {
     if (touches.empty())
         return;
-    if (const auto item = itemAtPoint(touches.front()->locationInView(this)))
+    const Point point = touches.front()->locationInView(this);
+    if (const auto item = itemAtPoint(point))
         item->sendAction();
+    else if (showsBackButton() && backButtonFrame().containsPoint(point) && backAction_)
+        backAction_();
 }
 
 } // namespace ui

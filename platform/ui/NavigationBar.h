@@ -3,6 +3,7 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/View.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -11,7 +12,8 @@ namespace ui {
 // The bar at the top of a navigation controller: shows the top item's title and bar button
 // items, and a back button for the item below it unless the top item hides it. The top item's
 // left items are laid out from the left edge and its right items from the right edge (each
-// item knows its frame in the bar); a tap on one sends its action.
+// item knows its frame in the bar); a tap on one sends its action, a tap on the back button its
+// back action.
 class NavigationBar : public View {
 public:
     static constexpr double defaultHeight = 44;
@@ -45,6 +47,13 @@ public:
     // The left or right item whose frame holds the point (bar coordinates), or null.
     std::shared_ptr<BarButtonItem> itemAtPoint(Point point) const;
 
+    // Whether the back button shows: there is a back button item and the top item has no left
+    // items in its place. Its frame is at the left edge (bar coordinates).
+    bool showsBackButton() const;
+    Rect backButtonFrame() const;
+    // What a tap on the back button does (the navigation controller pops its top controller).
+    void setBackAction(std::function<void()> action) { backAction_ = std::move(action); }
+
     static constexpr double edgeMargin = 8;
     static constexpr double itemSpacing = 8;
 
@@ -55,6 +64,7 @@ public:
 private:
     std::vector<std::shared_ptr<NavigationItem>> items_;
     std::vector<std::shared_ptr<BarButtonItem>> laidOut_;
+    std::function<void()> backAction_;
 };
 
 } // namespace ui

@@ -62,5 +62,40 @@ TEST_F(NavigationBarTest, TheTopItemsBarButtonsSitAtTheEdgesAndATapSendsTheirAct
     EXPECT_EQ(below->rightBarButtonItem()->barView(), bar);
 }
 
+TEST_F(NavigationBarTest, ATapOnTheBackButtonSendsTheBackActionWhileItShows) {
+    auto window = Window::create(Rect(0, 0, 320, 480));
+    window->makeKeyAndVisible();
+    auto bar = NavigationBar::create(Rect(0, 20, 320, 44));
+    window->addSubview(bar);
+    int backs = 0;
+    bar->setBackAction([&] { ++backs; });
+    auto below = std::make_shared<NavigationItem>("Browser");
+    auto top = std::make_shared<NavigationItem>("Bookmarks");
+    const auto tapBack = [&] {
+        window->simulateTap(bar->convertPointToView(bar->backButtonFrame().center(), nullptr));
+    };
+
+    bar->setItems({top}); // nothing below: no back button
+    tapBack();
+    EXPECT_EQ(backs, 0);
+    bar->setItems({below, top});
+    ASSERT_TRUE(bar->showsBackButton());
+    tapBack();
+    window->simulateTap(ui::Point(160, 42)); // the title
+    EXPECT_EQ(backs, 1);
+
+    // A left item, or an item that hides the back button, takes its place.
+    top->setLeftBarButtonItem(item("Cancel"));
+    bar->setItems({below, top});
+    EXPECT_FALSE(bar->showsBackButton());
+    tapBack();
+    top->setLeftBarButtonItems({});
+    top->setHidesBackButton(true);
+    bar->setItems({below, top});
+    tapBack();
+    EXPECT_EQ(backs, 1);
+    EXPECT_EQ(sent, std::vector<std::string>{"Cancel"});
+}
+
 } // namespace
 } // namespace ui

@@ -70,6 +70,10 @@ const std::shared_ptr<NavigationBar>& NavigationController::navigationBar() {
             Rect(0, Screen::statusBarHeight, width, NavigationBar::defaultHeight));
         navigationBar_->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
         navigationBar_->setHidden(navigationBarHidden_);
+        navigationBar_->setBackAction([weak = weak_from_this()] {
+            if (auto self = std::static_pointer_cast<NavigationController>(weak.lock()))
+                self->popViewControllerAnimated(true);
+        });
         updateBars();
     }
     return navigationBar_;

@@ -4,6 +4,7 @@
 
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
+#include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Presentation.h"
@@ -85,6 +86,25 @@ TEST_F(MoreSheetTest, ABookmarkAddedFromTheMoreSheetIsListedAndOpens) {
     ASSERT_TRUE(eventually([&] { return navigation()->topViewController() == screen; }));
     ASSERT_TRUE(eventually([&] { return screen->tabs().size() == tabsBefore + 1; }));
     EXPECT_TRUE(finishes(*screen->selectedTab(), "Kept Page"));
+}
+
+TEST_F(MoreSheetTest, TheBookmarksListsBackButtonLeadsBackToTheBrowser) {
+    ASSERT_TRUE(open(server.url("/kept"), "Kept Page"));
+    auto bookmarks = toolbarItem("Bookmarks");
+    ASSERT_TRUE(bookmarks);
+    for (int round = 0; round < 2; ++round) {
+        click(*bookmarks);
+        ASSERT_TRUE(eventually([&] { return shown<BookmarksController>() != nullptr; }));
+        ASSERT_TRUE(stillAnimations());
+        auto bar = navigation()->navigationBar();
+        ASSERT_TRUE(bar->showsBackButton());
+        input->click(bar->convertPointToView(bar->backButtonFrame().center(), nullptr));
+        ASSERT_TRUE(eventually([&] { return navigation()->topViewController() == screen; }))
+            << "round " << round;
+        EXPECT_EQ(navigation()->viewControllers().size(), 1u);
+        ASSERT_TRUE(stillAnimations());
+    }
+    EXPECT_EQ(screen->addressBar()->text(), server.url("/kept"));
 }
 
 } // namespace
