@@ -343,6 +343,22 @@ void Tab::connectionDidReceiveResponse(const std::shared_ptr<net::URLConnection>
     currentURL_ = response.url();
     currentURLString_ = absoluteStringOf(currentURL_);
     response_ = response;
+    const std::string& type = response.MIMEType();
+    if (!type.empty() && !isMarkupMIMEType(type) && webView_ && !webView_->canShowMIMEType(type)) {
+        // A file that is no page (an archive, a program): nothing downloads it, so none of it
+        // is fetched, and the tab says so rather than showing its bytes as text.
+        base::log("The browser cannot show " + type + " content from " + currentURLString_);
+        setUrlConnection(nullptr);
+        fetching_ = false;
+        fetchAddedEntry_ = false;
+        positionBeforeStep_.reset();
+        pageData_.reset();
+        if (auto bar = progressBar())
+            bar->setHidden(true);
+        webView_->stopLoading();
+        webView_->loadHTMLString(resourceText("cannot_show_file", "html"), std::nullopt);
+        return;
+    }
     if (auto bar = progressBar())
         bar->setProgress(0.25, false);
     pageData_ = base::Data();

@@ -858,6 +858,10 @@ void WebKitEngine::setContentInset(ui::EdgeInsets insets) {
                      formatNumber(lastOffset_.x) + ", " + formatNumber(lastOffset_.y) + "); }");
 }
 
+bool WebKitEngine::canShowMIMEType(const std::string& MIMEType) const {
+    return webkit_web_view_can_show_mime_type(view_.get(), MIMEType.c_str());
+}
+
 // --- Errors.
 
 base::Error WebKitEngine::errorFromGError(const GError* error, const std::string& failingURL) {

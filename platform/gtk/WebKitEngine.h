@@ -109,6 +109,7 @@ public:
     // Space kept free above the page (the top inset of the view's scroll view). The page's
     // offset keeps its meaning: the content is moved, not scrolled.
     void setContentInset(ui::EdgeInsets insets) override;
+    bool canShowMIMEType(const std::string& MIMEType) const override;
 
     // The error a GError of WebKit stands for (URL errors in their platform codes).
     static base::Error errorFromGError(const GError* error, const std::string& failingURL);

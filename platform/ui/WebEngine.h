@@ -59,6 +59,12 @@ public:
     // page (offsets keep counting from above the top inset, as a scroll view's do). An engine
     // that cannot pad its page may ignore it.
     virtual void setContentInset(EdgeInsets insets) { (void)insets; }
+    // Whether a response of this MIME type ("application/zip") can be shown as a page; what
+    // cannot is neither shown nor saved.
+    virtual bool canShowMIMEType(const std::string& MIMEType) const {
+        (void)MIMEType;
+        return true;
+    }
 };
 
 } // namespace ui

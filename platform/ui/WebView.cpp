@@ -277,6 +277,10 @@ void WebView::titleChanged(const std::string& title) {
     perform([this, title] { pageTitle_ = title; });
 }
 
+bool WebView::canShowMIMEType(const std::string& MIMEType) const {
+    return engine_->canShowMIMEType(MIMEType);
+}
+
 void WebView::contentSizeChanged(Size size) {
     perform([this, size] {
         attachScrollView();

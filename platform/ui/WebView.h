@@ -49,6 +49,8 @@ public:
 
     void loadRequest(const net::URLRequest& request);
     void loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL);
+    // Whether the engine can show a response of this MIME type as a page.
+    bool canShowMIMEType(const std::string& MIMEType) const;
     void loadData(const base::Data& data, const std::string& MIMEType,
                   const std::string& textEncodingName, const std::optional<base::URL>& baseURL);
     void stopLoading();

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cairo.h>
 #include <filesystem>
 #include <functional>
@@ -85,12 +86,32 @@ protected:
         serve("/opener", page("Opener", "<button id='open' style='width:200px;height:80px' "
                                         "onclick=\"window.open('/second')\">open</button>"));
         serve("/home", page("Home Page", "<p id='text'>home</p>"));
+        serve("/files", page("Files", "<a id='zip' href='/big.zip'>an archive</a>"));
+        // A file that is no page, of zipSize bytes, sent a piece at a time.
+        server_.server().Get(
+            "/big.zip", [this](const httplib::Request&, httplib::Response& response) {
+                response.set_chunked_content_provider(
+                    "application/zip", [this](std::size_t, httplib::DataSink& sink) {
+                        static const std::string chunk(64 * 1024, 'z');
+                        if (zipSent_ >= zipSize) {
+                            sink.done();
+                            return true;
+                        }
+                        if (!sink.write(chunk.data(), chunk.size())) {
+                            zipCut_ = true;
+                            return false;
+                        }
+                        zipSent_ += chunk.size();
+                        return !stopping_.load();
+                    });
+            });
         server_.start();
         launch();
     }
 
     void TearDown() override {
         LaunchedBrowserTest::TearDown();
+        stopping_ = true;
         server_.stop();
     }
 
@@ -172,6 +193,11 @@ protected:
     }
 
     net::TestHTTPServer server_;
+    // More than the loopback's socket buffers hold, so that a hang-up shows.
+    static constexpr std::size_t zipSize = 32 * 1024 * 1024;
+    std::atomic<std::size_t> zipSent_{0};
+    std::atomic<bool> zipCut_{false};
+    std::atomic<bool> stopping_{false};
 
 private:
     std::mutex mutex_;
@@ -534,6 +560,26 @@ TEST_F(WindowTest, StopEndsTheTabsFetchAndThePageNeverArrives) {
     ASSERT_TRUE(earlierNavigationsReachedTheTab());
     EXPECT_EQ(js("document.getElementById('text').textContent"), "first");
     EXPECT_EQ(tab().history().size(), 1u);
+}
+
+// A link to a file that is no page: the tab hangs up at once rather than fetching it all, and shows
+// a page that says it cannot show it, rather than the file's bytes as text; Back leads back.
+TEST_F(WindowTest, AFileThatIsNoPageIsNotFetchedAndTheTabSaysSo) {
+    ASSERT_TRUE(typeIntoAddressField(server_.url("/files")));
+    ASSERT_TRUE(finishes("Files"));
+    input_->click(centerOfElement("zip"));
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return !tab().loading() && js("document.title") == "Cannot Show File"; }, 30s))
+        << "the page shows " << js("document.body.innerText").substr(0, 80);
+    EXPECT_THAT(js("document.body.innerText"), HasSubstr("does not download files"));
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return zipCut_.load(); }, 30s));
+    EXPECT_LT(zipSent_.load(), zipSize);
+    EXPECT_TRUE(screen_->progressBar()->isHidden());
+    EXPECT_TRUE(screen_->stopButton()->isHidden());
+    EXPECT_EQ(screen_->addressBar()->text(), server_.url("/big.zip"));
+
+    ASSERT_TRUE(click(*screen_->backButton(), [&] { return tab().history_position() == 0; }));
+    ASSERT_TRUE(finishes("Files"));
 }
 
 // An address and port typed without "http://", its host a number, opens as http.
