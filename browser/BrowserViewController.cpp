@@ -10,6 +10,7 @@
 #include "browser/Tab.h"
 #include "browser/UIMainView.h"
 #include "platform/base/AppHome.h"
+#include "platform/base/AsciiAddress.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
 #include "platform/base/PercentEscape.h"
@@ -259,7 +260,9 @@ void BrowserViewController::gotoAddress(const ui::InterfaceObject& sender) {
     refreshButton_->setHidden(true);
 
     const std::string text = base::trim(addressBar_->text());
-    gotoUrl_ = base::URL::parse(text);
+    // A host typed in its own script ("bücher.example") opens at its ASCII form.
+    const auto ascii = base::asciiAddress(text);
+    gotoUrl_ = ascii ? base::URL::parse(*ascii) : std::nullopt;
     // Schemes compare without letter case (base::URL gives them lower-cased), so "HTTP://host"
     // stays as typed instead of becoming "http://HTTP://host".
     if (gotoUrl_ && gotoUrl_->scheme() != "http" && gotoUrl_->scheme() != "https")

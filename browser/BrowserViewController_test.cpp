@@ -85,6 +85,14 @@ TEST_F(AddressFieldTest, TextWithADotOpensAsHttpAddressAndWithoutOneIsSearchedFo
         // Other schemes get http in front, but letter case makes no other scheme.
         {"ftp://host.tld", "http://ftp://host.tld"},
         {"HTTP://host.tld/x", "HTTP://host.tld/x"},
+        // A host in its own script opens at its ASCII form.
+        {"b\xC3\xBC"
+         "cher.example/stra\xC3\x9F"
+         "e",
+         "http://xn--bcher-kva.example/stra%C3%9Fe"},
+        {"https://b\xC3\xBC"
+         "cher.example",
+         "https://xn--bcher-kva.example"},
         {"word", "https://search.test/search?q=word"},
         // Text that makes no address, or nothing to fetch once http is put in front.
         {"a b.tld", "https://search.test/search?q=a%20b.tld"},
