@@ -479,6 +479,31 @@ TEST_F(MainWindowTest, TypingReachesTheFocusedTextFieldAndReturnSendsItsAction) 
     EXPECT_NE(gtk_root_get_focus(GTK_ROOT(mainWindow_->gtkWindow())), entry);
 }
 
+TEST_F(MainWindowTest, AFieldsTextStaysClearOfItsRightView) {
+    auto field = ui::TextField::create(Rect(Point(10, 120), Size(200, 30)));
+    field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
+    field->setRightView(ui::View::create(Rect(0, 0, 60, 30)));
+    field->setRightViewMode(ui::TextFieldViewMode::UnlessEditing);
+    field->setText(std::string(60, 'W'));
+    root_->addSubview(field);
+    show();
+    // Nothing of the text where the right view is; the text itself shows left of it.
+    const Rect underRightView(10 + 200 - 60 + 2, 124, 56, 22);
+    const Rect textArea(14, 124, 120, 22);
+    EXPECT_TRUE(waitFor([&] {
+        Picture picture(screenshot("field"));
+        return picture.countOther(underRightView, Pixel{255, 255, 255}) == 0 &&
+               picture.countOther(textArea, Pixel{255, 255, 255}) > 100;
+    })) << "text pixels under the right view: "
+        << Picture(screenshot("field")).countOther(underRightView, Pixel{255, 255, 255});
+
+    // While editing the right view goes, and the text takes the whole field.
+    field->becomeFirstResponder();
+    EXPECT_TRUE(waitFor([&] {
+        return Picture(screenshot("field")).countOther(underRightView, Pixel{255, 255, 255}) > 0;
+    }));
+}
+
 TEST_F(MainWindowTest, AlertsShowAsDialogsWhoseButtonsAreTheAlertsButtons) {
     show();
     auto delegate = std::make_shared<RecordingAlertDelegate>();

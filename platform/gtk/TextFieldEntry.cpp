@@ -216,6 +216,26 @@ void TextFieldEntry::sync() {
         break;
     }
 
+    // The text stays between the left and right views (the field's own border and background
+    // still span it all), so a long address does not run under the buttons of a right view.
+    const ui::Rect bounds = field->bounds();
+    const ui::Rect textRect = field->textRectForBounds(bounds);
+    const std::string padding =
+        "text.browser-field { padding-left: " +
+        std::to_string(4 + std::lround(textRect.minX() - bounds.minX())) +
+        "px; padding-right: " + std::to_string(4 + std::lround(bounds.maxX() - textRect.maxX())) +
+        "px; }";
+    if (padding != shownPadding_) {
+        if (!paddingStyle_) {
+            paddingStyle_ = adopt(gtk_css_provider_new());
+            gtk_style_context_add_provider(gtk_widget_get_style_context(text_.get()),
+                                           GTK_STYLE_PROVIDER(paddingStyle_.get()),
+                                           GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+        }
+        gtk_css_provider_load_from_data(paddingStyle_.get(), padding.c_str(), -1);
+        shownPadding_ = padding;
+    }
+
     const std::string wanted = borderClass(field->borderStyle());
     if (wanted != shownClass_) {
         if (!shownClass_.empty())

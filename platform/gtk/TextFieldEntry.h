@@ -7,6 +7,7 @@
 #include <string>
 
 typedef struct _GtkWidget GtkWidget;
+typedef struct _GtkCssProvider GtkCssProvider;
 
 namespace gtk {
 
@@ -48,6 +49,9 @@ private:
     bool pushing_ = false;
     ui::TextRange shownSelection_;
     std::string shownClass_;
+    // Keeps the text clear of the field's left and right views: padding of the entry's own.
+    GOwned<GtkCssProvider> paddingStyle_;
+    std::string shownPadding_;
 };
 
 } // namespace gtk

@@ -73,6 +73,16 @@ bool TextField::isRightViewShown() const {
     return rightView_ && modeShows(rightViewMode_, editing_);
 }
 
+Rect TextField::textRectForBounds(Rect bounds) const {
+    double left = bounds.minX();
+    double right = bounds.maxX();
+    if (isLeftViewShown())
+        left += leftView_->frame().width();
+    if (isRightViewShown())
+        right -= rightView_->frame().width();
+    return Rect(left, bounds.minY(), std::max(0.0, right - left), bounds.height());
+}
+
 bool TextField::isClearButtonShown() const {
     return !text_.empty() && modeShows(clearButtonMode_, editing_);
 }

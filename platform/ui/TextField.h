@@ -128,6 +128,8 @@ public:
     void setRightViewMode(TextFieldViewMode mode);
     bool isLeftViewShown() const;
     bool isRightViewShown() const;
+    // Where the text goes within the bounds: between the left and right views shown.
+    Rect textRectForBounds(Rect bounds) const;
     bool isClearButtonShown() const;
 
     bool isEditing() const { return editing_; }

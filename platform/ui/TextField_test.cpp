@@ -152,9 +152,11 @@ TEST_F(TextFieldTest, RightViewUnlessEditingShowsOnlyWhileNotEditing) {
     EXPECT_TRUE(field->isRightViewShown());
     EXPECT_EQ(pad->superview(), field);
     EXPECT_EQ(pad->frame(), Rect(177, 10, 23, 10));
+    EXPECT_EQ(field->textRectForBounds(field->bounds()), Rect(0, 0, 177, 30));
 
     field->becomeFirstResponder();
     EXPECT_FALSE(field->isRightViewShown());
+    EXPECT_EQ(field->textRectForBounds(field->bounds()), Rect(0, 0, 200, 30));
     EXPECT_EQ(pad->superview(), nullptr);
     field->resignFirstResponder();
     EXPECT_TRUE(field->isRightViewShown());
