@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
+#include <functional>
 #include <httplib.h>
 #include <mutex>
 #include <netinet/in.h>
@@ -22,13 +23,16 @@ namespace net {
 // server goes away, so that no handler outlives the test.
 class TestHTTPServer {
 public:
-    TestHTTPServer() {
+    // `configure`, when given, sets the server up before it binds its port (socket options).
+    explicit TestHTTPServer(const std::function<void(httplib::Server&)>& configure = {}) {
         // The server writes with plain send(): a client that hangs up mid-answer (a cancelled
         // connection) must fail that write, not stop the whole test process.
         std::signal(SIGPIPE, SIG_IGN);
         // One request per connection: an idle kept-alive connection would hold stop() for the
         // server's keep-alive time-out.
         server_.set_keep_alive_max_count(1);
+        if (configure)
+            configure(server_);
         port_ = server_.bind_to_any_port("127.0.0.1");
     }
     ~TestHTTPServer() { stop(); }
