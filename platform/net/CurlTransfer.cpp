@@ -171,8 +171,11 @@ void CurlTransfer::configure(const URLRequest& request, std::optional<std::strin
     if (isFile_)
         return;
 
-    // Compressed bodies are asked for and decoded, as the platform's loader did.
-    curl_easy_setopt(handle_, CURLOPT_ACCEPT_ENCODING, "");
+    // Compressed bodies are asked for and decoded, as the platform's loader did, in the codings
+    // the web engine's own loader asks for, so that a page the tab fetches comes as the engine
+    // would have fetched it. (Offered brotli as well, a server that compresses as it sends
+    // spent six times longer on a 5 MB page than with gzip.)
+    curl_easy_setopt(handle_, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
 
     const std::string& method = request.HTTPMethod();
     requestBody_ = request.HTTPBody();
