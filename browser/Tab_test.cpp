@@ -26,8 +26,15 @@ using namespace std::chrono_literals;
 // added the frame, "0" when not, then the page's title.
 const std::string pageLoadedScript =
     "(function () {var added = false;"
+    "function written(node) {var list = [];"
+    "for (var c = node.firstChild; c && list.length < 3; c = c.nextSibling)"
+    "if (c.nodeType != 3 || c.data != '') list.push(c);"
+    "return list;}"
+    "var root = document.documentElement, parts = written(root);"
+    "var mayBeEmpty = parts.length == 2 && written(parts[0]).length == 0 && "
+    "written(parts[1]).length == 0;"
     "if (document.getElementById('gh-page-loaded') == null && "
-    "document.documentElement.innerHTML != '<head></head><body></body>') {var iframe = "
+    "!(mayBeEmpty && root.innerHTML == '<head></head><body></body>')) {var iframe = "
     "document.createElement('IFRAME');iframe.setAttribute('id','gh-page-loaded');"
     "iframe.setAttribute('src', 'js:gh-page-loaded');iframe.setAttribute('style', "
     "'display:none');document.body.appendChild(iframe);iframe = "

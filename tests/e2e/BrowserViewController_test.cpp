@@ -76,6 +76,8 @@ protected:
         serve("/second", page("Second", "<p id='text'>second</p>"));
         serve("/third", page("Third", "<p id='text'>third</p>"));
         serve("/empty", "<html><head></head><body></body></html>");
+        serve("/comment", "<html><head></head><body><!----></body></html>");
+        serve("/space", "<html><head></head><body> </body></html>");
         serve("/marker", page("Marker", ""));
         // A link to an anchor of its own page, far below.
         serve("/anchored",
@@ -409,6 +411,21 @@ TEST_F(PageRoadTest, AFetchedPageWithEmptyMarkupGetsNoFinalLoadFrame) {
     // Reported finished once more, the document still gets none.
     tab().webViewDidFinishLoad(*tab().webView());
     EXPECT_EQ(finalLoadFrames(), "0");
+}
+
+// Markup next to empty is not empty: a lone comment or blank in the body still gets the frame,
+// and the page ends with the signal.
+TEST_F(PageRoadTest, AlmostEmptyMarkupGetsTheFinalLoadFrame) {
+    testing_support::LogCapture log;
+    for (const char* path : {"/comment", "/space"}) {
+        SCOPED_TRACE(path);
+        const std::string address = server_.url(path);
+        typeAddress(address);
+        ASSERT_TRUE(base::RunLoop::main().runUntil(
+            [&] { return signalsFor(log, address) == 1 && !tab().loading(); }, 30s));
+        EXPECT_EQ(finalLoadFrames(), "1");
+        EXPECT_EQ(tabTitle(), "Untitled");
+    }
 }
 
 // A page that sends itself to about:blank leaves a blank document in the tab's web view: the
