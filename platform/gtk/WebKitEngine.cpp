@@ -56,6 +56,18 @@ const EngineScripts& engineScripts() {
     return scripts;
 }
 
+// The frame addresses engine_frames.js answers (JSON text); nullopt when it gave none.
+std::optional<std::vector<std::string>> frameAddresses(const std::string& json) {
+    auto parsed = base::parseJSON(json);
+    if (!parsed || !parsed->array())
+        return std::nullopt;
+    std::vector<std::string> addresses;
+    for (const auto& item : *parsed->array())
+        if (item.string())
+            addresses.push_back(*item.string());
+    return addresses;
+}
+
 std::string text(const char* value) {
     return value ? std::string(value) : std::string();
 }
@@ -279,14 +291,48 @@ GtkWidget* WebKitEngine::widget() const {
 
 void WebKitEngine::installPageScripts() {
     webkit_user_content_manager_remove_all_scripts(contentManager_.get());
-    if (engineScripts().page.empty())
+    if (!engineScripts().page.empty()) {
+        // The script is a function of the top inset.
+        const std::string page = engineScripts().page + "(" + formatNumber(inset_.top) + ");";
+        auto script = adopt(webkit_user_script_new_for_world(
+            page.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+            WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, engineWorld, nullptr, nullptr));
+        webkit_user_content_manager_add_script(contentManager_.get(), script.get());
+    }
+    if (loadScript_.empty())
         return;
-    // The script is a function of the top inset.
-    const std::string page = engineScripts().page + "(" + formatNumber(inset_.top) + ");";
-    auto script = adopt(webkit_user_script_new_for_world(
-        page.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, engineWorld, nullptr, nullptr));
-    webkit_user_content_manager_add_script(contentManager_.get(), script.get());
+    // The client's load script, run by the page at its load event in our world, between two
+    // messages: navigations that come between them are parked as those of a client's script
+    // are, and the frames the page has after it tell which are a frame's.
+    const std::string atLoad =
+        "window.addEventListener('load', function () {"
+        "var post = function (message) {"
+        "try { window.webkit.messageHandlers." +
+        std::string(messageHandler) +
+        ".postMessage(message); } catch (e) {} };"
+        "post({loadScript: 'start'});"
+        "var answer = '';"
+        "try { var value = (" +
+        loadScript_ +
+        "\n); answer = value === undefined || value === null ? '' : String(value); }"
+        " catch (e) {}"
+        "var frames = '';"
+        "try { frames = " +
+        engineScripts().frames +
+        "\n} catch (e) {}"
+        "post({loadScript: 'end', answer: answer, frames: frames});"
+        "});";
+    auto atLoadScript = adopt(webkit_user_script_new_for_world(
+        atLoad.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END, engineWorld, nullptr, nullptr));
+    webkit_user_content_manager_add_script(contentManager_.get(), atLoadScript.get());
+}
+
+void WebKitEngine::setLoadScript(const std::string& script) {
+    if (script == loadScript_)
+        return;
+    loadScript_ = script;
+    installPageScripts();
 }
 
 void WebKitEngine::runInEngineWorld(const std::string& script) {
@@ -640,6 +686,7 @@ void WebKitEngine::loadChanged(int loadEvent) {
             post([error](ui::WebEngineClient& client) { client.didFailLoad(error); });
         }
         clickedLinks_.clear();
+        abandonLoadScript();
         currentLoadIsOwn_ = nextStartIsOwn_ && !nextReportedRequest_;
         nextStartIsOwn_ = false;
         ownLoadPending_ = false;
@@ -728,6 +775,10 @@ void WebKitEngine::titleChanged() {
 void WebKitEngine::pageMessage(JSCValue* message) {
     if (!jsc_value_is_object(message))
         return;
+    if (jsc_value_object_has_property(message, "loadScript")) {
+        loadScriptMessage(message);
+        return;
+    }
     if (jsc_value_object_has_property(message, "link")) {
         auto link = adopt(jsc_value_object_get_property(message, "link"));
         auto main = adopt(jsc_value_object_get_property(message, "main"));
@@ -755,6 +806,46 @@ void WebKitEngine::pageMessage(JSCValue* message) {
         lastOffset_ = offset;
         post([offset](ui::WebEngineClient& client) { client.scrollOffsetChanged(offset); });
     }
+}
+
+void WebKitEngine::loadScriptMessage(JSCValue* message) {
+    auto stage = adopt(jsc_value_object_get_property(message, "loadScript"));
+    const std::string which =
+        jsc_value_is_string(stage.get()) ? text(adopt(jsc_value_to_string(stage.get())).get()) : "";
+    if (which == "start") {
+        abandonLoadScript();
+        loadScriptAnswer_ = postLater();
+        ++clientScripts_;
+        return;
+    }
+    if (which != "end" || !loadScriptAnswer_)
+        return;
+    const auto string = [message](const char* name) {
+        auto value = adopt(jsc_value_object_get_property(message, name));
+        return jsc_value_is_string(value.get())
+                   ? text(adopt(jsc_value_to_string(value.get())).get())
+                   : std::string();
+    };
+    const std::string answer = string("answer");
+    const auto frames = frameAddresses(string("frames"));
+    auto event = std::exchange(loadScriptAnswer_, nullptr);
+    event->deliver = [answer](ui::WebEngineClient& client) { client.loadScriptAnswered(answer); };
+    event->ready = true;
+    if (--clientScripts_ == 0 && !parked_.empty())
+        resolveParked(frames);
+    scheduleFlush();
+}
+
+void WebKitEngine::abandonLoadScript() {
+    if (!loadScriptAnswer_)
+        return;
+    auto event = std::exchange(loadScriptAnswer_, nullptr);
+    event->deliver = [](ui::WebEngineClient&) {};
+    event->ready = true;
+    // Without the frames the page has, the navigations it started are asked about.
+    if (--clientScripts_ == 0 && !parked_.empty())
+        resolveParked(std::nullopt);
+    scheduleFlush();
 }
 
 // --- Scripts.
@@ -799,16 +890,9 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
             auto value = adopt(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source),
                                                                           result, &error));
             const GOwned<GError> failure(error);
-            if (value && jsc_value_is_string(value.get())) {
-                auto parsed = base::parseJSON(text(adopt(jsc_value_to_string(value.get())).get()));
-                if (parsed && parsed->array()) {
-                    std::vector<std::string> addresses;
-                    for (const auto& item : *parsed->array())
-                        if (item.string())
-                            addresses.push_back(*item.string());
-                    (*frames)->addresses = std::move(addresses);
-                }
-            }
+            if (value && jsc_value_is_string(value.get()))
+                (*frames)->addresses =
+                    frameAddresses(text(adopt(jsc_value_to_string(value.get())).get()));
             (*frames)->done = true;
         },
         GLibCallbackData::give(frames));

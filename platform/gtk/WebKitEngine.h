@@ -104,6 +104,7 @@ public:
     bool canGoForward() const override;
     bool isLoading() const override;
     std::optional<std::string> evaluateJavaScript(const std::string& script) override;
+    void setLoadScript(const std::string& script) override;
     void applySettings(const ui::WebViewSettings& settings) override;
     void scrollTo(ui::Point offset) override;
     // Space kept free above the page (the top inset of the view's scroll view). The page's
@@ -156,6 +157,9 @@ private:
     void webProcessTerminated(int reason);
     void titleChanged();
     void pageMessage(JSCValue* message);
+    void loadScriptMessage(JSCValue* message);
+    // The load script of a document that went away before it could answer.
+    void abandonLoadScript();
 
     std::string committedURL() const;
     void mainDecisionAllowed(const net::URLRequest& request);
@@ -195,6 +199,10 @@ private:
     // navigations need no probe.
     std::map<std::string, bool> clickedLinks_;
     int clientScripts_ = 0;
+    std::string loadScript_;
+    // The load script's answer while the script runs in the page: its place in the queue comes
+    // before the navigations the script starts.
+    std::shared_ptr<Event> loadScriptAnswer_;
     std::vector<Parked> parked_;
     int framesAsked_ = 0;
 

@@ -52,7 +52,11 @@ public:
             request.mainDocumentURL() ? request.mainDocumentURL()->absoluteString() : "", type,
             request.HTTPMethod(), request.HTTPBody().toString()};
         navigations.push_back(navigation);
+        order.push_back("navigation " + navigation.url);
         return policy ? policy(navigation) : true;
+    }
+    void webViewLoadScriptAnswered(ui::WebView&, const std::string& answer) override {
+        order.push_back("answer " + answer);
     }
     void webViewDidStartLoad(ui::WebView&) override { ++started; }
     void webViewDidFinishLoad(ui::WebView&) override { ++finished; }
@@ -69,6 +73,8 @@ public:
 
     std::function<bool(const Navigation&)> policy;
     std::vector<Navigation> navigations;
+    // Navigations and load-script answers, in the order the view told them.
+    std::vector<std::string> order;
     int started = 0;
     int finished = 0;
     std::vector<base::Error> errors;
@@ -331,6 +337,30 @@ TEST_F(WebKitEngineTest, AHiddenFrameIsASubFrameNavigationAndCanBeRefused) {
     EXPECT_EQ(delegate_->finished, 1);
     EXPECT_TRUE(delegate_->errors.empty());
     EXPECT_EQ(webView_->request()->url()->absoluteString(), pageURL);
+}
+
+// The load script runs in each top-level document at its load event, sees the page's document,
+// answers before the navigation of the frame it adds, and that navigation is known for a
+// sub-frame's without a probe. Set to nothing, it runs no more.
+TEST_F(WebKitEngineTest, TheLoadScriptAnswersAtTheLoadEventBeforeItsFramesNavigation) {
+    webView_ = makeWebView();
+    webView_->setLoadScript("(function () {var f = document.createElement('iframe');"
+                            "f.src = 'js:loaded'; document.body.appendChild(f);"
+                            "return document.title + ' ' + document.readyState;})()");
+    const std::string pageURL = server_.url("/page");
+    ASSERT_TRUE(load(pageURL));
+    ASSERT_TRUE(waitFor([&] { return delegate_->find("js:loaded") != nullptr; }));
+    EXPECT_EQ(delegate_->order,
+              (std::vector<std::string>{"navigation " + pageURL, "answer Hello page complete",
+                                        "navigation js:loaded"}));
+    EXPECT_EQ(delegate_->find("js:loaded")->mainDocumentURL, pageURL);
+    EXPECT_EQ(engineOf(*webView_).framesAsked(), 0);
+
+    webView_->setLoadScript("");
+    delegate_->order.clear();
+    ASSERT_TRUE(load(server_.url("/next")));
+    settle();
+    EXPECT_EQ(delegate_->order, std::vector<std::string>{"navigation " + server_.url("/next")});
 }
 
 TEST_F(WebKitEngineTest, ALinkClickIsTypeZeroAndARefusedNavigationDoesNotLoad) {

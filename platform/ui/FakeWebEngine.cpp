@@ -141,6 +141,11 @@ void FakeWebEngine::raiseTitle(const std::string& title) {
         client_->titleChanged(title);
 }
 
+void FakeWebEngine::raiseLoadScriptAnswer(const std::string& answer) {
+    if (client_)
+        client_->loadScriptAnswered(answer);
+}
+
 void FakeWebEngine::raiseContentSize(Size size) {
     if (client_)
         client_->contentSizeChanged(size);

@@ -95,6 +95,10 @@ public:
     void raiseFinishLoad();
     void raiseFailLoad(const base::Error& error);
     void raiseTitle(const std::string& title);
+    // The load script's answer in a document that loaded.
+    void raiseLoadScriptAnswer(const std::string& answer);
+    // The load script the view handed over last.
+    const std::string& loadScript() const { return loadScript_; }
     void raiseContentSize(Size size);
     void raiseScroll(Point offset);
 
@@ -114,6 +118,7 @@ public:
     bool isLoading() const override { return loading_; }
     std::optional<std::string> evaluateJavaScript(const std::string& script) override;
     void applySettings(const WebViewSettings& settings) override { settings_ = settings; }
+    void setLoadScript(const std::string& script) override { loadScript_ = script; }
     void scrollTo(Point offset) override { scrolledTo_.push_back(offset); }
     void setContentInset(EdgeInsets insets) override { contentInsets_.push_back(insets); }
 
@@ -138,6 +143,7 @@ private:
     WebViewSettings settings_;
     std::vector<Point> scrolledTo_;
     std::vector<EdgeInsets> contentInsets_;
+    std::string loadScript_;
 };
 
 } // namespace ui

@@ -51,6 +51,12 @@ public:
     // engine's events meanwhile (the client is told of them as they come). Nullopt when the
     // script throws, the page is gone or the result cannot be had.
     virtual std::optional<std::string> evaluateJavaScript(const std::string& script) = 0;
+    // Has every top-level document loaded from now on run `script` (an expression; empty for
+    // none) itself when its load event fires, and report the result as text through
+    // loadScriptAnswered, before any navigation the script starts: no trip to the page after
+    // the load. It runs in a world of the engine's own, which shares the page's document but
+    // not its script's globals. An engine that cannot runs nothing.
+    virtual void setLoadScript(const std::string& script) { (void)script; }
 
     virtual void applySettings(const WebViewSettings& settings) = 0;
     // The view's scroll view was moved by code: show the page from that offset.

@@ -40,6 +40,8 @@ public:
     virtual void didFinishLoad() = 0;
     virtual void didFailLoad(const base::Error& error) = 0;
     virtual void titleChanged(const std::string& title) = 0;
+    // The load script (WebEngine::setLoadScript) ran in the document that just loaded.
+    virtual void loadScriptAnswered(const std::string& answer) = 0;
     // The page's size or scroll position changed; the view moves its scroll view to match.
     virtual void contentSizeChanged(Size size) = 0;
     virtual void scrollOffsetChanged(Point offset) = 0;

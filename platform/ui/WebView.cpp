@@ -273,6 +273,17 @@ void WebView::didFailLoad(const base::Error& error) {
     });
 }
 
+void WebView::setLoadScript(const std::string& script) {
+    engine_->setLoadScript(script);
+}
+
+void WebView::loadScriptAnswered(const std::string& answer) {
+    perform([this, answer] {
+        if (auto delegate = delegate_.lock())
+            delegate->webViewLoadScriptAnswered(*this, answer);
+    });
+}
+
 void WebView::titleChanged(const std::string& title) {
     perform([this, title] { pageTitle_ = title; });
 }

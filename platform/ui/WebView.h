@@ -64,6 +64,10 @@ public:
     // Runs the script in the page and returns its result as text; "" when it fails. Waits
     // for the engine's answer.
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script);
+    // A script every top-level document loaded from now on runs itself at its load event,
+    // with no trip to the page; its answer goes to webViewLoadScriptAnswered (see
+    // WebEngine::setLoadScript). Empty for none.
+    void setLoadScript(const std::string& script);
 
     // The scroll view that stands for the page's scrolling: the engine keeps its content
     // size and offset; moving it from code scrolls the page, and its content inset reaches
@@ -109,6 +113,7 @@ private:
     void didFinishLoad() override;
     void didFailLoad(const base::Error& error) override;
     void titleChanged(const std::string& title) override;
+    void loadScriptAnswered(const std::string& answer) override;
     void contentSizeChanged(Size size) override;
     void scrollOffsetChanged(Point offset) override;
 

@@ -34,6 +34,12 @@ public:
         (void)webView;
         (void)error;
     }
+    // The view's load script (WebView::setLoadScript) ran in the page that loaded, and gave
+    // `answer`.
+    virtual void webViewLoadScriptAnswered(WebView& webView, const std::string& answer) {
+        (void)webView;
+        (void)answer;
+    }
 };
 
 } // namespace ui
