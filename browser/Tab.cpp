@@ -38,6 +38,12 @@ constexpr const char* pageLoadedScript =
     "null;document.body.style.webkitTouchCallout='none';added = true;}"
     "return (added ? '1' : '0') + document.title;})()";
 
+// The same, run by the page itself at its load event: a file page gets no frame, as
+// webViewDidFinishLoad runs nothing in one.
+std::string pageLoadedAtLoadScript() {
+    return std::string("location.protocol == 'file:' ? '0' : ") + pageLoadedScript;
+}
+
 // A bundle resource as UTF-8 text; empty (and a console line) when it cannot be read.
 std::string resourceText(std::string_view name, std::string_view type) {
     auto path = base::Bundle::main().pathForResource(name, type);
@@ -247,6 +253,7 @@ void Tab::undoVisit() {
     currentURL_ =
         inside ? history_[static_cast<std::size_t>(historyPosition_)].url() : std::nullopt;
     currentURLString_ = absoluteStringOf(currentURL_);
+    updateLoadScript();
     auto host = viewController();
     if (current_ && host && currentURLString_ != "about:blank" &&
         currentURLString_.find(secondSearchEngineHomeAddress) == std::string::npos)
@@ -344,6 +351,7 @@ Tab::connectionWillSendRequest(const std::shared_ptr<net::URLConnection>& connec
         next.setValueForHTTPHeaderField(*agent, "User-Agent");
     currentURL_ = next.url();
     currentURLString_ = absoluteStringOf(currentURL_);
+    updateLoadScript();
     return next;
 }
 
@@ -353,6 +361,7 @@ void Tab::connectionDidReceiveResponse(const std::shared_ptr<net::URLConnection>
         return;
     currentURL_ = response.url();
     currentURLString_ = absoluteStringOf(currentURL_);
+    updateLoadScript();
     response_ = response;
     const std::string& type = response.MIMEType();
     if (!type.empty() && !isMarkupMIMEType(type) && webView_ && !webView_->canShowMIMEType(type)) {
@@ -509,11 +518,28 @@ void Tab::webViewDidFinishLoad(ui::WebView& webView) {
     runningPageLoadedScript_ = true;
     const std::string answer = webView.stringByEvaluatingJavaScriptFromString(pageLoadedScript);
     runningPageLoadedScript_ = false;
+    takePageLoadedAnswer(answer);
+    if (std::exchange(signalDuringPageLoadedScript_, false))
+        webViewDidFinishFinalLoad(webView);
+}
+
+void Tab::webViewLoadScriptAnswered(ui::WebView& webView, const std::string& answer) {
+    (void)webView;
+    // The engine hands the answer over before the navigation of the frame it added.
+    takePageLoadedAnswer(answer);
+}
+
+void Tab::takePageLoadedAnswer(const std::string& answer) {
     // Only a document that got the frame sends its signal; its title waits for it.
     if (answer.starts_with('1'))
         pageTitle_ = answer.substr(1);
-    if (std::exchange(signalDuringPageLoadedScript_, false))
-        webViewDidFinishFinalLoad(webView);
+}
+
+void Tab::updateLoadScript() {
+    if (hasLoadScript_ == currentURL_.has_value() || !webView_)
+        return;
+    hasLoadScript_ = currentURL_.has_value();
+    webView_->setLoadScript(hasLoadScript_ ? pageLoadedAtLoadScript() : std::string());
 }
 
 void Tab::webViewDidFinishFinalLoad(ui::WebView& webView) {

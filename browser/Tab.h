@@ -33,7 +33,10 @@
 // never delivers into the tab; close() cancels the running one when the tab goes away.
 //
 // The page tells the tab that it has finished as a whole through a hidden frame that
-// webViewDidFinishLoad injects: its "js:gh-page-loaded" request is the final-load signal.
+// webViewDidFinishLoad injects: its "js:gh-page-loaded" request is the final-load signal. Once
+// the tab has a current address, the page adds that frame itself at its load event (the web
+// view's load script), so the signal needs no trip to the page after the engine's own end of
+// the load; the script of webViewDidFinishLoad then finds the frame there and adds none.
 //
 // Main thread only.
 class Tab : public ui::View,
@@ -76,7 +79,10 @@ public:
     void setCurrentURLString(std::string text) { currentURLString_ = std::move(text); }
     // The last response's (or redirect target's) URL; nullopt until the tab fetched something.
     const std::optional<base::URL>& currentURL() const { return currentURL_; }
-    void setCurrentURL(std::optional<base::URL> url) { currentURL_ = std::move(url); }
+    void setCurrentURL(std::optional<base::URL> url) {
+        currentURL_ = std::move(url);
+        updateLoadScript();
+    }
     // The connection's current request URL as text, always ending in "/".
     const std::string& connectionURLString() const { return connectionURLString_; }
     void setConnectionURLString(std::string text) { connectionURLString_ = std::move(text); }
@@ -201,6 +207,7 @@ public:
                                                          ui::WebViewNavigationType type) override;
     void webViewDidStartLoad(ui::WebView& webView) override;
     void webViewDidFinishLoad(ui::WebView& webView) override;
+    void webViewLoadScriptAnswered(ui::WebView& webView, const std::string& answer) override;
 
     // --- ui::ActionSheetDelegate (the link menu).
     void actionSheetClickedButtonAtIndex(ui::ActionSheet& actionSheet,
@@ -214,6 +221,11 @@ private:
     // Takes back the entry or history step of a fetch whose page never showed, and makes the
     // current address that of the page still shown.
     void undoVisit();
+    // Has the web view's pages add the final-load frame themselves while the tab has a current
+    // address (as webViewDidFinishLoad adds it only then), and not otherwise.
+    void updateLoadScript();
+    // "1" and the title when the page-loaded script added the frame, "0" and the title when not.
+    void takePageLoadedAnswer(const std::string& answer);
     // Whether a connection callback comes from the tab's own current fetch.
     bool isOwnConnection(const std::shared_ptr<net::URLConnection>& connection) const;
     void buildFace(const std::shared_ptr<TabHost>& host);
@@ -247,6 +259,7 @@ private:
     std::optional<std::string> pageTitle_;
     bool runningPageLoadedScript_ = false;
     bool signalDuringPageLoadedScript_ = false;
+    bool hasLoadScript_ = false;
     bool current_ = false;
     bool actionSheetVisible_ = false;
     double loadStartTime_ = 0;

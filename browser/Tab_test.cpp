@@ -765,6 +765,45 @@ TEST_F(TabTest, TheHiddenFrameSignalEndsTheLoadWithTheTitleTheScriptBroughtBack)
     EXPECT_EQ(page.evaluatedScripts().size(), 4u);
 }
 
+// While the tab has an address, its pages add the frame themselves at their load event and
+// hand over the same answer: the signal then ends the load with that title and no trip to the
+// page, and the script of the engine's later end of the load finds the frame there. A page
+// that got no frame ("0") gives no title to a later signal.
+TEST_F(TabTest, ThePagesOwnLoadScriptBringsTheTitleBeforeItsSignal) {
+    auto tab = makeTab();
+    auto& page = engine(tab);
+    EXPECT_EQ(page.loadScript(), "");
+    tab->setCurrentURL(base::URL::parse("http://host.test/article"));
+    const std::string atLoad = page.loadScript();
+    EXPECT_EQ(atLoad, "location.protocol == 'file:' ? '0' : " + pageLoadedScript);
+
+    tab->setLoading(true);
+    tab->webViewDidStartLoad(*tab->webView());
+    page.raiseLoadScriptAnswer("1Own Title");
+    page.raiseNavigation(*base::URL::parse("js:gh-page-loaded"), ui::WebViewNavigationType::Other,
+                         false);
+    EXPECT_FALSE(tab->loading());
+    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "Own Title");
+    EXPECT_EQ(host->finishedWebViews.size(), 1u);
+    EXPECT_TRUE(page.evaluatedScripts().empty());
+    page.answerScript(pageLoadedScript, "0Own Title");
+    page.raiseFinishLoad();
+    EXPECT_EQ(host->finishedWebViews.size(), 1u);
+
+    // A document without a frame: its answer is no title for the next signal.
+    tab->setLoading(true);
+    tab->webViewDidStartLoad(*tab->webView());
+    page.raiseLoadScriptAnswer("0Other");
+    page.answerScript("document.title", "Read");
+    page.raiseNavigation(*base::URL::parse("js:gh-page-loaded"), ui::WebViewNavigationType::Other,
+                         false);
+    EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "Read");
+
+    // Without an address the pages add nothing themselves.
+    tab->setCurrentURL(std::nullopt);
+    EXPECT_EQ(page.loadScript(), "");
+}
+
 TEST_F(TabTest, AnUntitledPageAndABackgroundTabsSignal) {
     auto tab = makeTab(false);
     auto& page = engine(tab);

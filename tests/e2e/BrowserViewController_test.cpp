@@ -151,10 +151,14 @@ protected:
         field->setText(text);
         field->simulateReturn();
     }
-    // Waits for the selected tab's page to end with the final-load signal and the title.
+    // Waits for the selected tab's page to end with the final-load signal and the title, and
+    // for the engine's own end of the load (the page signals at its load event, before it).
     bool finishes(const std::string& title) {
         return base::RunLoop::main().runUntil(
-            [&] { return !tab().loading() && tabTitle() == title; }, 30s);
+            [&] {
+                return !tab().loading() && tabTitle() == title && !tab().webView()->isLoading();
+            },
+            30s);
     }
 
     // The final-load frames in the selected tab's document, found by their address.
@@ -422,7 +426,11 @@ TEST_F(PageRoadTest, AlmostEmptyMarkupGetsTheFinalLoadFrame) {
         const std::string address = server_.url(path);
         typeAddress(address);
         ASSERT_TRUE(base::RunLoop::main().runUntil(
-            [&] { return signalsFor(log, address) == 1 && !tab().loading(); }, 30s));
+            [&] {
+                return signalsFor(log, address) == 1 && !tab().loading() &&
+                       !tab().webView()->isLoading();
+            },
+            30s));
         EXPECT_EQ(finalLoadFrames(), "1");
         EXPECT_EQ(tabTitle(), "Untitled");
     }

@@ -62,8 +62,10 @@ protected:
     }
     static bool finishes(Tab& tab, const std::string& title) {
         return eventually([&] {
+            // The engine's own end of the load comes after the page's signal.
             return !tab.loading() &&
-                   tab.tabButton()->titleForState(ui::ControlStateNormal) == title;
+                   tab.tabButton()->titleForState(ui::ControlStateNormal) == title &&
+                   !tab.webView()->isLoading();
         });
     }
 

@@ -77,8 +77,10 @@ protected:
     static bool finishes(Tab& tab, const std::string& title) {
         return base::RunLoop::main().runUntil(
             [&] {
+                // The engine's own end of the load comes after the page's signal.
                 return !tab.loading() &&
-                       tab.tabButton()->titleForState(ui::ControlStateNormal) == title;
+                       tab.tabButton()->titleForState(ui::ControlStateNormal) == title &&
+                       !tab.webView()->isLoading();
             },
             30s);
     }
