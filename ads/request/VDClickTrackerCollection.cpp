@@ -1,5 +1,7 @@
 #include "ads/request/VDClickTrackerCollection.h"
 
+#include "ads/foundation/VDURLQuery.h"
+#include "ads/request/VDAdSettingsParameters.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/ui/Application.h"
 
@@ -65,7 +67,18 @@ void VDClickTrackerCollection::trackURLCacheEnabled(const base::URL& url, bool c
     auto tracker = VDClickTracker::create();
     tracker->setDelegate(shared_from_this());
     tracker->setCacheEnabled(cacheEnabled);
-    tracker->trackURL(url);
+    // The host's analytics identifiers go with every ping; a URL they cannot be added to is
+    // pinged as it is rather than not at all.
+    base::URL pinged = url;
+    const auto append = [&pinged](const std::string& value, std::string_view key) {
+        if (auto appended = vd_appendQueryValueForKey(pinged, value, key))
+            pinged = std::move(*appended);
+    };
+    if (auto clientID = VDAdSettingsParameters::sharedInstance()->clientID())
+        append(*clientID, "ga_cid");
+    if (auto hitID = VDAdSettingsParameters::currentHitID())
+        append(*hitID, "ga_hid");
+    tracker->trackURL(pinged);
     trackers_.insert(std::move(tracker));
 }
 

@@ -10,6 +10,8 @@
 
 // The one place that pings tracking URLs (clicks, impressions, in-app purchase reports, the
 // creative's track and click messages): a VDClickTracker per URL, held until it has reported.
+// Each URL carries the host's analytics identifiers, "ga_cid" and "ga_hid", when it has them
+// (VDAdSettingsParameters).
 // Main thread only.
 class VDClickTrackerCollection : public VDClickTrackerDelegate,
                                  public std::enable_shared_from_this<VDClickTrackerCollection> {

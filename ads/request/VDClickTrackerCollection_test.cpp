@@ -1,17 +1,34 @@
 #include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDDevice.h"
+#include "ads/request/VDAdSettingsParameters.h"
 #include "ads/request/VDClickTrackerCollection.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 
 namespace {
+
+// The host's analytics: a tracker whose client identifier is "7.8" and a screen-view service whose
+// current screen view is number 9.
+class Analytics final : public VDClassRegistry::Class,
+                        public VDAdSettingsParameters::AnalyticsTracker,
+                        public VDAdSettingsParameters::ScreenViewService,
+                        public VDAdSettingsParameters::ScreenViewInfo,
+                        public std::enable_shared_from_this<Analytics> {
+public:
+    std::string clientId() const override { return "7.8"; }
+    std::shared_ptr<VDClassRegistry::Class> currentScreenView() const override {
+        return std::const_pointer_cast<Analytics>(shared_from_this());
+    }
+    int screenId() const override { return 9; }
+};
 
 class VDClickTrackerCollectionTest : public testing_support::PlatformTest {
 protected:
@@ -33,6 +50,8 @@ protected:
     }
     void TearDown() override {
         VDClickTrackerCollection::resetSharedInstanceForTesting();
+        VDAdSettingsParameters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         server_.stop();
         VDDevice::resetSharedInstanceForTesting();
         ui::Application::reset();
@@ -41,6 +60,10 @@ protected:
     std::size_t requestCount() {
         std::lock_guard lock(mutex_);
         return targets_.size();
+    }
+    std::vector<std::string> targets() {
+        std::lock_guard lock(mutex_);
+        return targets_;
     }
 
     net::TestHTTPServer server_;
@@ -73,6 +96,32 @@ TEST_F(VDClickTrackerCollectionTest, HoldsEachTrackerUntilItHasReported) {
     EXPECT_TRUE(held->hasTracked());
     EXPECT_TRUE(collection->trackers().empty());
     EXPECT_EQ(held->delegate(), nullptr);
+}
+
+TEST_F(VDClickTrackerCollectionTest, PingsCarryTheHostsAnalyticsIdentifiersWhenItHasThem) {
+    auto collection = VDClickTrackerCollection::sharedInstance();
+    collection->trackURL(*base::URL::parse(server_.url("/ping/1?x=1")));
+
+    auto analytics = std::make_shared<Analytics>();
+    for (const char* name : {VDAdSettingsParameters::trackerClassName,
+                             VDAdSettingsParameters::screenViewServiceClassName,
+                             VDAdSettingsParameters::screenViewInfoClassName})
+        VDClassRegistry::registerClass(name, analytics);
+    auto settings = VDAdSettingsParameters::sharedInstance();
+    settings->setSettingsServiceEnabled(true);
+    settings->updateClientID();
+    settings->waitForUpdatesForTesting();
+    collection->trackURLsCacheEnabled(
+        base::Value::Array{base::Value(server_.url("/ping/2?x=1&adurl=http%3A%2F%2Fb.tld%2F"))},
+        false);
+
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return collection->trackers().empty(); },
+                                               base::Seconds(10)));
+    auto pinged = targets(); // in the order they arrived
+    std::sort(pinged.begin(), pinged.end());
+    EXPECT_EQ(pinged,
+              (std::vector<std::string>{
+                  "/ping/1?x=1", "/ping/2?x=1&ga_cid=7.8&ga_hid=9&adurl=http%3A%2F%2Fb.tld%2F"}));
 }
 
 TEST_F(VDClickTrackerCollectionTest, ANonHTTPURLIsDroppedWithoutARequest) {
