@@ -9,7 +9,7 @@
 //     same end, against the same click in the bare view until load-finished.
 // The page signals its end at its load event, and the engine reports load-finished after the
 // layout it runs then (most of a second for 5 MB): with --until_signal our side ends at the
-// signal alone, an earlier moment than the bare view's end.
+// signal alone, and the bare view's at its page's load event (a script message).
 // Each turn times both, ours first on one turn and the bare view first on the next; both web
 // processes are started before anything is timed, and both are done with the page shown before
 // the other side is timed (a web process lays out and draws a page after reporting it loaded: a
@@ -25,6 +25,7 @@
 #include "browser/Tab.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/RunLoop.h"
+#include "platform/gtk/GOwned.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/MainWindow.h"
 #include "platform/gtk/WebKitWebsiteData.h"
@@ -157,8 +158,23 @@ public:
         gtk_window_get_default_size(sizeOf, &width, &height);
         window_ = GTK_WINDOW(gtk_window_new());
         gtk_window_set_default_size(window_, width, height);
+        // Each page tells its load event, for --until_signal.
+        webkit_user_content_manager_register_script_message_handler(content_.get(), "bareLoad",
+                                                                    nullptr);
+        g_signal_connect(content_.get(), "script-message-received::bareLoad",
+                         G_CALLBACK(+[](WebKitUserContentManager*, JSCValue*, gpointer count) {
+                             ++*static_cast<long*>(count);
+                         }),
+                         &loadEvents_);
+        auto atLoad = gtk::adopt(
+            webkit_user_script_new("window.addEventListener('load', function () {"
+                                   "window.webkit.messageHandlers.bareLoad.postMessage(0); });",
+                                   WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END, nullptr, nullptr));
+        webkit_user_content_manager_add_script(content_.get(), atLoad.get());
         view_ = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session",
-                                             gtk::WebKitWebsiteData::shared().session(), nullptr));
+                                             gtk::WebKitWebsiteData::shared().session(),
+                                             "user-content-manager", content_.get(), nullptr));
         gtk_window_set_child(window_, GTK_WIDGET(view_));
         g_signal_connect(view_, "load-changed",
                          G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer count) {
@@ -170,18 +186,19 @@ public:
     }
     ~BareView() {
         g_signal_handlers_disconnect_by_data(view_, &finished_);
+        g_signal_handlers_disconnect_by_data(content_.get(), &loadEvents_);
         gtk_window_destroy(window_);
     }
     BareView(const BareView&) = delete;
     BareView& operator=(const BareView&) = delete;
 
     bool loadAndWait(const std::string& address) {
-        const long before = finished_;
+        const long before = ends();
         webkit_web_view_load_uri(view_, address.c_str());
         return waitForFinish(before);
     }
     bool clickLinkAndWait() {
-        const long before = finished_;
+        const long before = ends();
         // As the browser's script call does: the answer first, then the load.
         return evaluate("document.getElementById('link').click()") && waitForFinish(before);
     }
@@ -203,13 +220,17 @@ private:
             &answered);
         return base::RunLoop::main().runUntil([&] { return answered; }, 60s);
     }
+    // The loads ended so far: load-finished, or the pages' load events with --until_signal.
+    long ends() const { return untilSignal ? loadEvents_ : finished_; }
     bool waitForFinish(long before) {
-        return base::RunLoop::main().runUntil([&] { return finished_ > before; }, 60s);
+        return base::RunLoop::main().runUntil([&] { return ends() > before; }, 60s);
     }
 
     GtkWindow* window_ = nullptr;
+    gtk::GOwned<WebKitUserContentManager> content_ = gtk::adopt(webkit_user_content_manager_new());
     WebKitWebView* view_ = nullptr;
     long finished_ = 0;
+    long loadEvents_ = 0;
 };
 
 Browser* browser = nullptr;
