@@ -6,7 +6,7 @@
 // finished (the start page when no URL is given), and the program exits; a page that has not
 // finished within a minute is written as it is then, and the exit status is 1.
 
-#include "ads/foundation/VDApplication.h"
+#include "ads/request/VDAdsClient.h"
 #include "browser/AppDelegate.h"
 #include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     }
 
     // The ads client hears the launch.
-    VDApplication::load();
+    VDAdsClient::load();
     auto& application = ui::Application::shared();
     auto delegate = std::make_shared<AppDelegate>();
     application.setDelegate(delegate);

@@ -1,7 +1,6 @@
 #include "ads/foundation/VDApplication.h"
 
 #include "ads/foundation/VDPlistDictionaryFromFile.h"
-#include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -15,6 +14,7 @@ struct ProcessState {
     std::shared_ptr<VDApplication> instance;
     std::optional<base::NotificationCenter::ObserverToken> launchObserver;
     bool earlyActivitiesDone = false;
+    std::function<void()> earlyActivities;
 };
 
 ProcessState& processState() {
@@ -101,15 +101,32 @@ VDApplication::~VDApplication() {
     statistics_->didFinishModifying();
 }
 
+void VDApplication::setEarlyActivities(std::function<void()> activities) {
+    auto& state = processState();
+    {
+        std::lock_guard guard(state.mutex);
+        if (!state.earlyActivitiesDone) {
+            state.earlyActivities = std::move(activities);
+            return;
+        }
+    }
+    if (activities)
+        activities();
+}
+
 void VDApplication::runEarlyActivities() {
+    std::function<void()> activities;
     auto& state = processState();
     {
         std::lock_guard guard(state.mutex);
         if (state.earlyActivitiesDone)
             return;
         state.earlyActivitiesDone = true;
+        activities = state.earlyActivities;
     }
-    VDMRAIDInterceptor::allow();
+    // Outside the lock: an activity may reach the shared instance.
+    if (activities)
+        activities();
 }
 
 bool VDApplication::isAppActive() const {

@@ -27,9 +27,10 @@ class VDScheduler;
 // since they were last sent and of each slot, hands out active-view identifiers and reads the
 // application's store metadata.
 //
-// The host's start-up calls VDApplication::load() before it launches the application, so that
-// the launch is heard (see load()). Everything else may be called from any thread unless said
-// otherwise.
+// The host's start-up makes one call before it launches the application, VDAdsClient::load()
+// of the ads client's top layer: it hands this object the early activities, which belong to
+// the layers above this one, and installs the launch hook (see load()). Everything else may be
+// called from any thread unless said otherwise.
 class VDApplication final : public VDStatisticDictionaryDelegate,
                             public std::enable_shared_from_this<VDApplication> {
     struct Private {};
@@ -50,10 +51,15 @@ public:
     // Main thread only.
     static void load();
 
+    // What the early activities do, handed over by the layers above at start-up. It replaces
+    // what was handed over before; handed over after the early activities have run, it runs at
+    // once, so that it too runs once per process. Any thread.
+    static void setEarlyActivities(std::function<void()> activities);
+
     // The one instance, made on first use from any thread; it lives for the process.
     static std::shared_ptr<VDApplication> sharedInstance();
     // Drops the shared instance and the launch registration, and lets the early activities run
-    // again, as in a new process (tests).
+    // again, as in a new process (tests). The activities handed over stay.
     static void resetForTesting();
 
     explicit VDApplication(Private);
@@ -61,8 +67,9 @@ public:
     VDApplication(const VDApplication&) = delete;
     VDApplication& operator=(const VDApplication&) = delete;
 
-    // Once per process, whoever calls it and on whichever instance: allows the rich-media
-    // interceptor, whose first use registers it.
+    // Once per process, whoever calls it and on whichever instance: runs the early activities
+    // handed over (the ads client's allow the rich-media interceptor, whose first use registers
+    // it).
     void runEarlyActivities();
 
     // False only while the application is in the background after its launch has been heard:

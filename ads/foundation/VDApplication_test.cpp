@@ -1,5 +1,4 @@
 #include "ads/foundation/VDApplication.h"
-#include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RandomSource.h"
@@ -21,11 +20,11 @@ protected:
         PlatformTest::SetUp();
         ui::Application::reset();
         VDApplication::resetForTesting();
-        VDMRAIDInterceptor::resetForTesting();
+        VDApplication::setEarlyActivities([this] { ++earlyActivityRuns_; });
     }
     void TearDown() override {
         VDApplication::resetForTesting();
-        VDMRAIDInterceptor::resetForTesting();
+        VDApplication::setEarlyActivities({});
         ui::Application::reset();
         PlatformTest::TearDown();
     }
@@ -36,6 +35,8 @@ protected:
         auto path = base::AppHome::root() / "iTunesMetadata.plist";
         ASSERT_TRUE(base::writeFileAtomically(path, data.value()).ok());
     }
+
+    int earlyActivityRuns_ = 0;
 };
 
 class FixedRandomSource final : public base::RandomSource {
@@ -50,13 +51,11 @@ TEST_F(VDApplicationTest, TheLaunchHookMarksTheLaunchAndRunsTheEarlyActivities) 
     VDApplication::load();
     VDApplication::load(); // replaces its registration instead of adding one
     EXPECT_EQ(base::NotificationCenter::defaultCenter().observerCount(), 1u);
-    EXPECT_FALSE(VDMRAIDInterceptor::isRegistered());
+    EXPECT_EQ(earlyActivityRuns_, 0);
 
     ui::Application::shared().launch();
-    auto application = VDApplication::sharedInstance();
-    EXPECT_TRUE(application->appFinishedLaunching());
-    EXPECT_TRUE(VDMRAIDInterceptor::isRegistered());
-    EXPECT_TRUE(VDMRAIDInterceptor::isAllowed());
+    EXPECT_TRUE(VDApplication::sharedInstance()->appFinishedLaunching());
+    EXPECT_EQ(earlyActivityRuns_, 1);
 }
 
 TEST_F(VDApplicationTest, ALaunchHookInstalledAfterTheLaunchActsAtOnce) {
@@ -64,21 +63,24 @@ TEST_F(VDApplicationTest, ALaunchHookInstalledAfterTheLaunchActsAtOnce) {
     EXPECT_FALSE(VDApplication::sharedInstance()->appFinishedLaunching());
     VDApplication::load();
     EXPECT_TRUE(VDApplication::sharedInstance()->appFinishedLaunching());
-    EXPECT_TRUE(VDMRAIDInterceptor::isAllowed());
+    EXPECT_EQ(earlyActivityRuns_, 1);
 }
 
-TEST_F(VDApplicationTest, EarlyActivitiesRunOncePerProcessWhateverTheCaller) {
+TEST_F(VDApplicationTest, EarlyActivitiesRunOncePerProcessWhateverTheCallerOrTheirArrival) {
     auto first = VDApplication::sharedInstance();
     first->runEarlyActivities();
-    EXPECT_TRUE(VDMRAIDInterceptor::isAllowed());
-    // Were the interceptor allowed a second time, this would be undone.
-    VDMRAIDInterceptor::disallow();
-
     VDApplication::load();
     ui::Application::shared().launch();
     first->runEarlyActivities();
-    EXPECT_FALSE(VDMRAIDInterceptor::isAllowed());
-    EXPECT_TRUE(VDMRAIDInterceptor::isRegistered());
+    VDApplication::sharedInstance()->runEarlyActivities();
+    EXPECT_EQ(earlyActivityRuns_, 1);
+
+    // Activities handed over after the run run at once, and once.
+    int late = 0;
+    VDApplication::setEarlyActivities([&] { ++late; });
+    first->runEarlyActivities();
+    EXPECT_EQ(late, 1);
+    EXPECT_EQ(earlyActivityRuns_, 1);
 }
 
 TEST_F(VDApplicationTest, ActiveUnlessInTheBackgroundAfterTheLaunch) {

@@ -8,6 +8,7 @@
 #include "ads/foundation/VDNetwork.h"
 #include "ads/mediation/VDExtras.h"
 #include "ads/mediation/VDMediationAdapters.h"
+#include "ads/request/VDAdsClient.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Strings.h"
 
@@ -47,7 +48,10 @@ std::string twoDigits(unsigned value) {
 std::shared_ptr<VDRequest> VDRequest::request() {
     // The ads client's early start-up work has run before the first request.
     static std::once_flag initialized;
-    std::call_once(initialized, [] { VDApplication::sharedInstance()->runEarlyActivities(); });
+    std::call_once(initialized, [] {
+        VDAdsClient::installEarlyActivities();
+        VDApplication::sharedInstance()->runEarlyActivities();
+    });
     return std::make_shared<VDRequest>(Private{});
 }
 

@@ -1,0 +1,17 @@
+#include "ads/request/VDAdsClient.h"
+
+#include "ads/foundation/VDApplication.h"
+#include "ads/webview/VDMRAIDInterceptor.h"
+
+#include <mutex>
+
+void VDAdsClient::load() {
+    installEarlyActivities();
+    VDApplication::load();
+}
+
+void VDAdsClient::installEarlyActivities() {
+    static std::once_flag installed;
+    std::call_once(installed,
+                   [] { VDApplication::setEarlyActivities(&VDMRAIDInterceptor::allow); });
+}
