@@ -94,9 +94,9 @@ public:
     void setMRAIDEventHandler(const std::shared_ptr<VDMRAIDEventHandling>& handler) {
         MRAIDEventHandler_ = handler;
     }
-    // Seconds.
-    double reloadInterval() const { return reloadInterval_; }
-    void setReloadInterval(double seconds) { reloadInterval_ = seconds; }
+    // Seconds; nullopt when the response set none.
+    std::optional<double> reloadInterval() const { return reloadInterval_; }
+    void setReloadInterval(std::optional<double> seconds) { reloadInterval_ = seconds; }
     ui::InterfaceOrientationMask supportedOrientations() const { return supportedOrientations_; }
     void setSupportedOrientations(ui::InterfaceOrientationMask mask) {
         supportedOrientations_ = mask;
@@ -139,7 +139,7 @@ private:
     std::shared_ptr<VDSwipeToViewControllerConfigurations> swipeToViewControllerConfigurations_;
     unsigned responseType_ = ResponseTypeNone;
     std::weak_ptr<VDMRAIDEventHandling> MRAIDEventHandler_;
-    double reloadInterval_ = 0;
+    std::optional<double> reloadInterval_;
     ui::InterfaceOrientationMask supportedOrientations_ = ui::InterfaceOrientationMaskAll;
     std::optional<std::string> debugDialog_;
     std::optional<std::string> customAdSizeString_;

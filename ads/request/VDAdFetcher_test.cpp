@@ -186,7 +186,7 @@ TEST_F(VDAdFetcherTest, EveryHeaderOfTheTableIsReadIntoTheAd) {
     EXPECT_FALSE(VDApplication::sharedInstance()->isContentHashingOn());
     EXPECT_EQ(second->activeViewConfigurations(), std::nullopt);
     EXPECT_EQ(second->supportedOrientations(), 30u);
-    EXPECT_EQ(second->reloadInterval(), 0);
+    EXPECT_EQ(second->reloadInterval(), std::nullopt);
     EXPECT_EQ(second->debugDialog(), std::nullopt);
     EXPECT_TRUE(second->isScrollEnabled());
     EXPECT_EQ(second->swipeToViewControllerConfigurations(), nullptr);
@@ -196,8 +196,9 @@ TEST_F(VDAdFetcherTest, EveryHeaderOfTheTableIsReadIntoTheAd) {
     adFromHeaders(fields({}));
     EXPECT_EQ(defaults->objectForKey("/redodi/ads/use_https"), base::Value(false));
 
-    const std::pair<const char*, double> rates[] = {{"-5", 0},  {"0", 0},   {" 7 ", 7},   {"", 0},
-                                                    {"nan", 0}, {"inf", 0}, {"1e3", 1000}};
+    const std::pair<const char*, std::optional<double>> rates[] = {
+        {"-5", std::nullopt},  {"0", 0},     {" 7 ", 7}, {"", std::nullopt}, {"nan", std::nullopt},
+        {"inf", std::nullopt}, {"1e3", 1000}};
     for (const auto& [rate, interval] : rates) {
         EXPECT_EQ(adFromHeaders(fields({{"x-vdma-refresh-rate", rate}}))->reloadInterval(),
                   interval)

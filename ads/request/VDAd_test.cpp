@@ -43,7 +43,7 @@ TEST_F(VDAdTest, ANewRecordHasTheDefaults) {
     EXPECT_EQ(ad->statistics()->delegate(), VDApplication::sharedInstance());
     EXPECT_EQ(ad->supportedOrientations(), 30u);
     EXPECT_EQ(ad->responseType(), 0u);
-    EXPECT_EQ(ad->reloadInterval(), 0);
+    EXPECT_EQ(ad->reloadInterval(), std::nullopt);
     EXPECT_EQ(ad->size(), (VDAdSize{}));
     EXPECT_TRUE(ad->clickURLs().empty());
     EXPECT_EQ(ad->adURL(), std::nullopt);
@@ -85,7 +85,7 @@ TEST_F(VDAdTest, ADictionaryFillsTheRecord) {
               (std::vector<std::string>{"http://c.tld/1", "http://c.tld/2"}));
     EXPECT_EQ(texts(ad->impressionURLs()), std::vector<std::string>{"http://i.tld/"});
     EXPECT_TRUE(ad->manualImpressionURLs().empty());
-    EXPECT_EQ(ad->reloadInterval(), 0); // only a banner record reads the refresh rate
+    EXPECT_EQ(ad->reloadInterval(), std::nullopt); // only a banner record reads the refresh rate
     EXPECT_EQ(VDBannerAd::createWithDictionary(page)->reloadInterval(), 45.5);
     EXPECT_EQ(VDInterstitialAd::createWithDictionary(page)->size(), kVDAdSizeBanner);
 

@@ -9,6 +9,7 @@ struct ClassState {
     std::mutex lock;
     bool registered = false;
     bool allowed = false;
+    long canInitCount = 0;
     std::optional<std::string> bannerPath;
     std::optional<std::string> interstitialPath;
     std::optional<std::string> expandedBannerPath;
@@ -66,6 +67,27 @@ bool VDMRAIDInterceptor::isAllowed() {
     return state.allowed;
 }
 
+void VDMRAIDInterceptor::enableCanInitWithRequest() {
+    auto& state = classState();
+    std::lock_guard guard(state.lock);
+    setUpClassIfNeeded(state);
+    ++state.canInitCount;
+}
+
+void VDMRAIDInterceptor::disableCanInitWithRequest() {
+    auto& state = classState();
+    std::lock_guard guard(state.lock);
+    setUpClassIfNeeded(state);
+    if (state.canInitCount > 0)
+        --state.canInitCount;
+}
+
+long VDMRAIDInterceptor::canInitWithRequestCount() {
+    auto& state = classState();
+    std::lock_guard guard(state.lock);
+    return state.canInitCount;
+}
+
 bool VDMRAIDInterceptor::isRegistered() {
     auto& state = classState();
     std::lock_guard guard(state.lock);
@@ -101,6 +123,7 @@ void VDMRAIDInterceptor::resetForTesting() {
     std::lock_guard guard(state.lock);
     state.registered = false;
     state.allowed = false;
+    state.canInitCount = 0;
     state.bannerPath.reset();
     state.interstitialPath.reset();
     state.expandedBannerPath.reset();

@@ -18,6 +18,13 @@ public:
 
     static bool isAllowed();
 
+    // How many ad loads want the interceptor to look at requests: each slot raises the count
+    // when it starts a request and lowers it once when that request ends, whichever way. It
+    // never goes below 0.
+    static void enableCanInitWithRequest();
+    static void disableCanInitWithRequest();
+    static long canInitWithRequestCount();
+
     // The paths of the rich-media scripts served to banners, interstitials and expanded
     // banners, as the ad server names them; nullopt (the default the class set-up restores)
     // serves the built-in script.
@@ -30,6 +37,6 @@ public:
     // Whether the class set-up has registered the interceptor.
     static bool isRegistered();
 
-    // Forgets the class set-up and the permission, as in a new process (tests).
+    // Forgets the class set-up, the permission and the count, as in a new process (tests).
     static void resetForTesting();
 };

@@ -1,6 +1,16 @@
 #include "ads/webview/VDWebViewCacheSet.h"
 
+#include "platform/base/ProcessWide.h"
 #include "platform/base/UserDefaults.h"
+
+namespace {
+
+base::ProcessWide<VDWebViewCacheSet>& process() {
+    static base::ProcessWide<VDWebViewCacheSet> pool(&VDWebViewCacheSet::create);
+    return pool;
+}
+
+} // namespace
 
 std::size_t VDWebViewCacheSet::maxCapacityFromUserDefaults() {
     const std::int64_t capacity = base::UserDefaults::standard()->integerForKey(maxCapacityKey);
@@ -11,4 +21,13 @@ std::shared_ptr<VDWebViewCacheSet> VDWebViewCacheSet::create() {
     auto set = std::make_shared<VDWebViewCacheSet>(Private{}, maxCapacityFromUserDefaults());
     set->startObservingMemoryWarnings();
     return set;
+}
+
+std::shared_ptr<VDWebViewCacheSet> VDWebViewCacheSet::shared() {
+    return process().get();
+}
+
+std::shared_ptr<VDWebViewCacheSet>
+VDWebViewCacheSet::install(std::shared_ptr<VDWebViewCacheSet> pool) {
+    return process().install(std::move(pool));
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/base/Error.h"
+#include "platform/base/URL.h"
+
+#include <memory>
+
+class VDMRAIDEventHandling;
+
+// What the delegate of a slot's ad view (VDBannerAdViewDelegate) needs of that slot: the
+// request layer's VDSlot implements it. Main thread only.
+class VDAdViewSlot {
+public:
+    virtual ~VDAdViewSlot() = default;
+
+    // The slot is rendering a creative in its ad view (state 5).
+    virtual bool isRenderingAd() const = 0;
+    // The slot holds a valid ad (state 6).
+    virtual bool hasValidAd() const = 0;
+    virtual bool requestsInterstitialAd() const = 0;
+    // The rich-media handler of the ad on show, if any.
+    virtual std::shared_ptr<VDMRAIDEventHandling> currentAdMRAIDEventHandler() const = 0;
+
+    // The creative has loaded: the ad is valid (state 6), then loaded, counted and reported.
+    virtual void didReceiveValidAd() = 0;
+    virtual void didLoadAdHTMLInWebView() = 0;
+    virtual void didMakeAdImpression() = 0;
+    virtual void adFinishedLoadingContent() = 0;
+    // The creative's page failed to load: the slot's load fails with a network error.
+    virtual void didFailToLoadAdHTMLInWebView(const base::Error& error) = 0;
+
+    // A click: the URL to follow (the ad server's click URLs get the gesture signal), and the
+    // click's statistics.
+    virtual base::URL spamClickURLWithURL(const base::URL& url) = 0;
+    virtual void adWasClicked() = 0;
+};
