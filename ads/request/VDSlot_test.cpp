@@ -1,0 +1,507 @@
+#include "ads/presentation/VDFullScreenNotifications.h"
+#include "ads/request/SlotTestFixture.h"
+#include "ads/request/VDBannerAd.h"
+#include "ads/request/VDRequestError.h"
+#include "platform/base/NotificationCenter.h"
+#include "platform/base/UserDefaults.h"
+#include "platform/testing/LogCapture.h"
+
+namespace {
+
+using namespace slot_testing;
+
+class VDSlotTest : public SlotTest {};
+
+TEST_F(VDSlotTest, ABannerGoesFromRequestToValidAdHoldingTheInterceptorCountMeanwhile) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    EXPECT_EQ(slot->state(), VDSlot::StateIdle);
+    EXPECT_EQ(slot->reloadInterval(), 60);
+
+    banner->loadRequest(nullptr);
+    EXPECT_EQ(slot->state(), VDSlot::StateRequestingAdURL);
+    EXPECT_TRUE(slot->isMakingRequest());
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 1);
+    ASSERT_TRUE(waitFor([&] {
+        finishCorePageLoadIfNeeded();
+        return !pageRequests().empty();
+    }));
+    const base::Value sent(pageRequests().front());
+    EXPECT_EQ(sent["slotname"], base::Value("unit-1"));
+    EXPECT_EQ(sent["request_id"], base::Value("1"));
+    EXPECT_EQ(sent["force_https"], base::Value("1"));
+    EXPECT_EQ(sent["ad_frame"],
+              base::Value(Dictionary{{"x", 0.0}, {"y", 430.0}, {"w", 320.0}, {"h", 50.0}}));
+    EXPECT_TRUE(sent["format"].isNull());
+    EXPECT_EQ(slot->requestID(), "1");
+
+    pageSends("loadAdURL", {{"request_id", "1"}, {"url", server_.adURL("html") + "?request_id=1"}});
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateRendering));
+    auto& page = adPage(slot);
+    ASSERT_EQ(page.loads().size(), 1u);
+    const auto& load = std::get<ui::FakeWebEngine::HTMLLoad>(page.loads().back());
+    EXPECT_NE(load.html.find("Test ad 1"), std::string::npos);
+    EXPECT_TRUE(slot->adView()->isHidden()) << "hidden until the creative has loaded";
+    EXPECT_EQ(slot->reloadInterval(), 30) << "the response's interval";
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 1);
+
+    page.raiseFinishLoad();
+    EXPECT_EQ(slot->state(), VDSlot::StateValidAd);
+    EXPECT_FALSE(slot->isMakingRequest());
+    EXPECT_FALSE(slot->adView()->isHidden());
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
+    EXPECT_EQ(host_->calls, std::vector<std::string>{"receive"});
+    EXPECT_EQ(slot->ad()->MRAIDEventHandler(), slot);
+    EXPECT_TRUE(slot->isListeningToDeviceOrientationChangeEvent());
+    EXPECT_EQ(slot->adNetworkClassName(), "VDMAdapterRedodiVeDivAds");
+    ASSERT_TRUE(waitFor([&] { return server_.requestCount("/ping/impression") == 1; }));
+}
+
+TEST_F(VDSlotTest, RequestsThatMayNotBeMadeAreRefusedAndOnlyTheOwnersRefusalIsReported) {
+    struct Case {
+        const char* name;
+        std::function<void(VDBannerView&)> arrange;
+        std::vector<std::string> heard;
+        long stateAfter;
+    };
+    const Case cases[] = {
+        {"no root view controller",
+         [](VDBannerView& banner) { banner.setRootViewController(nullptr); },
+         {"fail 0"},
+         VDSlot::StateIdle},
+        {"invalidated",
+         [](VDBannerView& banner) { banner.slot()->invalidate(); },
+         {},
+         VDSlot::StateInvalidated},
+        {"application in the background",
+         [](VDBannerView&) {
+             VDApplication::load();
+             ui::Application::shared().launch();
+             ui::Application::shared().enterBackground();
+         },
+         {},
+         VDSlot::StateIdle},
+        {"system too old",
+         [](VDBannerView&) { VDDevice::sharedInstance()->setSystemVersion("5.1"); },
+         {},
+         VDSlot::StateIdle},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        host_->calls.clear();
+        auto banner = makeBanner();
+        test.arrange(*banner);
+        banner->loadRequest(nullptr);
+        EXPECT_EQ(banner->slot()->state(), test.stateAfter);
+        EXPECT_EQ(host_->calls, test.heard);
+        EXPECT_TRUE(banner->slot()->slotHasAttemptedAnAdRequestAtLeastOnce());
+        EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
+        ui::Application::reset();
+        VDApplication::resetForTesting();
+        VDDevice::sharedInstance()->setSystemVersion("7.1");
+    }
+}
+
+TEST_F(VDSlotTest, ALoadWhileOneIsInProgressIsDroppedButItsRequestIsTheNextToLoad) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    banner->loadRequest(nullptr);
+    auto second = VDRequest::request();
+    second->setKeywords(base::Value::Array{base::Value("next")});
+    banner->loadRequest(second);
+    EXPECT_EQ(slot->state(), VDSlot::StateRequestingAdURL);
+    EXPECT_EQ(slot->nextRequest()->keywords(), second->keywords());
+    EXPECT_EQ(slot->request()->keywords(), std::nullopt);
+    EXPECT_TRUE(host_->calls.empty());
+}
+
+// An owner that pre-empts: the answer for the dropped request reaches nobody.
+class PreemptingOwner : public VDSlotDelegate, public VDSlotAdEventDelegate {
+public:
+    std::optional<bool> slotShouldPreemptInProgressRequest(VDSlot&) override { return true; }
+    void slotFinishedLoadingAdContent(VDSlot&) override { calls.push_back("finished"); }
+    void slotDidFailToLoadAdContentWithError(VDSlot&, const base::Error& error) override {
+        calls.push_back("failed " + std::to_string(error.code));
+    }
+    std::vector<std::string> calls;
+};
+
+TEST_F(VDSlotTest, AnswersForADroppedRequestOrAnInvalidatedSlotAreIgnoredAndTheCountIsReleased) {
+    auto owner = std::make_shared<PreemptingOwner>();
+    auto slot = VDSlot::create(ui::Rect(0, 0, 320, 50));
+    slot->setSlotDelegate(owner);
+    slot->setAdEventDelegate(owner);
+    slot->setAdTypeAndReloadRequest(VDAdType::bannerAdTypeForSize(kVDAdSizeBanner), false);
+    slot->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] {
+        finishCorePageLoadIfNeeded();
+        return pageRequests().size() == 1;
+    }));
+    // Pre-empted: the first request's answer arrives after the second has started.
+    slot->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] { return pageRequests().size() == 2; }));
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 1);
+    pageSends("loadAdURL", {{"request_id", "1"}, {"url", server_.adURL("html")}});
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(slot->state(), VDSlot::StateRequestingAdURL);
+    EXPECT_EQ(server_.requestCount("/ad/"), 0u);
+
+    // Cancelled: its count goes, and so does its answer.
+    slot->cancelLoad();
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
+    pageSends("loadAdURL", {{"request_id", "2"}, {"url", server_.adURL("html")}});
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(slot->state(), VDSlot::StateIdle);
+
+    // Invalidated while fetching: the fetch is cancelled and nothing renders.
+    answerWithScenario("html");
+    slot->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFetching));
+    auto adView = slot->adView();
+    slot->invalidate();
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
+    EXPECT_EQ(slot->adFetcher(), nullptr);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(slot->state(), VDSlot::StateInvalidated);
+    EXPECT_TRUE(ui::FakeWebEngine::of(*adView->webView()).loads().empty());
+    slot->loadRequest(nullptr);
+    EXPECT_EQ(slot->state(), VDSlot::StateInvalidated);
+    EXPECT_TRUE(owner->calls.empty());
+}
+
+TEST_F(VDSlotTest, FailuresReachTheOwnerWithTheirCodesAndLeaveThePreviousCreativeShown) {
+    const std::pair<const char*, long> scenarios[] = {
+        {"nofill", VDRequestError::kVDErrorNoFill},
+        {"server-error", VDRequestError::kVDErrorServerError},
+        {"bad-request", VDRequestError::kVDErrorInvalidRequest},
+        {"native", VDRequestError::kVDErrorInternalError},
+    };
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithWholeAd(htmlAd("first"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    auto shownView = banner->rootAdView();
+    for (const auto& [scenario, code] : scenarios) {
+        SCOPED_TRACE(scenario);
+        host_->calls.clear();
+        answerWithScenario(scenario);
+        banner->loadRequest(nullptr);
+        ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+        EXPECT_EQ(host_->calls, std::vector<std::string>{"fail " + std::to_string(code)});
+        EXPECT_EQ(host_->domains.back(), "com.redodi.ads");
+        EXPECT_EQ(banner->rootAdView(), shownView);
+        EXPECT_FALSE(shownView->isHidden());
+        EXPECT_EQ(slot->loadingAd(), nullptr);
+        EXPECT_NE(slot->reloadTimer(), nullptr) << "a failed banner tries again";
+        EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
+    }
+
+    // The page refuses, answers with errors, or the creative's page fails to load.
+    host_->calls.clear();
+    answerWithRefusal();
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+    answer_ = [this](const Dictionary& parameters) {
+        pageSends("loadAdURL",
+                  {{"request_id", base::Value(parameters)["request_id"].stringValue().value_or("")},
+                   {"errors", "bad"},
+                   {"url", server_.adURL("html")}});
+    };
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+    EXPECT_EQ(server_.requestCount("/ad/html"), 0u) << "an answer with errors is not followed";
+    answerWithWholeAd(htmlAd("broken"));
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateRendering));
+    adPage(slot).raiseFailLoad(base::Error{"test", 1, {}});
+    EXPECT_EQ(slot->state(), VDSlot::StateFailed);
+    EXPECT_EQ(host_->calls, (std::vector<std::string>{"fail 0", "fail 0", "fail 2"}));
+}
+
+TEST_F(VDSlotTest, ACorePageThatFailsMovesTheSlotToStateOne) {
+    coreDefinesFunctions_ = false;
+    auto banner = makeBanner();
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(banner->slot(), VDSlot::StateSDKCoreFailed));
+    EXPECT_EQ(host_->calls, std::vector<std::string>{"fail 2"});
+    EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
+}
+
+TEST_F(VDSlotTest, RefreshRunsOnTheResponsesIntervalOrSixtySecondsAndStopsBelowOneSecond) {
+    struct Case {
+        std::optional<double> responseInterval;
+        double expected;
+    };
+    const Case cases[] = {{std::nullopt, 60}, {30, 30}, {1, 1}, {0.5, 0}, {0, 0}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.expected);
+        auto banner = makeBanner();
+        auto slot = banner->slot();
+        answerWithWholeAd(htmlAd("a", test.responseInterval));
+        ASSERT_TRUE(loadUntilShown(banner));
+        EXPECT_EQ(slot->reloadInterval(), test.expected);
+        if (test.expected == 0) {
+            EXPECT_EQ(slot->reloadTimer(), nullptr);
+            continue;
+        }
+        ASSERT_NE(slot->reloadTimer(), nullptr);
+        EXPECT_EQ(slot->reloadTimer()->interval().count(), test.expected);
+        const auto before = pageRequests().size();
+        base::RunLoop::main().advance(base::Seconds(test.expected - 0.01));
+        EXPECT_EQ(pageRequests().size(), before);
+        base::RunLoop::main().advance(base::Seconds(0.02));
+        EXPECT_TRUE(slot->hasAutoRefreshed())
+            << slot->state() << " " << (slot->reloadTimer() ? slot->reloadTimer()->isValid() : -1)
+            << host_->calls.size();
+        ASSERT_TRUE(waitFor([&] { return pageRequests().size() == before + 1; }));
+    }
+}
+
+TEST_F(VDSlotTest, AFailedFetchTakesItsIntervalUnlessNothingCameBack) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    server_.setScenario("nofill-fast",
+                        testing_support::TestAdServer::AdResponse{
+                            200, "text/html", {{"X-Vdma-Refresh-Rate", "45"}}, "", {}, false});
+    server_.setScenario("nofill-half",
+                        testing_support::TestAdServer::AdResponse{
+                            200, "text/html", {{"X-Vdma-Refresh-Rate", "0.5"}}, "", {}, false});
+    struct Case {
+        const char* scenario;
+        double expected;
+    };
+    // Nothing at all came back (code 13): the interval stays as it was; a cut response (code
+    // 2) that set none refreshes on the standard interval.
+    const Case cases[] = {{"nofill-fast", 45}, {"closed", 45}, {"drop", 60},
+                          {"nofill-fast", 45}, {"nofill", 60}, {"nofill-half", 0}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.scenario);
+        if (std::string(test.scenario) == "closed")
+            answerWithURL("http://127.0.0.1:" + std::to_string(net::closedLoopbackPort()) + "/ad");
+        else
+            answerWithScenario(test.scenario);
+        banner->loadRequest(nullptr);
+        ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+        EXPECT_EQ(slot->reloadInterval(), test.expected);
+        EXPECT_EQ(slot->reloadTimer() != nullptr, test.expected > 0);
+    }
+}
+
+TEST_F(VDSlotTest, EachNotificationPausesOrReArmsTheRefreshTimer) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithWholeAd(htmlAd("a"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    auto& center = base::NotificationCenter::defaultCenter();
+    const std::pair<const char*, const char*> pairs[] = {
+        {ui::ApplicationWillResignActiveNotification, ui::ApplicationDidBecomeActiveNotification},
+        {kAdModalViewControllerWillPresentFullScreen, kAdModalViewControllerDidDismissFullScreen},
+    };
+    for (const auto& [pause, resume] : pairs) {
+        SCOPED_TRACE(pause);
+        ASSERT_NE(slot->reloadTimer(), nullptr);
+        center.post(pause);
+        EXPECT_EQ(slot->reloadTimer(), nullptr);
+        // Nothing refreshes while paused.
+        const auto before = pageRequests().size();
+        base::RunLoop::main().advance(120s);
+        EXPECT_EQ(pageRequests().size(), before);
+        center.post(resume);
+        ASSERT_NE(slot->reloadTimer(), nullptr);
+        EXPECT_EQ(slot->reloadTimer()->interval().count(), 60);
+    }
+}
+
+TEST_F(VDSlotTest, ATimedLoadThatCannotStartArmsTheTimerAgain) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    // 30 s: the timer fires well before the core page's answer times out.
+    answerWithWholeAd(htmlAd("a", 30));
+    ASSERT_TRUE(loadUntilShown(banner));
+    // A request still in flight when the timer fires: the page does not answer.
+    answer_ = nullptr;
+    slot->deactivateReloadTimer();
+    slot->loadNextRequestWithAutoRefresh(false);
+    ASSERT_TRUE(waitFor([&] { return pageRequests().size() == 2; }));
+    slot->scheduleAdReloadTimer();
+    base::RunLoop::main().advance(30s);
+    EXPECT_EQ(slot->state(), VDSlot::StateRequestingAdURL);
+    ASSERT_NE(slot->reloadTimer(), nullptr);
+    EXPECT_TRUE(slot->reloadTimer()->isValid()) << "armed again for the next interval";
+
+    // The banner off screen: no load, and the timer is armed again, every time.
+    slot->cancelLoad();
+    banner->removeFromSuperview();
+    for (int i = 0; i < 3; ++i) {
+        base::RunLoop::main().advance(30s);
+        ASSERT_NE(slot->reloadTimer(), nullptr);
+        EXPECT_TRUE(slot->reloadTimer()->isValid());
+    }
+    EXPECT_EQ(pageRequests().size(), 2u);
+    EXPECT_EQ(slot->state(), VDSlot::StateIdle);
+    window_->addSubview(banner);
+    base::RunLoop::main().advance(30s);
+    EXPECT_EQ(slot->state(), VDSlot::StateRequestingAdURL);
+}
+
+TEST_F(VDSlotTest, ACustomRenderedAdTheOwnerRefusesFailsTheSlotAndKeepsTheShownAd) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithWholeAd(htmlAd("shown"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    auto shown = slot->ad();
+    host_->calls.clear();
+    answerWithScenario("custom");
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+    EXPECT_EQ(host_->calls, std::vector<std::string>{
+                                "fail " + std::to_string(VDRequestError::kVDErrorInvalidArgument)});
+    EXPECT_EQ(slot->ad(), shown);
+    EXPECT_EQ(slot->loadingAd(), nullptr);
+    // A custom-rendered response ends refreshing, even when the owner does not render it.
+    EXPECT_FALSE(slot->reloadable());
+    EXPECT_EQ(slot->reloadTimer(), nullptr);
+}
+
+TEST_F(VDSlotTest, StatisticsSentWithAnAdURLAreGivenBackOnceAndOnlyWhenTheURLWasNotFetched) {
+    auto application = VDApplication::sharedInstance();
+    auto pendingAd = VDStatisticDictionary::createWithDelegate(application);
+    auto makePending = [&] {
+        pendingAd->incrementNumberForKeyShouldNotifyDelegate("pcc", true);
+        pendingAd->objectForKey("");
+        pendingAd->objectForKey("");
+    };
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+
+    // Refused by the page: the URL was never fetched, the statistics are pending again, once.
+    makePending();
+    answerWithRefusal();
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+    EXPECT_TRUE(base::Value(pageRequests().back())["quality_signals"]["ads"].array());
+    EXPECT_TRUE(slot->pendingAdStatistics().empty());
+    slot->cancelLoad();
+    EXPECT_EQ(application->pendingAdStatistics(), VDApplication::StatisticsSet{pendingAd});
+
+    // Fetched, then failed: they went out with the fetch and are not given back.
+    makePending();
+    answerWithScenario("nofill");
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+    slot->cancelLoad();
+    EXPECT_TRUE(application->pendingAdStatistics().empty());
+}
+
+TEST_F(VDSlotTest, TheAdServersDomainsMatchWholeLabelsInAnyCase) {
+    auto defaults = base::UserDefaults::standard();
+    defaults->setObject(VDSlot::adServerDomainsKey, base::Value("redodi.x, ,.Ads.Test"));
+    const std::pair<const char*, bool> cases[] = {
+        {"https://redodi.x/c?ai=1", true}, {"https://click.REDODI.x/c", true},
+        {"https://evilredodi.x/c", false}, {"https://redodi.x.evil/c", false},
+        {"https://ads.test/c", true},      {"https://x.ads.test/c", true},
+        {"https://badads.test/c", false},  {"https://other.example/c", false},
+    };
+    for (const auto& [url, expected] : cases)
+        EXPECT_EQ(VDSlot::isRedodiAdURL(*base::URL::parse(url)), expected) << url;
+    // An empty entry matches nothing, not every host.
+    defaults->setObject(VDSlot::adServerDomainsKey, base::Value(","));
+    EXPECT_FALSE(VDSlot::isRedodiAdURL(*base::URL::parse("https://any.example/")));
+    defaults->removeObjectForKey(VDSlot::adServerDomainsKey);
+    EXPECT_TRUE(VDSlot::isRedodiAdURL(*base::URL::parse("https://c.redodi.example/")));
+}
+
+TEST_F(VDSlotTest, ClickURLsOfTheAdServerGetTheGestureSignal) {
+    base::UserDefaults::standard()->setObject(VDSlot::adServerDomainsKey, base::Value("redodi.x"));
+    auto slot = VDSlot::create();
+    std::string signal;
+    ASSERT_TRUE(VDGestureUtil::sharedInstance()->clickSignalForAdIdentifier("abc", signal));
+    const std::pair<std::string, std::string> cases[] = {
+        {"https://redodi.x/aclk?ai=abc&adurl=https://l.example/",
+         "https://redodi.x/aclk?ai=abc&" + signal + "&adurl=https://l.example/"},
+        {"https://redodi.x/aclk?x=1", "https://redodi.x/aclk?x=1"},
+        {"https://redodi.x/aclk", "https://redodi.x/aclk"},
+        {"https://other.example/aclk?ai=abc", "https://other.example/aclk?ai=abc"},
+        {"amsg:///click?ai=abc", "amsg:///click?ai=abc"},
+        {"about:blank", "about:blank"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(slot->spamClickURLWithURL(*base::URL::parse(in)).absoluteString(), out) << in;
+}
+
+TEST_F(VDSlotTest, ImpressionsArePingedOnceAndClicksEveryTime) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithWholeAd(htmlAd("p"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    slot->didMakeAdImpression();
+    slot->pingClickURLs();
+    slot->pingClickURLs();
+    ASSERT_TRUE(waitFor([&] {
+        return server_.requestCount("/ping/click") == 2 &&
+               server_.requestCount("/ping/impression") >= 1;
+    }));
+    EXPECT_EQ(server_.requestCount("/ping/impression"), 1u);
+    EXPECT_TRUE(slot->ad()->impressionURLs().empty());
+    EXPECT_EQ(slot->ad()->clickURLs().size(), 1u);
+    EXPECT_EQ(VDApplication::sharedInstance()->statistics()->objectForKey("pimp"),
+              base::Value(base::Decimal(2)));
+}
+
+TEST_F(VDSlotTest, RequestParametersFollowTheAdTypeAndAreSentOnce) {
+    auto banner = makeBanner(kVDAdSizeSmartBannerPortrait);
+    auto slot = banner->slot();
+    slot->setCalledLoadAndDisplayRequest(true);
+    slot->setManualImpressionsEnabled(true);
+    base::UserDefaults::standard()->setBool(VDSlot::useHTTPSKey, false);
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] {
+        finishCorePageLoadIfNeeded();
+        return pageRequests().size() == 1;
+    }));
+    base::Value first(pageRequests()[0]);
+    EXPECT_EQ(first["smart_w"], base::Value("full"));
+    EXPECT_EQ(first["smart_h"], base::Value("auto"));
+    EXPECT_EQ(first["cladr"], base::Value("1"));
+    EXPECT_EQ(first["d_imp_hdr"], base::Value("1"));
+    EXPECT_TRUE(first["force_https"].isNull());
+    EXPECT_TRUE(first["sz"].isNull()) << "a plain banner names no valid sizes";
+
+    slot->setAdTypeAndReloadRequest(VDAdType::interstitialAdType(), true);
+    ASSERT_TRUE(waitFor([&] { return pageRequests().size() == 2; }));
+    base::Value second(pageRequests()[1]);
+    EXPECT_EQ(second["format"], base::Value("interstitial_mb"));
+    EXPECT_TRUE(second["ad_frame"].isNull());
+    EXPECT_TRUE(second["cladr"].isNull());
+
+    EXPECT_EQ(VDSlot::multipleAdSizeParameterFromSizes(
+                  {kVDAdSizeBanner, kVDAdSizeInvalid, kVDAdSizeMediumRectangle}),
+              "320x50|300x250");
+    EXPECT_EQ(VDSlot::multipleAdSizeParameterFromSizes({kVDAdSizeInvalid}), "");
+}
+
+TEST_F(VDSlotTest, MediationResponsesWithoutANetworkThatFillsFailTheSlot) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithScenario("mediation");
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
+    EXPECT_TRUE(slot->isMediating());
+    EXPECT_EQ(slot->reloadInterval(), 60);
+    EXPECT_EQ(host_->calls, std::vector<std::string>{
+                                "fail " + std::to_string(VDRequestError::kVDErrorMediationNoFill)});
+    EXPECT_FALSE(slot->changeAdTypeTo(VDAdType::bannerAdTypeForSize(kVDAdSizeLargeBanner)));
+    EXPECT_FALSE(slot->changeAdTypeTo(VDAdType::interstitialAdType()));
+
+    server_.setScenario(
+        "mediation-bad",
+        testing_support::TestAdServer::AdResponse{
+            200, "application/json", {{"x-vdma-mediation", "1"}}, "[1]", {}, false});
+    answerWithScenario("mediation-bad");
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] { return host_->calls.size() == 2; }));
+    EXPECT_EQ(host_->calls.back(),
+              "fail " + std::to_string(VDRequestError::kVDErrorMediationDataError));
+}
+
+} // namespace
