@@ -1,0 +1,187 @@
+// A banner in a real window with the real engine and the test ad server: the core page builds
+// the ad URL, the HTML ad renders in the banner, the impression is pinged, a click on the
+// creative pings its click URLs and opens the landing page elsewhere, the banner refreshes on
+// the interval the response sets, and a no-fill reaches the host with its code.
+
+#include "ads/foundation/VDAbsoluteTime.h"
+#include "ads/foundation/VDApplication.h"
+#include "ads/foundation/VDDevice.h"
+#include "ads/mediation/VDMediationAdapters.h"
+#include "ads/request/VDBannerView.h"
+#include "ads/request/VDClickTrackerCollection.h"
+#include "ads/request/VDRequestError.h"
+#include "ads/request/VDSDKCoreController.h"
+#include "ads/webview/VDMRAIDInterceptor.h"
+#include "ads/webview/VDSDKCoreWebView.h"
+#include "ads/webview/VDWebViewCacheSet.h"
+#include "ads/webview/VDWebViewFactory.h"
+#include "platform/base/Clock.h"
+#include "platform/base/RunLoop.h"
+#include "platform/base/UserDefaults.h"
+#include "platform/gtk/GtkPlatform.h"
+#include "platform/gtk/MainWindow.h"
+#include "platform/gtk/ViewCanvas.h"
+#include "platform/gtk/WebKitEngine.h"
+#include "platform/testing/PlatformTest.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebEngineFactory.h"
+#include "platform/ui/Window.h"
+#include "tests/fixtures/TestAdServer.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+// After the server's header: the X headers define names it uses.
+#include "tests/e2e/WindowInput.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Calls = std::vector<std::string>;
+
+class Host : public VDBannerViewDelegate {
+public:
+    void adViewDidReceiveAd(VDBannerView&) override { calls.push_back("receive"); }
+    void adViewDidFailToReceiveAdWithError(VDBannerView&, const base::Error& error) override {
+        calls.push_back("fail " + std::to_string(error.code));
+    }
+    void adViewWillLeaveApplication(VDBannerView&) override { calls.push_back("willLeave"); }
+    Calls calls;
+};
+
+class BannerViewTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        base::Clock::install(nullptr);
+        VDAbsoluteTime::resetForTesting();
+        auto installed = gtk::GtkPlatform::install();
+        ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
+        ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
+        ui::Application::reset();
+        ui::Application::shared().setURLOpener([this](const base::URL& url) {
+            opened_.push_back(url.absoluteString());
+            return true;
+        });
+        VDWebViewFactory::resetForTesting();
+        VDWebViewCacheSet::install(nullptr);
+        VDMRAIDInterceptor::resetForTesting();
+        VDMediationAdapters::resetForTesting();
+        VDDevice::sharedInstance()->setUserAgentString("BannerView/1.0");
+        // An HTML banner whose link fills it, refreshing every 2 s.
+        server_.setScenario("quick", [this](const testing_support::TestAdServer::Request& request) {
+            auto id = request.query.find("request_id");
+            const std::string label = id == request.query.end() ? "" : id->second;
+            testing_support::TestAdServer::AdResponse answer;
+            answer.headers = {{"X-Vdma-Tracking-Urls", server_.url("/ping/impression?n=" + label)},
+                              {"X-Vdma-Click-Tracking-Urls", server_.url("/ping/click?n=" + label)},
+                              {"X-Vdma-Refresh-Rate", "2"}};
+            answer.body = "<!DOCTYPE html><html><body style=\"margin:0\"><a id=\"ad\" href=\"" +
+                          server_.url("/landing") +
+                          "\" style=\"display:block;width:320px;height:50px\">Test ad " + label +
+                          "</a></body></html>";
+            return answer;
+        });
+        server_.start();
+        base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
+                                                  base::Value(server_.corePageURL()));
+        VDSDKCoreController::resetSharedInstanceForTesting();
+
+        window_ = ui::Window::create(ui::Rect(0, 0, 320, 480));
+        window_->setRootViewController(controller_);
+        window_->makeKeyAndVisible();
+        shown_ = std::make_unique<gtk::MainWindow>(window_, "banner");
+        shown_->present();
+        ASSERT_TRUE(
+            waitFor([&] { return gtk_widget_get_mapped(GTK_WIDGET(shown_->gtkWindow())); }));
+    }
+    void TearDown() override {
+        banners_.clear();
+        shown_.reset();
+        window_.reset();
+        VDSDKCoreController::resetSharedInstanceForTesting();
+        base::RunLoop::main().runUntil([] { return false; }, 100ms);
+        server_.stop();
+        VDClickTrackerCollection::resetSharedInstanceForTesting();
+        ui::WebEngineFactory::reset();
+        VDWebViewCacheSet::install(nullptr);
+        VDWebViewFactory::resetForTesting();
+        VDMRAIDInterceptor::resetForTesting();
+        VDMediationAdapters::resetForTesting();
+        VDApplication::resetForTesting();
+        VDDevice::resetSharedInstanceForTesting();
+        ui::Application::reset();
+        PlatformTest::TearDown();
+    }
+
+    // How many requests the server got for exactly that target.
+    std::size_t pings(const std::string& target) const {
+        const auto all = server_.requests("/ping/");
+        return std::size_t(std::count(all.begin(), all.end(), target));
+    }
+    static bool waitFor(const std::function<bool()>& condition) {
+        return base::RunLoop::main().runUntil(condition, 30s);
+    }
+    std::shared_ptr<VDBannerView> showBanner(const std::string& adUnit, double y) {
+        auto banner = VDBannerView::createWithAdSizeOrigin(kVDAdSizeBanner, ui::Point(0, y));
+        banner->setAdUnitID(adUnit);
+        banner->setRootViewController(controller_);
+        banner->setDelegate(host_);
+        window_->addSubview(banner);
+        banners_.push_back(banner);
+        return banner;
+    }
+
+    testing_support::TestAdServer server_;
+    std::shared_ptr<ui::ViewController> controller_ = ui::ViewController::create();
+    std::shared_ptr<ui::Window> window_;
+    std::unique_ptr<gtk::MainWindow> shown_;
+    std::shared_ptr<Host> host_ = std::make_shared<Host>();
+    std::vector<std::shared_ptr<VDBannerView>> banners_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(BannerViewTest, AnHTMLAdShowsIsCountedClickedAndRefreshedOnTheResponsesInterval) {
+    auto banner = showBanner("quick", 400);
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] { return !host_->calls.empty(); }));
+    ASSERT_EQ(host_->calls, Calls{"receive"});
+    auto adView = banner->adView();
+    EXPECT_FALSE(adView->isHidden());
+    EXPECT_EQ(adView->webView()->stringByEvaluatingJavaScriptFromString(
+                  "document.getElementById('ad').textContent"),
+              "Test ad 1");
+    EXPECT_TRUE(waitFor([&] { return pings("/ping/impression?n=1") == 1; }));
+    EXPECT_EQ(banner->slot()->reloadInterval(), 2);
+
+    // A click in the window on the creative: the click URLs are pinged and the landing page
+    // opens outside the program; the banner keeps its creative.
+    WindowInput input(shown_->canvas().widget());
+    ASSERT_TRUE(input.available());
+    input.click(ui::Point(160, 425));
+    ASSERT_TRUE(waitFor([&] { return pings("/ping/click?n=1") == 1; }));
+    EXPECT_EQ(opened_, std::vector<std::string>{server_.url("/landing")});
+    EXPECT_EQ(host_->calls, (Calls{"receive", "willLeave"}));
+
+    // The response's 2 s interval brings the next ad, with its own impression.
+    ASSERT_TRUE(waitFor([&] { return host_->calls.size() == 3; }));
+    EXPECT_EQ(host_->calls.back(), "receive");
+    EXPECT_TRUE(banner->hasAutoRefreshed());
+    EXPECT_EQ(adView->webView()->stringByEvaluatingJavaScriptFromString(
+                  "document.getElementById('ad').textContent"),
+              "Test ad 2");
+    EXPECT_TRUE(waitFor([&] { return pings("/ping/impression?n=2") == 1; }));
+    EXPECT_EQ(server_.requestCount("/ad/quick"), 2u);
+}
+
+TEST_F(BannerViewTest, ANoFillReachesTheHostWithItsCode) {
+    auto banner = showBanner("nofill", 0);
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] { return !host_->calls.empty(); }));
+    EXPECT_EQ(host_->calls, Calls{"fail " + std::to_string(VDRequestError::kVDErrorNoFill)});
+    EXPECT_TRUE(banner->adView()->isHidden()) << "nothing to show yet";
+    EXPECT_EQ(server_.requestCount("/ad/nofill"), 1u);
+}
+
+} // namespace
