@@ -16,6 +16,7 @@
 #include "platform/base/UserDefaults.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
@@ -140,8 +141,14 @@ VDSDKCoreController::~VDSDKCoreController() {
 }
 
 void VDSDKCoreController::waitForQueuesForTesting() const {
-    requestURLQueue_.sync([] {});
-    lockQueue_.sync([] {});
+    base::assertMainThread();
+    // A delegate may read its request parameters on the main thread from the URL queue: the
+    // main loop is served while the queues run dry, or both would wait for each other.
+    for (const base::DispatchQueue* queue : {&requestURLQueue_, &lockQueue_}) {
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        queue->async([done] { *done = true; });
+        base::RunLoop::main().runUntil([&] { return done->load(); }, base::Seconds(60));
+    }
 }
 
 void VDSDKCoreController::buildAdURL(const std::shared_ptr<VDSDKCoreControllerDelegate>& delegate) {
