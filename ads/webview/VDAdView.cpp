@@ -30,7 +30,9 @@ VDAdView::~VDAdView() {
     webView_->setDelegate({});
     webView_->stopLoading();
     webView_->removeFromSuperview();
-    VDWebViewCacheSet::shared()->addObject(std::move(webView_));
+    // A pool without room would only hand it to the main queue to let it go: it goes here.
+    if (auto pool = VDWebViewCacheSet::shared(); pool->maxCapacity() > 0)
+        pool->addObject(std::move(webView_));
 }
 
 void VDAdView::configureAsBannerAdView() {
