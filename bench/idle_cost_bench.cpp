@@ -14,7 +14,11 @@
 // Idle starts 3 s after the last page has finished. WebKit fades a scrollable page's overlay
 // scroll bars out a few seconds after it has loaded, drawing at the display's rate for about
 // three seconds; that falls in the idle time of both sides, and is most of what the bare engine
-// uses there: what the program adds to each of those frames shows in the ratio.
+// uses there: what the program adds to each of those frames shows in the ratio. A page that
+// is not shown runs the fade's timer too (at the display's rate, without drawing). And the
+// web process of a page that ran scripts collects its JavaScript heap a few seconds after the
+// load: the program runs its own scripts in every page, the bare engine none on this page, so
+// each tab's process adds that collection (some milliseconds) to the idle time.
 // Needs a display: run it under xvfb-run -a.
 
 #include "bench/RatioReporter.h"
