@@ -252,6 +252,9 @@ void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
     child.seen = true;
     painted_.push_back(&view);
     ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
+    child.viewFrame = frame;
+    const auto fill = ViewPainter::solidFill(view);
+    child.fillsView = fill && fill->alpha >= 1.0;
     double topInset = 0.0;
     if (engine) {
         // The page starts below the top inset and ends above the bottom one, rather than
@@ -295,9 +298,12 @@ bool ViewCanvas::showOnlyWhatIsSeen(bool& placementChanged) {
             shown = std::none_of(self + 1, pages.end(), [&](const Child* above) {
                 return above->frame.containsRect(child.frame);
             });
+            // Its view paints all of itself, top inset included; the page above hides that
+            // where its view's opaque fill or its page lies.
             covered =
                 keepsInside(*view) && std::any_of(self + 1, pages.end(), [&](const Child* above) {
-                    return above->opaque && above->frame.containsRect(child.frame);
+                    const ui::Rect& hides = above->fillsView ? above->viewFrame : above->frame;
+                    return above->opaque && hides.containsRect(child.viewFrame);
                 });
         }
         if (covered != child.covered) {

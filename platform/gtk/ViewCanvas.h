@@ -90,11 +90,13 @@ private:
         GOwned<GtkWidget> widget;
         std::unique_ptr<TextFieldEntry> entry;
         WebKitEngine* engine = nullptr;
-        ui::Rect frame;        // where the widget is placed, in the window
-        double topInset = 0.0; // how far below the view's top the widget starts
-        bool visible = false;  // as the tree has it
-        bool opaque = false;   // it and every view above it wholly opaque
-        bool shown = false;    // on screen: visible, and for a page not under another page
+        ui::Rect frame;         // where the widget is placed, in the window
+        ui::Rect viewFrame;     // the whole view, in the window
+        bool fillsView = false; // the view paints an opaque colour over all of itself
+        double topInset = 0.0;  // how far below the view's top the widget starts
+        bool visible = false;   // as the tree has it
+        bool opaque = false;    // it and every view above it wholly opaque
+        bool shown = false;     // on screen: visible, and for a page not under another page
         // A page wholly under an opaque page drawn after it, with all it holds: not painted.
         bool covered = false;
         bool seen = false;
