@@ -5,15 +5,20 @@
 #include "ads/webview/VDMRAIDEventHandling.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "platform/base/RunLoop.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
 
 std::shared_ptr<VDActiveViewReporting>
-VDActiveViewReporting::create(std::shared_ptr<VDSDKCoreController> controller) {
-    return std::make_shared<VDActiveViewReporting>(Private(), std::move(controller));
+VDActiveViewReporting::create(std::shared_ptr<VDSDKCoreController> controller, Source source) {
+    return std::make_shared<VDActiveViewReporting>(Private(), std::move(controller),
+                                                   std::move(source));
 }
 
 VDActiveViewReporting::VDActiveViewReporting(Private,
-                                             std::shared_ptr<VDSDKCoreController> controller)
-    : controller_(std::move(controller)) {}
+                                             std::shared_ptr<VDSDKCoreController> controller,
+                                             Source source)
+    : controller_(std::move(controller))
+    , source_(std::move(source)) {}
 
 VDActiveViewReporting::~VDActiveViewReporting() {
     finishActiveViewReporting();
@@ -56,6 +61,35 @@ void VDActiveViewReporting::finishActiveViewReporting() {
         controller_->finishedUsingSDKCoreWebViewForActiveViewProcessing(SDKCoreWebView_);
         SDKCoreWebView_.reset();
     }
+}
+
+void VDActiveViewReporting::sampleOnce() {
+    if (monitor_)
+        monitor_->sample();
+}
+
+void VDActiveViewReporting::start() {
+    if (monitor_)
+        monitor_->startMonitoring();
+}
+
+void VDActiveViewReporting::stop() {
+    if (monitor_)
+        monitor_->stopMonitoring();
+}
+
+bool VDActiveViewReporting::monitoredViewIsSubviewOfDeviceScreen() const {
+    auto view = monitor_ ? monitor_->monitoredView() : nullptr;
+    return view && view->window();
+}
+
+void VDActiveViewReporting::resetActiveViewReporting() {
+    auto shown = source_ ? source_() : std::nullopt;
+    if (!shown) {
+        finishActiveViewReporting();
+        return;
+    }
+    resetActiveViewReportingForAdInView(shown->ad, shown->view, shown->mediating);
 }
 
 std::optional<std::string> VDActiveViewReporting::activeViewCommand(bool unloaded) const {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ads/foundation/VDActiveViewMonitor.h"
+#include "ads/foundation/VDActiveViewMonitoring.h"
 #include "ads/request/VDActiveViewReport.h"
 #include "ads/webview/VDActiveViewObserver.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class VDMRAIDEventHandling;
@@ -20,8 +22,10 @@ class VDSDKCoreWebView;
 // view goes back to the controller (which keeps it while its page still measures).
 //
 // The slot owns one, drives its monitor (sample, start, stop) as its view enters and leaves
-// windows, and tells it of each impression. Main thread.
-class VDActiveViewReporting : public VDActiveViewMonitorDelegate,
+// windows, and tells it of each impression; on each, the measurement asks the slot (through
+// the source it was made with) which ad it shows in which view. Main thread.
+class VDActiveViewReporting : public VDActiveViewMonitoring,
+                              public VDActiveViewMonitorDelegate,
                               public VDActiveViewObserver,
                               public std::enable_shared_from_this<VDActiveViewReporting> {
     struct Private {};
@@ -35,9 +39,18 @@ public:
         std::weak_ptr<VDMRAIDEventHandling> MRAIDEventHandler;
     };
 
+    // The ad shown now, the view it shows in, and whether the slot mediates; nullopt when
+    // there is nothing to measure.
+    struct AdInView {
+        Ad ad;
+        std::shared_ptr<ui::View> view;
+        bool mediating = false;
+    };
+    using Source = std::function<std::optional<AdInView>()>;
+
     static std::shared_ptr<VDActiveViewReporting>
-    create(std::shared_ptr<VDSDKCoreController> controller);
-    VDActiveViewReporting(Private, std::shared_ptr<VDSDKCoreController> controller);
+    create(std::shared_ptr<VDSDKCoreController> controller, Source source = {});
+    VDActiveViewReporting(Private, std::shared_ptr<VDSDKCoreController> controller, Source source);
     ~VDActiveViewReporting() override;
 
     // No measurement while the slot mediates; else one for an ad with an active-view
@@ -51,7 +64,15 @@ public:
                                              bool mediating);
     // Stops the monitor, sends the last report, and gives the web view back. Nothing when no
     // measurement runs.
-    void finishActiveViewReporting();
+    void finishActiveViewReporting() override;
+
+    // --- VDActiveViewMonitoring: nothing without a measurement.
+    void sampleOnce() override;
+    void start() override;
+    void stop() override;
+    bool monitoredViewIsSubviewOfDeviceScreen() const override;
+    // resetActiveViewReportingForAdInView with what the source gives (only a finish without).
+    void resetActiveViewReporting() override;
 
     const std::shared_ptr<VDActiveViewMonitor>& activeViewMonitor() const { return monitor_; }
     std::uint64_t activeViewID() const { return activeViewID_; }
@@ -71,6 +92,7 @@ private:
     void send(bool unloaded);
 
     std::shared_ptr<VDSDKCoreController> controller_;
+    Source source_;
     Ad ad_;
     std::shared_ptr<VDActiveViewMonitor> monitor_;
     std::uint64_t activeViewID_ = 0;

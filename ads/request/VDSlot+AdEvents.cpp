@@ -53,6 +53,9 @@ void VDSlot::adWillDismissScreen() {
 }
 
 void VDSlot::adDidDismissScreen() {
+    // A dismissed interstitial is gone from the screen for good.
+    if (adType_.isInterstitial())
+        finishActiveViewReporting();
     if (auto delegate = adEventDelegate())
         delegate->slotDidDismissScreen(*this);
 }

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDGeometry.h"
 #include "ads/foundation/VDMainThread.h"
+#include "ads/request/VDAdSettingsParameters.h"
 #include "ads/request/VDBannerView.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/request/VDSDKCoreController.h"
@@ -180,6 +181,9 @@ base::Value::Dictionary VDSlot::requestParameters() {
     if (delegate)
         if (auto position = delegate->coordinatesOfContentInScreen(ui::Screen::mainScreen()))
             parameters["ad_pos"] = base::Value(std::move(*position));
+    if (auto fingerprint = application->fingerprintWithServedPenaltyDeduction())
+        parameters["content_info"] = base::Value(base::Value::Dictionary{
+            {"fingerprint", base::Value(std::move(*fingerprint))}, {"v", base::Value(1)}});
     if (calledLoadAndDisplayRequest_) {
         parameters["cladr"] = base::Value("1");
         calledLoadAndDisplayRequest_ = false;
@@ -189,6 +193,12 @@ base::Value::Dictionary VDSlot::requestParameters() {
     const base::Value useHTTPS = base::UserDefaults::standard()->objectForKey(useHTTPSKey);
     if (useHTTPS.isNull() || useHTTPS.boolValue())
         parameters["force_https"] = base::Value("1");
+    auto settings = VDAdSettingsParameters::sharedInstance();
+    settings->updateClientID();
+    if (auto clientID = settings->clientID())
+        parameters["ga_cid"] = base::Value(std::move(*clientID));
+    if (auto hitID = VDAdSettingsParameters::currentHitID())
+        parameters["ga_hid"] = base::Value(std::move(*hitID));
     return parameters;
 }
 

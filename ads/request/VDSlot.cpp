@@ -5,10 +5,12 @@
 #include "ads/foundation/VDLogger.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/request/PUBRequestPrivate.h"
+#include "ads/request/VDActiveViewReporting.h"
 #include "ads/request/VDAdsClient.h"
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDInterstitialAd.h"
 #include "ads/request/VDRequestError.h"
+#include "ads/request/VDSDKCoreController.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -58,6 +60,20 @@ std::shared_ptr<VDSlot> VDSlot::create(const ui::Rect& frame) {
     slot->adView_->setDelegate(slot->adViewDelegate_);
     slot->observeNotifications();
     slot->mediationManager_->setSlot(slot);
+    slot->activeViewMonitor_ = VDActiveViewReporting::create(
+        VDSDKCoreController::sharedInstance(),
+        [weak = std::weak_ptr<VDSlot>(slot)]() -> std::optional<VDActiveViewReporting::AdInView> {
+            auto slot = weak.lock();
+            if (!slot || !slot->ad_)
+                return std::nullopt;
+            VDActiveViewReporting::Ad ad;
+            ad.MRAID = slot->isMRAIDEnabled();
+            ad.interstitial = slot->adType_.isInterstitial();
+            ad.activeViewConfiguration = slot->ad_->activeViewConfigurations();
+            ad.MRAIDEventHandler = slot->currentAdMRAIDEventHandler();
+            return VDActiveViewReporting::AdInView{std::move(ad), slot->activeViewMonitoredView_,
+                                                   slot->isMediating()};
+        });
     return slot;
 }
 

@@ -1,5 +1,10 @@
+#include "ads/foundation/VDClassRegistry.h"
+#include "ads/foundation/VDContent.h"
+#include "ads/foundation/VDContentQueue.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/request/SlotTestFixture.h"
+#include "ads/request/VDActiveViewReporting.h"
+#include "ads/request/VDAdSettingsParameters.h"
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDRequestError.h"
 #include "platform/base/NotificationCenter.h"
@@ -11,6 +16,25 @@ namespace {
 using namespace slot_testing;
 
 class VDSlotTest : public SlotTest {};
+
+// The host's analytics classes: a tracker and a screen-view service whose current screen view
+// the test sets.
+class FakeTracker final : public VDClassRegistry::Class,
+                          public VDAdSettingsParameters::AnalyticsTracker {
+public:
+    std::string clientId() const override { return "555.777"; }
+};
+class FakeScreenView final : public VDClassRegistry::Class,
+                             public VDAdSettingsParameters::ScreenViewInfo {
+public:
+    int screenId() const override { return 42; }
+};
+class FakeScreenViewService final : public VDClassRegistry::Class,
+                                    public VDAdSettingsParameters::ScreenViewService {
+public:
+    std::shared_ptr<VDClassRegistry::Class> currentScreenView() const override { return current; }
+    std::shared_ptr<VDClassRegistry::Class> current = std::make_shared<FakeScreenView>();
+};
 
 TEST_F(VDSlotTest, ABannerGoesFromRequestToValidAdHoldingTheInterceptorCountMeanwhile) {
     auto banner = makeBanner();
@@ -466,6 +490,8 @@ TEST_F(VDSlotTest, RequestParametersFollowTheAdTypeAndAreSentOnce) {
     EXPECT_EQ(first["d_imp_hdr"], base::Value("1"));
     EXPECT_TRUE(first["force_https"].isNull());
     EXPECT_TRUE(first["sz"].isNull()) << "a plain banner names no valid sizes";
+    for (const char* key : {"content_info", "ga_cid", "ga_hid"})
+        EXPECT_TRUE(first[key].isNull()) << key << " without a fingerprint or analytics";
 
     slot->setAdTypeAndReloadRequest(VDAdType::interstitialAdType(), true);
     ASSERT_TRUE(waitFor([&] { return pageRequests().size() == 2; }));
@@ -478,6 +504,81 @@ TEST_F(VDSlotTest, RequestParametersFollowTheAdTypeAndAreSentOnce) {
                   {kVDAdSizeBanner, kVDAdSizeInvalid, kVDAdSizeMediumRectangle}),
               "320x50|300x250");
     EXPECT_EQ(VDSlot::multipleAdSizeParameterFromSizes({kVDAdSizeInvalid}), "");
+}
+
+TEST_F(VDSlotTest, RequestsCarryTheContentFingerprintAndTheAnalyticsIdentifiersTheyHave) {
+    VDAdSettingsParameters::resetForTesting();
+    auto screens = std::make_shared<FakeScreenViewService>();
+    VDClassRegistry::registerClass(VDAdSettingsParameters::trackerClassName,
+                                   std::make_shared<FakeTracker>());
+    VDClassRegistry::registerClass(VDAdSettingsParameters::screenViewServiceClassName, screens);
+    VDClassRegistry::registerClass(VDAdSettingsParameters::screenViewInfoClassName,
+                                   std::make_shared<FakeScreenView>());
+    VDAdSettingsParameters::sharedInstance()->setSettingsServiceEnabled(true);
+    auto application = VDApplication::sharedInstance();
+    application->startContentHashing();
+    auto content = std::make_shared<VDContent>(1);
+    content->updateContentWithText("Breaking news from the river valley today\n"
+                                   "The mayor opened the new bridge over the water");
+    ASSERT_FALSE(content->fingerprint().empty());
+    application->contentQueueSerialQueue()->sync(
+        [&] { application->contentQueue()->enqueueContent(content); });
+
+    auto banner = makeBanner();
+    answerWithRefusal();
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(banner->slot(), VDSlot::StateFailed));
+    // Without a current screen view there is no hit to name.
+    screens->current = nullptr;
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(banner->slot(), VDSlot::StateFailed));
+    application->stopContentHashing();
+
+    const auto requests = pageRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    base::Value first(requests[0]);
+    EXPECT_EQ(first["content_info"],
+              base::Value(Dictionary{{"fingerprint", base::Value(content->fingerprint())},
+                                     {"v", base::Value(1)}}));
+    EXPECT_EQ(first["ga_cid"], base::Value("555.777"));
+    EXPECT_EQ(first["ga_hid"], base::Value("42"));
+    base::Value second(requests[1]);
+    EXPECT_EQ(second["ga_cid"], base::Value("555.777"));
+    EXPECT_TRUE(second["ga_hid"].isNull());
+    VDAdSettingsParameters::resetForTesting();
+    VDClassRegistry::resetForTesting();
+}
+
+TEST_F(VDSlotTest, AnImpressionStartsTheActiveViewMeasurementThatTheWindowAndANewAdDrive) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    auto reporting = std::dynamic_pointer_cast<VDActiveViewReporting>(slot->activeViewMonitor());
+    ASSERT_TRUE(reporting);
+    answerWithWholeAd(htmlAd("measured"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    slot->ad()->setActiveViewConfigurations(Dictionary{{"v", base::Value(1)}});
+    slot->didMakeAdImpression();
+    auto monitor = reporting->activeViewMonitor();
+    ASSERT_TRUE(monitor);
+    EXPECT_EQ(monitor->monitoredView(), slot->adView());
+    EXPECT_TRUE(monitor->isMonitoring());
+    auto lent = reporting->SDKCoreWebView();
+    ASSERT_TRUE(lent);
+    const auto id = reporting->activeViewID();
+    EXPECT_EQ(lent->activeViewObserverForActiveViewID(id), reporting);
+
+    banner->removeFromSuperview();
+    EXPECT_FALSE(monitor->isMonitoring());
+    window_->addSubview(banner);
+    EXPECT_TRUE(monitor->isMonitoring());
+
+    // A new ad ends the measurement and gives the web view back before it renders.
+    answerWithWholeAd(htmlAd("next"));
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(slot, VDSlot::StateRendering));
+    EXPECT_EQ(reporting->activeViewMonitor(), nullptr);
+    EXPECT_FALSE(monitor->isMonitoring());
+    EXPECT_EQ(lent->activeViewObserverForActiveViewID(id), nullptr);
 }
 
 TEST_F(VDSlotTest, MediationResponsesWithoutANetworkThatFillsFailTheSlot) {
