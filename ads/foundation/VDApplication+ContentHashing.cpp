@@ -54,23 +54,30 @@ std::shared_ptr<ui::View> rootViewOfKeyWindow() {
 
 // One walk: its content is made at its first visit; the texts go to the content-hashing queue
 // in visit order, and a completed walk with a fingerprint enters the content queue after them.
+// The blocks run on the main thread and hold the hashing queue weakly (see
+// contentQueueSerialQueue_): once the application has let it go, the rest of the walk is
+// dropped.
 void walk(const std::shared_ptr<VDViewHierarchyTraverser>& traverser,
-          const base::DispatchQueue& serialQueue,
+          const std::weak_ptr<const base::DispatchQueue>& weakSerialQueue,
           const std::shared_ptr<VDContentQueue>& contentQueue) {
     auto content = std::make_shared<std::shared_ptr<VDContent>>();
     traverser->traverseViewTraversalBlockCompletionBlock(
         rootViewOfKeyWindow(),
-        [content, serialQueue](const std::shared_ptr<ui::View>& view, std::int64_t number) {
+        [content, weakSerialQueue](const std::shared_ptr<ui::View>& view, std::int64_t number) {
+            auto serialQueue = weakSerialQueue.lock();
+            if (!serialQueue)
+                return;
             if (!*content)
                 *content = std::make_shared<VDContent>(std::uint64_t(number));
-            serialQueue.async([content = *content, text = textOfView(*view)] {
+            serialQueue->async([content = *content, text = textOfView(*view)] {
                 content->updateContentWithText(text);
             });
         },
-        [content, serialQueue, contentQueue](bool finished) {
-            if (!finished || !*content)
+        [content, weakSerialQueue, contentQueue](bool finished) {
+            auto serialQueue = weakSerialQueue.lock();
+            if (!finished || !*content || !serialQueue)
                 return;
-            serialQueue.async([content = *content, contentQueue] {
+            serialQueue->async([content = *content, contentQueue] {
                 if (content->fingerprint().empty())
                     return;
                 contentQueue->deduplicate(content);
@@ -97,13 +104,14 @@ void VDApplication::startContentHashing() {
 
     // Everything a walk uses is made here and held by the walk task, so that a stop or a
     // restart never pulls anything from under a walk under way.
-    const base::DispatchQueue queue(contentHashingQueueLabel);
+    auto queue = std::make_shared<const base::DispatchQueue>(contentHashingQueueLabel);
     auto contentQueue = std::make_shared<VDContentQueue>(size);
     auto traverser = VDViewHierarchyTraverser::create();
-    serialQueue_ = queue;
+    serialQueue_ = *queue;
     contentQueue_ = contentQueue;
     contentQueueSerialQueue_ = queue;
-    walkTask_ = [traverser, queue, contentQueue] { walk(traverser, queue, contentQueue); };
+    walkTask_ = [traverser, weakQueue = std::weak_ptr<const base::DispatchQueue>(queue),
+                 contentQueue] { walk(traverser, weakQueue, contentQueue); };
     scheduler_ = VDScheduler::createWithInterval(base::Seconds(seconds));
     scheduler_->taskIDScheduledOnQueueBlock(base::mainQueue(), walkTask_);
     scheduler_->start();
@@ -128,7 +136,7 @@ bool VDApplication::isContentHashingOn() const {
 
 std::optional<std::string> VDApplication::fingerprintWithServedPenaltyDeduction() {
     std::shared_ptr<VDContentQueue> contentQueue;
-    std::optional<base::DispatchQueue> queue;
+    std::shared_ptr<const base::DispatchQueue> queue;
     {
         std::lock_guard lock(contentHashingLock_);
         contentQueue = contentQueue_;
@@ -152,7 +160,9 @@ std::shared_ptr<VDContentQueue> VDApplication::contentQueue() const {
 
 std::optional<base::DispatchQueue> VDApplication::contentQueueSerialQueue() const {
     std::lock_guard lock(contentHashingLock_);
-    return contentQueueSerialQueue_;
+    if (!contentQueueSerialQueue_)
+        return std::nullopt;
+    return *contentQueueSerialQueue_;
 }
 
 void VDApplication::walkViewHierarchyForTesting() {

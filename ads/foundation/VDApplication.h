@@ -197,8 +197,11 @@ private:
     std::function<void()> walkTask_;
     std::optional<base::DispatchQueue> serialQueue_;
     std::shared_ptr<VDContentQueue> contentQueue_;
-    // The queue contentQueue_ is used on, kept after a stop.
-    std::optional<base::DispatchQueue> contentQueueSerialQueue_;
+    // The queue contentQueue_ is used on, kept after a stop. Walks hold it only weakly, so
+    // that its last copy goes away here, on the main thread, which then waits for the texts
+    // still being hashed: a walk's background threads never release it, and so never leave
+    // hashing work running on after its application (or the process) is gone.
+    std::shared_ptr<const base::DispatchQueue> contentQueueSerialQueue_;
 
     std::once_flag iTunesMetadataOnce_;
     base::Value::Dictionary iTunesMetadata_;
