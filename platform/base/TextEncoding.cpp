@@ -34,7 +34,7 @@ struct Label {
     const Encoding* encoding;
 };
 
-// The labels of the Encoding Standard (https://encoding.spec.whatwg.org/#names-and-labels),
+// The labels of the WHATWG Encoding Standard (its table "Names and labels"),
 // each with the converter that decodes its encoding. Where the standard's encoding is a
 // superset of the one its name suggests, the superset's converter is used: GBK decodes as
 // gb18030, Big5 as Big5-HKSCS, EUC-KR as windows-949, Shift_JIS as windows-31j; ISO-8859-8-I
