@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ads/foundation/VDDeviceSpecifications.h"
 #include "ads/foundation/VDNetwork.h"
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/NotificationCenter.h"
@@ -17,6 +16,26 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+// The device facts every source of them answers. VDDevice below is the one the ads client
+// uses; the interface lives beside it because nothing else answers it yet.
+class VDDeviceSpecifications {
+public:
+    virtual ~VDDeviceSpecifications() = default;
+
+    virtual bool isJailbroken() = 0;
+    virtual std::string systemVersion() const = 0;
+    virtual std::string deviceIdentifier() = 0;
+    virtual std::string deviceModel() const = 0;
+    virtual std::string deviceSubmodel() = 0;
+    virtual std::optional<std::string> locale() = 0;
+    virtual unsigned audioRoute() = 0;
+    virtual bool isOrientationLandscape() const = 0;
+    virtual double mainScreenDensity() const = 0;
+    virtual ui::Rect portraitScreenBounds() const = 0;
+    virtual ui::Rect orientedScreenBounds() const = 0;
+    virtual ui::Rect orientedApplicationFrame() const = 0;
+};
 
 // The ads client's one source of facts about the device and the host application: system
 // version and its comparison, model and machine, language, screen, orientation, audio route,
