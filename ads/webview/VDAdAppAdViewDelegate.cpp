@@ -25,6 +25,22 @@ void VDAdAppAdViewDelegate::adViewDidFinishLoad() {
         recordLandingPageLoadEnd(*statistics_);
 }
 
+void VDAdAppAdViewDelegate::adViewDidStartLoad(VDAdView&) {
+    adViewDidStartLoad();
+}
+
+void VDAdAppAdViewDelegate::adViewDidFinishLoad(VDAdView&) {
+    adViewDidFinishLoad();
+}
+
+void VDAdAppAdViewDelegate::webViewDidStartLoad(ui::WebView&) {
+    adViewDidStartLoad();
+}
+
+void VDAdAppAdViewDelegate::webViewDidFinishLoad(ui::WebView&) {
+    adViewDidFinishLoad();
+}
+
 void VDAdAppAdViewDelegate::recordLandingPageLoadStart(VDStatisticDictionary& statistics) {
     // Set on the main thread only, so nothing can set it between the look and the write.
     if (statistics.objectForKey("tlanding_page_load_start").isNull())

@@ -30,3 +30,29 @@ void VDBrowserAdViewDelegate::adViewDidFinishLoad() {
     if (statistics_)
         VDAdAppAdViewDelegate::recordLandingPageLoadEnd(*statistics_);
 }
+
+bool VDBrowserAdViewDelegate::adViewShouldStartLoadWithRequestNavigationType(
+    VDAdView&, const net::URLRequest& request, ui::WebViewNavigationType type) {
+    return adViewShouldStartLoadWithRequestNavigationType(request, type);
+}
+
+void VDBrowserAdViewDelegate::adViewDidStartLoad(VDAdView&) {
+    adViewDidStartLoad();
+}
+
+void VDBrowserAdViewDelegate::adViewDidFinishLoad(VDAdView&) {
+    adViewDidFinishLoad();
+}
+
+bool VDBrowserAdViewDelegate::webViewShouldStartLoadWithRequestNavigationType(
+    ui::WebView&, const net::URLRequest& request, ui::WebViewNavigationType type) {
+    return adViewShouldStartLoadWithRequestNavigationType(request, type);
+}
+
+void VDBrowserAdViewDelegate::webViewDidStartLoad(ui::WebView&) {
+    adViewDidStartLoad();
+}
+
+void VDBrowserAdViewDelegate::webViewDidFinishLoad(ui::WebView&) {
+    adViewDidFinishLoad();
+}

@@ -1,9 +1,13 @@
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
 #include "ads/webview/VDAdAppAdViewDelegate.h"
+#include "ads/webview/VDAdView.h"
 #include "ads/webview/VDBrowserAdViewDelegate.h"
+#include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/FakeWebEngine.h"
+#include "platform/ui/WebView.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +88,38 @@ TEST_F(LandingPageStatisticsTest, TheFirstStartAndTheLastFinishAreStamped) {
                   (Value::Dictionary{{"tlanding_page_load_start", Value(1000u)},
                                      {"tlanding_page_load_end", Value(3000u)}}));
     EXPECT_TRUE(adIsPending());
+}
+
+// The landing page shown in a plain web view or in an ad view: the page's own events drive the
+// statistics.
+TEST_F(LandingPageStatisticsTest, ThePageOfAWebViewOrAnAdViewWritesTheStatistics) {
+    VDWebViewCacheSet::install(nullptr);
+    auto browser = std::make_shared<VDBrowserAdViewDelegate>(ad);
+    auto webView = ui::WebView::create(ui::Rect(0, 0, 320, 480));
+    webView->setDelegate(browser);
+    auto& engine = ui::FakeWebEngine::of(*webView);
+    clock().advance(base::Seconds(1));
+    engine.raiseStartLoad();
+    EXPECT_EQ(
+        engine.raiseNavigation(*base::URL::parse("https://landing.example/a"), Type::LinkClicked),
+        true);
+    clock().advance(base::Seconds(1));
+    engine.raiseFinishLoad();
+    EXPECT_EQ(ad->dictionary(), (Value::Dictionary{{"tlanding_page_load_start", Value(1000u)},
+                                                   {"plpsnc", Value(Decimal(1))},
+                                                   {"tlanding_page_load_end", Value(2000u)}}));
+
+    auto appAd = VDStatisticDictionary::createWithDelegate(application);
+    auto appPage = std::make_shared<VDAdAppAdViewDelegate>(appAd);
+    auto adView = VDAdView::create(ui::Rect(0, 0, 320, 480));
+    adView->setDelegate(appPage);
+    auto& adEngine = ui::FakeWebEngine::of(*adView->webView());
+    adEngine.raiseStartLoad();
+    clock().advance(base::Seconds(1));
+    adEngine.raiseFinishLoad();
+    EXPECT_EQ(appAd->dictionary(), (Value::Dictionary{{"tlanding_page_load_start", Value(2000u)},
+                                                      {"tlanding_page_load_end", Value(3000u)}}));
+    VDWebViewCacheSet::install(nullptr);
 }
 
 } // namespace
