@@ -59,13 +59,13 @@ TEST_F(VDSlotStatisticsTest, AStoredListThatIsNotAnArrayStopsBothLists) {
 TEST_F(VDSlotStatisticsTest, TimingsOutliveARestartUnderTheSlotsIdentifier) {
     {
         auto statistics = VDSlotStatistics::create();
-        statistics->setIdentifier("ca-app-pub/1");
+        statistics->setIdentifier("vd-app-pub/1");
         runAdapter(*statistics, 0.125, 4);
         base::NotificationCenter::defaultCenter().post(ui::ApplicationWillTerminateNotification);
     }
     simulateRestart();
     auto statistics = VDSlotStatistics::create();
-    statistics->setIdentifier("ca-app-pub/1");
+    statistics->setIdentifier("vd-app-pub/1");
     EXPECT_EQ(statistics->adapterExitCodesParameter(), "4");
     EXPECT_EQ(statistics->adapterDurationsParameter(), "125");
     const auto timing = statistics->timingNamed("adapter");
@@ -73,10 +73,10 @@ TEST_F(VDSlotStatisticsTest, TimingsOutliveARestartUnderTheSlotsIdentifier) {
     EXPECT_EQ(timing->elapsedMilliseconds(), 125u);
 
     // Another slot starts from its own data; the first one's stays under its key.
-    statistics->setIdentifier("ca-app-pub/2");
+    statistics->setIdentifier("vd-app-pub/2");
     EXPECT_EQ(statistics->adapterExitCodesParameter(), std::nullopt);
     EXPECT_EQ(statistics->timingNamed("adapter"), nullptr);
-    statistics->setIdentifier("ca-app-pub/1");
+    statistics->setIdentifier("vd-app-pub/1");
     EXPECT_EQ(statistics->adapterExitCodesParameter(), "4");
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-// How a host configures the ads client with its application code ("ca-app-<publisher>~<app>",
+// How a host configures the ads client with its application code ("vd-app-<publisher>~<app>",
 // lower-case letters, digits, "_" and "-"): with the program's optional tag-manager settings
 // service (classes "RTMMobileAdsSettings" and "RTMMobileAdsSettingsService" of
 // VDClassRegistry, looked up once for the life of the process), a valid code starts that
@@ -17,7 +17,7 @@ class VDMobileAds {
 public:
     static constexpr const char* settingsClassName = "RTMMobileAdsSettings";
     static constexpr const char* settingsServiceClassName = "RTMMobileAdsSettingsService";
-    static constexpr const char* applicationCodePattern = "ca-app-[a-z0-9_-]+~[a-z0-9_-]+";
+    static constexpr const char* applicationCodePattern = "vd-app-[a-z0-9_-]+~[a-z0-9_-]+";
 
     // What the settings class must offer: settings made from a code and a tracking identifier.
     class SettingsClass {

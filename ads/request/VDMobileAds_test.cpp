@@ -99,24 +99,25 @@ TEST_F(VDMobileAdsTest, OnlyAWholeLowerCaseApplicationCodeIsValid) {
         bool valid;
     };
     const Case cases[] = {
-        {"ca-app-pub-1234567890~0987654321", true},
-        {"ca-app-a_b-c~x_y-z9", true},
-        {"ca-app-pub-123~456 ", false}, // the match must cover the whole text
-        {" ca-app-pub-123~456", false},
-        {"ca-app-PUB-123~456", false},
-        {"ca-app-pub-123", false},
-        {"ca-app-~456", false},
-        {"ca-app-pub~456~789", false},
+        {"vd-app-pub-1234567890~0987654321", true},
+        {"vd-app-a_b-c~x_y-z9", true},
+        {"vd-app-pub-123~456 ", false}, // the match must cover the whole text
+        {" vd-app-pub-123~456", false},
+        {"vd-app-PUB-123~456", false},
+        {"vd-app-pub-123", false},
+        {"vd-app-~456", false},
+        {"vd-app-pub~456~789", false},
+        {"vx-app-pub-123~456", false}, // another prefix
         {"", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(VDMobileAds::isValidApplicationCode(c.code), c.valid) << c.code;
 
-    VDMobileAds::configureWithApplicationCode("ca-app-pub-123~456 ");
+    VDMobileAds::configureWithApplicationCode("vd-app-pub-123~456 ");
     VDMobileAds::configureWithApplicationCode(std::nullopt);
     EXPECT_EQ(log_.lines(),
               (std::vector<std::string>{
-                  "<Redodi> Application code ca-app-pub-123~456  is invalid, unable to configure "
+                  "<Redodi> Application code vd-app-pub-123~456  is invalid, unable to configure "
                   "ad settings.",
                   "<Redodi> Application code (null) is invalid, unable to configure ad settings.",
               }));
@@ -128,7 +129,7 @@ TEST_F(VDMobileAdsTest, WithoutTheTagManagerNothingIsSwitchedOn) {
     VDClassRegistry::registerClass(VDMobileAds::settingsClassName,
                                    std::make_shared<FakeSettings>());
     VDClassRegistry::registerClass(VDMobileAds::settingsServiceClassName, service_);
-    VDMobileAds::configureWithApplicationCodeTrackingID("ca-app-pub-1~2", "UA-1");
+    VDMobileAds::configureWithApplicationCodeTrackingID("vd-app-pub-1~2", "UA-1");
     EXPECT_EQ(log_.lines(), (std::vector<std::string>{
                                 "<Redodi> Redodi Tag Manager is unavailable. Please download the "
                                 "SDK to enable this service."}));
@@ -141,12 +142,12 @@ TEST_F(VDMobileAdsTest, WithoutTheTagManagerNothingIsSwitchedOn) {
 TEST_F(VDMobileAdsTest, AValidCodeStartsTheServiceAndTheIdentifiersFollow) {
     registerTagManager();
     registerAnalytics();
-    VDMobileAds::configureWithApplicationCodeTrackingID("ca-app-pub-1~2", "UA-1");
+    VDMobileAds::configureWithApplicationCodeTrackingID("vd-app-pub-1~2", "UA-1");
     EXPECT_TRUE(log_.lines().empty());
     EXPECT_EQ(service_->starts, 1);
     auto settings = std::dynamic_pointer_cast<FakeSettings>(service_->mobileAdsDefaultSettings());
     ASSERT_TRUE(settings);
-    EXPECT_EQ(settings->code, "ca-app-pub-1~2");
+    EXPECT_EQ(settings->code, "vd-app-pub-1~2");
     EXPECT_EQ(settings->trackingID, "UA-1");
     EXPECT_EQ(identifiers(), std::make_pair(std::optional<std::string>("555.777"),
                                             std::optional<std::string>("-42")));
