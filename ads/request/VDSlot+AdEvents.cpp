@@ -172,3 +172,13 @@ void VDSlot::resetActiveViewReporting() {
     if (activeViewMonitor_)
         activeViewMonitor_->resetActiveViewReporting();
 }
+
+void VDSlot::trackURL(const base::URL& url) {
+    VDClickTrackerCollection::sharedInstance()->trackURL(url);
+}
+
+void VDSlot::didReceiveAppEventWithInfo(const std::string& name,
+                                        const std::optional<std::string>& info) {
+    if (auto delegate = slotDelegate())
+        delegate->slotDidReceiveAppEventWithInfo(*this, name, info);
+}

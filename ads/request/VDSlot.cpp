@@ -56,7 +56,7 @@ std::shared_ptr<VDSlot> VDSlot::create(const ui::Rect& frame) {
     auto slot = std::make_shared<VDSlot>(Private{}, frame);
     slot->adResponseDelegate_ = slot;
     slot->opener_ = VDOpener::create(slot);
-    slot->adViewDelegate_ = std::make_shared<VDBannerAdViewDelegate>(slot, slot->opener_);
+    slot->adViewDelegate_ = VDBannerAdViewDelegate::createWithSlot(slot, slot->opener_);
     slot->adView_->setDelegate(slot->adViewDelegate_);
     slot->observeNotifications();
     slot->mediationManager_->setSlot(slot);

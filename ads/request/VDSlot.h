@@ -134,7 +134,7 @@ public:
     const std::shared_ptr<VDRequest>& request() const { return request_; }
     const std::shared_ptr<VDRequest>& nextRequest() const { return nextRequest_; }
     std::optional<std::uint64_t> timeLastLoaded() const { return timeLastLoaded_; }
-    const std::shared_ptr<VDAdView>& adView() const { return adView_; }
+    const std::shared_ptr<VDAdView>& adView() const override { return adView_; }
     std::shared_ptr<VDSlotStatistics> slotStats() const override { return slotStats_; }
     const std::shared_ptr<VDBannerAdViewDelegate>& adViewDelegate() const {
         return adViewDelegate_;
@@ -313,6 +313,9 @@ public:
     bool requestsInterstitialAd() const override { return adType_.isInterstitial(); }
     std::shared_ptr<VDMRAIDEventHandling> currentAdMRAIDEventHandler() const override;
     void didFailToLoadAdHTMLInWebView(const base::Error& error) override;
+    void trackURL(const base::URL& url) override;
+    void didReceiveAppEventWithInfo(const std::string& name,
+                                    const std::optional<std::string>& info) override;
 
 private:
     class URLRequester;

@@ -4,7 +4,10 @@
 #include "platform/base/URL.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 
+class VDAdView;
 class VDMRAIDEventHandling;
 
 // What the delegate of a slot's ad view (VDBannerAdViewDelegate) needs of that slot: the
@@ -33,4 +36,12 @@ public:
     // click's statistics.
     virtual base::URL spamClickURLWithURL(const base::URL& url) = 0;
     virtual void adWasClicked() = 0;
+
+    // The view the slot shows its creatives in.
+    virtual const std::shared_ptr<VDAdView>& adView() const = 0;
+    // Pings one URL through the ads client's shared tracker collection (cache allowed).
+    virtual void trackURL(const base::URL& url) = 0;
+    // The creative's app event: the owner hears it when it answers app events.
+    virtual void didReceiveAppEventWithInfo(const std::string& name,
+                                            const std::optional<std::string>& info) = 0;
 };

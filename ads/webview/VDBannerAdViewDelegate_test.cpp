@@ -1,3 +1,4 @@
+#include "ads/foundation/VDGestureUtil.h"
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDBannerAdViewDelegate.h"
 #include "ads/webview/VDMRAIDEventHandling.h"
@@ -40,6 +41,14 @@ public:
         return *base::URL::parse(url.absoluteString() + "&sig");
     }
     void adWasClicked() override { calls_.push_back("adWasClicked"); }
+    const std::shared_ptr<VDAdView>& adView() const override { return view; }
+    void trackURL(const base::URL& url) override {
+        calls_.push_back("track " + url.absoluteString());
+    }
+    void didReceiveAppEventWithInfo(const std::string& name,
+                                    const std::optional<std::string>& info) override {
+        calls_.push_back("app " + name + (info ? " " + *info : std::string()));
+    }
     void MRAIDAdDidLoad() override { calls_.push_back("MRAIDAdDidLoad"); }
     void MRAIDAdDidUnload() override {}
     void updateVisibility(bool) override {}
@@ -47,6 +56,7 @@ public:
 
     long state = 5;
     bool interstitial = false;
+    std::shared_ptr<VDAdView> view;
     std::weak_ptr<VDMRAIDEventHandling> handler;
 
 private:
@@ -74,13 +84,15 @@ protected:
         VDWebViewCacheSet::install(nullptr);
         slot_ = std::make_shared<RecordingSlot>(calls_);
         slot_->handler = slot_;
-        delegate_ = std::make_shared<VDBannerAdViewDelegate>(
-            slot_, std::make_shared<RecordingOpener>(calls_));
         view_ = VDAdView::create(ui::Rect(0, 0, 320, 50));
+        slot_->view = view_;
+        delegate_ = VDBannerAdViewDelegate::createWithSlot(
+            slot_, std::make_shared<RecordingOpener>(calls_));
         view_->configureAsBannerAdView();
         view_->setDelegate(delegate_);
     }
     void TearDown() override {
+        slot_->view.reset();
         view_.reset();
         VDWebViewCacheSet::install(nullptr);
         base::RunLoop::main().runUntilIdle();
@@ -88,6 +100,19 @@ protected:
         PlatformTest::TearDown();
     }
     ui::FakeWebEngine& page() { return ui::FakeWebEngine::of(*view_->webView()); }
+    // The creative sends a message, as a page does: a hidden frame navigates to it.
+    void send(const std::string& message) {
+        EXPECT_EQ(page().raiseNavigation(*base::URL::parse("amsg:///" + message),
+                                         ui::WebViewNavigationType::Other, false),
+                  false)
+            << message;
+    }
+    void loadCreative() {
+        view_->loadHTMLStringBaseURL("<p>ad</p>", std::nullopt);
+        page().raiseStartLoad();
+        page().raiseFinishLoad();
+        calls_.clear();
+    }
 
     Calls calls_;
     std::shared_ptr<RecordingSlot> slot_;
@@ -152,6 +177,105 @@ TEST_F(VDBannerAdViewDelegateTest, AClickOnTheLoadedCreativeIsSignedCountedAndOp
                                      ui::WebViewNavigationType::Other),
               false);
     EXPECT_EQ(calls_.back(), "open http://ads.example/auto?ai=2&sig");
+}
+
+TEST_F(VDBannerAdViewDelegateTest, TrackingClickAndOpenAppMessagesPingSignAndOpen) {
+    loadCreative();
+    view_->setTouched(true);
+    send("track?u=http%3A%2F%2Fads.example%2Ft%3Fa%3D1");
+    send("click?u=https%3A%2F%2Fads.example%2Fc%3Fai%3D2&t=http%3A%2F%2Fads.example%2Fct");
+    send("openApp?u=http%3A%2F%2Fstore.example%2Fapp");
+    EXPECT_EQ(calls_, (Calls{"track http://ads.example/t?a=1", "track http://ads.example/ct",
+                             "spam https://ads.example/c?ai=2",
+                             "open https://ads.example/c?ai=2&sig by the user",
+                             "spam http://store.example/app", "adWasClicked",
+                             "open http://store.example/app&sig by the user"}));
+    // Without a touch since the creative loaded, the opener hears that no user asked.
+    calls_.clear();
+    loadCreative();
+    view_->setTouched(false);
+    send("click?u=http%3A%2F%2Fads.example%2Fc");
+    EXPECT_EQ(calls_.back(), "open http://ads.example/c&sig");
+}
+
+TEST_F(VDBannerAdViewDelegateTest, MessagesWithMissingOrHostileParametersDoNothing) {
+    loadCreative();
+    for (const char* message :
+         {"track", "track?u=", "track?u=javascript%3Aalert(1)",
+          "track?u=file%3A%2F%2F%2Fetc%2Fpasswd", "track?u=%2Frelative", "track?u=http%3A%2F%2F",
+          "click", "click?u=ftp%3A%2F%2Fa.example%2F", "click?t=data%3Atext%2Fhtml%2Cx", "openApp",
+          "openApp?u=tel%3A123", "app", "app?name=", "app?info=x", "touch?x=1", "touch?x=a&y=2",
+          "touch?x=nan&y=1", "unknownMessage?u=http%3A%2F%2Fa.example%2F"})
+        send(message);
+    EXPECT_TRUE(calls_.empty()) << calls_.front();
+}
+
+TEST_F(VDBannerAdViewDelegateTest, AppEventsReachTheSlotWithTheirInfo) {
+    loadCreative();
+    send("app?name=level&info=%7B%22n%22%3A3%7D");
+    send("app?name=done");
+    EXPECT_EQ(calls_, (Calls{"app level {\"n\":3}", "app done"}));
+}
+
+TEST_F(VDBannerAdViewDelegateTest, TouchMessagesReachTheGestureSignal) {
+    VDGestureUtil::resetSharedInstanceForTesting();
+    loadCreative();
+    send("touch?x=10&y=20&d=0.2");
+    send("touch?x=5&y=5");
+    send("touch?y=5");
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(VDGestureUtil::sharedInstance()->touchCount(), 2u);
+    VDGestureUtil::resetSharedInstanceForTesting();
+}
+
+TEST_F(VDBannerAdViewDelegateTest, APageLoadDelayHoldsTheFinishUntilItEnds) {
+    view_->loadHTMLStringBaseURL("<p>ad</p>", std::nullopt);
+    page().raiseStartLoad();
+    send("delayPageLoad?t=3");
+    page().raiseFinishLoad();
+    EXPECT_TRUE(calls_.empty());
+    EXPECT_TRUE(view_->isHidden());
+    send("endPageLoadDelay");
+    EXPECT_EQ(calls_, (Calls{"didReceiveValidAd", "didLoadAdHTMLInWebView", "MRAIDAdDidLoad",
+                             "didMakeAdImpression", "adFinishedLoadingContent"}));
+    EXPECT_FALSE(view_->isHidden());
+    // A second end changes nothing.
+    send("endPageLoadDelay");
+    EXPECT_EQ(calls_.size(), 5u);
+}
+
+TEST_F(VDBannerAdViewDelegateTest, APageLoadDelayEndsByItselfAndOnlyForTheSlotStillRendering) {
+    slot_->state = 5;
+    view_->loadHTMLStringBaseURL("<p>ad</p>", std::nullopt);
+    page().raiseStartLoad();
+    send("delayPageLoad?t=2");
+    page().raiseFinishLoad();
+    base::RunLoop::main().advance(base::Seconds(1.9));
+    EXPECT_TRUE(calls_.empty());
+    base::RunLoop::main().advance(base::Seconds(0.2));
+    EXPECT_EQ(calls_.front(), "didReceiveValidAd");
+
+    // A hostile time-out is capped; a slot that moved on while waiting hears nothing.
+    calls_.clear();
+    slot_->state = 5;
+    view_->loadHTMLStringBaseURL("<p>ad</p>", std::nullopt);
+    page().raiseStartLoad();
+    send("delayPageLoad?t=1e300");
+    page().raiseFinishLoad();
+    slot_->state = 7;
+    base::RunLoop::main().advance(base::Seconds(29));
+    EXPECT_TRUE(delegate_->isPageLoadDelayPending());
+    base::RunLoop::main().advance(base::Seconds(2));
+    EXPECT_FALSE(delegate_->isPageLoadDelayPending());
+    EXPECT_TRUE(calls_.empty());
+
+    // A delay asked by the previous creative does not hold the next one.
+    slot_->state = 5;
+    send("delayPageLoad");
+    view_->loadHTMLStringBaseURL("<p>ad</p>", std::nullopt);
+    page().raiseStartLoad();
+    page().raiseFinishLoad();
+    EXPECT_EQ(calls_.size(), 5u);
 }
 
 } // namespace
