@@ -1,7 +1,14 @@
 #pragma once
 
-// What the opener tells the slot whose creative was clicked (the request layer's VDSlot).
-// Main thread.
+#include <memory>
+
+class VDIntermission;
+namespace ui {
+class ViewController;
+}
+
+// What the opener tells the slot whose creative was clicked (the request layer's VDSlot), and
+// what it asks of it. Main thread.
 class VDOpenerDelegate {
 public:
     virtual ~VDOpenerDelegate() = default;
@@ -11,4 +18,10 @@ public:
     // The click is about to leave the application, in this order.
     virtual void adWillLeaveApplication() = 0;
     virtual void willLeaveAppDueToClick() = 0;
+
+    // The controller that presents what a click opens inside the application (the store's
+    // product sheet, the mail composer, the landing page); null when there is none.
+    virtual std::shared_ptr<ui::ViewController> viewControllerForPresentingModalView() const = 0;
+    // A full-screen takeover for this click begins: the slot takes part in it.
+    virtual void setIntermission(const std::shared_ptr<VDIntermission>& intermission) = 0;
 };

@@ -69,6 +69,14 @@ public:
     void setDelegate(std::weak_ptr<VDBannerViewDelegate> delegate) {
         delegate_ = std::move(delegate);
     }
+    // Hears the in-app purchases the banner's creatives offer; held weakly. Setting one makes
+    // the banner's requests say so ("iap_set").
+    std::shared_ptr<VDInAppPurchaseDelegate> inAppPurchaseDelegate() const override {
+        return inAppPurchaseDelegate_.lock();
+    }
+    void setInAppPurchaseDelegate(std::weak_ptr<VDInAppPurchaseDelegate> delegate) {
+        inAppPurchaseDelegate_ = std::move(delegate);
+    }
     // The slot's ad type's size (kVDAdSizeInvalid before one is set).
     VDAdSize adSize() const;
     void setAdSize(VDAdSize size);
@@ -131,6 +139,7 @@ private:
     bool autoloadEnabled_ = false;
     std::weak_ptr<ui::ViewController> rootViewController_;
     std::weak_ptr<VDBannerViewDelegate> delegate_;
+    std::weak_ptr<VDInAppPurchaseDelegate> inAppPurchaseDelegate_;
     std::shared_ptr<ui::View> rootAdView_;
     std::shared_ptr<VDSlot> slot_;
 };

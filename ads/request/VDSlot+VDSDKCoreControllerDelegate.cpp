@@ -190,6 +190,8 @@ base::Value::Dictionary VDSlot::requestParameters() {
     }
     if (manualImpressionsEnabled_)
         parameters["d_imp_hdr"] = base::Value("1");
+    if (inAppPurchaseDelegate())
+        parameters["iap_set"] = base::Value("1");
     const base::Value useHTTPS = base::UserDefaults::standard()->objectForKey(useHTTPSKey);
     if (useHTTPS.isNull() || useHTTPS.boolValue())
         parameters["force_https"] = base::Value("1");

@@ -137,6 +137,13 @@ void VDSlot::setIntermission(const std::shared_ptr<VDIntermission>& intermission
         intermission->addParticipant(shared_from_this());
 }
 
+std::shared_ptr<ui::ViewController> VDSlot::viewControllerForPresentingModalView() const {
+    if (auto controller = adView_ ? adView_->viewController() : nullptr)
+        return controller;
+    auto delegate = slotDelegate();
+    return delegate ? delegate->rootViewController() : nullptr;
+}
+
 void VDSlot::loadRequest(const std::shared_ptr<VDRequest>& request) {
     base::assertMainThread();
     nextRequest_ = request ? request->copy() : nullptr;

@@ -5,6 +5,7 @@
 #include "ads/foundation/VDSlotStatistics.h"
 #include "ads/mediation/VDMAdManager.h"
 #include "ads/mediation/VDMAdManagerSlot.h"
+#include "ads/presentation/VDInAppPurchaseDelegate.h"
 #include "ads/presentation/VDIntermission.h"
 #include "ads/presentation/VDIntermissionParticipant.h"
 #include "ads/presentation/VDOpener.h"
@@ -164,7 +165,10 @@ public:
     void setNewAdSize(ui::Size size) { newAdSize_ = size; }
     std::shared_ptr<VDIntermission> intermission() const { return intermission_.lock(); }
     // A full-screen view taking over for this slot sets it and adds the slot to it.
-    void setIntermission(const std::shared_ptr<VDIntermission>& intermission);
+    void setIntermission(const std::shared_ptr<VDIntermission>& intermission) override;
+    // What presents a click's screens: the ad view's controller, else the owner's root view
+    // controller.
+    std::shared_ptr<ui::ViewController> viewControllerForPresentingModalView() const override;
     // The active-view measurement of the ad view (none until one is given).
     const std::shared_ptr<VDActiveViewMonitoring>& activeViewMonitor() const {
         return activeViewMonitor_;
@@ -290,6 +294,15 @@ public:
     bool isListeningToDeviceOrientationChangeEvent() const {
         return isListeningToDeviceOrientationChangeEvent_;
     }
+
+    // --- In-app purchases (VDSlot+InAppPurchase.cpp).
+    // The shared VDPaymentTransactionObserver while its default purchase flow is on, else the
+    // owner's, else null.
+    std::shared_ptr<VDInAppPurchaseDelegate> inAppPurchaseDelegate() const;
+    // A creative offers a purchase: it goes to inAppPurchaseDelegate() as a VDInAppPurchase whose
+    // report is pinged through the tracker collection; false when nobody takes purchases.
+    bool didReceiveInAppPurchaseRequest(std::string productID, std::int64_t quantity,
+                                        std::vector<std::string> reportURLTemplates) override;
 
     // --- Swipe to the store (VDSlot+SwipeToViewController.cpp).
     void scheduleSwipeToViewControllerChecker();

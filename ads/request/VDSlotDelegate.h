@@ -11,6 +11,7 @@
 #include <vector>
 
 class VDAd;
+class VDInAppPurchaseDelegate;
 class VDRequest;
 class VDSlot;
 namespace ui {
@@ -52,6 +53,10 @@ public:
     coordinatesOfContentInScreen(const ui::Screen& screen) const {
         (void)screen;
         return std::nullopt;
+    }
+    // Who hears of the in-app purchases the owner's creatives offer.
+    virtual std::shared_ptr<VDInAppPurchaseDelegate> inAppPurchaseDelegate() const {
+        return nullptr;
     }
     virtual std::shared_ptr<ui::View> swipeToViewControllerView() const { return nullptr; }
     virtual std::shared_ptr<ui::ViewController> rootViewController() const { return nullptr; }

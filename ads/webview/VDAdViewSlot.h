@@ -3,9 +3,11 @@
 #include "platform/base/Error.h"
 #include "platform/base/URL.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class VDAdView;
 class VDMRAIDEventHandling;
@@ -44,4 +46,14 @@ public:
     // The creative's app event: the owner hears it when it answers app events.
     virtual void didReceiveAppEventWithInfo(const std::string& name,
                                             const std::optional<std::string>& info) = 0;
+
+    // The creative offers an in-app purchase of the product, with the ad server's report URL
+    // templates; false when nobody takes it.
+    virtual bool didReceiveInAppPurchaseRequest(std::string productID, std::int64_t quantity,
+                                                std::vector<std::string> reportURLTemplates) {
+        (void)productID;
+        (void)quantity;
+        (void)reportURLTemplates;
+        return false;
+    }
 };

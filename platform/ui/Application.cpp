@@ -7,7 +7,9 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <gio/gio.h>
 #include <limits>
+#include <memory>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -46,8 +48,16 @@ bool openWithDesktop(const base::URL& url) {
 
 bool desktopCanOpen(const base::URL& url) {
     static const char* const schemes[] = {"http", "https", "mailto", "ftp", "file"};
-    return std::any_of(std::begin(schemes), std::end(schemes),
-                       [&](const char* scheme) { return url.scheme() == scheme; });
+    if (std::any_of(std::begin(schemes), std::end(schemes),
+                    [&](const char* scheme) { return url.scheme() == scheme; }))
+        return true;
+    // Any other scheme opens only in the application the desktop has chosen for it
+    // (x-scheme-handler/<scheme>): telephone, messages, calendars.
+    if (url.scheme().empty())
+        return false;
+    const std::unique_ptr<GAppInfo, void (*)(gpointer)> handler(
+        g_app_info_get_default_for_uri_scheme(url.scheme().c_str()), g_object_unref);
+    return handler != nullptr;
 }
 
 } // namespace
