@@ -17,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 class VDContentQueue;
 class VDScheduler;
@@ -131,6 +132,19 @@ public:
     // A request that carried these statistics failed: they are pending again.
     void didNotSendAdStatistics(const StatisticsSet& adStatistics);
 
+    // --- Mediation adapters (VDApplication+MediationAdapters.cpp): the adapter classes the
+    // application holds, sent with every ad request as "adapters".
+
+    // The adapters built into the ads client, always candidates.
+    static const std::vector<std::string>& builtInAdapterNames();
+    // nullopt until a list has been set.
+    std::optional<std::vector<std::string>> availableAdapterNames() const;
+    // The list becomes the built-in names, then the server's names (the SDK constant
+    // "adapter_class_names") not among them, each kept when a class of that name is
+    // registered (VDClassRegistry).
+    void updateAvailableAdapterNamesWithPotentialAdapterNames(
+        const std::vector<std::string>& potentialAdapterNames);
+
     // --- Content hashing (VDApplication+ContentHashing.cpp): fingerprints of the text on
     // screen for ad requests, while the ad server allows it. Ad responses switch it on and off.
 
@@ -189,6 +203,7 @@ private:
     std::shared_ptr<VDStatisticDictionary> backgroundingAd_;
     // On lockQueue_.
     std::uint64_t activeViewID_ = 0;
+    std::optional<std::vector<std::string>> availableAdapterNames_;
 
     // Guards the content-hashing fields. The walk task holds what it needs itself, so a walk
     // never reads these.

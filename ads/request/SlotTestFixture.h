@@ -6,9 +6,9 @@
 
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
+#include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDGestureUtil.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDBannerView.h"
 #include "ads/request/VDClickTrackerCollection.h"
 #include "ads/request/VDSDKCoreController.h"
@@ -74,7 +74,7 @@ protected:
         VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDURLConnection::clearCache();
         VDDevice::sharedInstance()->setUserAgentString("SlotTest/1.0");
         server_.start();
@@ -111,7 +111,7 @@ protected:
         VDClickTrackerCollection::resetSharedInstanceForTesting();
         VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDGestureUtil::resetSharedInstanceForTesting();
         VDApplication::resetForTesting();
         VDDevice::resetSharedInstanceForTesting();

@@ -1,6 +1,7 @@
 #include "ads/request/VDAdsClient.h"
 
 #include "ads/foundation/VDApplication.h"
+#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 
 #include <mutex>
@@ -12,6 +13,8 @@ void VDAdsClient::load() {
 
 void VDAdsClient::installEarlyActivities() {
     static std::once_flag installed;
-    std::call_once(installed,
-                   [] { VDApplication::setEarlyActivities(&VDMRAIDInterceptor::allow); });
+    std::call_once(installed, [] {
+        VDMediationAdapters::registerBuiltInAdapterClasses();
+        VDApplication::setEarlyActivities(&VDMRAIDInterceptor::allow);
+    });
 }

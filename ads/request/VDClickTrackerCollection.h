@@ -5,7 +5,9 @@
 #include "platform/base/Value.h"
 
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 // The one place that pings tracking URLs (clicks, impressions, in-app purchase reports, the
@@ -34,6 +36,18 @@ public:
     void trackURLsCacheEnabled(const base::Value::Array& urls, bool cacheEnabled);
     void trackURLCacheEnabled(const base::URL& url, bool cacheEnabled);
     void trackURL(const base::URL& url) { trackURLCacheEnabled(url, true); }
+
+    // Mediation pings (VDClickTrackerCollection+Mediation.cpp): each template of a network (the
+    // default template when it has none) expanded with the at-quoted keywords the mediation
+    // configuration names (VDMConfig), each with the next sequence number and the session's
+    // identifier, and pinged without cache. A result that is no URL is skipped.
+    void
+    trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+        const std::vector<std::string>& templates,
+        const std::optional<std::string>& defaultTemplate, const std::string& networkID,
+        const std::string& allocationID, const std::string& qData, const std::string& appKey,
+        bool refresh, const std::optional<std::string>& durations,
+        const std::optional<std::string>& exitCodes);
 
     const std::set<std::shared_ptr<VDClickTracker>>& trackers() const { return trackers_; }
     // Lets go of every tracker that has reported.

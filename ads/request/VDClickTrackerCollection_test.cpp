@@ -171,3 +171,43 @@ TEST(VDClickTrackerCollectionDeathTest, AProcessWhoseFirstCallIsIntoTheAdsClient
 }
 
 } // namespace
+
+TEST_F(VDClickTrackerCollectionTest,
+       MediationTemplatesAreFilledForTheirNetworkAndPingedWithoutCache) {
+    VDApplication::resetForTesting();
+    auto collection = VDClickTrackerCollection::sharedInstance();
+    const std::string session = VDApplication::sharedInstance()->currentSession()->uniqueID();
+    // Values are escaped as URL parameters (and keep their "@"); keywords not given vanish; "@@" is
+    // a literal "@"; a template that gives no URL is skipped, one of another scheme is dropped, and
+    // each takes a sequence number.
+    collection
+        ->trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+            {server_.url("/ping/5?n=@network_id@&a=@allocation_id@&e=@exit_codes@&d=@durations@"
+                         "&s=@seq@&r=@refresh@&x=@unknown@&lit=a@@b&q=@qdata@&k=@app_key@"
+                         "&sid=@session_id@"),
+             "not a url @network_id@", "ftp://files.test/@seq@"},
+            server_.url("/ping/6?unused"), "n@1", "", "q&evil=1", "key", true, "12,3", "0,1");
+    // A network without templates of its own takes the default one.
+    collection
+        ->trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+            {}, server_.url("/ping/6?n=@network_id@&s=@seq@&d=@durations@&r=@refresh@"), "b", "",
+            "", "", false, std::nullopt, std::nullopt);
+    // Without either, nothing is pinged.
+    collection
+        ->trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+            {}, std::nullopt, "c", "", "", "", false, "1", "1");
+    EXPECT_EQ(collection->trackers().size(), 3u);
+    for (const auto& tracker : collection->trackers())
+        EXPECT_FALSE(tracker->isCacheEnabled());
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return collection->trackers().empty() && requestCount() == 2; }, base::Seconds(10)));
+    auto pinged = targets();
+    std::sort(pinged.begin(), pinged.end());
+    EXPECT_EQ(
+        pinged,
+        (std::vector<std::string>{
+            "/ping/5?n=n%401&a=&e=0%2C1&d=12%2C3&s=1&r=1&x=&lit=a@b&q=q%26evil%3D1&k=key&sid=" +
+                session,
+            "/ping/6?n=b&s=4&d=&r=0"}));
+    VDApplication::resetForTesting();
+}

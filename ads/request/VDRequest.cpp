@@ -7,7 +7,6 @@
 #include "ads/foundation/VDMainThread.h"
 #include "ads/foundation/VDNetwork.h"
 #include "ads/mediation/VDExtras.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDAdsClient.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Strings.h"
@@ -256,7 +255,7 @@ base::Value::Dictionary VDRequest::parameters() const {
         parameters[key] = std::move(value);
     };
 
-    if (auto adapters = VDMediationAdapters::availableAdapterNames()) {
+    if (auto adapters = VDApplication::sharedInstance()->availableAdapterNames()) {
         base::Value::Array names;
         for (auto& name : *adapters)
             names.emplace_back(std::move(name));

@@ -1,9 +1,10 @@
+#include "ads/foundation/VDApplication.h"
+#include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDGestureUtil.h"
 #include "ads/foundation/VDMD5.h"
 #include "ads/foundation/VDNetwork.h"
 #include "ads/mediation/VDExtras.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDRequest.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/testing/LogCapture.h"
@@ -33,7 +34,8 @@ protected:
     void TearDown() override {
         VDDevice::resetSharedInstanceForTesting();
         VDGestureUtil::resetSharedInstanceForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
+        VDApplication::resetForTesting();
         ui::Device::install(nullptr);
         PlatformTest::TearDown();
     }
@@ -61,8 +63,8 @@ TEST_F(VDRequestTest, EveryKeyOfAFullRequest) {
     clock().setZone(5 * 3600 + 1800, "Asia/Kolkata");
     ui::Device::current().setAdvertisingTrackingEnabled(true);
     const std::string identifier = *vd_MD5String(ui::Device::current().advertisingIdentifier());
-    VDMediationAdapters::registerAdapterClassName("VDMAdapterHTML");
-    VDMediationAdapters::updateAvailableAdapterNamesWithPotentialAdapterNames({});
+    VDClassRegistry::registerClass("VDMAdapterHTML", std::make_shared<VDClassRegistry::Class>());
+    VDApplication::sharedInstance()->updateAvailableAdapterNamesWithPotentialAdapterNames({});
     auto network = VDDevice::sharedInstance()->network();
     ASSERT_TRUE(network);
     network->setNetworkType(VDNetwork::NetworkTypeWiFi);

@@ -1,11 +1,11 @@
 #include "ads/request/VDSDKCoreController.h"
 
 #include "ads/foundation/VDAbsoluteTime.h"
+#include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDJSONUtilities.h"
 #include "ads/foundation/VDLogger.h"
 #include "ads/foundation/VDNumberStrings.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDAd.h"
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDInterstitialAd.h"
@@ -399,7 +399,8 @@ void VDSDKCoreController::SDKCoreAMSGHandlerDidLoadSDKConstants(
         for (const auto& name : *names->array())
             if (const std::string* text = name.string())
                 adapterNames.push_back(*text);
-        VDMediationAdapters::updateAvailableAdapterNamesWithPotentialAdapterNames(adapterNames);
+        VDApplication::sharedInstance()->updateAvailableAdapterNamesWithPotentialAdapterNames(
+            adapterNames);
     }
 
     lockQueue_.async([self] { self->SDKConstantsNeedReload_ = false; });

@@ -1,8 +1,8 @@
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDCharacterSets.h"
+#include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDDevice.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDInterstitialAd.h"
 #include "ads/request/VDRequest.h"
@@ -90,7 +90,7 @@ protected:
         VDAbsoluteTime::resetForTesting();
         VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("TestAgent/1.0");
         controller_ = VDSDKCoreController::create();
         // The fake page: defines its functions unless told otherwise, records every command and
@@ -112,7 +112,7 @@ protected:
         base::RunLoop::main().runUntilIdle();
         controller_.reset();
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDApplication::resetForTesting();
         VDCharacterSets::resetSharedInstanceForTesting();
         VDDevice::resetSharedInstanceForTesting();
@@ -394,7 +394,7 @@ TEST_F(VDSDKCoreControllerTest, AnInvalidRequestIsLoggedAndToldToItsAsker) {
 TEST_F(VDSDKCoreControllerTest, ConstantsAreCheckedBeforeTheyAreStored) {
     loadCorePage();
     auto defaults = base::UserDefaults::standard();
-    VDMediationAdapters::registerAdapterClassName("VDMAdapterCustom");
+    VDClassRegistry::registerClass("VDMAdapterCustom", std::make_shared<VDClassRegistry::Class>());
     sendConstants({
         {"mraid_banner_path", "/mraid/banner.js"},
         {"mraid_interstitial_path", "/mraid/interstitial.js"},
@@ -425,7 +425,7 @@ TEST_F(VDSDKCoreControllerTest, ConstantsAreCheckedBeforeTheyAreStored) {
     // The tokeniser takes the new ranges at once.
     EXPECT_TRUE(VDCharacterSets::sharedInstance()->characterDelimitedSet()->contains(U'Q'));
     EXPECT_EQ(defaults->objectForKey("/redodi/ads/bad_ad_report_path"), base::Value());
-    auto adapters = VDMediationAdapters::availableAdapterNames();
+    auto adapters = VDApplication::sharedInstance()->availableAdapterNames();
     ASSERT_TRUE(adapters);
     EXPECT_NE(std::find(adapters->begin(), adapters->end(), "VDMAdapterCustom"), adapters->end());
     EXPECT_EQ(std::find(adapters->begin(), adapters->end(), "VDMAdapterMissing"), adapters->end());

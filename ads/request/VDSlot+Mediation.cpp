@@ -1,4 +1,5 @@
 #include "ads/foundation/VDJSONUtilities.h"
+#include "ads/request/VDClickTrackerCollection.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/request/VDSlot.h"
 
@@ -26,41 +27,72 @@ std::optional<std::string> VDSlot::adNetworkClassName() const {
     return std::string(ownAdapterClassName);
 }
 
-// A mediation configuration: the JSON dictionary of the response's body. Its optional "format"
-// ("banner" or "interstitial") must be the slot's kind of ad; a banner takes its "refresh"
-// (seconds), else the standard interval.
+// The body is a mediation configuration (VDMConfig). One that cannot be used fails the slot:
+// invalid data (7), or a size or kind of ad that does not fit (10).
 void VDSlot::processMediationAdResponse(const std::shared_ptr<VDAd>& ad) {
     auto self = shared_from_this();
     willProcessMediationResponse();
+    if (ad->statistics())
+        ad->statistics()->setObjectForKeyShouldNotifyDelegate(base::Value(true), "ismediation",
+                                                              true);
     const auto decoded = vd_decodedJSONObjectError(ad->adHTML().value_or(""));
-    if (!decoded || !decoded->dictionary()) {
-        didFailToReceiveAdWithErrorShouldCancelPendingActions(
-            VDRequestError(VDRequestError::kVDErrorMediationDataError, request_.get()), false);
+    VDMConfig::Problem problem = VDMConfig::Problem::None;
+    auto configuration = decoded
+                             ? VDMConfig::configurationWithJSONValue(*decoded, adUnitID_, &problem)
+                             : std::nullopt;
+    const bool interstitial = adType_.isInterstitial();
+    if (configuration && configuration->format != VDMConfig::Format::Unspecified &&
+        (configuration->format == VDMConfig::Format::Interstitial) != interstitial)
+        problem = VDMConfig::Problem::BadFormat;
+    if (!configuration || problem != VDMConfig::Problem::None) {
+        const long code = problem == VDMConfig::Problem::BadAdSize ||
+                                  (configuration && problem == VDMConfig::Problem::BadFormat)
+                              ? VDRequestError::kVDErrorMediationInvalidAdSize
+                              : VDRequestError::kVDErrorMediationDataError;
+        didFailToReceiveAdWithErrorShouldCancelPendingActions(VDRequestError(code, request_.get()),
+                                                              false);
         return;
     }
-    const base::Value configuration = *decoded;
-    mediationConfiguration_ = *configuration.dictionary();
+    mediationConfiguration_ = configuration;
     finishedLoadingAdResponse(ad);
     if (const auto& custom = ad->customAdSizeString())
-        newAdSize_ = adType_.isInterstitial() ? ui::Size() : VDCGSizeFromAdSizeString(*custom);
-    if (auto format = configuration["format"].stringValue();
-        format && (*format == "interstitial") != adType_.isInterstitial()) {
-        didFailToReceiveAdWithErrorShouldCancelPendingActions(
-            VDRequestError(VDRequestError::kVDErrorMediationInvalidAdSize, request_.get()), false);
-        return;
-    }
-    mediationManager_->loadAdWithConfiguration(*mediationConfiguration_);
-    if (!adType_.isInterstitial()) {
-        const base::Value refresh = configuration["refresh"];
-        setReloadInterval(refresh.isNumber() && !refresh.isBool() ? refresh.doubleValue()
-                                                                  : defaultReloadInterval);
+        newAdSize_ = interstitial ? ui::Size() : VDCGSizeFromAdSizeString(*custom);
+    if (configuration->adSize && !interstitial)
+        newAdSize_ = *configuration->adSize;
+    mediationManager_->loadAdWithConfiguration(*configuration);
+    if (!interstitial) {
+        setReloadInterval(configuration->refreshInterval);
         scheduleAdReloadTimer();
     }
 }
 
+ui::Size VDSlot::requestedAdSize() const {
+    if (newAdSize_.width > 0 && newAdSize_.height > 0)
+        return newAdSize_;
+    return VDCGSizeFromAdSize(adType_.adSize());
+}
+
 void VDSlot::mediationDidFailWithRequestErrorCode(long code) {
-    if (state_ != StateFetching || !isMediating())
+    if (!isMediating())
         return;
-    didFailToReceiveAdWithErrorShouldCancelPendingActions(VDRequestError(code, request_.get()),
-                                                          false);
+    if (state_ == StateFetching) {
+        didFailToReceiveAdWithErrorShouldCancelPendingActions(VDRequestError(code, request_.get()),
+                                                              false);
+    } else if (state_ == StateValidAd) {
+        // The network on show failed an ad it loaded by itself: its last ad stays on show.
+        adFailedToReceiveContentWithError(VDRequestError(code, request_.get()));
+    }
+}
+
+void VDSlot::
+    trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+        const std::vector<std::string>& templates,
+        const std::optional<std::string>& defaultTemplate, const std::string& networkID,
+        const std::string& allocationID, const std::string& qData, const std::string& appKey,
+        bool refresh, const std::optional<std::string>& durations,
+        const std::optional<std::string>& exitCodes) {
+    VDClickTrackerCollection::sharedInstance()
+        ->trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+            templates, defaultTemplate, networkID, allocationID, qData, appKey, refresh, durations,
+            exitCodes);
 }

@@ -151,7 +151,7 @@ public:
     std::optional<std::string> requestID() const;
     bool reloadable() const { return reloadable_; }
     void setReloadable(bool reloadable) { reloadable_ = reloadable; }
-    bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
+    bool hasAutoRefreshed() const override { return hasAutoRefreshed_; }
     bool slotHasAttemptedAnAdRequestAtLeastOnce() const {
         return slotHasAttemptedAnAdRequestAtLeastOnce_;
     }
@@ -282,9 +282,20 @@ public:
     bool changeAdTypeTo(const VDAdType& type);
     // In state 6: the filling network's adapter while mediating, else the ads client's own.
     std::optional<std::string> adNetworkClassName() const;
-    void mediatedAdNetworkAutoRefreshed() { hasAutoRefreshed_ = true; }
+    void mediatedAdNetworkAutoRefreshed() override { hasAutoRefreshed_ = true; }
     void processMediationAdResponse(const std::shared_ptr<VDAd>& ad);
+    // The custom size of the response when it has one, else the ad type's.
+    ui::Size requestedAdSize() const override;
+    // While a mediation response is processed the load fails; once a network's ad is on show,
+    // the owner only hears of the failure.
     void mediationDidFailWithRequestErrorCode(long code) override;
+    void
+    trackMediationURLsFromTemplatesDefaultTemplateNetworkIDAllocationIDQDataAppKeyRefreshDurationsExitCodes(
+        const std::vector<std::string>& templates,
+        const std::optional<std::string>& defaultTemplate, const std::string& networkID,
+        const std::string& allocationID, const std::string& qData, const std::string& appKey,
+        bool refresh, const std::optional<std::string>& durations,
+        const std::optional<std::string>& exitCodes) override;
 
     // --- Rich media (VDSlot+MRAID.cpp).
     void MRAIDAdDidLoad() override;
@@ -348,7 +359,7 @@ private:
     std::uint64_t activeViewID_ = 0;
     std::int64_t swipeToViewControllerCheckerTaskID_ = 0;
     std::shared_ptr<VDMAdManager> mediationManager_;
-    std::optional<base::Value::Dictionary> mediationConfiguration_;
+    std::optional<VDMConfig> mediationConfiguration_;
     bool slotHasAttemptedAnAdRequestAtLeastOnce_ = false;
     bool isListeningToDeviceOrientationChangeEvent_ = false;
     bool hasAutoRefreshed_ = false;

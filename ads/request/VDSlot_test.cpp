@@ -1,6 +1,8 @@
 #include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDContent.h"
 #include "ads/foundation/VDContentQueue.h"
+#include "ads/mediation/VDMAdNetworkConnector.h"
+#include "ads/mediation/VDMAdapterHTML.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/request/SlotTestFixture.h"
 #include "ads/request/VDActiveViewReporting.h"
@@ -603,6 +605,157 @@ TEST_F(VDSlotTest, MediationResponsesWithoutANetworkThatFillsFailTheSlot) {
     ASSERT_TRUE(waitFor([&] { return host_->calls.size() == 2; }));
     EXPECT_EQ(host_->calls.back(),
               "fail " + std::to_string(VDRequestError::kVDErrorMediationDataError));
+}
+
+// What the server saw of each mediation ping, in order: the query's items.
+std::vector<std::multimap<std::string, std::string>>
+mediationPings(const testing_support::TestAdServer& server) {
+    std::vector<std::multimap<std::string, std::string>> pings;
+    for (const auto& request : server.requestDetails("/ping/mediation"))
+        pings.push_back(request.query);
+    return pings;
+}
+
+std::string item(const std::multimap<std::string, std::string>& query, const std::string& key) {
+    auto found = query.find(key);
+    return found == query.end() ? "(none)" : found->second;
+}
+
+TEST_F(VDSlotTest, AMediationResponseShowsTheFirstNetworkThatFillsAndPingsEveryNetwork) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithScenario("mediation-waterfall");
+    banner->loadRequest(nullptr);
+    // The first network has no HTML and fails; the HTML network is asked next.
+    ASSERT_TRUE(waitFor([&] {
+        finishCorePageLoadIfNeeded();
+        auto connector = slot->mediationManager()->requestingConnector();
+        return connector && connector->network().networkID == "html";
+    }));
+    EXPECT_EQ(slot->state(), VDSlot::StateFetching);
+    EXPECT_TRUE(slot->isMediating());
+    EXPECT_EQ(slot->adNetworkClassName(), std::nullopt) << "no network on show yet";
+    EXPECT_EQ(slot->ad()->statistics()->objectForKey("ismediation"), base::Value(true));
+    EXPECT_EQ(slot->reloadInterval(), 30);
+    auto adapter = std::dynamic_pointer_cast<VDMAdapterHTML>(
+        slot->mediationManager()->requestingConnector()->adapter());
+    ASSERT_TRUE(adapter && adapter->adView());
+    auto& page = ui::FakeWebEngine::of(*adapter->adView()->webView());
+    ASSERT_EQ(page.loads().size(), 1u);
+    EXPECT_NE(std::get<ui::FakeWebEngine::HTMLLoad>(page.loads()[0]).html.find("Mediated test ad"),
+              std::string::npos);
+    EXPECT_TRUE(host_->calls.empty());
+
+    page.raiseFinishLoad();
+    EXPECT_EQ(slot->state(), VDSlot::StateValidAd);
+    EXPECT_EQ(slot->adNetworkClassName(), "VDMAdapterHTML");
+    EXPECT_EQ(banner->mediatedAdView(), adapter->adView());
+    EXPECT_FALSE(adapter->adView()->isHidden());
+    EXPECT_EQ(host_->calls, std::vector<std::string>{"receive"});
+
+    ASSERT_TRUE(waitFor([&] { return mediationPings(server_).size() == 2; }));
+    const auto pings = mediationPings(server_);
+    const std::string session = VDApplication::sharedInstance()->currentSession()->uniqueID();
+    for (std::size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(item(pings[i], "net"), i == 0 ? "empty" : "html");
+        EXPECT_EQ(item(pings[i], "alloc"), i == 0 ? "1" : "2");
+        EXPECT_EQ(item(pings[i], "exit"), i == 0 ? "1" : "0") << "one adapter per ping";
+        EXPECT_EQ(item(pings[i], "ms"), "0") << "on the manual clock";
+        EXPECT_EQ(item(pings[i], "sid"), session);
+        EXPECT_EQ(item(pings[i], "r"), "0");
+        EXPECT_EQ(item(pings[i], "q"), "qd");
+        EXPECT_EQ(item(pings[i], "k"), "ak");
+    }
+    EXPECT_LT(std::stol(item(pings[0], "seq")), std::stol(item(pings[1], "seq")));
+    EXPECT_EQ(slot->slotStats()->adapterExitCodesParameter(), std::nullopt);
+
+    // A link the user follows in the network's ad leaves the application.
+    std::vector<std::string> opened;
+    ui::Application::shared().setURLOpener([&](const base::URL& url) {
+        opened.push_back(url.absoluteString());
+        return true;
+    });
+    EXPECT_EQ(page.raiseNavigation(*base::URL::parse(server_.url("/landing")),
+                                   ui::WebViewNavigationType::LinkClicked),
+              false);
+    EXPECT_EQ(opened, std::vector<std::string>{server_.url("/landing")});
+    EXPECT_EQ(host_->calls, (std::vector<std::string>{"receive", "willLeave"}));
+
+    // The next load lets the network go and shows the slot's own creative again.
+    answerWithWholeAd(htmlAd("own"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    EXPECT_EQ(banner->rootAdView(), slot->adView());
+    EXPECT_EQ(banner->mediatedAdView(), nullptr);
+    EXPECT_EQ(slot->adNetworkClassName(), "VDMAdapterRedodiVeDivAds");
+}
+
+TEST_F(VDSlotTest, MediationConfigurationsThatCannotBeUsedFailTheSlot) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    struct Case {
+        std::string body;
+        long code;
+    };
+    const std::vector<Case> cases = {
+        {R"({"refresh":30})", VDRequestError::kVDErrorMediationDataError},
+        {R"({"ad_networks":{},"refresh":30})", VDRequestError::kVDErrorMediationDataError},
+        {R"({"ad_networks":[],"format":"video"})", VDRequestError::kVDErrorMediationDataError},
+        {R"({"ad_networks":[],"format":"interstitial"})",
+         VDRequestError::kVDErrorMediationInvalidAdSize},
+        {R"({"ad_networks":[],"ad_size":"100000x50"})",
+         VDRequestError::kVDErrorMediationInvalidAdSize},
+        {R"({"ad_networks":[],"ad_size":"-3x50"})", VDRequestError::kVDErrorMediationInvalidAdSize},
+        {R"({"ad_networks":[{"adapter":"NoSuchAdapter"}]})",
+         VDRequestError::kVDErrorMediationAdapterError},
+        {R"({"ad_networks":[{"network_id":"no adapter name"}]})",
+         VDRequestError::kVDErrorMediationNoFill},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        server_.setScenario(
+            "mediation-case",
+            testing_support::TestAdServer::AdResponse{
+                200, "application/json", {{"x-vdma-mediation", "1"}}, c.body, {}, false});
+        answerWithScenario("mediation-case");
+        host_->calls.clear();
+        banner->loadRequest(nullptr);
+        ASSERT_TRUE(waitFor([&] {
+            finishCorePageLoadIfNeeded();
+            return !host_->calls.empty();
+        }));
+        EXPECT_EQ(host_->calls, std::vector<std::string>{"fail " + std::to_string(c.code)});
+        EXPECT_EQ(slot->state(), VDSlot::StateFailed);
+    }
+}
+
+TEST_F(VDSlotTest, AMediationRefreshIntervalIsBounded) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    struct Case {
+        std::string refresh;
+        double interval;
+    };
+    for (const auto& c : std::vector<Case>{
+             {"\"soon\"", 60}, {"-5", 0}, {"0.5", 0}, {"1e300", 3600}, {"45", 45}, {"true", 60}}) {
+        SCOPED_TRACE(c.refresh);
+        server_.setScenario("mediation-refresh",
+                            testing_support::TestAdServer::AdResponse{
+                                200,
+                                "application/json",
+                                {{"x-vdma-mediation", "1"}},
+                                R"({"ad_networks":[],"refresh":)" + c.refresh + "}",
+                                {},
+                                false});
+        answerWithScenario("mediation-refresh");
+        host_->calls.clear();
+        banner->loadRequest(nullptr);
+        ASSERT_TRUE(waitFor([&] {
+            finishCorePageLoadIfNeeded();
+            return !host_->calls.empty();
+        }));
+        EXPECT_EQ(slot->reloadInterval(), c.interval);
+    }
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
+#include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDDevice.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDAdFetcher.h"
 #include "ads/request/VDSDKCoreController.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
@@ -93,7 +93,7 @@ protected:
         ui::Application::reset();
         VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("AdFetchRoad/1.0");
         server_.setConstants({{"as_domains", "ads.e2e.test"},
                               {"refresh_intervals", R"({"active_view_sampling_interval":0.8})"}});
@@ -110,7 +110,7 @@ protected:
         ui::WebEngineFactory::reset();
         VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDApplication::resetForTesting();
         VDDevice::resetSharedInstanceForTesting();
         ui::Application::reset();

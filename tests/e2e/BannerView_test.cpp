@@ -1,16 +1,18 @@
 // A banner in a real window with the real engine and the test ad server: the core page builds
 // the ad URL, the HTML ad renders in the banner, the impression is pinged, a click on the
 // creative pings its click URLs and opens the landing page elsewhere, the banner refreshes on
-// the interval the response sets, and a no-fill reaches the host with its code.
+// the interval the response sets, a no-fill reaches the host with its code, and a mediation
+// response shows the HTML of its first network that fills.
 
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
+#include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDDevice.h"
-#include "ads/mediation/VDMediationAdapters.h"
 #include "ads/request/VDBannerView.h"
 #include "ads/request/VDClickTrackerCollection.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/request/VDSDKCoreController.h"
+#include "ads/webview/VDAdView.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
@@ -67,7 +69,7 @@ protected:
         VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("BannerView/1.0");
         // An HTML banner whose link fills it, refreshing every 2 s.
         server_.setScenario("quick", [this](const testing_support::TestAdServer::Request& request) {
@@ -108,7 +110,7 @@ protected:
         VDWebViewCacheSet::install(nullptr);
         VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
-        VDMediationAdapters::resetForTesting();
+        VDClassRegistry::resetForTesting();
         VDApplication::resetForTesting();
         VDDevice::resetSharedInstanceForTesting();
         ui::Application::reset();
@@ -182,6 +184,49 @@ TEST_F(BannerViewTest, ANoFillReachesTheHostWithItsCode) {
     EXPECT_EQ(host_->calls, Calls{"fail " + std::to_string(VDRequestError::kVDErrorNoFill)});
     EXPECT_TRUE(banner->adView()->isHidden()) << "nothing to show yet";
     EXPECT_EQ(server_.requestCount("/ad/nofill"), 1u);
+}
+
+TEST_F(BannerViewTest, AMediationResponseShowsTheHTMLNetworkThatFillsAndPingsEachNetwork) {
+    auto banner = showBanner("mediation-waterfall", 400);
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] { return !host_->calls.empty(); }));
+    ASSERT_EQ(host_->calls, Calls{"receive"});
+    EXPECT_EQ(banner->adNetworkClassName(), "VDMAdapterHTML");
+    auto mediated = std::dynamic_pointer_cast<VDAdView>(banner->mediatedAdView());
+    ASSERT_TRUE(mediated);
+    EXPECT_EQ(banner->rootAdView(), mediated);
+    EXPECT_NE(mediated, banner->adView());
+    EXPECT_FALSE(mediated->isHidden());
+    EXPECT_EQ(mediated->webView()->stringByEvaluatingJavaScriptFromString(
+                  "document.getElementById('ad').textContent"),
+              "Mediated test ad");
+
+    // The server hears one ping per network: the empty one failed (1), the HTML one filled (0).
+    ASSERT_TRUE(waitFor([&] { return server_.requestCount("/ping/mediation") == 2; }));
+    const auto pinged = server_.requestDetails("/ping/mediation");
+    auto item = [](const testing_support::TestAdServer::Request& request, const char* key) {
+        auto found = request.query.find(key);
+        return found == request.query.end() ? std::string("(none)") : found->second;
+    };
+    EXPECT_EQ(item(pinged[0], "net"), "empty");
+    EXPECT_EQ(item(pinged[0], "exit"), "1");
+    EXPECT_EQ(item(pinged[1], "net"), "html");
+    EXPECT_EQ(item(pinged[1], "exit"), "0");
+    EXPECT_EQ(item(pinged[1], "sid"),
+              VDApplication::sharedInstance()->currentSession()->uniqueID());
+    EXPECT_EQ(item(pinged[1], "q"), "qd");
+
+    // A click in the window on the network's ad opens the landing page outside the program.
+    WindowInput input(shown_->canvas().widget());
+    ASSERT_TRUE(input.available());
+    input.click(ui::Point(60, 410));
+    ASSERT_TRUE(waitFor([&] { return !opened_.empty(); }));
+    EXPECT_EQ(opened_, std::vector<std::string>{server_.url("/landing")});
+    EXPECT_EQ(host_->calls, (Calls{"receive", "willLeave"}));
+    EXPECT_EQ(mediated->webView()->stringByEvaluatingJavaScriptFromString(
+                  "document.getElementById('ad').textContent"),
+              "Mediated test ad")
+        << "the ad stays";
 }
 
 } // namespace
