@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDLogger.h"
 #include "ads/foundation/VDURLQuery.h"
+#include "ads/presentation/VDBrowserViewController.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/PercentEscape.h"
@@ -66,6 +67,8 @@ bool VDOpener::openClickURL(const base::URL& url, bool userInitiated) {
     }
     if (scheme == "mailto")
         return openMailComposer(url);
+    if (scheme == "http" || scheme == "https")
+        return openLandingPage(url);
     if (leavesForScheme(scheme))
         return openApp(url);
     return refuse("Refused to open a click of scheme \"" + scheme + "\": " + url.absoluteString());
@@ -82,6 +85,21 @@ bool VDOpener::openApp(const base::URL& url) {
     }
     if (!application.openURL(url))
         return refuse("Could not open " + url.absoluteString());
+    didOpen();
+    return true;
+}
+
+bool VDOpener::openLandingPage(const base::URL& url) {
+    auto delegate = this->delegate();
+    auto presenter = delegate ? delegate->viewControllerForPresentingModalView() : nullptr;
+    if (!presenter)
+        return openApp(url);
+    if (presented_ || presenter->presentedViewController())
+        return refuse("A full-screen view is already up; the landing page " + url.absoluteString() +
+                      " is not shown.");
+    auto landing = VDBrowserViewController::createWithURL(url, delegate->clickedAdStatistics());
+    delegate->setIntermission(landing->intermission());
+    presenter->presentViewController(landing, true);
     didOpen();
     return true;
 }

@@ -16,14 +16,18 @@
 //    store's product sheet, inside the application;
 //  - "mailto:": the mail composer, filled from the URL (to, cc, bcc, subject, body), inside the
 //    application; refused when no mail can be sent;
-//  - "http:" / "https:", and "tel:", "sms:", "facetime:", "facetime-audio:", "webcal:": another
-//    application (openApp), the one the desktop has for the scheme; refused when it has none;
+//  - "http:" / "https:": the landing page inside the application (VDBrowserViewController),
+//    or, with no controller to present it from, the desktop's browser (openApp);
+//  - "tel:", "sms:", "facetime:", "facetime-audio:", "webcal:": another application (openApp),
+//    the one the desktop has for the scheme; refused when it has none;
 //  - anything else ("javascript:", "file:", "data:", unknown schemes): refused.
 // A refused click opens nothing, tells the slot nothing and writes why in the public log.
 //
 // Leaving the application: the delegate (the slot) hears adWillLeaveApplication and
 // willLeaveAppDueToClick, the URL is opened, then didOpen pings the click URLs.
-// Inside the application: the sheet is a full-screen takeover presented from the delegate's
+// Inside the application: the landing page is a VDViewController, whose presentation is the
+// takeover (the slot joins its intermission); the other screens are sheets, each a full-screen
+// takeover presented from the delegate's
 // presenting controller: a VDIntermission with the slot begins (adWillPresentScreen),
 // "kAdModalViewControllerWillPresentFullScreen" is posted so that every slot pauses its
 // refresh, the sheet is presented and didOpen pings the click URLs. When the user is done the
@@ -56,6 +60,8 @@ public:
     bool openClickURL(const base::URL& url, bool userInitiated) override;
     // Opens the URL in another application, leaving this one.
     bool openApp(const base::URL& url);
+    // The landing page, full screen inside the application.
+    bool openLandingPage(const base::URL& url);
     // The store's page of the product the parameters name (ui::ProductSheet's "id").
     bool openProductSheet(const base::Value::Dictionary& parameters);
     // The mail composer filled from a "mailto:" URL.

@@ -3,6 +3,7 @@
 #include <memory>
 
 class VDIntermission;
+class VDStatisticDictionary;
 namespace ui {
 class ViewController;
 }
@@ -22,6 +23,8 @@ public:
     // The controller that presents what a click opens inside the application (the store's
     // product sheet, the mail composer, the landing page); null when there is none.
     virtual std::shared_ptr<ui::ViewController> viewControllerForPresentingModalView() const = 0;
+    // The statistics of the clicked ad, where its landing page records what the user did.
+    virtual std::shared_ptr<VDStatisticDictionary> clickedAdStatistics() const = 0;
     // A full-screen takeover for this click begins: the slot takes part in it.
     virtual void setIntermission(const std::shared_ptr<VDIntermission>& intermission) = 0;
 };

@@ -1,3 +1,4 @@
+#include "ads/presentation/VDBrowserViewController.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/presentation/VDOpener.h"
 #include "platform/base/NotificationCenter.h"
@@ -25,6 +26,9 @@ public:
     std::shared_ptr<ui::ViewController> viewControllerForPresentingModalView() const override {
         return presenter;
     }
+    std::shared_ptr<VDStatisticDictionary> clickedAdStatistics() const override {
+        return statistics;
+    }
     void setIntermission(const std::shared_ptr<VDIntermission>& intermission) override {
         intermission->addParticipant(self.lock());
     }
@@ -33,6 +37,7 @@ public:
     void adDidDismissScreen() override { calls_.push_back("adDidDismissScreen"); }
 
     std::shared_ptr<ui::ViewController> presenter;
+    std::shared_ptr<VDStatisticDictionary> statistics = VDStatisticDictionary::create();
     std::weak_ptr<Clicked> self;
 
 private:
@@ -85,6 +90,8 @@ protected:
 };
 
 TEST_F(VDOpenerTest, WebTelephoneAndCalendarClicksLeaveForTheDesktopsApplication) {
+    // With nothing to present the landing page from, the web leaves too.
+    slot_->presenter = nullptr;
     for (const char* url :
          {"https://landing.example/", "tel:+15550100", "webcal://cal.example/a"}) {
         calls_.clear();
@@ -104,6 +111,29 @@ TEST_F(VDOpenerTest, WebTelephoneAndCalendarClicksLeaveForTheDesktopsApplication
     opener_->setDelegate({});
     EXPECT_TRUE(click("https://landing.example/2"));
     EXPECT_EQ(calls_, Calls{"open https://landing.example/2"});
+}
+
+TEST_F(VDOpenerTest, AWebClickOpensTheLandingPageFullScreenInsideTheApplication) {
+    EXPECT_TRUE(click("https://landing.example/offer?x=1"));
+    auto landing = std::dynamic_pointer_cast<VDBrowserViewController>(
+        window_->rootViewController()->presentedViewController());
+    ASSERT_TRUE(landing);
+    EXPECT_EQ(landing->initialURL().absoluteString(), "https://landing.example/offer?x=1");
+    EXPECT_EQ(landing->adStatistics(), slot_->statistics);
+    EXPECT_EQ(calls_, (Calls{kAdModalViewControllerWillPresentFullScreen, "adWillPresentScreen",
+                             "pingClickURLs"}));
+    finishTransition();
+
+    // While it is up, another click opens nothing.
+    calls_.clear();
+    EXPECT_FALSE(click("http://landing.example/other"));
+    EXPECT_TRUE(calls_.empty());
+
+    landing->done();
+    finishTransition();
+    EXPECT_EQ(calls_, (Calls{"adWillDismissScreen", kAdModalViewControllerDidDismissFullScreen,
+                             "adDidDismissScreen"}));
+    EXPECT_FALSE(slot_->statistics->objectForKey("tlanding_page_load_dismiss").isNull());
 }
 
 TEST_F(VDOpenerTest, HostileAndUnknownSchemesAreRefusedEvenWhenTheDesktopWouldOpenThem) {
@@ -195,6 +225,7 @@ TEST_F(VDOpenerTest, WithAutoClickProtectionOnlyTheUsersClicksAreCarriedOut) {
     EXPECT_TRUE(calls_.empty());
     EXPECT_TRUE(ui::Presentation::shared().empty());
     EXPECT_TRUE(log.contains("https://auto.example/"));
+    slot_->presenter = nullptr;
     EXPECT_TRUE(click("https://user.example/", true));
     EXPECT_EQ(calls_.size(), 4u);
 }

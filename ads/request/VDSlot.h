@@ -5,6 +5,7 @@
 #include "ads/foundation/VDSlotStatistics.h"
 #include "ads/mediation/VDMAdManager.h"
 #include "ads/mediation/VDMAdManagerSlot.h"
+#include "ads/presentation/VDAdAppViewControllerSlot.h"
 #include "ads/presentation/VDInAppPurchaseDelegate.h"
 #include "ads/presentation/VDIntermission.h"
 #include "ads/presentation/VDIntermissionParticipant.h"
@@ -65,6 +66,7 @@ class VDSlot : public VDAdFetcherDelegate,
                public VDMRAIDEventHandling,
                public VDOpenerDelegate,
                public VDIntermissionParticipant,
+               public VDAdAppViewControllerSlot,
                public VDMAdManagerSlot,
                public std::enable_shared_from_this<VDSlot> {
     struct Private {};
@@ -169,6 +171,9 @@ public:
     // What presents a click's screens: the ad view's controller, else the owner's root view
     // controller.
     std::shared_ptr<ui::ViewController> viewControllerForPresentingModalView() const override;
+    std::shared_ptr<VDStatisticDictionary> clickedAdStatistics() const override {
+        return ad_ ? ad_->statistics() : nullptr;
+    }
     // The active-view measurement of the ad view (none until one is given).
     const std::shared_ptr<VDActiveViewMonitoring>& activeViewMonitor() const {
         return activeViewMonitor_;
@@ -270,8 +275,8 @@ public:
     // any case; an empty entry matches nothing.
     static bool isRedodiAdURL(const base::URL& url);
     void bannerDidMoveToWindow(bool hasWindow);
-    void interstitialViewWillAppear();
-    void interstitialViewWillDisappear();
+    void interstitialViewWillAppear() override;
+    void interstitialViewWillDisappear() override;
     bool isMRAIDEnabled() const;
     void finishActiveViewReporting();
     void resetActiveViewReporting();

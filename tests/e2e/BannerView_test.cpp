@@ -1,13 +1,15 @@
 // A banner in a real window with the real engine and the test ad server: the core page builds
 // the ad URL, the HTML ad renders in the banner, the impression is pinged, a click on the
-// creative pings its click URLs and opens the landing page elsewhere, the banner refreshes on
-// the interval the response sets, a no-fill reaches the host with its code, and a mediation
+// creative pings its click URLs and opens the landing page full screen over the window (the
+// banner does not refresh while it is up, and Done closes it), the banner refreshes on the
+// interval the response sets, a no-fill reaches the host with its code, and a mediation
 // response shows the HTML of its first network that fills.
 
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDClassRegistry.h"
 #include "ads/foundation/VDDevice.h"
+#include "ads/presentation/VDBrowserViewController.h"
 #include "ads/request/VDBannerView.h"
 #include "ads/request/VDClickTrackerCollection.h"
 #include "ads/request/VDRequestError.h"
@@ -48,6 +50,9 @@ public:
     void adViewDidFailToReceiveAdWithError(VDBannerView&, const base::Error& error) override {
         calls.push_back("fail " + std::to_string(error.code));
     }
+    void adViewWillPresentScreen(VDBannerView&) override { calls.push_back("willPresent"); }
+    void adViewWillDismissScreen(VDBannerView&) override { calls.push_back("willDismiss"); }
+    void adViewDidDismissScreen(VDBannerView&) override { calls.push_back("didDismiss"); }
     void adViewWillLeaveApplication(VDBannerView&) override { calls.push_back("willLeave"); }
     Calls calls;
 };
@@ -158,16 +163,36 @@ TEST_F(BannerViewTest, AnHTMLAdShowsIsCountedClickedAndRefreshedOnTheResponsesIn
     EXPECT_EQ(banner->slot()->reloadInterval(), 2);
 
     // A click in the window on the creative: the click URLs are pinged and the landing page
-    // opens outside the program; the banner keeps its creative.
+    // opens full screen over the window, inside the program; the banner keeps its creative.
     WindowInput input(shown_->canvas().widget());
     ASSERT_TRUE(input.available());
     input.click(ui::Point(160, 425));
     ASSERT_TRUE(waitFor([&] { return pings("/ping/click?n=1") == 1; }));
-    EXPECT_EQ(opened_, std::vector<std::string>{server_.url("/landing")});
-    EXPECT_EQ(host_->calls, (Calls{"receive", "willLeave"}));
+    auto landing =
+        std::dynamic_pointer_cast<VDBrowserViewController>(controller_->presentedViewController());
+    ASSERT_TRUE(landing);
+    EXPECT_EQ(landing->initialURL().absoluteString(), server_.url("/landing"));
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_EQ(host_->calls, (Calls{"receive", "willPresent"}));
+    ASSERT_TRUE(waitFor(
+        [&] { return server_.requestCount("/landing") == 1 && !landing->webView()->isLoading(); }));
+    EXPECT_EQ(landing->view()->frame(), window_->bounds());
+
+    // While it is up the banner does not refresh: its 2 s pass without an ad request.
+    EXPECT_FALSE(banner->slot()->reloadTimer());
+    EXPECT_FALSE(
+        base::RunLoop::main().runUntil([&] { return server_.requestCount("/ad/quick") > 1; }, 3s));
+
+    // Done, clicked in the window, closes it and the refresh starts again.
+    shown_->sync();
+    const ui::Rect done = landing->bar()->frameOfItem(*landing->doneButton(), nullptr);
+    input.click(ui::Point(done.midX(), done.midY()));
+    ASSERT_TRUE(waitFor([&] { return !controller_->presentedViewController(); }));
+    EXPECT_EQ(host_->calls, (Calls{"receive", "willPresent", "willDismiss", "didDismiss"}));
+    EXPECT_TRUE(banner->slot()->reloadTimer());
 
     // The response's 2 s interval brings the next ad, with its own impression.
-    ASSERT_TRUE(waitFor([&] { return host_->calls.size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return host_->calls.size() == 5; }));
     EXPECT_EQ(host_->calls.back(), "receive");
     EXPECT_TRUE(banner->hasAutoRefreshed());
     EXPECT_EQ(adView->webView()->stringByEvaluatingJavaScriptFromString(
