@@ -27,6 +27,7 @@
 #include "platform/ui/Window.h"
 #include "tests/fixtures/TestAdServer.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
@@ -204,6 +205,11 @@ protected:
         }
         banners_.push_back(banner);
         return banner;
+    }
+    // How many pings the server got for exactly that target.
+    std::size_t pings(const std::string& target) const {
+        const auto all = server_.requests("/ping/");
+        return std::size_t(std::count(all.begin(), all.end(), target));
     }
     ui::FakeWebEngine& adPage(const std::shared_ptr<VDSlot>& slot) {
         return ui::FakeWebEngine::of(*slot->adView()->webView());

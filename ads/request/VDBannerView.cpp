@@ -23,14 +23,15 @@ void logInvalidSize(const base::Error& error) {
 std::shared_ptr<VDBannerView> VDBannerView::createWithFrameAdSize(const ui::Rect& frame,
                                                                   VDAdSize size) {
     base::assertMainThread();
+    return createBannerWithFrameAdSize<VDBannerView>(frame, size);
+}
+
+bool VDBannerView::isUsableAdSize(VDAdSize size) {
     base::Error error;
-    if (!VDAdSizeIsValidWithError(size, &error)) {
-        logInvalidSize(error);
-        return nullptr;
-    }
-    auto banner = std::make_shared<VDBannerView>(Private{}, frame);
-    banner->commonInitWithAdSize(size);
-    return banner;
+    if (VDAdSizeIsValidWithError(size, &error))
+        return true;
+    logInvalidSize(error);
+    return false;
 }
 
 std::shared_ptr<VDBannerView> VDBannerView::createWithAdSize(VDAdSize size) {

@@ -38,6 +38,7 @@ class ViewController;
 // outcomes and screen events of VDBannerViewDelegate on the main thread. A load without a root
 // view controller fails with code 0. Main thread only.
 class VDBannerView : public ui::View, public VDSlotDelegate, public VDSlotAdEventDelegate {
+protected:
     struct Private {};
 
 public:
@@ -127,8 +128,23 @@ public:
     void slotDidDismissScreen(VDSlot& slot) override;
     void slotWillLeaveApplication(VDSlot& slot) override;
 
-private:
+protected:
+    // A banner of the subclass Banner (constructible with Private and the frame), checked and
+    // set up as createWithFrameAdSize does.
+    template <class Banner>
+    static std::shared_ptr<Banner> createBannerWithFrameAdSize(const ui::Rect& frame,
+                                                               VDAdSize size) {
+        if (!isUsableAdSize(size))
+            return nullptr;
+        auto banner = std::make_shared<Banner>(Private{}, frame);
+        banner->commonInitWithAdSize(size);
+        return banner;
+    }
+    // Logs why when it is not.
+    static bool isUsableAdSize(VDAdSize size);
     void commonInitWithAdSize(VDAdSize size);
+
+private:
     std::shared_ptr<VDBannerView> sharedBanner();
     // Runs the call with the host's delegate on the main thread, keeping the banner and its
     // slot alive meanwhile.
