@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDApplication.h"
 #include "ads/mediation/VDMediationAdapters.h"
+#include "ads/request/VDSDKCoreAdFetch.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 
 #include <mutex>
@@ -16,5 +17,6 @@ void VDAdsClient::installEarlyActivities() {
     std::call_once(installed, [] {
         VDMediationAdapters::registerBuiltInAdapterClasses();
         VDApplication::setEarlyActivities(&VDMRAIDInterceptor::allow);
+        VDSDKCoreAdFetch::install();
     });
 }

@@ -154,6 +154,11 @@ std::optional<base::Value::Dictionary> VDRequest::networkExtrasAdditionalParamet
     return parameters;
 }
 
+std::optional<base::URL> VDRequest::networkExtrasRequestURL() const {
+    auto extras = std::dynamic_pointer_cast<VDExtras>(adNetworkExtrasFor(VDExtras::name));
+    return extras ? extras->requestURL() : std::nullopt;
+}
+
 void VDRequest::setLocationWithLatitudeLongitudeAccuracy(double latitude, double longitude,
                                                          double accuracy) {
     location_ = VDLocation::createWithLatitudeLongitudeAccuracy(latitude, longitude, accuracy);

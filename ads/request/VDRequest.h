@@ -3,6 +3,7 @@
 #include "ads/mediation/VDAdNetworkExtras.h"
 #include "ads/request/VDLocation.h"
 #include "platform/base/Date.h"
+#include "platform/base/URL.h"
 #include "platform/base/Value.h"
 
 #include <cstdint>
@@ -77,6 +78,9 @@ public:
     // The additional parameters of the ads client's own extras (VDExtras); when they hold
     // "_useOnce" true, those extras are removed from this request as they are read.
     std::optional<base::Value::Dictionary> networkExtrasAdditionalParameters();
+    // The ready ad URL of the ads client's own extras ("_requestUrl"), if they hold one. Read it
+    // before networkExtrasAdditionalParameters(), which may remove those extras.
+    std::optional<base::URL> networkExtrasRequestURL() const;
 
     const std::optional<VDLocation>& location() const { return location_; }
     void setLocation(std::optional<VDLocation> location) { location_ = std::move(location); }

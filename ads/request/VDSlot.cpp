@@ -11,6 +11,7 @@
 #include "ads/request/VDInterstitialAd.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/request/VDSDKCoreController.h"
+#include "ads/webview/VDAdNetworkJavaScriptAdViewDelegate.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -187,9 +188,10 @@ bool VDSlot::loadNextRequestWithAutoRefresh(bool autoRefresh) {
     hasAutoRefreshed_ = autoRefresh;
     logTestAdHintOnce();
 
-    // The host's extras may carry a ready ad.
-    if (auto extras = request_->networkExtrasAdditionalParameters()) {
-        const base::Value values(std::move(*extras));
+    // The host's extras may carry a ready ad, or a ready ad URL.
+    const auto requestURL = request_->networkExtrasRequestURL();
+    if (auto extras = request_->networkExtrasAdditionalParameters(); extras || requestURL) {
+        const base::Value values(extras ? std::move(*extras) : base::Value::Dictionary());
         const auto mask = orientationMaskOfExtras(values["_orientation"]);
         if (const auto* dictionary = values["_ad"].dictionary()) {
             std::shared_ptr<VDAd> ad =
@@ -201,8 +203,15 @@ bool VDSlot::loadNextRequestWithAutoRefresh(bool autoRefresh) {
             loadAdHeaders(ad, headersOfExtras(values["_adHeaders"]));
             return true;
         }
-        // A "_requestUrl" would have to be a URL object, which these values cannot hold: a
-        // string there is ignored and the core page builds the URL.
+        if (requestURL) {
+            VDMRAIDInterceptor::allow();
+            auto ad = VDAd::create();
+            ad->setAdURL(requestURL);
+            if (mask)
+                ad->setSupportedOrientations(mask);
+            loadAdHeaders(ad, std::nullopt);
+            return true;
+        }
     }
 
     startURLRequest();
@@ -239,20 +248,12 @@ void VDSlot::loadAdHeaders(const std::shared_ptr<VDAd>& ad,
     loadingAd_ = ad;
     willFetchAdContent();
     if (ad->hasAdNetworkJavaScript()) {
-        // The ad network's own script renders it: no fetch.
-        const std::string html = ad->adHTML().value_or("");
-        if (html.empty()) {
-            didFailToReceiveAdWithErrorShouldCancelPendingActions(
-                VDRequestError(VDRequestError::kVDErrorNetworkError, nullptr, 0, "Empty ad HTML."),
-                true);
-            scheduleAdReloadTimer();
-            return;
-        }
-        willLoadAdHTMLInWebView();
-        adView_->loadHTMLStringBaseURL(html, ad->adBaseURL());
-        setViewForAdUsingView(adView_);
+        loadAdNetworkJavaScriptRequest(ad);
         return;
     }
+    // A network script's delegate would take this ad's navigations for its passback.
+    if (std::dynamic_pointer_cast<VDAdNetworkJavaScriptAdViewDelegate>(adViewDelegate_))
+        useAdViewDelegate(std::make_shared<VDBannerAdViewDelegate>(weak_from_this(), opener_));
     if (!adType_.isInterstitial() && std::dynamic_pointer_cast<VDBannerAd>(ad)) {
         newAdSize_ = ad->size().size;
         if (ad->reloadInterval())

@@ -320,6 +320,14 @@ public:
     bool didReceiveInAppPurchaseRequest(std::string productID, std::int64_t quantity,
                                         std::vector<std::string> reportURLTemplates) override;
 
+    // --- Ad-network JavaScript (VDSlot+AdNetworkJavaScript.cpp). The ad's HTML (the network's
+    // script) renders in the ad view under a VDAdNetworkJavaScriptAdViewDelegate with the ad's
+    // passback URL; empty HTML fails the load (code 2, "Empty ad HTML.", pending actions
+    // cancelled) and arms the refresh timer.
+    void loadAdNetworkJavaScriptRequest(const std::shared_ptr<VDAd>& ad);
+    // In states 5 and 6: the passback URL is fetched as the slot's next ad.
+    void adNetworkDidPassBackToURL(const base::URL& passbackURL) override;
+
     // --- Swipe to the store (VDSlot+SwipeToViewController.cpp).
     void scheduleSwipeToViewControllerChecker();
     void unscheduleSwipeToViewControllerChecker();
@@ -351,6 +359,8 @@ private:
     friend class URLRequester;
 
     void observeNotifications();
+    // The ad view's delegate from now on.
+    void useAdViewDelegate(std::shared_ptr<VDBannerAdViewDelegate> delegate);
     // The rich-media interceptor's count is held from the start of a request to its end.
     void releaseInterceptorCount();
     // Hands the statistics sent with the ad URL request back when that URL was never fetched.

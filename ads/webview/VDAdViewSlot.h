@@ -56,4 +56,7 @@ public:
         (void)reportURLTemplates;
         return false;
     }
+    // The ad network's script had no ad and sent its page to the ad's passback URL: the slot
+    // loads that URL as its ad instead.
+    virtual void adNetworkDidPassBackToURL(const base::URL& passbackURL) = 0;
 };

@@ -20,7 +20,7 @@ VDBannerAdViewDelegate::createWithSlot(const std::shared_ptr<VDAdViewSlot>& slot
     adView->addAMSGHandler(std::make_shared<VDOpenerAMSGHandler>(slot, std::move(opener)));
     adView->addAMSGHandler(std::make_shared<VDAppEventAMSGHandler>(slot));
     adView->addAMSGHandler(std::make_shared<VDPrecacheAMSGHandler>(adView));
-    adView->addAMSGHandler(std::make_shared<VDDelayPageLoadAMSGHandler>(delegate));
+    adView->addAMSGHandler(std::make_shared<VDDelayPageLoadAMSGHandler>(adView));
     return delegate;
 }
 

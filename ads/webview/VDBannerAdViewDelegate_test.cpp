@@ -49,6 +49,9 @@ public:
                                     const std::optional<std::string>& info) override {
         calls_.push_back("app " + name + (info ? " " + *info : std::string()));
     }
+    void adNetworkDidPassBackToURL(const base::URL& url) override {
+        calls_.push_back("passback " + url.absoluteString());
+    }
     void MRAIDAdDidLoad() override { calls_.push_back("MRAIDAdDidLoad"); }
     void MRAIDAdDidUnload() override {}
     void updateVisibility(bool) override {}

@@ -2,6 +2,7 @@
 
 #include "ads/webview/VDAMSGHandlerBlock.h"
 #include "ads/webview/VDAMSGParameters.h"
+#include "ads/webview/VDAdView.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ VDDelayPageLoadAMSGHandler::actionBlockDictionary() const {
 }
 
 void VDDelayPageLoadAMSGHandler::didReceiveDelayPageLoadNotification(const VDNotification& note) {
-    auto delaying = delaying_.lock();
+    auto delaying = this->delaying();
     if (!delaying)
         return;
     const double seconds = VDAMSGParameters::number(note, "t").value_or(defaultTimeout.count());
@@ -27,6 +28,11 @@ void VDDelayPageLoadAMSGHandler::didReceiveDelayPageLoadNotification(const VDNot
 }
 
 void VDDelayPageLoadAMSGHandler::didReceiveEndPageLoadDelayNotification(const VDNotification&) {
-    if (auto delaying = delaying_.lock())
+    if (auto delaying = this->delaying())
         delaying->endPageLoadDelay();
+}
+
+std::shared_ptr<VDPageLoadDelaying> VDDelayPageLoadAMSGHandler::delaying() const {
+    auto adView = adView_.lock();
+    return adView ? std::dynamic_pointer_cast<VDPageLoadDelaying>(adView->delegate()) : nullptr;
 }

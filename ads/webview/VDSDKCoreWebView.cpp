@@ -38,6 +38,11 @@ std::shared_ptr<VDSDKCoreWebView> VDSDKCoreWebView::create() {
     auto view = std::make_shared<VDSDKCoreWebView>(Private{});
     view->webView_->setDelegate(view);
     view->activeViewAMSGHandler_->setDelegate(view);
+    view->SDKCoreAMSGHandler_->setPageCommandSink(
+        [weakView = std::weak_ptr<VDSDKCoreWebView>(view)](std::string command) {
+            if (auto view = weakView.lock())
+                view->executeJavaScriptCommand(std::move(command));
+        });
     return view;
 }
 
