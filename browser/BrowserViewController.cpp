@@ -181,7 +181,11 @@ void BrowserViewController::viewDidAppear(bool animated) {
 }
 
 void BrowserViewController::viewWillDisappear(bool animated) {
-    if (auto navigation = navigationController())
+    // The bar comes back for a screen pushed above this one. When the bookmarks screen takes
+    // this one's place in a cross-dissolve, this screen stays the top of its navigation: its
+    // empty bar would cover the bookmarks screen's own bar and its items.
+    auto navigation = navigationController();
+    if (navigation && navigation->topViewController().get() != this)
         navigation->setNavigationBarHidden(false, animated);
 }
 

@@ -2,6 +2,13 @@
 // of a real page opens the menu for that link (the page's own hit testing finds it), the press
 // is no click on the link, and "Open Link in New Tab" opens the link in a new tab.
 
+#include "browser/BookmarkScreens.h"
+#include "browser/BookmarksController.h"
+#include "browser/BookmarksFormController.h"
+#include "platform/store/Context.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/NavigationItem.h"
 #include "platform/ui/Presentation.h"
 #include "tests/e2e/BrowserWindowTest.h"
 
@@ -28,6 +35,31 @@ protected:
         });
     }
     std::atomic<int> targetRequests{0};
+
+    // Long-presses the page's link and clicks the entry of its menu.
+    void chooseForLink(const std::string& entry) {
+        input->longPress(centreOf(*screen->selectedTab(), "link"));
+        ASSERT_TRUE(
+            eventually([] { return ui::Presentation::shared().topActionSheet() != nullptr; }));
+        ASSERT_TRUE(clickPanelButton(entry));
+    }
+    // The bookmark form once it is on top of the bookmarks screen and shown in the window.
+    std::shared_ptr<BookmarksFormController> shownForm() {
+        auto navigation = screen->bookmarksController();
+        auto form = screen->bookmarksFormController();
+        if (!eventually([&] {
+                return navigation->topViewController() == form && form->isVisible() &&
+                       navigation->view()->window() != nullptr;
+            }) ||
+            !stillAnimations())
+            return nullptr;
+        return form;
+    }
+    std::vector<std::shared_ptr<store::Object>> savedBookmarks() {
+        auto context = delegate_->managedObjectContext();
+        auto found = context->fetch(store::FetchRequest("Bookmark"));
+        return found ? *found : std::vector<std::shared_ptr<store::Object>>();
+    }
 };
 
 TEST_F(LinkMenuTest, ALongPressOverALinkOpensTheMenuAndOpenLinkInNewTabOpensIt) {
@@ -58,6 +90,58 @@ TEST_F(LinkMenuTest, ALongPressOverPlainTextOpensNothing) {
     base::RunLoop::main().runUntil([] { return false; }, 500ms);
     auto menu = ui::Presentation::shared().topActionSheet();
     EXPECT_FALSE(menu) << "a menu for " << menu->title();
+}
+
+} // namespace
+
+namespace {
+
+// The link menu's "Save Page as Bookmark" shows the form on the bookmarks screen with its whole
+// bar: the title, Cancel on the left and Save on the right, each where it can be clicked; Save
+// stores the link, Cancel leaves without storing anything.
+TEST_F(LinkMenuTest, SavePageAsBookmarkShowsTheFormsBarWhoseSaveAndCancelWork) {
+    ASSERT_TRUE(open(server.url("/links"), "Links"));
+    ASSERT_NO_FATAL_FAILURE(chooseForLink("Save Page as Bookmark"));
+    auto form = shownForm();
+    ASSERT_TRUE(form) << "the form is not shown";
+    auto bar = screen->bookmarksController()->navigationBar();
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_TRUE(bar->window()) << "the bar is not in the window";
+    // Nothing lies over it: the browser screen's own navigation keeps its bar hidden.
+    EXPECT_TRUE(screen->navigationController()->isNavigationBarHidden());
+    EXPECT_EQ(bar->topItem(), form->navigationItem());
+    EXPECT_EQ(form->navigationItem()->title(), "Add Bookmark");
+    auto save = form->navigationItem()->rightBarButtonItem();
+    auto cancel = form->navigationItem()->leftBarButtonItem();
+    ASSERT_TRUE(save && cancel);
+    EXPECT_EQ(save->barView(), bar);
+    EXPECT_EQ(cancel->barView(), bar);
+    EXPECT_EQ(form->urlField()->text(), server.url("/target"));
+    EXPECT_EQ(form->nameField()->text(), "Untitled");
+
+    click(*save);
+    ASSERT_TRUE(eventually([&] { return savedBookmarks().size() == 1; }));
+    EXPECT_EQ(textValue(*savedBookmarks()[0], "url"), server.url("/target"));
+    auto navigation = screen->bookmarksController();
+    ASSERT_TRUE(eventually([&] { return navigation->topViewController() != form; }));
+    auto list = std::dynamic_pointer_cast<BookmarksController>(navigation->topViewController());
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(eventually([&] { return list->bookmarks().size() == 1; }));
+
+    // Back to the browser with the list's own button, then the same road left with Cancel.
+    ASSERT_TRUE(stillAnimations());
+    auto browserItem = list->toolbar()->items().back();
+    click(*browserItem);
+    ASSERT_TRUE(eventually([&] { return screen->view()->window() != nullptr; }));
+    ASSERT_TRUE(stillAnimations());
+    ASSERT_NO_FATAL_FAILURE(chooseForLink("Save Page as Bookmark"));
+    form = shownForm();
+    ASSERT_TRUE(form);
+    ASSERT_EQ(bar->topItem(), form->navigationItem());
+    ASSERT_TRUE(form->navigationItem()->leftBarButtonItem());
+    click(*form->navigationItem()->leftBarButtonItem());
+    ASSERT_TRUE(eventually([&] { return navigation->topViewController() != form; }));
+    EXPECT_EQ(savedBookmarks().size(), 1u);
 }
 
 } // namespace
