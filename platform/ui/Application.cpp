@@ -1,8 +1,10 @@
 #include "platform/ui/Application.h"
 
 #include "platform/base/Clock.h"
+#include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
@@ -10,11 +12,8 @@
 #include <gio/gio.h>
 #include <limits>
 #include <memory>
-#include <spawn.h>
+#include <optional>
 #include <stdexcept>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace ui {
 
@@ -25,25 +24,14 @@ std::shared_ptr<Application>& sharedHolder() {
     return application;
 }
 
-// Hands the URL to the desktop without waiting for the program that opens it: a shell puts
-// xdg-open in the background and exits at once, so no child is left to reap.
-bool openWithDesktop(const base::URL& url) {
-    const std::string& text = url.absoluteString();
-    char shell[] = "sh";
-    char flag[] = "-c";
-    char script[] = "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &";
-    char name[] = "open-url";
-    std::string argument = text;
-    char* argv[] = {shell, flag, script, name, argument.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "sh", nullptr, nullptr, argv, environ) != 0)
-        return false;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+// Hands the URL to the desktop's default application for it, as the desktop itself opens
+// addresses (GLib's launcher: the handler registered for the scheme or the file's type). The
+// launcher starts the application without waiting for it. Returns GLib's reason on failure.
+std::optional<std::string> openWithDesktop(const base::URL& url) {
+    g_autoptr(GError) error = nullptr;
+    if (g_app_info_launch_default_for_uri(url.absoluteString().c_str(), nullptr, &error))
+        return std::nullopt;
+    return error && error->message ? std::string(error->message) : std::string("unknown failure");
 }
 
 bool desktopCanOpen(const base::URL& url) {
@@ -213,7 +201,23 @@ bool Application::openURL(const base::URL& url) {
     if (!canOpenURL(url))
         return false;
     const auto opener = opener_;
-    return opener ? opener(url) : openWithDesktop(url);
+    std::optional<std::string> failure;
+    if (opener) {
+        if (!opener(url))
+            failure = "the opener refused it";
+    } else {
+        failure = openWithDesktop(url);
+    }
+    if (!failure)
+        return true;
+    // The user asked for this hand-over: a failure that only the caller heard would look like
+    // a control that does nothing.
+    base::log("Could not open " + url.absoluteString() + ": " + *failure);
+    AlertView::create(cannotOpenTitle,
+                      "No application of this computer could open " + url.absoluteString() + ".",
+                      {}, "OK")
+        ->show();
+    return false;
 }
 
 bool Application::canOpenURL(const base::URL& url) const {

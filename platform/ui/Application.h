@@ -156,13 +156,17 @@ public:
     bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
     void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
 
-    // Opening URLs in other applications: handed to the opener (by default the desktop's
-    // "xdg-open", started without waiting). Refused (false) when canOpenURL says no.
+    // Opening URLs in other applications: handed to the opener, by default the desktop's
+    // default application for the address (GLib's launcher), started without waiting. Refused
+    // (false) when canOpenURL says no. When the opener fails, an alert titled cannotOpenTitle
+    // tells the user and the result is false.
+    static constexpr const char* cannotOpenTitle = "Cannot Open";
     bool openURL(const base::URL& url);
     // By default the schemes a desktop opens for a browser: http, https, mailto, ftp and file.
     bool canOpenURL(const base::URL& url) const;
-    // Replace the opener or the tester (tests record instead of launching); each returns
-    // the previous one. A null function restores the default.
+    // Replace the opener or the tester (tests record instead of launching; an opener answers
+    // whether it opened the URL); each returns the previous one. A null function restores the
+    // default.
     URLOpener setURLOpener(URLOpener opener);
     URLTester setURLTester(URLTester tester);
 

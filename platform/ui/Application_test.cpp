@@ -1,12 +1,22 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
+#include "platform/ui/Presentation.h"
 #include "platform/ui/Screen.h"
 
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ui {
@@ -182,6 +192,89 @@ TEST_F(ApplicationTest, OpeningURLsGoesThroughTheOpenerOnlyWhenOpenable) {
     app.setURLTester([](const base::URL& url) { return url.scheme() == "kindle"; });
     EXPECT_TRUE(app.canOpenURL(*base::URL::parse("kindle://home")));
     EXPECT_FALSE(app.canOpenURL(*base::URL::parse("https://a.example/")));
+}
+
+TEST_F(ApplicationTest, AnOpenerThatFailsTellsTheUserAndTheCaller) {
+    auto& app = Application::shared();
+    Presentation::shared().reset();
+    app.setURLOpener([](const base::URL&) { return false; });
+    EXPECT_FALSE(app.openURL(*base::URL::parse("https://store.example/app/id1")));
+    auto alert = Presentation::shared().topAlertView();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), Application::cannotOpenTitle);
+    EXPECT_NE(alert->message().find("https://store.example/app/id1"), std::string::npos);
+    Presentation::shared().reset();
+
+    // A refused scheme is the caller's question (canOpenURL), not a failed hand-over.
+    EXPECT_FALSE(app.openURL(*base::URL::parse("itms-books://")));
+    EXPECT_FALSE(Presentation::shared().topAlertView());
+}
+
+// The desktop's own launcher, with no application registered for the scheme: it fails, and
+// the failure is not taken for an opened page.
+TEST_F(ApplicationTest, TheDesktopLauncherWithoutAnApplicationForTheSchemeFails) {
+    auto& app = Application::shared();
+    Presentation::shared().reset();
+    app.setURLTester([](const base::URL&) { return true; });
+    EXPECT_FALSE(app.openURL(*base::URL::parse("x-tabbrowser-no-handler:page")));
+    auto alert = Presentation::shared().topAlertView();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), Application::cannotOpenTitle);
+    Presentation::shared().reset();
+}
+
+// The desktop's own launcher starts the application registered for the scheme (here one of
+// the test's own desktop files, which writes the address it was given into a pipe).
+TEST_F(ApplicationTest, TheDesktopLauncherStartsTheApplicationRegisteredForTheScheme) {
+    const auto root = homeDirectory() / "xdg";
+    const auto data = root / "data";
+    const auto config = root / "config";
+    std::filesystem::create_directories(data / "applications");
+    std::filesystem::create_directories(config);
+    std::filesystem::create_directories(root / "none");
+    for (const auto& [name, value] :
+         {std::pair<const char*, std::string>{"XDG_DATA_HOME", data.string()},
+          {"XDG_CONFIG_HOME", config.string()},
+          {"XDG_DATA_DIRS", (root / "none").string()},
+          {"XDG_CONFIG_DIRS", (root / "none").string()}})
+        setenv(name, value.c_str(), 1);
+    // GLib reads these directories once per process.
+    if (data.string() != g_get_user_data_dir())
+        GTEST_SKIP() << "GLib has read its directories before this test; run it on its own";
+
+    const auto pipe = root / "opened";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    {
+        std::ofstream desktop(data / "applications" / "tabbrowser-test-opener.desktop");
+        desktop << "[Desktop Entry]\nType=Application\nName=Test opener\n"
+                << "Exec=sh -c 'printf %s \"$1\" > " << pipe.string() << "' opener %u\n"
+                << "MimeType=x-scheme-handler/x-tabbrowser-test;\n";
+        std::ofstream mimeapps(config / "mimeapps.list");
+        mimeapps << "[Default Applications]\n"
+                 << "x-scheme-handler/x-tabbrowser-test=tabbrowser-test-opener.desktop\n";
+    }
+    // Open for reading before the launch, so the opener's write meets a reader.
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    auto& app = Application::shared();
+    Presentation::shared().reset();
+    app.setURLTester([](const base::URL&) { return true; });
+    EXPECT_TRUE(app.openURL(*base::URL::parse("x-tabbrowser-test:page?n=1")));
+    EXPECT_FALSE(Presentation::shared().topAlertView());
+
+    std::string received;
+    pollfd wait{reader, POLLIN, 0};
+    while (received.size() < std::string("x-tabbrowser-test:page?n=1").size() &&
+           poll(&wait, 1, 20000) > 0) {
+        char buffer[256];
+        const ssize_t count = read(reader, buffer, sizeof buffer);
+        if (count <= 0)
+            break;
+        received.append(buffer, std::size_t(count));
+    }
+    close(reader);
+    EXPECT_EQ(received, "x-tabbrowser-test:page?n=1");
 }
 
 TEST_F(ApplicationTest, OrientationChangesAreAnnouncedWithTheOldValue) {

@@ -6,6 +6,8 @@
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
 #include "platform/store/Context.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/NavigationItem.h"
@@ -27,6 +29,14 @@ protected:
                 "<p style='height:150px;margin:0'>Some text above the link.</p>"
                 "<a id='link' href='/target' style='display:block;width:200px;height:40px;"
                 "margin-left:20px'>the target</a></body></html>",
+                "text/html");
+        });
+        // A link no application of this computer opens: the desktop's launcher fails on it.
+        pages.Get("/elsewhere", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content(
+                "<html><head><title>Elsewhere</title></head><body style='margin:0'>"
+                "<a id='link' href='x-tabbrowser-no-handler:page' style='display:block;"
+                "width:200px;height:40px;margin:100px 20px'>elsewhere</a></body></html>",
                 "text/html");
         });
         pages.Get("/target", [this](const httplib::Request&, httplib::Response& response) {
@@ -142,6 +152,26 @@ TEST_F(LinkMenuTest, SavePageAsBookmarkShowsTheFormsBarWhoseSaveAndCancelWork) {
     click(*form->navigationItem()->leftBarButtonItem());
     ASSERT_TRUE(eventually([&] { return navigation->topViewController() != form; }));
     EXPECT_EQ(savedBookmarks().size(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// "Open Page in ..." hands the link to the desktop's launcher; when no application opens it, an
+// alert says so, and a click on its button closes it.
+TEST_F(LinkMenuTest, OpenPageElsewhereThatTheDesktopCannotOpenIsToldInAnAlert) {
+    // The scheme is let through to the launcher, which finds no application for it.
+    ui::Application::shared().setURLTester([](const base::URL&) { return true; });
+    ASSERT_TRUE(open(server.url("/elsewhere"), "Elsewhere"));
+    ASSERT_NO_FATAL_FAILURE(chooseForLink(Tab::openInSystemBrowserTitle));
+    ASSERT_TRUE(eventually([] { return ui::Presentation::shared().topAlertView() != nullptr; }));
+    auto alert = ui::Presentation::shared().topAlertView();
+    EXPECT_EQ(alert->title(), ui::Application::cannotOpenTitle);
+    EXPECT_NE(alert->message().find("x-tabbrowser-no-handler:page"), std::string::npos);
+    ASSERT_TRUE(clickPanelButton("OK"));
+    EXPECT_TRUE(eventually([] { return !ui::Presentation::shared().topAlertView(); }));
+    EXPECT_EQ(screen->tabs().size(), 1u);
 }
 
 } // namespace
