@@ -9,6 +9,7 @@
 #include "ads/mediation/VDMAdManager.h"
 #include "ads/mediation/VDMAdNetworkAdapter.h"
 #include "ads/mediation/VDMAdNetworkConnector.h"
+#include "ads/webview/VDWebViewCacheSet.h"
 #include "fuzz/FuzzInput.h"
 #include "platform/base/Clock.h"
 #include "platform/base/JSON.h"
@@ -140,6 +141,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(slot->pings == configuration->networks.size() || manager->fillingAdapterClassName());
     FUZZ_CHECK(slot->pings <= configuration->networks.size());
     manager->cancel();
+    base::RunLoop::main().runUntilIdle();
+    // The HTML adapter's web views went back to the pool: the pool goes with this input, while
+    // the services it observes still live (not at the program's exit).
+    VDWebViewCacheSet::install(nullptr);
     base::RunLoop::main().runUntilIdle();
     FUZZ_CHECK(!base::RunLoop::main().nextTimerDeadline() && !base::RunLoop::main().hasReadyWork());
     return 0;
