@@ -19,6 +19,11 @@ void VDMAdNetworkConnector::disconnect() {
     connected_ = false;
 }
 
+std::shared_ptr<VDMAdManagerSlot> VDMAdNetworkConnector::slot() const {
+    auto manager = this->manager();
+    return manager ? manager->slot() : nullptr;
+}
+
 std::shared_ptr<VDMAdManager> VDMAdNetworkConnector::manager() const {
     return connected_ ? manager_.lock() : nullptr;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 class VDMAdManager;
+class VDMAdManagerSlot;
 class VDMAdNetworkAdapter;
 namespace ui {
 class View;
@@ -30,6 +31,8 @@ public:
     void setAdapter(std::shared_ptr<VDMAdNetworkAdapter> adapter) { adapter_ = std::move(adapter); }
     // The manager no longer listens: every later report is dropped.
     void disconnect();
+    // The slot the network's ad is for, while the manager listens.
+    std::shared_ptr<VDMAdManagerSlot> slot() const;
 
     // --- What the adapter reports.
     // The network's ad is in the view; a network whose ad is on show may report a new one (it

@@ -86,7 +86,10 @@ protected:
                                          const std::string& script) -> std::optional<std::string> {
             if (script.find("typeof VDMA_getAd") != std::string::npos)
                 return coreDefinesFunctions_ ? "true" : "false";
-            if (script.rfind("VDMA_getAd(", 0) == 0) {
+            // The ad-URL mediation adapter's requests come the same way (their parameters
+            // hold "redodi-ad-url-mediation").
+            if (script.rfind("VDMA_getAd(", 0) == 0 ||
+                script.rfind("VDMA_getAdapterLessMediationAd(", 0) == 0) {
                 const auto open = script.find('(');
                 auto value = base::parseJSON(script.substr(open + 1, script.rfind(')') - open - 1));
                 Dictionary parameters =

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDJSONUtilities.h"
 #include "ads/request/VDClickTrackerCollection.h"
+#include "ads/request/VDMAdapterRedodiVeDivAds.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/request/VDSlot.h"
 
@@ -59,6 +60,8 @@ void VDSlot::processMediationAdResponse(const std::shared_ptr<VDAd>& ad) {
         newAdSize_ = interstitial ? ui::Size() : VDCGSizeFromAdSizeString(*custom);
     if (configuration->adSize && !interstitial)
         newAdSize_ = *configuration->adSize;
+    // The adapters of this layer, in case the registry was emptied since start-up.
+    VDMAdapterRedodiVeDivAds::registerAdapterClasses();
     mediationManager_->loadAdWithConfiguration(*configuration);
     if (!interstitial) {
         setReloadInterval(configuration->refreshInterval);
