@@ -22,6 +22,9 @@ public:
                                   const std::optional<std::string>& info) override {
         calls.push_back("event " + name + "=" + info.value_or("-"));
     }
+    void adViewWillChangeAdSizeTo(PUBBannerView&, VDAdSize size) override {
+        calls.push_back("resize " + VDAdSizeDescription(size));
+    }
     bool rendersCustomRenderedAds() const override { return renders; }
     void
     bannerViewDidReceiveCustomRenderedAd(PUBBannerView& view,
@@ -162,6 +165,23 @@ TEST_F(PUBBannerViewTest, ManualImpressionsArePingedOnceWhenTheHostRecordsThem) 
     base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(200));
     EXPECT_EQ(pings("/ping/manual?ad=pub"), 1u);
     EXPECT_EQ(pubHost_->calls, Calls{"receive"});
+}
+
+TEST_F(PUBBannerViewTest, AResponsesSizeIsAppliedOnlyWhenItIsOneOfTheValidSizes) {
+    auto banner = makePubBanner();
+    banner->setValidAdSizes({kVDAdSizeBanner, kVDAdSizeMediumRectangle});
+    answerWith({{"x-vdma-ad-size", "300x250"}}, "<p>rectangle</p>");
+    ASSERT_TRUE(loadUntilShown(banner));
+    EXPECT_EQ(pubHost_->calls.front(), "resize " + VDAdSizeDescription(kVDAdSizeMediumRectangle));
+    EXPECT_TRUE(VDAdSizeIsEqual(banner->adSize(), kVDAdSizeMediumRectangle));
+    EXPECT_EQ(banner->frame().size, ui::Size(300, 250));
+
+    // A size the host did not list leaves the banner as it is.
+    pubHost_->calls.clear();
+    answerWith({{"x-vdma-ad-size", "728x90"}}, "<p>leaderboard</p>");
+    ASSERT_TRUE(loadUntilShown(banner));
+    EXPECT_EQ(pubHost_->calls, Calls{"receive"});
+    EXPECT_TRUE(VDAdSizeIsEqual(banner->adSize(), kVDAdSizeMediumRectangle));
 }
 
 } // namespace
