@@ -88,7 +88,7 @@ VDSlot::~VDSlot() {
     if (ad_)
         if (auto handler = ad_->MRAIDEventHandler(); handler && handler.get() != this)
             handler->MRAIDAdDidUnload();
-    isListeningToDeviceOrientationChangeEvent_ = false;
+    MRAIDAdDidUnload();
     if (adFetcher_)
         adFetcher_->cancel();
     auto& center = base::NotificationCenter::defaultCenter();

@@ -302,7 +302,12 @@ public:
         bool refresh, const std::optional<std::string>& durations,
         const std::optional<std::string>& exitCodes) override;
 
-    // --- Rich media (VDSlot+MRAID.cpp).
+    // --- Rich media (VDSlot+MRAID.cpp). MRAIDAdDidLoad tells the creative it is ready
+    // ("onReady" with its placement type), its orientation ("onOrientationChanged", degrees)
+    // and its position, and follows the interface orientation until MRAIDAdDidUnload;
+    // updatePositionFromView sends "onSizeChanged" with the view's rectangle in window
+    // coordinates ({x, y, width, height}; "defaultPosition" too, the first time for a
+    // creative) when it changed, and the orientation when that changed.
     void MRAIDAdDidLoad() override;
     void MRAIDAdDidUnload() override;
     void updateVisibility(bool visible) override;
@@ -359,6 +364,8 @@ private:
     friend class URLRequester;
 
     void observeNotifications();
+    // Tells the rich-media creative its orientation when it is not the one it was last told.
+    void sendOrientationIfChanged();
     // The ad view's delegate from now on.
     void useAdViewDelegate(std::shared_ptr<VDBannerAdViewDelegate> delegate);
     // The rich-media interceptor's count is held from the start of a request to its end.
@@ -411,8 +418,11 @@ private:
     std::shared_ptr<VDActiveViewMonitoring> activeViewMonitor_;
     std::shared_ptr<ui::View> activeViewMonitoredView_;
     ui::Size newAdSize_;
-    // Where the rich-media creative was last told it is, in window coordinates.
+    // Where the rich-media creative was last told it is, in window coordinates, and its
+    // orientation in degrees.
     std::optional<ui::Rect> lastCreativePosition_;
+    std::optional<int> lastCreativeOrientation_;
+    std::optional<base::NotificationCenter::ObserverToken> orientationObserver_;
     // The URL request in progress, if any: the SDK-core controller holds it weakly.
     std::shared_ptr<URLRequester> requester_;
     std::vector<base::NotificationCenter::ObserverToken> observers_;

@@ -1,5 +1,6 @@
 #include "ads/webview/VDAdView.h"
 
+#include "ads/foundation/VDGestureUtil.h"
 #include "ads/webview/VDNotification.h"
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "ads/webview/VDWebViewFactory.h"
@@ -46,6 +47,11 @@ void VDAdView::configureAsBannerAdView() {
     setHidden(true);
 }
 
+void VDAdView::configureAsExpandedBannerAdView() {
+    configureAsBannerAdView();
+    expanded_ = true;
+}
+
 void VDAdView::loadHTMLStringBaseURL(const std::string& html,
                                      const std::optional<base::URL>& baseURL) {
     events_.clear();
@@ -80,6 +86,42 @@ void VDAdView::runEvents() {
         events_.pop_front();
         webView_->stringByEvaluatingJavaScriptFromString(script);
     }
+}
+
+void VDAdView::recordTouches(const ui::TouchSet& touches) {
+    for (const auto& touch : touches)
+        if (touch)
+            gesturePoints_.push_back(touch->locationInView(this));
+}
+
+void VDAdView::reportGesture() {
+    if (gesturePoints_.empty())
+        return;
+    touched_ = true;
+    VDGestureUtil::sharedInstance()->reportTouchPoints(std::exchange(gesturePoints_, {}));
+}
+
+void VDAdView::touchesBegan(const ui::TouchSet& touches, const ui::Event* event) {
+    gesturePoints_.clear();
+    recordTouches(touches);
+    View::touchesBegan(touches, event);
+}
+
+void VDAdView::touchesMoved(const ui::TouchSet& touches, const ui::Event* event) {
+    recordTouches(touches);
+    View::touchesMoved(touches, event);
+}
+
+void VDAdView::touchesEnded(const ui::TouchSet& touches, const ui::Event* event) {
+    recordTouches(touches);
+    reportGesture();
+    View::touchesEnded(touches, event);
+}
+
+void VDAdView::touchesCancelled(const ui::TouchSet& touches, const ui::Event* event) {
+    recordTouches(touches);
+    reportGesture();
+    View::touchesCancelled(touches, event);
 }
 
 void VDAdView::addAMSGHandler(std::shared_ptr<VDAMSGHandler> handler) {

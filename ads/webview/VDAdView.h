@@ -65,6 +65,10 @@ public:
     // load shows it).
     void configureAsBannerAdView();
     bool isBannerAdView() const { return banner_; }
+    // A banner expanded over the screen: configured as a banner, served the expanded banner's
+    // rich-media script.
+    void configureAsExpandedBannerAdView();
+    bool isExpandedBannerAdView() const { return expanded_; }
 
     // Drops the script events still waiting, holds new ones until the page has loaded,
     // remembers the base URL and loads the HTML into the web view.
@@ -81,6 +85,14 @@ public:
     // The message handlers of the creative's "amsg" messages, asked in the order added.
     void addAMSGHandler(std::shared_ptr<VDAMSGHandler> handler);
 
+    // --- Touches on the creative: each gesture, from its first touch to its end, is reported
+    // to the gesture signal (VDGestureUtil) with the points it went through in this view's
+    // coordinates, and marks the view touched. They go on to the superview as usual.
+    void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
+    void touchesMoved(const ui::TouchSet& touches, const ui::Event* event) override;
+    void touchesEnded(const ui::TouchSet& touches, const ui::Event* event) override;
+    void touchesCancelled(const ui::TouchSet& touches, const ui::Event* event) override;
+
     // --- ui::WebViewDelegate.
     bool webViewShouldStartLoadWithRequestNavigationType(ui::WebView& webView,
                                                          const net::URLRequest& request,
@@ -91,6 +103,8 @@ public:
 
 private:
     void scheduleEvents();
+    void recordTouches(const ui::TouchSet& touches);
+    void reportGesture();
     void runEvents();
 
     std::shared_ptr<ui::WebView> webView_;
@@ -100,9 +114,12 @@ private:
     std::optional<std::string> adDebugDialog_;
     std::optional<base::URL> baseURL_;
     std::deque<std::string> events_;
+    // The points of the gesture in progress.
+    std::vector<ui::Point> gesturePoints_;
     bool eventsScheduled_ = false;
     bool touched_ = false;
     bool banner_ = false;
+    bool expanded_ = false;
     bool loadingCreative_ = false;
     // Creative loads that a newer one replaced: their cancellation is no failure.
     int replacedLoads_ = 0;

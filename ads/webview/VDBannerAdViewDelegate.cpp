@@ -4,6 +4,7 @@
 #include "ads/webview/VDAppEventAMSGHandler.h"
 #include "ads/webview/VDDefaultAMSGHandler.h"
 #include "ads/webview/VDDelayPageLoadAMSGHandler.h"
+#include "ads/webview/VDMRAIDAMSGHandler.h"
 #include "ads/webview/VDMRAIDEventHandling.h"
 #include "ads/webview/VDOpenerAMSGHandler.h"
 #include "ads/webview/VDPrecacheAMSGHandler.h"
@@ -21,6 +22,7 @@ VDBannerAdViewDelegate::createWithSlot(const std::shared_ptr<VDAdViewSlot>& slot
     adView->addAMSGHandler(std::make_shared<VDAppEventAMSGHandler>(slot));
     adView->addAMSGHandler(std::make_shared<VDPrecacheAMSGHandler>(adView));
     adView->addAMSGHandler(std::make_shared<VDDelayPageLoadAMSGHandler>(adView));
+    adView->addAMSGHandler(std::make_shared<VDMRAIDAMSGHandler>(adView));
     return delegate;
 }
 

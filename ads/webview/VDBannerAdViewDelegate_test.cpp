@@ -7,6 +7,8 @@
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/FakeWebEngine.h"
+#include "platform/ui/Touch.h"
+#include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -279,6 +281,43 @@ TEST_F(VDBannerAdViewDelegateTest, APageLoadDelayEndsByItselfAndOnlyForTheSlotSt
     page().raiseStartLoad();
     page().raiseFinishLoad();
     EXPECT_EQ(calls_.size(), 5u);
+}
+
+TEST_F(VDBannerAdViewDelegateTest, ARichMediaBannerThatClosesItselfIsHidden) {
+    std::vector<std::string> scripts;
+    page().setScriptFallback([&](const std::string& script) -> std::optional<std::string> {
+        scripts.push_back(script);
+        return std::string();
+    });
+    loadCreative();
+    ASSERT_FALSE(view_->isHidden());
+    send("close");
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(view_->isHidden());
+    EXPECT_EQ(scripts, std::vector<std::string>{
+                           R"(VDMA_fireNotification("onStateChanged",{"state":"hidden"});)"});
+    send("close");
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(scripts.size(), 1u);
+}
+
+TEST_F(VDBannerAdViewDelegateTest, TouchesOnTheAdViewReachTheGestureSignal) {
+    VDGestureUtil::resetSharedInstanceForTesting();
+    auto window = ui::Window::create(ui::Rect(0, 0, 320, 480));
+    window->addSubview(view_);
+    auto touch = std::make_shared<ui::Touch>(ui::Point(10, 10), ui::TouchPhase::Began, 1.0);
+    touch->setWindow(window);
+    view_->touchesBegan({touch}, nullptr);
+    touch->update(ui::Point(20, 12), ui::TouchPhase::Moved, 1.1);
+    view_->touchesMoved({touch}, nullptr);
+    EXPECT_EQ(VDGestureUtil::sharedInstance()->touchCount(), 0u) << "reported at its end";
+    touch->update(ui::Point(30, 14), ui::TouchPhase::Ended, 1.2);
+    view_->touchesEnded({touch}, nullptr);
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(VDGestureUtil::sharedInstance()->touchCount(), 1u);
+    EXPECT_TRUE(view_->isTouched());
+    view_->removeFromSuperview();
+    VDGestureUtil::resetSharedInstanceForTesting();
 }
 
 } // namespace

@@ -1,5 +1,12 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 
+#include "ads/webview/VDAdView.h"
+#include "platform/base/AppHome.h"
+#include "platform/base/Bundle.h"
+#include "platform/base/RunLoop.h"
+#include "platform/ui/WebResourceInterception.h"
+#include "platform/ui/WebView.h"
+
 #include <mutex>
 #include <utility>
 
@@ -18,6 +25,29 @@ struct ClassState {
 ClassState& classState() {
     static ClassState state;
     return state;
+}
+
+// The engines' side of the class state, applied on the main thread: interception is active
+// while the interceptor is allowed and some load wants it.
+void applyToEngines() {
+    auto apply = [] {
+        auto& state = classState();
+        bool active;
+        bool registered;
+        {
+            std::lock_guard guard(state.lock);
+            active = state.registered && state.allowed && state.canInitCount > 0;
+            registered = state.registered;
+        }
+        if (registered && ui::WebResourceInterception::fileNames().empty())
+            ui::WebResourceInterception::install({VDMRAIDInterceptor::scriptFileName},
+                                                 &VDMRAIDInterceptor::scriptForRequest);
+        ui::WebResourceInterception::setActive(active);
+    };
+    if (base::isMainThread())
+        apply();
+    else
+        base::RunLoop::main().dispatch(apply);
 }
 
 // The class set-up: what runs before the first message reaches the class. The caller holds
@@ -48,17 +78,23 @@ std::optional<std::string> path(std::optional<std::string> ClassState::*member) 
 } // namespace
 
 void VDMRAIDInterceptor::allow() {
-    auto& state = classState();
-    std::lock_guard guard(state.lock);
-    setUpClassIfNeeded(state);
-    state.allowed = true;
+    {
+        auto& state = classState();
+        std::lock_guard guard(state.lock);
+        setUpClassIfNeeded(state);
+        state.allowed = true;
+    }
+    applyToEngines();
 }
 
 void VDMRAIDInterceptor::disallow() {
-    auto& state = classState();
-    std::lock_guard guard(state.lock);
-    setUpClassIfNeeded(state);
-    state.allowed = false;
+    {
+        auto& state = classState();
+        std::lock_guard guard(state.lock);
+        setUpClassIfNeeded(state);
+        state.allowed = false;
+    }
+    applyToEngines();
 }
 
 bool VDMRAIDInterceptor::isAllowed() {
@@ -68,18 +104,24 @@ bool VDMRAIDInterceptor::isAllowed() {
 }
 
 void VDMRAIDInterceptor::enableCanInitWithRequest() {
-    auto& state = classState();
-    std::lock_guard guard(state.lock);
-    setUpClassIfNeeded(state);
-    ++state.canInitCount;
+    {
+        auto& state = classState();
+        std::lock_guard guard(state.lock);
+        setUpClassIfNeeded(state);
+        ++state.canInitCount;
+    }
+    applyToEngines();
 }
 
 void VDMRAIDInterceptor::disableCanInitWithRequest() {
-    auto& state = classState();
-    std::lock_guard guard(state.lock);
-    setUpClassIfNeeded(state);
-    if (state.canInitCount > 0)
-        --state.canInitCount;
+    {
+        auto& state = classState();
+        std::lock_guard guard(state.lock);
+        setUpClassIfNeeded(state);
+        if (state.canInitCount > 0)
+            --state.canInitCount;
+    }
+    applyToEngines();
 }
 
 long VDMRAIDInterceptor::canInitWithRequestCount() {
@@ -119,6 +161,10 @@ std::optional<std::string> VDMRAIDInterceptor::expandedBannerImplementationPath(
 }
 
 void VDMRAIDInterceptor::resetForTesting() {
+    if (base::isMainThread()) {
+        ui::WebResourceInterception::install({}, {});
+        ui::WebResourceInterception::setActive(false);
+    }
     auto& state = classState();
     std::lock_guard guard(state.lock);
     state.registered = false;
@@ -127,4 +173,26 @@ void VDMRAIDInterceptor::resetForTesting() {
     state.bannerPath.reset();
     state.interstitialPath.reset();
     state.expandedBannerPath.reset();
+}
+
+std::optional<ui::WebResourceInterception::Resource>
+VDMRAIDInterceptor::scriptForRequest(const base::URL&, ui::WebView* webView) {
+    auto adView = webView ? std::dynamic_pointer_cast<VDAdView>(webView->superview()) : nullptr;
+    std::optional<std::string> path;
+    if (!adView || adView->isBannerAdView())
+        path = adView && adView->isExpandedBannerAdView() ? expandedBannerImplementationPath()
+                                                          : bannerImplementationPath();
+    else
+        path = interstitialImplementationPath();
+    std::optional<std::string> text;
+    if (path) {
+        if (auto data = base::readFile(*path))
+            text = data->toString();
+    } else if (auto builtIn = base::Bundle::main().textOfResource("mraid", "js")) {
+        text = builtIn.valueOr("");
+    }
+    if (!text)
+        return std::nullopt;
+    return ui::WebResourceInterception::Resource{"text/javascript",
+                                                 base::Data(text->data(), text->size())};
 }

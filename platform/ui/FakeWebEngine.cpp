@@ -156,4 +156,12 @@ void FakeWebEngine::raiseScroll(Point offset) {
         client_->scrollOffsetChanged(offset);
 }
 
+std::optional<WebResourceInterception::Resource>
+FakeWebEngine::requestResource(const base::URL& url) {
+    if (!WebResourceInterception::intercepts(url))
+        return std::nullopt;
+    return WebResourceInterception::resourceForURL(url,
+                                                   client_ ? client_->clientWebView() : nullptr);
+}
+
 } // namespace ui

@@ -5,6 +5,7 @@
 #include "platform/base/URL.h"
 #include "platform/net/URLRequest.h"
 #include "platform/ui/WebEngine.h"
+#include "platform/ui/WebResourceInterception.h"
 #include "platform/ui/WebViewNavigationType.h"
 
 #include <functional>
@@ -99,6 +100,9 @@ public:
     void raiseLoadScriptAnswer(const std::string& answer);
     // The load script the view handed over last.
     const std::string& loadScript() const { return loadScript_; }
+    // The page asks for a resource (a script, an image): the answer of the process's
+    // WebResourceInterception when it intercepts the URL now, else nullopt (the network's).
+    std::optional<WebResourceInterception::Resource> requestResource(const base::URL& url);
     void raiseContentSize(Size size);
     void raiseScroll(Point offset);
 

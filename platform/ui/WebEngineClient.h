@@ -13,6 +13,8 @@ class URLRequest;
 
 namespace ui {
 
+class WebView;
+
 // What an engine tells the web view it serves. Every call happens on the main thread; the
 // view may hold a call back and make it later (see WebView), so the engine must not expect
 // an answer before the call returns.
@@ -23,6 +25,9 @@ public:
     using PolicyDecision = std::function<void(bool allow)>;
 
     virtual ~WebEngineClient() = default;
+
+    // The view this client is, when it is one (to tell a resource handler who asks).
+    virtual WebView* clientWebView() { return nullptr; }
 
     // A frame is about to load `request`. For a sub-frame the request's main document URL is
     // the page's, not the frame's.

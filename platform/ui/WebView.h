@@ -106,6 +106,7 @@ protected:
 
 private:
     // WebEngineClient.
+    WebView* clientWebView() override { return this; }
     void decidePolicy(const net::URLRequest& request, WebViewNavigationType type, bool isMainFrame,
                       PolicyDecision decide) override;
     void mainFrameRequestChanged(const net::URLRequest& request) override;
