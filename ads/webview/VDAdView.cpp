@@ -52,6 +52,13 @@ void VDAdView::configureAsExpandedBannerAdView() {
     expanded_ = true;
 }
 
+void VDAdView::configureAsInterstitialAdView() {
+    banner_ = false;
+    expanded_ = false;
+    scrollView()->setBounces(false);
+    webView_->setScalesPageToFit(false);
+}
+
 void VDAdView::loadHTMLStringBaseURL(const std::string& html,
                                      const std::optional<base::URL>& baseURL) {
     events_.clear();

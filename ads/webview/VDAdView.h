@@ -69,6 +69,10 @@ public:
     // rich-media script.
     void configureAsExpandedBannerAdView();
     bool isExpandedBannerAdView() const { return expanded_; }
+    // Prepares the view for an interstitial's full screen: the page neither bounces nor scales
+    // to fit; it is served the interstitial's rich-media script, as every view that is no
+    // banner's.
+    void configureAsInterstitialAdView();
 
     // Drops the script events still waiting, holds new ones until the page has loaded,
     // remembers the base URL and loads the HTML into the web view.
