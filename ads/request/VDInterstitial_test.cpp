@@ -40,6 +40,11 @@ private:
     }
 };
 
+class PurchaseTaker : public VDInAppPurchaseDelegate {
+public:
+    void didReceiveInAppPurchase(const std::shared_ptr<VDInAppPurchase>&) override {}
+};
+
 class VDInterstitialTest : public SlotTest {
 protected:
     void SetUp() override {
@@ -100,13 +105,21 @@ TEST_F(VDInterstitialTest, AnInterstitialOwnsAFullScreenSlotThatNeverRefreshes) 
     EXPECT_FALSE(slot->adView()->isBannerAdView());
     EXPECT_EQ(slot->adView()->viewController(), interstitial->viewController());
     EXPECT_EQ(interstitial->slotShouldReloadCurrentRequest(*slot), false);
+    // The host's purchase taker, held weakly, hears the creative's offers.
+    auto taker = std::make_shared<PurchaseTaker>();
+    interstitial->setInAppPurchaseDelegate(taker);
+    EXPECT_EQ(slot->inAppPurchaseDelegate(), taker);
 
-    // The request says it is for an interstitial; a failure arms no refresh.
+    // The request says it is for an interstitial that takes purchases; a failure arms no
+    // refresh.
     answerWithScenario("nofill");
     interstitial->loadRequest(nullptr);
     ASSERT_TRUE(waitForState(slot, VDSlot::StateFailed));
     ASSERT_FALSE(pageRequests().empty());
     EXPECT_EQ(base::Value(pageRequests().back())["format"].stringValue(), "interstitial_mb");
+    EXPECT_EQ(base::Value(pageRequests().back())["iap_set"], base::Value("1"));
+    taker.reset();
+    EXPECT_EQ(slot->inAppPurchaseDelegate(), nullptr);
     EXPECT_EQ(interstitialHost_->calls, Calls{"fail 1"});
     EXPECT_EQ(interstitialHost_->domains, std::vector<std::string>{"com.redodi.ads"});
     EXPECT_TRUE(slot->reloadTimer() == nullptr || !slot->reloadTimer()->isValid());
