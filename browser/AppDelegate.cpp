@@ -1,5 +1,7 @@
 #include "browser/AppDelegate.h"
 
+#include "ads/request/VDBannerView.h"
+#include "browser/AdManager.h"
 #include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
 #include "platform/base/NotificationCenter.h"
@@ -38,4 +40,13 @@ bool AppDelegate::postTapAndHold(ui::Point point,
     return tab && tab->linkMenu() && tab->linkMenu()->isVisible();
 }
 
-void AppDelegate::addBottomBanner() {}
+void AppDelegate::addBottomBanner() {
+    // On top of the navigation controller's view, so that it stays above every screen.
+    auto manager = AdManager::sharedInstance();
+    if (auto banner = manager->veDivBanner_bot()) {
+        window_->rootViewController()->view()->addSubview(banner);
+        // The browser screen's appearance, which places the banner, came before the banner
+        // existed: along the bottom edge it would cover the toolbar for good.
+        manager->animate_banner(AdManager::browserScreenBannerCentre());
+    }
+}

@@ -32,8 +32,7 @@ public:
                                const std::shared_ptr<BrowserViewController>& screen);
 
 private:
-    // The bottom banner goes on top of the navigation controller's view here once the ad
-    // placement exists.
+    // The ad placement's bottom banner, which starts its first ad request.
     void addBottomBanner();
 
     std::shared_ptr<ui::Window> window_;

@@ -1,3 +1,5 @@
+#include "ads/request/VDBannerView.h"
+#include "browser/AdManager.h"
 #include "browser/AppDelegate.h"
 #include "browser/BrowserScreenTest.h"
 #include "browser/BrowserViewController.h"
@@ -56,6 +58,22 @@ TEST_F(LaunchTest, LaunchOptionsChangeNothing) {
     EXPECT_TRUE(openedURLs.empty());
 }
 
+TEST_F(LaunchTest, LaunchPutsTheBottomBannerAboveTheScreenWhereTheScreenPlacesIt) {
+    auto delegate = launch();
+    auto banner = AdManager::sharedInstance()->bannerView();
+    ASSERT_TRUE(banner);
+    auto navigation = delegate->window()->rootViewController();
+    EXPECT_EQ(navigation->view()->subviews().back(), banner);
+    EXPECT_EQ(banner->rootViewController(), navigation);
+    // Made along the bottom edge, 63 points high over the whole width, and moved at once to
+    // where the browser screen has it, clear of the toolbar.
+    EXPECT_EQ(banner->frame().size, ui::Size(320, 63));
+    EXPECT_EQ(banner->center(), ui::Point(160, 128));
+    EXPECT_EQ(banner->slot()->state(), VDSlot::StateRequestingAdURL);
+    // Without an ad it lets touches through: the toolbar and the page under it still work.
+    EXPECT_NE(delegate->window()->hitTest(ui::Point(160, 128), nullptr), banner);
+}
+
 class PadLaunchTest : public LaunchTest {
 protected:
     ui::UserInterfaceIdiom idiom() const override { return ui::UserInterfaceIdiom::Pad; }
@@ -66,6 +84,9 @@ TEST_F(PadLaunchTest, APadGetsItsOwnScreenAtItsOwnSize) {
     EXPECT_EQ(delegate->window()->frame().size, ui::Size(768, 1024));
     EXPECT_EQ(delegate->viewController()->nibName(), "MainWindow-iPad");
     EXPECT_EQ(delegate->viewController()->view()->frame().size, ui::Size(768, 1024));
+    // The pad's banner: 100 points high, its centre 150 points down.
+    ASSERT_TRUE(AdManager::sharedInstance()->bannerView());
+    EXPECT_EQ(AdManager::sharedInstance()->bannerView()->frame(), ui::Rect(0, 100, 768, 100));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "browser/BookmarksController.h"
 
+#include "browser/AdManager.h"
 #include "browser/BookmarkFolderFormController.h"
 #include "browser/BookmarkItem.h"
 #include "browser/BookmarkScreens.h"
@@ -112,8 +113,7 @@ ui::InterfaceOrientation BookmarksController::preferredInterfaceOrientationForPr
 }
 
 void BookmarksController::moveBannerForAppearance() {
-    // The bottom banner's centre goes to 120 points on a pad and 98 on a phone once the ad
-    // placement exists; until then there is no banner to move.
+    AdManager::sharedInstance()->animate_banner(AdManager::bookmarkScreensBannerCentre());
 }
 
 void BookmarksController::requestInterstitial() {

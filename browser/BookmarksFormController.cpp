@@ -1,5 +1,6 @@
 #include "browser/BookmarksFormController.h"
 
+#include "browser/AdManager.h"
 #include "browser/BookmarkScreens.h"
 #include "browser/BrowserDelegate.h"
 #include "platform/base/UserDefaults.h"
@@ -141,8 +142,7 @@ BookmarksFormController::preferredInterfaceOrientationForPresentation() const {
 }
 
 void BookmarksFormController::moveBannerForAppearance() {
-    // The bottom banner's centre goes to 120 points on a pad and 98 on a phone once the ad
-    // placement exists; until then there is no banner to move.
+    AdManager::sharedInstance()->animate_banner(AdManager::bookmarkScreensBannerCentre());
 }
 
 void BookmarksFormController::requestInterstitial() {

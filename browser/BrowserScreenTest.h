@@ -3,6 +3,9 @@
 // For tests only: a fixture that shows the browser screen in a window, as the application
 // delegate does, with fake web engines, a manual clock, a temporary app home and fixed hosts.
 
+#include "ads/foundation/VDDevice.h"
+#include "ads/request/VDSDKCoreController.h"
+#include "browser/AdManager.h"
 #include "browser/BrowserSettings.h"
 #include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
@@ -37,6 +40,8 @@ protected:
         ui::Application::reset();
         ui::WebEngineFactory::reset();
         previousDevice_ = ui::Device::install(std::make_shared<ui::Device>(idiom()));
+        // The ads client's device facts follow the device of this test.
+        VDDevice::resetSharedInstanceForTesting();
         base::Value::Dictionary info;
         info[BrowserSettings::searchEngineHostKey] = base::Value(searchHost);
         info[BrowserSettings::appStoreWebHostKey] = base::Value(storeHost);
@@ -50,6 +55,9 @@ protected:
     }
 
     void TearDown() override {
+        // The ad placement's banner and interstitial go first, with the ads client's page.
+        AdManager::resetSharedInstanceForTesting();
+        VDSDKCoreController::resetSharedInstanceForTesting();
         window.reset();
         navigation.reset();
         screen.reset();
@@ -58,6 +66,7 @@ protected:
         ui::Application::reset();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
+        VDDevice::resetSharedInstanceForTesting();
         PlatformTest::TearDown();
     }
 

@@ -4,9 +4,10 @@
 
 #include <string>
 
-// The hosts the browser treats specially. Each has a built-in default; the main bundle's
-// information dictionary may name another (tests point them at 127.0.0.1), under the key given
-// beside it. A host may carry a port ("127.0.0.1:8080").
+// The hosts the browser treats specially and the ad units it shows. Each has a built-in
+// default. A host may be named otherwise by the main bundle's information dictionary (tests
+// point them at 127.0.0.1), under the key given beside it, and may carry a port
+// ("127.0.0.1:8080"); an ad unit by the standard user defaults, under its key.
 class BrowserSettings {
 public:
     BrowserSettings() = delete;
@@ -27,6 +28,17 @@ public:
     static std::string appStorePageAddress();
     // The application's picture (an image resource) that goes with its shares.
     static constexpr const char* productPicture = "product";
+
+    // The ad units of the bottom banner and of the interstitials: the ads service's form,
+    // "vd-app-pub-" with the publisher's 16 digits, "/" and the unit's 10 digits. The ad
+    // server is the ads client's own setting.
+    static constexpr const char* bannerAdUnitIDKey = "BrowserBannerAdUnitID";
+    static constexpr const char* defaultBannerAdUnitID = "vd-app-pub-7315058264093718/4830175926";
+    static constexpr const char* interstitialAdUnitIDKey = "BrowserInterstitialAdUnitID";
+    static constexpr const char* defaultInterstitialAdUnitID =
+        "vd-app-pub-7315058264093718/9162730485";
+    static std::string bannerAdUnitID();
+    static std::string interstitialAdUnitID();
 
     // Whether the URL's host (with its port, when it has one) is exactly `host`.
     static bool urlHasHost(const base::URL& url, const std::string& host);

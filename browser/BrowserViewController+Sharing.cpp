@@ -1,5 +1,6 @@
 // The browser screen's share panel and what its buttons share.
 
+#include "browser/AdManager.h"
 #include "browser/BrowserSettings.h"
 #include "browser/BrowserViewController.h"
 #include "browser/ShareKit.h"
@@ -99,10 +100,8 @@ void BrowserViewController::hide() {
 }
 
 void BrowserViewController::moveBannerForSharePanel(bool open) {
-    // The ad placement moves the bottom banner's centre to -300 (off the top of the screen)
-    // while the panel is open, and back to 150 on a pad or 128 on a phone when it closes;
-    // until then there is no banner to move.
-    (void)open;
+    AdManager::sharedInstance()->animate_banner(open ? AdManager::sharePanelBannerCentre
+                                                     : AdManager::browserScreenBannerCentre());
 }
 
 // --- What the buttons do.

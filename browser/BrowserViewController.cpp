@@ -1,5 +1,6 @@
 #include "browser/BrowserViewController.h"
 
+#include "browser/AdManager.h"
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
@@ -170,8 +171,7 @@ void BrowserViewController::viewWillAppear(bool animated) {
 }
 
 void BrowserViewController::moveBannerForAppearance() {
-    // The bottom banner is moved to a centre of 150 points on a pad and 128 on a phone once
-    // the ad placement exists; until then there is no banner to move.
+    AdManager::sharedInstance()->animate_banner(AdManager::browserScreenBannerCentre());
 }
 
 void BrowserViewController::viewDidAppear(bool animated) {

@@ -310,8 +310,7 @@ private:
     bool isOpen(const std::shared_ptr<Tab>& tab) const;
     // Sets the strip's content width and keeps its offset within that content.
     void setStripContentWidth(double width);
-    // Where the ad placement moves the bottom banner when this screen comes into view; the
-    // banner itself arrives with the ads client.
+    // The bottom banner's place while this screen shows.
     void moveBannerForAppearance();
     // Where the ad placement moves the bottom banner while the share panel is open (off the
     // top of the screen) and after it closes.

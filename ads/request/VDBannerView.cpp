@@ -181,6 +181,11 @@ std::shared_ptr<ui::View> VDBannerView::mediatedAdView() const {
     return slot_->isMediating() ? rootAdView_ : nullptr;
 }
 
+std::shared_ptr<ui::View> VDBannerView::hitTest(ui::Point point, const ui::Event* event) {
+    auto hit = View::hitTest(point, event);
+    return hit.get() == this ? nullptr : hit;
+}
+
 void VDBannerView::didMoveToWindow() {
     View::didMoveToWindow();
     if (slot_)

@@ -103,6 +103,9 @@ public:
     // Fully opaque unless 0.
     void setAlpha(double alpha) override;
     void didMoveToWindow() override;
+    // Only what the banner shows takes touches: where it shows nothing (before its first ad,
+    // or after failures) a touch reaches the views below, as if it were not there.
+    std::shared_ptr<ui::View> hitTest(ui::Point point, const ui::Event* event) override;
 
     // --- VDSlotDelegate.
     // Sets the frame's size and the slot's ad type (reloading when asked); an invalid size is

@@ -138,6 +138,29 @@ TEST_F(VDBannerViewTest, AfterItsFirstAdABannerRefreshesOnlyWhileShownInAWindow)
     }
 }
 
+TEST_F(VDBannerViewTest, OnlyTheCreativeOnShowTakesTouchesTheEmptyBannerLetsThemThrough) {
+    auto banner = makeBanner();
+    // A control under the banner, as a host's toolbar or page would be.
+    auto below = std::make_shared<ui::View>(ui::Rect(0, 400, 320, 80));
+    window_->insertSubviewBelowSubview(below, banner);
+    const ui::Point inBanner(160, 455);
+
+    // Before its first ad, and after a failure, the banner shows nothing.
+    EXPECT_EQ(window_->hitTest(inBanner, nullptr), below);
+    answerWithRefusal();
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitForState(banner->slot(), VDSlot::StateFailed));
+    EXPECT_EQ(window_->hitTest(inBanner, nullptr), below);
+
+    answerWithWholeAd(htmlAd("a"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    auto hit = window_->hitTest(inBanner, nullptr);
+    ASSERT_TRUE(hit);
+    EXPECT_TRUE(hit->isDescendantOfView(banner->adView().get()));
+    // Outside the banner, what lies there.
+    EXPECT_EQ(window_->hitTest(ui::Point(160, 410), nullptr), below);
+}
+
 TEST_F(VDBannerViewTest, AutoloadLoadsOnceOnALaterTurn) {
     auto banner = makeBanner();
     banner->setAutoloadEnabled(true);

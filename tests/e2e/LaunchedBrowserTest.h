@@ -1,16 +1,21 @@
 #pragma once
 
 // For e2e tests: the browser launched as the program launches it, on a phone, and, when a test
-// wants it, shown in its real window. Searches and new tabs' home pages go to a loopback port
-// nothing listens on, so nothing leaves the machine. Everything runs in real time: the engine,
-// the window and the X server.
+// wants it, shown in its real window. Searches, new tabs' home pages and the ads client's page
+// go to a loopback port nothing listens on, so nothing leaves the machine (a test may point the
+// ads at its own server before launching). Everything runs in real time: the engine, the window
+// and the X server.
 
+#include "ads/request/VDSDKCoreController.h"
+#include "ads/webview/VDSDKCoreWebView.h"
+#include "browser/AdManager.h"
 #include "browser/AppDelegate.h"
 #include "browser/BrowserSettings.h"
 #include "browser/BrowserViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/UserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/MainWindow.h"
 #include "platform/gtk/WebKitEngine.h"
@@ -44,9 +49,15 @@ protected:
             base::Value("127.0.0.1:" + std::to_string(net::closedLoopbackPort()));
         previousBundle_ = base::Bundle::install(
             std::make_shared<base::Bundle>(base::Bundle::defaultResourcesDirectory(), info));
+        base::UserDefaults::standard()->setObject(
+            VDSDKCoreWebView::SDKCoreURLKey,
+            base::Value("http://127.0.0.1:" + std::to_string(net::closedLoopbackPort()) +
+                        "/sdk-core.html"));
+        VDSDKCoreController::resetSharedInstanceForTesting();
     }
 
     void TearDown() override {
+        AdManager::resetSharedInstanceForTesting();
         window_.reset();
         screen_.reset();
         delegate_.reset();
@@ -54,6 +65,7 @@ protected:
         ui::Application::reset();
         // Lets the web views' last events go while the engine still runs.
         base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(100));
+        VDSDKCoreController::resetSharedInstanceForTesting();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
         PlatformTest::TearDown();

@@ -2,11 +2,13 @@
 // folder of its own, as a person or a script would run it. Every run is bounded; a child still
 // running at the bound is killed and the test fails.
 
+#include "ads/webview/VDSDKCoreWebView.h"
 #include "browser/BrowserSettings.h"
 #include "browser/Reachability.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/PropertyList.h"
+#include "platform/base/UserDefaults.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/ui/Device.h"
 
@@ -131,6 +133,15 @@ protected:
         auto plist = base::writePlist(info, base::PlistFormat::XML);
         ASSERT_TRUE(plist);
         ASSERT_TRUE(base::writeFileAtomically(resources() / "Info.plist", *plist));
+        // Preferences that send the ads client's page to the same closed port.
+        auto preferences = base::UserDefaults::create(
+            home() / "Library" / "Preferences" /
+                (std::string(base::Bundle::defaultIdentifier) + ".plist"),
+            {});
+        preferences->setObject(
+            VDSDKCoreWebView::SDKCoreURLKey,
+            base::Value("http://127.0.0.1:" + std::to_string(net::closedLoopbackPort()) + "/core"));
+        ASSERT_TRUE(preferences->synchronize());
 
         server_.server().Get("/page", [this](const httplib::Request&, httplib::Response& response) {
             ++pageRequests_;
