@@ -5,6 +5,7 @@
 #include "platform/base/Log.h"
 #include "platform/base/RunLoop.h"
 #include "platform/gtk/GLibCallbackData.h"
+#include "platform/gtk/WebKitResourceInterception.h"
 #include "platform/gtk/WebKitWebsiteData.h"
 #include "platform/ui/WebEngineClient.h"
 #include "platform/ui/WebViewNavigationType.h"
@@ -26,6 +27,8 @@ namespace {
 // what runs there (they share the document only).
 constexpr const char* engineWorld = "gtk-engine";
 constexpr const char* messageHandler = "gtkEngine";
+// The key under which a WebKitWebView knows its engine.
+constexpr const char* engineKey = "gtk-engine";
 // How long the frame check of a navigation may take before the navigation is taken for the
 // main frame's.
 constexpr guint probeTimeoutMilliseconds = 2000;
@@ -165,6 +168,7 @@ private:
 
 WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
     base::assertMainThread();
+    WebKitResourceInterception::prepareContext();
     WebKitWebsiteData& data = WebKitWebsiteData::shared();
     data.bindToShared();
     contentManager_ = adopt(webkit_user_content_manager_new());
@@ -176,6 +180,7 @@ WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
         object = G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "network-session", data.session(),
                                        "user-content-manager", contentManager_.get(), nullptr));
     view_ = refSink(WEBKIT_WEB_VIEW(object));
+    g_object_set_data(G_OBJECT(view_.get()), engineKey, this);
 
     webkit_user_content_manager_register_script_message_handler(contentManager_.get(),
                                                                 messageHandler, engineWorld);
@@ -266,6 +271,7 @@ WebKitEngine::~WebKitEngine() {
     client_ = nullptr;
     events_.clear();
     parked_.clear(); // refused
+    g_object_set_data(G_OBJECT(view_.get()), engineKey, nullptr);
     g_signal_handlers_disconnect_by_data(view_.get(), this);
     g_signal_handlers_disconnect_by_data(contentManager_.get(), this);
     webkit_user_content_manager_unregister_script_message_handler(contentManager_.get(),
@@ -287,6 +293,15 @@ ui::WebEngineFactory::Maker WebKitEngine::maker() {
 
 GtkWidget* WebKitEngine::widget() const {
     return GTK_WIDGET(view_.get());
+}
+
+WebKitEngine* WebKitEngine::engineOfView(WebKitWebView* view) {
+    return view ? static_cast<WebKitEngine*>(g_object_get_data(G_OBJECT(view), engineKey))
+                : nullptr;
+}
+
+ui::WebView* WebKitEngine::clientWebView() const {
+    return client_ ? client_->clientWebView() : nullptr;
 }
 
 void WebKitEngine::installPageScripts() {

@@ -21,6 +21,10 @@ typedef struct _WebKitPolicyDecision WebKitPolicyDecision;
 typedef struct _WebKitUserContentManager WebKitUserContentManager;
 typedef struct _JSCValue JSCValue;
 
+namespace ui {
+class WebView;
+}
+
 namespace gtk {
 
 // The real web engine: a WebKitWebView (WebKitGTK 6.0) behind a ui::WebView.
@@ -74,6 +78,10 @@ public:
     // take its own reference).
     WebKitWebView* webKitView() const { return view_.get(); }
     GtkWidget* widget() const;
+    // The engine of one of its WebKitWebViews; null for another view.
+    static WebKitEngine* engineOfView(WebKitWebView* view);
+    // The ui::WebView the engine serves, when its client tells.
+    ui::WebView* clientWebView() const;
 
     base::Seconds scriptTimeout() const { return scriptTimeout_; }
     void setScriptTimeout(base::Seconds timeout) { scriptTimeout_ = timeout; }
