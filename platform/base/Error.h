@@ -63,6 +63,7 @@ enum URLErrorCode : long {
     URLErrorBadServerResponse = -1011,
     URLErrorCannotDecodeContentData = -1016,
     URLErrorFileDoesNotExist = -1100,
+    URLErrorDataLengthExceedsMaximum = -1103,
     URLErrorSecureConnectionFailed = -1200,
 };
 

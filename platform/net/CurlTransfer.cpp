@@ -100,8 +100,7 @@ struct CurlTransfer::Callbacks {
         if (self->abandoned_ || self->reported_)
             return 0;
         self->markActive();
-        self->body(buffer, size * count);
-        return size * count;
+        return self->body(buffer, size * count) ? size * count : 0;
     }
 
     static int progress(void* data, curl_off_t, curl_off_t downloaded, curl_off_t,
@@ -129,7 +128,8 @@ std::shared_ptr<CurlTransfer> CurlTransfer::create(const URLRequest& request,
 CurlTransfer::CurlTransfer(Private, const URLRequest& request, Sink sink)
     : handle_(curl_easy_init())
     , sink_(std::move(sink))
-    , url_(request.url()) {
+    , url_(request.url())
+    , maximumBodyLength_(request.maximumBodyLength()) {
     double seconds = request.timeoutInterval().count();
     if (!(seconds > 0) || !std::isfinite(seconds))
         seconds = URLRequest::defaultTimeoutInterval.count();
@@ -252,7 +252,7 @@ void CurlTransfer::ensureResponse() {
     emit(Event::makeResponse(std::move(response)));
 }
 
-void CurlTransfer::body(const char* bytes, std::size_t size) {
+bool CurlTransfer::body(const char* bytes, std::size_t size) {
     if (isFile_)
         ensureResponse();
     if (isRedirect_) {
@@ -266,11 +266,19 @@ void CurlTransfer::body(const char* bytes, std::size_t size) {
             reported_ = true;
             emit(Event::makeRedirect(response(), std::move(redirectBody_)));
         }
-        return;
+        return true;
     }
     if (size == 0)
-        return;
+        return true;
+    // Counted as decoded, so that a few compressed bytes cannot stand for an unbounded body.
+    bodyLength_ += size;
+    if (maximumBodyLength_ && bodyLength_ > *maximumBodyLength_) {
+        reported_ = true;
+        emit(Event::makeFailed(base::URLErrorDataLengthExceedsMaximum));
+        return false;
+    }
     emit(Event::makeData(base::Data(bytes, size)));
+    return true;
 }
 
 void CurlTransfer::complete(int curlCode) {

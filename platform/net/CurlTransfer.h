@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -77,7 +78,8 @@ private:
 
     void configure(const URLRequest& request, std::optional<std::string> cookieHeader);
     void headerLine(std::string_view line);
-    void body(const char* bytes, std::size_t size);
+    // False when the transfer must stop (the body outgrew the request's maximum).
+    bool body(const char* bytes, std::size_t size);
     void headersComplete();
     HTTPURLResponse response() const;
     void ensureResponse(); // for responses without header lines (file URLs)
@@ -102,6 +104,8 @@ private:
     bool responseSent_ = false;
     bool isRedirect_ = false;
     base::Data redirectBody_;
+    std::optional<std::uint64_t> maximumBodyLength_;
+    std::uint64_t bodyLength_ = 0; // decoded bytes of the final response so far
 };
 
 } // namespace net

@@ -3,6 +3,7 @@
 #include "platform/base/PercentEscape.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
+#include "platform/base/Timer.h"
 #include "platform/net/CachedURLResponse.h"
 #include "platform/net/CookieStorage.h"
 #include "platform/net/CurlTransfer.h"
@@ -10,6 +11,7 @@
 #include "platform/net/URLCache.h"
 #include "platform/net/URLError.h"
 
+#include <cmath>
 #include <deque>
 #include <mutex>
 
@@ -136,6 +138,13 @@ void URLConnection::start() {
         return;
     state_ = State::Loading;
     self_ = shared_from_this();
+    if (auto limit = originalRequest_.timeLimit();
+        limit && limit->count() > 0 && std::isfinite(limit->count())) {
+        timeLimitTimer_ = base::RunLoop::main().dispatchAfter(*limit, [weak = weak_from_this()] {
+            if (auto self = weak.lock(); self && self->state_ == State::Loading)
+                self->fail(base::URLErrorTimedOut);
+        });
+    }
     // The first callback comes from the run loop, never from inside start(), so that the
     // creator can finish setting up first.
     base::RunLoop::main().dispatch([weak = weak_from_this()] {
@@ -160,6 +169,8 @@ std::shared_ptr<URLConnectionDelegate> URLConnection::end() {
         transfer_.reset();
     }
     ++generation_; // anything still waiting in the inbox is stale
+    if (auto timer = std::move(timeLimitTimer_))
+        timer->invalidate();
     self_.reset();
     return std::move(delegate_);
 }
@@ -253,6 +264,11 @@ bool URLConnection::answerFromCache() {
             return true;
         }
         return false;
+    }
+    if (auto maximum = currentRequest_.maximumBodyLength();
+        maximum && cached->data().size() > *maximum) {
+        fail(base::URLErrorDataLengthExceedsMaximum);
+        return true;
     }
     response_.reset();
     cacheCandidate_ = false;

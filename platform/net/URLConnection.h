@@ -11,6 +11,10 @@
 #include <memory>
 #include <optional>
 
+namespace base {
+class Timer;
+}
+
 namespace net {
 
 class CurlTransfer;
@@ -24,7 +28,10 @@ class CurlTransfer;
 //   request's own Authorization and Cookie fields. More than 16 redirects fail with
 //   URLErrorHTTPTooManyRedirects. A hop to a file URL fails with URLErrorUnsupportedURL.
 // - The request's time-out is an idle time-out: the load fails with URLErrorTimedOut when the
-//   server makes no progress for that long.
+//   server makes no progress for that long. The request's time limit, when it has one, bounds
+//   the whole load (redirects included) on the main run loop's clock, with the same error.
+// - The request's maximum body length bounds the decoded body: past it the load fails with
+//   URLErrorDataLengthExceedsMaximum, a cached answer included.
 // - With HTTPShouldHandleCookies, CookieStorage::shared() supplies the Cookie field (unless the
 //   request has one) and stores every Set-Cookie of every response, redirects included.
 // - URLCache::shared() answers according to the request's cache policy and stores GET
@@ -49,7 +56,8 @@ public:
     // file.
     static bool canHandleRequest(const URLRequest& request);
     // Loads the request and hands the outcome to `completion` on the main run loop: the
-    // response and the whole body, or the error.
+    // response and the whole body, or the error. The whole body is kept: give the request a
+    // maximum body length unless its source is trusted.
     static void sendAsynchronousRequest(URLRequest request, CompletionHandler completion);
 
     URLConnection(Private, URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate);
@@ -95,6 +103,7 @@ private:
     std::shared_ptr<URLConnection> self_; // while loading
     std::shared_ptr<Inbox> inbox_;
     std::shared_ptr<CurlTransfer> transfer_;
+    std::shared_ptr<base::Timer> timeLimitTimer_;
     std::uint64_t generation_ = 0; // of the current hop's transfer
     int redirectCount_ = 0;
     std::optional<HTTPURLResponse> response_;

@@ -5,6 +5,7 @@
 #include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLConnection.h"
+#include "platform/testing/GzipBomb.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <arpa/inet.h>
@@ -278,6 +279,24 @@ protected:
                 response.set_content("validated body " + std::to_string(seen_.count("/validated")),
                                      "text/plain");
             });
+        // 1,826 bytes of two gzip layers that decode to 64 MiB. Not a type the server compresses
+        // itself, so that it goes out as made.
+        server.Get("/bomb", [this](const httplib::Request& request, httplib::Response& response) {
+            seen_.record(request);
+            static const testing_support::GzipBomb bomb(64 << 20);
+            response.set_header("Content-Encoding", bomb.layersHeader());
+            response.set_content(bomb.body(), "application/octet-stream");
+        });
+        // One byte at once, then one a second until the client goes away or the test ends.
+        server.Get("/drip", [this](const httplib::Request& request, httplib::Response& response) {
+            seen_.record(request);
+            response.set_chunked_content_provider(
+                "application/octet-stream", [this](std::size_t offset, httplib::DataSink& sink) {
+                    if (offset > 0 && server_.waitForRelease(1s))
+                        return false;
+                    return sink.write("d", 1);
+                });
+        });
         server_.start();
     }
 
@@ -863,6 +882,87 @@ TEST_F(URLConnectionTest, SendAsynchronousRequestHandsOverTheWholeAnswer) {
     EXPECT_FALSE(error);
     ASSERT_TRUE(response);
     EXPECT_EQ(body.size(), 3000u);
+}
+
+TEST_F(URLConnectionTest, ABodyPastItsMaximumEndsTheLoadCountedInDecodedBytes) {
+    auto request = this->request("/bomb");
+    request.setMaximumBodyLength(1 << 20);
+    auto delegate = load(request);
+    ASSERT_TRUE(delegate->error);
+    EXPECT_EQ(delegate->error->code, base::URLErrorDataLengthExceedsMaximum);
+    EXPECT_EQ(delegate->error->domain, base::URLErrorDomain);
+    EXPECT_LE(delegate->body.size(), std::size_t(1 << 20));
+    EXPECT_EQ(delegate->calls.back(),
+              "fail " + std::to_string(base::URLErrorDataLengthExceedsMaximum));
+
+    // The whole decoded body arrives when it is allowed.
+    request.setMaximumBodyLength(std::nullopt);
+    EXPECT_FALSE(load(request)->error);
+}
+
+TEST_F(URLConnectionTest, ABodyOfExactlyItsMaximumArrivesAndOneByteMoreDoesNot) {
+    auto request = this->request("/hello");
+    request.setValueForHTTPHeaderField("identity", "Accept-Encoding");
+    request.setMaximumBodyLength(std::string("<p>Hello</p>").size());
+    auto whole = load(request);
+    EXPECT_FALSE(whole->error);
+    EXPECT_EQ(whole->body.toString(), "<p>Hello</p>");
+    request.setMaximumBodyLength(std::string("<p>Hello</p>").size() - 1);
+    auto cut = load(request);
+    ASSERT_TRUE(cut->error);
+    EXPECT_EQ(cut->error->code, base::URLErrorDataLengthExceedsMaximum);
+}
+
+TEST_F(URLConnectionTest, ACachedAnswerPastTheMaximumFailsAsTheNetworkOneWould) {
+    ASSERT_FALSE(load(request("/cached"))->error);
+    auto request = this->request("/cached");
+    request.setMaximumBodyLength(4);
+    auto delegate = load(request);
+    ASSERT_TRUE(delegate->error);
+    EXPECT_EQ(delegate->error->code, base::URLErrorDataLengthExceedsMaximum);
+    EXPECT_FALSE(delegate->response);
+    EXPECT_EQ(seen_.count("/cached"), 1);
+}
+
+TEST_F(URLConnectionTest, SendAsynchronousRequestKeepsNoMoreThanTheMaximum) {
+    std::optional<base::Error> error;
+    bool called = false;
+    auto request = this->request("/bomb");
+    request.setMaximumBodyLength(64 * 1024);
+    URLConnection::sendAsynchronousRequest(request, [&](const std::optional<HTTPURLResponse>&,
+                                                        const base::Data& data,
+                                                        const std::optional<base::Error>& failed) {
+        EXPECT_TRUE(data.empty());
+        error = failed;
+        called = true;
+    });
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return called; }, 10s));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, base::URLErrorDataLengthExceedsMaximum);
+}
+
+TEST_F(URLConnectionTest, ATimeLimitEndsALoadThatTheServerKeepsAliveByteByByte) {
+    auto request = this->request("/drip");
+    request.setTimeLimit(30s);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    connection_ = URLConnection::create(request, delegate);
+    // Without a limit the same load runs on: the idle time-out never comes while bytes do.
+    auto unlimited = std::make_shared<RecordingDelegate>();
+    auto unlimitedConnection = URLConnection::create(this->request("/drip"), unlimited);
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return delegate->dataCalls > 0 && unlimited->dataCalls > 0; }, 10s));
+
+    base::RunLoop::main().advance(29s);
+    EXPECT_FALSE(delegate->done);
+    base::RunLoop::main().advance(1s);
+    ASSERT_TRUE(delegate->done);
+    ASSERT_TRUE(delegate->error);
+    EXPECT_EQ(delegate->error->code, base::URLErrorTimedOut);
+    EXPECT_EQ(delegate->calls.back(), "fail " + std::to_string(base::URLErrorTimedOut));
+
+    base::RunLoop::main().advance(std::chrono::hours(1));
+    EXPECT_FALSE(unlimited->done);
+    unlimitedConnection->cancel();
 }
 
 } // namespace

@@ -30,6 +30,8 @@ std::string URLErrorDescription(long code) {
         return "The content of the response could not be decoded.";
     case base::URLErrorFileDoesNotExist:
         return "The requested file does not exist.";
+    case base::URLErrorDataLengthExceedsMaximum:
+        return "The resource exceeds the maximum size.";
     case base::URLErrorSecureConnectionFailed:
         return "An SSL error has occurred and a secure connection to the server cannot be made.";
     default:

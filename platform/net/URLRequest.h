@@ -5,6 +5,7 @@
 #include "platform/base/URL.h"
 #include "platform/net/HTTPHeaderFields.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,11 @@ enum class URLRequestCachePolicy : unsigned {
 class URLRequest {
 public:
     static constexpr base::Seconds defaultTimeoutInterval{60};
+    // The time limit of an exchange that no person watches, the program's own calls to its
+    // services (an ad request, a ping, a report, a social-network call): a server that keeps
+    // such an exchange alive byte by byte for longer gives no answer worth waiting for. Pages
+    // the user loads have no time limit: the user sees their progress and can stop them.
+    static constexpr base::Seconds serviceTimeLimit{60};
 
     URLRequest() = default;
     explicit URLRequest(
@@ -67,6 +73,19 @@ public:
     base::Seconds timeoutInterval() const { return timeoutInterval_; }
     void setTimeoutInterval(base::Seconds interval) { timeoutInterval_ = interval; }
 
+    // The longest the whole load may take, redirects included, however steadily the server
+    // sends; past it the load fails with URLErrorTimedOut. nullopt (the default): no limit
+    // beyond the idle time-out. Zero, negative or not-a-number limits mean none.
+    const std::optional<base::Seconds>& timeLimit() const { return timeLimit_; }
+    void setTimeLimit(std::optional<base::Seconds> limit) { timeLimit_ = limit; }
+
+    // The most body bytes, as decoded (after any Content-Encoding), that the load delivers;
+    // a longer body ends the load with URLErrorDataLengthExceedsMaximum as soon as the excess
+    // arrives, before any of it reaches the delegate. A delegate that keeps the body sets one
+    // suited to what it keeps. nullopt (the default): no limit.
+    const std::optional<std::uint64_t>& maximumBodyLength() const { return maximumBodyLength_; }
+    void setMaximumBodyLength(std::optional<std::uint64_t> length) { maximumBodyLength_ = length; }
+
     const std::optional<base::URL>& mainDocumentURL() const { return mainDocumentURL_; }
     void setMainDocumentURL(std::optional<base::URL> url) { mainDocumentURL_ = std::move(url); }
 
@@ -82,6 +101,8 @@ private:
     base::Data body_;
     URLRequestCachePolicy cachePolicy_ = URLRequestCachePolicy::UseProtocolCachePolicy;
     base::Seconds timeoutInterval_ = defaultTimeoutInterval;
+    std::optional<base::Seconds> timeLimit_;
+    std::optional<std::uint64_t> maximumBodyLength_;
     std::optional<base::URL> mainDocumentURL_;
     bool shouldHandleCookies_ = true;
 };
