@@ -127,11 +127,19 @@ void Tab::actionSheetClickedButtonAtIndex(ui::ActionSheet& actionSheet, std::int
         auto image = base::URL::parse(linkMenuImageAddress_);
         if (!image)
             return;
+        net::URLRequest request(*image);
+        request.setMaximumBodyLength(maximumImageLength);
         net::URLConnection::sendAsynchronousRequest(
-            net::URLRequest(*image),
-            [](const std::optional<net::HTTPURLResponse>& response, const base::Data& data,
-               const std::optional<base::Error>& error) {
-                if (error || !response || response->statusCode() / 100 != 2 ||
+            std::move(request),
+            [address = image->absoluteString()](const std::optional<net::HTTPURLResponse>& response,
+                                                const base::Data& data,
+                                                const std::optional<base::Error>& error) {
+                if (error) {
+                    base::log("Cannot save the image " + address + ": " +
+                              error->localizedDescription());
+                    return;
+                }
+                if (!response || response->statusCode() / 100 != 2 ||
                     !response->MIMEType().starts_with("image/"))
                     return;
                 if (auto picture = ui::Image::withData(data))

@@ -2,6 +2,7 @@
 #include "browser/BookmarksTest.h"
 #include "platform/base/AppHome.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/testing/HostileServer.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/PhotoAlbum.h"
@@ -179,6 +180,18 @@ TEST_F(LinkMenuTest, SaveImageSavesTheImageNotTheLinkedPage) {
     choose("Save Image");
     base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(300));
     EXPECT_EQ(ui::PhotoAlbum::savedFiles().size(), 1u);
+}
+
+TEST_F(LinkMenuTest, SaveImageStopsAtAnImageTooLargeToKeep) {
+    testing_support::HostileServer server(Tab::maximumImageLength + 1, "image/png");
+    answer = ",IMG,|" + server.url("/bomb");
+    longPress(ui::Point(100, 300));
+    choose("Save Image");
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] { return logged("Cannot save the image " + server.url("/bomb")); },
+        std::chrono::seconds(10)));
+    EXPECT_TRUE(logged("exceeds the maximum size"));
+    EXPECT_TRUE(ui::PhotoAlbum::savedFiles().empty());
 }
 
 TEST_F(LinkMenuTest, SavePageAsBookmarkOpensTheFormForTheLinkOnTheBookmarksScreen) {

@@ -338,14 +338,19 @@ Tab::connectionWillSendRequest(const std::shared_ptr<net::URLConnection>& connec
     if (!base::hasSuffix(connectionURLString_, "/"))
         connectionURLString_ += "/";
 
-    if (!redirectResponse)
-        return request;
+    if (!redirectResponse) {
+        // The tab keeps the page whole until it hands it to its web view.
+        net::URLRequest first = request;
+        first.setMaximumBodyLength(maximumPageLength);
+        return first;
+    }
 
     // The next hop as the connection proposes it already carries the request's own header
     // fields (the "User-Agent" among them) and keeps method and body where HTTP keeps them.
     // It is taken as it is rather than re-made from the previous hop, which would send a
     // form's POST again after a 303 and hand credentials to another origin.
     net::URLRequest next = request;
+    next.setMaximumBodyLength(maximumPageLength);
     if (auto agent = connection->currentRequest().valueForHTTPHeaderField("User-Agent");
         agent && !next.valueForHTTPHeaderField("User-Agent"))
         next.setValueForHTTPHeaderField(*agent, "User-Agent");
@@ -438,13 +443,21 @@ void Tab::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& 
                                      const base::Error& error) {
     if (!isOwnConnection(connection))
         return;
-    (void)error;
     fetching_ = false;
     fetchAddedEntry_ = false;
     positionBeforeStep_.reset();
+    pageData_.reset();
     auto host = viewController();
     if (auto bar = progressBar())
         bar->setHidden(true);
+
+    if (error.domain == base::URLErrorDomain &&
+        error.code == base::URLErrorDataLengthExceedsMaximum) {
+        base::log("The page at " + currentURLString_ + " is too large to show");
+        webView_->stopLoading();
+        webView_->loadHTMLString(resourceText("page_too_large", "html"), std::nullopt);
+        return;
+    }
 
     if (!connection->currentRequest().url()) {
         // The address made no URL: back to the start page with an empty address field.

@@ -53,6 +53,11 @@ public:
     // A fetch ending without a body puts the address it falls back to into the address
     // field, except for this home page of the second search engine.
     static constexpr const char* secondSearchEngineHomeAddress = "https://search.tabbrowser.org/";
+    // The largest page a tab fetches, as decoded: the tab holds it whole and hands it to its
+    // web view. A longer one fails and the tab says it is too large to show.
+    static constexpr std::uint64_t maximumPageLength = 64 * 1024 * 1024;
+    // The largest image "Save Image" fetches.
+    static constexpr std::uint64_t maximumImageLength = 32 * 1024 * 1024;
 
     // Builds the tab with its face at `frame` and its web view in the screen's root view.
     // The screen must have its views loaded (webViewTemplate, topBar, bottomBar, rootView).

@@ -4,6 +4,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLConnection.h"
+#include "platform/testing/HostileServer.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/ScrollView.h"
@@ -532,6 +533,23 @@ TEST_F(TabFetchTest, AFailedFetchShowsTheUnableToConnectPage) {
     EXPECT_EQ(lastHTML(background)->html, resource("unable_to_connect", "html"));
     EXPECT_FALSE(lastHTML(background)->baseURL);
     EXPECT_EQ(host->cannotConnectCount, 1);
+}
+
+TEST_F(TabFetchTest, APageTooLargeToKeepStopsAndTheTabSaysSo) {
+    // A few kilobytes that decode to one byte more than a tab keeps.
+    testing_support::HostileServer hostile(Tab::maximumPageLength + 1, "text/html");
+    auto tab = makeTab();
+    host->progress->setHidden(false);
+    ASSERT_TRUE(fetch(tab, hostile.url("/bomb")));
+    ASSERT_TRUE(lastHTML(tab));
+    EXPECT_EQ(lastHTML(tab)->html, resource("page_too_large", "html"));
+    EXPECT_FALSE(lastHTML(tab)->baseURL);
+    EXPECT_EQ(host->cannotConnectCount, 0);
+    EXPECT_TRUE(host->progress->isHidden());
+
+    // The next page loads as usual.
+    ASSERT_TRUE(fetch(tab, server.url("/utf8")));
+    EXPECT_EQ(lastHTML(tab)->html, "<p>\xc3\xa9t\xc3\xa9</p>");
 }
 
 TEST_F(TabTest, AFetchWithoutURLShowsTheStartPageAndClearsTheAddressField) {

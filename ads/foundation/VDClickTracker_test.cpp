@@ -1,7 +1,9 @@
 #include "ads/foundation/VDClickTracker.h"
 #include "ads/foundation/VDDevice.h"
+#include "ads/foundation/VDURLRequestUtilities.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/testing/HostileServer.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 
@@ -199,6 +201,27 @@ TEST_F(VDClickTrackerTest, APingThatRunsOutOfBackgroundTimeFails) {
     EXPECT_EQ(delegate->error->code, base::URLErrorCancelled);
     EXPECT_EQ(tracker->cachedFile(), nullptr);
     EXPECT_EQ(ui::Application::shared().openBackgroundTaskCount(), 0u);
+}
+
+TEST_F(VDClickTrackerTest, APingTooLargeOrTooSlowFailsInTime) {
+    testing_support::HostileServer hostile(vd_maximumResponseLength + 1);
+    auto tracker = VDClickTracker::create();
+    auto inflated = ping(tracker, base::URL::parse(hostile.url("/bomb")));
+    EXPECT_EQ(inflated->outcomes, std::vector<std::string>{"failure"});
+    ASSERT_TRUE(inflated->error);
+    EXPECT_EQ(inflated->error->code, base::URLErrorDataLengthExceedsMaximum);
+
+    auto dripped = std::make_shared<RecordingDelegate>();
+    tracker->setDelegate(dripped);
+    tracker->trackURL(base::URL::parse(hostile.url("/drip")));
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return hostile.dripRequests() == 1; },
+                                               base::Seconds(10)));
+    base::RunLoop::main().advance(net::URLRequest::serviceTimeLimit - base::Seconds(1));
+    EXPECT_FALSE(tracker->hasTracked());
+    base::RunLoop::main().advance(base::Seconds(1));
+    EXPECT_EQ(dripped->outcomes, std::vector<std::string>{"failure"});
+    ASSERT_TRUE(dripped->error);
+    EXPECT_EQ(dripped->error->code, base::URLErrorTimedOut);
 }
 
 TEST_F(VDClickTrackerTest, ResetDropsTheDownloadAndItsFile) {

@@ -10,6 +10,8 @@ vd_requestForURLDataHeadersType(const std::optional<base::URL>& url,
     if (!url)
         return std::nullopt;
     net::URLRequest request(*url);
+    request.setMaximumBodyLength(vd_maximumResponseLength);
+    request.setTimeLimit(net::URLRequest::serviceTimeLimit);
     if (headers) {
         for (const auto& [name, value] : *headers) {
             if (!request.setValueForHTTPHeaderField(value, name))

@@ -4,6 +4,7 @@
 #include "platform/base/URL.h"
 #include "platform/net/URLRequest.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,9 +14,15 @@
 // - with data: a POST of that body with its "Content-Length", and the type, when given, as
 //   "Content-Type";
 // - without: a GET without body.
-// No time-out or cache policy is set. nullopt without a URL, and when a header field cannot be
-// sent as given (a name that is no HTTP token, a value holding CR, LF or NUL), rather than a
-// request that quietly lacks it.
+// Every such request is bounded, whatever its server does: its decoded answer may hold at most
+// vd_maximumResponseLength bytes and the whole exchange may take at most
+// net::URLRequest::serviceTimeLimit. No cache policy is set. nullopt without a URL, and when a
+// header field cannot be sent as given (a name that is no HTTP token, a value holding CR, LF or
+// NUL), rather than a request that quietly lacks it. The largest answer the ads client keeps: an
+// ad's markup or JSON, a ping's answer, a creative's precached file. Ads are a few kilobytes; a
+// megabyte-sized inline creative still fits.
+inline constexpr std::uint64_t vd_maximumResponseLength = 4 * 1024 * 1024;
+
 std::optional<net::URLRequest>
 vd_requestForURLDataHeadersType(const std::optional<base::URL>& url,
                                 const std::optional<base::Data>& data,

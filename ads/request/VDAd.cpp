@@ -5,8 +5,10 @@
 #include "ads/foundation/VDStatisticDictionary.h"
 #include "ads/presentation/VDSwipeToViewControllerConfigurations.h"
 #include "ads/webview/VDMRAIDEventHandling.h"
+#include "platform/base/Log.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -65,6 +67,16 @@ void VDAd::addManualImpressionURLsFromArray(const std::vector<base::URL>& urls) 
         addUnique(manualImpressionURLs_, url);
 }
 
+void VDAd::setReloadIntervalFromServer(double seconds) {
+    // Not-a-number fails the comparison too.
+    if (!(seconds <= maximumReloadInterval) || !std::isfinite(seconds)) {
+        base::log("Ignoring the refresh interval " + std::to_string(seconds) +
+                  " s from the server: it must be at most a day");
+        return;
+    }
+    reloadInterval_ = seconds;
+}
+
 void VDAd::readDictionary(const base::Value::Dictionary& dictionary) {
     const base::Value all(dictionary);
 
@@ -78,7 +90,7 @@ void VDAd::readDictionary(const base::Value::Dictionary& dictionary) {
     }
 
     const std::string* size = all["ad_size"].string();
-    size_ = VDAdSizeFromCGSize(size ? VDCGSizeFromAdSizeString(*size) : ui::Size());
+    size_ = VDAdSizeFromCGSize(size ? VDCGSizeFromServerAdSizeString(*size) : ui::Size());
 
     if (const std::string* orientation = all["orientation"].string()) {
         if (auto mask = VDInterfaceOrientationMaskFromString(*orientation))

@@ -97,6 +97,12 @@ public:
     // Seconds; nullopt when the response set none.
     std::optional<double> reloadInterval() const { return reloadInterval_; }
     void setReloadInterval(std::optional<double> seconds) { reloadInterval_ = seconds; }
+    // The longest refresh interval a server may set.
+    static constexpr double maximumReloadInterval = 24 * 60 * 60;
+    // Sets an interval the ad server sent, when it can mean one: finite and at most
+    // maximumReloadInterval (below 1 s turns refresh off, as always). Anything else is refused
+    // with one log line and leaves the interval as it was.
+    void setReloadIntervalFromServer(double seconds);
     ui::InterfaceOrientationMask supportedOrientations() const { return supportedOrientations_; }
     void setSupportedOrientations(ui::InterfaceOrientationMask mask) {
         supportedOrientations_ = mask;

@@ -209,7 +209,7 @@ void VDAdFetcher::processHTTPHeaders(const net::HTTPHeaderFields& headers) {
     }
     if (auto rate = headers.value("x-vdma-refresh-rate")) {
         if (auto seconds = vd_doubleFromStrictString(*rate); seconds && *seconds >= 0)
-            ad_->setReloadInterval(*seconds);
+            ad_->setReloadIntervalFromServer(*seconds);
     }
     ad_->setDebugDialog(headers.value("x-vdma-debug-dialog"));
     ad_->setCustomAdSizeString(headers.value("x-vdma-ad-size"));
@@ -264,13 +264,19 @@ void VDAdFetcher::connectionLoadDidFinishBaseURL(VDURLConnection&,
 }
 
 void VDAdFetcher::connectionLoadDidFailHTTPStatusCode(VDURLConnection&,
-                                                      const std::optional<base::Error>&,
+                                                      const std::optional<base::Error>& error,
                                                       long statusCode) {
     ad_->setAdHTML(std::nullopt);
     ad_->setAdBaseURL(std::nullopt);
     adConnectionHasCompleted_ = true;
+    const bool transportError = error && error->domain == base::URLErrorDomain;
     long code = VDRequestError::kVDErrorNetworkError;
-    if (statusCode == 400) {
+    if (transportError && error->code == base::URLErrorTimedOut) {
+        // Whether the server said nothing or kept the answer coming too slowly.
+        code = VDRequestError::kVDErrorTimeout;
+    } else if (transportError && error->code == base::URLErrorDataLengthExceedsMaximum) {
+        code = VDRequestError::kVDErrorReceivedInvalidResponse;
+    } else if (statusCode == 400) {
         code = VDRequestError::kVDErrorInvalidRequest;
         VDLogger::sharedInstance()->logPublicMessage(
             "Server rejected ad parameters. Typically this is because the ad unit ID is "

@@ -6,6 +6,7 @@
 #include "ads/request/VDRequestError.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/HostileServer.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -196,9 +197,16 @@ TEST_F(VDAdFetcherTest, EveryHeaderOfTheTableIsReadIntoTheAd) {
     adFromHeaders(fields({}));
     EXPECT_EQ(defaults->objectForKey("/redodi/ads/use_https"), base::Value(false));
 
-    const std::pair<const char*, std::optional<double>> rates[] = {
-        {"-5", std::nullopt},  {"0", 0},     {" 7 ", 7}, {"", std::nullopt}, {"nan", std::nullopt},
-        {"inf", std::nullopt}, {"1e3", 1000}};
+    const std::pair<const char*, std::optional<double>> rates[] = {{"-5", std::nullopt},
+                                                                   {"0", 0},
+                                                                   {" 7 ", 7},
+                                                                   {"", std::nullopt},
+                                                                   {"nan", std::nullopt},
+                                                                   {"inf", std::nullopt},
+                                                                   {"1e3", 1000},
+                                                                   {"86400", 86400},
+                                                                   {"86401", std::nullopt},
+                                                                   {"1e308", std::nullopt}};
     for (const auto& [rate, interval] : rates) {
         EXPECT_EQ(adFromHeaders(fields({{"x-vdma-refresh-rate", rate}}))->reloadInterval(),
                   interval)
@@ -291,6 +299,28 @@ TEST_F(VDAdFetcherTest, FailuresCarryTheCodeOfTheirStatus) {
     }
     EXPECT_TRUE(log.contains("Server rejected ad parameters. Typically this is because the ad "
                              "unit ID is incorrect."));
+}
+
+TEST_F(VDAdFetcherTest, AnAnswerTooLargeOrTooSlowFailsWithItsCode) {
+    // A few kilobytes that decode to one byte more than an ad may hold.
+    testing_support::HostileServer hostile(vd_maximumResponseLength + 1, "text/html");
+    auto tooLarge = fetch(hostile.url("/bomb"));
+    ASSERT_EQ(tooLarge.kind, "failed");
+    EXPECT_EQ(tooLarge.error->code, VDRequestError::kVDErrorReceivedInvalidResponse);
+
+    // A server that sends a byte a second is never idle long enough for the idle time-out.
+    auto fetcher = VDAdFetcher::create();
+    auto delegate = std::make_shared<RecordingFetcherDelegate>();
+    auto request = vd_requestForURLDataHeadersType(base::URL::parse(hostile.url("/ad/html")),
+                                                   std::nullopt, std::nullopt, std::nullopt);
+    ASSERT_TRUE(fetcher->fetchRequestURL(request.value(), delegate));
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return hostile.dripRequests() == 1; }, 10s));
+    base::RunLoop::main().advance(net::URLRequest::serviceTimeLimit - 1s);
+    EXPECT_TRUE(delegate->outcomes.empty());
+    base::RunLoop::main().advance(1s);
+    ASSERT_EQ(delegate->outcomes.size(), 1u);
+    EXPECT_EQ(delegate->outcomes[0].kind, "failed");
+    EXPECT_EQ(delegate->outcomes[0].error->code, VDRequestError::kVDErrorTimeout);
 }
 
 TEST_F(VDAdFetcherTest, OnlyMediationAnswersAreKeptAndAnswerForTheirAdUnit) {

@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDInternalErrors.h"
+#include "platform/base/Log.h"
 #include "platform/base/Strings.h"
 #include "platform/ui/Device.h"
 
@@ -169,4 +170,17 @@ VDAdSize VDAdSizeFromNSValue(const std::any& value) {
 
 ui::Size VDCGSizeFromAdSizeString(std::string_view text) {
     return ui::sizeFromString("{" + base::replaceAll(text, "x", ",") + "}");
+}
+
+ui::Size VDCGSizeFromServerAdSizeString(std::string_view text) {
+    if (text.empty())
+        return ui::Size();
+    const ui::Size size = VDCGSizeFromAdSizeString(text);
+    // Fitting the screen also rules out infinities and not-a-number.
+    if (size.width > 0 && size.height > 0 &&
+        VDCustomAdSizeFitsScreen(nullptr, size.width, size.height))
+        return size;
+    base::log("Ignoring the ad size \"" + std::string(text.substr(0, 64)) +
+              "\" from the server: sides must be positive and fit the screen");
+    return ui::Size();
 }

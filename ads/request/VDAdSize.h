@@ -72,3 +72,7 @@ VDAdSize VDAdSizeFromNSValue(const std::any& value);
 
 // "320x50" as 320 by 50; text of another form gives 0 by 0.
 ui::Size VDCGSizeFromAdSizeString(std::string_view text);
+// A size the ad server names ("320x50"), only when it can be laid out: both sides positive and
+// fitting the screen (VDCustomAdSizeFitsScreen). Any other size is refused with one log line
+// and gives 0 by 0, as text of another form does; empty text gives 0 by 0 silently.
+ui::Size VDCGSizeFromServerAdSizeString(std::string_view text);

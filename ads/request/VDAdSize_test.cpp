@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/request/VDAdSize.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
@@ -153,6 +154,22 @@ TEST_F(VDAdSizeTest, BoxesAndTextsReadBack) {
     };
     for (const auto& [text, size] : texts)
         EXPECT_EQ(VDCGSizeFromAdSizeString(text), size) << text;
+}
+
+TEST_F(VDAdSizeTest, AServersSizeIsTakenOnlyWhenPositiveAndFittingTheScreen) {
+    useDevice(ui::UserInterfaceIdiom::Phone);
+    EXPECT_EQ(VDCGSizeFromServerAdSizeString("320x50"), ui::Size(320, 50));
+    {
+        testing_support::LogCapture log;
+        EXPECT_EQ(VDCGSizeFromServerAdSizeString(""), ui::Size());
+        EXPECT_TRUE(log.lines().empty());
+    }
+    for (const char* text :
+         {"-320x-50", "1e308x1e308", "0x0", "320x-1", "nanx50", "5000x50", "no size"}) {
+        testing_support::LogCapture log;
+        EXPECT_EQ(VDCGSizeFromServerAdSizeString(text), ui::Size()) << text;
+        EXPECT_EQ(log.lines().size(), 1u) << text;
+    }
 }
 
 } // namespace

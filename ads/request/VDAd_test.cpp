@@ -6,6 +6,7 @@
 #include "ads/request/VDAdType.h"
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDInterstitialAd.h"
+#include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,31 @@ TEST_F(VDAdTest, ADictionaryFillsTheRecord) {
     EXPECT_EQ(ad->impressionURLs().size(), 2u);
     ad->removeAllImpressionURLs();
     EXPECT_TRUE(ad->impressionURLs().empty());
+}
+
+TEST_F(VDAdTest, ServerNumbersBeyondWhatTheyCanMeanAreRefusedWithOneLogLine) {
+    const auto read = [](base::Value size, base::Value rate) {
+        return VDBannerAd::createWithDictionary(
+            {{"ad_size", std::move(size)}, {"refresh_rate", std::move(rate)}});
+    };
+    const auto absent = VDBannerAd::createWithDictionary({});
+    {
+        testing_support::LogCapture log;
+        auto huge = read(base::Value("1e308x1e308"), base::Value(1e308));
+        EXPECT_EQ(huge->size(), absent->size());
+        EXPECT_EQ(huge->reloadInterval(), std::nullopt);
+        EXPECT_EQ(log.lines().size(), 2u);
+    }
+    for (const char* size : {"-320x-50", "0x50", "320x0", "100000x50"}) {
+        testing_support::LogCapture log;
+        EXPECT_EQ(read(base::Value(size), base::Value(60))->size(), absent->size()) << size;
+        EXPECT_EQ(log.lines().size(), 1u) << size;
+    }
+    // A day at most; below a second still turns refresh off, as it always did.
+    EXPECT_EQ(read(base::Value("300x250"), base::Value(86400))->reloadInterval(), 86400);
+    EXPECT_EQ(read(base::Value("300x250"), base::Value(86401))->reloadInterval(), std::nullopt);
+    EXPECT_EQ(read(base::Value("300x250"), base::Value(-5))->reloadInterval(), -5);
+    EXPECT_EQ(read(base::Value("300x250"), base::Value(86400))->size(), kVDAdSizeMediumRectangle);
 }
 
 TEST_F(VDAdTest, WithoutUsableHTMLTheContentIsFetched) {

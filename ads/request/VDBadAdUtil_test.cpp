@@ -4,6 +4,7 @@
 #include "platform/base/JSON.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/HostileServer.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "tests/fixtures/TestAdServer.h"
@@ -66,6 +67,24 @@ TEST_F(VDBadAdUtilTest, AReportThatCannotBeDeliveredIsDroppedQuietly) {
     }
     EXPECT_TRUE(
         base::RunLoop::main().runUntil([&] { return weakReport.expired(); }, base::Seconds(10)));
+}
+
+TEST_F(VDBadAdUtilTest, AReportTheServerNeverFinishesEndsAtTheTimeLimit) {
+    testing_support::HostileServer hostile(0);
+    base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
+                                              base::Value(hostile.url("/sdk-core.html")));
+    std::weak_ptr<VDBadAdUtil> weakReport;
+    {
+        auto report = VDBadAdUtil::create();
+        weakReport = report;
+        EXPECT_TRUE(report->reportBadAd({{"ad_id", base::Value("9")}}));
+    }
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return hostile.dripRequests() == 1; },
+                                               base::Seconds(10)));
+    base::RunLoop::main().advance(net::URLRequest::serviceTimeLimit - base::Seconds(1));
+    EXPECT_FALSE(weakReport.expired());
+    base::RunLoop::main().advance(base::Seconds(1));
+    EXPECT_TRUE(weakReport.expired());
 }
 
 } // namespace

@@ -15,5 +15,5 @@ void VDBannerAd::readDictionary(const base::Value::Dictionary& dictionary) {
     VDAd::readDictionary(dictionary);
     auto rate = dictionary.find("refresh_rate");
     if (rate != dictionary.end() && rate->second.isNumber())
-        setReloadInterval(rate->second.doubleValue());
+        setReloadIntervalFromServer(rate->second.doubleValue());
 }

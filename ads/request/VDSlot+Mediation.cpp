@@ -57,7 +57,7 @@ void VDSlot::processMediationAdResponse(const std::shared_ptr<VDAd>& ad) {
     mediationConfiguration_ = configuration;
     finishedLoadingAdResponse(ad);
     if (const auto& custom = ad->customAdSizeString())
-        newAdSize_ = interstitial ? ui::Size() : VDCGSizeFromAdSizeString(*custom);
+        newAdSize_ = interstitial ? ui::Size() : VDCGSizeFromServerAdSizeString(*custom);
     if (configuration->adSize && !interstitial)
         newAdSize_ = *configuration->adSize;
     // The adapters of this layer, in case the registry was emptied since start-up.

@@ -19,7 +19,8 @@ void VDSlot::processAdResponse(const std::shared_ptr<VDAd>& ad) {
     setReloadInterval(ad->reloadInterval().value_or(defaultReloadInterval));
     scheduleAdReloadTimer();
     if (const auto& custom = ad->customAdSizeString())
-        newAdSize_ = adType_.isInterstitial() ? ui::Size() : VDCGSizeFromAdSizeString(*custom);
+        newAdSize_ =
+            adType_.isInterstitial() ? ui::Size() : VDCGSizeFromServerAdSizeString(*custom);
     if (adView_)
         adView_->scrollView()->setScrollEnabled(ad->isScrollEnabled());
     const std::string html = base::trim(ad->adHTML().value_or(""));

@@ -27,5 +27,7 @@ net::URLRequest CHRequest::URLRequest() const {
         CHUtility::stringBySerializingQueryParameters(parameters));
     request.setValueForHTTPHeaderField(CHSettings::userAgent(), "User-Agent");
     request.setCachePolicy(net::URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
+    request.setMaximumBodyLength(maximumAnswerLength);
+    request.setTimeLimit(net::URLRequest::serviceTimeLimit);
     return request;
 }

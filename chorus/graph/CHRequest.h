@@ -4,6 +4,7 @@
 #include "platform/base/URL.h"
 #include "platform/net/URLRequest.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,10 @@ class CHSession;
 // parameters, sent with the session's access token when the session is open.
 class CHRequest {
 public:
+    // The largest answer kept: a JSON reply of the server (a long friend list is a few hundred
+    // kilobytes).
+    static constexpr std::uint64_t maximumAnswerLength = 8 * 1024 * 1024;
+
     CHRequest(std::shared_ptr<CHSession> session, std::string graphPath,
               CHUtility::Parameters parameters = {});
 
@@ -25,7 +30,9 @@ public:
 
     // GET "<server>/v2.2/<path>?…" with the parameters, "format=json", "sdk=ios", the access
     // token when there is one, and the client's User-Agent. Never answered from the cache:
-    // what it reads changes and holds a token.
+    // what it reads changes and holds a token. The answer may hold at most
+    // maximumAnswerLength decoded bytes and the exchange may take at most
+    // net::URLRequest::serviceTimeLimit.
     net::URLRequest URLRequest() const;
 
 private:

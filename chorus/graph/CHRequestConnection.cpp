@@ -68,11 +68,15 @@ void CHRequestConnection::answered(std::size_t index, int statusCode, const base
     auto self = shared_from_this();
     entries_[index].connection.reset();
     auto handler = std::exchange(entries_[index].handler, nullptr);
-    base::Result<base::Value> result =
-        failure
-            ? base::Result<base::Value>(CHError::make(
-                  CHError::RequestFailed, "The request failed: " + failure->localizedDescription()))
-            : resultOfResponse(statusCode, body);
+    const auto transportFailure = [&failure] {
+        // The transport's reason (a time-out, an answer too large) stays readable underneath.
+        auto error = CHError::make(CHError::RequestFailed,
+                                   "The request failed: " + failure->localizedDescription());
+        error.setUnderlyingError(*failure);
+        return error;
+    };
+    base::Result<base::Value> result = failure ? base::Result<base::Value>(transportFailure())
+                                               : resultOfResponse(statusCode, body);
     if (handler) {
         if (result)
             handler(*this, *result, std::nullopt);

@@ -2,6 +2,7 @@
 #include "chorus/core/CHSession.h"
 #include "chorus/graph/CHGraphObject.h"
 #include "chorus/graph/CHRequestConnection.h"
+#include "platform/testing/HostileServer.h"
 #include "tests/fixtures/chorus/ChorusTest.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,31 @@ TEST(CHRequestConnectionResultTest, AnAnswerIsAResultOnlyWhenItIsSuccessfulJSON)
             EXPECT_TRUE(result.ok()) << c.body;
         }
     }
+}
+
+TEST_F(CHRequestConnectionTest, AnAnswerTooLargeOrTooSlowFailsWithTheTransportsReason) {
+    testing_support::HostileServer hostile(CHRequest::maximumAnswerLength + 1, "application/json");
+    base::UserDefaults::standard()->setObject(CHSettings::serverBaseURLKey,
+                                              base::Value(hostile.url("")));
+    Answer tooLarge;
+    send(CHRequest(nullptr, "bomb"), tooLarge);
+    ASSERT_TRUE(waitFor([&] { return tooLarge.heard; }));
+    ASSERT_TRUE(tooLarge.error);
+    EXPECT_EQ(tooLarge.error->code, CHError::RequestFailed);
+    ASSERT_TRUE(tooLarge.error->underlyingError());
+    EXPECT_EQ(tooLarge.error->underlyingError()->code, base::URLErrorDataLengthExceedsMaximum);
+
+    Answer tooSlow;
+    send(CHRequest(nullptr, "me/friends"), tooSlow);
+    ASSERT_TRUE(waitFor([&] { return hostile.dripRequests() == 1; }));
+    base::RunLoop::main().advance(net::URLRequest::serviceTimeLimit - base::Seconds(1));
+    EXPECT_FALSE(tooSlow.heard);
+    base::RunLoop::main().advance(base::Seconds(1));
+    ASSERT_TRUE(tooSlow.heard);
+    ASSERT_TRUE(tooSlow.error);
+    EXPECT_EQ(tooSlow.error->code, CHError::RequestFailed);
+    ASSERT_TRUE(tooSlow.error->underlyingError());
+    EXPECT_EQ(tooSlow.error->underlyingError()->code, base::URLErrorTimedOut);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLConnection.h"
-#include "platform/testing/GzipBomb.h"
+#include "platform/testing/HostileServer.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <arpa/inet.h>
@@ -279,24 +279,6 @@ protected:
                 response.set_content("validated body " + std::to_string(seen_.count("/validated")),
                                      "text/plain");
             });
-        // 1,826 bytes of two gzip layers that decode to 64 MiB. Not a type the server compresses
-        // itself, so that it goes out as made.
-        server.Get("/bomb", [this](const httplib::Request& request, httplib::Response& response) {
-            seen_.record(request);
-            static const testing_support::GzipBomb bomb(64 << 20);
-            response.set_header("Content-Encoding", bomb.layersHeader());
-            response.set_content(bomb.body(), "application/octet-stream");
-        });
-        // One byte at once, then one a second until the client goes away or the test ends.
-        server.Get("/drip", [this](const httplib::Request& request, httplib::Response& response) {
-            seen_.record(request);
-            response.set_chunked_content_provider(
-                "application/octet-stream", [this](std::size_t offset, httplib::DataSink& sink) {
-                    if (offset > 0 && server_.waitForRelease(1s))
-                        return false;
-                    return sink.write("d", 1);
-                });
-        });
         server_.start();
     }
 
@@ -885,7 +867,9 @@ TEST_F(URLConnectionTest, SendAsynchronousRequestHandsOverTheWholeAnswer) {
 }
 
 TEST_F(URLConnectionTest, ABodyPastItsMaximumEndsTheLoadCountedInDecodedBytes) {
-    auto request = this->request("/bomb");
+    // A few kilobytes that decode to 64 MiB.
+    testing_support::HostileServer hostile(64 << 20);
+    auto request = URLRequest::withURLString(hostile.url("/bomb"));
     request.setMaximumBodyLength(1 << 20);
     auto delegate = load(request);
     ASSERT_TRUE(delegate->error);
@@ -927,7 +911,8 @@ TEST_F(URLConnectionTest, ACachedAnswerPastTheMaximumFailsAsTheNetworkOneWould) 
 TEST_F(URLConnectionTest, SendAsynchronousRequestKeepsNoMoreThanTheMaximum) {
     std::optional<base::Error> error;
     bool called = false;
-    auto request = this->request("/bomb");
+    testing_support::HostileServer hostile(1 << 20);
+    auto request = URLRequest::withURLString(hostile.url("/bomb"));
     request.setMaximumBodyLength(64 * 1024);
     URLConnection::sendAsynchronousRequest(request, [&](const std::optional<HTTPURLResponse>&,
                                                         const base::Data& data,
@@ -942,13 +927,15 @@ TEST_F(URLConnectionTest, SendAsynchronousRequestKeepsNoMoreThanTheMaximum) {
 }
 
 TEST_F(URLConnectionTest, ATimeLimitEndsALoadThatTheServerKeepsAliveByteByByte) {
-    auto request = this->request("/drip");
+    testing_support::HostileServer hostile(0);
+    auto request = URLRequest::withURLString(hostile.url("/drip"));
     request.setTimeLimit(30s);
     auto delegate = std::make_shared<RecordingDelegate>();
     connection_ = URLConnection::create(request, delegate);
     // Without a limit the same load runs on: the idle time-out never comes while bytes do.
     auto unlimited = std::make_shared<RecordingDelegate>();
-    auto unlimitedConnection = URLConnection::create(this->request("/drip"), unlimited);
+    auto unlimitedConnection =
+        URLConnection::create(URLRequest::withURLString(hostile.url("/drip")), unlimited);
     ASSERT_TRUE(base::RunLoop::main().runUntil(
         [&] { return delegate->dataCalls > 0 && unlimited->dataCalls > 0; }, 10s));
 
