@@ -43,9 +43,11 @@ base::Regex compiled(const char* pattern, bool caseInsensitive = false) {
     return base::Regex::compile(pattern, options).value();
 }
 
-// Every `&` that does not start a reference XML knows becomes "&amp;", so that an address's
-// query ("?a=1&b=2") keeps its parameters; the HTML entities that exports use in titles
-// ("&nbsp;", "&eacute;") become character references.
+// Every reference becomes a numeric character reference, and every `&` that starts none becomes
+// "&#38;", so that an address's query ("?a=1&b=2") keeps its parameters and the HTML entities
+// that exports use in titles ("&nbsp;", "&eacute;") are read. Numeric ones even for the five
+// XML predefines: once the parser has met a markup error, its recovery drops named references
+// ("AT&amp;T" would be saved as "ATT") but still reads numeric ones.
 std::string withReferencesXMLKnows(std::string_view text) {
     static constexpr std::size_t longestName = 32;
     std::string out;
@@ -76,8 +78,7 @@ std::string withReferencesXMLKnows(std::string_view text) {
                 : name.starts_with("#") && all(1, [](unsigned char c) { return std::isdigit(c); });
         const bool named = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) &&
                            all(0, [](unsigned char c) { return std::isalnum(c); });
-        if (numeric || (named && (name == "amp" || name == "lt" || name == "gt" || name == "quot" ||
-                                  name == "apos"))) {
+        if (numeric) {
             out += '&';
             continue;
         }
@@ -90,7 +91,7 @@ std::string withReferencesXMLKnows(std::string_view text) {
                 continue;
             }
         }
-        out += "&amp;";
+        out += "&#38;";
     }
     return out;
 }
@@ -112,6 +113,9 @@ std::string BookmarkImporter::documentText(std::string_view exportText) {
     // Tags the export format never closes, which XML would take as holding everything after
     // them, and the html and body tags, whose content goes straight under the root.
     static const base::Regex looseTags = compiled(R"(</?(?:dt|dd|p|hr|html|body)\b[^<>]*>)", true);
+    // A line break inside a title, which XML would take as holding the rest of the list (the
+    // next bookmark with it), is a space.
+    static const base::Regex lineBreakTags = compiled(R"(<br\b[^<>]*>|</br\s*>)", true);
     // The valueless FOLDED attribute of a heading, which XML does not allow; the word elsewhere
     // (a title, an address, another attribute's value) stays. Attributes are matched whole and
     // never across a "<" or ">", so the search stays linear whatever the text.
@@ -124,6 +128,7 @@ std::string BookmarkImporter::documentText(std::string_view exportText) {
     text = lineBreaks.replace(text, " ");
     text = declarations.replace(text, "");
     text = looseTags.replace(text, "");
+    text = lineBreakTags.replace(text, " ");
     text = folded.replace(text, "$1");
     return "<root>" + withReferencesXMLKnows(text) + "</root>";
 }
@@ -183,13 +188,19 @@ void BookmarkImporter::loadBookmarksFromText(std::string_view exportText) {
     std::unique_ptr<xmlXPathContext, XPathContextFree> xpath(xmlXPathNewContext(parsed.get()));
     if (!xpath)
         return;
+    // The children of the wrapping root only: "root" elements of the file itself are content
+    // like any other, and selecting their children too would walk every nested level again.
     std::unique_ptr<xmlXPathObject, XPathObjectFree> selected(
-        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>("//root/*"), xpath.get()));
+        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>("/root/*"), xpath.get()));
     if (!selected || !selected->nodesetval)
         return;
     const xmlNodeSet& allNodes = *selected->nodesetval;
     std::vector<xmlNode*> nodes(allNodes.nodeTab, allNodes.nodeTab + allNodes.nodeNr);
+    loggedFolders_ = 0;
     loadBookmarksFromNodes(nodes, rootFolder_, true);
+    if (loggedFolders_ > maximumFolderLogLines)
+        base::log("And " + std::to_string(loggedFolders_ - maximumFolderLogLines) +
+                  " more folders");
 }
 
 namespace {
@@ -197,6 +208,25 @@ namespace {
 std::string lowercaseName(const xmlNode* node) {
     return node->name ? base::lowercaseASCII(reinterpret_cast<const char*>(node->name))
                       : std::string();
+}
+
+// The node's own text: its text children, not the text of the elements inside it (an unclosed
+// tag can hold the rest of the file).
+std::string ownText(const xmlNode* node) {
+    std::string text;
+    for (const xmlNode* child = node->children; child; child = child->next)
+        if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
+            child->content)
+            text += reinterpret_cast<const char*>(child->content);
+    return text;
+}
+
+// The first element child of `node` named `name`; null when there is none.
+xmlNode* childElementNamed(const xmlNode* node, std::string_view name) {
+    for (xmlNode* child = node->children; child; child = child->next)
+        if (child->type == XML_ELEMENT_NODE && lowercaseName(child) == name)
+            return child;
+    return nullptr;
 }
 
 // The element after `node` among its siblings, skipping text and comments; null at the end.
@@ -219,10 +249,15 @@ void BookmarkImporter::loadBookmarksFromNodes(const std::vector<xmlNode*>& nodes
             continue;
         const std::string name = lowercaseName(node);
         if (name == "h3") {
-            xmlNode* next = nextElement(node);
-            xmlNode* list = next && lowercaseName(next) == "dl" ? next : nullptr;
+            // A heading left open holds its list itself (a closed one never holds a list);
+            // otherwise its list is the element right after it.
+            xmlNode* list = childElementNamed(node, "dl");
+            if (!list) {
+                xmlNode* next = nextElement(node);
+                list = next && lowercaseName(next) == "dl" ? next : nullptr;
+                taken = list;
+            }
             addFolder(node, list, folder);
-            taken = list;
         } else if (name == "a") {
             addBookmark(node, folder);
         } else if (name == "dl" && scanDL) {
@@ -242,13 +277,18 @@ void BookmarkImporter::loadBookmarksFromChildrenNodes(xmlNode* first,
 
 void BookmarkImporter::addFolder(xmlNode* heading, xmlNode* list,
                                  const std::shared_ptr<store::Object>& parent) {
-    // The heading's whole text, so that markup or an entity inside it does not cut the name.
-    const std::string name = base::trim(toString(XMLText(xmlNodeGetContent(heading))));
+    const std::string name = base::trim(ownText(heading));
     auto folder = context_->insertNewObject("Folder");
     folder->setValue("name", base::Value(name));
     folder->setRelatedObject("Parent", parent);
-    const std::string* parentName = parent->value("name").string();
-    base::log("folder:" + name + " parent:" + (parentName ? *parentName : std::string()));
+    // A few lines say what is imported; a file of a million folders does not make a million.
+    if (++loggedFolders_ <= maximumFolderLogLines) {
+        const std::string* parentName = parent->value("name").string();
+        base::log("folder:" + base::utf16Substr(name, 0, maximumLoggedNameLength) +
+                  " parent:" +
+                  base::utf16Substr(parentName ? *parentName : std::string(), 0,
+                                    maximumLoggedNameLength));
+    }
     if (list)
         loadBookmarksFromChildrenNodes(list->children, folder, false);
 }
@@ -263,7 +303,7 @@ void BookmarkImporter::addBookmark(xmlNode* link, const std::shared_ptr<store::O
         if (!address.starts_with("http") || address.starts_with("http://localhost"))
             continue;
         auto bookmark = context_->insertNewObject("Bookmark");
-        bookmark->setValue("name", base::Value(toString(XMLText(xmlNodeGetContent(link)))));
+        bookmark->setValue("name", base::Value(ownText(link)));
         bookmark->setValue("url", base::Value(address));
         bookmark->setRelatedObject("Folder", folder);
     }

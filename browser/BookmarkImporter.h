@@ -19,11 +19,13 @@ struct _xmlNode;
 // objects of the bookmark store, all under one new folder made for the import.
 //
 // The export's markup is cleaned into an XML document (its unclosed tags, comments, doctype and
-// the valueless FOLDED attribute removed, bare ampersands escaped, a root element around it all),
-// parsed by libxml2's XML parser in recovery mode, and the root's element children, selected by
-// the XPath "//root/*", are walked: at that level lists are read; inside a list, a heading makes
-// a folder that holds the list right after it, and a link whose address starts with "http" (and
-// is not on http://localhost) makes a bookmark. The parser never reaches the network and never
+// the valueless FOLDED attribute removed, line-break tags made spaces, every reference made a
+// numeric one and bare ampersands escaped, a root element around it all), parsed by libxml2's
+// XML parser in recovery mode, and the wrapping root's element children, selected by the XPath
+// "/root/*", are walked, each node once: at that level lists are read; inside a list, a heading
+// makes a folder that holds the list right after it (or inside it, when the heading was left
+// open), and a link whose address starts with "http" (and is not on http://localhost) makes a
+// bookmark. Folders and bookmarks are named after their heading's and link's own text. The parser never reaches the network and never
 // loads a DTD.
 //
 // A file is imported whole or not at all: the objects are saved once, at the end, and a failed
@@ -44,6 +46,10 @@ public:
     // Files larger than this are refused before anything is read: a real export of tens of
     // thousands of bookmarks is a few megabytes.
     static constexpr std::uintmax_t maximumFileSize = 32 * 1024 * 1024;
+    // An import writes a console line for each of its first folders, names cut to this many
+    // characters, then one line for the rest.
+    static constexpr std::size_t maximumFolderLogLines = 100;
+    static constexpr std::size_t maximumLoggedNameLength = 80;
 
     BookmarkImporter();
     ~BookmarkImporter();
@@ -89,4 +95,5 @@ private:
 
     std::shared_ptr<store::Context> context_;
     std::shared_ptr<store::Object> rootFolder_;
+    std::size_t loggedFolders_ = 0; // folders made by the current import
 };

@@ -121,6 +121,11 @@ TEST_F(BookmarkImporterTest, RealExportFilesImportTheirFoldersAndBookmarks) {
          {"+ Shops", "  Tea & Biscuits <https://shop.example.com/search?q=tea&sort=price&page=2>",
           "  Cart <https://shop.example.com/cart?item=1&qty=2>",
           "Top © 2023 &unknown; end <https://top.example.com/?a=b&c>"}},
+        // "root" elements of the file, nested and never closed, are content like any other
+        // (skipped); a heading left open keeps the list it holds.
+        {"nested-root.html",
+         {"+ Kept", "  Kept link <https://kept.example.com/>", "+ Open heading",
+          "  Inside the open heading <https://open.example.com/>"}},
         // CRLF line ends, tabs, and tags and titles broken over lines.
         {"export-crlf.html",
          {"+ Travel plans", "  Train times <https://trains.example.com/timetable>",
@@ -151,10 +156,10 @@ TEST_F(BookmarkImporterTest, TheNodeRules) {
         // A list inside a list that follows no heading is not read; a link at the top level is.
         {R"(<A HREF="https://top.tld/">T</A><DL><DL><A HREF="https://lost.tld/">L</A></DL></DL>)",
          {"T <https://top.tld/>"}},
-        // Without a first child a name is empty; markup inside a name keeps all its text; a
-        // folder name is trimmed, a bookmark name is not.
+        // Without text a name is empty; a name is the element's own text, not that of the
+        // elements inside it; a folder name is trimmed, a bookmark name is not.
         {R"(<DL><H3></H3><DL><A HREF="https://empty.tld/"/><A HREF="https://b.tld/"> <B>Bold</B> text </A></DL><H3>  Spaced  </H3></DL>)",
-         {"+ ", "   <https://empty.tld/>", "   Bold text  <https://b.tld/>", "+ Spaced"}},
+         {"+ ", "   <https://empty.tld/>", "    text  <https://b.tld/>", "+ Spaced"}},
         // Letter case of element and attribute names does not matter; that of the scheme does.
         {R"(<dl><Dt><h3>lower</h3><dL><a href="https://x.tld/">x</a><A HREF="Https://y.tld/">y</A></Dl></dl>)",
          {"+ lower", "  x <https://x.tld/>"}},
@@ -169,6 +174,60 @@ TEST_F(BookmarkImporterTest, TheNodeRules) {
         ASSERT_TRUE(importText(text));
         EXPECT_THAT(storedImport(), ElementsAreArray(imported));
     }
+}
+
+TEST_F(BookmarkImporterTest, EntitiesAndLineBreaksInTitlesSurviveAnEarlierMarkupError) {
+    // The bare "<" of the first title is the markup error.
+    ASSERT_TRUE(importText(
+        R"(<DL><DT><A HREF="https://x.tld/">1 < 2</A>)"
+        R"(<DT><A HREF="https://y.tld/?a=1&amp;b=2">AT&amp;T &lt;3 &quot;q&quot; &apos;s&gt;</A>)"
+        R"(<DT><A HREF="https://n.tld/">one<br>two<BR/>three</A>)"
+        R"(<DT><H3>Caf&eacute; &amp; Bar</H3><DL><DT><A HREF="https://m.tld/">Next</A></DL></DL>)"));
+    EXPECT_THAT(storedImport(),
+                ElementsAre("+ Café & Bar", "  Next <https://m.tld/>", "1  2 <https://x.tld/>",
+                            "AT&T <3 \"q\" 's> <https://y.tld/?a=1&b=2>",
+                            "one two three <https://n.tld/>"));
+}
+
+TEST_F(BookmarkImporterTest, NestedRootsAndOpenHeadingsCostInProportionToTheFile) {
+    // Levels of "root" elements and headings that are never closed, a few hundred at a time
+    // (the parser's depth limit), over and over: every level once held all the levels below
+    // it, in its names and in the walk.
+    std::string level;
+    for (int depth = 0; depth < 60; ++depth)
+        level += "<root><DT><H3>Folder " + std::to_string(depth) +
+                 "<DL><DT><A HREF=\"https://site.example.com/" + std::to_string(depth) +
+                 "\">Link</A>";
+    std::string text = "<DL><DT><H3>Kept</H3><DL><DT><A HREF=\"https://kept.tld/\">K</A></DL>";
+    std::size_t headings = 1;
+    std::size_t links = 1;
+    // Each block opens 3 elements and 3 more on each level; as many end tags close them (the
+    // parser's recovery closes the innermost element whatever an end tag names).
+    std::string closing;
+    for (int element = 0; element < 3 + 3 * 60; ++element)
+        closing += "</DL>";
+    while (text.size() < 2 * 1024 * 1024) {
+        text += "<DL><DT><H3>Open<DL><DT><A HREF=\"https://open.tld/\">O</A>" + level + closing;
+        headings += 61;
+        links += 61;
+    }
+    text += "</DL>";
+
+    ASSERT_TRUE(importText(text));
+    // No node makes more than its own object, and no name holds more than its own text.
+    EXPECT_LE(storedCount("Folder"), headings + 1);
+    EXPECT_LE(storedCount("Bookmark"), links);
+    std::size_t nameBytes = 0;
+    for (const auto& entity : {"Folder", "Bookmark"})
+        for (const auto& object : context->fetch(store::FetchRequest(entity)).value())
+            nameBytes += object->value("name").string()->size();
+    EXPECT_LE(nameBytes, text.size());
+    const auto lines = storedImport();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "+ Kept");
+    EXPECT_EQ(lines[1], "  K <https://kept.tld/>");
+    // The console says what is imported in a bounded number of lines.
+    EXPECT_LE(log.lines().size(), BookmarkImporter::maximumFolderLogLines + 1);
 }
 
 TEST_F(BookmarkImporterTest, TheParserReadsNothingButTheFile) {
