@@ -5,6 +5,7 @@
 #include "platform/store/FetchRequest.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
+#include "tests/fixtures/bookmarks/NestedRootExport.h"
 
 #include <chrono>
 #include <filesystem>
@@ -190,33 +191,12 @@ TEST_F(BookmarkImporterTest, EntitiesAndLineBreaksInTitlesSurviveAnEarlierMarkup
 }
 
 TEST_F(BookmarkImporterTest, NestedRootsAndOpenHeadingsCostInProportionToTheFile) {
-    // Levels of "root" elements and headings that are never closed, a few hundred at a time
-    // (the parser's depth limit), over and over: every level once held all the levels below
-    // it, in its names and in the walk.
-    std::string level;
-    for (int depth = 0; depth < 60; ++depth)
-        level += "<root><DT><H3>Folder " + std::to_string(depth) +
-                 "<DL><DT><A HREF=\"https://site.example.com/" + std::to_string(depth) +
-                 "\">Link</A>";
-    std::string text = "<DL><DT><H3>Kept</H3><DL><DT><A HREF=\"https://kept.tld/\">K</A></DL>";
-    std::size_t headings = 1;
-    std::size_t links = 1;
-    // Each block opens 3 elements and 3 more on each level; as many end tags close them (the
-    // parser's recovery closes the innermost element whatever an end tag names).
-    std::string closing;
-    for (int element = 0; element < 3 + 3 * 60; ++element)
-        closing += "</DL>";
-    while (text.size() < 2 * 1024 * 1024) {
-        text += "<DL><DT><H3>Open<DL><DT><A HREF=\"https://open.tld/\">O</A>" + level + closing;
-        headings += 61;
-        links += 61;
-    }
-    text += "</DL>";
-
+    const auto hostile = NestedRootExport::make(2 * 1024 * 1024);
+    const std::string& text = hostile.text;
     ASSERT_TRUE(importText(text));
     // No node makes more than its own object, and no name holds more than its own text.
-    EXPECT_LE(storedCount("Folder"), headings + 1);
-    EXPECT_LE(storedCount("Bookmark"), links);
+    EXPECT_LE(storedCount("Folder"), hostile.headings + 1);
+    EXPECT_LE(storedCount("Bookmark"), hostile.links);
     std::size_t nameBytes = 0;
     for (const auto& entity : {"Folder", "Bookmark"})
         for (const auto& object : context->fetch(store::FetchRequest(entity)).value())
@@ -320,6 +300,9 @@ TEST_F(BookmarkImporterTest, ATenMegabyteExportImportsWhole) {
             "url", base::Value(std::string("https://site99.example.com/page?f=499&b=99")))));
     ASSERT_EQ(last.value().size(), 1u);
     EXPECT_EQ(*last.value()[0]->relatedObject("Folder")->value("name").string(), "Folder 499");
+    // A line for each of the first folders, one for the rest.
+    EXPECT_EQ(log.lines().size(), BookmarkImporter::maximumFolderLogLines + 1);
+    EXPECT_TRUE(log.contains("And 400 more folders"));
 }
 
 } // namespace
