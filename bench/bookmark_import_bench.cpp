@@ -49,8 +49,9 @@ std::string plainExport(std::size_t minimumSize) {
     for (int f = 0; text.size() < minimumSize; ++f) {
         text += "<DT><H3>Folder " + std::to_string(f) + "</H3>\n<DL><p>\n";
         for (int b = 0; b < 100; ++b)
-            text += "<DT><A HREF=\"https://site" + std::to_string(b) + ".example.com/?f=" +
-                    std::to_string(f) + "\">Page " + std::to_string(b) + "</A>\n";
+            text += "<DT><A HREF=\"https://site" + std::to_string(b) +
+                    ".example.com/?f=" + std::to_string(f) + "\">Page " + std::to_string(b) +
+                    "</A>\n";
         text += "</DL><p>\n";
     }
     return text + "</DL><p>\n";
@@ -70,7 +71,8 @@ void importEach(benchmark::State& state, const std::string& text) {
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const fs::path storePath = workDirectory() / ("store" + std::to_string(round++) + ".sqlite");
+        const fs::path storePath =
+            workDirectory() / ("store" + std::to_string(round++) + ".sqlite");
         auto context = store::Context::open(storePath, browserModel());
         if (!context) {
             state.SkipWithError("cannot open the store");

@@ -84,9 +84,8 @@ double peakMiBOfDownload(bool keeps) {
         auto delegate = std::make_shared<Delegate>(keeps);
         auto connection = net::URLConnection::create(request, delegate);
         base::RunLoop::main().runUntil([&] { return delegate->done; }, 120s);
-        const bool expected =
-            keeps ? delegate->errorCode == base::URLErrorDataLengthExceedsMaximum
-                  : !delegate->errorCode && delegate->received == bombLength;
+        const bool expected = keeps ? delegate->errorCode == base::URLErrorDataLengthExceedsMaximum
+                                    : !delegate->errorCode && delegate->received == bombLength;
         if (expected)
             peak = double(statusKiB("VmHWM") - before) / 1024;
     }

@@ -284,8 +284,7 @@ void BookmarkImporter::addFolder(xmlNode* heading, xmlNode* list,
     // A few lines say what is imported; a file of a million folders does not make a million.
     if (++loggedFolders_ <= maximumFolderLogLines) {
         const std::string* parentName = parent->value("name").string();
-        base::log("folder:" + base::utf16Substr(name, 0, maximumLoggedNameLength) +
-                  " parent:" +
+        base::log("folder:" + base::utf16Substr(name, 0, maximumLoggedNameLength) + " parent:" +
                   base::utf16Substr(parentName ? *parentName : std::string(), 0,
                                     maximumLoggedNameLength));
     }

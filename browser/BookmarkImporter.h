@@ -25,8 +25,8 @@ struct _xmlNode;
 // "/root/*", are walked, each node once: at that level lists are read; inside a list, a heading
 // makes a folder that holds the list right after it (or inside it, when the heading was left
 // open), and a link whose address starts with "http" (and is not on http://localhost) makes a
-// bookmark. Folders and bookmarks are named after their heading's and link's own text. The parser never reaches the network and never
-// loads a DTD.
+// bookmark. Folders and bookmarks are named after their heading's and link's own text. The parser
+// never reaches the network and never loads a DTD.
 //
 // A file is imported whole or not at all: the objects are saved once, at the end, and a failed
 // save leaves nothing of the import in the context. Main thread only.
