@@ -198,9 +198,11 @@ TEST_F(BookmarkImporterTest, NestedRootsAndOpenHeadingsCostInProportionToTheFile
     EXPECT_LE(storedCount("Folder"), hostile.headings + 1);
     EXPECT_LE(storedCount("Bookmark"), hostile.links);
     std::size_t nameBytes = 0;
-    for (const auto& entity : {"Folder", "Bookmark"})
-        for (const auto& object : context->fetch(store::FetchRequest(entity)).value())
+    for (const auto& entity : {"Folder", "Bookmark"}) {
+        const auto objects = context->fetch(store::FetchRequest(entity)).value();
+        for (const auto& object : objects)
             nameBytes += object->value("name").string()->size();
+    }
     EXPECT_LE(nameBytes, text.size());
     const auto lines = storedImport();
     ASSERT_GE(lines.size(), 2u);

@@ -3,6 +3,7 @@
 #include "ads/foundation/VDURLQuery.h"
 #include "ads/request/VDAdSettingsParameters.h"
 #include "platform/base/DispatchQueue.h"
+#include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
 
 #include <mutex>
@@ -15,9 +16,11 @@ struct Shared {
 };
 
 Shared& shared() {
-    // The application is made first so that it outlives the collection, whose trackers end
-    // their background tasks when it goes away at the process's end.
+    // The application and the main run loop are made first so that they outlive the
+    // collection, whose trackers end their background tasks and cancel their loads (and the
+    // loads' timers) when it goes away at the process's end.
     (void)ui::Application::sharedPointer();
+    (void)base::RunLoop::main();
     static Shared state;
     return state;
 }
