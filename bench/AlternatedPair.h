@@ -9,15 +9,25 @@
 // wall and CPU time of the whole process (every thread, so work a path hands to a thread of
 // its own is counted), and "ratio", ours over the baseline's wall time, which RatioReporter
 // prints.
+//
+// Sides that run in processes of their own time themselves and hand their samples over
+// (runMeasured): the CPU time is then that of the side's own process.
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 class AlternatedPair {
 public:
+    // One timed turn of one side, in seconds.
+    struct Sample {
+        double wall = 0;
+        double cpu = 0;
+    };
+
     // Runs one turn of each (each returns false when its work failed); false when either
     // failed.
     template <class Ours, class Baseline>
@@ -29,26 +39,48 @@ public:
     // loaded) is over before the other side's turn, instead of slowing it.
     template <class Ours, class Baseline, class Settle>
     bool run(benchmark::State& state, Ours&& ours, Baseline&& baseline, Settle&& settle) {
+        return runMeasured(
+            state, [&ours] { return measure(ours); }, [&baseline] { return measure(baseline); },
+            settle);
+    }
+    // As above, for sides that time themselves: each returns its sample, or nullopt when its
+    // work failed.
+    template <class Ours, class Baseline, class Settle>
+    bool runMeasured(benchmark::State& state, Ours&& ours, Baseline&& baseline, Settle&& settle) {
         const bool oursFirst = turn_++ % 2 == 0;
-        Sample oursSample;
-        Sample baselineSample;
-        const auto timeAndSettle = [&settle](auto& work, Sample& sample) {
-            const bool ok = time(work, sample);
+        std::optional<Sample> oursSample;
+        std::optional<Sample> baselineSample;
+        const auto measureAndSettle = [&settle](auto& work, std::optional<Sample>& sample) {
+            sample = work();
             settle();
-            return ok;
+            return sample.has_value();
         };
         bool ok = true;
         if (oursFirst) {
-            ok = timeAndSettle(ours, oursSample) && timeAndSettle(baseline, baselineSample);
+            ok = measureAndSettle(ours, oursSample) && measureAndSettle(baseline, baselineSample);
         } else {
-            ok = timeAndSettle(baseline, baselineSample) && timeAndSettle(ours, oursSample);
+            ok = measureAndSettle(baseline, baselineSample) && measureAndSettle(ours, oursSample);
         }
         if (!ok)
             return false;
-        ours_.push_back(oursSample);
-        baseline_.push_back(baselineSample);
-        state.SetIterationTime(oursSample.wall);
+        ours_.push_back(*oursSample);
+        baseline_.push_back(*baselineSample);
+        state.SetIterationTime(oursSample->wall);
         return true;
+    }
+
+    // Times work() in this process (wall, and CPU of every thread); nullopt when it returned
+    // false.
+    template <class Work> static std::optional<Sample> measure(Work&& work) {
+        const double cpuStart = processCPUSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        if (!work())
+            return std::nullopt;
+        Sample sample;
+        sample.wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        sample.cpu = processCPUSeconds() - cpuStart;
+        return sample;
     }
 
     // Sets the counters; call once the benchmark's loop has ended.
@@ -66,25 +98,10 @@ public:
     }
 
 private:
-    struct Sample {
-        double wall = 0;
-        double cpu = 0;
-    };
-
     static double processCPUSeconds() {
         timespec now{};
         clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
         return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-    }
-
-    template <class Work> static bool time(Work& work, Sample& sample) {
-        const double cpuStart = processCPUSeconds();
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = work();
-        sample.wall =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        sample.cpu = processCPUSeconds() - cpuStart;
-        return ok;
     }
 
     static double median(std::vector<Sample> samples, double Sample::*field) {
