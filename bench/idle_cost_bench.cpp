@@ -22,6 +22,7 @@
 // Needs a display: run it under xvfb-run -a.
 
 #include "ads/webview/VDSDKCoreWebView.h"
+#include "bench/ChildProcess.h"
 #include "bench/RatioReporter.h"
 #include "browser/AppDelegate.h"
 #include "browser/BrowserSettings.h"
@@ -42,27 +43,20 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
-#include <poll.h>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 #include <webkit/webkit.h>
-
-extern char** environ;
 
 namespace {
 
@@ -271,73 +265,6 @@ double treeAnonymousMB(int root) {
     return kilobytes / 1024.0;
 }
 
-class Child {
-public:
-    explicit Child(std::vector<std::string> arguments) {
-        int pipe[2];
-        if (::pipe(pipe) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, pipe[0]);
-        posix_spawn_file_actions_addclose(&actions, pipe[1]);
-        // The program's and the engine's chatter would break up the table.
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        // Its own process group, so that the engine's processes go with it.
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-        posix_spawnattr_setpgroup(&attributes, 0);
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, "/proc/self/exe", &actions, &attributes, argv.data(), environ) != 0)
-            pid_ = 0;
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-        ::close(pipe[1]);
-        output_ = pipe[0];
-    }
-    ~Child() {
-        if (pid_ > 0) {
-            ::kill(-pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (output_ >= 0)
-            ::close(output_);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    int pid() const { return pid_; }
-    // Whether the child said "ready" within the limit.
-    bool waitForReady(std::chrono::seconds limit) {
-        std::string said;
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (said.find("ready") == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || pid_ <= 0)
-                return false;
-            pollfd wait{output_, POLLIN, 0};
-            if (::poll(&wait, 1, int(left.count())) <= 0)
-                return false;
-            char buffer[256];
-            const ssize_t got = ::read(output_, buffer, sizeof buffer);
-            if (got <= 0)
-                return false;
-            said.append(buffer, std::size_t(got));
-        }
-        return true;
-    }
-
-private:
-    pid_t pid_ = 0;
-    int output_ = -1;
-};
-
 class PageServer {
 public:
     PageServer() {
@@ -388,14 +315,30 @@ struct Sample {
     double anonymousMB = 0;
 };
 
+// Whether the child said that its pages have finished.
+bool waitForReady(ChildProcess& child) {
+    const auto deadline = std::chrono::steady_clock::now() + 90s;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        const auto line = child.readLine(left);
+        if (!line)
+            return false;
+        if (line->find("ready") != std::string::npos)
+            return true;
+    }
+}
+
 // One idle run of a child (arguments after its app home); nullopt when it did not show its
 // page.
 std::optional<Sample> runIdle(const std::vector<std::string>& arguments) {
     TemporaryFolder home;
     std::vector<std::string> all{"idle_cost_bench", "--child", home.path().string()};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    Child child(all);
-    if (child.pid() <= 0 || !child.waitForReady(90s))
+    ChildProcess child("/proc/self/exe", all);
+    if (child.pid() <= 0 || !waitForReady(child))
         return std::nullopt;
     std::this_thread::sleep_for(settleTime);
     const auto before = sampleTree(child.pid());
