@@ -479,6 +479,63 @@ TEST_F(MainWindowTest, TypingReachesTheFocusedTextFieldAndReturnSendsItsAction) 
     EXPECT_NE(gtk_root_get_focus(GTK_ROOT(mainWindow_->gtkWindow())), entry);
 }
 
+// The window syncs at the end of every turn: an entry changes only where its field did.
+TEST_F(MainWindowTest, AFieldsEntryIsChangedOnlyWhereTheFieldChanged) {
+    auto field = ui::TextField::create(Rect(Point(10, 120), Size(200, 30)));
+    field->setText("some text");
+    root_->addSubview(field);
+    show();
+    GtkWidget* entry = mainWindow_->canvas().widgetFor(*field);
+    ASSERT_NE(entry, nullptr);
+    int attributeSets = 0;
+    int textChanges = 0;
+    int selectionMoves = 0;
+    const auto count =
+        G_CALLBACK(+[](GObject*, GParamSpec*, gpointer counter) { ++*static_cast<int*>(counter); });
+    g_signal_connect(entry, "notify::attributes", count, &attributeSets);
+    g_signal_connect(entry, "notify::selection-bound", count, &selectionMoves);
+    g_signal_connect(entry, "changed", G_CALLBACK(+[](GtkEditable*, gpointer counter) {
+                         ++*static_cast<int*>(counter);
+                     }),
+                     &textChanges);
+    const auto turns = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            mainWindow_->sync();
+    };
+
+    turns(3);
+    EXPECT_EQ(attributeSets, 0);
+    EXPECT_EQ(textChanges, 0);
+    EXPECT_EQ(selectionMoves, 0);
+
+    // One change of font, then of colour: the attributes are applied once for each.
+    field->setFont(ui::Font::boldSystemFont(20));
+    turns(3);
+    EXPECT_EQ(attributeSets, 1);
+    field->setTextColor(Color(1, 0, 0, 1));
+    turns(3);
+    EXPECT_EQ(attributeSets, 2);
+
+    // New text is set once; a selection made by code is applied once.
+    field->setText("other text");
+    turns(1);
+    EXPECT_STREQ(gtk_editable_get_text(GTK_EDITABLE(entry)), "other text");
+    const int textChangesOfOneSet = textChanges;
+    EXPECT_GT(textChangesOfOneSet, 0);
+    field->setSelectedRange(ui::TextRange{0, 5});
+    turns(1);
+    int start = 0;
+    int end = 0;
+    EXPECT_TRUE(gtk_editable_get_selection_bounds(GTK_EDITABLE(entry), &start, &end));
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 5);
+    const int selectionMovesOfOneSelection = selectionMoves;
+    turns(3);
+    EXPECT_EQ(textChanges, textChangesOfOneSet);
+    EXPECT_EQ(selectionMoves, selectionMovesOfOneSelection);
+    EXPECT_EQ(attributeSets, 2);
+}
+
 TEST_F(MainWindowTest, AFieldsTextStaysClearOfItsRightView) {
     auto field = ui::TextField::create(Rect(Point(10, 120), Size(200, 30)));
     field->setBorderStyle(ui::TextBorderStyle::RoundedRect);

@@ -202,19 +202,22 @@ void TextFieldEntry::sync() {
     const char* placeholder = gtk_text_get_placeholder_text(text);
     if (field->placeholder() != (placeholder ? placeholder : ""))
         gtk_text_set_placeholder_text(text, field->placeholder().c_str());
-    gtk_text_set_visibility(text, !field->isSecureTextEntry());
-    gtk_widget_set_sensitive(text_.get(), field->isEnabled());
-    switch (field->textAlignment()) {
-    case ui::TextAlignment::Center:
-        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), 0.5f);
-        break;
-    case ui::TextAlignment::Right:
-        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), 1.0f);
-        break;
-    default:
-        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), 0.0f);
-        break;
-    }
+    if (gtk_text_get_visibility(text) == field->isSecureTextEntry())
+        gtk_text_set_visibility(text, !field->isSecureTextEntry());
+    if (gtk_widget_get_sensitive(text_.get()) != field->isEnabled())
+        gtk_widget_set_sensitive(text_.get(), field->isEnabled());
+    const float alignment = [&] {
+        switch (field->textAlignment()) {
+        case ui::TextAlignment::Center:
+            return 0.5f;
+        case ui::TextAlignment::Right:
+            return 1.0f;
+        default:
+            return 0.0f;
+        }
+    }();
+    if (gtk_editable_get_alignment(GTK_EDITABLE(text_.get())) != alignment)
+        gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), alignment);
 
     // The text stays between the left and right views (the field's own border and background
     // still span it all), so a long address does not run under the buttons of a right view.
@@ -244,15 +247,20 @@ void TextFieldEntry::sync() {
         shownClass_ = wanted;
     }
 
-    auto attributes = adopt(pango_attr_list_new());
-    pango_attr_list_insert(
-        attributes.get(),
-        pango_attr_font_desc_new(ViewPainter::fontDescription(field->font()).get()));
-    const ui::Color& color = field->textColor();
-    pango_attr_list_insert(
-        attributes.get(),
-        pango_attr_foreground_new(channel(color.red), channel(color.green), channel(color.blue)));
-    gtk_text_set_attributes(text, attributes.get());
+    // New attributes lay the entry's text out again and redraw it: only for a new look.
+    if (!shownLook_ || shownLook_->font != field->font() ||
+        shownLook_->color != field->textColor()) {
+        shownLook_ = Look{field->font(), field->textColor()};
+        auto attributes = adopt(pango_attr_list_new());
+        pango_attr_list_insert(
+            attributes.get(),
+            pango_attr_font_desc_new(ViewPainter::fontDescription(shownLook_->font).get()));
+        const ui::Color& color = shownLook_->color;
+        pango_attr_list_insert(attributes.get(),
+                               pango_attr_foreground_new(channel(color.red), channel(color.green),
+                                                         channel(color.blue)));
+        gtk_text_set_attributes(text, attributes.get());
+    }
 
     // Focus follows the model's first responder.
     const bool focused = gtk_widget_has_focus(text_.get());

@@ -4,6 +4,7 @@
 #include "platform/ui/TextField.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 typedef struct _GtkWidget GtkWidget;
@@ -16,7 +17,8 @@ namespace gtk {
 // and then the entry does not change either); Return is the model's return key; focus
 // follows the model's first responder both ways. sync() brings the entry in line with the
 // model (text, placeholder, font, colour, alignment, border, secure entry, enabled,
-// selection) after the model changed it from code.
+// selection) after the model changed it from code; the window calls it at the end of every
+// turn, so it changes only what differs from what the entry shows.
 class TextFieldEntry {
 public:
     explicit TextFieldEntry(const std::shared_ptr<ui::TextField>& field);
@@ -49,6 +51,12 @@ private:
     bool pushing_ = false;
     ui::TextRange shownSelection_;
     std::string shownClass_;
+    // The font and colour the entry's attributes were made of.
+    struct Look {
+        ui::Font font;
+        ui::Color color;
+    };
+    std::optional<Look> shownLook_;
     // Keeps the text clear of the field's left and right views: padding of the entry's own.
     GOwned<GtkCssProvider> paddingStyle_;
     std::string shownPadding_;
