@@ -374,8 +374,16 @@ void BrowserViewController::cannotConnect(const ui::InterfaceObject&) {
 }
 
 bool BrowserViewController::checkNetworkStatus() {
-    auto reachability = Reachability::reachabilityForInternetConnection();
-    return reachability && reachability->currentReachabilityStatus() != NotReachable;
+    if (!internetReachability_) {
+        internetReachability_ = Reachability::reachabilityForInternetConnection();
+        // A running notifier keeps a watcher on the network: while it runs, the status is the
+        // state the watcher knows, without a new look at the system for every load.
+        if (internetReachability_)
+            internetReachability_->reachabilityRef()->startNotifier(
+                [](net::Reachability&, net::ReachabilityFlags) {});
+    }
+    return internetReachability_ &&
+           internetReachability_->currentReachabilityStatus() != NotReachable;
 }
 
 void BrowserViewController::goBack(const ui::InterfaceObject&) {

@@ -30,6 +30,7 @@
 #include <vector>
 
 class BookmarksFormController;
+class Reachability;
 class ShareKit;
 class Tab;
 class UIMainView;
@@ -178,7 +179,7 @@ public:
                                         const net::URLRequest& request,
                                         const std::shared_ptr<Tab>& tab) override;
     void cannotConnect(const ui::InterfaceObject& sender) override;
-    // Asked afresh before every load: false when the internet cannot be reached.
+    // Asked before every load: false when the internet cannot be reached.
     bool checkNetworkStatus();
     void goBack(const ui::InterfaceObject& sender);
     void goForward(const ui::InterfaceObject& sender);
@@ -376,4 +377,6 @@ private:
     ConnectionMaker connectionMaker_;
     std::vector<base::NotificationCenter::ObserverToken> keyboardObservers_;
     std::shared_ptr<base::Timer> selectAllTimer_;
+    // The internet's reachability, watched from the first load on.
+    std::shared_ptr<Reachability> internetReachability_;
 };

@@ -2,7 +2,8 @@
 
 namespace net {
 
-std::optional<ReachabilityFlags> FakeReachabilitySource::flags(const ReachabilityTarget& target) {
+std::optional<ReachabilityFlags>
+FakeReachabilitySource::readFlags(const ReachabilityTarget& target) {
     std::lock_guard lock(mutex_);
     ++queries_;
     if (!readable_)

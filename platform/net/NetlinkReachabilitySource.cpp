@@ -248,7 +248,7 @@ NetlinkReachabilitySource::~NetlinkReachabilitySource() {
 }
 
 std::optional<ReachabilityFlags>
-NetlinkReachabilitySource::flags(const ReachabilityTarget& target) {
+NetlinkReachabilitySource::readFlags(const ReachabilityTarget& target) {
     auto snapshot = readSnapshot();
     if (!snapshot)
         return std::nullopt;
@@ -283,6 +283,9 @@ void NetlinkReachabilitySource::startWatching() {
     if (stopEvent.get() < 0)
         return;
     stopEvent_ = stopEvent.get();
+    // Listening from here: the socket is bound, so the kernel keeps every event from now on
+    // for the thread to read.
+    listening_ = true;
     watcher_ =
         std::thread(&NetlinkReachabilitySource::watch, this, socket.release(), stopEvent.release());
 }
@@ -299,6 +302,15 @@ void NetlinkReachabilitySource::stopWatching() {
 
 void NetlinkReachabilitySource::watch(int socketDescriptor, int stopEvent) {
     FileDescriptor socket(socketDescriptor);
+    // However the thread leaves, changes go unseen from then on: nothing read before may be
+    // kept.
+    struct Leaving {
+        NetlinkReachabilitySource& source;
+        ~Leaving() {
+            source.listening_ = false;
+            source.forgetKnownFlags();
+        }
+    } leaving{*this};
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         std::array<pollfd, 2> fds{{{socket.get(), POLLIN, 0}, {stopEvent, POLLIN, 0}}};

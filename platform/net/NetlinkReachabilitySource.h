@@ -2,6 +2,7 @@
 
 #include "platform/net/ReachabilitySource.h"
 
+#include <atomic>
 #include <thread>
 
 namespace net {
@@ -16,20 +17,23 @@ namespace net {
 //   "localhost" counts as the loopback address, a numeric name as that address, and any other
 //   name as reachable exactly when the default route is.
 // While observed, a background thread listens to the kernel's link, address and route events
-// and tells the observers after each burst of them.
+// and tells the observers after each burst of them; meanwhile answers already read are known
+// (ReachabilitySource) and cost no new netlink query.
 class NetlinkReachabilitySource final : public ReachabilitySource {
 public:
     NetlinkReachabilitySource() = default;
     ~NetlinkReachabilitySource() override;
 
-    std::optional<ReachabilityFlags> flags(const ReachabilityTarget& target) override;
-
 private:
+    std::optional<ReachabilityFlags> readFlags(const ReachabilityTarget& target) override;
+    bool followsChanges() const override { return listening_; }
     void startWatching() override;
     void stopWatching() override;
     void watch(int socket, int stopEvent);
 
     std::thread watcher_;
+    // Set while the watcher listens to the kernel's events.
+    std::atomic<bool> listening_ = false;
     int stopEvent_ = -1;
 };
 

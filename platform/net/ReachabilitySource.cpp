@@ -15,9 +15,41 @@ base::ProcessWide<ReachabilitySource>& processSource() {
     return source;
 }
 
+// Answers kept at most: enough for the targets a program asks about, while a stream of
+// different host names cannot grow the list without end.
+constexpr std::size_t maximumKnown = 32;
+
 } // namespace
 
 ReachabilitySource::~ReachabilitySource() = default;
+
+std::optional<ReachabilityFlags> ReachabilitySource::flags(const ReachabilityTarget& target) {
+    std::uint64_t changes = 0;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [known, answer] : known_)
+            if (known == target)
+                return answer;
+        changes = changes_;
+    }
+    auto answer = readFlags(target);
+    // Only an answer the watcher vouches for is kept: one read while it follows every change,
+    // with no change since the read began (under the lock, so that a change cannot come
+    // between the check and the keeping).
+    std::lock_guard lock(mutex_);
+    if (changes == changes_ && !observers_.empty() && followsChanges()) {
+        if (known_.size() >= maximumKnown)
+            known_.clear();
+        known_.emplace_back(target, answer);
+    }
+    return answer;
+}
+
+void ReachabilitySource::forgetKnownFlags() {
+    std::lock_guard lock(mutex_);
+    known_.clear();
+    ++changes_;
+}
 
 ReachabilitySource::ObserverToken ReachabilitySource::addObserver(ChangeHandler handler) {
     std::lock_guard watchLock(watchMutex_);
@@ -42,6 +74,8 @@ void ReachabilitySource::removeObserver(ObserverToken token) {
         if (observers_.erase(token) == 0)
             return;
         last = observers_.empty();
+        if (last)
+            known_.clear(); // nobody will say when they change
     }
     if (last)
         stopWatching();
@@ -56,6 +90,8 @@ void ReachabilitySource::notifyChanged() {
     std::vector<std::shared_ptr<ChangeHandler>> handlers;
     {
         std::lock_guard lock(mutex_);
+        known_.clear();
+        ++changes_;
         for (auto& [token, handler] : observers_)
             handlers.push_back(handler);
     }

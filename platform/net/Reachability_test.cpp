@@ -88,6 +88,39 @@ TEST_F(ReachabilityTest, TheNotifierReportsTheFlagsOnceThenEveryChangeOnTheMainL
     EXPECT_EQ(reported.back(), 0u);
 }
 
+TEST_F(ReachabilityTest, WhileANotifierWatchesAKnownAnswerIsNotReadAgainUntilAChange) {
+    auto watcher = Reachability::createForInternetConnection();
+    watcher->startNotifier([](Reachability&, ReachabilityFlags) {});
+    base::RunLoop::main().runUntilIdle(); // its first report read the flags
+    auto internet = Reachability::createForInternetConnection();
+    auto host = Reachability::createWithHostName("host.tld");
+    const int asked = reachability().queryCount();
+    EXPECT_EQ(internet->flags(), ReachabilityFlags(ReachabilityFlagReachable));
+    EXPECT_EQ(internet->flags(), ReachabilityFlags(ReachabilityFlagReachable));
+    EXPECT_EQ(reachability().queryCount(), asked);
+    // Another target is read once, then known too.
+    EXPECT_EQ(host->flags(), ReachabilityFlags(ReachabilityFlagReachable));
+    EXPECT_EQ(host->flags(), ReachabilityFlags(ReachabilityFlagReachable));
+    EXPECT_EQ(reachability().queryCount(), asked + 1);
+
+    // A change is seen at once, each target read once more.
+    reachability().setFlags(0);
+    EXPECT_EQ(internet->flags(), ReachabilityFlags(0));
+    EXPECT_EQ(host->flags(), ReachabilityFlags(0));
+    EXPECT_EQ(internet->flags(), ReachabilityFlags(0));
+    EXPECT_EQ(reachability().queryCount(), asked + 3);
+    reachability().setReadable(false);
+    EXPECT_EQ(internet->flags(), std::nullopt);
+    reachability().setReadable(true);
+
+    // Unwatched, nothing says when the state changes: every question reads afresh.
+    watcher->stopNotifier();
+    const int unwatched = reachability().queryCount();
+    EXPECT_EQ(internet->flags(), ReachabilityFlags(0));
+    EXPECT_EQ(internet->flags(), ReachabilityFlags(0));
+    EXPECT_EQ(reachability().queryCount(), unwatched + 2);
+}
+
 TEST_F(ReachabilityTest, AfterStopNothingIsReportedNotEvenWhatWasQueued) {
     auto internet = Reachability::createForInternetConnection();
     int reports = 0;
