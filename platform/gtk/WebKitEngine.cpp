@@ -75,6 +75,17 @@ std::string text(const char* value) {
     return value ? std::string(value) : std::string();
 }
 
+// Whether the engine loads addresses of the scheme itself (no scheme of our own is registered
+// with it): a frame led anywhere else can only fail.
+bool engineLoads(const std::optional<base::URL>& url) {
+    if (!url)
+        return false;
+    static constexpr std::string_view loaded[] = {"http", "https", "file",       "data",
+                                                  "blob", "about", "javascript", "resource"};
+    const std::string scheme = url->scheme();
+    return std::find(std::begin(loaded), std::end(loaded), scheme) != std::end(loaded);
+}
+
 ui::WebViewNavigationType navigationType(WebKitNavigationType type) {
     switch (type) {
     case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
@@ -642,6 +653,11 @@ void WebKitEngine::classified(const std::shared_ptr<Event>& event, net::URLReque
         request.setMainDocumentURL(request.url());
     else
         request.setMainDocumentURL(base::URL::parse(committedURL()));
+    // A frame led to an address nothing loads stays as it is whatever the client answers:
+    // answered at once, the document's load waits neither for the client nor for a frame load
+    // that could only fail. The client is still asked (a page signals us this way).
+    if (!isMainFrame && handle && !engineLoads(request.url()))
+        handle->answer(false);
     std::weak_ptr<bool> alive = alive_;
     event->deliver = [this, alive, request, type, isMainFrame, handle,
                       newWindow](ui::WebEngineClient& client) {
@@ -889,14 +905,37 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
             (*answer)->done = true;
         },
         GLibCallbackData::give(answer));
-    // Right behind it, the frames the page then has: the navigation of a frame the script adds
-    // is known for a frame's when it comes to be decided, without a probe. Its answer follows
-    // the script's at once; it is waited for, so that nothing of this call outlives it.
+    // The engine's answer comes through GLib; the run loop's own work (this engine's events
+    // among it) waits, so the caller is not re-entered.
+    ++clientScripts_;
+    const bool answered =
+        base::RunLoop::main().runOthersUntil([&] { return answer->done; }, scriptTimeout_);
+    if (!answered)
+        g_cancellable_cancel(cancellable.get());
+    // The navigations the script started reach us before its answer. Only when it started
+    // some are the frames the page then has asked for: a navigation of a frame the script
+    // added is known for a frame's without a probe of its own.
+    std::optional<std::vector<std::string>> frames;
+    if (answered && clientScripts_ == 1 && !parked_.empty())
+        frames = frameAddressesNow();
+    --clientScripts_;
+    if (clientScripts_ == 0 && !parked_.empty())
+        resolveParked(frames);
+    if (!answer->done) {
+        base::log("A script got no answer from the page in time; it counts as failed.");
+        return std::nullopt;
+    }
+    return answer->result;
+}
+
+std::optional<std::vector<std::string>> WebKitEngine::frameAddressesNow() {
+    ++framesListed_;
     struct Frames {
         bool done = false;
         std::optional<std::vector<std::string>> addresses;
     };
     auto frames = std::make_shared<Frames>();
+    auto cancellable = adopt(g_cancellable_new());
     webkit_web_view_evaluate_javascript(
         view_.get(), engineScripts().frames.c_str(), -1, engineWorld, nullptr, cancellable.get(),
         [](GObject* source, GAsyncResult* result, gpointer data) {
@@ -911,22 +950,10 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
             (*frames)->done = true;
         },
         GLibCallbackData::give(frames));
-
-    // The engine's answer comes through GLib; the run loop's own work (this engine's events
-    // among it) waits, so the caller is not re-entered.
-    ++clientScripts_;
-    const bool answered = base::RunLoop::main().runOthersUntil(
-        [&] { return answer->done && frames->done; }, scriptTimeout_);
-    --clientScripts_;
-    if (!answered)
+    // Waited for, so that nothing of the call outlives it.
+    if (!base::RunLoop::main().runOthersUntil([&] { return frames->done; }, scriptTimeout_))
         g_cancellable_cancel(cancellable.get());
-    if (clientScripts_ == 0 && !parked_.empty())
-        resolveParked(frames->addresses);
-    if (!answer->done) {
-        base::log("A script got no answer from the page in time; it counts as failed.");
-        return std::nullopt;
-    }
-    return answer->result;
+    return frames->addresses;
 }
 
 // --- Settings and scrolling.

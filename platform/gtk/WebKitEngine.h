@@ -96,6 +96,9 @@ public:
     std::size_t pendingEventCount() const { return events_.size(); }
     // Navigations whose frame had to be asked of the page (tests check when none is needed).
     int framesAsked() const { return framesAsked_; }
+    // Times the page's frames were read behind a client's script (tests check that a script
+    // that starts no navigation costs no such read).
+    int framesListed() const { return framesListed_; }
 
     // --- ui::WebEngine.
     void setClient(ui::WebEngineClient* client) override { client_ = client; }
@@ -160,6 +163,9 @@ private:
                   std::shared_ptr<Decision> decision, const std::string& uri);
     // With the frames the page had after the client's script (none when they did not come).
     void resolveParked(const std::optional<std::vector<std::string>>& frames);
+    // The address of every frame the page has now (engine_frames.js); nullopt when the page
+    // gave none in time.
+    std::optional<std::vector<std::string>> frameAddressesNow();
     void loadChanged(int loadEvent);
     void loadFailed(const char* failingURI, GError* error);
     void webProcessTerminated(int reason);
@@ -213,6 +219,7 @@ private:
     std::shared_ptr<Event> loadScriptAnswer_;
     std::vector<Parked> parked_;
     int framesAsked_ = 0;
+    int framesListed_ = 0;
 
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -363,6 +363,61 @@ TEST_F(WebKitEngineTest, TheLoadScriptAnswersAtTheLoadEventBeforeItsFramesNaviga
     EXPECT_EQ(delegate_->order, std::vector<std::string>{"navigation " + server_.url("/next")});
 }
 
+// A frame led to an address nothing loads is answered at once, before the delegate: no load
+// starts in it (the page's own load does not wait for one); the delegate is still asked, and
+// the frame stays in the page.
+TEST_F(WebKitEngineTest, AFramesNavigationToAnAddressNothingLoadsIsAnsweredWithoutALoad) {
+    webView_ = makeWebView();
+    std::vector<std::string> resources;
+    GtkWidget* widget = engineOf(*webView_).widget();
+    g_signal_connect(widget, "resource-load-started",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitWebResource* resource, WebKitURIRequest*,
+                                    gpointer list) {
+                         static_cast<std::vector<std::string>*>(list)->push_back(
+                             webkit_web_resource_get_uri(resource));
+                     }),
+                     &resources);
+    webView_->setLoadScript("(function () {var f = document.createElement('iframe');"
+                            "f.id = 'signal'; f.src = 'js:loaded'; document.body.appendChild(f);"
+                            "return '';})()");
+    const std::string pageURL = server_.url("/page");
+    ASSERT_TRUE(load(pageURL));
+    ASSERT_TRUE(waitFor([&] { return delegate_->find("js:loaded") != nullptr; }));
+    EXPECT_EQ(delegate_->find("js:loaded")->mainDocumentURL, pageURL);
+    settle();
+    EXPECT_EQ(std::count(resources.begin(), resources.end(), "js:loaded"), 0);
+    EXPECT_EQ(js("document.getElementById('signal') ? 'kept' : 'gone'"), "kept");
+    EXPECT_TRUE(delegate_->errors.empty());
+    EXPECT_EQ(delegate_->finished, 1);
+
+    // A frame of the server still loads.
+    js("var g = document.createElement('iframe'); g.src = '/frame'; "
+       "document.body.appendChild(g);");
+    EXPECT_TRUE(waitFor([&] { return hits("/frame") == 1; }));
+    EXPECT_EQ(std::count(resources.begin(), resources.end(), server_.url("/frame")), 1);
+    g_signal_handlers_disconnect_by_data(widget, &resources);
+}
+
+// A script costs one trip to the page; only one that starts navigations has the page's frames
+// read behind it, so that the navigation of a frame it added needs no probe of its own.
+TEST_F(WebKitEngineTest, AScriptReadsThePagesFramesOnlyWhenItStartedNavigations) {
+    const std::string pageURL = server_.url("/page");
+    ASSERT_TRUE(load(pageURL));
+    auto& engine = engineOf(*webView_);
+    const int listed = engine.framesListed();
+    EXPECT_EQ(js("1 + 1"), "2");
+    EXPECT_EQ(js("document.title"), "Hello page");
+    EXPECT_EQ(engine.framesListed(), listed);
+
+    js("var f = document.createElement('iframe'); f.src = '/frame'; "
+       "document.body.appendChild(f);");
+    ASSERT_TRUE(waitFor([&] { return hits("/frame") == 1; }));
+    EXPECT_EQ(engine.framesListed(), listed + 1);
+    EXPECT_EQ(engine.framesAsked(), 0);
+    ASSERT_NE(delegate_->find(server_.url("/frame")), nullptr);
+    EXPECT_EQ(delegate_->find(server_.url("/frame"))->mainDocumentURL, pageURL);
+}
+
 TEST_F(WebKitEngineTest, ALinkClickIsTypeZeroAndARefusedNavigationDoesNotLoad) {
     const std::string pageURL = server_.url("/page");
     const std::string nextURL = server_.url("/next");
