@@ -75,14 +75,16 @@ std::string text(const char* value) {
     return value ? std::string(value) : std::string();
 }
 
-// Whether the engine loads addresses of the scheme itself (no scheme of our own is registered
-// with it): a frame led anywhere else can only fail.
+// Whether the engine loads addresses of the scheme: its own schemes and the one the program
+// registers with it (WebKitResourceInterception). A frame led anywhere else can only fail.
 bool engineLoads(const std::optional<base::URL>& url) {
     if (!url)
         return false;
-    static constexpr std::string_view loaded[] = {"http", "https", "file",       "data",
-                                                  "blob", "about", "javascript", "resource"};
-    const std::string scheme = url->scheme();
+    static constexpr std::string_view loaded[] = {
+        "http",       "https",    "file",
+        "data",       "blob",     "about",
+        "javascript", "resource", WebKitResourceInterception::scheme};
+    const std::string& scheme = url->scheme();
     return std::find(std::begin(loaded), std::end(loaded), scheme) != std::end(loaded);
 }
 
