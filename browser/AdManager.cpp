@@ -2,11 +2,13 @@
 
 #include "ads/request/VDAdSize.h"
 #include "ads/request/VDBannerView.h"
+#include "ads/request/VDInterstitial.h"
 #include "ads/request/VDRequest.h"
 #include "browser/BrowserSettings.h"
 #include "platform/base/Log.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/Timer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/NavigationController.h"
@@ -48,6 +50,8 @@ void AdManager::resetSharedInstanceForTesting() {
 AdManager::AdManager(Private) {}
 
 AdManager::~AdManager() {
+    if (presentationRetry_)
+        presentationRetry_->invalidate();
     if (bannerView_)
         bannerView_->removeFromSuperview();
 }
@@ -95,6 +99,44 @@ void AdManager::animate_banner(std::int32_t y) {
                           [&] { banner->setCenter(ui::Point(width / 2, double(y))); });
     }
     base::log("animatio");
+}
+
+std::shared_ptr<VDRequest> AdManager::veDivrequest() const {
+    return requestWithTestDevices(2);
+}
+
+void AdManager::showVeDivFullscreen() {
+    base::assertMainThread();
+    auto interstitial = VDInterstitial::create();
+    interstitial_ = interstitial;
+    interstitial->setAdUnitID(BrowserSettings::interstitialAdUnitID());
+    interstitial->setDelegate(weak_from_this());
+    interstitial->loadRequest(veDivrequest());
+}
+
+void AdManager::interstitialDidReceiveAd(VDInterstitial&) {
+    presentInterstitialWhenNoTransitionRuns();
+}
+
+bool AdManager::isWaitingForTransition() const {
+    return presentationRetry_ && presentationRetry_->isValid();
+}
+
+void AdManager::presentInterstitialWhenNoTransitionRuns() {
+    auto top = topViewController();
+    if (top && (top->isBeingPresented() || top->isBeingDismissed())) {
+        if (!isWaitingForTransition())
+            presentationRetry_ = base::Timer::scheduled<AdManager>(
+                base::Seconds(presentationRetryInterval), false, weak_from_this(),
+                [](AdManager& manager, base::Timer&) {
+                    manager.presentationRetry_.reset();
+                    manager.presentInterstitialWhenNoTransitionRuns();
+                });
+        return;
+    }
+    // Kept alive through the call: presenting may reach code that requests the next one.
+    if (auto interstitial = interstitial_)
+        interstitial->presentFromRootViewController(top);
 }
 
 std::shared_ptr<ui::ViewController> AdManager::topViewController() const {

@@ -1,27 +1,36 @@
 #pragma once
 
+#include "ads/request/VDInterstitialDelegate.h"
+
 #include <cstdint>
 #include <memory>
 
 class VDBannerView;
+class VDInterstitial;
 class VDRequest;
 
+namespace base {
+class Timer;
+}
 namespace ui {
 class ViewController;
 }
 
 // The browser's one point of contact with the ads client: it makes and owns the bottom banner
-// that the application delegate puts over the window at launch, and moves that banner to a
-// fixed height as screens come into view or the share panel opens and closes.
+// that the application delegate puts over the window at launch, moves that banner to a fixed
+// height as screens come into view or the share panel opens and closes, and, after certain
+// user actions, loads a full-screen interstitial and shows it once it has arrived.
 //
 //     auto banner = AdManager::sharedInstance()->veDivBanner_bot();   // at launch
 //     rootView->addSubview(banner);
 //     AdManager::sharedInstance()->animate_banner(AdManager::browserScreenBannerCentre());
+//     AdManager::sharedInstance()->showVeDivFullscreen();            // after a user action
 //
 // Heights and positions are points of the main screen; "pad" means the device's idiom is pad,
-// everything else counts as phone. Ad failures are silent: the banner has no delegate. The ad
-// unit identifiers are settings (BrowserSettings). Main thread only.
-class AdManager : public std::enable_shared_from_this<AdManager> {
+// everything else counts as phone. Ad failures are silent: the banner has no delegate, and of
+// an interstitial only its arrival is heard. The ad unit identifiers are settings
+// (BrowserSettings). Main thread only.
+class AdManager : public VDInterstitialDelegate, public std::enable_shared_from_this<AdManager> {
 public:
     struct Private {};
 
@@ -37,6 +46,9 @@ public:
     static constexpr double bannerMoveDuration = 0.3;
     // The banner's centre while the share panel is open: off the top of the screen.
     static constexpr std::int32_t sharePanelBannerCentre = -300;
+    // How long an interstitial that arrived during a modal transition waits before it tries
+    // again, in seconds.
+    static constexpr double presentationRetryInterval = 0.3;
 
     // The one manager, made on first use.
     static std::shared_ptr<AdManager> sharedInstance();
@@ -44,7 +56,7 @@ public:
     static void resetSharedInstanceForTesting();
 
     explicit AdManager(Private);
-    ~AdManager();
+    ~AdManager() override;
     AdManager(const AdManager&) = delete;
     AdManager& operator=(const AdManager&) = delete;
 
@@ -67,6 +79,24 @@ public:
     // there is no banner.
     void animate_banner(std::int32_t y);
 
+    // A new request whose test devices are two empty identifiers: the interstitials'.
+    std::shared_ptr<VDRequest> veDivrequest() const;
+    // Makes a new interstitial of the interstitial ad unit with this manager as its delegate
+    // and starts its load. It replaces the previous one, which is let go with whatever it was
+    // still doing (an interstitial serves one ad).
+    void showVeDivFullscreen();
+    const std::shared_ptr<VDInterstitial>& interstitial() const { return interstitial_; }
+
+    // An interstitial of this manager has arrived: the newest one is presented from the top
+    // controller, at once unless that controller is being presented or dismissed; then 0.3 s
+    // later, and again every 0.3 s while a transition runs there. One timer serves every
+    // arrival that waits, and none runs while nothing waits. An older interstitial's late
+    // arrival presents the newest too, which the ads client refuses (and logs) while it is
+    // not ready or once it has been shown.
+    void interstitialDidReceiveAd(VDInterstitial& ad) override;
+    // Whether an arrival waits for a transition to end.
+    bool isWaitingForTransition() const;
+
     // The controller on top of the key window's root view controller (null without a key
     // window or root).
     std::shared_ptr<ui::ViewController> topViewController() const;
@@ -80,5 +110,11 @@ private:
     // root controller, kept and asked to load.
     std::shared_ptr<VDBannerView> makeBanner(double height, double bottomOffset);
 
+    // Presents the newest interstitial from the top controller, or waits for the transition
+    // that runs there.
+    void presentInterstitialWhenNoTransitionRuns();
+
     std::shared_ptr<VDBannerView> bannerView_;
+    std::shared_ptr<VDInterstitial> interstitial_;
+    std::shared_ptr<base::Timer> presentationRetry_;
 };

@@ -1,5 +1,6 @@
 #include "browser/BookmarkImporter.h"
 
+#include "browser/AdManager.h"
 #include "browser/BrowserDelegate.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Date.h"
@@ -325,5 +326,5 @@ base::Result<void> BookmarkImporter::save() {
 }
 
 void BookmarkImporter::requestInterstitial() {
-    // The ad placement shows an interstitial here once it exists.
+    AdManager::sharedInstance()->showVeDivFullscreen();
 }

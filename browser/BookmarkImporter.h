@@ -90,7 +90,7 @@ private:
                                         const std::shared_ptr<store::Object>& folder, bool scanDL);
     void addFolder(_xmlNode* heading, _xmlNode* list, const std::shared_ptr<store::Object>& parent);
     void addBookmark(_xmlNode* link, const std::shared_ptr<store::Object>& folder);
-    // Where the ad placement asks for an interstitial after the importer saved.
+    // The ad placement's interstitial after the importer saved.
     void requestInterstitial();
 
     std::shared_ptr<store::Context> context_;

@@ -117,7 +117,7 @@ void BookmarksController::moveBannerForAppearance() {
 }
 
 void BookmarksController::requestInterstitial() {
-    // The ad placement shows an interstitial here once it exists.
+    AdManager::sharedInstance()->showVeDivFullscreen();
 }
 
 // --- Rows.

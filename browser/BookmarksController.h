@@ -163,8 +163,8 @@ private:
     // The controller on this list's navigation stack that lies right below the run of bookmark
     // lists this one belongs to (the browser screen after showBookmarks), or null.
     std::shared_ptr<ui::ViewController> controllerBelowLists() const;
-    // Where the ad placement moves the bottom banner while a bookmark screen shows, and the
-    // interstitial it shows after a bookmark is opened; both arrive with the ads client.
+    // The bottom banner's place while a bookmark screen shows, and the interstitial the ad
+    // placement requests after a bookmark is opened.
     void moveBannerForAppearance();
     void requestInterstitial();
 

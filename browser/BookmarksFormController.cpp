@@ -146,7 +146,7 @@ void BookmarksFormController::moveBannerForAppearance() {
 }
 
 void BookmarksFormController::requestInterstitial() {
-    // The ad placement shows an interstitial here once it exists.
+    AdManager::sharedInstance()->showVeDivFullscreen();
 }
 
 // --- Actions.

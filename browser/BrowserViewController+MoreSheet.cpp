@@ -1,3 +1,4 @@
+#include "browser/AdManager.h"
 #include "browser/BookmarkScreens.h"
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
@@ -122,7 +123,7 @@ void BrowserViewController::showImportHelp(const ui::InterfaceObject& sender) {
 }
 
 void BrowserViewController::requestInterstitial() {
-    // The ad placement shows an interstitial here once it exists.
+    AdManager::sharedInstance()->showVeDivFullscreen();
 }
 
 void BrowserViewController::addBookmarkFromSheet(ui::ActionSheet& sheet) {

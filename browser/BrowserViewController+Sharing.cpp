@@ -248,7 +248,5 @@ void BrowserViewController::hideAlert(const std::shared_ptr<ui::AlertView>& aler
 }
 
 void BrowserViewController::requestInterstitialAfterSharing() {
-    // The ad placement requests an interstitial here (its showVeDivFullscreen) once it
-    // exists: after the mail composer finishes, after the no-mail-account alert, and after
-    // every outcome ShareKit reports.
+    AdManager::sharedInstance()->showVeDivFullscreen();
 }

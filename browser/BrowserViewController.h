@@ -316,12 +316,12 @@ private:
     // Where the ad placement moves the bottom banner while the share panel is open (off the
     // top of the screen) and after it closes.
     void moveBannerForSharePanel(bool open);
-    // Every end of a share comes here: the ad placement requests an interstitial.
+    // Every end of a share comes here (the mail composer finished, the no-mail-account alert,
+    // every outcome ShareKit reports): the ad placement requests an interstitial.
     void requestInterstitialAfterSharing();
     void showSharingAlert(const std::string& message);
 
-    // Where the ad placement asks for an interstitial after the More sheet cleared cookies or
-    // the cache.
+    // The ad placement's interstitial after the More sheet cleared cookies or the cache.
     void requestInterstitial();
     // The More sheet's rows.
     void addBookmarkForPage();

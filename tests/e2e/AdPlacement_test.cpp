@@ -1,8 +1,11 @@
 // The ad placement in the launched browser's real window, with the test ad server: the bottom
-// banner shows its ad under the top bar from launch on. With the ad server out of
-// reach the browser starts all the same and then sleeps: no retries, no polling.
+// banner shows its ad under the top bar from launch on; an interstitial that a click of the
+// user asks for comes full screen, goes with its close control and is not shown twice. With the ad
+// server out of reach the browser starts all the same and then sleeps: no retries, no polling.
 
+#include "ads/presentation/VDInterstitialViewController.h"
 #include "ads/request/VDBannerView.h"
+#include "ads/request/VDInterstitial.h"
 #include "ads/webview/VDAdView.h"
 #include "tests/fixtures/TestAdServer.h"
 
@@ -15,8 +18,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The banner's ad: one colour over all of it.
+// The ads: one colour over all of each.
 constexpr std::array<int, 3> bannerColour{200, 40, 120};
+constexpr std::array<int, 3> interstitialColour{30, 160, 60};
 
 testing_support::TestAdServer::AdResponse colouredAd(std::array<int, 3> colour) {
     testing_support::TestAdServer::AdResponse answer;
@@ -38,10 +42,13 @@ protected:
     // Before the launch: the ads client on the test ad server, with the units of this test.
     void addPages(httplib::Server&) override {
         ads.setScenario("placement-banner", colouredAd(bannerColour));
+        ads.setScenario("placement-interstitial", colouredAd(interstitialColour));
         ads.start();
         auto defaults = base::UserDefaults::standard();
         defaults->setObject(VDSDKCoreWebView::SDKCoreURLKey, base::Value(ads.corePageURL()));
         defaults->setObject(BrowserSettings::bannerAdUnitIDKey, base::Value("placement-banner"));
+        defaults->setObject(BrowserSettings::interstitialAdUnitIDKey,
+                            base::Value("placement-interstitial"));
     }
     void TearDown() override {
         BrowserWindowTest::TearDown();
@@ -69,6 +76,58 @@ TEST_F(AdPlacementTest, LaunchShowsTheBannerWithItsAdUnderTheTopBar) {
     EXPECT_TRUE(isAbout(pixel(ui::Point(317, 157)), bannerColour));
     EXPECT_FALSE(isAbout(pixel(ui::Point(160, 165)), bannerColour));
     EXPECT_FALSE(isAbout(pixel(ui::Point(160, 458)), bannerColour));
+}
+
+// Hears the failures of an interstitial.
+class FailureRecorder : public VDInterstitialDelegate {
+public:
+    void interstitialDidFailToReceiveAdWithError(VDInterstitial&,
+                                                 const base::Error& error) override {
+        codes.push_back(error.code);
+    }
+    std::vector<long> codes;
+};
+
+TEST_F(AdPlacementTest, AnInterstitialAfterClearingCookiesComesFullScreenGoesOnCloseAndOnlyOnce) {
+    auto manager = AdManager::sharedInstance();
+    auto root = delegate_->window()->rootViewController();
+    // A person clears the cookies from the More sheet.
+    ASSERT_NO_FATAL_FAILURE(click(*screen->moreButton()));
+    ASSERT_TRUE(clickPanelButton("Clear Cookies"));
+
+    std::shared_ptr<VDInterstitial> interstitial;
+    ASSERT_TRUE(eventually([&] {
+        interstitial = manager->interstitial();
+        return interstitial && interstitial->hasBeenUsed();
+    }));
+    EXPECT_EQ(ads.requestCount("/ad/placement-interstitial"), 1u);
+    auto adScreen = interstitial->viewController();
+    ASSERT_TRUE(adScreen);
+    EXPECT_EQ(root->presentedViewController(), adScreen);
+    ASSERT_TRUE(eventually([&] { return !adScreen->isBeingPresented(); }));
+    ASSERT_TRUE(stillAnimations());
+    // Over the whole window, showing the ad.
+    EXPECT_EQ(adScreen->view()->convertRectToView(adScreen->view()->bounds(), nullptr),
+              ui::Rect(0, 0, 320, 480));
+    EXPECT_TRUE(eventually([&] { return isAbout(pixel(ui::Point(160, 300)), interstitialColour); }))
+        << "the window does not show the interstitial";
+
+    // Its close control, clicked, takes it away.
+    auto close = adScreen->closeButton();
+    ASSERT_TRUE(close);
+    input->click(centreOf(*close));
+    ASSERT_TRUE(eventually([&] { return !root->presentedViewController(); }));
+    EXPECT_TRUE(
+        eventually([&] { return !isAbout(pixel(ui::Point(160, 300)), interstitialColour); }));
+
+    // Shown once: presenting it again is refused with "already used" and shows nothing.
+    auto recorder = std::make_shared<FailureRecorder>();
+    interstitial->setDelegate(recorder);
+    EXPECT_FALSE(interstitial->presentFromRootViewController(manager->topViewController()));
+    EXPECT_TRUE(eventually([&] { return !recorder->codes.empty(); }));
+    EXPECT_EQ(recorder->codes, std::vector<long>{6});
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_EQ(ads.requestCount("/ad/placement-interstitial"), 1u);
 }
 
 // The browser as it starts where the ad server cannot be reached.
