@@ -262,6 +262,27 @@ TEST_F(VDInterstitialTest, ALandingPageOverTheInterstitialLeavesItUp) {
     EXPECT_EQ(slot->state(), VDSlot::StateInvalidated);
 }
 
+TEST_F(VDInterstitialTest, ItsCreativeClosesItsScreenOnlyWhileItIsUp) {
+    auto interstitial = makeInterstitial();
+    answerWithWholeAd(htmlAd("i"));
+    ASSERT_TRUE(loadUntilReady(interstitial));
+    auto slot = interstitial->slot();
+    const auto close = *base::URL::parse("amsg:///close");
+    adPage(slot).raiseNavigation(close, ui::WebViewNavigationType::Other);
+    EXPECT_TRUE(interstitial->isReady()) << "a close before it is shown changes nothing";
+
+    ASSERT_TRUE(interstitial->presentFromRootViewController(hostController_));
+    settle();
+    interstitialHost_->calls.clear();
+    adPage(slot).raiseNavigation(close, ui::WebViewNavigationType::Other);
+    adPage(slot).raiseNavigation(close, ui::WebViewNavigationType::Other);
+    settle();
+    EXPECT_EQ(interstitialHost_->calls,
+              (Calls{"willDismiss", "note didDismissFullScreen", "didDismiss"}));
+    EXPECT_EQ(hostController_->presentedViewController(), nullptr);
+    EXPECT_EQ(slot->state(), VDSlot::StateInvalidated);
+}
+
 TEST_F(VDInterstitialTest, AHostThatHasGoneOrLetsGoInsideItsCallbackIsSafe) {
     // The host goes before the ad arrives: nobody hears it, nothing breaks.
     auto interstitial = makeInterstitial();

@@ -55,6 +55,7 @@ void VDAdView::configureAsExpandedBannerAdView() {
 void VDAdView::configureAsInterstitialAdView() {
     banner_ = false;
     expanded_ = false;
+    interstitial_ = true;
     scrollView()->setBounces(false);
     webView_->setScalesPageToFit(false);
 }

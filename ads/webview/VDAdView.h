@@ -73,6 +73,7 @@ public:
     // to fit; it is served the interstitial's rich-media script, as every view that is no
     // banner's.
     void configureAsInterstitialAdView();
+    bool isInterstitialAdView() const { return interstitial_; }
 
     // Drops the script events still waiting, holds new ones until the page has loaded,
     // remembers the base URL and loads the HTML into the web view.
@@ -124,6 +125,7 @@ private:
     bool touched_ = false;
     bool banner_ = false;
     bool expanded_ = false;
+    bool interstitial_ = false;
     bool loadingCreative_ = false;
     // Creative loads that a newer one replaced: their cancellation is no failure.
     int replacedLoads_ = 0;

@@ -8,8 +8,10 @@ class VDAdView;
 
 // The rich-media creative's own messages on the "amsg" bus (the MRAID script sends them):
 //   "close": a banner's creative closes itself: its ad view is hidden and the creative hears
-//            "onStateChanged" with state "hidden". Other ad views are closed by the full-screen
-//            view that shows them, not here.
+//            "onStateChanged" with state "hidden". An interstitial's creative closes the
+//            full-screen view that shows it (the ad view's view controller), as its close
+//            control does. Other ad views are closed by the full-screen view that shows them,
+//            not here.
 // ("open" arrives as the opener's "click".) The ad view is held weakly. Main thread only.
 class VDMRAIDAMSGHandler : public VDAMSGHandler {
 public:
