@@ -1,8 +1,10 @@
 #include "platform/gtk/GtkPlatform.h"
 
 #include "platform/base/RunLoop.h"
+#include "platform/gtk/DesktopClipboard.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/gtk/WebKitWebsiteData.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/WebEngineFactory.h"
 
 #include <cstdlib>
@@ -52,6 +54,7 @@ base::Result<void> GtkPlatform::install() {
     installed = true;
     WebKitWebsiteData::shared().bindToShared();
     ui::WebEngineFactory::install(WebKitEngine::maker());
+    ui::Pasteboard::general().install(DesktopClipboard::forDefaultDisplay());
     return {};
 }
 

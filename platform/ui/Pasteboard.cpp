@@ -1,68 +1,62 @@
 #include "platform/ui/Pasteboard.h"
 
 #include "platform/ui/Image.h"
+#include "platform/ui/MemoryClipboard.h"
+
+#include <utility>
 
 namespace ui {
+
+Pasteboard::Pasteboard()
+    : clipboard_(std::make_shared<MemoryClipboard>()) {}
 
 Pasteboard& Pasteboard::general() {
     static Pasteboard pasteboard;
     return pasteboard;
 }
 
-std::optional<std::string> Pasteboard::string() const {
+std::shared_ptr<Clipboard> Pasteboard::install(std::shared_ptr<Clipboard> clipboard) {
+    if (!clipboard)
+        clipboard = std::make_shared<MemoryClipboard>();
     std::lock_guard lock(mutex_);
-    if (string_)
-        return string_;
-    if (url_)
-        return url_->absoluteString();
-    return std::nullopt;
+    return std::exchange(clipboard_, std::move(clipboard));
+}
+
+std::shared_ptr<Clipboard> Pasteboard::clipboard() const {
+    std::lock_guard lock(mutex_);
+    return clipboard_;
+}
+
+std::optional<std::string> Pasteboard::string() const {
+    return clipboard()->text();
 }
 
 void Pasteboard::setString(std::string text) {
-    std::lock_guard lock(mutex_);
-    string_ = std::move(text);
-    url_.reset();
-    image_.reset();
-    ++changeCount_;
+    clipboard()->setText(std::move(text));
 }
 
 std::optional<base::URL> Pasteboard::url() const {
-    std::lock_guard lock(mutex_);
-    return url_;
+    return clipboard()->url();
 }
 
 void Pasteboard::setURL(base::URL url) {
-    std::lock_guard lock(mutex_);
-    string_.reset();
-    url_ = std::move(url);
-    image_.reset();
-    ++changeCount_;
+    clipboard()->setURL(std::move(url));
 }
 
 std::shared_ptr<Image> Pasteboard::image() const {
-    std::lock_guard lock(mutex_);
-    return image_;
+    return clipboard()->image();
 }
 
-void Pasteboard::setImage(std::shared_ptr<Image> image) {
-    std::lock_guard lock(mutex_);
-    string_.reset();
-    url_.reset();
-    image_ = std::move(image);
-    ++changeCount_;
+bool Pasteboard::setImage(std::shared_ptr<Image> image) {
+    return clipboard()->setImage(std::move(image));
 }
 
 std::int64_t Pasteboard::changeCount() const {
-    std::lock_guard lock(mutex_);
-    return changeCount_;
+    return clipboard()->changeCount();
 }
 
 void Pasteboard::clear() {
-    std::lock_guard lock(mutex_);
-    string_.reset();
-    url_.reset();
-    image_.reset();
-    ++changeCount_;
+    clipboard()->clear();
 }
 
 } // namespace ui

@@ -50,6 +50,18 @@ public:
         XTestFakeButtonEvent(display_, 1, False, CurrentTime);
         send();
     }
+    // The primary button pressed at `from`, moved to `to` in `steps` even steps, and released
+    // there.
+    void drag(ui::Point from, ui::Point to, int steps = 8) {
+        moveTo(from);
+        XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+        send();
+        for (int step = 1; step <= steps; ++step)
+            moveTo(ui::Point(from.x + (to.x - from.x) * step / steps,
+                             from.y + (to.y - from.y) * step / steps));
+        XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+        send();
+    }
     // Wheel notches over the point: positive scrolls down.
     void wheel(ui::Point point, int notches) {
         moveTo(point);
@@ -64,6 +76,15 @@ public:
             key(static_cast<unsigned char>(character));
     }
     void pressReturn() { key(XK_Return); }
+    // The key of a printable ASCII character with Control held (Ctrl+V pastes).
+    void pressWithControl(char character) {
+        const KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
+        XTestFakeKeyEvent(display_, control, True, CurrentTime);
+        XSync(display_, False);
+        key(static_cast<unsigned char>(character));
+        XTestFakeKeyEvent(display_, control, False, CurrentTime);
+        send();
+    }
 
     // The button with this label among the widget and everything inside it (an alert's or an
     // action sheet's), or null.
