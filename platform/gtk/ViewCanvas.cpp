@@ -619,8 +619,11 @@ bool ViewCanvas::scrolled(double dx, double dy, bool discrete) {
         const ui::Point low = scrollView->minimumContentOffset();
         const ui::Point high = scrollView->maximumContentOffset();
         const ui::Point from = scrollView->contentOffset();
-        const ui::Point to(std::clamp(from.x + dx * step, low.x, high.x),
-                           std::clamp(from.y + dy * step, low.y, high.y));
+        // A strip that scrolls only sideways takes an ordinary mouse's wheel sideways.
+        const bool sideways = dx == 0 && high.y <= low.y && high.x > low.x;
+        const ui::Point by = sideways ? ui::Point(dy, 0) : ui::Point(dx, dy);
+        const ui::Point to(std::clamp(from.x + by.x * step, low.x, high.x),
+                           std::clamp(from.y + by.y * step, low.y, high.y));
         if (to != from)
             scrollView->setContentOffset(to);
         sync();

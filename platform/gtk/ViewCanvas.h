@@ -29,9 +29,10 @@ class WebKitEngine;
 // the WebKitWebView of each web view, placed at their frames. Clicks go to the model: a press
 // is hit-tested by the window and delivered as touches (began, moved, ended), except over a
 // web view, whose page takes the click itself; over a text field both the model and the entry
-// get it. The mouse wheel scrolls the model's scroll views; web views scroll their pages, but
-// for the top inset: a page scrolled into it is placed that much higher (as the model's offset
-// says), so it moves up with the bars above it and leaves no gap.
+// get it. The mouse wheel scrolls the model's scroll views (one that scrolls only sideways
+// takes the vertical wheel sideways); web views scroll their pages, but for the top inset: a
+// page scrolled into it is placed that much higher (as the model's offset says), so it moves
+// up with the bars above it and leaves no gap.
 //
 // The widget does not watch the model: sync() compares it with what is shown and redraws or
 // re-places widgets when something changed. MainWindow calls it when the model may have

@@ -2,8 +2,14 @@
 
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/Timer.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/Touch.h"
 #include "platform/ui/ViewController.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace ui {
 
@@ -82,6 +88,8 @@ void Window::sendEvent(const Event& event) {
             touch->setWindow(self);
             touch->setView(hitTest(touch->locationInView(nullptr), &event));
         }
+        if (panned(touch, event))
+            continue;
         const auto view = touch->view();
         if (!view)
             continue;
@@ -102,6 +110,98 @@ void Window::sendEvent(const Event& event) {
             break;
         }
     }
+}
+
+bool Window::panned(const std::shared_ptr<Touch>& touch, const Event& event) {
+    const Point location = touch->locationInView(nullptr);
+    if (touch->phase() == TouchPhase::Began) {
+        if (pan_ && pan_->release)
+            pan_->release->invalidate();
+        pan_.reset();
+        for (View* view = touch->view().get(); view; view = view->superviewPointer()) {
+            auto* scrollView = dynamic_cast<ScrollView*>(view);
+            if (!scrollView)
+                continue;
+            const Point low = scrollView->minimumContentOffset();
+            const Point high = scrollView->maximumContentOffset();
+            if (!scrollView->isScrollEnabled() || (high.x <= low.x && high.y <= low.y))
+                return false;
+            pan_ =
+                Pan{touch,    std::static_pointer_cast<ScrollView>(scrollView->shared_from_this()),
+                    location, scrollView->contentOffset(),
+                    false,    true,
+                    nullptr};
+            std::weak_ptr<View> weak = weak_from_this();
+            pan_->release =
+                base::RunLoop::main().dispatchAfter(base::Seconds(contentTouchDelay), [weak] {
+                    if (auto self = std::static_pointer_cast<Window>(weak.lock()))
+                        self->releaseHeldTouch();
+                });
+            return true;
+        }
+        return false;
+    }
+    if (!pan_ || pan_->touch.lock() != touch)
+        return false;
+    const bool ends =
+        touch->phase() == TouchPhase::Ended || touch->phase() == TouchPhase::Cancelled;
+    const auto scrollView = pan_->scrollView.lock();
+    if (!pan_->dragging) {
+        bool pans = false;
+        if (scrollView && !ends) {
+            const Point low = scrollView->minimumContentOffset();
+            const Point high = scrollView->maximumContentOffset();
+            pans = (high.x > low.x && std::abs(location.x - pan_->start.x) > panThreshold) ||
+                   (high.y > low.y && std::abs(location.y - pan_->start.y) > panThreshold);
+        }
+        if (!pans) {
+            if (!ends)
+                return pan_->held; // still the view's, once it has heard the beginning
+            // A tap: the view hears its beginning now, then its end.
+            releaseHeldTouch();
+            pan_.reset();
+            return false;
+        }
+        // From here on the finger moves the content, not what it came down on.
+        pan_->dragging = true;
+        if (pan_->release)
+            pan_->release->invalidate();
+        if (!pan_->held)
+            if (const auto view = touch->view())
+                view->touchesCancelled({touch}, &event);
+        pan_->held = false;
+        scrollView->beginDragging();
+    }
+    if (!scrollView) {
+        pan_.reset();
+        return true;
+    }
+    const Point low = scrollView->minimumContentOffset();
+    const Point high = scrollView->maximumContentOffset();
+    const Point from = pan_->startOffset;
+    const double dx = location.x - pan_->start.x;
+    const double dy = location.y - pan_->start.y;
+    scrollView->dragTo(Point(high.x > low.x ? std::clamp(from.x - dx, low.x, high.x) : from.x,
+                             high.y > low.y ? std::clamp(from.y - dy, low.y, high.y) : from.y));
+    if (ends) {
+        pan_.reset();
+        scrollView->endDragging(false);
+    }
+    return true;
+}
+
+void Window::releaseHeldTouch() {
+    if (!pan_ || !pan_->held)
+        return;
+    pan_->held = false;
+    if (pan_->release)
+        pan_->release->invalidate();
+    const auto touch = pan_->touch.lock();
+    const auto view = touch ? touch->view() : nullptr;
+    if (!view)
+        return;
+    const Event began(EventType::Touches, touch->timestamp(), {touch});
+    view->touchesBegan({touch}, &began);
 }
 
 std::shared_ptr<View> Window::simulateTap(Point pointInWindow) {

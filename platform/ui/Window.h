@@ -5,9 +5,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+
+namespace base {
+class Timer;
+}
 
 namespace ui {
 
+class ScrollView;
+class Touch;
 class ViewController;
 
 // A top-level view: the root of a tree of views that the drawer shows. The application keeps
@@ -54,7 +61,16 @@ public:
     // Touch delivery, for the drawer and tests. A touch that begins is given to the view the
     // window's hitTest finds at its location (nothing when none); its later phases go to the
     // same view. Non-touch events go nowhere but are still hit-tested by their caller.
+    // A touch that begins inside a scroll view with content to scroll is held back from the
+    // view it hit for contentTouchDelay, as the platform's scroll views do: when it moves more
+    // than panThreshold points along an axis the scroll view can scroll, it is a drag of that
+    // scroll view from then on (beginDragging; the content follows the finger within its
+    // bounds; the touch's end ends the drag) and the view hears nothing of it, or
+    // touchesCancelled if the delay had already passed; a touch that ends or stays still
+    // first reaches the view after all, beginning then.
     void sendEvent(const Event& event);
+    static constexpr double panThreshold = 10.0;
+    static constexpr double contentTouchDelay = 0.15;
     // A finger down and up at a point of the window: began then ended, one event each.
     // Returns the view that was hit, or null.
     std::shared_ptr<View> simulateTap(Point pointInWindow);
@@ -80,6 +96,11 @@ private:
     void installRootView();
     void setFirstResponder(const std::shared_ptr<View>& view) { firstResponder_ = view; }
     void scheduleLayoutPass();
+    // Follows the touch for a drag of a scroll view; true when the view it hit must not hear
+    // this phase of it.
+    bool panned(const std::shared_ptr<Touch>& touch, const Event& event);
+    // Lets the view hit hear the beginning of the touch held back.
+    void releaseHeldTouch();
 
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> installedRootView_;
@@ -88,6 +109,19 @@ private:
     double windowLevel_ = 0;
     bool layoutScheduled_ = false;
     bool handingOver_ = false;
+
+    // The touch under way and the scroll view it may drag.
+    struct Pan {
+        std::weak_ptr<Touch> touch;
+        std::weak_ptr<ScrollView> scrollView;
+        Point start;
+        Point startOffset;
+        bool dragging = false;
+        // The view hit has not heard of the touch yet.
+        bool held = false;
+        std::shared_ptr<base::Timer> release;
+    };
+    std::optional<Pan> pan_;
 };
 
 } // namespace ui
