@@ -4,15 +4,20 @@
 #include "browser/AdManager.h"
 #include "browser/BrowserViewController.h"
 #include "browser/Tab.h"
+#include "chorus/ui/CHShareService.h"
 #include "platform/base/NotificationCenter.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ShareSheet.h"
 
 AppDelegate::AppDelegate() = default;
 AppDelegate::~AppDelegate() = default;
 
 bool AppDelegate::applicationDidFinishLaunchingWithOptions(ui::Application&,
                                                            const base::Value::Dictionary&) {
+    // Posts of the Chorus sheet go through the social client to its server. No client of
+    // Twitter is part of this program: its sheet is not available.
+    ui::ShareSheet::setService(ui::ShareServiceType::Chorus, CHShareService::create());
     window_ = ui::Window::create(ui::Screen::mainScreen().bounds());
     viewController_ = BrowserViewController::create();
     auto navigation = ui::NavigationController::create(viewController_);

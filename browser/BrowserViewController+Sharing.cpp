@@ -224,6 +224,10 @@ std::string BrowserViewController::sharingFailedMessage(std::int32_t code) {
         return "You cancelled Chorus share";
     case 11:
         return "Error posting on Friend's wall";
+    case 13:
+        return "The Tweet could not be posted!";
+    case 14:
+        return "Posting on Chorus failed!";
     default:
         return "There is no accounts";
     }

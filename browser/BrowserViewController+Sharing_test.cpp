@@ -1,6 +1,7 @@
 #include "browser/BrowserScreenTest.h"
 #include "browser/ShareKit.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/FakeShareService.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/Presentation.h"
 #include "platform/ui/ShareSheet.h"
@@ -18,11 +19,14 @@ protected:
         ui::Presentation::shared().reset();
         showScreen();
         base::RunLoop::main().runUntilIdle();
+        // Both services reachable, through doubles that take every post.
+        ui::ShareSheet::setService(ui::ShareServiceType::Twitter, ui::FakeShareService::create());
+        ui::ShareSheet::setService(ui::ShareServiceType::Chorus, ui::FakeShareService::create());
     }
     void TearDown() override {
         ui::Presentation::shared().reset();
         ui::MailComposer::resetOutboxDirectory();
-        ui::ShareSheet::resetAvailability();
+        ui::ShareSheet::resetServices();
         BrowserScreenTest::TearDown();
     }
     ui::UserInterfaceIdiom idiom() const override { return GetParam(); }
@@ -223,6 +227,7 @@ TEST_P(SharePanelTest, EveryOutcomeCodeShowsItsMessage) {
         {7, "Chorus Permission missing!"},      {8, "You cancelled the Friendpicker!"},
         {9, "You closed Chorus feedDialog"},    {10, "You cancelled Chorus share"},
         {11, "Error posting on Friend's wall"}, {12, "There is no accounts"},
+        {13, "The Tweet could not be posted!"}, {14, "Posting on Chorus failed!"},
         {-1, "There is no accounts"},
     };
     for (const auto& [code, message] : finished) {
@@ -240,7 +245,7 @@ TEST_P(SharePanelTest, EveryOutcomeCodeShowsItsMessage) {
 }
 
 TEST_P(SharePanelTest, AnUnavailableServiceIsReportedByTheScreensAlert) {
-    ui::ShareSheet::setAvailableForServiceType(ui::ShareServiceType::Twitter, false);
+    ui::ShareSheet::setService(ui::ShareServiceType::Twitter, nullptr);
     screen->addressBar()->setText("words");
     screen->shartwitter(ui::InterfaceObject());
     EXPECT_EQ(alertMessage(), "|There is no accounts|Done");

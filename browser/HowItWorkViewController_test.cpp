@@ -4,6 +4,7 @@
 #include "browser/myAlertView.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/FakeShareService.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/Label.h"
@@ -28,7 +29,7 @@ protected:
         window->makeKeyAndVisible();
     }
     void TearDown() override {
-        ui::ShareSheet::resetAvailability();
+        ui::ShareSheet::resetServices();
         ui::MailComposer::resetOutboxDirectory();
         ui::Presentation::shared().reset();
         BrowserScreenTest::TearDown();
@@ -59,7 +60,7 @@ TEST_F(HowItWorkTest, TheScreenFromItsInterfaceFileSharesAndRates) {
     // Outside a side menu there is no menu button.
     EXPECT_FALSE(about->navigationItem()->leftBarButtonItem());
 
-    ui::ShareSheet::setAvailableForServiceType(ui::ShareServiceType::Twitter, true);
+    ui::ShareSheet::setService(ui::ShareServiceType::Twitter, ui::FakeShareService::create());
     ASSERT_TRUE(buttonTitled("Share on Twitter")->simulateTap());
     auto sheet = ui::Presentation::shared().topController<ui::ShareSheet>();
     ASSERT_TRUE(sheet);
@@ -75,7 +76,7 @@ TEST_F(HowItWorkTest, TheScreenFromItsInterfaceFileSharesAndRates) {
     // Chorus without an account: the failure's message, and no interstitial is asked for.
     ui::Presentation::shared().topAlertView()->dismissWithClickedButtonIndex(0, false);
     settle();
-    ui::ShareSheet::setAvailableForServiceType(ui::ShareServiceType::Chorus, false);
+    ui::ShareSheet::setService(ui::ShareServiceType::Chorus, nullptr);
     ASSERT_TRUE(buttonTitled("Share on Chorus")->simulateTap());
     settle();
     EXPECT_EQ(alertMessage(), "There is no accounts");

@@ -37,6 +37,8 @@ enum Failed : std::int32_t {
     FeedNotPosted = 10,
     FeedFailed = 11,
     ImageNotStored = 12,
+    TwitterPostFailed = 13,
+    ChorusPostFailed = 14,
 };
 
 } // namespace
@@ -142,13 +144,20 @@ void ShareKit::shareOnService(ui::ShareServiceType service, const std::shared_pt
     std::weak_ptr<ShareKit> weak = weak_from_this();
     std::weak_ptr<ui::ShareSheet> weakSheet = sheet;
     sheet->setCompletionHandler([weak, weakSheet, twitter](ui::ShareSheetResult result) {
+        auto shown = weakSheet.lock();
         if (auto self = weak.lock()) {
-            if (result == ui::ShareSheetResult::Done)
+            if (result == ui::ShareSheetResult::Done) {
                 self->finished(twitter ? TwitterPosted : ChorusPosted);
-            else
+            } else if (result == ui::ShareSheetResult::Failed) {
+                base::log("The post did not reach the service: " +
+                          (shown && shown->error() ? shown->error()->localizedDescription()
+                                                   : std::string("no reason given")));
+                self->failed(twitter ? TwitterPostFailed : ChorusPostFailed);
+            } else {
                 self->failed(twitter ? TwitterCancelled : ChorusCancelled);
+            }
         }
-        if (auto shown = weakSheet.lock())
+        if (shown)
             shown->dismissViewControllerAnimated(true);
     });
     sheet->setInitialText(text);
@@ -193,7 +202,11 @@ void ShareKit::copyImageToClipBoard(const std::shared_ptr<ui::Image>& image) {
         failed(ImageNotStored);
         return;
     }
-    ui::Pasteboard::general().setImage(image);
+    if (!ui::Pasteboard::general().setImage(image)) {
+        base::log("The image could not be copied to the clipboard.");
+        failed(ImageNotStored);
+        return;
+    }
     finished(ImageCopied);
 }
 

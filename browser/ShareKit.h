@@ -33,6 +33,8 @@ class Image;
 // | 10   |                                         | feed dialog completed without a post       |
 // | 11   |                                         | feed dialog failed                         |
 // | 12   |                                         | image could not be saved or copied         |
+// | 13   |                                         | Twitter refused the post or was unreachable |
+// | 14   |                                         | Chorus refused the post or was unreachable |
 // clang-format on
 //
 // Every operation ends in exactly one delegate call, on the main thread. Main thread only.
@@ -71,8 +73,10 @@ public:
                                                   const std::optional<base::Error>& error) override;
 
     // --- The share sheets: the text, the URL made from `address` when it makes one, and the
-    // image, presented from the controller. A service without an account reports at once and
-    // presents nothing.
+    // image, presented from the controller. A service this program cannot reach (no road
+    // installed for it, ui::ShareSheet::setService) reports unavailable at once and presents
+    // nothing. Posted is reported only once the service has the post; its refusal is failed 13
+    // (Twitter) or 14 (Chorus).
     void shareOnTwitterWithTextAndURLFromViewController(
         const std::shared_ptr<ui::Image>& image, const std::string& text,
         const std::optional<std::string>& address,

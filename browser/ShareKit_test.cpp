@@ -1,6 +1,7 @@
 #include "browser/ShareKit.h"
 #include "chorus/ui/CHFriendPickerViewController.h"
 #include "platform/testing/LogCapture.h"
+#include "platform/ui/FakeShareService.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/PhotoAlbum.h"
@@ -31,6 +32,8 @@ class ShareKitTest : public ChorusTest {
 protected:
     void SetUp() override {
         ChorusTest::SetUp();
+        ui::ShareSheet::setService(ui::ShareServiceType::Twitter, twitter);
+        ui::ShareSheet::setService(ui::ShareServiceType::Chorus, chorus);
         kit->setDelegate(delegate);
         screen = ui::ViewController::create();
         root->presentViewController(screen, false);
@@ -38,7 +41,7 @@ protected:
     }
     void TearDown() override {
         ui::MailComposer::resetOutboxDirectory();
-        ui::ShareSheet::resetAvailability();
+        ui::ShareSheet::resetServices();
         ui::Pasteboard::general().clear();
         ChorusTest::TearDown();
     }
@@ -48,6 +51,9 @@ protected:
         return ui::Presentation::shared().topController<T>();
     }
     const Outcomes& outcomes() const { return delegate->outcomes; }
+
+    std::shared_ptr<ui::FakeShareService> twitter = ui::FakeShareService::create();
+    std::shared_ptr<ui::FakeShareService> chorus = ui::FakeShareService::create();
 
     std::shared_ptr<ShareKit> kit = ShareKit::create();
     std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
@@ -160,11 +166,28 @@ TEST_F(ShareKitTest, TheShareSheetsPostTheirContentAndReportByService) {
             EXPECT_FALSE(shown<ui::ShareSheet>());
         }
     }
+    EXPECT_EQ(twitter->posts().size(), 1u);
+    EXPECT_EQ(chorus->posts().size(), 1u);
+}
+
+// A post the service refuses is reported failed, never posted, and the sheet goes.
+TEST_F(ShareKitTest, APostTheServiceRefusesIsReportedAsAFailure) {
+    twitter->answerWith(base::Error::make("server", 503, "Unavailable"));
+    chorus->answerWith(base::Error::make("server", 500, "Refused"));
+    kit->shareOnChorusWithTextAndURLFromViewController(nullptr, "t", "https://a.test", screen);
+    settle();
+    shown<ui::ShareSheet>()->post();
+    settle();
+    kit->shareOnTwitterWithTextAndURLFromViewController(nullptr, "t", "https://a.test", screen);
+    settle();
+    shown<ui::ShareSheet>()->post();
+    settle();
+    EXPECT_EQ(outcomes(), (Outcomes{"failed 14", "failed 13"}));
+    EXPECT_FALSE(shown<ui::ShareSheet>());
 }
 
 TEST_F(ShareKitTest, AServiceWithoutAnAccountFailsAtOnceAndShowsNothing) {
-    ui::ShareSheet::setAvailableForServiceType(ui::ShareServiceType::Twitter, false);
-    ui::ShareSheet::setAvailableForServiceType(ui::ShareServiceType::Chorus, false);
+    ui::ShareSheet::resetServices();
     kit->shareOnTwitterWithTextAndURLFromViewController(picture(), "t", "https://a.test", screen);
     kit->shareOnChorusWithTextAndURLFromViewController(nullptr, "t", std::nullopt, screen);
     EXPECT_EQ(outcomes(), (Outcomes{"failed 4", "failed 6"}));

@@ -1,5 +1,6 @@
-// The social client's test server, started by hand: the login page, the friend list and the
-// feed dialog on 127.0.0.1, as the tests use them (tests/fixtures/chorus/ChorusServer.h).
+// The social client's test server, started by hand: the login page, the friend list, the
+// feed dialog and the feed's posts on 127.0.0.1, as the tests use them
+// (tests/fixtures/chorus/ChorusServer.h).
 //
 //   build/bin/chorus-server [--configure]
 //
@@ -37,7 +38,8 @@ int main(int argc, char** argv) {
               << "  login page   " << server.url("/dialog/oauth") << "\n"
               << "  friend list  " << server.url("/v2.2/me/friends?access_token=")
               << testing_support::ChorusServer::token << "\n"
-              << "  feed dialog  " << server.url("/dialog/feed") << "\n";
+              << "  feed dialog  " << server.url("/dialog/feed") << "\n"
+              << "  feed posts   POST " << server.url("/v2.2/me/feed") << "\n";
     if (configure) {
         auto defaults = base::UserDefaults::standard();
         defaults->setObject(CHSettings::serverBaseURLKey, base::Value(server.baseURL()));

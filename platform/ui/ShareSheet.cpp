@@ -13,13 +13,13 @@ namespace ui {
 
 namespace {
 
-struct Availability {
+struct Services {
     std::mutex mutex;
-    std::map<ShareServiceType, bool> available;
+    std::map<ShareServiceType, std::shared_ptr<ShareService>> installed;
 };
 
-Availability& availability() {
-    static Availability shared;
+Services& services() {
+    static Services shared;
     return shared;
 }
 
@@ -31,22 +31,32 @@ ShareSheet::ShareSheet(ShareServiceType serviceType)
 }
 
 bool ShareSheet::isAvailableForServiceType(ShareServiceType serviceType) {
-    auto& shared = availability();
-    std::lock_guard lock(shared.mutex);
-    auto found = shared.available.find(serviceType);
-    return found == shared.available.end() || found->second;
+    return service(serviceType) != nullptr;
 }
 
-void ShareSheet::setAvailableForServiceType(ShareServiceType serviceType, bool available) {
-    auto& shared = availability();
+std::shared_ptr<ShareService> ShareSheet::setService(ShareServiceType serviceType,
+                                                     std::shared_ptr<ShareService> service) {
+    auto& shared = services();
     std::lock_guard lock(shared.mutex);
-    shared.available[serviceType] = available;
+    auto previous = std::move(shared.installed[serviceType]);
+    if (service)
+        shared.installed[serviceType] = std::move(service);
+    else
+        shared.installed.erase(serviceType);
+    return previous;
 }
 
-void ShareSheet::resetAvailability() {
-    auto& shared = availability();
+std::shared_ptr<ShareService> ShareSheet::service(ShareServiceType serviceType) {
+    auto& shared = services();
     std::lock_guard lock(shared.mutex);
-    shared.available.clear();
+    auto found = shared.installed.find(serviceType);
+    return found == shared.installed.end() ? nullptr : found->second;
+}
+
+void ShareSheet::resetServices() {
+    auto& shared = services();
+    std::lock_guard lock(shared.mutex);
+    shared.installed.clear();
 }
 
 bool ShareSheet::setInitialText(std::string text) {
@@ -117,10 +127,34 @@ void ShareSheet::loadView() {
 }
 
 void ShareSheet::post() {
-    finish(ShareSheetResult::Done);
+    if (finished_ || posting_)
+        return;
+    auto road = service(serviceType_);
+    if (!road) {
+        error_ = base::Error::make(ShareSheet::errorDomain, ServiceUnavailable,
+                                   title() + " cannot be reached from this program.");
+        finish(ShareSheetResult::Failed);
+        return;
+    }
+    posting_ = true;
+    if (postButton_)
+        postButton_->setEnabled(false);
+    if (cancelButton_)
+        cancelButton_->setEnabled(false);
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    road->post(SharePost{text_, urls_, images_}, [weak](const std::optional<base::Error>& error) {
+        auto self = std::static_pointer_cast<ShareSheet>(weak.lock());
+        if (!self)
+            return;
+        self->posting_ = false;
+        self->error_ = error;
+        self->finish(error ? ShareSheetResult::Failed : ShareSheetResult::Done);
+    });
 }
 
 void ShareSheet::cancel() {
+    if (posting_)
+        return;
     finish(ShareSheetResult::Cancelled);
 }
 

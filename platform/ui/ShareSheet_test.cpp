@@ -1,5 +1,6 @@
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
+#include "platform/ui/FakeShareService.h"
 #include "platform/ui/Image.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Presentation.h"
@@ -15,21 +16,73 @@ class ShareSheetTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ShareSheet::resetAvailability();
+        ShareSheet::resetServices();
+        ShareSheet::setService(ShareServiceType::Twitter, twitter);
+        ShareSheet::setService(ShareServiceType::Chorus, chorus);
         Presentation::shared().reset();
     }
     void TearDown() override {
-        ShareSheet::resetAvailability();
+        ShareSheet::resetServices();
         Presentation::shared().reset();
         PlatformTest::TearDown();
     }
+
+    std::shared_ptr<FakeShareService> twitter = FakeShareService::create();
+    std::shared_ptr<FakeShareService> chorus = FakeShareService::create();
 };
 
-TEST_F(ShareSheetTest, AvailabilityIsPerServiceAndSettable) {
+TEST_F(ShareSheetTest, AServiceIsAvailableWhileTheProgramHasARoadToIt) {
     EXPECT_TRUE(ShareSheet::isAvailableForServiceType(ShareServiceType::Twitter));
-    ShareSheet::setAvailableForServiceType(ShareServiceType::Chorus, false);
+    EXPECT_EQ(ShareSheet::setService(ShareServiceType::Chorus, nullptr), chorus);
     EXPECT_FALSE(ShareSheet::isAvailableForServiceType(ShareServiceType::Chorus));
     EXPECT_TRUE(ShareSheet::isAvailableForServiceType(ShareServiceType::Twitter));
+    ShareSheet::resetServices();
+    EXPECT_FALSE(ShareSheet::isAvailableForServiceType(ShareServiceType::Twitter));
+}
+
+// Post is Done only once the service has the post; a refusal is a failure with the service's
+// reason, and a sheet whose service is gone fails without posting anywhere.
+TEST_F(ShareSheetTest, APostIsDoneOnlyWhenTheServiceTookIt) {
+    std::vector<ShareSheetResult> results;
+    const auto sheetFor = [&](ShareServiceType type) {
+        auto sheet = ShareSheet::create(type);
+        sheet->setInitialText("words");
+        sheet->addURL(*base::URL::parse("https://search.tld/search?q=x"));
+        sheet->setCompletionHandler([&](ShareSheetResult result) { results.push_back(result); });
+        sheet->view();
+        return sheet;
+    };
+
+    chorus->holdAnswers(true);
+    auto sheet = sheetFor(ShareServiceType::Chorus);
+    sheet->post();
+    ASSERT_EQ(chorus->posts().size(), 1u);
+    EXPECT_EQ(chorus->posts()[0].text, "words");
+    EXPECT_EQ(chorus->posts()[0].urls.at(0).absoluteString(), "https://search.tld/search?q=x");
+    EXPECT_TRUE(results.empty()) << "nothing is done before the service answers";
+    EXPECT_TRUE(sheet->isPosting());
+    EXPECT_FALSE(sheet->postButton()->isEnabled());
+    sheet->cancel();
+    sheet->post();
+    EXPECT_TRUE(results.empty());
+    EXPECT_EQ(chorus->posts().size(), 1u) << "one post per sheet";
+    ASSERT_TRUE(chorus->answer(base::Error::make("server", 500, "The server is down.")));
+    EXPECT_EQ(results, std::vector<ShareSheetResult>{ShareSheetResult::Failed});
+    ASSERT_TRUE(sheet->error());
+    EXPECT_EQ(sheet->error()->localizedDescription(), "The server is down.");
+
+    sheet = sheetFor(ShareServiceType::Chorus);
+    sheet->post();
+    ASSERT_TRUE(chorus->answer());
+    EXPECT_EQ(results.back(), ShareSheetResult::Done);
+    EXPECT_FALSE(sheet->error());
+
+    sheet = sheetFor(ShareServiceType::Twitter);
+    ShareSheet::setService(ShareServiceType::Twitter, nullptr);
+    sheet->post();
+    EXPECT_EQ(results.back(), ShareSheetResult::Failed);
+    EXPECT_EQ(sheet->error()->code, ShareSheet::ServiceUnavailable);
+    EXPECT_TRUE(twitter->posts().empty());
 }
 
 TEST_F(ShareSheetTest, ContentIsFixedOnceShownAndTheHandlerHearsTheUser) {
@@ -60,6 +113,8 @@ TEST_F(ShareSheetTest, ContentIsFixedOnceShownAndTheHandlerHearsTheUser) {
     posted->view();
     posted->postButton()->simulateTap();
     EXPECT_EQ(results.back(), ShareSheetResult::Done);
+    EXPECT_EQ(twitter->posts().size(), 1u);
+    EXPECT_TRUE(chorus->posts().empty()) << "the cancelled sheet posted nothing";
 }
 
 TEST_F(ShareSheetTest, ASheetWithoutHandlerClosesItself) {

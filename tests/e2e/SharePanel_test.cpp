@@ -1,8 +1,13 @@
 // The share panel as a person meets it: the program's screen in its real window, every button
 // clicked where it is drawn, through the X server.
 
+#include "chorus/core/CHSession.h"
+#include "chorus/core/CHSettings.h"
+#include "chorus/core/CHWebDialogViewController.h"
 #include "platform/base/AppHome.h"
+#include "platform/base/UserDefaults.h"
 #include "platform/gtk/ViewCanvas.h"
+#include "platform/gtk/WebKitEngine.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/MailComposer.h"
@@ -10,6 +15,7 @@
 #include "platform/ui/SheetBar.h"
 #include "platform/ui/TextField.h"
 #include "tests/e2e/LaunchedBrowserTest.h"
+#include "tests/fixtures/chorus/ChorusServer.h"
 
 #include <array>
 #include <cairo.h>
@@ -168,23 +174,13 @@ TEST_F(SharePanelWindowTest, TheShareButtonOpensThePanelWhoseButtonsAndDimmingVi
     ASSERT_TRUE(
         waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
 
-    // Twitter: the sheet comes; Post sends it, and the outcome's alert shows.
+    // Twitter: this program has no road to it, so no sheet comes and the alert says there is
+    // no account; its Done button, clicked, closes it.
     click(shareButton());
     click(centreOf(*panelButton("Share on Twitter")));
-    std::shared_ptr<ui::ShareSheet> sheet;
-    ASSERT_TRUE(waitFor([&] {
-        sheet = ui::Presentation::shared().topController<ui::ShareSheet>();
-        return sheet && !sheet->isBeingPresented();
-    }));
-    const ui::Rect post = sheet->bar()->frameOfItem(*sheet->postButton(), nullptr);
-    click(ui::Point(post.midX(), post.midY()));
-    auto alert = ui::Presentation::shared().topAlertView();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->message(), "Tweet successful!");
-    ASSERT_TRUE(
-        waitFor([&] { return !ui::Presentation::shared().topController<ui::ShareSheet>(); }));
-    // Its Done button, clicked, closes it.
-    clickAlertDone();
+    ASSERT_TRUE(waitFor([&] { return ui::Presentation::shared().topAlertView() != nullptr; }));
+    EXPECT_FALSE(ui::Presentation::shared().topController<ui::ShareSheet>());
+    EXPECT_EQ(clickAlertDone(), "There is no accounts");
 
     // A click on the dimming view closes the panel again.
     click(shareButton());
@@ -256,6 +252,67 @@ TEST_F(SharePanelWindowTest, RateCancelChorusAndTheComposersFieldsAndButtonsAct)
     EXPECT_EQ(composer->writtenFile()->parent_path().filename(), "Drafts");
     EXPECT_TRUE(
         waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
+}
+
+// Chorus's Post goes through the social client to its server: the user logs in on the server's
+// login page (clicked in the real engine), the post reaches the feed with the shared link, and
+// only then does the alert say it is posted; a post the server refuses is reported as failed.
+TEST_F(SharePanelWindowTest, ChorusPostReachesTheServerAndItsRefusalIsAFailure) {
+    testing_support::ChorusServer chorus;
+    base::UserDefaults::standard()->setObject(CHSettings::serverBaseURLKey,
+                                              base::Value(chorus.baseURL()));
+    CHSession::setActiveSession(nullptr);
+    screen_->addressBar()->setText("shared words");
+    ASSERT_TRUE(waitFor([&] { return brightness() > 700; })) << "the start page is shown";
+    const auto postOnSheet = [&] {
+        clickInPanel("Share on Chorus");
+        auto sheet = shownSheet<ui::ShareSheet>();
+        ASSERT_TRUE(sheet);
+        click(*sheet->bar(), *sheet->postButton());
+    };
+
+    ASSERT_NO_FATAL_FAILURE(postOnSheet());
+    // The login page, over the sheet, in the real engine: its "allow" button.
+    std::shared_ptr<CHWebDialogViewController> login;
+    ASSERT_TRUE(waitFor([&] {
+        login = ui::Presentation::shared().topController<CHWebDialogViewController>();
+        return login && !login->isBeingPresented() && !login->webView()->isLoading() &&
+               login->webView()->pageTitle() == "Log in to Chorus";
+    }));
+    EXPECT_FALSE(ui::Presentation::shared().topAlertView()) << "nothing is posted yet";
+    EXPECT_TRUE(chorus.posts().empty());
+    auto& page = *login->webView();
+    const auto number = [&](const std::string& expression) {
+        return std::stod(page.stringByEvaluatingJavaScriptFromString(
+            "(function () { var r = document.getElementById('allow').getBoundingClientRect(); "
+            "return " +
+            expression + "; })()"));
+    };
+    window_->sync();
+    WindowInput inPage(dynamic_cast<gtk::WebKitEngine&>(page.engine()).widget());
+    inPage.click(ui::Point(number("r.left + r.width / 2"), number("r.top + r.height / 2")));
+
+    ASSERT_TRUE(waitFor([&] { return ui::Presentation::shared().topAlertView() != nullptr; }));
+    ASSERT_EQ(chorus.posts().size(), 1u);
+    EXPECT_EQ(chorus.posts()[0].message, "Check out this app! ");
+    EXPECT_NE(chorus.posts()[0].link.find("/search?q=shared%20words"), std::string::npos)
+        << chorus.posts()[0].link;
+    // The sheet goes, then the alert's Done button is clicked.
+    ASSERT_TRUE(waitFor([&] {
+        return !ui::Presentation::shared().topController<ui::ShareSheet>() &&
+               !ui::Presentation::shared().topController<CHWebDialogViewController>() &&
+               ui::View::runningAnimationCount() == 0;
+    }));
+    EXPECT_EQ(clickAlertDone(), "Posted on Chorus!");
+
+    // The server refuses the next post: the alert says it failed.
+    chorus.setPostError("The feed is closed");
+    ASSERT_NO_FATAL_FAILURE(postOnSheet());
+    ASSERT_TRUE(waitFor([&] { return ui::Presentation::shared().topAlertView() != nullptr; }));
+    EXPECT_EQ(clickAlertDone(), "Posting on Chorus failed!");
+    EXPECT_EQ(chorus.posts().size(), 1u);
+    EXPECT_EQ(chorus.requests("/dialog/oauth/answer").size(), 1u) << "one login";
+    CHSession::setActiveSession(nullptr);
 }
 
 } // namespace
