@@ -70,11 +70,23 @@ std::shared_ptr<BookmarkItem> BookmarkItem::loadFromInterfaceFile() {
 
 // --- Edit layout.
 
+double BookmarkItem::editRoom() const {
+    if (!deleteCircle_)
+        return 0;
+    if (!editButton_)
+        return deleteCircle_->bounds().width();
+    // The circle's frame may be turned a quarter (a square stays a square); its centre holds.
+    const double circleLeft = deleteCircle_->center().x - deleteCircle_->bounds().width() / 2;
+    return editButton_->frame().maxX() - circleLeft;
+}
+
 void BookmarkItem::enableEdit() {
     if (!deleteCircle_ || !deleteCircle_->isHidden())
         return;
     deleteCircle_->setHidden(false);
-    const double shift = deleteCircle_->bounds().width();
+    if (editButton_)
+        editButton_->setHidden(false);
+    const double shift = editRoom();
     if (cellImage_) {
         auto frame = cellImage_->frame();
         frame.origin.x += shift;
@@ -92,7 +104,9 @@ void BookmarkItem::disableEdit() {
     if (!deleteCircle_ || deleteCircle_->isHidden())
         return;
     deleteCircle_->setHidden(true);
-    const double shift = deleteCircle_->bounds().width();
+    if (editButton_)
+        editButton_->setHidden(true);
+    const double shift = editRoom();
     if (cellImage_) {
         auto frame = cellImage_->frame();
         frame.origin.x -= shift;
@@ -154,6 +168,11 @@ void BookmarkItem::deleteCircleClick(const ui::InterfaceObject&) {
         disableDelete();
     if (auto list = bookmarksController(); list && object_)
         list->setDeleteConfirmationOpen(object_, open);
+}
+
+void BookmarkItem::editItem(const ui::InterfaceObject&) {
+    if (auto list = bookmarksController(); list && object_)
+        list->editObject(object_);
 }
 
 void BookmarkItem::deleteItem(const ui::InterfaceObject&) {
@@ -224,6 +243,8 @@ bool BookmarkItem::setOutlet(const std::string& name, const ui::InterfaceObject&
         return ui::connectOutlet(deleteCircle_, object);
     if (name == "deleteConfirmation")
         return ui::connectOutlet(deleteConfirmation_, object);
+    if (name == "editButton")
+        return ui::connectOutlet(editButton_, object);
     return false;
 }
 
@@ -231,6 +252,7 @@ ui::InterfaceFileOwner::Action BookmarkItem::actionNamed(const std::string& name
     static const ui::NamedAction<BookmarkItem> actions[] = {
         {"deleteCircleClick", &BookmarkItem::deleteCircleClick},
         {"deleteItem", &BookmarkItem::deleteItem},
+        {"editItem", &BookmarkItem::editItem},
     };
     return ui::bindAction(*this, name, actions);
 }

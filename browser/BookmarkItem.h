@@ -15,7 +15,8 @@
 class BookmarksController;
 
 // A row of the bookmarks list: an icon and a title, and in editing mode a delete circle that
-// opens a confirming delete button. Made from the interface file "BookmarkItem".
+// opens a confirming delete button and, beside it, an edit control that opens the row's
+// bookmark or folder in its form. Made from the interface file "BookmarkItem".
 //
 // The cell knows the object it shows (null for the list's "Bookmarks" row in picking mode). A
 // confirmation that is open belongs to that object, not to the cell: the list remembers it, a
@@ -65,16 +66,23 @@ public:
     void setCellImage(std::shared_ptr<ui::ImageView> image) { cellImage_ = std::move(image); }
     const std::shared_ptr<ui::Button>& deleteCircle() const { return deleteCircle_; }
     void setDeleteCircle(std::shared_ptr<ui::Button> button) { deleteCircle_ = std::move(button); }
+    // Shown in editing mode, right of the delete circle.
+    const std::shared_ptr<ui::Button>& editButton() const { return editButton_; }
+    void setEditButton(std::shared_ptr<ui::Button> button) { editButton_ = std::move(button); }
     const std::shared_ptr<ui::Button>& deleteConfirmation() const { return deleteConfirmation_; }
     void setDeleteConfirmation(std::shared_ptr<ui::Button> button) {
         deleteConfirmation_ = std::move(button);
     }
 
     // --- Edit layout. Each does nothing when the cell is already in the state it asks for.
-    // Shows the delete circle and moves the icon and the label right by its width.
+    // Shows the delete circle and the edit control and moves the icon and the label right by
+    // the room they take (editRoom).
     void enableEdit();
-    // Hides the delete circle, moves the content back and closes an open confirmation.
+    // Hides them, moves the content back and closes an open confirmation.
     void disableEdit();
+    // From the circle's left edge to the edit control's right edge (the circle's width alone
+    // for a cell without an edit control).
+    double editRoom() const;
     // Turns the circle a quarter and shows the confirming button, narrowing the label.
     void enableDelete();
     void disableDelete();
@@ -83,6 +91,8 @@ public:
     // --- Actions.
     // Opens the confirmation, or closes it when it is open.
     void deleteCircleClick(const ui::InterfaceObject& sender);
+    // Opens the form of the object the cell shows, in edit mode (BookmarksController::editObject).
+    void editItem(const ui::InterfaceObject& sender);
     // Deletes the object the cell shows from the store, then its row from the list.
     void deleteItem(const ui::InterfaceObject& sender);
     // Deletes the object from the list's context: a folder takes its own sub-folders with it,
@@ -101,5 +111,6 @@ private:
     std::shared_ptr<ui::Label> cellLabel_;
     std::shared_ptr<ui::ImageView> cellImage_;
     std::shared_ptr<ui::Button> deleteCircle_;
+    std::shared_ptr<ui::Button> editButton_;
     std::shared_ptr<ui::Button> deleteConfirmation_;
 };

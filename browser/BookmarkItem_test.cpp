@@ -1,5 +1,10 @@
+#include "browser/BookmarkFolderFormController.h"
 #include "browser/BookmarkItem.h"
+#include "browser/BookmarkScreens.h"
+#include "browser/BookmarksFormController.h"
 #include "browser/BookmarksTest.h"
+#include "platform/base/UserDefaults.h"
+#include "platform/ui/NavigationItem.h"
 
 #include <gmock/gmock.h>
 #include <numbers>
@@ -35,14 +40,22 @@ TEST_F(BookmarkEditTest, TheDeleteCircleMakesRoomAndItsConfirmationOpensAndClose
     auto cell = cellAt(*list, 0);
     const ui::Rect icon = cell->cellImage()->frame();
     const ui::Rect label = cell->cellLabel()->frame();
-    const double circle = cell->deleteCircle()->bounds().width();
+    // The delete circle and, beside it, the edit control.
+    const double circle =
+        cell->editButton()->frame().maxX() - cell->deleteCircle()->frame().origin.x;
+    ASSERT_GT(cell->editButton()->frame().origin.x, cell->deleteCircle()->frame().maxX());
+    EXPECT_EQ(cell->editRoom(), circle);
     const double confirmation = cell->deleteConfirmation()->bounds().width();
     EXPECT_TRUE(cell->deleteCircle()->isHidden());
+    EXPECT_TRUE(cell->editButton()->isHidden());
     EXPECT_TRUE(cell->deleteConfirmation()->isHidden());
 
     ASSERT_TRUE(barItem(*list->toolbar(), "Edit")->simulateTap());
     cell = cellAt(*list, 0);
     EXPECT_FALSE(cell->deleteCircle()->isHidden());
+    EXPECT_FALSE(cell->editButton()->isHidden());
+    EXPECT_GE(cell->cellImage()->frame().origin.x, cell->editButton()->frame().maxX())
+        << "the icon clears the edit control";
     EXPECT_EQ(cell->cellImage()->frame(), icon.offsetBy(circle, 0));
     EXPECT_EQ(cell->cellLabel()->frame(), ui::Rect(label.origin.x + circle, label.origin.y,
                                                    label.width() - circle, label.height()));
@@ -65,11 +78,84 @@ TEST_F(BookmarkEditTest, TheDeleteCircleMakesRoomAndItsConfirmationOpensAndClose
     EXPECT_EQ(list->mode(), BookmarksController::viewingMode);
     cell = cellAt(*list, 0);
     EXPECT_TRUE(cell->deleteCircle()->isHidden());
+    EXPECT_TRUE(cell->editButton()->isHidden());
     EXPECT_TRUE(cell->deleteConfirmation()->isHidden());
     EXPECT_TRUE(cell->deleteCircle()->transform().isIdentity());
     EXPECT_EQ(cell->cellImage()->frame(), icon);
     EXPECT_EQ(cell->cellLabel()->frame(), label);
     EXPECT_THAT(storedBookmarks(), ElementsAre("News"));
+}
+
+// In editing mode a row's edit control opens its form in edit mode with the row selected: the
+// changed bookmark and the renamed folder are stored and listed, the bookmark keeps its folder,
+// and the list stays in editing mode; a tap on the row itself still opens the bookmark.
+TEST_F(BookmarkEditTest, TheEditControlOpensTheRowsFormAndWhatItSavesIsStored) {
+    auto work = folder("Work");
+    bookmark("News", "news.tld");
+    save();
+    auto list = editBookmarks();
+    ASSERT_THAT(rows(*list), ElementsAre("F:Work", "B:News"));
+
+    ASSERT_TRUE(cellAt(*list, 1)->editButton()->simulateTap());
+    settle();
+    auto form = top<BookmarksFormController>();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->mode(), BookmarksFormController::editMode);
+    EXPECT_EQ(form->navigationItem()->title(), "Edit Bookmark");
+    EXPECT_EQ(form->nameField()->text(), "News");
+    EXPECT_EQ(form->urlField()->text(), "news.tld");
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Bookmarks");
+    form->nameField()->setText("Daily News");
+    form->urlField()->setText("news.tld/daily");
+    ASSERT_TRUE(form->navigationItem()->rightBarButtonItem()->simulateTap());
+    settle();
+    ASSERT_EQ(top<BookmarksController>(), list);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Daily News"));
+    EXPECT_THAT(rows(*list), ElementsAre("F:Work", "B:Daily News"));
+    EXPECT_EQ(list->mode(), BookmarksController::editingMode);
+    EXPECT_FALSE(list->tableView()->indexPathForSelectedRow());
+
+    ASSERT_TRUE(cellAt(*list, 0)->editButton()->simulateTap());
+    settle();
+    auto folderForm = top<BookmarkFolderFormController>();
+    ASSERT_TRUE(folderForm);
+    EXPECT_EQ(folderForm->mode(), BookmarkFolderFormController::editMode);
+    EXPECT_EQ(folderForm->nameField()->text(), "Work");
+    folderForm->nameField()->setText("Projects");
+    auto saveButton = control<ui::Button>(folderForm->view(), "Save folder");
+    ASSERT_TRUE(saveButton);
+    ASSERT_TRUE(saveButton->simulateTap());
+    settle();
+    ASSERT_EQ(top<BookmarksController>(), list);
+    EXPECT_THAT(storedFolders(), ElementsAre("Projects"));
+    EXPECT_EQ(textValue(*work, "name"), "Projects");
+    EXPECT_THAT(rows(*list), ElementsAre("F:Projects", "B:Daily News"));
+
+    // The row itself, in editing mode too, opens the bookmark.
+    tapRow(*list, 1);
+    EXPECT_EQ(base::UserDefaults::standard()->stringForKey(BrowserDelegate::loadedItemKey),
+              "http://news.tld/daily");
+}
+
+// A bookmark inside a folder, edited from that folder's own list, keeps its folder.
+TEST_F(BookmarkEditTest, AnEditedBookmarkKeepsItsOwnFolder) {
+    auto work = folder("Work");
+    bookmark("Plan", "plan.tld", work);
+    save();
+    auto list = editBookmarks();
+    tapRow(*list, 0);
+    auto inside = top<BookmarksController>();
+    ASSERT_NE(inside, list);
+    ASSERT_TRUE(barItem(*inside->toolbar(), "Edit")->simulateTap());
+    ASSERT_TRUE(cellAt(*inside, 0)->editButton()->simulateTap());
+    settle();
+    auto form = top<BookmarksFormController>();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Work");
+    form->nameField()->setText("Plan B");
+    ASSERT_TRUE(form->navigationItem()->rightBarButtonItem()->simulateTap());
+    settle();
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Work/Plan B"));
 }
 
 TEST_F(BookmarkEditTest, AConfirmedBookmarkLeavesTheStoreAndTheList) {

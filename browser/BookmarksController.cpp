@@ -200,6 +200,40 @@ void BookmarksController::addFolder(const ui::InterfaceObject&) {
     navigation->pushViewController(folderController_, true);
 }
 
+void BookmarksController::editObject(const std::shared_ptr<store::Object>& object) {
+    auto navigation = navigationController();
+    // A second tap while a form is on its way in finds this list no longer on top.
+    if (!navigation || navigation->topViewController().get() != this || !object ||
+        object->isDeleted())
+        return;
+    const auto row = std::find_if(bookmarks_.begin(), bookmarks_.end(),
+                                  [&](const Item& item) { return objectOf(item) == object; });
+    if (row == bookmarks_.end())
+        return;
+    std::shared_ptr<ui::ViewController> form;
+    if (isEntity(object, "Folder")) {
+        if (!folderController_ || folderController_->parentViewController())
+            return;
+        folderController_->setMode(BookmarkFolderFormController::editMode);
+        if (!folderController_->managedObjectContext())
+            folderController_->setManagedObjectContext(context_);
+        form = folderController_;
+    } else if (isEntity(object, "Bookmark")) {
+        // A form of its own: nothing an earlier add left in a shared one (a chosen folder, a
+        // hidden back control) comes along, so the form shows this bookmark's own folder.
+        auto bookmarkForm = BookmarksFormController::create();
+        bookmarkForm->setMode(BookmarksFormController::editMode);
+        bookmarkForm->setManagedObjectContext(context_);
+        form = bookmarkForm;
+    } else {
+        return;
+    }
+    // The forms read the object to edit from the selected row of the list below them.
+    tableView_->selectRowAtIndexPath(ui::IndexPath::forRow(std::size_t(row - bookmarks_.begin())),
+                                     false, ui::TableViewScrollPosition::None);
+    navigation->pushViewController(form, true);
+}
+
 // --- Delete confirmations.
 
 bool BookmarksController::isDeleteConfirmationOpen(

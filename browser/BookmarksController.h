@@ -135,6 +135,11 @@ public:
     void finishEditMode(const ui::InterfaceObject& sender);
     // Shows the folder form to add a folder at this level.
     void addFolder(const ui::InterfaceObject& sender);
+    // The edit control of a row: selects the object's row and pushes its form in edit mode
+    // (the folder form for a folder, a fresh bookmark form for a bookmark), which reads the
+    // object from that selection. Does nothing unless the list is on top of its navigation
+    // and lists the object.
+    void editObject(const std::shared_ptr<store::Object>& object);
 
     // --- Delete confirmations, kept per object so that they follow the object's row.
     bool isDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object) const;
