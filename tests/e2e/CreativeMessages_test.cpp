@@ -1,7 +1,9 @@
 // Creatives that talk back, in a real window with the real engine and the test ad server: a
 // rich-media banner gets the ads client's mraid.js, its tracking message reaches the server, and
 // its mraid.open on a click in the window pings the click URLs and opens the landing page; a
-// rich-media creative hears its visibility change when its banner scrolls out of sight and back.
+// rich-media creative hears its visibility change when its banner scrolls out of sight and back;
+// the core page's own fetch and an ad network's passback each end in a shown ad; a creative's
+// precache lands in the temporary directory, and its page-load delay holds the impression.
 
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
@@ -16,8 +18,10 @@
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "ads/webview/VDWebViewFactory.h"
+#include "platform/base/AppHome.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
+#include "platform/base/Strings.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/MainWindow.h"
@@ -108,6 +112,12 @@ protected:
         banner_->loadRequest(nullptr);
         return banner_;
     }
+    // The creative's "ad" element's text; empty before there is one.
+    std::string adText() {
+        return banner_->adView()->webView()->stringByEvaluatingJavaScriptFromString(
+            "(function () { var ad = document.getElementById('ad');"
+            " return ad ? ad.textContent : ''; })()");
+    }
     std::string creativeState() {
         return banner_->adView()->webView()->stringByEvaluatingJavaScriptFromString(
             "window.mraid ? mraid.getState() : 'no mraid'");
@@ -190,6 +200,49 @@ TEST_F(CreativeMessagesTest, ARichMediaCreativeHearsItsBannerScrollOutOfSightAnd
     ASSERT_TRUE(waitFor([&] { return page->contentOffset().y == 0; }));
     ASSERT_TRUE(waitFor([&] { return values("/ping/visibility", "viewable").size() == 3; }));
     EXPECT_EQ(values("/ping/visibility", "viewable"), (std::vector<std::string>{"1", "0", "1"}));
+}
+
+TEST_F(CreativeMessagesTest, TheCorePagesOwnFetchAndANetworkScriptsPassbackEachShowAnAd) {
+    // The core page asks native code to fetch the ad and delivers what came back.
+    loadBanner("fetch", window_, ui::Point(0, 0));
+    ASSERT_TRUE(waitFor([&] { return base::hasPrefix(adText(), "Test ad "); }));
+    auto fetched = server_.requestDetails("/ad/html");
+    ASSERT_EQ(fetched.size(), 1u);
+    EXPECT_EQ(fetched.front().headers.find("user-agent")->second, "CreativeMessages/1.0")
+        << "fetched by the ads client, not by the page";
+    EXPECT_EQ(adText(), "Test ad " + fetched.front().query.find("request_id")->second);
+
+    // An ad network's script that has no ad sends its page to the passback URL: the slot
+    // fetches that as its ad, and nothing counts as a click.
+    loadBanner("network-js", window_, ui::Point(0, 100));
+    ASSERT_TRUE(waitFor([&] { return adText() == "Test ad passback"; }));
+    EXPECT_EQ(server_.requestCount("/ad/html"), 2u);
+    EXPECT_FALSE(controller_->presentedViewController());
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_EQ(server_.requestCount("/ping/click"), 0u);
+}
+
+TEST_F(CreativeMessagesTest, ACreativePrecachesIntoTheTemporaryDirectoryAndDelaysItsLoadedMoment) {
+    loadBanner("creative-precache", window_, ui::Point(0, 0));
+    ASSERT_TRUE(waitFor([&] { return server_.requestCount("/ping/precached") == 1; }));
+    EXPECT_EQ(values("/ping/precached", "name"), std::vector<std::string>{"asset.txt"});
+    EXPECT_EQ(values("/ping/precached", "success"), std::vector<std::string>{"1"});
+    EXPECT_EQ(server_.requestCount("/ping/asset"), 1u);
+    auto stored =
+        base::readFile(VDDevice::sharedInstance()->temporaryPathWithCreation(false) / "asset.txt");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->toString(), "ok");
+
+    // A creative that delays its loaded moment is counted only once it says it is ready.
+    loadBanner("creative-delay", window_, ui::Point(0, 100));
+    ASSERT_TRUE(waitFor([&] { return values("/ping/impression", "ad").size() == 2; }));
+    EXPECT_EQ(values("/ping/impression", "ad").back(), "creative-delay");
+    const auto pings = server_.requests("/ping/");
+    const auto ended = std::find(pings.begin(), pings.end(), "/ping/delay-ended");
+    const auto counted =
+        std::find(pings.begin(), pings.end(), "/ping/impression?ad=creative-delay");
+    ASSERT_NE(ended, pings.end());
+    EXPECT_LT(ended, counted);
 }
 
 } // namespace
