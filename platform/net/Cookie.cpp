@@ -223,8 +223,6 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
             std::string domain = base::lowercaseASCII(value);
             if (domain.front() == '.')
                 domain.erase(0, 1);
-            if (!domain.empty() && domain.back() == '.')
-                domain.pop_back();
             domainAttribute = domain;
         } else if (base::equalsIgnoringASCIICase(name, "path")) {
             if (!value.empty() && value.front() == '/')
@@ -252,6 +250,10 @@ std::optional<Cookie> Cookie::fromSetCookie(std::string_view field, const base::
     // cookie; any other Domain the host is inside makes a domain cookie ("Domain=." none).
     if (domainAttribute && domainAttribute->empty())
         domainAttribute.reset();
+    // A Domain ending in a dot ("home.example.org.") names no domain the host lies in: its
+    // dot is not cut off to make it match, and the whole cookie is ignored (section 5.3 step 6).
+    if (domainAttribute && domainAttribute->back() == '.' && *domainAttribute != host)
+        return std::nullopt;
     if (domainAttribute && isPublicSuffix(*domainAttribute)) {
         if (*domainAttribute != host)
             return std::nullopt;

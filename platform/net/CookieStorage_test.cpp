@@ -138,6 +138,7 @@ TEST_F(CookieStorageTest, SetCookieFieldsOfAResponseAreStored) {
     headers.append("Set-Cookie", "a=1; Path=/");
     headers.append("set-cookie", "b=2; Max-Age=60; Path=/");
     headers.append("Set-Cookie", "c=3; Domain=other.tld");
+    headers.append("Set-Cookie", "e=5; Domain=host.tld.");
     headers.append("X-Other", "d=4");
     EXPECT_EQ(jar->setCookiesFromHeaders(headers, url("http://host.tld/page")), 2u);
     EXPECT_EQ(jar->cookieHeaderForURL(url("http://host.tld/")), "a=1; b=2");

@@ -78,7 +78,16 @@ TEST(CookieTest, DomainAttributeMakesADomainCookieUnlessItIsAPublicSuffix) {
         {"http://example.com/", "a=1; Domain=.", "example.com"},
         // The host's own domain named is a domain cookie, for its sub-domains too.
         {"http://example.com/", "a=1; Domain=example.com", ".example.com"},
-        {"http://example.com/", "a=1; Domain=.EXAMPLE.com.", ".example.com"},
+        {"http://example.com/", "a=1; Domain=.EXAMPLE.com", ".example.com"},
+        // A Domain ending in a dot matches no host without one: the cookie is ignored.
+        {"http://home.example.org/", "a=1; Domain=home.example.org.", nullptr},
+        {"http://example.com/", "a=1; Domain=.EXAMPLE.com.", nullptr},
+        {"http://www.example.com/", "a=1; Domain=example.com.", nullptr},
+        {"http://example.com/", "a=1; Domain=..", nullptr},
+        // The last Domain attribute is the one that counts.
+        {"http://home.example.org/", "a=1; Domain=home.example.org.; Domain=example.org",
+         ".example.org"},
+        {"http://home.example.org/", "a=1; Domain=example.org; Domain=example.org.", nullptr},
         {"http://www.example.com/", "a=1; Domain=example.com", ".example.com"},
         {"http://www.example.com/", "a=1; Domain=www.example.com", ".www.example.com"},
         {"http://example.com/", "a=1; Domain=www.example.com", nullptr},
