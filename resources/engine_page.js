@@ -5,7 +5,8 @@
 // content is not hidden under the bars); the script only counts offsets from above it. How much
 // of the inset is scrolled away (`shift`, which the window's placement follows) is the offset's
 // own part: the page scrolls only once the inset is gone, and a page that scrolls by itself
-// (keys, its own scripts, a restored position) takes the inset away.
+// (keys, its own scripts, a restored position) takes the inset away, and gives it back when it
+// scrolls back to its top.
 //
 // The file is one function expression: the engine calls it with the inset in CSS pixels.
 (function (inset) {
@@ -49,7 +50,10 @@
     var root = document.scrollingElement || document.documentElement;
     if (!root) return;
     var x = window.scrollX, y = window.scrollY, w = root.scrollWidth, h = root.scrollHeight;
+    // Scrolled back to its top by the person (or the page), the page shows its inset again:
+    // the top of the page is the top of the scroll range, with the bars above it.
     if (y > 0) shift = inset;
+    else if (last.y > 0) shift = 0;
     var message = {}, changed = false;
     if (w !== last.w || h !== last.h) {
       message.w = w; message.h = h; changed = true;

@@ -17,6 +17,15 @@ protected:
                 body += "<p style='height:40px;margin:0'>Line " + std::to_string(i) + "</p>";
             response.set_content(body + "</body></html>", "text/html");
         });
+        // A link at its top to an anchor at its end.
+        pages.Get("/anchored", [](const httplib::Request&, httplib::Response& response) {
+            std::string body = "<html><head><title>Anchored</title></head><body style='margin:0'>"
+                               "<a id='jump' href='#end' style='display:block;height:80px'>"
+                               "to the end</a>";
+            for (int i = 0; i < 100; ++i)
+                body += "<p style='height:40px;margin:0'>Line " + std::to_string(i) + "</p>";
+            response.set_content(body + "<h2 id='end'>End</h2></body></html>", "text/html");
+        });
         // Blue, with a red band from 300 to 360 page pixels down.
         pages.Get("/marked", [](const httplib::Request&, httplib::Response& response) {
             std::string body = "<html><head><title>Marked</title></head>"
@@ -105,6 +114,68 @@ TEST_F(BarsTest, OnAPhoneThePageMovesUpWithTheTopBarAndLeavesNoGap) {
     EXPECT_TRUE(eventually([&] { return topBar->frame().origin.y == 0; }));
     EXPECT_EQ(scroll->contentOffset().y, -barHeight);
     EXPECT_TRUE(eventually(drawnRight));
+}
+
+// Scrolled back up to its top, however it got away from it, the page shows the whole top bar
+// again: after a jump to an anchor at the page's end, the wheel that reaches the top brings the bar
+// with it, without a turn more.
+TEST_F(BarsTest, OnAPhoneScrollingUpToTheTopAfterAnAnchorJumpShowsTheTopBar) {
+    ASSERT_TRUE(open(server.url("/anchored"), "Anchored"));
+    Tab& tab = *screen->selectedTab();
+    auto topBar = screen->topBar();
+    const auto& scroll = screen->webView()->scrollView();
+    const double barHeight = topBar->frame().size.height;
+    input->click(centreOf(tab, "jump"));
+    ASSERT_TRUE(eventually([&] { return std::stod(js(tab, "window.scrollY")) > 1000; }));
+    ASSERT_TRUE(eventually([&] { return topBar->frame().maxY() <= 0; }));
+
+    const ui::Point overPage = inWindow(*screen->webView(), ui::Point(160, 150));
+    for (int turn = 0; turn < 200 && std::stod(js(tab, "window.scrollY")) > 0; ++turn) {
+        input->wheel(overPage, -1);
+        eventually([&] { return false; }, 30ms);
+    }
+    ASSERT_EQ(js(tab, "window.scrollY"), "0");
+    EXPECT_TRUE(eventually([&] {
+        return topBar->frame().origin.y == 0 && scroll->contentOffset().y == -barHeight;
+    })) << "top bar at "
+        << topBar->frame().origin.y << ", offset " << scroll->contentOffset().y;
+    EXPECT_EQ(screen->bottomBar()->alpha(), 1);
+}
+
+// A quick way back to the top (the Home key) shows the top bar too.
+TEST_F(BarsTest, OnAPhoneAQuickScrollBackToTheTopShowsTheTopBar) {
+    ASSERT_TRUE(open(server.url("/long"), "Long"));
+    Tab& tab = *screen->selectedTab();
+    auto topBar = screen->topBar();
+    const ui::Point overPage = inWindow(*screen->webView(), ui::Point(160, 150));
+    input->wheel(overPage, 15);
+    ASSERT_TRUE(eventually([&] { return std::stod(js(tab, "window.scrollY")) > 200; }));
+    ASSERT_TRUE(eventually([&] { return topBar->frame().maxY() <= 0; }));
+    // The page takes the keys once clicked.
+    input->click(overPage);
+    input->pressHome();
+    ASSERT_TRUE(eventually([&] { return js(tab, "window.scrollY") == "0"; }));
+    EXPECT_TRUE(eventually([&] { return topBar->frame().origin.y == 0; }))
+        << "top bar at " << topBar->frame().origin.y;
+}
+
+// Once the top bar has scrolled away, the strip under the status bar's clock keeps the bar's
+// colour: the page's text does not run under the clock.
+TEST_F(BarsTest, OnAPhoneThePageDoesNotShowUnderTheClockOnceTheTopBarHasGone) {
+    ASSERT_TRUE(open(server.url("/marked"), "Marked"));
+    auto topBar = screen->topBar();
+    const ui::Point besideClock(4, 10);
+    const auto barColour = [](const std::array<int, 3>& colour) {
+        return std::abs(colour[0] - 23) < 8 && std::abs(colour[1] - 230) < 8 &&
+               std::abs(colour[2] - 230) < 8;
+    };
+    ASSERT_TRUE(eventually([&] { return barColour(pixel(besideClock)); }));
+    input->wheel(inWindow(*screen->webView(), ui::Point(160, 150)), 5);
+    ASSERT_TRUE(eventually([&] { return topBar->frame().maxY() <= 0; }));
+    // The page is drawn below the strip.
+    ASSERT_TRUE(eventually([&] { return isBlue(pixel(ui::Point(4, 30))); }));
+    EXPECT_TRUE(barColour(pixel(besideClock)))
+        << pixel(besideClock)[0] << "," << pixel(besideClock)[1] << "," << pixel(besideClock)[2];
 }
 
 } // namespace

@@ -85,6 +85,8 @@ public:
         XTestFakeKeyEvent(display_, control, False, CurrentTime);
         send();
     }
+    void pressEscape() { key(XK_Escape); }
+    void pressHome() { key(XK_Home); }
 
     // The button with this label among the widget and everything inside it (an alert's or an
     // action sheet's), or null.
