@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -146,8 +147,13 @@ void BrowserViewController::viewDidLoad() {
     share_ = ShareKit::create();
     share_->setDelegate(std::static_pointer_cast<BrowserViewController>(shared_from_this()));
     topBar_->setBackgroundColor(ui::Color::fromRGB255(23, 230, 230));
-    if (auto root = mainView())
+    if (auto root = mainView()) {
         root->sizeStatusBar();
+        // The strip under the status bar's clock is of the top bar's colour, which it lies
+        // over: once the bar has scrolled away, the page's text does not run under the clock.
+        if (const auto& strip = root->statusBarView())
+            strip->setBackgroundColor(topBar_->backgroundColor());
+    }
     addressRightView_ = ui::View::create(ui::Rect(0, 0, 23, 10));
     addressBar_->setRightView(addressRightView_);
     addressBar_->setRightViewMode(ui::TextFieldViewMode::UnlessEditing);
@@ -214,7 +220,37 @@ void BrowserViewController::selectAllAddressText() {
     addressBar_->selectAll();
 }
 
-void BrowserViewController::didEndEditingAddressBar(const ui::InterfaceObject&) {}
+void BrowserViewController::didEndEditingAddressBar(const ui::InterfaceObject&) {
+    // Return asks for the text typed; leaving the field any other way (Escape, a click on the
+    // page) drops it: the field names the tab's page again, with its buttons beside it.
+    if (!askingForFieldText_)
+        showSelectedTabAddress();
+}
+
+void BrowserViewController::showSelectedTabAddress() {
+    addressBarButtonsView_->setHidden(false);
+    if (!selectedTab_)
+        return;
+    const Tab& tab = *selectedTab_;
+    if (tab.loading()) {
+        addressBar_->setText(tab.addressText());
+        stopButton_->setHidden(false);
+        refreshButton_->setHidden(true);
+        return;
+    }
+    const auto& request = tab.webView()->request();
+    const std::string& current = tab.currentURLString();
+    const bool resourcePage = !request || !request->url() || request->url()->isFileURL();
+    const bool reloadable = !resourcePage && !current.empty() && current != "about:blank";
+    if (!reloadable)
+        addressBar_->setText("");
+    else if (current.find(BrowserSettings::searchEngineHomeAddress()) != std::string::npos)
+        addressBar_->setText(tab.addressText());
+    else
+        addressBar_->setText(current);
+    stopButton_->setHidden(true);
+    refreshButton_->setHidden(!reloadable);
+}
 
 void BrowserViewController::cancel(const ui::InterfaceObject&) {}
 
@@ -258,7 +294,16 @@ void BrowserViewController::setConnectionMaker(ConnectionMaker maker) {
     connectionMaker_ = std::move(maker);
 }
 
+BrowserViewController::AskingForFieldText::AskingForFieldText(BrowserViewController& screen)
+    : flag_(screen.askingForFieldText_)
+    , before_(std::exchange(flag_, true)) {}
+
+BrowserViewController::AskingForFieldText::~AskingForFieldText() {
+    flag_ = before_;
+}
+
 void BrowserViewController::gotoAddress(const ui::InterfaceObject& sender) {
+    const AskingForFieldText asking(*this);
     addressBarButtonsView_->setHidden(false);
     stopButton_->setHidden(false);
     refreshButton_->setHidden(true);
@@ -286,15 +331,20 @@ std::string BrowserViewController::searchAddressForText(const std::string& text)
 }
 
 void BrowserViewController::searchWeb(const ui::InterfaceObject& sender) {
+    const AskingForFieldText asking(*this);
     const std::string address = searchAddressForText(addressBar_->text());
     base::log("sdfsd " + address);
     if (checkNetworkStatus()) {
         gotoAddressWithRequestObjInTab(sender, net::URLRequest::withURLString(address),
                                        selectedTab_);
     } else {
-        // An earlier page still on its way would replace the unable-to-connect page.
-        if (selectedTab_)
+        // An earlier page still on its way would replace the unable-to-connect page, which
+        // stands for the search: reloading it searches again.
+        if (selectedTab_) {
             selectedTab_->cancelFetch();
+            selectedTab_->setCurrentURLString(address);
+            selectedTab_->setAddressText(addressBar_->text());
+        }
         cannotConnect(ui::InterfaceObject());
         progressBar_->setHidden(true);
     }
@@ -320,10 +370,20 @@ void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceOb
     if (!isPad())
         scrollToTop(ui::InterfaceObject());
     oldAddressText_ = addressBar_->text();
+    // Until its page arrives the tab stands for the words of a search typed into the field,
+    // or else for the address asked for. A step through the history names its page at once,
+    // whether or not it can be fetched.
+    const bool typedSearch = saveScrollPosition_ && askingForFieldText_ && tab == selectedTab_;
+    const std::string requested = url ? url->absoluteString() : std::string();
+    tab->setAddressText(typedSearch ? addressBar_->text() : requested);
+    if (tab->traverse() != 0 && tab == selectedTab_ && !addressBar_->isFirstResponder())
+        addressBar_->setText(tab->addressText());
 
     if (!checkNetworkStatus()) {
-        // An earlier page still on its way would replace the unable-to-connect page.
+        // An earlier page still on its way would replace the unable-to-connect page, which
+        // stands for the address asked for: the reload button fetches it.
         tab->cancelFetch();
+        tab->setCurrentURLString(requested);
         progressBar_->setHidden(true);
         cannotConnect(ui::InterfaceObject());
         // No fetch starts, so no history update ends the step: a Back or Forward taken now
@@ -354,7 +414,9 @@ void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceOb
             std::shared_ptr<net::URLConnectionDelegate> delegate = tab;
             tab->setUrlConnection(connectionMaker_ ? connectionMaker_(copy, delegate)
                                                    : net::URLConnection::create(copy, delegate));
-            if (!isSender(sender, refreshButton_.get()))
+            // A reload of the page the history stands at adds no entry; reloading a page that
+            // never got one (asked for while offline) is its visit.
+            if (!isSender(sender, refreshButton_.get()) || !tab->historyStandsAt(request))
                 tab->updateHistory();
         }
     }
@@ -362,8 +424,10 @@ void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceOb
 }
 
 void BrowserViewController::cannotConnect(const ui::InterfaceObject&) {
-    stopButton_->setHidden(false);
-    refreshButton_->setHidden(true);
+    // No load is under way any more; the page stands for the address that could not be opened,
+    // and reloading it is the way on.
+    stopButton_->setHidden(true);
+    refreshButton_->setHidden(!selectedTab_ || selectedTab_->currentURLString().empty());
     auto page = resourceData("unable_to_connect", "html");
     if (!page) {
         base::log("The resource unable_to_connect.html is missing");
@@ -405,6 +469,8 @@ void BrowserViewController::stopLoading(const ui::InterfaceObject&) {
         return;
     // The tab's own fetch too: a page still on its way would replace what is shown.
     selectedTab_->stopLoading();
+    // A tab whose first page never arrived has nothing to reload.
+    refreshButton_->setHidden(selectedTab_->currentURLString().empty());
     // A history step turned both buttons off until the end of its load, which will not come.
     forwardButton_->setEnabled(selectedTab_->canGoForward());
     backButton_->setEnabled(selectedTab_->canGoBack());
@@ -436,7 +502,10 @@ void BrowserViewController::currentWebViewDidFinishFinalLoad(
     const auto& request = webView->request();
     const bool resourcePage = !request || !request->url() || request->url()->isFileURL() ||
                               request->url()->absoluteString() == "about:blank";
-    refreshButton_->setHidden(resourcePage);
+    // The page that says an address could not be opened is one of the program's own, and
+    // reloads that address.
+    const auto owner = tabOwningWebView(webView.get());
+    refreshButton_->setHidden(resourcePage && owner->currentURLString().empty());
 
     if (saveScrollPosition_ && selectedTab_ && selectedTab_->scrollPosition() >= 1)
         if (auto selected = this->webView())
@@ -567,10 +636,12 @@ void BrowserViewController::switchTabFromToTab(const std::shared_ptr<Tab>& from,
         progressBar_->setHidden(false);
         stopButton_->setHidden(false);
         refreshButton_->setHidden(true);
+        addressBar_->setText(to->addressText());
     } else {
         progressBar_->setHidden(true);
         stopButton_->setHidden(true);
-        refreshButton_->setHidden(false);
+        // A tab with no page of its own yet (a new one) has nothing to reload.
+        refreshButton_->setHidden(to->currentURLString().empty());
         addressBar_->setText(to->currentURLString());
     }
 }

@@ -163,6 +163,7 @@ public:
     // --- Address field and keyboard.
     void didStartEditingAddressBar(const ui::InterfaceObject& sender);
     void selectAllAddressText();
+    // Leaving the field without Return puts the selected tab's address and buttons back.
     void didEndEditingAddressBar(const ui::InterfaceObject& sender);
     void cancel(const ui::InterfaceObject& sender);
     void registerForKeyboardNotifications();
@@ -309,6 +310,22 @@ private:
     // The tab whose web view this is (the last one in strip order), or null.
     std::shared_ptr<Tab> tabOwningWebView(const ui::WebView* webView) const;
     bool isOpen(const std::shared_ptr<Tab>& tab) const;
+    // Puts the selected tab's address back into the field with its buttons beside it: stop
+    // while its page is on its way, reload when it shows a page it can fetch again.
+    void showSelectedTabAddress();
+    // While the field's text is being asked for (gotoAddress, searchWeb): the field's end of
+    // editing then comes from Return, and keeps what was typed.
+    class AskingForFieldText {
+    public:
+        explicit AskingForFieldText(BrowserViewController& screen);
+        ~AskingForFieldText();
+        AskingForFieldText(const AskingForFieldText&) = delete;
+        AskingForFieldText& operator=(const AskingForFieldText&) = delete;
+
+    private:
+        bool& flag_;
+        bool before_;
+    };
     // Sets the strip's content width and keeps its offset within that content.
     void setStripContentWidth(double width);
     // The bottom banner's place while this screen shows.
@@ -375,6 +392,7 @@ private:
     std::shared_ptr<base::Timer> hideTimer_;
 
     ConnectionMaker connectionMaker_;
+    bool askingForFieldText_ = false;
     std::vector<base::NotificationCenter::ObserverToken> keyboardObservers_;
     std::shared_ptr<base::Timer> selectAllTimer_;
     // The internet's reachability, watched from the first load on.

@@ -68,6 +68,27 @@ protected:
         EXPECT_FALSE(start->baseURL);
         EXPECT_THAT(requestLoads(engine), ElementsAre("https://search.test/"));
     }
+    // The tab's page at `address` has arrived and sent its final-load signal.
+    void finishLoad(Tab& tab, const std::string& address) {
+        tab.setCurrentURL(base::URL::parse(address));
+        tab.setCurrentURLString(address);
+        engineOf(tab).raiseNavigation(*base::URL::parse(address), ui::WebViewNavigationType::Other);
+        tab.setLoading(false);
+        screen->currentWebViewDidFinishFinalLoad(tab.webView());
+    }
+    // The first callback of the tab's fetch has come: the tab is loading.
+    static void startFetching(Tab& tab) {
+        tab.connectionWillSendRequest(tab.urlConnection(), tab.urlConnection()->originalRequest(),
+                                      std::nullopt);
+    }
+    // The user focuses the field, types and leaves it without Return.
+    void typeAndLeave(const std::string& text) {
+        auto field = screen->addressBar();
+        field->becomeFirstResponder();
+        EXPECT_TRUE(screen->addressBarButtonsView()->isHidden());
+        field->setText(text);
+        field->resignFirstResponder();
+    }
 };
 
 // --- Address text to load or search.
@@ -196,8 +217,9 @@ TEST_F(AddressFieldTest, OfflineTheUnableToConnectPageShowsAndNothingIsFetched) 
     EXPECT_TRUE(fetched.empty());
     EXPECT_TRUE(tab().history().empty());
     EXPECT_TRUE(screen->progressBar()->isHidden());
-    EXPECT_FALSE(screen->stopButton()->isHidden());
-    EXPECT_TRUE(screen->refreshButton()->isHidden());
+    // No load is under way: the page is reloaded from the reload button.
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
     auto loads = htmlLoads(engineOf(tab()));
     ASSERT_FALSE(loads.empty());
     EXPECT_EQ(loads.back().html, resource("unable_to_connect", "html"));
@@ -250,6 +272,112 @@ TEST_F(AddressFieldTest, FocusingTheFieldSelectsItsTextOnTheNextTurnAndHidesTheB
     base::RunLoop::main().runUntilIdle();
     EXPECT_TRUE(screen->addressBarButtonsView()->isHidden());
     EXPECT_EQ(screen->addressBar()->selectedRange().length, 0u);
+}
+
+TEST_F(AddressFieldTest, LeavingTheFieldWithoutReturnPutsBackTheTabsAddressAndButtons) {
+    auto field = screen->addressBar();
+    typeAddress("host.tld/one");
+    finishLoad(tab(), "http://host.tld/one");
+    ASSERT_EQ(field->text(), "http://host.tld/one");
+
+    typeAndLeave("half typed");
+    EXPECT_EQ(field->text(), "http://host.tld/one");
+    EXPECT_FALSE(screen->addressBarButtonsView()->isHidden());
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    EXPECT_EQ(fetched.size(), 1u);
+
+    // While a page is on its way: its address, and the stop button.
+    typeAddress("host.tld/two");
+    startFetching(tab());
+    typeAndLeave("other");
+    EXPECT_EQ(field->text(), "http://host.tld/two");
+    EXPECT_FALSE(screen->addressBarButtonsView()->isHidden());
+    EXPECT_FALSE(screen->stopButton()->isHidden());
+    EXPECT_TRUE(screen->refreshButton()->isHidden());
+
+    // Return opens what was typed, and the field keeps it.
+    typeAddress("host.tld/three");
+    EXPECT_EQ(field->text(), "host.tld/three");
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/three");
+
+    // A search's words come back, not its address.
+    typeAddress("some words");
+    startFetching(tab());
+    finishLoad(tab(), "https://search.test/search?q=some%20words");
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    typeAndLeave("x");
+    EXPECT_EQ(field->text(), "some words");
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+}
+
+TEST_F(AddressFieldTest, LeavingTheFieldOfANewTabLeavesItEmptyWithoutAReloadButton) {
+    typeAndLeave("half typed");
+    EXPECT_EQ(screen->addressBar()->text(), "");
+    EXPECT_FALSE(screen->addressBarButtonsView()->isHidden());
+    EXPECT_TRUE(screen->refreshButton()->isHidden());
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+}
+
+TEST_F(AddressFieldTest, TheUnableToConnectPageIsReloadedFromTheReloadButton) {
+    // Offline, the page stands for the address typed.
+    reachability().setFlags(0);
+    typeAddress("host.tld/one");
+    EXPECT_TRUE(fetched.empty());
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    ASSERT_FALSE(screen->refreshButton()->isHidden());
+    reachability().setFlags(net::ReachabilityFlagReachable);
+    ASSERT_TRUE(screen->refreshButton()->simulateTap());
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/one");
+    // It never had a history entry: this fetch is its visit.
+    EXPECT_EQ(tab().history().size(), 1u);
+
+    // A fetch that fails: the same page, reloaded without a new entry.
+    startFetching(tab());
+    tab().connectionDidFailWithError(
+        tab().urlConnection(),
+        base::Error{base::URLErrorDomain, base::URLErrorCannotConnectToHost, {}});
+    auto loads = htmlLoads(engineOf(tab()));
+    ASSERT_FALSE(loads.empty());
+    EXPECT_EQ(loads.back().html, resource("unable_to_connect", "html"));
+    EXPECT_EQ(tab().currentURLString(), "http://host.tld/one");
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    ASSERT_FALSE(screen->refreshButton()->isHidden());
+    ASSERT_TRUE(screen->refreshButton()->simulateTap());
+    EXPECT_EQ(fetched.size(), 2u);
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/one");
+    EXPECT_EQ(tab().history().size(), 1u);
+
+    // Its end keeps the reload button, though the page is one of the program's own.
+    startFetching(tab());
+    tab().connectionDidFailWithError(
+        tab().urlConnection(),
+        base::Error{base::URLErrorDomain, base::URLErrorCannotConnectToHost, {}});
+    EXPECT_FALSE(tab().loading());
+    tab().webViewDidFinishFinalLoad(*screen->webView());
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+}
+
+TEST_F(AddressFieldTest, BackWhileOfflineNamesThePageItWentToAndReloadsIt) {
+    typeAddress("host.tld/one");
+    finishLoad(tab(), "http://host.tld/one");
+    typeAddress("host.tld/two");
+    finishLoad(tab(), "http://host.tld/two");
+    screen->addressBar()->setText("old typed text");
+    reachability().setFlags(0);
+    screen->goBack(ui::InterfaceObject());
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+    EXPECT_TRUE(screen->stopButton()->isHidden());
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+    EXPECT_EQ(fetched.size(), 2u);
+
+    reachability().setFlags(net::ReachabilityFlagReachable);
+    ASSERT_TRUE(screen->refreshButton()->simulateTap());
+    EXPECT_EQ(lastFetchedAddress(), "http://host.tld/one");
+    EXPECT_EQ(tab().history().size(), 2u);
+    EXPECT_EQ(tab().history_position(), 0);
 }
 
 // A new load in a tab cancels the fetch it had: a slow first page never replaces the second.
@@ -536,11 +664,6 @@ protected:
         for (const auto& other : screen->tabs())
             EXPECT_EQ(other->current(), other == tab) << other->frame().origin.x;
     }
-    // The first response of the tab's fetch has come: the tab is loading.
-    static void startFetching(Tab& tab) {
-        tab.connectionWillSendRequest(tab.urlConnection(), tab.urlConnection()->originalRequest(),
-                                      std::nullopt);
-    }
 };
 
 TEST_F(TabStripTest, FacesLieSideBySideAndTheStripScrollsToTheNewest) {
@@ -706,6 +829,44 @@ TEST_F(TabStripTest, SwitchingShowsStopForALoadingTabAndReloadWithTheAddressForA
     // Only the selected tab moves the bar.
     EXPECT_EQ(tabs[1]->progressBar(), screen->progressBar());
     EXPECT_FALSE(tabs[0]->progressBar());
+}
+
+TEST_F(TabStripTest, SwitchingToATabWhosePageIsOnItsWayShowsThatTabsAddress) {
+    auto tabs = openTabs(1);
+    typeAddress("host.tld/one");
+    startFetching(*tabs[0]);
+    tabs = openTabs(2);
+    typeAddress("some words");
+    startFetching(*tabs[1]);
+
+    ASSERT_TRUE(pick(tabs[0]));
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+    ASSERT_TRUE(pick(tabs[1]));
+    EXPECT_EQ(screen->addressBar()->text(), "some words");
+    tabs = openTabs(3);
+    EXPECT_EQ(screen->addressBar()->text(), "");
+    ASSERT_TRUE(pick(tabs[0]));
+    EXPECT_EQ(screen->addressBar()->text(), "http://host.tld/one");
+    EXPECT_FALSE(screen->stopButton()->isHidden());
+}
+
+TEST_F(TabStripTest, ANewTabShowsNoReloadButtonAndATabWithAPageDoes) {
+    typeAddress("host.tld/one");
+    finishLoad(tab(), "http://host.tld/one");
+    ASSERT_FALSE(screen->refreshButton()->isHidden());
+    ASSERT_TRUE(screen->addTab()->simulateTap());
+    auto tabs = screen->tabs();
+    ASSERT_EQ(tabs.size(), 2u);
+    EXPECT_TRUE(screen->refreshButton()->isHidden());
+    ASSERT_TRUE(pick(tabs[0]));
+    EXPECT_FALSE(screen->refreshButton()->isHidden());
+    ASSERT_TRUE(pick(tabs[1]));
+    EXPECT_TRUE(screen->refreshButton()->isHidden());
+    // Stopping the first load of a new tab leaves nothing to reload either.
+    typeAddress("host.tld/two");
+    ASSERT_TRUE(screen->stopButton()->simulateTap());
+    EXPECT_TRUE(screen->refreshButton()->isHidden());
+    EXPECT_EQ(screen->addressBar()->text(), "");
 }
 
 TEST_F(TabStripTest, BackAndForwardFollowTheSelectedTabsHistory) {

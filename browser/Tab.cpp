@@ -444,6 +444,9 @@ void Tab::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& 
     if (!isOwnConnection(connection))
         return;
     fetching_ = false;
+    // Nothing is on its way any more: a tab left loading would show the stop button again
+    // whenever it is selected.
+    loading_ = false;
     fetchAddedEntry_ = false;
     positionBeforeStep_.reset();
     pageData_.reset();
@@ -470,6 +473,9 @@ void Tab::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& 
                 field->setText("");
         return;
     }
+    // The page that says so stands for the address that could not be opened: the address
+    // field shows it, and the reload button fetches it again.
+    currentURLString_ = absoluteStringOf(connection->currentRequest().url());
     // The screen puts its page into the selected tab; a tab in the background shows the
     // same page itself, so that the page the user is looking at stays.
     if (current_ && host)
@@ -598,6 +604,13 @@ void Tab::updateHistory() {
         historyPosition_ = static_cast<std::int32_t>(history_.size()) - 1;
     }
     traverse_ = 0;
+}
+
+bool Tab::historyStandsAt(const net::URLRequest& request) const {
+    if (historyPosition_ < 0 || historyPosition_ >= static_cast<std::int32_t>(history_.size()))
+        return false;
+    const auto& entry = history_[static_cast<std::size_t>(historyPosition_)].url();
+    return entry && request.url() && entry->absoluteString() == request.url()->absoluteString();
 }
 
 bool Tab::canGoBack() const {

@@ -82,6 +82,11 @@ public:
     // The page the tab shows or is fetching; empty while a load starts.
     const std::string& currentURLString() const { return currentURLString_; }
     void setCurrentURLString(std::string text) { currentURLString_ = std::move(text); }
+    // What the address field shows for the tab while its page is on its way: the words of a
+    // search typed into the field, or the address asked for. The screen sets it as each load
+    // starts.
+    const std::string& addressText() const { return addressText_; }
+    void setAddressText(std::string text) { addressText_ = std::move(text); }
     // The last response's (or redirect target's) URL; nullopt until the tab fetched something.
     const std::optional<base::URL>& currentURL() const { return currentURL_; }
     void setCurrentURL(std::optional<base::URL> url) {
@@ -154,6 +159,8 @@ public:
     void go(std::int32_t step);
     // After the screen started a load that is not a reload.
     void updateHistory();
+    // Whether the current history entry is a request for the same address.
+    bool historyStandsAt(const net::URLRequest& request) const;
 
     // --- Final-load signal.
     void webViewDidFinishFinalLoad(ui::WebView& webView);
@@ -242,6 +249,7 @@ private:
     std::shared_ptr<ui::WebView> webView_;
     std::shared_ptr<ui::Button> closeButton_;
     std::string currentURLString_;
+    std::string addressText_;
     std::optional<base::URL> currentURL_;
     std::string connectionURLString_;
     std::shared_ptr<net::URLConnection> urlConnection_;

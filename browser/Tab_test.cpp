@@ -523,7 +523,9 @@ TEST_F(TabFetchTest, AFailedFetchShowsTheUnableToConnectPage) {
     EXPECT_EQ(host->cannotConnectSender.address(), tab->webView().get());
     EXPECT_TRUE(host->progress->isHidden());
     EXPECT_EQ(tab->history().size(), 1u);
-    EXPECT_TRUE(tab->loading());
+    // The failure ends the load, and the page stands for the address that failed.
+    EXPECT_FALSE(tab->loading());
+    EXPECT_EQ(tab->currentURLString(), deadAddress);
 
     // A tab in the background shows the page itself: the selected tab keeps its page.
     auto background = makeTab(false);

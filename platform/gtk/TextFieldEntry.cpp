@@ -82,6 +82,15 @@ TextFieldEntry::TextFieldEntry(const std::shared_ptr<ui::TextField>& field)
                      }),
                      this);
     gtk_widget_add_controller(text_.get(), focus);
+    GtkEventController* keys = gtk_event_controller_key_new();
+    g_signal_connect(keys, "key-pressed",
+                     G_CALLBACK(+[](GtkEventControllerKey*, guint key, guint, GdkModifierType,
+                                    gpointer self) -> gboolean {
+                         return key == GDK_KEY_Escape &&
+                                static_cast<TextFieldEntry*>(self)->escapePressed();
+                     }),
+                     this);
+    gtk_widget_add_controller(text_.get(), keys);
     sync();
 }
 
@@ -184,6 +193,16 @@ void TextFieldEntry::focusLeft() {
         field->resignFirstResponder();
 }
 
+bool TextFieldEntry::escapePressed() {
+    // Escape leaves the field without Return, as a click elsewhere does: editing ends.
+    auto field = field_.lock();
+    if (!field || !field->isFirstResponder())
+        return false;
+    field->resignFirstResponder();
+    sync();
+    return true;
+}
+
 void TextFieldEntry::activated() {
     if (auto field = field_.lock())
         field->simulateReturn();
@@ -278,6 +297,10 @@ void TextFieldEntry::sync() {
             characterPosition(field->text(), shownSelection_.location + shownSelection_.length);
         gtk_editable_select_region(GTK_EDITABLE(text_.get()), start, end);
     }
+    // A field that is not being edited shows the start of a text too long for it (an address
+    // is read from its scheme and host), wherever its insertion point was left.
+    if (!field->isFirstResponder() && gtk_editable_get_position(GTK_EDITABLE(text_.get())) != 0)
+        gtk_editable_set_position(GTK_EDITABLE(text_.get()), 0);
     pushing_ = false;
 }
 

@@ -14,7 +14,8 @@ namespace gtk {
 
 // A real text entry (GtkText) standing for a ui::TextField. What the person types goes through
 // the model's typing (insertText, deleteBackward: the field's delegate may refuse a change,
-// and then the entry does not change either); Return is the model's return key; focus
+// and then the entry does not change either); Return is the model's return key, Escape ends
+// the editing without it; focus
 // follows the model's first responder both ways. sync() brings the entry in line with the
 // model (text, placeholder, font, colour, alignment, border, secure entry, enabled,
 // selection) after the model changed it from code; the window calls it at the end of every
@@ -40,6 +41,8 @@ private:
     void focusEntered();
     void focusLeft();
     void activated();
+    // Whether the key was taken: it ended the field's editing.
+    bool escapePressed();
     // UTF-16 offset in the model's text of a character position of the entry.
     static std::size_t utf16Offset(const std::string& text, int characters);
     static int characterPosition(const std::string& text, std::size_t utf16);

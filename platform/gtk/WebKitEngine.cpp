@@ -106,6 +106,17 @@ ui::WebViewNavigationType navigationType(WebKitNavigationType type) {
     }
 }
 
+// A window a page opens shows in the view that opened it: to the client it is the page
+// following a link, when a person's click or key asked for it (a link with a target is one
+// already). Otherwise it keeps the engine's own type.
+ui::WebViewNavigationType newWindowNavigationType(WebKitNavigationAction* action) {
+    const auto type = navigationType(webkit_navigation_action_get_navigation_type(action));
+    if (type == ui::WebViewNavigationType::Other &&
+        webkit_navigation_action_is_user_gesture(action))
+        return ui::WebViewNavigationType::LinkClicked;
+    return type;
+}
+
 // The base URL for content given to the view. WebKit takes a load whose address differs from
 // the page shown only by its fragment for a move within that page: it keeps the document, drops
 // the content and reports no load, which would then never end. The content replaces the
@@ -259,24 +270,23 @@ WebKitEngine::WebKitEngine(WebKitEngine* relatedTo) {
             return TRUE;
         }),
         nullptr);
-    g_signal_connect(
-        view_.get(), "create",
-        G_CALLBACK(
-            +[](WebKitWebView*, WebKitNavigationAction* action, gpointer self) -> GtkWidget* {
-                // A page's script opens a window: none opens, and the page asked for loads in this
-                // view once the client lets it, as a link with a target does (see
-                // navigationDecision). An empty window, for the script to write into, loads
-                // nothing.
-                auto* engine = static_cast<WebKitEngine*>(self);
-                net::URLRequest request = requestFrom(webkit_navigation_action_get_request(action));
-                if (request.url() && request.url()->absoluteString() != "about:blank")
-                    engine->classified(engine->postLater(), std::move(request),
-                                       static_cast<int>(navigationType(
-                                           webkit_navigation_action_get_navigation_type(action))),
-                                       true, nullptr, true);
-                return nullptr;
-            }),
-        this);
+    g_signal_connect(view_.get(), "create",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction* action,
+                                    gpointer self) -> GtkWidget* {
+                         // A page's script opens a window: none opens, and the page asked for loads
+                         // in this view once the client lets it, as a link with a target does (see
+                         // navigationDecision). An empty window, for the script to write into,
+                         // loads nothing.
+                         auto* engine = static_cast<WebKitEngine*>(self);
+                         net::URLRequest request =
+                             requestFrom(webkit_navigation_action_get_request(action));
+                         if (request.url() && request.url()->absoluteString() != "about:blank")
+                             engine->classified(engine->postLater(), std::move(request),
+                                                static_cast<int>(newWindowNavigationType(action)),
+                                                true, nullptr, true);
+                         return nullptr;
+                     }),
+                     this);
 }
 
 WebKitEngine::~WebKitEngine() {
@@ -537,7 +547,8 @@ void WebKitEngine::navigationDecision(WebKitPolicyDecision* decision, bool newWi
     if (newWindow) {
         // No window opens: the page is asked to load it here instead, as the platform did.
         webkit_policy_decision_ignore(decision);
-        classified(event, std::move(request), static_cast<int>(type), true, nullptr, true);
+        classified(event, std::move(request), static_cast<int>(newWindowNavigationType(action)),
+                   true, nullptr, true);
         return;
     }
     if (type == ui::WebViewNavigationType::BackForward ||
