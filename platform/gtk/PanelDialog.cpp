@@ -20,7 +20,8 @@ void PanelDialog::installStyle() {
     gtk_css_provider_load_from_data(
         provider.get(),
         ".browser-backdrop { background: rgba(0,0,0,0.4); }"
-        ".browser-card { background: #f9f9f9; border-radius: 12px; padding: 12px 0 0 0; }"
+        ".browser-card { background: #f9f9f9; border-radius: 12px; padding: 0; }"
+        ".browser-card.titled { padding-top: 12px; }"
         ".browser-card-title { font-weight: bold; font-size: 17px; padding: 0 16px; }"
         ".browser-card-message { font-size: 13px; padding: 2px 16px 8px 16px; }"
         ".browser-sheet-title { color: #8f8f8f; font-size: 13px; padding: 0 16px 8px 16px; }"
@@ -43,10 +44,26 @@ PanelDialog::PanelDialog(const std::shared_ptr<ui::ButtonPanel>& panel)
     gtk_widget_add_css_class(backdrop_.get(), "browser-backdrop");
     gtk_widget_set_hexpand(backdrop_.get(), TRUE);
     gtk_widget_set_vexpand(backdrop_.get(), TRUE);
+    // Escape closes a sheet as its cancel button does, wherever the window's focus is.
+    GtkEventController* shortcuts = gtk_shortcut_controller_new();
+    gtk_shortcut_controller_set_scope(GTK_SHORTCUT_CONTROLLER(shortcuts),
+                                      GTK_SHORTCUT_SCOPE_GLOBAL);
+    gtk_shortcut_controller_add_shortcut(
+        GTK_SHORTCUT_CONTROLLER(shortcuts),
+        gtk_shortcut_new(gtk_keyval_trigger_new(GDK_KEY_Escape, GdkModifierType(0)),
+                         gtk_callback_action_new(
+                             +[](GtkWidget*, GVariant*, gpointer self) -> gboolean {
+                                 return static_cast<PanelDialog*>(self)->escapePressed();
+                             },
+                             this, nullptr)));
+    gtk_widget_add_controller(backdrop_.get(), shortcuts);
+    shortcuts_ = shortcuts;
     build();
 }
 
 PanelDialog::~PanelDialog() {
+    // The shortcut's action points at this object; the widget may be held a while longer.
+    gtk_widget_remove_controller(backdrop_.get(), shortcuts_);
     if (GtkWidget* parent = gtk_widget_get_parent(backdrop_.get())) {
         if (GTK_IS_OVERLAY(parent))
             gtk_overlay_remove_overlay(GTK_OVERLAY(parent), backdrop_.get());
@@ -105,9 +122,12 @@ void PanelDialog::build() {
         gtk_widget_set_margin_end(card_, 8);
         gtk_widget_set_margin_bottom(card_, 8);
     }
+    // Only a title or a message above the buttons needs room above it: an untitled sheet starts
+    // with its first row.
     auto addLabel = [this](const std::string& text, const char* cssClass) {
         if (text.empty())
             return;
+        gtk_widget_add_css_class(card_, "titled");
         GtkWidget* label = gtk_label_new(text.c_str());
         gtk_label_set_wrap(GTK_LABEL(label), TRUE);
         gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
@@ -186,6 +206,17 @@ void PanelDialog::build() {
         gtk_box_append(GTK_BOX(row ? row : card_), button);
     }
     gtk_box_append(GTK_BOX(backdrop_.get()), card_);
+}
+
+bool PanelDialog::escapePressed() {
+    auto sheet = std::dynamic_pointer_cast<ui::ActionSheet>(panel_.lock());
+    if (!sheet || !sheet->isVisible())
+        return false;
+    const std::int64_t cancel = sheet->cancelButtonIndex();
+    if (cancel < 0 || cancel >= sheet->numberOfButtons())
+        return false;
+    sheet->tapButton(cancel);
+    return true;
 }
 
 void PanelDialog::sync() {

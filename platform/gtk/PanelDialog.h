@@ -7,6 +7,7 @@
 #include <vector>
 
 typedef struct _GtkWidget GtkWidget;
+typedef struct _GtkEventController GtkEventController;
 
 namespace ui {
 class ButtonPanel;
@@ -19,7 +20,8 @@ namespace gtk {
 // backdrop and a card with the title, message, the alert's text fields and one button per
 // index. The cancel button comes last (on the left of a two-button alert), a destructive
 // button is red. A click is the user's tap on that index (ButtonPanel::tapButton); the text
-// entered in an alert's fields goes into its ui::TextFields.
+// entered in an alert's fields goes into its ui::TextFields. Escape is a tap on a sheet's
+// cancel button.
 class PanelDialog {
 public:
     explicit PanelDialog(const std::shared_ptr<ui::ButtonPanel>& panel);
@@ -40,6 +42,8 @@ public:
 private:
     void build();
     std::size_t contentHash() const;
+    // Whether the key was taken: it cancelled the sheet.
+    bool escapePressed();
 
     struct Field {
         std::weak_ptr<ui::TextField> field;
@@ -49,6 +53,8 @@ private:
     std::weak_ptr<ui::ButtonPanel> panel_;
     GOwned<GtkWidget> backdrop_;
     GtkWidget* card_ = nullptr;
+    // Owned by the backdrop.
+    GtkEventController* shortcuts_ = nullptr;
     std::vector<Field> fields_;
     std::size_t builtHash_ = 0;
 };

@@ -107,4 +107,29 @@ TEST_F(MoreSheetTest, TheBookmarksListsBackButtonLeadsBackToTheBrowser) {
     EXPECT_EQ(screen->addressBar()->text(), server.url("/kept"));
 }
 
+// The sheet has no title: its first row is its top, with no empty strip above it. Escape closes
+// it as its Cancel does.
+TEST_F(MoreSheetTest, TheMoreSheetStartsWithItsFirstRowAndEscapeClosesIt) {
+    ASSERT_TRUE(open(server.url("/kept"), "Kept Page"));
+    auto more = toolbarItem("More");
+    ASSERT_TRUE(more);
+    click(*more);
+    ASSERT_TRUE(eventually([] { return ui::Presentation::shared().topActionSheet() != nullptr; }));
+    GtkWidget* first = nullptr;
+    ASSERT_TRUE(eventually([&] {
+        first = WindowInput::findButton(GTK_WIDGET(window_->gtkWindow()), "Add Bookmark");
+        return first && gtk_widget_get_mapped(first) && gtk_widget_get_height(first) > 0;
+    }));
+    GtkWidget* card = gtk_widget_get_parent(first);
+    graphene_rect_t inCard;
+    ASSERT_TRUE(gtk_widget_compute_bounds(first, card, &inCard));
+    EXPECT_EQ(inCard.origin.y, 0);
+
+    const std::size_t tabs = screen->tabs().size();
+    input->pressEscape();
+    EXPECT_TRUE(eventually([] { return ui::Presentation::shared().topActionSheet() == nullptr; }));
+    EXPECT_EQ(screen->tabs().size(), tabs);
+    EXPECT_EQ(navigation()->topViewController(), screen);
+}
+
 } // namespace
