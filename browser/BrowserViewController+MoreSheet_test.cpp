@@ -177,6 +177,8 @@ TEST_F(MoreSheetTest, TheBookmarksButtonOpensTheBookmarksList) {
 }
 
 TEST_F(MoreSheetTest, StopStopsThePageAndPutsTheReloadButtonBack) {
+    // A tab with a page of its own: a new one would have nothing to reload.
+    screen->selectedTab()->setCurrentURLString("http://host.tld/page");
     screen->stopButton()->setHidden(false);
     screen->refreshButton()->setHidden(true);
     screen->progressBar()->setHidden(false);

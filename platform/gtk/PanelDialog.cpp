@@ -2,9 +2,12 @@
 
 #include "platform/ui/ActionSheet.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/ButtonPanel.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtk/gtk.h>
 #include <string>
@@ -114,6 +117,8 @@ void PanelDialog::build() {
         gtk_widget_set_halign(card_, GTK_ALIGN_CENTER);
         gtk_widget_set_valign(card_, GTK_ALIGN_CENTER);
         gtk_widget_set_vexpand(card_, TRUE);
+    } else if (const auto anchor = sheetAnchor(*sheet)) {
+        placeBeside(*anchor);
     } else {
         gtk_widget_set_halign(card_, GTK_ALIGN_FILL);
         gtk_widget_set_valign(card_, GTK_ALIGN_END);
@@ -206,6 +211,42 @@ void PanelDialog::build() {
         gtk_box_append(GTK_BOX(row ? row : card_), button);
     }
     gtk_box_append(GTK_BOX(backdrop_.get()), card_);
+}
+
+std::optional<PanelDialog::Anchor> PanelDialog::sheetAnchor(const ui::ActionSheet& sheet) {
+    std::shared_ptr<ui::View> view;
+    ui::Rect rect;
+    if (auto item = sheet.shownFromBarButtonItem()) {
+        view = item->barView();
+        rect = item->frameInBar();
+    } else if (sheet.shownFromRect()) {
+        view = sheet.shownInView();
+        rect = *sheet.shownFromRect();
+    }
+    auto window = view ? view->window() : nullptr;
+    if (!window)
+        return std::nullopt;
+    return Anchor{view->convertRectToView(rect, nullptr), window->bounds().size};
+}
+
+void PanelDialog::placeBeside(const Anchor& anchor) {
+    // A popover's card: beside what it was shown from, pointing at it, rather than over it.
+    // It opens away from the nearer edge of the window (up from a bottom toolbar).
+    constexpr double width = 320;
+    constexpr double gap = 8;
+    gtk_widget_set_size_request(card_, int(width), -1);
+    gtk_widget_set_halign(card_, GTK_ALIGN_START);
+    gtk_widget_set_vexpand(card_, TRUE);
+    const double room = std::max(gap, anchor.window.width - width - gap);
+    gtk_widget_set_margin_start(card_, int(std::clamp(anchor.rect.midX() - width / 2, gap, room)));
+    if (anchor.rect.midY() > anchor.window.height / 2) {
+        gtk_widget_set_valign(card_, GTK_ALIGN_END);
+        gtk_widget_set_margin_bottom(
+            card_, int(std::max(gap, anchor.window.height - anchor.rect.minY() + gap)));
+    } else {
+        gtk_widget_set_valign(card_, GTK_ALIGN_START);
+        gtk_widget_set_margin_top(card_, int(anchor.rect.maxY() + gap));
+    }
 }
 
 bool PanelDialog::escapePressed() {

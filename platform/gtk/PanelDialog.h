@@ -1,15 +1,18 @@
 #pragma once
 
 #include "platform/gtk/GOwned.h"
+#include "platform/ui/Geometry.h"
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <vector>
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GtkEventController GtkEventController;
 
 namespace ui {
+class ActionSheet;
 class ButtonPanel;
 class TextField;
 } // namespace ui
@@ -21,7 +24,8 @@ namespace gtk {
 // index. The cancel button comes last (on the left of a two-button alert), a destructive
 // button is red. A click is the user's tap on that index (ButtonPanel::tapButton); the text
 // entered in an alert's fields goes into its ui::TextFields. Escape is a tap on a sheet's
-// cancel button.
+// cancel button. A sheet shown from a bar item or a rectangle (a pad's popover) stands beside
+// it instead of over the foot of the window.
 class PanelDialog {
 public:
     explicit PanelDialog(const std::shared_ptr<ui::ButtonPanel>& panel);
@@ -44,6 +48,13 @@ private:
     std::size_t contentHash() const;
     // Whether the key was taken: it cancelled the sheet.
     bool escapePressed();
+    // What a sheet was shown from (a bar item, a rectangle of a view), in the window.
+    struct Anchor {
+        ui::Rect rect;
+        ui::Size window;
+    };
+    static std::optional<Anchor> sheetAnchor(const ui::ActionSheet& sheet);
+    void placeBeside(const Anchor& anchor);
 
     struct Field {
         std::weak_ptr<ui::TextField> field;

@@ -132,4 +132,56 @@ TEST_F(MoreSheetTest, TheMoreSheetStartsWithItsFirstRowAndEscapeClosesIt) {
     EXPECT_EQ(navigation()->topViewController(), screen);
 }
 
+// On a pad the sheet is a popover of the More button: it stands above the button, pointing at
+// it, and leaves the button in view.
+class PadMoreSheetTest : public LaunchedBrowserTest {
+protected:
+    void SetUp() override {
+        LaunchedBrowserTest::SetUp();
+        ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Pad));
+        ASSERT_NO_FATAL_FAILURE(launch());
+        ASSERT_NO_FATAL_FAILURE(showWindow("pad"));
+        input_.emplace(window_->canvas().widget());
+        ASSERT_TRUE(input_->available());
+        // The window takes clicks once the first tab's pages are loaded.
+        ASSERT_TRUE(base::RunLoop::main().runUntil(
+            [&] { return !screen_->selectedTab()->webView()->isLoading(); }, 20s));
+    }
+    void TearDown() override {
+        input_.reset();
+        LaunchedBrowserTest::TearDown();
+    }
+    std::optional<WindowInput> input_;
+};
+
+TEST_F(PadMoreSheetTest, TheMoreSheetStandsAboveTheMoreButton) {
+    ASSERT_TRUE(screen_->isPad());
+    auto more = screen_->moreButton();
+    ASSERT_TRUE(more);
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return more->barView() != nullptr; }, 20s));
+    ASSERT_TRUE(
+        base::RunLoop::main().runUntil([] { return ui::View::runningAnimationCount() == 0; }, 20s));
+    const ui::Rect item = more->barView()->convertRectToView(more->frameInBar(), nullptr);
+    input_->click(item.center());
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [] { return ui::Presentation::shared().topActionSheet() != nullptr; }, 20s));
+    GtkWidget* row = nullptr;
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] {
+            row = WindowInput::findButton(GTK_WIDGET(window_->gtkWindow()), "Clear Cookies");
+            return row && gtk_widget_get_mapped(row) && gtk_widget_get_height(row) > 0;
+        },
+        20s));
+    GtkWidget* card = gtk_widget_get_parent(row);
+    graphene_rect_t shown;
+    ASSERT_TRUE(gtk_widget_compute_bounds(card, window_->canvas().widget(), &shown));
+    EXPECT_LE(shown.origin.y + shown.size.height, item.minY());
+    EXPECT_LE(shown.origin.x, item.midX());
+    EXPECT_GE(shown.origin.x + shown.size.width, item.midX());
+    EXPECT_LT(shown.size.width, screen_->view()->bounds().width() / 2);
+    input_->pressEscape();
+    EXPECT_TRUE(base::RunLoop::main().runUntil(
+        [] { return ui::Presentation::shared().topActionSheet() == nullptr; }, 20s));
+}
+
 } // namespace
