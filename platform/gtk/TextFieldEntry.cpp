@@ -297,10 +297,6 @@ void TextFieldEntry::sync() {
             characterPosition(field->text(), shownSelection_.location + shownSelection_.length);
         gtk_editable_select_region(GTK_EDITABLE(text_.get()), start, end);
     }
-    // A field that is not being edited shows the start of a text too long for it (an address
-    // is read from its scheme and host), wherever its insertion point was left.
-    if (!field->isFirstResponder() && gtk_editable_get_position(GTK_EDITABLE(text_.get())) != 0)
-        gtk_editable_set_position(GTK_EDITABLE(text_.get()), 0);
     pushing_ = false;
 }
 

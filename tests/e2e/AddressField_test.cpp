@@ -247,22 +247,4 @@ TEST_F(AddressFieldWindowTest, ACookieWhoseDomainEndsInADotIsNeitherKeptNorSent)
         EXPECT_NE(cookie.name, "dotted");
 }
 
-// A long address shows its start (scheme and host) while the field is not being edited.
-TEST_F(AddressFieldWindowTest, ALongAddressShowsItsStartWhileNotEdited) {
-    const std::string address = server.url("/second?" + std::string(300, 'q'));
-    ASSERT_TRUE(open(address, "Second"));
-    ASSERT_EQ(fieldText(), address);
-    GtkWidget* entry = window_->canvas().widgetFor(*screen->addressBar());
-    ASSERT_TRUE(entry);
-    ASSERT_EQ(entryText(), address);
-    EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(entry)), 0);
-
-    // Edited, the insertion point goes where the person puts it; left, the start shows again.
-    ASSERT_TRUE(typeIntoField("x"));
-    input->pressEscape();
-    ASSERT_TRUE(eventually([&] { return !screen->addressBar()->isFirstResponder(); }));
-    ASSERT_EQ(entryText(), address);
-    EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(entry)), 0);
-}
-
 } // namespace

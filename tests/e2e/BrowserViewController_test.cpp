@@ -293,7 +293,9 @@ TEST_F(PageRoadTest, OfflineTheUnableToConnectPageShows) {
     EXPECT_EQ(hits("/first"), 0);
     EXPECT_TRUE(tab().history().empty());
     EXPECT_TRUE(screen_->progressBar()->isHidden());
-    EXPECT_FALSE(screen_->stopButton()->isHidden());
+    // Nothing is loading: the page is reloaded from the reload button.
+    EXPECT_TRUE(screen_->stopButton()->isHidden());
+    EXPECT_FALSE(screen_->refreshButton()->isHidden());
     EXPECT_EQ(tabTitle(), "New Tab");
 }
 
