@@ -133,6 +133,29 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
         this);
     gtk_widget_add_controller(widget_.get(), GTK_EVENT_CONTROLLER(hold));
 
+    // Drags over a page that a gesture recognizer of the model may take (dragBegan).
+    GtkGesture* drag = gtk_gesture_drag_new();
+    gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(drag), GDK_BUTTON_PRIMARY);
+    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(drag), GTK_PHASE_CAPTURE);
+    g_signal_connect(drag, "drag-begin",
+                     G_CALLBACK(+[](GtkGestureDrag*, double x, double y, gpointer self) {
+                         static_cast<ViewCanvas*>(self)->dragBegan(ui::Point(x, y));
+                     }),
+                     this);
+    g_signal_connect(drag, "drag-end",
+                     G_CALLBACK(+[](GtkGestureDrag* gesture, double dx, double dy, gpointer self) {
+                         double x = 0, y = 0;
+                         gtk_gesture_drag_get_start_point(gesture, &x, &y);
+                         static_cast<ViewCanvas*>(self)->dragEnded(ui::Point(x + dx, y + dy));
+                     }),
+                     this);
+    g_signal_connect(drag, "cancel", G_CALLBACK(+[](GtkGesture*, GdkEventSequence*, gpointer self) {
+                         static_cast<ViewCanvas*>(self)->dragCancelled();
+                     }),
+                     this);
+    gtk_widget_add_controller(widget_.get(), GTK_EVENT_CONTROLLER(drag));
+    drag_ = drag;
+
     GtkEventController* motion = gtk_event_controller_motion_new();
     gtk_event_controller_set_propagation_phase(motion, GTK_PHASE_CAPTURE);
     g_signal_connect(motion, "motion",
@@ -563,11 +586,49 @@ void ViewCanvas::pointerMoved(ui::Point point) {
     const double time = now();
     touch_->update(point, ui::TouchPhase::Moved, time);
     window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch_}));
+    if (dragTouch_ && !dragClaimed_ && touch_ &&
+        window_->isTouchTakenByGestureRecognizer(*touch_)) {
+        // The drag is the model's now: the page gets no more of it.
+        dragClaimed_ = true;
+        gtk_gesture_set_state(drag_, GTK_EVENT_SEQUENCE_CLAIMED);
+    }
     sync();
 }
 
+bool ViewCanvas::dragBegan(ui::Point point) {
+    if (touch_)
+        return false;
+    auto hit = window_->hitTest(point, nullptr);
+    if (!hit || !isInsideWebView(hit.get()) || !window_->hasGestureRecognizerForTouchAt(point))
+        return false;
+    pointer_ = point;
+    const double time = now();
+    touch_ = std::make_shared<ui::Touch>(point, ui::TouchPhase::Began, time, 1);
+    touch_->setWindow(window_);
+    dragTouch_ = true;
+    dragClaimed_ = false;
+    window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch_}));
+    sync();
+    return true;
+}
+
+void ViewCanvas::dragEnded(ui::Point point) {
+    if (!dragTouch_)
+        return;
+    dragTouch_ = false;
+    pointerReleased(point);
+}
+
+void ViewCanvas::dragCancelled() {
+    if (!dragTouch_)
+        return;
+    dragTouch_ = false;
+    pointerCancelled();
+}
+
 void ViewCanvas::pointerReleased(ui::Point point) {
-    if (!touch_)
+    // A drag over a page ends with the drag gesture, not with the click's.
+    if (!touch_ || dragTouch_)
         return;
     auto touch = std::move(touch_);
     const double time = now();
@@ -577,7 +638,7 @@ void ViewCanvas::pointerReleased(ui::Point point) {
 }
 
 void ViewCanvas::pointerCancelled() {
-    if (!touch_)
+    if (!touch_ || dragTouch_)
         return;
     auto touch = std::move(touch_);
     const double time = now();

@@ -77,6 +77,13 @@ public:
     void pointerMoved(ui::Point point);
     void pointerReleased(ui::Point point);
     void pointerCancelled();
+    // A press over a page where a gesture recognizer of the model would follow the touch (a
+    // pan over a swipeable ad): the model gets the touch while the page gets the press too,
+    // until a recognizer takes the touch; from then on the drag is the model's alone (the
+    // page's own handling of it is cancelled). Answers whether the model follows the drag.
+    bool dragBegan(ui::Point point);
+    void dragEnded(ui::Point point);
+    void dragCancelled();
     // The wheel over the point last moved to; true when a scroll view of the model took it.
     bool scrolled(double dx, double dy, bool discrete);
 
@@ -140,6 +147,10 @@ private:
     GOwned<GSource> clockSource_;
     std::shared_ptr<ui::Touch> touch_;
     ui::Point pointer_;
+    // The drag gesture, and whether touch_ is a drag over a page that the model follows.
+    GtkGesture* drag_ = nullptr;
+    bool dragTouch_ = false;
+    bool dragClaimed_ = false;
 };
 
 } // namespace gtk

@@ -1,6 +1,10 @@
 #include "platform/ui/ProductSheet.h"
 
 #include "platform/base/RunLoop.h"
+#include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/SheetBar.h"
 
 #include <cmath>
 
@@ -36,6 +40,8 @@ void ProductSheet::loadProductWithParameters(const base::Value::Dictionary& para
         identifier = identifierFrom(found->second);
     productIdentifier_ = identifier;
     loaded_ = identifier.has_value();
+    if (productLabel_)
+        productLabel_->setText(productText());
     std::optional<base::Error> error;
     if (!identifier)
         error = base::Error::make(errorDomain, 0,
@@ -46,6 +52,32 @@ void ProductSheet::loadProductWithParameters(const base::Value::Dictionary& para
     auto self = shared_from_this();
     base::RunLoop::main().dispatch(
         [self, completion = std::move(completion), error] { completion(!error, error); });
+}
+
+std::string ProductSheet::productText() const {
+    return productIdentifier_ ? "Product " + *productIdentifier_ : "No product";
+}
+
+void ProductSheet::loadView() {
+    const Rect bounds = Screen::mainScreen().bounds();
+    auto root = View::create(bounds);
+    root->setBackgroundColor(Color::whiteColor());
+    std::weak_ptr<ViewController> weak = weak_from_this();
+    doneButton_ = BarButtonItem::createWithSystemItem(BarButtonSystemItem::Done);
+    doneButton_->setAction(this, "done", [weak](BarButtonItem&) {
+        if (auto self = std::static_pointer_cast<ProductSheet>(weak.lock()))
+            self->done();
+    });
+    bar_ = SheetBar::create(Rect(0, Screen::statusBarHeight, bounds.width(), SheetBar::height));
+    bar_->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+    bar_->setTitle(title());
+    bar_->setItems({}, {doneButton_});
+    root->addSubview(bar_);
+    productLabel_ = Label::create(Rect(8, bar_->frame().maxY() + 16, bounds.width() - 16, 30));
+    productLabel_->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+    productLabel_->setText(productText());
+    root->addSubview(productLabel_);
+    setView(root);
 }
 
 void ProductSheet::done() {

@@ -11,7 +11,10 @@
 
 namespace ui {
 
+class BarButtonItem;
+class Label;
 class ProductSheet;
+class SheetBar;
 
 class ProductSheetDelegate {
 public:
@@ -21,8 +24,8 @@ public:
 };
 
 // The store's page of one product, shown modally. Loading reads the product's identifier
-// from the parameters; the window shows the page. A sheet without a delegate dismisses
-// itself when the user is done.
+// from the parameters; the window shows the page: a bar with the title and Done, and the
+// product it names. A sheet without a delegate dismisses itself when the user is done.
 class ProductSheet : public ViewController {
 public:
     using LoadCompletion =
@@ -51,7 +54,20 @@ public:
     // The user closes the page.
     void done();
 
+    // The page's parts (made with the view).
+    const std::shared_ptr<SheetBar>& bar() const { return bar_; }
+    const std::shared_ptr<BarButtonItem>& doneButton() const { return doneButton_; }
+    const std::shared_ptr<Label>& productLabel() const { return productLabel_; }
+
+protected:
+    void loadView() override;
+
 private:
+    std::string productText() const;
+
+    std::shared_ptr<SheetBar> bar_;
+    std::shared_ptr<BarButtonItem> doneButton_;
+    std::shared_ptr<Label> productLabel_;
     std::weak_ptr<ProductSheetDelegate> delegate_;
     std::optional<std::string> productIdentifier_;
     bool loaded_ = false;

@@ -5,7 +5,10 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Presentation.h"
 #include "platform/ui/ProductSheet.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/ShareSheet.h"
+#include "platform/ui/SheetBar.h"
+#include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +162,20 @@ TEST_F(ShareSheetTest, ProductSheetLoadsWithAnIdentifierAndReportsOtherwise) {
     sheet->setDelegate(delegate);
     sheet->done();
     EXPECT_EQ(delegate->count, 1);
+
+    // Its page names the product, and its Done is the user's done.
+    EXPECT_EQ(sheet->productLabel(), nullptr) << "made with the view";
+    auto window = Window::create(Screen::mainScreen().bounds());
+    window->setHidden(false);
+    window->addSubview(sheet->view());
+    EXPECT_EQ(sheet->productLabel()->text(), "No product");
+    sheet->loadProductWithParameters({{"id", "77"}});
+    EXPECT_EQ(sheet->productLabel()->text(), "Product 77");
+    EXPECT_EQ(sheet->bar()->title(), "Store");
+    window->layoutPass();
+    const Rect done = sheet->bar()->frameOfItem(*sheet->doneButton(), nullptr);
+    window->simulateTap(Point(done.midX(), done.midY()));
+    EXPECT_EQ(delegate->count, 2);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/base/RunLoop.h"
 #include "platform/base/Timer.h"
+#include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
@@ -475,6 +476,29 @@ void View::touchesEnded(const TouchSet& touches, const Event* event) {
 void View::touchesCancelled(const TouchSet& touches, const Event* event) {
     if (superview_)
         superview_->touchesCancelled(touches, event);
+}
+
+void View::addGestureRecognizer(const std::shared_ptr<PanGestureRecognizer>& recognizer) {
+    if (!recognizer)
+        return;
+    if (auto owner = recognizer->view()) {
+        if (owner.get() == this)
+            return;
+        owner->removeGestureRecognizer(recognizer.get());
+    }
+    gestureRecognizers_.push_back(recognizer);
+    recognizer->attachToView(weak_from_this());
+}
+
+void View::removeGestureRecognizer(const PanGestureRecognizer* recognizer) {
+    auto found = std::find_if(gestureRecognizers_.begin(), gestureRecognizers_.end(),
+                              [&](const auto& held) { return held.get() == recognizer; });
+    if (found == gestureRecognizers_.end())
+        return;
+    // Kept until it has let go of its pan: its action may run.
+    const auto removed = *found;
+    gestureRecognizers_.erase(found);
+    removed->detachFromView();
 }
 
 // --- First responder

@@ -14,6 +14,7 @@
 
 namespace ui {
 
+class PanGestureRecognizer;
 class Window;
 
 // How a view's content fills its bounds (stored for the drawer), with the platform's values.
@@ -203,6 +204,15 @@ public:
     virtual void touchesEnded(const TouchSet& touches, const Event* event);
     virtual void touchesCancelled(const TouchSet& touches, const Event* event);
 
+    // --- Gesture recognizers: they see the touches that begin on this view or inside it before
+    // the view that was hit (Window::sendEvent). The view holds them; a recognizer belongs to
+    // one view at a time, and adding it here takes it off the other.
+    void addGestureRecognizer(const std::shared_ptr<PanGestureRecognizer>& recognizer);
+    void removeGestureRecognizer(const PanGestureRecognizer* recognizer);
+    const std::vector<std::shared_ptr<PanGestureRecognizer>>& gestureRecognizers() const {
+        return gestureRecognizers_;
+    }
+
     // --- First responder (keyboard focus), one per window. A view must be in a window and
     // answer canBecomeFirstResponder() to take it.
     virtual bool canBecomeFirstResponder() const { return false; }
@@ -311,6 +321,7 @@ private:
     // so views can add subviews in their constructors.
     View* superview_ = nullptr;
     std::vector<std::shared_ptr<View>> subviews_;
+    std::vector<std::shared_ptr<PanGestureRecognizer>> gestureRecognizers_;
 };
 
 } // namespace ui

@@ -4,6 +4,7 @@
 #include "platform/base/RunLoop.h"
 #include "platform/base/Timer.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/ViewController.h"
@@ -87,6 +88,20 @@ void Window::sendEvent(const Event& event) {
         if (touch->phase() == TouchPhase::Began) {
             touch->setWindow(self);
             touch->setView(hitTest(touch->locationInView(nullptr), &event));
+            if (auto view = touch->view()) {
+                auto recognizers = recognizersForTouch(view, *touch);
+                if (!recognizers.empty())
+                    trackedTouches_.push_back({touch, std::move(recognizers), false});
+            }
+        }
+        if (sendToRecognizers(touch, event)) {
+            // Taken by a gesture recognizer: no scroll view drags it or hands it on.
+            if (pan_ && pan_->touch.lock() == touch) {
+                if (pan_->release)
+                    pan_->release->invalidate();
+                pan_.reset();
+            }
+            continue;
         }
         if (panned(touch, event))
             continue;
@@ -204,6 +219,82 @@ void Window::releaseHeldTouch() {
     view->touchesBegan({touch}, &began);
 }
 
+std::vector<std::shared_ptr<PanGestureRecognizer>>
+Window::recognizersForTouch(const std::shared_ptr<View>& view, const Touch& touch) {
+    std::vector<std::shared_ptr<PanGestureRecognizer>> found;
+    for (View* on = view.get(); on; on = on->superviewPointer())
+        for (const auto& recognizer : on->gestureRecognizers())
+            if (recognizer->shouldReceiveTouch(touch))
+                found.push_back(recognizer);
+    return found;
+}
+
+bool Window::sendToRecognizers(const std::shared_ptr<Touch>& touch, const Event& event) {
+    const auto find = [&] {
+        return std::find_if(trackedTouches_.begin(), trackedTouches_.end(),
+                            [&](const TrackedTouch& item) { return item.touch == touch; });
+    };
+    auto tracked = find();
+    if (tracked == trackedTouches_.end())
+        return false;
+    // Held here: a recognizer's action may send other touches or take recognizers off views.
+    const auto recognizers = tracked->recognizers;
+    const bool viewCancelled = tracked->viewCancelled;
+    const TouchPhase phase = touch->phase();
+    if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
+        trackedTouches_.erase(tracked);
+        for (const auto& recognizer : recognizers) {
+            if (phase == TouchPhase::Ended)
+                recognizer->touchEnded(*touch);
+            else
+                recognizer->touchCancelled(*touch);
+        }
+        return viewCancelled;
+    }
+    if (phase == TouchPhase::Began) {
+        std::vector<std::shared_ptr<PanGestureRecognizer>> following;
+        for (const auto& recognizer : recognizers)
+            if (recognizer->touchBegan(touch))
+                following.push_back(recognizer);
+        tracked->recognizers = std::move(following);
+        return false;
+    }
+    bool takenNow = false;
+    bool cancelView = false;
+    for (const auto& recognizer : recognizers) {
+        if (recognizer->touchMoved(*touch) && !tracked->taken && !takenNow) {
+            takenNow = true;
+            cancelView = recognizer->cancelsTouchesInView();
+        }
+        tracked = find();
+        if (tracked == trackedTouches_.end())
+            return viewCancelled;
+    }
+    if (!takenNow)
+        return viewCancelled;
+    tracked->taken = true;
+    tracked->viewCancelled = cancelView;
+    if (auto view = touch->view(); view && cancelView)
+        view->touchesCancelled(TouchSet{touch}, &event);
+    return cancelView;
+}
+
+bool Window::hasGestureRecognizerForTouchAt(Point pointInWindow) {
+    auto view = hitTest(pointInWindow, nullptr);
+    if (!view)
+        return false;
+    Touch probe(pointInWindow, TouchPhase::Began, 0);
+    probe.setWindow(std::static_pointer_cast<Window>(shared_from_this()));
+    probe.setView(view);
+    return !recognizersForTouch(view, probe).empty();
+}
+
+bool Window::isTouchTakenByGestureRecognizer(const Touch& touch) const {
+    return std::any_of(
+        trackedTouches_.begin(), trackedTouches_.end(),
+        [&](const TrackedTouch& item) { return item.touch.get() == &touch && item.taken; });
+}
+
 std::shared_ptr<View> Window::simulateTap(Point pointInWindow) {
     const double now = double(base::Clock::current().monotonicNanoseconds()) / 1e9;
     auto touch = std::make_shared<Touch>(pointInWindow, TouchPhase::Began, now, 1);
@@ -213,6 +304,24 @@ std::shared_ptr<View> Window::simulateTap(Point pointInWindow) {
     touch->update(pointInWindow, TouchPhase::Ended, now);
     sendEvent(Event(EventType::Touches, now, {touch}));
     return hit;
+}
+
+void Window::simulateDrag(Point from, Point to, int steps, double interval) {
+    double time = double(base::Clock::current().monotonicNanoseconds()) / 1e9;
+    auto touch = std::make_shared<Touch>(from, TouchPhase::Began, time, 1);
+    touch->setWindow(std::static_pointer_cast<Window>(shared_from_this()));
+    sendEvent(Event(EventType::Touches, time, {touch}));
+    steps = std::max(steps, 1);
+    for (int step = 1; step <= steps; ++step) {
+        time += interval;
+        const double fraction = double(step) / steps;
+        touch->update(
+            Point(from.x + (to.x - from.x) * fraction, from.y + (to.y - from.y) * fraction),
+            TouchPhase::Moved, time);
+        sendEvent(Event(EventType::Touches, time, {touch}));
+    }
+    touch->update(to, TouchPhase::Ended, time);
+    sendEvent(Event(EventType::Touches, time, {touch}));
 }
 
 void Window::layoutPass() {

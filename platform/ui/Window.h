@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace base {
 class Timer;
@@ -60,20 +61,30 @@ public:
 
     // Touch delivery, for the drawer and tests. A touch that begins is given to the view the
     // window's hitTest finds at its location (nothing when none); its later phases go to the
-    // same view. Non-touch events go nowhere but are still hit-tested by their caller.
-    // A touch that begins inside a scroll view with content to scroll is held back from the
-    // view it hit for contentTouchDelay, as the platform's scroll views do: when it moves more
-    // than panThreshold points along an axis the scroll view can scroll, it is a drag of that
-    // scroll view from then on (beginDragging; the content follows the finger within its
-    // bounds; the touch's end ends the drag) and the view hears nothing of it, or
-    // touchesCancelled if the delay had already passed; a touch that ends or stays still
-    // first reaches the view after all, beginning then.
+    // same view. The gesture recognizers of that view and of its ancestors that accept the
+    // touch see each phase first; once one of them has taken the touch (a pan has begun), the
+    // view's touch is cancelled (when the recognizer cancels touches in its view) and the view
+    // gets nothing more of it. Otherwise a touch that begins inside a scroll view with content
+    // to scroll is held back from the view it hit for contentTouchDelay, as the platform's
+    // scroll views do: when it moves more than panThreshold points along an axis the scroll
+    // view can scroll, it is a drag of that scroll view from then on (beginDragging; the
+    // content follows the finger within its bounds; the touch's end ends the drag) and the
+    // view hears nothing of it, or touchesCancelled if the delay had already passed; a touch
+    // that ends or stays still first reaches the view after all, beginning then. Non-touch
+    // events go nowhere but are still hit-tested by their caller.
     void sendEvent(const Event& event);
     static constexpr double panThreshold = 10.0;
     static constexpr double contentTouchDelay = 0.15;
+    // Whether a gesture recognizer would follow a touch that begins at the point.
+    bool hasGestureRecognizerForTouchAt(Point pointInWindow);
+    // Whether a gesture recognizer has taken the touch.
+    bool isTouchTakenByGestureRecognizer(const Touch& touch) const;
     // A finger down and up at a point of the window: began then ended, one event each.
     // Returns the view that was hit, or null.
     std::shared_ptr<View> simulateTap(Point pointInWindow);
+    // A finger down at `from`, moved to `to` in `steps` equal moves `interval` seconds apart
+    // (timestamps only: nothing waits), then lifted there.
+    void simulateDrag(Point from, Point to, int steps = 10, double interval = 0.016);
 
     // A long press: a finger held still at a point of the window. What it means is the
     // application's; its handler answers whether it took the press, in which case the press
@@ -102,6 +113,20 @@ private:
     // Lets the view hit hear the beginning of the touch held back.
     void releaseHeldTouch();
 
+    // The recognizers following a touch, and whether one of them has taken it from its view.
+    struct TrackedTouch {
+        std::shared_ptr<Touch> touch;
+        std::vector<std::shared_ptr<PanGestureRecognizer>> recognizers;
+        bool taken = false;
+        bool viewCancelled = false;
+    };
+    // The recognizers on the view and its ancestors that accept the touch, innermost first.
+    static std::vector<std::shared_ptr<PanGestureRecognizer>>
+    recognizersForTouch(const std::shared_ptr<View>& view, const Touch& touch);
+    // Gives the touch's phase to its recognizers; answers whether the view must not get it.
+    bool sendToRecognizers(const std::shared_ptr<Touch>& touch, const Event& event);
+
+    std::vector<TrackedTouch> trackedTouches_;
     std::shared_ptr<ViewController> root_;
     std::shared_ptr<View> installedRootView_;
     std::weak_ptr<View> firstResponder_;
