@@ -759,3 +759,31 @@ TEST_F(VDSlotTest, AMediationRefreshIntervalIsBounded) {
 }
 
 } // namespace
+
+TEST_F(VDSlotTest, TheCorePageTurnsOnAutoClickProtectionForTheSlotsClicks) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithScenario("html");
+    ASSERT_TRUE(loadUntilShown(banner));
+    EXPECT_FALSE(slot->opener()->isAutoClickProtected());
+
+    answer_ = [this](const Dictionary& parameters) {
+        const auto id = base::Value(parameters)["request_id"].stringValue().value_or("");
+        pageSends("loadAdURL", {{"request_id", id},
+                                {"url", server_.adURL("html") + "?request_id=" + id},
+                                {"enable_auto_click_protection", "1"}});
+    };
+    ASSERT_TRUE(loadUntilShown(banner));
+    EXPECT_TRUE(slot->opener()->isAutoClickProtected());
+    // A click the page makes by itself opens nothing and pings nothing.
+    std::vector<std::string> opened;
+    ui::Application::shared().setURLOpener([&](const base::URL& url) {
+        opened.push_back(url.absoluteString());
+        return true;
+    });
+    EXPECT_FALSE(slot->opener()->openClickURL(*base::URL::parse(server_.url("/landing")), false));
+    base::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(opened.empty());
+    EXPECT_FALSE(hostController_->presentedViewController());
+    EXPECT_EQ(server_.requestCount("/ping/click"), 0u);
+}
