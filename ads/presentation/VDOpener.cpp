@@ -116,6 +116,13 @@ bool VDOpener::openProductSheet(const base::Value::Dictionary& parameters) {
     return true;
 }
 
+bool VDOpener::presentProductSheet(const std::shared_ptr<ui::ProductSheet>& sheet) {
+    if (!sheet || !sheet->productIdentifier())
+        return refuse("The store page names no product.");
+    sheet->setDelegate(weak_from_this());
+    return presentFullScreen(sheet);
+}
+
 bool VDOpener::openMailComposer(const base::URL& mailtoURL) {
     if (!ui::MailComposer::canSendMail())
         return refuse("No mail can be sent: " + mailtoURL.absoluteString());

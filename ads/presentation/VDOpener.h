@@ -64,6 +64,9 @@ public:
     bool openLandingPage(const base::URL& url);
     // The store's page of the product the parameters name (ui::ProductSheet's "id").
     bool openProductSheet(const base::Value::Dictionary& parameters);
+    // A product sheet already made (and loaded) elsewhere, the one a swipe over the ad brought
+    // in, as a full-screen takeover like the sheet of a click; no click URL is pinged.
+    bool presentProductSheet(const std::shared_ptr<ui::ProductSheet>& sheet);
     // The mail composer filled from a "mailto:" URL.
     bool openMailComposer(const base::URL& mailtoURL);
     // The click's target was opened: the slot pings the click URLs.

@@ -18,6 +18,7 @@ void VDSlot::willProcessAd() {
     finishActiveViewReporting();
     unscheduleSwipeToViewControllerChecker();
     disableSwipeToViewController();
+    swipeableStoreProductViewController_.reset();
 }
 
 void VDSlot::adFailedToReceiveContentWithError(const base::Error& error) {
@@ -53,6 +54,8 @@ void VDSlot::adWillDismissScreen() {
 }
 
 void VDSlot::adDidDismissScreen() {
+    // The store page a swipe brought in has gone: the slot no longer holds itself for it.
+    const auto keepUntilReturn = std::move(strongSlotForSwipeToViewController_);
     // A dismissed interstitial is gone from the screen for good.
     if (adType_.isInterstitial())
         finishActiveViewReporting();

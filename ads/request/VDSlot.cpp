@@ -304,6 +304,8 @@ void VDSlot::cancelPendingAndFutureActions() {
 void VDSlot::invalidate() {
     // Nothing of a request in flight may reach the ad view once it is dropped.
     cancelPendingActions();
+    unscheduleSwipeToViewControllerChecker();
+    disableSwipeToViewController();
     opener_->setDelegate({});
     adViewDelegate_.reset();
     if (adView_) {

@@ -11,6 +11,7 @@
 #include "ads/presentation/VDIntermissionParticipant.h"
 #include "ads/presentation/VDOpener.h"
 #include "ads/presentation/VDOpenerDelegate.h"
+#include "ads/presentation/VDPercentDrivenUserInteractionAnimationControllerDelegate.h"
 #include "ads/request/VDAd.h"
 #include "ads/request/VDAdFetcher.h"
 #include "ads/request/VDAdFetcherDelegate.h"
@@ -33,7 +34,16 @@
 #include <vector>
 
 class VDInterstitial;
+class VDPercentDrivenUserInteractionAnimationController;
 class VDSDKCoreControllerDelegate;
+class VDScheduler;
+class VDSwipeToViewControllerConfigurations;
+class VDViewControllerFullScreenSwipeAnimation;
+namespace ui {
+class PanGestureRecognizer;
+class ProductSheet;
+class Touch;
+} // namespace ui
 
 // The engine behind one ad placement (a banner view, an interstitial): it decides whether a
 // request may be made, asks the SDK-core page for the ad URL, fetches the ad, renders an HTML
@@ -68,6 +78,7 @@ class VDSlot : public VDAdFetcherDelegate,
                public VDIntermissionParticipant,
                public VDAdAppViewControllerSlot,
                public VDMAdManagerSlot,
+               public VDPercentDrivenUserInteractionAnimationControllerDelegate,
                public std::enable_shared_from_this<VDSlot> {
     struct Private {};
 
@@ -333,10 +344,52 @@ public:
     // In states 5 and 6: the passback URL is fetched as the slot's next ad.
     void adNetworkDidPassBackToURL(const base::URL& passbackURL) override;
 
-    // --- Swipe to the store (VDSlot+SwipeToViewController.cpp).
+    // --- Swipe to the store (VDSlot+SwipeToViewController.cpp). While an ad with swipe
+    // configurations is on show, a checker samples (every swipeToViewSamplingInterval of the
+    // SDK-core controller, 1 s when it sets none) whether the swipe can be offered: the owner's
+    // swipeToViewControllerView is in a window and shown, the owner has a rootViewController
+    // that presents nothing, the ad names a product and swipeable rectangles. While it can,
+    // the store's product sheet is loaded ahead and a pan recognizer on that view takes the
+    // drags that begin over a swipeable rectangle of the ad view; pulling up brings the sheet
+    // in with the finger (VDPercentDrivenUserInteractionAnimationController). A finished
+    // swipe tells the creative "onSwipeableViewControllerPresentationFinished" and shows the
+    // sheet as a full-screen takeover through the opener; a cancelled one tells it
+    // "onSwipeableViewControllerPresentationCanceled"; both with the configurations'
+    // swipeEventCreativeMetadata. The slot keeps itself alive from the swipe's start until
+    // its takeover has ended, or until the swipe is cancelled.
     void scheduleSwipeToViewControllerChecker();
     void unscheduleSwipeToViewControllerChecker();
+    // Takes the pan off the owner's view (a swipe under way goes back) and turns the swipe off.
     void disableSwipeToViewController();
+    // Samples once (what each tick of the checker does).
+    void checkSwipeToViewController();
+    const std::shared_ptr<VDScheduler>& swipeToViewControllerChecker() const {
+        return swipeToViewControllerChecker_;
+    }
+    std::int64_t swipeToViewControllerCheckerTaskID() const {
+        return swipeToViewControllerCheckerTaskID_;
+    }
+    const base::Value::Dictionary& savedParamsForCheckingSwipeToViewController() const {
+        return savedParamsForCheckingSwipeToViewController_;
+    }
+    const std::shared_ptr<ui::PanGestureRecognizer>& swipeGestureRecognizer() const {
+        return swipeGestureRecognizer_;
+    }
+    const std::shared_ptr<VDPercentDrivenUserInteractionAnimationController>&
+    animationController() const {
+        return animationController_;
+    }
+    const std::shared_ptr<ui::ProductSheet>& swipeableStoreProductViewController() const {
+        return swipeableStoreProductViewController_;
+    }
+    bool holdsItselfForSwipeToViewController() const {
+        return strongSlotForSwipeToViewController_ != nullptr;
+    }
+    // --- VDPercentDrivenUserInteractionAnimationControllerDelegate.
+    void animationControllerDidFinishAnimationTransition(
+        VDPercentDrivenUserInteractionAnimationController& controller) override;
+    void animationControllerDidCancelAnimationTransition(
+        VDPercentDrivenUserInteractionAnimationController& controller) override;
 
     // --- VDAdFetcherDelegate.
     void adFetcherDidFetchAd(VDAdFetcher& fetcher, const std::shared_ptr<VDAd>& ad) override;
@@ -423,6 +476,21 @@ private:
     std::optional<ui::Rect> lastCreativePosition_;
     std::optional<int> lastCreativeOrientation_;
     std::optional<base::NotificationCenter::ObserverToken> orientationObserver_;
+    // Swipe to the store.
+    void enableSwipeToViewController(const std::shared_ptr<ui::View>& view,
+                                     const VDSwipeToViewControllerConfigurations& configurations);
+    void swipeGestureRecognizerDidPan(ui::PanGestureRecognizer& pan);
+    bool isInSwipeableRectangle(const ui::Touch& touch) const;
+    void postSwipeEvent(const std::string& name);
+    std::shared_ptr<VDScheduler> swipeToViewControllerChecker_;
+    base::Value::Dictionary savedParamsForCheckingSwipeToViewController_;
+    bool swipeToViewControllerAnimationControllerInitialized_ = false;
+    std::shared_ptr<ui::PanGestureRecognizer> swipeGestureRecognizer_;
+    std::shared_ptr<VDPercentDrivenUserInteractionAnimationController> animationController_;
+    std::shared_ptr<VDViewControllerFullScreenSwipeAnimation> animation_;
+    std::shared_ptr<ui::ProductSheet> swipeableStoreProductViewController_;
+    std::shared_ptr<VDSlot> strongSlotForSwipeToViewController_;
+
     // The URL request in progress, if any: the SDK-core controller holds it weakly.
     std::shared_ptr<URLRequester> requester_;
     std::vector<base::NotificationCenter::ObserverToken> observers_;

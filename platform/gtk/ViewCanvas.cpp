@@ -144,7 +144,8 @@ ViewCanvas::ViewCanvas(std::shared_ptr<ui::Window> window)
                      this);
     g_signal_connect(drag, "drag-end",
                      G_CALLBACK(+[](GtkGestureDrag* gesture, double dx, double dy, gpointer self) {
-                         double x = 0, y = 0;
+                         double x = 0;
+                         double y = 0;
                          gtk_gesture_drag_get_start_point(gesture, &x, &y);
                          static_cast<ViewCanvas*>(self)->dragEnded(ui::Point(x + dx, y + dy));
                      }),

@@ -11,6 +11,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GdkSnapshot GdkSnapshot;
+typedef struct _GtkGesture GtkGesture;
 
 namespace ui {
 class Touch;

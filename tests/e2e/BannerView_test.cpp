@@ -2,8 +2,9 @@
 // the ad URL, the HTML ad renders in the banner, the impression is pinged, a click on the
 // creative pings its click URLs and opens the landing page full screen over the window (the
 // banner does not refresh while it is up, and Done closes it), the banner refreshes on the
-// interval the response sets, a no-fill reaches the host with its code, and a mediation
-// response shows the HTML of its first network that fills.
+// interval the response sets, a no-fill reaches the host with its code, a mediation
+// response shows the HTML of its first network that fills, and a drag up over a swipeable ad
+// pulls the store's page in over the window.
 
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
@@ -28,6 +29,10 @@
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/ProductSheet.h"
+#include "platform/ui/SheetBar.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/Window.h"
@@ -252,6 +257,62 @@ TEST_F(BannerViewTest, AMediationResponseShowsTheHTMLNetworkThatFillsAndPingsEac
                   "document.getElementById('ad').textContent"),
               "Mediated test ad")
         << "the ad stays";
+}
+
+TEST_F(BannerViewTest, ADragUpOverASwipeableAdPullsTheStorePageInOverTheWindow) {
+    // An ad whose whole creative takes the swipe to product 123, and that lists what it hears.
+    server_.setScenario("swipe", [](const testing_support::TestAdServer::Request&) {
+        testing_support::TestAdServer::AdResponse answer;
+        answer.headers = {{"X-Vdma-Swipe-To-View-Controller",
+                           R"({"app_store_product_id":123,"swipeable_rectangles":)"
+                           R"([{"x":0,"y":0,"width":320,"height":50}],)"
+                           R"("swipe_event_creative_metadata":{"creative":"swipe"}})"}};
+        answer.body = "<!DOCTYPE html><html><body style=\"margin:0\"><div id=\"ad\" "
+                      "style=\"width:320px;height:50px;background:#08f\">Swipe up</div><script>"
+                      "var heard = [];"
+                      "function VDMA_fireNotification(name, info) {"
+                      "  heard.push(name + ' ' + JSON.stringify(info)); }"
+                      "</script></body></html>";
+        return answer;
+    });
+    auto banner = showBanner("swipe", 400);
+    banner->loadRequest(nullptr);
+    ASSERT_TRUE(waitFor([&] { return !host_->calls.empty(); }));
+    ASSERT_EQ(host_->calls, Calls{"receive"});
+    ASSERT_EQ(banner->gestureRecognizers().size(), 1u) << "the swipe is offered once shown";
+    auto adView = banner->adView();
+
+    // A drag up from the ad, in the window: the page follows and comes in.
+    WindowInput input(shown_->canvas().widget());
+    ASSERT_TRUE(input.available());
+    input.drag(ui::Point(160, 440), ui::Point(160, 100), 12);
+    ASSERT_TRUE(waitFor([&] { return controller_->presentedViewController() != nullptr; }));
+    auto sheet =
+        std::dynamic_pointer_cast<ui::ProductSheet>(controller_->presentedViewController());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->productIdentifier(), "123");
+    EXPECT_EQ(sheet->view()->frame(), window_->bounds());
+    EXPECT_EQ(host_->calls, (Calls{"receive", "willPresent"}));
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_TRUE(waitFor([&] {
+        return adView->webView()->stringByEvaluatingJavaScriptFromString(
+                   "heard.filter(function (h) { return h.startsWith('onSwipeable'); "
+                   "}).join('|')") ==
+               R"(onSwipeableViewControllerPresentationFinished {"creative":"swipe"})";
+    }));
+    EXPECT_FALSE(banner->slot()->reloadTimer()) << "the store page is a takeover";
+
+    EXPECT_EQ(sheet->productLabel()->text(), "Product 123");
+
+    // Done, clicked in the window, closes it; the banner refreshes again and offers the swipe
+    // anew.
+    shown_->sync();
+    const ui::Rect done = sheet->bar()->frameOfItem(*sheet->doneButton(), nullptr);
+    input.click(ui::Point(done.midX(), done.midY()));
+    ASSERT_TRUE(waitFor([&] { return !controller_->presentedViewController(); }));
+    EXPECT_EQ(host_->calls, (Calls{"receive", "willPresent", "willDismiss", "didDismiss"}));
+    EXPECT_TRUE(banner->slot()->reloadTimer());
+    EXPECT_TRUE(waitFor([&] { return banner->gestureRecognizers().size() == 1; }));
 }
 
 } // namespace
