@@ -1,9 +1,12 @@
 // The banner against doing its work by hand, on the real engine and the test ad server on the
 // loopback:
 //   Load: loadRequest to adViewDidReceiveAd of a banner (the core page asked for the ad URL,
-//     the ad fetched, its HTML rendered in the banner's web view), against the same ad fetched
-//     with a bare HTTP client and its HTML loaded into a bare web view until load-finished.
-//     Both web processes and the core page are started before anything is timed.
+//     the ad fetched, its HTML rendered in the banner's web view), against the same work by
+//     hand: the one script call to a core page kept in a bare hidden web view, whose answer is
+//     read from its "amsg" navigation, the ad fetched with a bare HTTP client and its HTML
+//     loaded into a bare web view until load-finished. Both core pages and web processes are
+//     started before anything is timed. Each side's time is also split at the ad request's
+//     arrival at the server: the core page's road before it, the fetch and render after.
 //   Memory: the anonymous resident memory of this process and every process below it (the
 //     web and network processes) with one page in a web view (a tab), then with a banner
 //     showing its ad beside it: the ads web views share one web process, so the banner costs
@@ -16,6 +19,7 @@
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "bench/AlternatedPair.h"
 #include "bench/RatioReporter.h"
+#include "platform/base/PercentEscape.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
@@ -27,20 +31,35 @@
 #include "platform/ui/WebViewDelegate.h"
 #include "tests/fixtures/TestAdServer.h"
 
+#include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <httplib.h>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
 using namespace std::chrono_literals;
 
 testing_support::TestAdServer* server = nullptr;
+
+using Clock = std::chrono::steady_clock;
+// When the last ad request reached the server, to split a road at it.
+std::atomic<Clock::rep> adRequestArrived{0};
+double millisecondsSinceAdRequest(Clock::time_point now) {
+    return std::chrono::duration<double, std::milli>(
+               now - Clock::time_point(Clock::duration(adRequestArrived.load())))
+        .count();
+}
 
 bool waitFor(const std::function<bool()>& condition) {
     return base::RunLoop::main().runUntil(condition, 60s);
@@ -73,38 +92,121 @@ struct Banner {
     }
     bool load() {
         const int before = host->received + host->failed;
+        const auto begin = Clock::now();
         banner->loadRequest(nullptr);
-        return waitFor([&] { return host->received + host->failed > before; }) && host->failed == 0;
+        if (!waitFor([&] { return host->received + host->failed > before; }) || host->failed != 0)
+            return false;
+        const auto received = Clock::now();
+        const double afterRequest = millisecondsSinceAdRequest(received);
+        const double total = std::chrono::duration<double, std::milli>(received - begin).count();
+        toAdRequestMs.push_back(total - afterRequest);
+        afterAdRequestMs.push_back(afterRequest);
+        return true;
     }
+    std::vector<double> toAdRequestMs, afterAdRequestMs;
     std::shared_ptr<ui::ViewController> controller = ui::ViewController::create();
     std::shared_ptr<Host> host = std::make_shared<Host>();
     std::shared_ptr<VDBannerView> banner;
 };
 
-// The same work by hand: the ad's HTTP fetch, then its HTML in a bare web view.
+// The core page by hand, as a host without the ads client would keep it: loaded in a hidden web
+// view whose "amsg" navigations are read, never loaded, for the ad URL the page answers with.
+class CorePage : public ui::WebViewDelegate {
+public:
+    bool load() {
+        webView->loadRequest(net::URLRequest(base::URL::parse(server->corePageURL())));
+        return waitFor([&] { return finished > 0 || failed; }) && failed == 0;
+    }
+    // The one script call that builds the ad URL; nullopt when no answer came.
+    std::optional<std::string> adURL(int requestID) {
+        answer.reset();
+        webView->stringByEvaluatingJavaScriptFromString(
+            "VDMA_getAd({slotname: 'html', request_id: '" + std::to_string(requestID) + "'})");
+        if (!waitFor([&] { return answer.has_value(); }))
+            return std::nullopt;
+        return answer;
+    }
+    bool webViewShouldStartLoadWithRequestNavigationType(ui::WebView&,
+                                                         const net::URLRequest& request,
+                                                         ui::WebViewNavigationType) override {
+        if (!request.url() || request.url()->scheme() != "amsg")
+            return true;
+        const auto& query = request.url()->query();
+        if (request.url()->absoluteString().find("/loadAdURL") != std::string::npos && query) {
+            for (std::size_t begin = 0; begin <= query->size();) {
+                auto end = query->find('&', begin);
+                if (end == std::string::npos)
+                    end = query->size();
+                const std::string_view pair(query->data() + begin, end - begin);
+                if (pair.starts_with("url="))
+                    answer = base::percentUnescape(pair.substr(4));
+                begin = end + 1;
+            }
+        }
+        return false;
+    }
+    void webViewDidFinishLoad(ui::WebView&) override { ++finished; }
+    void webViewDidFailLoadWithError(ui::WebView&, const base::Error&) override { ++failed; }
+
+    std::shared_ptr<ui::WebView> webView = ui::WebView::create(ui::Rect(0, 0, 1, 1));
+    std::optional<std::string> answer;
+    int finished = 0;
+    int failed = 0;
+};
+
+// The same work by hand: the core page's ad URL, the ad's HTTP fetch, then its HTML in a bare
+// web view. Each step's time is kept for the steps' shares.
 struct ByHand {
     ByHand()
         : client("127.0.0.1", server->port()) {
         webView->setDelegate(delegate);
+        core->webView->setDelegate(core);
     }
     bool load() {
-        auto answer = client.Get("/ad/html?request_id=0");
+        const auto begin = Clock::now();
+        const auto url = core->adURL(++requestID);
+        if (!url)
+            return false;
+        const auto asked = Clock::now();
+        const auto path = url->substr(url->find('/', url->find("://") + 3));
+        auto answer = client.Get(path);
         if (!answer || answer->status != 200)
             return false;
+        const auto fetched = Clock::now();
         const int before = delegate->finished;
         webView->loadHTMLString(answer->body, base::URL::parse(server->url("/")));
-        return waitFor([&] { return delegate->finished > before || delegate->failed; }) &&
-               delegate->failed == 0;
+        if (!waitFor([&] { return delegate->finished > before || delegate->failed; }) ||
+            delegate->failed != 0)
+            return false;
+        const auto rendered = Clock::now();
+        const double afterRequest = millisecondsSinceAdRequest(rendered);
+        toAdRequestMs.push_back(
+            std::chrono::duration<double, std::milli>(rendered - begin).count() - afterRequest);
+        afterAdRequestMs.push_back(afterRequest);
+        coreMs.push_back(std::chrono::duration<double, std::milli>(asked - begin).count());
+        fetchMs.push_back(std::chrono::duration<double, std::milli>(fetched - asked).count());
+        renderMs.push_back(std::chrono::duration<double, std::milli>(rendered - fetched).count());
+        return true;
     }
     httplib::Client client;
+    std::shared_ptr<CorePage> core = std::make_shared<CorePage>();
     std::shared_ptr<ui::WebView> webView = ui::WebView::create(ui::Rect(0, 0, 320, 50));
     std::shared_ptr<Finished> delegate = std::make_shared<Finished>();
+    int requestID = 0;
+    std::vector<double> coreMs, fetchMs, renderMs, toAdRequestMs, afterAdRequestMs;
 };
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
 
 void BM_Load(benchmark::State& state) {
     Banner ours;
     ByHand baseline;
-    if (!ours.load() || !baseline.load()) {
+    if (!baseline.core->load() || !ours.load() || !baseline.load()) {
         state.SkipWithError("the first load failed");
         return;
     }
@@ -116,6 +218,15 @@ void BM_Load(benchmark::State& state) {
             return;
         }
     pair.report(state);
+    // Where each side's time goes, medians in ms: up to the ad request's arrival at the server
+    // (the core page's road) and after it (the fetch, the ad's page, the delivery).
+    state.counters["ours_to_request_ms"] = median(ours.toAdRequestMs);
+    state.counters["ours_after_request_ms"] = median(ours.afterAdRequestMs);
+    state.counters["base_to_request_ms"] = median(baseline.toAdRequestMs);
+    state.counters["base_after_request_ms"] = median(baseline.afterAdRequestMs);
+    state.counters["base_core_script_ms"] = median(baseline.coreMs);
+    state.counters["base_fetch_ms"] = median(baseline.fetchMs);
+    state.counters["base_render_ms"] = median(baseline.renderMs);
 }
 
 // The processes below this one (the engine's), found through the kernel's children lists.
@@ -191,13 +302,18 @@ int main(int argc, char** argv) {
     testing_support::TestAdServer ads;
     ads.start();
     server = &ads;
+    ads.setRequestObserver([](const testing_support::TestAdServer::Request& request) {
+        if (request.path.rfind("/ad/", 0) == 0)
+            adRequestArrived = Clock::now().time_since_epoch().count();
+    });
     base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
                                               base::Value(ads.corePageURL()));
     VDDevice::sharedInstance()->setUserAgentString("banner_bench/1.0");
-    RatioReporter("the banner / the same fetch and page load by hand, wall time; memory with "
-                  "the banner / without",
-                  {{"BM_Load/iterations:20/manual_time", "", "Load"},
-                   {"BM_Memory/iterations:1", "", "Memory"}})
+    RatioReporter(
+        "the banner / the same core-page call, fetch and page load by hand, wall time; memory with "
+        "the banner / without",
+        {{"BM_Load/iterations:20/manual_time", "", "Load"},
+         {"BM_Memory/iterations:1", "", "Memory"}})
         .runBenchmarks();
     server = nullptr;
     ads.stop();
