@@ -50,6 +50,13 @@ void VDSlot::scheduleSwipeToViewControllerChecker() {
     checkSwipeToViewController();
 }
 
+void VDSlot::setSwipeToViewControllerEnabled(bool enabled) {
+    if (enabled)
+        scheduleSwipeToViewControllerChecker();
+    else
+        disableSwipeToViewController();
+}
+
 void VDSlot::unscheduleSwipeToViewControllerChecker() {
     if (auto checker = std::move(swipeToViewControllerChecker_)) {
         checker->unscheduleTaskWithID(swipeToViewControllerCheckerTaskID_);

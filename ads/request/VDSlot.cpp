@@ -3,6 +3,8 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDGeometry.h"
 #include "ads/foundation/VDLogger.h"
+#include "ads/presentation/VDAdAppViewController.h"
+#include "ads/presentation/VDAdAppViewController.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/request/PUBRequestPrivate.h"
 #include "ads/request/VDActiveViewReporting.h"
@@ -143,6 +145,19 @@ std::shared_ptr<ui::ViewController> VDSlot::viewControllerForPresentingModalView
         return controller;
     auto delegate = slotDelegate();
     return delegate ? delegate->rootViewController() : nullptr;
+}
+
+bool VDSlot::openAdAppWithURL(const base::URL& url) {
+    auto presenter = viewControllerForPresentingModalView();
+    if (!presenter || presenter->presentedViewController()) {
+        VDLogger::sharedInstance()->logPublicMessage("The ad app " + url.absoluteString() +
+                                                     " is not shown: no view to present it from.");
+        return false;
+    }
+    auto app = VDAdAppViewController::createWithURL(url, weak_from_this(), clickedAdStatistics());
+    setIntermission(app->intermission());
+    presenter->presentViewController(app, true);
+    return true;
 }
 
 void VDSlot::loadRequest(const std::shared_ptr<VDRequest>& request) {

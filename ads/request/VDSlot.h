@@ -411,6 +411,12 @@ public:
     void trackURL(const base::URL& url) override;
     void didReceiveAppEventWithInfo(const std::string& name,
                                     const std::optional<std::string>& info) override;
+    // The ad app's page full screen, a takeover the slot takes part in, presented like a
+    // click's landing page; refused (logged) with no controller to present it from or while
+    // another full-screen view is up.
+    bool openAdAppWithURL(const base::URL& url) override;
+    // Off: disableSwipeToViewController; on: scheduleSwipeToViewControllerChecker.
+    void setSwipeToViewControllerEnabled(bool enabled) override;
 
 private:
     class URLRequester;

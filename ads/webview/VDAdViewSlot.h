@@ -56,6 +56,15 @@ public:
         (void)reportURLTemplates;
         return false;
     }
+    // The creative asks for its ad app's page (an http or https URL) full screen; false when
+    // it cannot be shown.
+    virtual bool openAdAppWithURL(const base::URL& url) {
+        (void)url;
+        return false;
+    }
+    // The creative turns the swipe to the store for its ad off (false) or on (true, when the ad
+    // has swipe configurations).
+    virtual void setSwipeToViewControllerEnabled(bool enabled) { (void)enabled; }
     // The ad network's script had no ad and sent its page to the ad's passback URL: the slot
     // loads that URL as its ad instead.
     virtual void adNetworkDidPassBackToURL(const base::URL& passbackURL) = 0;

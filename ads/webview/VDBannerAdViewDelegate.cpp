@@ -1,5 +1,6 @@
 #include "ads/webview/VDBannerAdViewDelegate.h"
 
+#include "ads/webview/VDAdAppAMSGHandler.h"
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDAppEventAMSGHandler.h"
 #include "ads/webview/VDDefaultAMSGHandler.h"
@@ -8,6 +9,7 @@
 #include "ads/webview/VDMRAIDEventHandling.h"
 #include "ads/webview/VDOpenerAMSGHandler.h"
 #include "ads/webview/VDPrecacheAMSGHandler.h"
+#include "ads/webview/VDSwipeToViewControllerAMSGHandler.h"
 #include "platform/base/RunLoop.h"
 
 std::shared_ptr<VDBannerAdViewDelegate>
@@ -20,6 +22,8 @@ VDBannerAdViewDelegate::createWithSlot(const std::shared_ptr<VDAdViewSlot>& slot
     adView->addAMSGHandler(std::make_shared<VDDefaultAMSGHandler>(slot));
     adView->addAMSGHandler(std::make_shared<VDOpenerAMSGHandler>(slot, std::move(opener)));
     adView->addAMSGHandler(std::make_shared<VDAppEventAMSGHandler>(slot));
+    adView->addAMSGHandler(std::make_shared<VDAdAppAMSGHandler>(slot));
+    adView->addAMSGHandler(std::make_shared<VDSwipeToViewControllerAMSGHandler>(slot));
     adView->addAMSGHandler(std::make_shared<VDPrecacheAMSGHandler>(adView));
     adView->addAMSGHandler(std::make_shared<VDDelayPageLoadAMSGHandler>(adView));
     adView->addAMSGHandler(std::make_shared<VDMRAIDAMSGHandler>(adView));

@@ -24,8 +24,8 @@
 //    the click, and the opener opens the URL. The creative's own loads and its frames' loads go
 //    through.
 // createWithSlot adds to the slot's ad view the message handlers of a creative: the everyday
-// ones (track, touch), the opener's (click, openApp), app events, precache, the page-load
-// delay and the rich-media creative's close.
+// ones (track, touch), the opener's (click, openApp), app events, the ad app, the swipe to
+// the store, precache, the page-load delay and the rich-media creative's close.
 // The slot is held weakly. Main thread only.
 class VDBannerAdViewDelegate : public VDAdViewDelegate,
                                public VDPageLoadDelaying,
