@@ -54,6 +54,13 @@ public:
     void adNetworkDidPassBackToURL(const base::URL& url) override {
         calls_.push_back("passback " + url.absoluteString());
     }
+    bool openAdAppWithURL(const base::URL& url) override {
+        calls_.push_back("adApp " + url.absoluteString());
+        return true;
+    }
+    void setSwipeToViewControllerEnabled(bool enabled) override {
+        calls_.push_back(enabled ? "swipe on" : "swipe off");
+    }
     void MRAIDAdDidLoad() override { calls_.push_back("MRAIDAdDidLoad"); }
     void MRAIDAdDidUnload() override {}
     void updateVisibility(bool) override {}
@@ -220,6 +227,30 @@ TEST_F(VDBannerAdViewDelegateTest, AppEventsReachTheSlotWithTheirInfo) {
     send("app?name=level&info=%7B%22n%22%3A3%7D");
     send("app?name=done");
     EXPECT_EQ(calls_, (Calls{"app level {\"n\":3}", "app done"}));
+}
+
+TEST_F(VDBannerAdViewDelegateTest, AdAppMessagesOpenOnlyAWebPageForTheSlot) {
+    loadCreative();
+    send("openAdApp?u=https%3A%2F%2Fapp.example%2Fstart%3Fa%3D1");
+    for (const char* message :
+         {"openAdApp", "openAdApp?u=", "openAdApp?u=javascript%3Aalert(1)",
+          "openAdApp?u=file%3A%2F%2F%2Fetc%2Fpasswd", "openAdApp?u=%2Frelative",
+          "openAdApp?u=itms-apps%3A%2F%2Fitunes.example%2Fid1"})
+        send(message);
+    // Not a click: nothing is signed, counted or opened through the click opener.
+    EXPECT_EQ(calls_, (Calls{"adApp https://app.example/start?a=1"}));
+}
+
+TEST_F(VDBannerAdViewDelegateTest, SwipeMessagesTurnTheSwipeOffAndOn) {
+    loadCreative();
+    send("swipeToViewController?enabled=0");
+    send("swipeToViewController?enabled=1");
+    for (const char* message :
+         {"swipeToViewController",
+          "swipeToViewController?enabled=", "swipeToViewController?enabled=2",
+          "swipeToViewController?enabled=yes", "swipeToViewController?enabled=1%00"})
+        send(message);
+    EXPECT_EQ(calls_, (Calls{"swipe off", "swipe on"}));
 }
 
 TEST_F(VDBannerAdViewDelegateTest, TouchMessagesReachTheGestureSignal) {
