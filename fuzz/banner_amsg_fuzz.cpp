@@ -60,6 +60,10 @@ public:
         appEvents.push_back(name);
     }
     void adNetworkDidPassBackToURL(const base::URL&) override { FUZZ_CHECK(false); }
+    bool openAdAppWithURL(const base::URL& url) override {
+        FUZZ_CHECK(isWebURL(url));
+        return true;
+    }
 
     void MRAIDAdDidLoad() override {}
     void MRAIDAdDidUnload() override {}

@@ -1,4 +1,5 @@
 #include "ads/foundation/VDScheduler.h"
+#include "ads/presentation/VDAdAppViewController.h"
 #include "ads/presentation/VDPercentDrivenUserInteractionAnimationController.h"
 #include "ads/request/SlotTestFixture.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -167,6 +168,66 @@ TEST_F(VDSlotSwipeToViewControllerTest, ANewAdDuringASwipeSendsThePageBack) {
     // The rest of the finger's way changes nothing.
     touch->update(ui::Point(80, 100), ui::TouchPhase::Ended, time += 0.1);
     window_->sendEvent(ui::Event(ui::EventType::Touches, time, {touch}));
+    settle();
+    EXPECT_FALSE(hostController_->presentedViewController());
+}
+
+} // namespace
+
+namespace {
+
+class VDSlotCreativeMessagesTest : public VDSlotSwipeToViewControllerTest {
+protected:
+    void send(const std::shared_ptr<VDSlot>& slot, const std::string& message) {
+        adPage(slot).raiseNavigation(*base::URL::parse("amsg:///" + message),
+                                     ui::WebViewNavigationType::Other, false);
+        base::RunLoop::main().runUntilIdle();
+    }
+};
+
+TEST_F(VDSlotCreativeMessagesTest, TheCreativeTurnsTheSwipeOffAndOnOnlyForAnAdWithASwipe) {
+    answerWithWholeAd(swipeableAd("a"));
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    ASSERT_TRUE(loadUntilShown(banner));
+    ASSERT_TRUE(slot->swipeToViewControllerEnabled());
+
+    send(slot, "swipeToViewController?enabled=0");
+    EXPECT_FALSE(slot->swipeToViewControllerEnabled());
+    EXPECT_TRUE(banner->gestureRecognizers().empty());
+    send(slot, "swipeToViewController?enabled=1");
+    ASSERT_TRUE(slot->swipeToViewControllerChecker());
+    EXPECT_TRUE(slot->swipeToViewControllerEnabled());
+    EXPECT_EQ(banner->gestureRecognizers().size(), 1u);
+
+    // An ad without swipe configurations gets no swipe by asking.
+    answerWithWholeAd(htmlAd("b"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    send(slot, "swipeToViewController?enabled=1");
+    EXPECT_FALSE(slot->swipeToViewControllerChecker());
+    EXPECT_FALSE(slot->swipeToViewControllerEnabled());
+}
+
+TEST_F(VDSlotCreativeMessagesTest, TheAdAppOpensFullScreenOnceAndNeverForANonWebURL) {
+    answerWithWholeAd(htmlAd("a"));
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    ASSERT_TRUE(loadUntilShown(banner));
+
+    send(slot, "openAdApp?u=javascript%3Aalert(1)");
+    send(slot, "openAdApp");
+    EXPECT_FALSE(hostController_->presentedViewController());
+
+    send(slot, "openAdApp?u=https%3A%2F%2Fapp.example%2F");
+    auto shown = std::dynamic_pointer_cast<VDAdAppViewController>(
+        hostController_->presentedViewController());
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(shown->webView() && shown->webView()->request());
+    EXPECT_EQ(shown->webView()->request()->url()->absoluteString(), "https://app.example/");
+    // While it is up, another ad app is refused rather than stacked.
+    send(slot, "openAdApp?u=https%3A%2F%2Fother.example%2F");
+    EXPECT_EQ(hostController_->presentedViewController(), shown);
+    shown->done();
     settle();
     EXPECT_FALSE(hostController_->presentedViewController());
 }

@@ -4,7 +4,6 @@
 #include "ads/foundation/VDGeometry.h"
 #include "ads/foundation/VDLogger.h"
 #include "ads/presentation/VDAdAppViewController.h"
-#include "ads/presentation/VDAdAppViewController.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/request/PUBRequestPrivate.h"
 #include "ads/request/VDActiveViewReporting.h"
