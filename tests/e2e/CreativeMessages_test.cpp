@@ -33,6 +33,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/Window.h"
+#include "tests/e2e/AdsWindow.h"
 #include "tests/fixtures/TestAdServer.h"
 
 #include <algorithm>
@@ -66,35 +67,16 @@ protected:
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("CreativeMessages/1.0");
-        server_.start();
-        base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
-                                                  base::Value(server_.corePageURL()));
-        VDSDKCoreController::resetSharedInstanceForTesting();
+        e2e::startAdServerAsCorePage(server_);
 
         window_ = ui::Window::create(ui::Rect(0, 0, 320, 480));
-        window_->setRootViewController(controller_);
-        window_->makeKeyAndVisible();
-        shown_ = std::make_unique<gtk::MainWindow>(window_, "creative messages");
-        shown_->present();
-        ASSERT_TRUE(
-            waitFor([&] { return gtk_widget_get_mapped(GTK_WIDGET(shown_->gtkWindow())); }));
+        ASSERT_TRUE(e2e::showAdsWindow(window_, controller_, "creative messages", shown_));
     }
     void TearDown() override {
         banner_.reset();
         shown_.reset();
         window_.reset();
-        VDSDKCoreController::resetSharedInstanceForTesting();
-        base::RunLoop::main().runUntil([] { return false; }, 100ms);
-        server_.stop();
-        VDClickTrackerCollection::resetSharedInstanceForTesting();
-        ui::WebEngineFactory::reset();
-        VDWebViewCacheSet::install(nullptr);
-        VDWebViewFactory::resetForTesting();
-        VDMRAIDInterceptor::resetForTesting();
-        VDClassRegistry::resetForTesting();
-        VDApplication::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        e2e::resetAdsClient(server_);
         PlatformTest::TearDown();
     }
 
