@@ -10,7 +10,8 @@
 //   Memory: the anonymous resident memory of this process and every process below it (the
 //     web and network processes) with one page in a web view (a tab), then with a banner
 //     showing its ad beside it: the ads web views share one web process, so the banner costs
-//     one process more whatever the number of its pages, not one per web view.
+//     one process more whatever the number of its pages, not one per web view. Then ten
+//     refreshes of the banner, and what memory grew by over them.
 // Needs a display: run it under xvfb-run -a.
 
 #include "ads/foundation/VDDevice.h"
@@ -261,9 +262,22 @@ std::pair<double, int> memoryOfThisProgram() {
     return {kilobytes / 1024.0, webProcesses};
 }
 
+// A tab: one page in a bare web view.
+struct Tab {
+    Tab() { webView->setDelegate(delegate); }
+    bool load() {
+        webView->loadRequest(net::URLRequest(base::URL::parse(server->url("/landing"))));
+        return waitFor([&] { return delegate->finished > 0 || delegate->failed; }) &&
+               delegate->failed == 0;
+    }
+    std::shared_ptr<ui::WebView> webView = ui::WebView::create(ui::Rect(0, 0, 320, 480));
+    std::shared_ptr<Finished> delegate = std::make_shared<Finished>();
+};
+
 void BM_Memory(benchmark::State& state) {
+    constexpr int refreshes = 10;
     for (auto _ : state) {
-        ByHand tab;
+        Tab tab;
         if (!tab.load()) {
             state.SkipWithError("the page did not load");
             return;
@@ -275,10 +289,20 @@ void BM_Memory(benchmark::State& state) {
             return;
         }
         const auto [withMB, withProcesses] = memoryOfThisProgram();
+        // A host refreshing its banner: each new ad replaces the last, so memory stays where
+        // the first ad left it.
+        for (int refresh = 0; refresh < refreshes; ++refresh)
+            if (!banner.load()) {
+                state.SkipWithError("a refresh of the banner failed");
+                return;
+            }
+        const auto [refreshedMB, refreshedProcesses] = memoryOfThisProgram();
         state.counters["tab_mb"] = withoutMB;
         state.counters["tab_banner_mb"] = withMB;
         state.counters["banner_mb"] = withMB - withoutMB;
         state.counters["web_processes_added"] = withProcesses - withoutProcesses;
+        state.counters["refreshed_banner_mb"] = refreshedMB - withoutMB;
+        state.counters["growth_per_refresh_mb"] = (refreshedMB - withMB) / refreshes;
         state.counters["ratio"] = withMB / withoutMB;
     }
 }

@@ -5,7 +5,6 @@
 #include "ads/mediation/VDMAdapterHTML.h"
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -52,7 +51,6 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         ui::Application::reset();
-        VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         manager_->setSlot(slot_);
     }
@@ -60,7 +58,6 @@ protected:
         manager_.reset();
         base::RunLoop::main().runUntilIdle();
         VDWebViewCacheSet::install(nullptr);
-        VDWebViewFactory::resetForTesting();
         VDClassRegistry::resetForTesting();
         ui::Application::reset();
         PlatformTest::TearDown();

@@ -16,7 +16,6 @@
 #include "ads/request/VDURLConnection.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/JSON.h"
 #include "platform/base/PercentEscape.h"
 #include "platform/base/RunLoop.h"
@@ -72,7 +71,6 @@ protected:
         PlatformTest::SetUp();
         ui::Application::reset();
         VDAbsoluteTime::resetForTesting();
-        VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();

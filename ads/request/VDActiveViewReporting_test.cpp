@@ -5,7 +5,6 @@
 #include "ads/webview/VDMRAIDEventHandling.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/JSON.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
@@ -39,7 +38,6 @@ protected:
         PlatformTest::SetUp();
         ui::Application::reset();
         ui::Application::shared().becomeActive();
-        VDWebViewFactory::resetForTesting();
         controller_ = VDSDKCoreController::create();
         window_ = ui::Window::create(ui::Rect(0, 0, 320, 480));
         window_->setRootViewController(std::make_shared<ui::ViewController>());
@@ -56,7 +54,6 @@ protected:
         base::RunLoop::main().runUntilIdle();
         controller_.reset();
         window_.reset();
-        VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDApplication::resetForTesting();
         VDDevice::resetSharedInstanceForTesting();

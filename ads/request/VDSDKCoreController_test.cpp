@@ -8,7 +8,6 @@
 #include "ads/request/VDRequest.h"
 #include "ads/request/VDSDKCoreController.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/JSON.h"
 #include "platform/base/PercentEscape.h"
 #include "platform/base/RunLoop.h"
@@ -88,7 +87,6 @@ protected:
         PlatformTest::SetUp();
         ui::Application::reset();
         VDAbsoluteTime::resetForTesting();
-        VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("TestAgent/1.0");

@@ -1,6 +1,5 @@
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/PlatformTest.h"
@@ -53,13 +52,11 @@ class VDAdViewTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
     }
     void TearDown() override {
         VDWebViewCacheSet::install(nullptr);
         base::RunLoop::main().runUntilIdle();
-        VDWebViewFactory::resetForTesting();
         PlatformTest::TearDown();
     }
     static ui::FakeWebEngine& page(VDAdView& view) {

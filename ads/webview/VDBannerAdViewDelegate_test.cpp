@@ -3,7 +3,6 @@
 #include "ads/webview/VDBannerAdViewDelegate.h"
 #include "ads/webview/VDMRAIDEventHandling.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/FakeWebEngine.h"
@@ -108,7 +107,6 @@ protected:
         view_.reset();
         VDWebViewCacheSet::install(nullptr);
         base::RunLoop::main().runUntilIdle();
-        VDWebViewFactory::resetForTesting();
         PlatformTest::TearDown();
     }
     ui::FakeWebEngine& page() { return ui::FakeWebEngine::of(*view_->webView()); }

@@ -1,7 +1,6 @@
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
@@ -38,7 +37,6 @@ protected:
         VDMRAIDInterceptor::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         base::RunLoop::main().runUntilIdle();
-        VDWebViewFactory::resetForTesting();
         PlatformTest::TearDown();
     }
     static std::optional<std::string> script(VDAdView& view, const std::string& url) {

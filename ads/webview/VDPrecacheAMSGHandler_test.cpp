@@ -2,7 +2,6 @@
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDPrecacheAMSGHandler.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Hashing.h"
 #include "platform/base/PercentEscape.h"
@@ -48,7 +47,6 @@ protected:
         view_.reset();
         VDWebViewCacheSet::install(nullptr);
         base::RunLoop::main().runUntilIdle();
-        VDWebViewFactory::resetForTesting();
         server_.stop();
         ui::Application::reset();
         PlatformTest::TearDown();

@@ -66,7 +66,6 @@ class VDSDKCoreWebViewTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        VDWebViewFactory::resetForTesting();
         coreWebView_ = VDSDKCoreWebView::create();
         coreWebView_->SDKCoreAMSGHandler()->setDelegate(pageDelegate_);
         // The page defines the ads client's functions unless a test says otherwise; every
@@ -79,7 +78,6 @@ protected:
     }
     void TearDown() override {
         coreWebView_.reset();
-        VDWebViewFactory::resetForTesting();
         PlatformTest::TearDown();
     }
 
@@ -255,6 +253,22 @@ TEST_F(VDSDKCoreWebViewTest, AdsWebViewsShareOneProcessWhileOneOfThemLives) {
     other.reset();
     third.reset();
     EXPECT_NE(processOf(VDWebViewFactory::createWebView()), shared);
+}
+
+TEST_F(VDSDKCoreWebViewTest, AdsWebViewsShareTheProcessOfAPageMadeBeforeThem) {
+    coreWebView_.reset();
+    auto processOf = [](const std::shared_ptr<ui::WebView>& view) {
+        return ui::FakeWebEngine::of(*view).processIdentifier();
+    };
+    auto page = ui::WebView::create();
+    auto ad = VDWebViewFactory::createWebView();
+    auto core = VDSDKCoreWebView::create();
+    EXPECT_EQ(processOf(ad), processOf(page));
+    EXPECT_EQ(processOf(core->webView()), processOf(page));
+    // The page gone, new ads views join the ads still alive.
+    const int shared = processOf(page);
+    page.reset();
+    EXPECT_EQ(processOf(VDWebViewFactory::createWebView()), shared);
 }
 
 TEST_F(VDSDKCoreWebViewTest, ThePagesActiveViewVerdictsReachTheObserverOfTheirIdentifier) {

@@ -748,5 +748,40 @@ TEST_F(WebKitEngineTest, RelatedViewsShareAWebProcess) {
     EXPECT_EQ(newProcesses(before).size(), 1u);
 }
 
+// A view made related to a page only shares its web process: each has its own page and
+// script world, so neither's script reaches the other's globals, even of the same origin and
+// looked up by window name.
+TEST_F(WebKitEngineTest, RelatedViewsKeepTheirScriptWorldsApart) {
+    ASSERT_TRUE(load(server_.url("/page")));
+    js("window.pageSecret = 'page'; window.name = 'tab'; 1");
+    auto related = makeWebView(webView_.get());
+    related->loadHTMLString("<script>window.adSecret = 'ad'; window.name = 'ad';</script>",
+                            base::URL::parse(server_.url("/")));
+    ASSERT_TRUE(waitFor([&] { return delegate_->finished == 2; }));
+    ASSERT_EQ(related->stringByEvaluatingJavaScriptFromString("window.adSecret"), "ad");
+
+    // What a script may try to reach another page by: its globals, its opener, parent and
+    // frames, and a window of that name.
+    auto reach = [](const std::string& global, const std::string& name) {
+        return "[typeof " + global + ", String(window.opener), window.top === window, " +
+               "window.parent === window, window.frames.length, (function () {" +
+               "  var found = window.open('', '" + name + "');" +
+               "  try { return found ? String(found." + global + ") : 'none'; }" +
+               "  catch (e) { return 'refused'; } })()].join(' ')";
+    };
+    const std::string fromAd =
+        related->stringByEvaluatingJavaScriptFromString(reach("pageSecret", "tab"));
+    const std::string fromPage = js(reach("adSecret", "ad"));
+    for (const auto& seen : {fromAd, fromPage}) {
+        SCOPED_TRACE(seen);
+        EXPECT_TRUE(seen.starts_with("undefined null true true 0 ")) << seen;
+        EXPECT_EQ(seen.find("secret"), std::string::npos);
+        EXPECT_TRUE(seen.ends_with(" none") || seen.ends_with(" undefined") ||
+                    seen.ends_with(" refused"));
+    }
+    // The same probe inside one page finds its own window by name.
+    EXPECT_EQ(js(reach("pageSecret", "tab")), "string null true true 0 page");
+}
+
 } // namespace
 } // namespace gtk

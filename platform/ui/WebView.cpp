@@ -5,7 +5,9 @@
 #include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/WebViewDelegate.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace ui {
 
@@ -46,6 +48,12 @@ protected:
     }
 };
 
+// Every web view alive, oldest first. Main thread only, like the views themselves.
+std::vector<WebView*>& liveWebViews() {
+    static std::vector<WebView*> views;
+    return views;
+}
+
 net::URLRequest requestForBaseURL(const std::optional<base::URL>& baseURL) {
     auto url = baseURL ? baseURL : base::URL::parse("about:blank");
     net::URLRequest request(url);
@@ -66,9 +74,11 @@ WebView::WebView(const Rect& frame, WebView* relatedTo)
     pageScrollView.insetDidChange = [this](EdgeInsets insets) { engine_->setContentInset(insets); };
     engine_->setClient(this);
     engine_->applySettings(settings_);
+    liveWebViews().push_back(this);
 }
 
 WebView::~WebView() {
+    std::erase(liveWebViews(), this);
     auto& pageScrollView = static_cast<PageScrollView&>(*scrollView_);
     pageScrollView.offsetDidChange = nullptr;
     pageScrollView.insetDidChange = nullptr;
@@ -80,6 +90,11 @@ std::shared_ptr<WebView> WebView::create(const Rect& frame, WebView* relatedTo) 
     auto view = std::make_shared<WebView>(frame, relatedTo);
     view->attachScrollView();
     return view;
+}
+
+WebView* WebView::oldestLiveWebView() {
+    const auto& views = liveWebViews();
+    return views.empty() ? nullptr : views.front();
 }
 
 void WebView::attachScrollView() {

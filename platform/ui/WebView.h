@@ -40,6 +40,10 @@ public:
     static std::shared_ptr<WebView> create(const Rect& frame = Rect(),
                                            WebView* relatedTo = nullptr);
     std::string className() const override { return "WebView"; }
+    // The web view made first of those alive in the process (a host's first page, when it
+    // made one before anything else); null when none lives. Views that should run in a web
+    // process already there rather than start one are made related to it. Main thread.
+    static WebView* oldestLiveWebView();
 
     std::shared_ptr<WebViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<WebViewDelegate> delegate) { delegate_ = std::move(delegate); }

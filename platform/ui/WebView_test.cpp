@@ -256,6 +256,19 @@ TEST_F(WebViewTest, SettingsReachTheEngineAndRelatedViewsShareAProcess) {
     EXPECT_NE(FakeWebEngine::of(*unrelated).processIdentifier(), engine().processIdentifier());
 }
 
+TEST_F(WebViewTest, TheOldestLiveViewIsTheFirstMadeOfThoseStillAlive) {
+    EXPECT_EQ(WebView::oldestLiveWebView(), view.get());
+    auto second = WebView::create();
+    auto third = WebView::create();
+    EXPECT_EQ(WebView::oldestLiveWebView(), view.get());
+    view.reset();
+    EXPECT_EQ(WebView::oldestLiveWebView(), second.get());
+    third.reset();
+    EXPECT_EQ(WebView::oldestLiveWebView(), second.get());
+    second.reset();
+    EXPECT_EQ(WebView::oldestLiveWebView(), nullptr);
+}
+
 TEST_F(WebViewTest, TheFactoryMakesTheInstalledEngine) {
     int made = 0;
     auto previous = WebEngineFactory::install([&](WebEngine* relatedTo) {

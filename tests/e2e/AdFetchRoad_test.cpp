@@ -10,7 +10,6 @@
 #include "ads/request/VDAdFetcher.h"
 #include "ads/request/VDSDKCoreController.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -91,7 +90,6 @@ protected:
         ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
         ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
         ui::Application::reset();
-        VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("AdFetchRoad/1.0");
@@ -108,7 +106,6 @@ protected:
         base::RunLoop::main().runUntil([] { return false; }, 100ms);
         server_.stop();
         ui::WebEngineFactory::reset();
-        VDWebViewFactory::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDApplication::resetForTesting();

@@ -12,7 +12,6 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/MainWindow.h"
@@ -56,7 +55,6 @@ inline void resetAdsClient(testing_support::TestAdServer& server) {
     VDClickTrackerCollection::resetSharedInstanceForTesting();
     ui::WebEngineFactory::reset();
     VDWebViewCacheSet::install(nullptr);
-    VDWebViewFactory::resetForTesting();
     VDMRAIDInterceptor::resetForTesting();
     VDClassRegistry::resetForTesting();
     VDApplication::resetForTesting();

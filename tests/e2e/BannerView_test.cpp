@@ -19,7 +19,6 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -77,7 +76,6 @@ protected:
             opened_.push_back(url.absoluteString());
             return true;
         });
-        VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();

@@ -17,7 +17,6 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
-#include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Clock.h"
 #include "platform/base/RunLoop.h"
@@ -62,7 +61,6 @@ protected:
             opened_.push_back(url.absoluteString());
             return true;
         });
-        VDWebViewFactory::resetForTesting();
         VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
