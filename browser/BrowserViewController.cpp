@@ -257,6 +257,10 @@ void BrowserViewController::cancel(const ui::InterfaceObject&) {}
 void BrowserViewController::registerForKeyboardNotifications() {
     if (!keyboardObservers_.empty())
         return;
+    keyboardShownScript_ =
+        base::Bundle::main().requiredTextOfResource(keyboardShownScriptName, "js");
+    keyboardHiddenScript_ =
+        base::Bundle::main().requiredTextOfResource(keyboardHiddenScriptName, "js");
     std::weak_ptr<BrowserViewController> weak =
         std::static_pointer_cast<BrowserViewController>(shared_from_this());
     auto& center = base::NotificationCenter::defaultCenter();
@@ -278,13 +282,13 @@ void BrowserViewController::keyboardWasShown(const base::Notification&) {
     if (isPad() || !selectedTab_ || selectedTab_->currentURL() || addressBar_->isFirstResponder())
         return;
     scrollToTop(ui::InterfaceObject());
-    selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardShownScript);
+    selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardShownScript_);
 }
 
 void BrowserViewController::keyboardWasHidden(const base::Notification&) {
     if (isPad() || !selectedTab_ || selectedTab_->currentURL() || addressBar_->isFirstResponder())
         return;
-    selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardHiddenScript);
+    selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardHiddenScript_);
     scrollToTop(ui::InterfaceObject());
 }
 

@@ -69,11 +69,10 @@ public:
     static constexpr const char* phoneInterfaceFile = "MainWindow";
     static constexpr const char* padInterfaceFile = "MainWindow-iPad";
 
-    // The start-page element that the keyboard rule moves, and its two positions.
-    static constexpr const char* keyboardShownScript =
-        "document.getElementById('contain').style.top = '-15px'";
-    static constexpr const char* keyboardHiddenScript =
-        "document.getElementById('contain').style.top = '15%'";
+    // The resource scripts that move the start page's box for the keyboard and back. The view
+    // does not load without them (base::MissingResourceError).
+    static constexpr const char* keyboardShownScriptName = "keyboard_shown";
+    static constexpr const char* keyboardHiddenScriptName = "keyboard_hidden";
 
     // With an empty name the interface file follows the device: "MainWindow" on a phone,
     // "MainWindow-iPad" on any other idiom.
@@ -394,6 +393,8 @@ private:
     ConnectionMaker connectionMaker_;
     bool askingForFieldText_ = false;
     std::vector<base::NotificationCenter::ObserverToken> keyboardObservers_;
+    std::string keyboardShownScript_;
+    std::string keyboardHiddenScript_;
     std::shared_ptr<base::Timer> selectAllTimer_;
     // The internet's reachability, watched from the first load on.
     std::shared_ptr<Reachability> internetReachability_;

@@ -574,20 +574,22 @@ TEST_F(AddressFieldTest, SetUpColoursTheTopBarAndGivesTheFieldItsRightView) {
 TEST_F(AddressFieldTest, TheKeyboardLiftsTheStartPageOnlyForFieldsOfThatPage) {
     auto& engine = engineOf(tab());
     auto& keyboard = ui::Application::shared().keyboard();
+    const std::string keyboardShownScript = base::Bundle::main().requiredTextOfResource(
+        BrowserViewController::keyboardShownScriptName, "js");
+    const std::string keyboardHiddenScript = base::Bundle::main().requiredTextOfResource(
+        BrowserViewController::keyboardHiddenScriptName, "js");
     screen->webView()->scrollView()->setContentOffset(ui::Point(0, 40));
 
     keyboard.show();
-    EXPECT_THAT(engine.evaluatedScripts(),
-                ::testing::Contains(BrowserViewController::keyboardShownScript));
+    EXPECT_THAT(engine.evaluatedScripts(), ::testing::Contains(keyboardShownScript));
     EXPECT_EQ(screen->webView()->scrollView()->contentOffset(), ui::Point(0, -96));
     keyboard.hide();
-    EXPECT_EQ(engine.evaluatedScripts().back(), BrowserViewController::keyboardHiddenScript);
+    EXPECT_EQ(engine.evaluatedScripts().back(), keyboardHiddenScript);
 
     // The address field's own keyboard does not lift the page.
     auto shown = [&] {
         const auto& scripts = engine.evaluatedScripts();
-        return std::count(scripts.begin(), scripts.end(),
-                          BrowserViewController::keyboardShownScript);
+        return std::count(scripts.begin(), scripts.end(), keyboardShownScript);
     };
     screen->addressBar()->becomeFirstResponder();
     EXPECT_EQ(shown(), 1);
@@ -1095,8 +1097,9 @@ TEST_F(PadScreenTest, APadUsesMainWindowIPadAndKeepsItsPageStill) {
     typeAddress("host.tld");
     EXPECT_EQ(scroll->contentOffset(), ui::Point(0, 300));
     const auto& scripts = engineOf(*screen->selectedTab()).evaluatedScripts();
-    EXPECT_EQ(
-        std::count(scripts.begin(), scripts.end(), BrowserViewController::keyboardShownScript), 0);
+    const std::string keyboardShownScript = base::Bundle::main().requiredTextOfResource(
+        BrowserViewController::keyboardShownScriptName, "js");
+    EXPECT_EQ(std::count(scripts.begin(), scripts.end(), keyboardShownScript), 0);
 }
 
 class UnspecifiedIdiomTest : public BrowserScreenTest {
@@ -1125,6 +1128,21 @@ TEST_F(BrowserScreenTest, AnInterfaceFileMissingAnOutletIsRefusedWithItsName) {
         FAIL() << "the view loaded";
     } catch (const ui::InterfaceFileError& error) {
         EXPECT_THAT(error.what(), HasSubstr("progressBar"));
+    }
+}
+
+TEST_F(BrowserScreenTest, TheScreenDoesNotLoadWithoutItsKeyboardScripts) {
+    const auto folder = homeDirectory() / "resources";
+    std::filesystem::copy(base::Bundle::main().resourcePath(), folder,
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(folder / "keyboard_hidden.js");
+    base::Bundle::install(std::make_shared<base::Bundle>(folder));
+    auto controller = BrowserViewController::create();
+    try {
+        controller->view();
+        FAIL() << "the view loaded";
+    } catch (const base::MissingResourceError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("keyboard_hidden.js"));
     }
 }
 

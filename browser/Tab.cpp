@@ -15,35 +15,6 @@
 
 namespace {
 
-// Adds the hidden frame once per document, never to an empty one, and answers "1" (the frame
-// was added) or "0" followed by the page's title: one trip to the page.
-// A document is empty when its whole markup is "<head></head><body></body>". Writing out a large
-// page's markup to compare it took longer than loading the page (a tenth of a second for 5 MB),
-// so it is written out only when the tree can give that text at all: the root holds two nodes
-// that write something out, and neither holds any (empty text nodes write out nothing).
-constexpr const char* pageLoadedScript =
-    "(function () {var added = false;"
-    "function written(node) {var list = [];"
-    "for (var c = node.firstChild; c && list.length < 3; c = c.nextSibling)"
-    "if (c.nodeType != 3 || c.data != '') list.push(c);"
-    "return list;}"
-    "var root = document.documentElement, parts = written(root);"
-    "var mayBeEmpty = parts.length == 2 && written(parts[0]).length == 0 && "
-    "written(parts[1]).length == 0;"
-    "if (document.getElementById('gh-page-loaded') == null && "
-    "!(mayBeEmpty && root.innerHTML == '<head></head><body></body>')) {var iframe = "
-    "document.createElement('IFRAME');iframe.setAttribute('id','gh-page-loaded');"
-    "iframe.setAttribute('src', 'js:gh-page-loaded');iframe.setAttribute('style', "
-    "'display:none');document.body.appendChild(iframe);iframe = "
-    "null;document.body.style.webkitTouchCallout='none';added = true;}"
-    "return (added ? '1' : '0') + document.title;})()";
-
-// The same, run by the page itself at its load event: a file page gets no frame, as
-// webViewDidFinishLoad runs nothing in one.
-std::string pageLoadedAtLoadScript() {
-    return std::string("location.protocol == 'file:' ? '0' : ") + pageLoadedScript;
-}
-
 // A bundle resource as UTF-8 text; empty (and a console line) when it cannot be read.
 std::string resourceText(std::string_view name, std::string_view type) {
     auto path = base::Bundle::main().pathForResource(name, type);
@@ -86,7 +57,10 @@ bool isMarkupMIMEType(const std::string& type) {
 std::shared_ptr<Tab> Tab::create(const ui::Rect& frame, const std::shared_ptr<TabHost>& target) {
     auto tab = std::make_shared<Tab>(Private{}, frame);
     tab->viewController_ = target;
-    tab->pageInfoJS_ = resourceText("page_info", "js");
+    // The scripts it runs in pages: a tab without them would never learn that a page finished.
+    tab->pageInfoJS_ = base::Bundle::main().requiredTextOfResource("page_info", "js");
+    tab->pageLoadedScript_ =
+        base::Bundle::main().requiredTextOfResource(pageLoadedScriptName, "js");
     tab->buildFace(target);
     tab->buildWebView(target);
     tab->history_.clear();
@@ -535,11 +509,16 @@ void Tab::webViewDidFinishLoad(ui::WebView& webView) {
     if (isFile || !currentURL_)
         return;
     runningPageLoadedScript_ = true;
-    const std::string answer = webView.stringByEvaluatingJavaScriptFromString(pageLoadedScript);
+    const std::string answer =
+        webView.stringByEvaluatingJavaScriptFromString(pageLoadedScript(false));
     runningPageLoadedScript_ = false;
     takePageLoadedAnswer(answer);
     if (std::exchange(signalDuringPageLoadedScript_, false))
         webViewDidFinishFinalLoad(webView);
+}
+
+std::string Tab::pageLoadedScript(bool atLoad) const {
+    return pageLoadedScript_ + (atLoad ? "(true)" : "(false)");
 }
 
 void Tab::webViewLoadScriptAnswered(ui::WebView& webView, const std::string& answer) {
@@ -558,7 +537,7 @@ void Tab::updateLoadScript() {
     if (hasLoadScript_ == currentURL_.has_value() || !webView_)
         return;
     hasLoadScript_ = currentURL_.has_value();
-    webView_->setLoadScript(hasLoadScript_ ? pageLoadedAtLoadScript() : std::string());
+    webView_->setLoadScript(hasLoadScript_ ? pageLoadedScript(true) : std::string());
 }
 
 void Tab::webViewDidFinishFinalLoad(ui::WebView& webView) {

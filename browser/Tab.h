@@ -53,6 +53,10 @@ public:
     // A fetch ending without a body puts the address it falls back to into the address
     // field, except for this home page of the second search engine.
     static constexpr const char* secondSearchEngineHomeAddress = "https://search.tabbrowser.org/";
+    // The resource script that adds that frame: one function expression, called with whether
+    // the page runs it at its own load event. A tab cannot be made without it
+    // (base::MissingResourceError).
+    static constexpr const char* pageLoadedScriptName = "page_loaded";
     // The largest page a tab fetches, as decoded: the tab holds it whole and hands it to its
     // web view. A longer one fails and the tab says it is too large to show.
     static constexpr std::uint64_t maximumPageLength = 64 * 1024 * 1024;
@@ -238,6 +242,8 @@ private:
     void updateLoadScript();
     // "1" and the title when the page-loaded script added the frame, "0" and the title when not.
     void takePageLoadedAnswer(const std::string& answer);
+    // The page-loaded script, called for the end of the engine's load or the page's load event.
+    std::string pageLoadedScript(bool atLoad) const;
     // Whether a connection callback comes from the tab's own current fetch.
     bool isOwnConnection(const std::shared_ptr<net::URLConnection>& connection) const;
     void buildFace(const std::shared_ptr<TabHost>& host);
@@ -278,6 +284,7 @@ private:
     double loadStartTime_ = 0;
     double loadEndTime_ = 0;
     std::string pageInfoJS_;
+    std::string pageLoadedScript_;
     std::weak_ptr<TabHost> viewController_;
     std::optional<base::NotificationCenter::ObserverToken> tapAndHoldObserver_;
     std::shared_ptr<ui::ActionSheet> linkMenu_;

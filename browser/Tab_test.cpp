@@ -23,24 +23,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The script that adds the hidden frame, as the page must receive it: it answers "1" when it
-// added the frame, "0" when not, then the page's title.
-const std::string pageLoadedScript =
-    "(function () {var added = false;"
-    "function written(node) {var list = [];"
-    "for (var c = node.firstChild; c && list.length < 3; c = c.nextSibling)"
-    "if (c.nodeType != 3 || c.data != '') list.push(c);"
-    "return list;}"
-    "var root = document.documentElement, parts = written(root);"
-    "var mayBeEmpty = parts.length == 2 && written(parts[0]).length == 0 && "
-    "written(parts[1]).length == 0;"
-    "if (document.getElementById('gh-page-loaded') == null && "
-    "!(mayBeEmpty && root.innerHTML == '<head></head><body></body>')) {var iframe = "
-    "document.createElement('IFRAME');iframe.setAttribute('id','gh-page-loaded');"
-    "iframe.setAttribute('src', 'js:gh-page-loaded');iframe.setAttribute('style', "
-    "'display:none');document.body.appendChild(iframe);iframe = "
-    "null;document.body.style.webkitTouchCallout='none';added = true;}"
-    "return (added ? '1' : '0') + document.title;})()";
+// The script that adds the hidden frame, as the resource holds it: one function expression
+// that answers "1" when it added the frame, "0" when not, then the page's title.
+std::string pageLoadedSource() {
+    return base::Bundle::main().requiredTextOfResource(Tab::pageLoadedScriptName, "js");
+}
+
+// As the tab runs it at the end of the engine's load.
+std::string pageLoadedScript() {
+    return pageLoadedSource() + "(false)";
+}
 
 // A browser screen reduced to what a tab uses. It records the page loads the tab asks for and,
 // when `fetches` is set, starts them the way the screen does: a new connection with the tab
@@ -288,6 +280,23 @@ TEST_F(TabTest, CreationBuildsTheFaceAndPlacesTheWebViewBehindEverything) {
     // The web view takes the bottom bar's place while the bar is hidden.
     host->bottomBarView->setAlpha(0);
     EXPECT_EQ(makeTab()->webView()->frame().size.height, 436);
+}
+
+// A tab that could not tell when its pages finish is not made: the missing script is named.
+TEST_F(TabTest, ATabIsNotMadeWithoutItsPageScripts) {
+    const auto folder = homeDirectory() / "resources";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(base::Bundle::main().resourcePath() / "page_info.js",
+                               folder / "page_info.js");
+    auto previous = base::Bundle::install(std::make_shared<base::Bundle>(folder));
+    try {
+        (void)Tab::create(ui::Rect(2, 2, 100, 34), host);
+        ADD_FAILURE() << "a tab was made without its page-loaded script";
+    } catch (const base::MissingResourceError& error) {
+        EXPECT_NE(std::string(error.what()).find("page_loaded.js"), std::string::npos)
+            << error.what();
+    }
+    base::Bundle::install(previous);
 }
 
 TEST_F(TabTest, TouchDownOnTheButtonsSendsSelectAndRemoveWithTheButton) {
@@ -721,7 +730,7 @@ TEST_F(TabTest, FinishedPagesGetTheHiddenFrameScriptOnlyWhenTheTabFetchedThem) {
     tab->webView()->loadHTMLString("<p>x</p>", base::URL::parse("http://host.test/"));
     page.raiseFinishLoad();
     ASSERT_EQ(page.evaluatedScripts().size(), 1u);
-    EXPECT_EQ(page.evaluatedScripts()[0], pageLoadedScript);
+    EXPECT_EQ(page.evaluatedScripts()[0], pageLoadedScript());
 }
 
 // One trip to the page: the script that adds the frame brings the title back, and the signal
@@ -737,7 +746,7 @@ TEST_F(TabTest, TheHiddenFrameSignalEndsTheLoadWithTheTitleTheScriptBroughtBack)
     bool finishedBeforeTheAnswer = false;
     // The page runs the script and its frame asks to load "js:gh-page-loaded" while the view
     // is still waiting for the script's answer.
-    page.answerScript(pageLoadedScript, [&](const std::string&) -> std::optional<std::string> {
+    page.answerScript(pageLoadedScript(), [&](const std::string&) -> std::optional<std::string> {
         if (frameAdded)
             return "0A Rather Long Title";
         frameAdded = true;
@@ -756,7 +765,7 @@ TEST_F(TabTest, TheHiddenFrameSignalEndsTheLoadWithTheTitleTheScriptBroughtBack)
     EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "A Rather..");
     ASSERT_FALSE(page.navigations().empty());
     EXPECT_EQ(page.navigations().back().allowed, std::optional<bool>(true));
-    EXPECT_EQ(page.evaluatedScripts(), std::vector<std::string>{pageLoadedScript});
+    EXPECT_EQ(page.evaluatedScripts(), std::vector<std::string>{pageLoadedScript()});
 
     // The same document reported finished again keeps its one frame and signals nothing more.
     page.raiseFinishLoad();
@@ -771,13 +780,13 @@ TEST_F(TabTest, TheHiddenFrameSignalEndsTheLoadWithTheTitleTheScriptBroughtBack)
     EXPECT_FALSE(finishedBeforeTheAnswer);
     EXPECT_FALSE(tab->loading());
     EXPECT_EQ(host->finishedWebViews.size(), 2u);
-    EXPECT_EQ(page.evaluatedScripts().back(), pageLoadedScript);
+    EXPECT_EQ(page.evaluatedScripts().back(), pageLoadedScript());
 
     // An empty document, or about:blank, gets no frame: the load stays unfinished and the
     // title as it was.
     tab->setLoading(true);
     tab->webViewDidStartLoad(*tab->webView());
-    page.answerScript(pageLoadedScript, "0");
+    page.answerScript(pageLoadedScript(), "0");
     page.raiseFinishLoad();
     EXPECT_TRUE(tab->loading());
     EXPECT_EQ(host->finishedWebViews.size(), 2u);
@@ -795,7 +804,7 @@ TEST_F(TabTest, ThePagesOwnLoadScriptBringsTheTitleBeforeItsSignal) {
     EXPECT_EQ(page.loadScript(), "");
     tab->setCurrentURL(base::URL::parse("http://host.test/article"));
     const std::string atLoad = page.loadScript();
-    EXPECT_EQ(atLoad, "location.protocol == 'file:' ? '0' : " + pageLoadedScript);
+    EXPECT_EQ(atLoad, pageLoadedSource() + "(true)");
 
     tab->setLoading(true);
     tab->webViewDidStartLoad(*tab->webView());
@@ -806,7 +815,7 @@ TEST_F(TabTest, ThePagesOwnLoadScriptBringsTheTitleBeforeItsSignal) {
     EXPECT_EQ(tab->tabButton()->titleForState(ui::ControlStateNormal), "Own Title");
     EXPECT_EQ(host->finishedWebViews.size(), 1u);
     EXPECT_TRUE(page.evaluatedScripts().empty());
-    page.answerScript(pageLoadedScript, "0Own Title");
+    page.answerScript(pageLoadedScript(), "0Own Title");
     page.raiseFinishLoad();
     EXPECT_EQ(host->finishedWebViews.size(), 1u);
 

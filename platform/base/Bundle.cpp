@@ -139,6 +139,13 @@ Result<std::string> Bundle::textOfResource(std::string_view name, std::string_vi
     return data->toString();
 }
 
+std::string Bundle::requiredTextOfResource(std::string_view name, std::string_view type) const {
+    auto text = textOfResource(name, type);
+    if (!text)
+        throw MissingResourceError(text.error().localizedDescription());
+    return std::move(text).value();
+}
+
 std::string Bundle::bundleIdentifier() const {
     return *info_[identifierKey].string();
 }

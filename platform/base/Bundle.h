@@ -6,10 +6,18 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace base {
+
+// Thrown where the program cannot go on without a resource: a script it runs in every page
+// would otherwise be left out without a word. The message names the file and the folder.
+class MissingResourceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // The application's resources folder and its information dictionary (name, version,
 // identifier). The main bundle's folder is $BROWSER_RESOURCES when set, else the source tree's
@@ -46,6 +54,9 @@ public:
     // The text of <resources>/<name>.<type> (scripts, pages), or an error naming what is
     // missing or unreadable.
     Result<std::string> textOfResource(std::string_view name, std::string_view type) const;
+    // The same for a resource the program cannot do without; throws MissingResourceError with
+    // that error's description when it is missing or unreadable.
+    std::string requiredTextOfResource(std::string_view name, std::string_view type) const;
 
     // A dictionary value.
     const Value& infoDictionary() const { return info_; }

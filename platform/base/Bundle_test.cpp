@@ -93,6 +93,15 @@ TEST_F(BundleTest, PathForResource) {
         ASSERT_FALSE(text) << name;
         EXPECT_NE(text.error().localizedDescription().find(name), std::string::npos) << name;
     }
+
+    // A resource the program needs: the text, or an exception that names the missing file.
+    EXPECT_EQ(bundle.requiredTextOfResource("launch", "html"), "<p>");
+    try {
+        (void)bundle.requiredTextOfResource("absent", "js");
+        ADD_FAILURE() << "a missing resource gave text";
+    } catch (const base::MissingResourceError& error) {
+        EXPECT_NE(std::string(error.what()).find("absent.js"), std::string::npos) << error.what();
+    }
 }
 
 TEST_F(BundleTest, MainBundleIsReplaceableAndFollowsTheEnvironment) {
