@@ -1,7 +1,6 @@
 #include "browser/BookmarkFolderFormController.h"
 
 #include "browser/BookmarkScreens.h"
-#include "browser/BookmarksController.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
 
@@ -94,7 +93,7 @@ void BookmarkFolderFormController::saveFolder(const ui::InterfaceObject&) {
         }
     } else {
         // The new folder goes into the folder that the list below lists.
-        auto list = std::dynamic_pointer_cast<BookmarksController>(controllerBelow(*this));
+        auto list = std::dynamic_pointer_cast<BookmarkList>(controllerBelow(*this));
         auto parent = list ? list->currentFolder() : nullptr;
         if (parent && parent->isDeleted()) {
             showFailureAlert(saveFailedTitle, "The folder to add it to is no longer there.");
@@ -112,8 +111,8 @@ void BookmarkFolderFormController::saveFolder(const ui::InterfaceObject&) {
             folder_.reset();
         return;
     }
-    if (auto list = bookmarksController(); list && list->tableView())
-        list->tableView()->reloadData();
+    if (auto list = bookmarksController())
+        list->reloadTable();
     if (auto navigation = navigationController())
         navigation->popViewControllerAnimated(true);
 }
@@ -126,8 +125,12 @@ bool BookmarkFolderFormController::setOutlet(const std::string& name,
         return ui::connectOutlet(nameField_, object);
     if (name == "view" && !isViewLoaded())
         return ui::connectOutlet(fileView_, object);
-    if (name == "bookmarksController")
-        return ui::connectOutlet(bookmarksController_, object);
+    if (name == "bookmarksController") {
+        auto list = object.dynamicAs<BookmarkList>();
+        if (list)
+            bookmarksController_ = list;
+        return list != nullptr;
+    }
     return ui::ViewController::setOutlet(name, object);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/BookmarkList.h"
 #include "platform/store/Context.h"
 #include "platform/store/Object.h"
 #include "platform/ui/InterfaceObject.h"
@@ -8,8 +9,6 @@
 
 #include <memory>
 #include <string>
-
-class BookmarksController;
 
 // The form that names a new bookmark folder, or renames one. It lives in the bookmarks list's
 // interface file, which gives it its view (the name field and a control that saves), and the
@@ -39,10 +38,10 @@ public:
 
     // --- Properties.
     // The list whose table is reloaded after a save; not owned.
-    std::shared_ptr<BookmarksController> bookmarksController() const {
+    std::shared_ptr<BookmarkList> bookmarksController() const {
         return bookmarksController_.lock();
     }
-    void setBookmarksController(const std::shared_ptr<BookmarksController>& list) {
+    void setBookmarksController(const std::shared_ptr<BookmarkList>& list) {
         bookmarksController_ = list;
     }
     const std::shared_ptr<ui::TextField>& nameField() const { return nameField_; }
@@ -81,7 +80,7 @@ private:
 
     // The view from the interface file, until the view is first asked for.
     std::shared_ptr<ui::View> fileView_;
-    std::weak_ptr<BookmarksController> bookmarksController_;
+    std::weak_ptr<BookmarkList> bookmarksController_;
     std::shared_ptr<ui::TextField> nameField_;
     char mode_ = 0;
     std::shared_ptr<store::Context> context_;

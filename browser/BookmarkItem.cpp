@@ -1,40 +1,9 @@
 #include "browser/BookmarkItem.h"
 
-#include "browser/BookmarkScreens.h"
-#include "browser/BookmarksController.h"
-#include "platform/store/Context.h"
-#include "platform/store/FetchRequest.h"
-#include "platform/store/Predicate.h"
 #include "platform/ui/InterfaceFile.h"
 
-#include <algorithm>
 #include <mutex>
 #include <numbers>
-#include <set>
-
-namespace {
-
-// Deletes the folder's own sub-folders, depth first in fetch order, then the folder. The fetch
-// goes by the parent's name, as the listings do, but only the folders whose parent is this
-// very folder are taken: a folder elsewhere that bears the same name keeps its contents, and a
-// folder holding one of its own name is not fetched again as its own child. `visited` ends a
-// chain of parents that loops back on itself. Deleting the folder then takes its bookmarks by
-// the model's rule.
-void deleteFolderTree(store::Context& context, const std::shared_ptr<store::Object>& folder,
-                      std::set<const store::Object*>& visited) {
-    if (folder->isDeleted() || !visited.insert(folder.get()).second)
-        return;
-    auto children = context.fetch(store::FetchRequest(
-        "Folder", store::Predicate::equal("Parent.name", folder->value("name"))));
-    if (children) {
-        for (const auto& child : *children)
-            if (child->relatedObject("Parent") == folder)
-                deleteFolderTree(context, child, visited);
-    }
-    context.deleteObject(folder);
-}
-
-} // namespace
 
 BookmarkItem::BookmarkItem(ui::TableViewCellStyle style, std::string reuseIdentifier)
     : ui::TableViewCell(style, std::move(reuseIdentifier)) {}
@@ -166,70 +135,24 @@ void BookmarkItem::deleteCircleClick(const ui::InterfaceObject&) {
         enableDelete();
     else
         disableDelete();
-    if (auto list = bookmarksController(); list && object_)
+    if (auto list = this->list(); list && object_)
         list->setDeleteConfirmationOpen(object_, open);
 }
 
 void BookmarkItem::editItem(const ui::InterfaceObject&) {
-    if (auto list = bookmarksController(); list && object_)
+    if (auto list = this->list(); list && object_)
         list->editObject(object_);
 }
 
 void BookmarkItem::deleteItem(const ui::InterfaceObject&) {
-    auto list = bookmarksController();
-    auto table = tableView();
-    // Held here: the row's removal below may hand this cell back to the table's pool.
+    auto list = this->list();
+    // Held here: the row's removal may hand this cell back to the table's pool.
     auto object = object_;
-    if (!list || !table || !object)
+    if (!list || !object)
         return;
-    list->setDeleteConfirmationOpen(object, false);
-    auto context = list->managedObjectContext();
-    const auto& rows = list->bookmarks();
-    const bool listed = std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
-        return BookmarksController::objectOf(row) == object;
-    });
-    if (!context || !listed || object->isDeleted()) {
-        // Nothing to delete here any more: the row went with an earlier deletion or reload.
+    // A cell that the list's reload gave another row to shows that row's state already.
+    if (!list->deleteObject(object) && object_ == object)
         disableDelete();
-        return;
-    }
-
-    deleteItemFromDB(object);
-    // The object's row goes, and with it the rows of anything its deletion took along that this
-    // level lists too (folders and bookmarks are listed by their folder's name).
-    std::vector<BookmarksController::Item> kept;
-    std::vector<ui::IndexPath> removed;
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        const auto& listedObject = BookmarksController::objectOf(rows[row]);
-        if (listedObject && listedObject->isDeleted())
-            removed.push_back(ui::IndexPath::forRow(row));
-        else
-            kept.push_back(rows[row]);
-    }
-
-    if (!saveOrReport(*context, "Could Not Delete")) {
-        // Nothing was deleted: the store keeps the object, and so does the list.
-        disableDelete();
-        list->setBookmarks(list->reloadBookmarks());
-        table->reloadData();
-        return;
-    }
-    list->setBookmarks(std::move(kept));
-    table->deleteRowsAtIndexPaths(removed, ui::TableViewRowAnimation::Right);
-    table->reloadData();
-}
-
-void BookmarkItem::deleteItemFromDB(const std::shared_ptr<store::Object>& object) {
-    auto list = bookmarksController();
-    auto context = list ? list->managedObjectContext() : nullptr;
-    if (!context || !object || object->isDeleted())
-        return;
-    if (object->entityName() == "Folder") {
-        std::set<const store::Object*> visited;
-        deleteFolderTree(*context, object, visited);
-    } else {
-        context->deleteObject(object);
-    }
 }
 
 // --- Interface file owner.

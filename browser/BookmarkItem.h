@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/BookmarkList.h"
 #include "platform/store/Object.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -12,16 +13,14 @@
 #include <memory>
 #include <string>
 
-class BookmarksController;
-
 // A row of the bookmarks list: an icon and a title, and in editing mode a delete circle that
 // opens a confirming delete button and, beside it, an edit control that opens the row's
 // bookmark or folder in its form. Made from the interface file "BookmarkItem".
 //
 // The cell knows the object it shows (null for the list's "Bookmarks" row in picking mode). A
 // confirmation that is open belongs to that object, not to the cell: the list remembers it, a
-// cell reused for another row shows that row's own state, and the delete button deletes the
-// object the cell shows now, wherever its row has moved.
+// cell reused for another row shows that row's own state, and the delete button asks the list
+// to delete the object the cell shows now, wherever its row has moved.
 class BookmarkItem : public ui::TableViewCell, public ui::InterfaceFileOwner {
 public:
     static constexpr const char* interfaceFile = "BookmarkItem";
@@ -44,12 +43,8 @@ public:
     std::string className() const override { return interfaceClassName; }
 
     // --- Back-references to the list, not owned.
-    std::shared_ptr<BookmarksController> bookmarksController() const {
-        return bookmarksController_.lock();
-    }
-    void setBookmarksController(const std::shared_ptr<BookmarksController>& controller) {
-        bookmarksController_ = controller;
-    }
+    std::shared_ptr<BookmarkList> list() const { return list_.lock(); }
+    void setList(const std::shared_ptr<BookmarkList>& list) { list_ = list; }
     std::shared_ptr<ui::TableView> tableView() const { return tableView_.lock(); }
     void setTableView(const std::shared_ptr<ui::TableView>& table) { tableView_ = table; }
     // The row the cell shows at present.
@@ -91,20 +86,18 @@ public:
     // --- Actions.
     // Opens the confirmation, or closes it when it is open.
     void deleteCircleClick(const ui::InterfaceObject& sender);
-    // Opens the form of the object the cell shows, in edit mode (BookmarksController::editObject).
+    // Opens the form of the object the cell shows, in edit mode (BookmarkList::editObject).
     void editItem(const ui::InterfaceObject& sender);
-    // Deletes the object the cell shows from the store, then its row from the list.
+    // Asks the list to delete the object the cell shows (BookmarkList::deleteObject); the
+    // confirmation closes when nothing was deleted.
     void deleteItem(const ui::InterfaceObject& sender);
-    // Deletes the object from the list's context: a folder takes its own sub-folders with it,
-    // depth first, then goes itself with the bookmarks it holds. The caller saves.
-    void deleteItemFromDB(const std::shared_ptr<store::Object>& object);
 
     // --- Interface file owner.
     bool setOutlet(const std::string& name, const ui::InterfaceObject& object) override;
     Action actionNamed(const std::string& name) override;
 
 private:
-    std::weak_ptr<BookmarksController> bookmarksController_;
+    std::weak_ptr<BookmarkList> list_;
     std::weak_ptr<ui::TableView> tableView_;
     ui::IndexPath indexPath_;
     std::shared_ptr<store::Object> object_;

@@ -281,7 +281,7 @@ TEST_F(BookmarkEditTest, AConfirmationForARowThatIsGoneDeletesNothing) {
     ASSERT_TRUE(newsCell->deleteCircle()->simulateTap());
 
     // News goes elsewhere; the list has not read the store again yet.
-    auto news = BookmarksController::objectOf(list->bookmarks()[0]);
+    auto news = objectOf(list->bookmarks()[0]);
     context->deleteObject(news);
     save();
     ASSERT_TRUE(newsCell->deleteConfirmation()->simulateTap());
@@ -309,8 +309,64 @@ TEST_F(BookmarkEditTest, ADeletionTheStoreRefusesIsUndoneAndReported) {
     EXPECT_THAT(storedFolders(), ElementsAre("Work"));
     EXPECT_THAT(storedBookmarks(), ElementsAre("Work/Wiki", "News"));
     EXPECT_THAT(rows(*list), ElementsAre("F:Work", "B:News"));
-    EXPECT_FALSE(BookmarksController::objectOf(list->bookmarks()[0])->isDeleted());
+    EXPECT_FALSE(objectOf(list->bookmarks()[0])->isDeleted());
     EXPECT_TRUE(cellAt(*list, 0)->deleteConfirmation()->isHidden());
+}
+
+// A row knows its list only as a BookmarkList: its buttons ask the list to edit or delete the
+// object it shows, and a deletion the list turns down closes the row's confirmation.
+class RecordingList : public BookmarkList {
+public:
+    const std::shared_ptr<store::Object>& currentFolder() const override { return folder; }
+    std::shared_ptr<store::Object> selectedObject() const override { return nullptr; }
+    void reloadTable() override {}
+    bool isDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object) const override {
+        return object == open;
+    }
+    void setDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object,
+                                   bool isOpen) override {
+        open = isOpen ? object : nullptr;
+    }
+    void editObject(const std::shared_ptr<store::Object>& object) override {
+        edited.push_back(object);
+    }
+    bool deleteObject(const std::shared_ptr<store::Object>& object) override {
+        deleted.push_back(object);
+        return accepts;
+    }
+
+    std::shared_ptr<store::Object> folder;
+    std::shared_ptr<store::Object> open;
+    std::vector<std::shared_ptr<store::Object>> edited;
+    std::vector<std::shared_ptr<store::Object>> deleted;
+    bool accepts = false;
+};
+
+TEST_F(BookmarkEditTest, ARowAsksItsListToDeleteOrEditTheObjectItShows) {
+    auto news = bookmark("News", "news.tld");
+    auto list = std::make_shared<RecordingList>();
+    auto cell = BookmarkItem::loadFromInterfaceFile();
+    cell->setList(list);
+    cell->setObject(news);
+    cell->enableEdit();
+
+    ASSERT_TRUE(cell->deleteCircle()->simulateTap());
+    EXPECT_TRUE(cell->isDeleteConfirmationShown());
+    EXPECT_EQ(list->open, news);
+    ASSERT_TRUE(cell->deleteConfirmation()->simulateTap());
+    EXPECT_THAT(list->deleted, ElementsAre(news));
+    // Turned down: the confirmation closes and the object is untouched.
+    EXPECT_FALSE(cell->isDeleteConfirmationShown());
+    EXPECT_FALSE(news->isDeleted());
+
+    ASSERT_TRUE(cell->editButton()->simulateTap());
+    EXPECT_THAT(list->edited, ElementsAre(news));
+
+    // Without a list, the buttons do nothing.
+    list.reset();
+    ASSERT_TRUE(cell->deleteCircle()->simulateTap());
+    ASSERT_TRUE(cell->deleteConfirmation()->simulateTap());
+    EXPECT_FALSE(news->isDeleted());
 }
 
 } // namespace

@@ -1,12 +1,18 @@
 #include "browser/BookmarkScreens.h"
 
-#include "browser/BookmarksController.h"
+#include "browser/BookmarkList.h"
 #include "browser/BrowserDelegate.h"
 #include "platform/base/Log.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/NavigationController.h"
 
 #include <algorithm>
+
+const std::shared_ptr<store::Object>& objectOf(const BookmarkListItem& item) {
+    static const std::shared_ptr<store::Object> none;
+    const auto* object = std::get_if<std::shared_ptr<store::Object>>(&item);
+    return object ? *object : none;
+}
 
 void takeDelegateContextIfNone(std::shared_ptr<store::Context>& context) {
     BrowserDelegate::takeContextIfNone(context);
@@ -32,13 +38,8 @@ std::shared_ptr<ui::ViewController> controllerBelow(const ui::ViewController& co
 
 std::shared_ptr<store::Object> selectedObjectInListBelow(const ui::ViewController& controller,
                                                          std::string_view entity) {
-    auto list = std::dynamic_pointer_cast<BookmarksController>(controllerBelow(controller));
-    if (!list || !list->tableView())
-        return nullptr;
-    auto selected = list->tableView()->indexPathForSelectedRow();
-    if (!selected || selected->row >= list->bookmarks().size())
-        return nullptr;
-    const auto& object = BookmarksController::objectOf(list->bookmarks()[selected->row]);
+    auto list = std::dynamic_pointer_cast<BookmarkList>(controllerBelow(controller));
+    auto object = list ? list->selectedObject() : nullptr;
     return object && object->entityName() == entity ? object : nullptr;
 }
 

@@ -8,8 +8,16 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <variant>
 
 // What the bookmarks list and its two forms do alike. Main thread only.
+
+// A row of the bookmarks list: a Folder or Bookmark object, or the text "Bookmarks" that stands
+// for the top level in picking mode. A bookmark form keeps the folder picked as one.
+using BookmarkListItem = std::variant<std::string, std::shared_ptr<store::Object>>;
+
+// The object of a row, or null for the "Bookmarks" row.
+const std::shared_ptr<store::Object>& objectOf(const BookmarkListItem& item);
 
 // The size each of them asks for in a popover.
 inline constexpr ui::Size bookmarkScreenContentSize{320, 480};

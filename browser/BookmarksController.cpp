@@ -6,16 +6,17 @@
 #include "browser/BookmarkScreens.h"
 #include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
-#include "browser/BrowserViewController.h"
 #include "browser/NormalizedAddress.h"
 #include "platform/base/Log.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/store/FetchRequest.h"
+#include "platform/store/Predicate.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
 
 #include <algorithm>
 #include <mutex>
+#include <set>
 
 namespace {
 
@@ -23,13 +24,27 @@ bool isEntity(const std::shared_ptr<store::Object>& object, std::string_view ent
     return object && object->entityName() == entity;
 }
 
-} // namespace
-
-const std::shared_ptr<store::Object>& BookmarksController::objectOf(const Item& item) {
-    static const std::shared_ptr<store::Object> none;
-    const auto* object = std::get_if<std::shared_ptr<store::Object>>(&item);
-    return object ? *object : none;
+// Deletes the folder's own sub-folders, depth first in fetch order, then the folder. The fetch
+// goes by the parent's name, as the listings do, but only the folders whose parent is this
+// very folder are taken: a folder elsewhere that bears the same name keeps its contents, and a
+// folder holding one of its own name is not fetched again as its own child. `visited` ends a
+// chain of parents that loops back on itself. Deleting the folder then takes its bookmarks by
+// the model's rule.
+void deleteFolderTree(store::Context& context, const std::shared_ptr<store::Object>& folder,
+                      std::set<const store::Object*>& visited) {
+    if (folder->isDeleted() || !visited.insert(folder.get()).second)
+        return;
+    auto children = context.fetch(store::FetchRequest(
+        "Folder", store::Predicate::equal("Parent.name", folder->value("name"))));
+    if (children) {
+        for (const auto& child : *children)
+            if (child->relatedObject("Parent") == folder)
+                deleteFolderTree(context, child, visited);
+    }
+    context.deleteObject(folder);
 }
+
+} // namespace
 
 std::shared_ptr<BookmarksController> BookmarksController::create(std::string nibName) {
     registerInterfaceClasses();
@@ -91,7 +106,7 @@ void BookmarksController::viewWillAppear(bool animated) {
     // A confirmation stays open only for an object that is still listed.
     std::erase_if(openConfirmations_, [this](const auto& object) {
         return std::none_of(bookmarks_.begin(), bookmarks_.end(),
-                            [&](const Item& row) { return objectOf(row) == object; });
+                            [&](const BookmarkListItem& row) { return objectOf(row) == object; });
     });
     tableView_->reloadData();
     ui::ViewController::viewWillAppear(animated);
@@ -122,9 +137,9 @@ void BookmarksController::requestInterstitial() {
 
 // --- Rows.
 
-std::vector<BookmarksController::Item> BookmarksController::reloadBookmarks() {
+std::vector<BookmarkListItem> BookmarksController::reloadBookmarks() {
     takeDelegateContextIfNone(context_);
-    std::vector<Item> rows;
+    std::vector<BookmarkListItem> rows;
     if (mode_ == pickingMode)
         rows.emplace_back(std::string(topLevelTitle));
     if (!context_)
@@ -153,7 +168,8 @@ void BookmarksController::switchToBrowser(const ui::InterfaceObject&) {
     auto navigation = navigationController();
     if (!navigation)
         return;
-    crossDissolve(navigation, browserController());
+    if (auto browser = browserController())
+        crossDissolve(navigation, browser->browserScreen());
     navigation->popToRootViewControllerAnimated(false);
 }
 
@@ -164,8 +180,7 @@ void BookmarksController::openBookmark(ui::IndexPath indexPath) {
     const auto& object = objectOf(bookmarks_[indexPath.row]);
     if (!isEntity(object, "Bookmark"))
         return;
-    browser->addressBar()->setText(textValue(*object, "url"));
-    browser->gotoAddress(ui::InterfaceObject());
+    browser->loadBookmarkAddress(textValue(*object, "url"));
     switchToBrowser(ui::InterfaceObject());
 }
 
@@ -206,8 +221,9 @@ void BookmarksController::editObject(const std::shared_ptr<store::Object>& objec
     if (!navigation || navigation->topViewController().get() != this || !object ||
         object->isDeleted())
         return;
-    const auto row = std::find_if(bookmarks_.begin(), bookmarks_.end(),
-                                  [&](const Item& item) { return objectOf(item) == object; });
+    const auto row =
+        std::find_if(bookmarks_.begin(), bookmarks_.end(),
+                     [&](const BookmarkListItem& item) { return objectOf(item) == object; });
     if (row == bookmarks_.end())
         return;
     std::shared_ptr<ui::ViewController> form;
@@ -232,6 +248,61 @@ void BookmarksController::editObject(const std::shared_ptr<store::Object>& objec
     tableView_->selectRowAtIndexPath(ui::IndexPath::forRow(std::size_t(row - bookmarks_.begin())),
                                      false, ui::TableViewScrollPosition::None);
     navigation->pushViewController(form, true);
+}
+
+std::shared_ptr<store::Object> BookmarksController::selectedObject() const {
+    if (!tableView_)
+        return nullptr;
+    const auto selected = tableView_->indexPathForSelectedRow();
+    if (!selected || selected->row >= bookmarks_.size())
+        return nullptr;
+    return objectOf(bookmarks_[selected->row]);
+}
+
+void BookmarksController::reloadTable() {
+    if (tableView_)
+        tableView_->reloadData();
+}
+
+bool BookmarksController::deleteObject(const std::shared_ptr<store::Object>& object) {
+    if (!object)
+        return false;
+    setDeleteConfirmationOpen(object, false);
+    const bool listed =
+        std::any_of(bookmarks_.begin(), bookmarks_.end(),
+                    [&](const BookmarkListItem& row) { return objectOf(row) == object; });
+    // Nothing to delete here any more: the row went with an earlier deletion or reload.
+    if (!context_ || !tableView_ || !listed || object->isDeleted())
+        return false;
+
+    if (isEntity(object, "Folder")) {
+        std::set<const store::Object*> visited;
+        deleteFolderTree(*context_, object, visited);
+    } else {
+        context_->deleteObject(object);
+    }
+    // The object's row goes, and with it the rows of anything its deletion took along that this
+    // level lists too (folders and bookmarks are listed by their folder's name).
+    std::vector<BookmarkListItem> kept;
+    std::vector<ui::IndexPath> removed;
+    for (std::size_t row = 0; row < bookmarks_.size(); ++row) {
+        const auto& listedObject = objectOf(bookmarks_[row]);
+        if (listedObject && listedObject->isDeleted())
+            removed.push_back(ui::IndexPath::forRow(row));
+        else
+            kept.push_back(bookmarks_[row]);
+    }
+
+    if (!saveOrReport(*context_, "Could Not Delete")) {
+        // Nothing was deleted: the store keeps the object, and so does the list.
+        bookmarks_ = reloadBookmarks();
+        tableView_->reloadData();
+        return false;
+    }
+    bookmarks_ = std::move(kept);
+    tableView_->deleteRowsAtIndexPaths(removed, ui::TableViewRowAnimation::Right);
+    tableView_->reloadData();
+    return true;
 }
 
 // --- Delete confirmations.
@@ -263,11 +334,11 @@ BookmarksController::tableViewCellForRowAtIndexPath(ui::TableView& table, ui::In
         table.dequeueReusableCellWithIdentifier(BookmarkItem::reuseIdentifierName));
     if (!cell)
         cell = BookmarkItem::loadFromInterfaceFile();
-    cell->setBookmarksController(std::static_pointer_cast<BookmarksController>(shared_from_this()));
+    cell->setList(std::static_pointer_cast<BookmarksController>(shared_from_this()));
     cell->setTableView(std::static_pointer_cast<ui::TableView>(table.shared_from_this()));
     cell->setIndexPath(path);
 
-    const Item& item = bookmarks_.at(path.row);
+    const BookmarkListItem& item = bookmarks_.at(path.row);
     const auto& object = objectOf(item);
     cell->setObject(object);
     const bool bookmark = isEntity(object, "Bookmark");
@@ -300,7 +371,7 @@ void BookmarksController::tableViewDidSelectRowAtIndexPath(ui::TableView&, ui::I
     if (path.row >= bookmarks_.size())
         return;
     // A copy: what follows may replace the rows.
-    const Item item = bookmarks_[path.row];
+    const BookmarkListItem item = bookmarks_[path.row];
     if (mode_ == pickingMode) {
         pickFolder(item);
         return;
@@ -348,7 +419,7 @@ void BookmarksController::showFolder(const std::shared_ptr<store::Object>& folde
     navigation->pushViewController(list, true);
 }
 
-void BookmarksController::pickFolder(const Item& item) {
+void BookmarksController::pickFolder(const BookmarkListItem& item) {
     auto navigation = navigationController();
     if (!navigation)
         return;
@@ -384,8 +455,13 @@ bool BookmarksController::setOutlet(const std::string& name, const ui::Interface
         return ui::connectOutlet(editToolbar_, object);
     if (name == "folderController")
         return ui::connectOutlet(folderController_, object);
-    if (name == "browserController")
-        return ui::connectOutlet(browserController_, object);
+    if (name == "browserController") {
+        // Any controller that hosts the list, found by the interface rather than its class.
+        auto host = object.dynamicAs<BookmarksHost>();
+        if (host)
+            browserController_ = host;
+        return host != nullptr;
+    }
     return ui::ViewController::setOutlet(name, object);
 }
 

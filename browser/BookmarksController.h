@@ -1,5 +1,8 @@
 #pragma once
 
+#include "browser/BookmarkList.h"
+#include "browser/BookmarkScreens.h"
+#include "browser/BookmarksHost.h"
 #include "platform/store/Context.h"
 #include "platform/store/Object.h"
 #include "platform/ui/Image.h"
@@ -11,12 +14,10 @@
 
 #include <memory>
 #include <string>
-#include <variant>
 #include <vector>
 
 class BookmarkFolderFormController;
 class BookmarksFormController;
-class BrowserViewController;
 
 // The bookmarks list: the folders, then the bookmarks, of one level of the store, each row an
 // icon and a title. Made from the interface file "Bookmarks".
@@ -34,6 +35,7 @@ class BrowserViewController;
 //
 // Main thread only.
 class BookmarksController : public ui::ViewController,
+                            public BookmarkList,
                             public ui::TableViewDataSource,
                             public ui::TableViewDelegate {
 public:
@@ -47,12 +49,6 @@ public:
     static constexpr char viewingMode = 'V';
     static constexpr char editingMode = 'E';
     static constexpr char pickingMode = 'P';
-
-    // A row: a Folder or Bookmark object, or the text "Bookmarks" that stands for the top
-    // level in picking mode.
-    using Item = std::variant<std::string, std::shared_ptr<store::Object>>;
-    // The object of a row, or null for the "Bookmarks" row.
-    static const std::shared_ptr<store::Object>& objectOf(const Item& item);
 
     // A list whose view comes from the interface file `nibName`.
     static std::shared_ptr<BookmarksController> create(std::string nibName = interfaceFile);
@@ -68,10 +64,8 @@ public:
     // --- Properties.
     // The browser screen, when the list is the root of that screen's own bookmarks navigation;
     // held weakly, as the screen holds the list.
-    std::shared_ptr<BrowserViewController> browserController() const {
-        return browserController_.lock();
-    }
-    void setBrowserController(const std::shared_ptr<BrowserViewController>& browser) {
+    std::shared_ptr<BookmarksHost> browserController() const { return browserController_.lock(); }
+    void setBrowserController(const std::shared_ptr<BookmarksHost>& browser) {
         browserController_ = browser;
     }
     const std::shared_ptr<BookmarksFormController>& formController() const {
@@ -91,15 +85,15 @@ public:
         context_ = std::move(context);
     }
     // The folder whose contents are listed; null for the top level.
-    const std::shared_ptr<store::Object>& currentFolder() const { return currentFolder_; }
+    const std::shared_ptr<store::Object>& currentFolder() const override { return currentFolder_; }
     void setCurrentFolder(std::shared_ptr<store::Object> folder) {
         currentFolder_ = std::move(folder);
     }
     // 'V', 'E' or 'P'; 0 until the view loads means viewing.
     char mode() const { return mode_; }
     void setMode(char mode) { mode_ = mode; }
-    const std::vector<Item>& bookmarks() const { return bookmarks_; }
-    void setBookmarks(std::vector<Item> rows) { bookmarks_ = std::move(rows); }
+    const std::vector<BookmarkListItem>& bookmarks() const { return bookmarks_; }
+    void setBookmarks(std::vector<BookmarkListItem> rows) { bookmarks_ = std::move(rows); }
     const std::shared_ptr<ui::TableView>& tableView() const { return tableView_; }
     void setTableView(std::shared_ptr<ui::TableView> table) { tableView_ = std::move(table); }
     const std::shared_ptr<ui::Image>& bookmarkImage() const { return bookmarkImage_; }
@@ -122,7 +116,7 @@ public:
 
     // The rows for the mode and the current folder, read from the store. Takes the
     // application delegate's context when the list has none.
-    std::vector<Item> reloadBookmarks();
+    std::vector<BookmarkListItem> reloadBookmarks();
 
     // --- Actions.
     // Back to the browser screen: ends editing first. A list in the browser screen's own
@@ -139,11 +133,18 @@ public:
     // (the folder form for a folder, a fresh bookmark form for a bookmark), which reads the
     // object from that selection. Does nothing unless the list is on top of its navigation
     // and lists the object.
-    void editObject(const std::shared_ptr<store::Object>& object);
+    void editObject(const std::shared_ptr<store::Object>& object) override;
+    // A row's delete button: the object goes from the store, with the rows of anything its
+    // deletion took along that this level lists too (a folder takes its own sub-folders,
+    // depth first, then goes itself with the bookmarks it holds).
+    bool deleteObject(const std::shared_ptr<store::Object>& object) override;
+    std::shared_ptr<store::Object> selectedObject() const override;
+    void reloadTable() override;
 
     // --- Delete confirmations, kept per object so that they follow the object's row.
-    bool isDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object) const;
-    void setDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object, bool open);
+    bool isDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object) const override;
+    void setDeleteConfirmationOpen(const std::shared_ptr<store::Object>& object,
+                                   bool open) override;
 
     // --- Table.
     std::size_t tableViewNumberOfRowsInSection(ui::TableView& table, std::size_t section) override;
@@ -164,7 +165,7 @@ private:
     // Pushes a list of the folder's contents.
     void showFolder(const std::shared_ptr<store::Object>& folder);
     // Hands the picked row to the bookmark form below and goes back to it.
-    void pickFolder(const Item& item);
+    void pickFolder(const BookmarkListItem& item);
     // The controller on this list's navigation stack that lies right below the run of bookmark
     // lists this one belongs to (the browser screen after showBookmarks), or null.
     std::shared_ptr<ui::ViewController> controllerBelowLists() const;
@@ -173,13 +174,13 @@ private:
     void moveBannerForAppearance();
     void requestInterstitial();
 
-    std::weak_ptr<BrowserViewController> browserController_;
+    std::weak_ptr<BookmarksHost> browserController_;
     std::shared_ptr<BookmarksFormController> formController_;
     std::shared_ptr<BookmarkFolderFormController> folderController_;
     std::shared_ptr<store::Context> context_;
     std::shared_ptr<store::Object> currentFolder_;
     char mode_ = 0;
-    std::vector<Item> bookmarks_;
+    std::vector<BookmarkListItem> bookmarks_;
     std::shared_ptr<ui::TableView> tableView_;
     std::shared_ptr<ui::Image> bookmarkImage_;
     std::shared_ptr<ui::Image> folderImage_;

@@ -181,6 +181,41 @@ TEST_F(BookmarksListTest, InTheBrowsersOwnBookmarksNavigationABookmarkLoadsInThe
     EXPECT_FALSE(bookmarksNavigation->view()->superview());
 }
 
+// The list needs no browser screen: any host that can load an address and give its screen
+// back will do.
+class ScreenHost : public BookmarksHost {
+public:
+    std::shared_ptr<BookmarksFormController> bookmarksFormController() const override {
+        return nullptr;
+    }
+    void loadBookmarkAddress(const std::string& address) override { loaded.push_back(address); }
+    std::shared_ptr<ui::ViewController> browserScreen() override { return screen; }
+
+    std::shared_ptr<ui::ViewController> screen = std::make_shared<ui::ViewController>();
+    std::vector<std::string> loaded;
+};
+
+TEST_F(BookmarksListTest, AHostOfItsOwnLoadsTheBookmarkAndTakesTheListsPlace) {
+    bookmark("News", "news.tld");
+    save();
+    auto host = std::make_shared<ScreenHost>();
+    auto list = BookmarksController::create();
+    list->setBrowserController(host);
+    auto bookmarksNavigation = ui::NavigationController::create(list);
+    screen->view()->addSubview(bookmarksNavigation->view());
+    bookmarksNavigation->beginAppearanceTransition(true, false);
+    bookmarksNavigation->endAppearanceTransition();
+    settle();
+    ASSERT_THAT(rows(*list), ElementsAre("B:News"));
+
+    tapRow(*list, 0);
+    EXPECT_THAT(host->loaded, ElementsAre("news.tld"));
+    EXPECT_TRUE(host->screen->view()->superview());
+    EXPECT_FALSE(bookmarksNavigation->view()->superview());
+    // The browser screen was not asked for anything.
+    EXPECT_NE(lastFetchedAddress(), "http://news.tld");
+}
+
 TEST_F(BookmarksListTest, BackToTheBrowserEndsEditingFirst) {
     bookmark("News", "news.tld");
     save();

@@ -2,6 +2,7 @@
 
 #include "browser/AdManager.h"
 #include "browser/BookmarkScreens.h"
+#include "browser/BookmarksController.h"
 #include "browser/BrowserDelegate.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/ui/InterfaceFile.h"
@@ -103,7 +104,7 @@ void BookmarksFormController::fillForm() {
             nameField_->setText(textValue(*bookmark, "name"));
             if (!selectedFolder_)
                 if (auto folder = bookmark->relatedObject("Folder"))
-                    selectedFolder_ = BookmarksController::Item(std::move(folder));
+                    selectedFolder_ = BookmarkListItem(std::move(folder));
         }
         return;
     }
@@ -173,7 +174,7 @@ std::shared_ptr<store::Object> BookmarksFormController::bookmarkAtSelectedRowBel
 }
 
 std::shared_ptr<store::Object> BookmarksFormController::selectedFolderObject() const {
-    return selectedFolder_ ? BookmarksController::objectOf(*selectedFolder_) : nullptr;
+    return selectedFolder_ ? objectOf(*selectedFolder_) : nullptr;
 }
 
 void BookmarksFormController::saveBookmark(const ui::InterfaceObject&) {

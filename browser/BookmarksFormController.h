@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/BookmarksController.h"
+#include "browser/BookmarkScreens.h"
 #include "platform/store/Context.h"
 #include "platform/store/Object.h"
 #include "platform/ui/BarButtonItem.h"
@@ -66,10 +66,8 @@ public:
     void setDoneButton(std::shared_ptr<ui::BarButtonItem> item) { doneButton_ = std::move(item); }
     // The bookmark's folder: a Folder object, or the text "Bookmarks" (the top level) as the
     // folder picker hands it; nullopt also means the top level. Kept between uses of the form.
-    const std::optional<BookmarksController::Item>& selectedFolder() const {
-        return selectedFolder_;
-    }
-    void setSelectedFolder(std::optional<BookmarksController::Item> folder) {
+    const std::optional<BookmarkListItem>& selectedFolder() const { return selectedFolder_; }
+    void setSelectedFolder(std::optional<BookmarkListItem> folder) {
         selectedFolder_ = std::move(folder);
     }
     // An address to fill in once, adding.
@@ -127,7 +125,7 @@ private:
     std::shared_ptr<ui::TextField> urlField_;
     std::shared_ptr<ui::BarButtonItem> cancelButton_;
     std::shared_ptr<ui::BarButtonItem> doneButton_;
-    std::optional<BookmarksController::Item> selectedFolder_;
+    std::optional<BookmarkListItem> selectedFolder_;
     std::optional<std::string> defaultUrlFieldText_;
     char mode_ = 0;
     std::shared_ptr<store::Context> context_;

@@ -111,7 +111,7 @@ TEST_F(BookmarkFormTest, ThePickerSetsTheFolderAndComingBackKeepsWhatWasTyped) {
 
     pickFolderRow(*form, 2);
     ASSERT_TRUE(form->selectedFolder());
-    EXPECT_EQ(BookmarksController::objectOf(*form->selectedFolder()), home);
+    EXPECT_EQ(objectOf(*form->selectedFolder()), home);
     EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Home");
     EXPECT_EQ(form->nameField()->text(), "My page");
     EXPECT_EQ(form->urlField()->text(), "http://page.tld/");

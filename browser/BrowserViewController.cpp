@@ -306,6 +306,11 @@ BrowserViewController::AskingForFieldText::~AskingForFieldText() {
     flag_ = before_;
 }
 
+void BrowserViewController::loadBookmarkAddress(const std::string& address) {
+    addressBar_->setText(address);
+    gotoAddress(ui::InterfaceObject());
+}
+
 void BrowserViewController::gotoAddress(const ui::InterfaceObject& sender) {
     const AskingForFieldText asking(*this);
     addressBarButtonsView_->setHidden(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/BookmarksHost.h"
 #include "browser/SimpleShareKitDelegate.h"
 #include "browser/TabHost.h"
 #include "platform/base/NotificationCenter.h"
@@ -57,6 +58,7 @@ class AlertView;
 // code". Main thread only.
 class BrowserViewController : public ui::ViewController,
                               public TabHost,
+                              public BookmarksHost,
                               public ui::ScrollViewDelegate,
                               public SimpleShareKitDelegate,
                               public ui::MailComposeDelegate,
@@ -122,6 +124,9 @@ public:
     std::shared_ptr<BookmarksFormController> bookmarksFormController() const override {
         return bookmarksFormController_;
     }
+    // The bookmarks list's way back: the address goes into the address field and loads.
+    void loadBookmarkAddress(const std::string& address) override;
+    std::shared_ptr<ui::ViewController> browserScreen() override { return shared_from_this(); }
 
     // --- State.
     // The address field's text at the start of the last page load.

@@ -8,6 +8,7 @@
 #include "platform/ui/Image.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/PhotoAlbum.h"
+#include "platform/ui/ScrollView.h"
 
 #include <cmath>
 
