@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr const char* useHTTPSKey = "/redodi/ads/use_https";
-
 bool isHTTPURL(const base::URL& url) {
     return url.scheme() == "http" || url.scheme() == "https";
 }

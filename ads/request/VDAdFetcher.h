@@ -34,6 +34,10 @@ class VDAdFetcher : public VDURLConnectionDelegate,
     struct Private {};
 
 public:
+    // The user default a response's "x-vdma-use-https" header is stored under; the slot reads
+    // it into its next request.
+    static constexpr const char* useHTTPSKey = "/redodi/ads/use_https";
+
     static std::shared_ptr<VDAdFetcher> create();
     explicit VDAdFetcher(Private);
     ~VDAdFetcher() override;

@@ -97,7 +97,7 @@ public:
 
     static constexpr double defaultReloadInterval = 60.0;
     static constexpr const char* adServerDomainsKey = "/redodi/ads/as_domains";
-    static constexpr const char* useHTTPSKey = "/redodi/ads/use_https";
+    static constexpr const char* useHTTPSKey = VDAdFetcher::useHTTPSKey;
     // The ad server's domains when the server has named none.
     static const std::vector<std::string>& defaultAdServerDomains();
 
