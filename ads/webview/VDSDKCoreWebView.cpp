@@ -135,7 +135,7 @@ void VDSDKCoreWebView::runQueuedCommands() {
             command = std::move(commands_.front());
             commands_.pop_front();
         }
-        webView_->stringByEvaluatingJavaScriptFromString(command);
+        webView_->runJavaScript(command);
     }
 }
 

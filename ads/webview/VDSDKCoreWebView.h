@@ -66,8 +66,9 @@ public:
         const std::shared_ptr<VDSDKCoreWebViewNotification>& observer);
     void removeObserver(const VDSDKCoreWebViewNotification* observer);
 
-    // Queues the command; queued commands run in order, each once, while the page is loaded.
-    // Any thread. Nothing comes back.
+    // Queues the command; queued commands run in order, each once, while the page is loaded,
+    // handed to the page without waiting for it (the page answers through its messages). Any
+    // thread. Nothing comes back.
     void executeJavaScriptCommand(std::string command);
     // Commands waiting for the page (tests).
     std::size_t queuedCommandCount() const;

@@ -941,6 +941,15 @@ std::optional<std::string> WebKitEngine::evaluateJavaScript(const std::string& s
     return answer->result;
 }
 
+void WebKitEngine::runJavaScript(const std::string& script) {
+    base::assertMainThread();
+    // No answer is waited for: the navigations the script starts are decided as the page's
+    // own, each frame asked of the page.
+    webkit_web_view_evaluate_javascript(view_.get(), script.c_str(),
+                                        static_cast<gssize>(script.size()), nullptr, nullptr,
+                                        nullptr, nullptr, nullptr);
+}
+
 std::optional<std::vector<std::string>> WebKitEngine::frameAddressesNow() {
     ++framesListed_;
     struct Frames {

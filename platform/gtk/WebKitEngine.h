@@ -115,6 +115,7 @@ public:
     bool canGoForward() const override;
     bool isLoading() const override;
     std::optional<std::string> evaluateJavaScript(const std::string& script) override;
+    void runJavaScript(const std::string& script) override;
     void setLoadScript(const std::string& script) override;
     void applySettings(const ui::WebViewSettings& settings) override;
     void scrollTo(ui::Point offset) override;

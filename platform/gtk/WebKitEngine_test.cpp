@@ -297,6 +297,26 @@ TEST_F(WebKitEngineTest, EventsOfTheEngineWaitUntilTheScriptHasReturned) {
     EXPECT_EQ(delegate_->started, startedBefore + 1);
 }
 
+TEST_F(WebKitEngineTest, AScriptRunWithoutWaitingRunsInOrderAndItsFramesReachTheClient) {
+    const std::string pageURL = server_.url("/page");
+    ASSERT_TRUE(load(pageURL));
+    delegate_->policy = [](const Navigation& navigation) {
+        return navigation.url.find("amsg:") != 0;
+    };
+    webView_->runJavaScript("window.steps = ['first']");
+    webView_->runJavaScript("window.steps.push('second'); var f = document.createElement('iframe');"
+                            " f.src = 'amsg:///answer?step=2'; document.body.appendChild(f);");
+    EXPECT_EQ(delegate_->find("amsg:///answer?step=2"), nullptr); // not waited for
+    ASSERT_TRUE(waitFor([&] { return delegate_->find("amsg:///answer?step=2") != nullptr; }));
+    EXPECT_EQ(delegate_->find("amsg:///answer?step=2")->mainDocumentURL, pageURL);
+    EXPECT_EQ(js("window.steps.join()"), "first,second");
+    // A script that throws ends quietly, and the next still runs.
+    webView_->runJavaScript("throw new Error('no')");
+    webView_->runJavaScript("window.steps.push('third')");
+    EXPECT_TRUE(waitFor([&] { return js("window.steps.join()") == "first,second,third"; }));
+    EXPECT_EQ(delegate_->finished, 1);
+}
+
 TEST_F(WebKitEngineTest, AHiddenFrameIsASubFrameNavigationAndCanBeRefused) {
     const std::string pageURL = server_.url("/page");
     ASSERT_TRUE(load(pageURL));

@@ -51,6 +51,10 @@ public:
     // engine's events meanwhile (the client is told of them as they come). Nullopt when the
     // script throws, the page is gone or the result cannot be had.
     virtual std::optional<std::string> evaluateJavaScript(const std::string& script) = 0;
+    // Runs `script` in the main frame without waiting for it; its result is dropped. Scripts
+    // run in the order given, and the navigations one starts reach the client as the page's
+    // own do. An engine that cannot do without waiting waits.
+    virtual void runJavaScript(const std::string& script) { (void)evaluateJavaScript(script); }
     // Has every top-level document loaded from now on run `script` (an expression; empty for
     // none) itself when its load event fires, and report the result as text through
     // loadScriptAnswered, before any navigation the script starts: no trip to the page after

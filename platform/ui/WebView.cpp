@@ -216,6 +216,21 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& s
     return result.value_or(std::string());
 }
 
+void WebView::runJavaScript(const std::string& script) {
+    auto keepAlive = weak_from_this().lock();
+    // An engine that waits after all holds its events as for any script.
+    ++scriptDepth_;
+    try {
+        engine_->runJavaScript(script);
+    } catch (...) {
+        --scriptDepth_;
+        throw;
+    }
+    --scriptDepth_;
+    if (scriptDepth_ == 0 && !delivering_)
+        deliverHeld();
+}
+
 // --- Settings.
 
 void WebView::applySettings() {

@@ -68,6 +68,9 @@ public:
     // Runs the script in the page and returns its result as text; "" when it fails. Waits
     // for the engine's answer.
     std::string stringByEvaluatingJavaScriptFromString(const std::string& script);
+    // Runs the script in the page without waiting for the engine: for a command whose answer,
+    // if any, comes back through the page's navigations. Scripts run in the order given.
+    void runJavaScript(const std::string& script);
     // A script every top-level document loaded from now on runs itself at its load event,
     // with no trip to the page; its answer goes to webViewLoadScriptAnswered (see
     // WebEngine::setLoadScript). Empty for none.
