@@ -4,6 +4,7 @@
 #include "ads/foundation/VDURLRequestUtilities.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Date.h"
+#include "platform/base/DispatchQueue.h"
 #include "platform/base/HTTPDate.h"
 #include "platform/base/Hashing.h"
 #include "platform/base/Strings.h"
@@ -18,6 +19,12 @@ constexpr double referenceDateOffset = 978'307'200;
 
 bool isSuccess(int status) {
     return status >= 200 && status < 300;
+}
+
+// Writes and removes the cached files in the order they were asked, off the main thread.
+const base::DispatchQueue& writerQueue() {
+    static const base::DispatchQueue queue("VDCachedFile.writer");
+    return queue;
 }
 
 } // namespace
@@ -101,7 +108,7 @@ VDCachedFile::headersForResponse(const net::HTTPURLResponse& response) {
 }
 
 void VDCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
-    if (connection_)
+    if (isDownloading())
         return;
     std::optional<base::URL> url = sourceURL_;
     if (cacheBuster) {
@@ -129,14 +136,19 @@ void VDCachedFile::beginFetchWithCacheBuster(bool cacheBuster) {
 
 void VDCachedFile::cancel() {
     cleanUpConnection();
+    saving_ = false;
 }
 
 void VDCachedFile::invalidate() {
     cancel();
     (void)base::removeItem(filePath());
+    // A write still queued, even of a cancelled download, would bring the file back: the
+    // file goes again after it.
+    writerQueue().async([path = filePath()] { (void)base::removeItem(path); });
 }
 
 void VDCachedFile::cleanUpConnection() {
+    ++generation_;
     if (auto connection = std::move(connection_))
         connection->cancel();
     connection_.reset();
@@ -203,7 +215,7 @@ void VDCachedFile::connectionDidFinishLoading(
     base::Data data = std::move(receivedData_);
     std::string modificationDate = std::move(receivedModificationDate_);
     cleanUpConnection();
-    save(data, modificationDate);
+    save(std::move(data), std::move(modificationDate));
 }
 
 void VDCachedFile::connectionDidFailWithError(const std::shared_ptr<net::URLConnection>& connection,
@@ -216,20 +228,34 @@ void VDCachedFile::connectionDidFailWithError(const std::shared_ptr<net::URLConn
         delegate->cachedFileDownloadDidFail(*this, error);
 }
 
-void VDCachedFile::save(const base::Data& data, const std::string& modificationDate) {
-    const auto& path = filePath();
-    auto written = base::createDirectories(path.parent_path());
-    if (written)
-        written = base::writeFileAtomically(path, data);
+void VDCachedFile::save(base::Data data, std::string modificationDate) {
+    saving_ = true;
+    writerQueue().async([self = shared_from_this(), path = filePath(), data = std::move(data),
+                         modificationDate = std::move(modificationDate),
+                         generation = generation_]() mutable {
+        auto written = base::createDirectories(path.parent_path());
+        if (written)
+            written = base::writeFileAtomically(path, data);
+        // Dated before the delegate hears of it, so that it finds the file as it will stay.
+        if (written)
+            if (auto date = base::parseHTTPDate(modificationDate))
+                (void)base::setModificationDate(path, *date);
+        // The object goes back with the answer: it is let go on the main thread.
+        base::mainQueue().async([self = std::move(self), written = std::move(written), generation] {
+            self->didSave(written, generation);
+        });
+    });
+}
+
+void VDCachedFile::didSave(const base::Result<void>& written, unsigned generation) {
+    if (generation != generation_)
+        return; // cancelled: a later download may be under way
+    saving_ = false;
     auto delegate = delegate_.lock();
-    if (!written) {
-        if (delegate)
-            delegate->cachedFileDownloadDidFail(*this, written.error());
+    if (!delegate)
         return;
-    }
-    // Dated before the delegate hears of it, so that it finds the file as it will stay.
-    if (auto date = base::parseHTTPDate(modificationDate))
-        (void)base::setModificationDate(path, *date);
-    if (delegate)
+    if (!written)
+        delegate->cachedFileDownloadDidFail(*this, written.error());
+    else
         delegate->cachedFileDownloadDidEnd(*this);
 }

@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDCachedFileDelegate.h"
 #include "platform/base/Data.h"
+#include "platform/base/Result.h"
 #include "platform/base/URL.h"
 #include "platform/net/HTTPHeaderFields.h"
 #include "platform/net/URLConnection.h"
@@ -20,8 +21,11 @@
 // folder.
 //
 // A download runs on the main run loop and keeps the object alive until it ends; every call
-// and every delegate call happens on the main thread. Success is any 2xx answer (the body is
-// written) or 304 (the file is left as it is).
+// and every delegate call happens on the main thread. The body is written off the main thread
+// (one writer for every cached file, in order), to a temporary file made durable before it
+// replaces the old one, and the download ends once it is: the delegate then finds the file as
+// it will stay. Success is any 2xx answer (the body is written) or 304 (the file is left as
+// it is).
 class VDCachedFile : public net::URLConnectionDelegate,
                      public std::enable_shared_from_this<VDCachedFile> {
     struct Private {};
@@ -38,11 +42,13 @@ public:
     // The same with "unique=<seconds since 2001>" added to the query, so that no cache on the
     // way can answer; the download then ignores the local URL cache.
     void validateWithCacheBuster() { beginFetchWithCacheBuster(true); }
-    // Ends a running download without telling the delegate.
+    // Ends a running download without telling the delegate (a body being written is still
+    // written).
     void cancel();
-    // cancel(), then deletes the file.
+    // cancel(), then deletes the file, after any write of it still under way.
     void invalidate();
-    bool isDownloading() const { return connection_ != nullptr; }
+    // From validate() until the delegate is told, the body's write included.
+    bool isDownloading() const { return connection_ != nullptr || saving_; }
 
     const std::filesystem::path& filePath() const;
     bool fileExists() const;
@@ -94,7 +100,9 @@ public:
 private:
     void beginFetchWithCacheBuster(bool cacheBuster);
     void cleanUpConnection();
-    void save(const base::Data& data, const std::string& modificationDate);
+    // Writes the body on the writer's queue; the end reaches the delegate on the main thread.
+    void save(base::Data data, std::string modificationDate);
+    void didSave(const base::Result<void>& written, unsigned generation);
     bool isCurrent(const std::shared_ptr<net::URLConnection>& connection) const {
         return connection && connection == connection_;
     }
@@ -109,4 +117,7 @@ private:
     net::HTTPHeaderFields HTTPHeaders_;
     std::shared_ptr<net::URLConnection> connection_;
     std::string receivedModificationDate_;
+    bool saving_ = false;
+    // Counts cancellations, so that a write that ends after one tells nobody.
+    unsigned generation_ = 0;
 };

@@ -230,6 +230,43 @@ TEST_F(VDCachedFileTest, ASecondValidateWhileDownloadingStartsNothing) {
     EXPECT_EQ(delegate->events, std::vector<std::string>{"end 200"});
 }
 
+TEST_F(VDCachedFileTest, InvalidatedOrCancelledAtAnyMomentNoFileComesBackAndNothingIsTold) {
+    // The body is written off the main thread: whenever the invalidation comes, before the
+    // answer, while the body is written or after, no file stays and the delegate hears nothing.
+    for (int turns = 0; turns < 40; ++turns) {
+        SCOPED_TRACE(turns);
+        auto file = fileFor("/page?turns=" + std::to_string(turns));
+        auto delegate = std::make_shared<RecordingDelegate>();
+        file->setDelegate(delegate);
+        file->validate();
+        int turn = 0;
+        base::RunLoop::main().runUntil([&] { return ++turn > turns || !file->isDownloading(); },
+                                       base::Seconds(10));
+        const bool ended = !file->isDownloading();
+        file->invalidate();
+        EXPECT_FALSE(file->isDownloading());
+        // The writer works in order: once a later file is written, the invalidated one has
+        // been dealt with.
+        auto later = fileFor("/page?after=" + std::to_string(turns));
+        EXPECT_EQ(download(later)->events, std::vector<std::string>{"end 200"});
+        EXPECT_FALSE(file->fileExists());
+        if (!ended) {
+            EXPECT_TRUE(delegate->events.empty());
+        }
+    }
+
+    // A cancelled download can be started again at once, and ends as usual.
+    auto file = fileFor("/page");
+    auto delegate = std::make_shared<RecordingDelegate>();
+    file->setDelegate(delegate);
+    file->validate();
+    file->cancel();
+    EXPECT_FALSE(file->isDownloading());
+    EXPECT_EQ(download(file)->events, std::vector<std::string>{"end 200"});
+    EXPECT_TRUE(delegate->events.empty());
+    EXPECT_EQ(file->contentAsString(), "body one");
+}
+
 TEST_F(VDCachedFileTest, FilesAreNamedByDigestInsideTheCachesFolder) {
     const auto caches = base::AppHome::cachesDirectory();
     struct Case {
