@@ -9,9 +9,10 @@
 //     arrival at the server: the core page's road before it, the fetch and render after.
 //   Memory: the anonymous resident memory of this process and every process below it (the
 //     web and network processes) with one page in a web view (a tab), then with a banner
-//     showing its ad beside it: the ads web views share one web process, so the banner costs
-//     one process more whatever the number of its pages, not one per web view. Then ten
-//     refreshes of the banner, and what memory grew by over them.
+//     showing its ad beside it: the ads web views run in the tab's web process, so the banner
+//     costs its pages, not a process ("web_processes_added" counts any). Then ten
+//     refreshes of the banner, and what memory grew by over them, beside what ten loads of an
+//     ad's page into one bare web view in the same web process grow it by.
 // Needs a display: run it under xvfb-run -a.
 
 #include "ads/foundation/VDDevice.h"
@@ -297,12 +298,32 @@ void BM_Memory(benchmark::State& state) {
                 return;
             }
         const auto [refreshedMB, refreshedProcesses] = memoryOfThisProgram();
+        // The engine's own share of that: as many loads of an ad's page into one bare web view
+        // in the same web process.
+        auto bare = ui::WebView::create(ui::Rect(0, 0, 320, 50), tab.webView.get());
+        auto bareDelegate = std::make_shared<Finished>();
+        bare->setDelegate(bareDelegate);
+        std::optional<double> bareBeforeMB;
+        for (int load = 0; load <= refreshes; ++load) {
+            bare->loadHTMLString("<html><body><a href='/landing'>Test ad " + std::to_string(load) +
+                                     "</a></body></html>",
+                                 base::URL::parse(server->url("/")));
+            if (!waitFor([&] { return bareDelegate->finished > load || bareDelegate->failed; }) ||
+                bareDelegate->failed) {
+                state.SkipWithError("a bare load failed");
+                return;
+            }
+            if (!bareBeforeMB)
+                bareBeforeMB = memoryOfThisProgram().first;
+        }
+        const double bareGrowthMB = memoryOfThisProgram().first - *bareBeforeMB;
         state.counters["tab_mb"] = withoutMB;
         state.counters["tab_banner_mb"] = withMB;
         state.counters["banner_mb"] = withMB - withoutMB;
         state.counters["web_processes_added"] = withProcesses - withoutProcesses;
         state.counters["refreshed_banner_mb"] = refreshedMB - withoutMB;
         state.counters["growth_per_refresh_mb"] = (refreshedMB - withMB) / refreshes;
+        state.counters["bare_growth_per_load_mb"] = bareGrowthMB / refreshes;
         state.counters["ratio"] = withMB / withoutMB;
     }
 }
