@@ -62,12 +62,7 @@ void Tab::contextualMenuAction(const base::Notification& notification) {
 void Tab::openContextualMenuAt(ui::Point point) {
     if (!webView_)
         return;
-    auto tools = base::Bundle::main().textOfResource(toolsScriptName, "js");
-    if (!tools) {
-        base::log("The resource JSTools.js is missing: " + tools.error().localizedDescription());
-        return;
-    }
-    webView_->stringByEvaluatingJavaScriptFromString(*tools);
+    webView_->stringByEvaluatingJavaScriptFromString(toolsScript_);
     const auto found = parseElementsAtPoint(webView_->stringByEvaluatingJavaScriptFromString(
         "MyAppGetHTMLElementsAtPoint(" + std::to_string(static_cast<int>(std::trunc(point.x))) +
         "," + std::to_string(static_cast<int>(std::trunc(point.y))) + ");"));

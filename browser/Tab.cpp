@@ -61,6 +61,7 @@ std::shared_ptr<Tab> Tab::create(const ui::Rect& frame, const std::shared_ptr<Ta
     tab->pageInfoJS_ = base::Bundle::main().requiredTextOfResource("page_info", "js");
     tab->pageLoadedScript_ =
         base::Bundle::main().requiredTextOfResource(pageLoadedScriptName, "js");
+    tab->toolsScript_ = base::Bundle::main().requiredTextOfResource(toolsScriptName, "js");
     tab->buildFace(target);
     tab->buildWebView(target);
     tab->history_.clear();

@@ -170,7 +170,8 @@ public:
     void webViewDidFinishFinalLoad(ui::WebView& webView);
 
     // --- The link menu for a long-pressed point of the page.
-    // The resource script that defines the page function the menu asks.
+    // The resource script that defines the page function the menu asks; a tab cannot be made
+    // without it (base::MissingResourceError).
     static constexpr const char* toolsScriptName = "JSTools";
     // The entries, in the order the menu offers them.
     static constexpr const char* openLinkTitle = "Open Link";
@@ -285,6 +286,8 @@ private:
     double loadEndTime_ = 0;
     std::string pageInfoJS_;
     std::string pageLoadedScript_;
+    // What finds the elements under a pressed point (toolsScriptName).
+    std::string toolsScript_;
     std::weak_ptr<TabHost> viewController_;
     std::optional<base::NotificationCenter::ObserverToken> tapAndHoldObserver_;
     std::shared_ptr<ui::ActionSheet> linkMenu_;

@@ -285,9 +285,9 @@ TEST_F(TabTest, CreationBuildsTheFaceAndPlacesTheWebViewBehindEverything) {
 // A tab that could not tell when its pages finish is not made: the missing script is named.
 TEST_F(TabTest, ATabIsNotMadeWithoutItsPageScripts) {
     const auto folder = homeDirectory() / "resources";
+    const auto resources = base::Bundle::main().resourcePath();
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(base::Bundle::main().resourcePath() / "page_info.js",
-                               folder / "page_info.js");
+    std::filesystem::copy_file(resources / "page_info.js", folder / "page_info.js");
     auto previous = base::Bundle::install(std::make_shared<base::Bundle>(folder));
     try {
         (void)Tab::create(ui::Rect(2, 2, 100, 34), host);
@@ -296,6 +296,9 @@ TEST_F(TabTest, ATabIsNotMadeWithoutItsPageScripts) {
         EXPECT_NE(std::string(error.what()).find("page_loaded.js"), std::string::npos)
             << error.what();
     }
+    // Nor without the script of its link menu.
+    std::filesystem::copy_file(resources / "page_loaded.js", folder / "page_loaded.js");
+    EXPECT_THROW((void)Tab::create(ui::Rect(2, 2, 100, 34), host), base::MissingResourceError);
     base::Bundle::install(previous);
 }
 
