@@ -1,6 +1,6 @@
-// A 1 MB download from a loopback server through net::URLConnection (transfer thread, events
-// handed to the main run loop, delegate calls) and through a bare libcurl easy handle, in turns
-// within one benchmark. Both reuse their connection to the server between downloads.
+// A 1 MB download and a 1-byte request from a loopback server through net::URLConnection (the
+// transfer, the delegate calls on the main run loop) and through a bare libcurl easy handle, in
+// turns within one benchmark. Both reuse their connection to the server between downloads.
 //
 // The server runs in a child process, so the process's CPU time is the client's alone: the
 // transfer thread's work counts, the server's does not. The ratio is URLConnection's median
@@ -23,11 +23,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::size_t downloadSize = 1024 * 1024;
+constexpr std::size_t megabyte = 1024 * 1024;
 
 std::string& serverURL() {
     static std::string url;
     return url;
+}
+
+// The address of a body of `size` bytes on the server.
+std::string bodyURL(std::size_t size) {
+    return serverURL() + (size == megabyte ? "1mb" : "1b");
 }
 
 class CountingDelegate final : public net::URLConnectionDelegate {
@@ -50,11 +55,11 @@ public:
 };
 
 // One download through URLConnection; false when it did not arrive whole.
-bool downloadWithConnection(const std::string& url) {
+bool downloadWithConnection(const std::string& url, std::size_t size) {
     auto delegate = std::make_shared<CountingDelegate>();
     auto connection = net::URLConnection::create(net::URLRequest::withURLString(url), delegate);
     base::RunLoop::main().runUntil([&] { return delegate->done; }, 30s);
-    return !delegate->failed && delegate->received == downloadSize;
+    return !delegate->failed && delegate->received == size;
 }
 
 std::size_t countBytes(char*, std::size_t size, std::size_t count, void* total) {
@@ -64,8 +69,9 @@ std::size_t countBytes(char*, std::size_t size, std::size_t count, void* total) 
 
 class RawCurl {
 public:
-    explicit RawCurl(const std::string& url)
-        : handle_(curl_easy_init()) {
+    RawCurl(const std::string& url, std::size_t size)
+        : handle_(curl_easy_init())
+        , size_(size) {
         curl_easy_setopt(handle_, CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &countBytes);
         curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &received_);
@@ -77,56 +83,67 @@ public:
 
     bool download() {
         received_ = 0;
-        return curl_easy_perform(handle_) == CURLE_OK && received_ == downloadSize;
+        return curl_easy_perform(handle_) == CURLE_OK && received_ == size_;
     }
 
 private:
     CURL* handle_;
+    std::size_t size_;
     std::size_t received_ = 0;
 };
 
-void BM_Download1MB(benchmark::State& state) {
-    const std::string& url = serverURL();
-    RawCurl curl(url);
+void BM_Download(benchmark::State& state) {
+    const auto size = std::size_t(state.range(0));
+    const std::string url = bodyURL(size);
+    RawCurl curl(url, size);
     // Both connections are open before the first timed turn.
-    if (!downloadWithConnection(url) || !curl.download()) {
+    if (!downloadWithConnection(url, size) || !curl.download()) {
         state.SkipWithError("download failed");
         return;
     }
     AlternatedPair pair;
     for (auto _ : state) {
         if (!pair.run(
-                state, [&] { return downloadWithConnection(url); },
+                state, [&] { return downloadWithConnection(url, size); },
                 [&] { return curl.download(); })) {
             state.SkipWithError("download failed");
             break;
         }
     }
     pair.report(state);
-    state.SetBytesProcessed(std::int64_t(state.iterations() * downloadSize));
+    state.SetBytesProcessed(std::int64_t(state.iterations() * size));
 }
-BENCHMARK(BM_Download1MB)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Download)
+    ->Arg(megabyte)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(2.0);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string body(downloadSize, 'x');
+    const std::string body(megabyte, 'x');
     ChildHTTPServer server([&body](httplib::Server& http) {
+        // Not a compressible type: both clients receive the same bytes.
         http.Get("/1mb", [&body](const httplib::Request&, httplib::Response& response) {
-            // Not a compressible type: both clients receive the same bytes.
             response.set_content(body, "application/octet-stream");
+        });
+        http.Get("/1b", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content("x", "application/octet-stream");
         });
     });
     if (!server.started()) {
         std::fprintf(stderr, "url_connection_bench: the server process did not start\n");
         return 1;
     }
-    serverURL() = server.url("/1mb");
+    serverURL() = server.url("/");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     RatioReporter("URLConnection / bare libcurl handle, wall time",
-                  {{"BM_Download1MB/min_time:2.000/manual_time", "", "1 MB download"}})
+                  {{"BM_Download/1048576/min_time:2.000/manual_time", "", "1 MB download"},
+                   {"BM_Download/1/min_time:2.000/manual_time", "", "1-byte request"}})
         .runBenchmarks();
     benchmark::Shutdown();
     return 0;
