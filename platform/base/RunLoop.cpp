@@ -1,6 +1,7 @@
 #include "platform/base/RunLoop.h"
 
 #include "platform/base/Clock.h"
+#include "platform/base/FileDescriptorWatch.h"
 #include "platform/base/Timer.h"
 
 #include <chrono>
@@ -210,6 +211,10 @@ void RunLoop::performSome() {
         g_source_set_priority(source_.get(), G_PRIORITY_DEFAULT_IDLE);
         yielding_ = true;
     }
+    notifyTurnObservers();
+}
+
+void RunLoop::notifyTurnObservers() {
     std::vector<std::function<void()>> observers;
     {
         std::lock_guard lock(mutex_);
@@ -218,6 +223,44 @@ void RunLoop::performSome() {
     }
     for (const auto& observer : observers)
         observer();
+}
+
+std::unique_ptr<FileDescriptorWatch>
+RunLoop::watchFileDescriptor(int fd, unsigned events,
+                             std::function<void(unsigned readyEvents)> callback) {
+    assertMainThread();
+    return std::make_unique<FileDescriptorWatch>(*this, fd, events, std::move(callback));
+}
+
+void RunLoop::addWatch(FileDescriptorWatch& watch) {
+    assertMainThread();
+    watches_.push_back(&watch);
+    watch.apply(isHeld());
+}
+
+void RunLoop::removeWatch(FileDescriptorWatch& watch) {
+    assertMainThread();
+    std::erase(watches_, &watch);
+}
+
+void RunLoop::performWatch(FileDescriptorWatch& watch, unsigned readyEvents) {
+    if (isHeld())
+        return;
+    // Kept for the call: the watch may be destroyed by its own callback.
+    const auto callback = watch.callback_;
+    (*callback)(readyEvents);
+    notifyTurnObservers();
+}
+
+bool RunLoop::isHeld() const {
+    std::lock_guard lock(mutex_);
+    return held_ > 0;
+}
+
+void RunLoop::applyHoldToWatches() {
+    const bool held = isHeld();
+    for (auto* watch : watches_)
+        watch->apply(held);
 }
 
 std::uint64_t RunLoop::addTurnObserver(std::function<void()> observer) {
@@ -334,12 +377,16 @@ bool RunLoop::runOthersUntil(const std::function<bool()>& condition, Seconds tim
         ++held_;
         updateReadyTimeLocked();
     }
+    applyHoldToWatches();
     struct Release {
         RunLoop& loop;
         ~Release() {
-            std::lock_guard lock(loop.mutex_);
-            --loop.held_;
-            loop.updateReadyTimeLocked();
+            {
+                std::lock_guard lock(loop.mutex_);
+                --loop.held_;
+                loop.updateReadyTimeLocked();
+            }
+            loop.applyHoldToWatches();
         }
     } release{*this};
     return iterateUntil(condition, timeout);

@@ -10,12 +10,14 @@
 #include <mutex>
 #include <optional>
 #include <source_location>
+#include <vector>
 
 typedef struct _GSource GSource;
 
 namespace base {
 
 class Clock;
+class FileDescriptorWatch;
 class ManualClock;
 class Timer;
 
@@ -54,6 +56,12 @@ public:
     // Runs fn once after the delay; invalidate the returned timer to cancel. Thread-safe.
     std::shared_ptr<Timer> dispatchAfter(Seconds delay, std::function<void()> fn);
 
+    // Calls `callback` on the loop whenever `fd` is ready for `events` (FileDescriptorWatch's
+    // bits), until the returned watch is destroyed. Main thread only.
+    std::unique_ptr<FileDescriptorWatch>
+    watchFileDescriptor(int fd, unsigned events,
+                        std::function<void(unsigned readyEvents)> callback);
+
     // Runs until stop() is called from a function on the loop (or from another thread).
     // Main thread only, as are the calls below that run the loop.
     void run();
@@ -80,7 +88,8 @@ public:
     // clock, timers come due only as advance() moves it. nullptr goes back to the system clock
     // and real time. Returns the clock it replaces.
     std::shared_ptr<Clock> useManualClock(std::shared_ptr<ManualClock> clock);
-    // Runs posted functions and due timers until nothing is ready at the current time.
+    // Runs posted functions and due timers until nothing is ready at the current time. Watched
+    // file descriptors wait for run() or runUntil().
     void runUntilIdle();
     // Moves the manual clock forward by `by`, firing every timer due on the way at its own
     // time, in order. Throws std::logic_error when the loop is not on a manual clock.
@@ -92,8 +101,17 @@ public:
     bool hasReadyWork() const;
 
 private:
+    friend class FileDescriptorWatch;
     friend class Timer;
     RunLoop();
+
+    // Watches, main thread only: each sleeps while the loop is held.
+    void addWatch(FileDescriptorWatch& watch);
+    void removeWatch(FileDescriptorWatch& watch);
+    void performWatch(FileDescriptorWatch& watch, unsigned readyEvents);
+    bool isHeld() const;
+    void applyHoldToWatches();
+    void notifyTurnObservers();
 
     // Puts the timer in the schedule at now + delay (replacing an earlier place).
     void schedule(const std::shared_ptr<Timer>& timer, std::int64_t delayNanoseconds);
@@ -121,6 +139,7 @@ private:
     // Set while the source waits behind the others after a long run of our work.
     bool yielding_ = false;
     std::map<std::uint64_t, std::function<void()>> turnObservers_;
+    std::vector<FileDescriptorWatch*> watches_;
     std::uint64_t nextObserverToken_ = 1;
     // Set while unit tests step time by hand.
     std::shared_ptr<ManualClock> manualClock_;
