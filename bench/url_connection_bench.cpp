@@ -2,8 +2,8 @@
 // transfer, the delegate calls on the main run loop) and through a bare libcurl easy handle, in
 // turns within one benchmark. Both reuse their connection to the server between downloads.
 //
-// The server runs in a child process, so the process's CPU time is the client's alone: the
-// transfer thread's work counts, the server's does not. The ratio is URLConnection's median
+// The server runs in a child process, so the process's CPU time is the client's alone (every
+// thread of it), not the server's. The ratio is URLConnection's median
 // wall time over the bare handle's; the table also shows each side's median CPU time.
 
 #include "bench/AlternatedPair.h"

@@ -316,7 +316,20 @@ void CurlTransfer::failTimedOut() {
 void CurlTransfer::emit(Event event) {
     if (abandoned_)
         return;
-    sink_(std::move(event));
+    pending_.push_back(std::move(event));
+}
+
+void CurlTransfer::deliver() {
+    while (!abandoned_ && !pending_.empty()) {
+        Event event = std::move(pending_.front());
+        pending_.pop_front();
+        sink_(std::move(event));
+    }
+}
+
+void CurlTransfer::abandon() {
+    abandoned_ = true;
+    pending_.clear();
 }
 
 } // namespace net

@@ -5,12 +5,11 @@
 #include "platform/net/ResponseHeaderParser.h"
 #include "platform/net/URLRequest.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -20,8 +19,9 @@ struct curl_slist;
 namespace net {
 
 // One request/response exchange over libcurl, without following redirects: the easy handle,
-// what it sends and what it has read so far. Its callbacks run on the CurlTransferThread; it
-// reports through a sink, from that thread:
+// what it sends and what it has read so far. Its callbacks run inside libcurl (CurlMulti, on
+// the main thread), where it only keeps what it would report; deliver() hands that to the sink
+// once libcurl has returned, in order:
 // - Response: the final response's metadata, before its body;
 // - Data: body bytes (any number of times);
 // - Redirect: a 3xx answer with a Location, reported whole (response and body) once it has
@@ -62,14 +62,18 @@ public:
 
     CURL* handle() const { return handle_; }
 
-    // Transfer-thread side.
+    // CurlMulti's side.
     void markActive(); // progress: the idle time-out starts again
     bool idleTimeExpired(std::chrono::steady_clock::time_point now) const;
     std::chrono::steady_clock::time_point idleDeadline() const;
     void complete(int curlCode); // the handle is done (CURLcode)
     void failTimedOut();
-    // Any thread: the transfer stops reporting and aborts at its next callback.
-    void abandon() { abandoned_ = true; }
+    bool hasPending() const { return !pending_.empty(); }
+    // Hands what is kept to the sink, oldest first, until none is left or the transfer is
+    // abandoned (the sink may abandon it). Never inside libcurl.
+    void deliver();
+    // The transfer stops reporting, drops what it kept and aborts at its next callback.
+    void abandon();
     bool isAbandoned() const { return abandoned_; }
 
 private:
@@ -89,7 +93,8 @@ private:
     curl_slist* headerList_ = nullptr;
     base::Data requestBody_;
     Sink sink_;
-    std::atomic<bool> abandoned_{false};
+    std::deque<Event> pending_;
+    bool abandoned_ = false;
     bool reported_ = false; // Finished or Failed sent
 
     std::optional<base::URL> url_;

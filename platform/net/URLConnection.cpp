@@ -6,14 +6,12 @@
 #include "platform/base/Timer.h"
 #include "platform/net/CachedURLResponse.h"
 #include "platform/net/CookieStorage.h"
+#include "platform/net/CurlMulti.h"
 #include "platform/net/CurlTransfer.h"
-#include "platform/net/CurlTransferThread.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLError.h"
 
 #include <cmath>
-#include <deque>
-#include <mutex>
 
 namespace net {
 
@@ -64,45 +62,11 @@ private:
 
 } // namespace
 
-// Events of the transfer thread wait here for the main run loop. Whatever arrives while a drain
-// is already scheduled joins it, so a fast download costs few turns of the loop; body chunks
-// stay as the transfer read them (merging them would copy every byte again).
-struct URLConnection::Inbox {
-    struct Pending {
-        std::uint64_t generation;
-        CurlTransfer::Event event;
-    };
-
-    std::weak_ptr<URLConnection> owner;
-    std::mutex mutex;
-    std::deque<Pending> events;
-    bool drainScheduled = false;
-
-    static void post(const std::shared_ptr<Inbox>& inbox, std::uint64_t generation,
-                     CurlTransfer::Event event) {
-        std::lock_guard lock(inbox->mutex);
-        inbox->events.push_back({generation, std::move(event)});
-        if (inbox->drainScheduled)
-            return;
-        inbox->drainScheduled = true;
-        base::RunLoop::main().dispatch([inbox] {
-            if (auto owner = inbox->owner.lock()) {
-                owner->drain();
-            } else {
-                std::lock_guard lock(inbox->mutex);
-                inbox->events.clear();
-                inbox->drainScheduled = false;
-            }
-        });
-    }
-};
-
 std::shared_ptr<URLConnection>
 URLConnection::create(URLRequest request, std::shared_ptr<URLConnectionDelegate> delegate,
                       bool startImmediately) {
     auto connection =
         std::make_shared<URLConnection>(Private{}, std::move(request), std::move(delegate));
-    connection->inbox_->owner = connection;
     if (startImmediately)
         connection->start();
     return connection;
@@ -125,12 +89,11 @@ URLConnection::URLConnection(Private, URLRequest request,
                              std::shared_ptr<URLConnectionDelegate> delegate)
     : originalRequest_(request)
     , currentRequest_(std::move(request))
-    , delegate_(std::move(delegate))
-    , inbox_(std::make_shared<Inbox>()) {}
+    , delegate_(std::move(delegate)) {}
 
 URLConnection::~URLConnection() {
     if (transfer_)
-        CurlTransferThread::shared().remove(transfer_);
+        CurlMulti::shared().remove(transfer_);
 }
 
 void URLConnection::start() {
@@ -165,10 +128,10 @@ void URLConnection::cancel() {
 std::shared_ptr<URLConnectionDelegate> URLConnection::end() {
     state_ = State::Done;
     if (transfer_) {
-        CurlTransferThread::shared().remove(transfer_);
+        CurlMulti::shared().remove(transfer_);
         transfer_.reset();
     }
-    ++generation_; // anything still waiting in the inbox is stale
+    ++generation_; // anything the transfer still reports is stale
     if (auto timer = std::move(timeLimitTimer_))
         timer->invalidate();
     self_.reset();
@@ -225,11 +188,13 @@ void URLConnection::load() {
     if (http && currentRequest_.HTTPShouldHandleCookies())
         cookieHeader = CookieStorage::shared()->cookieHeaderForURL(*url);
     auto generation = ++generation_;
-    transfer_ = CurlTransfer::create(currentRequest_, std::move(cookieHeader),
-                                     [inbox = inbox_, generation](CurlTransfer::Event event) {
-                                         Inbox::post(inbox, generation, std::move(event));
-                                     });
-    CurlTransferThread::shared().add(transfer_);
+    transfer_ =
+        CurlTransfer::create(currentRequest_, std::move(cookieHeader),
+                             [weak = weak_from_this(), generation](CurlTransfer::Event event) {
+                                 if (auto self = weak.lock())
+                                     self->handleEvent(generation, std::move(event));
+                             });
+    CurlMulti::shared().add(transfer_);
 }
 
 bool URLConnection::answerFromCache() {
@@ -280,42 +245,31 @@ bool URLConnection::answerFromCache() {
     return true;
 }
 
-void URLConnection::drain() {
-    std::deque<Inbox::Pending> events;
-    {
-        std::lock_guard lock(inbox_->mutex);
-        events.swap(inbox_->events);
-        inbox_->drainScheduled = false;
-    }
+void URLConnection::handleEvent(std::uint64_t generation, CurlTransfer::Event event) {
+    if (state_ != State::Loading || generation != generation_)
+        return;
     auto self = shared_from_this();
-    for (auto& pending : events) {
-        if (state_ != State::Loading)
-            return;
-        if (pending.generation != generation_)
-            continue;
-        auto& event = pending.event;
-        switch (event.kind) {
-        case CurlTransfer::Event::Kind::Response:
-            storeCookies(event.response);
-            cacheCandidate_ = CachedURLResponse::isStorable(currentRequest_, event.response);
-            handleResponse(event.response);
-            break;
-        case CurlTransfer::Event::Kind::Data:
-            handleData(event.data);
-            break;
-        case CurlTransfer::Event::Kind::Redirect:
-            transfer_.reset();
-            handleRedirect(event.response, std::move(event.data));
-            break;
-        case CurlTransfer::Event::Kind::Finished:
-            transfer_.reset();
-            handleFinished();
-            break;
-        case CurlTransfer::Event::Kind::Failed:
-            transfer_.reset();
-            fail(event.errorCode);
-            break;
-        }
+    switch (event.kind) {
+    case CurlTransfer::Event::Kind::Response:
+        storeCookies(event.response);
+        cacheCandidate_ = CachedURLResponse::isStorable(currentRequest_, event.response);
+        handleResponse(event.response);
+        break;
+    case CurlTransfer::Event::Kind::Data:
+        handleData(event.data);
+        break;
+    case CurlTransfer::Event::Kind::Redirect:
+        transfer_.reset();
+        handleRedirect(event.response, std::move(event.data));
+        break;
+    case CurlTransfer::Event::Kind::Finished:
+        transfer_.reset();
+        handleFinished();
+        break;
+    case CurlTransfer::Event::Kind::Failed:
+        transfer_.reset();
+        fail(event.errorCode);
+        break;
     }
 }
 

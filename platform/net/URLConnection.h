@@ -2,6 +2,7 @@
 
 #include "platform/base/Data.h"
 #include "platform/base/Error.h"
+#include "platform/net/CurlTransfer.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLConnectionDelegate.h"
 #include "platform/net/URLRequest.h"
@@ -17,10 +18,9 @@ class Timer;
 
 namespace net {
 
-class CurlTransfer;
-
-// Loads one URL request (http, https or file) on the shared transfer thread and tells its
-// delegate on the main run loop (see URLConnectionDelegate for the order).
+// Loads one URL request (http, https or file) through the process's one libcurl multi, driven by
+// the main run loop's own sockets and wake-ups (CurlMulti), and tells its delegate on that loop
+// (see URLConnectionDelegate for the order).
 //
 // - Redirects (301, 302, 303, 307, 308) are followed here, one hop at a time, so the delegate
 //   sees each hop and may change or refuse it. 303, and 301/302 after a POST, go on as a GET
@@ -78,13 +78,12 @@ public:
 
 private:
     enum class State { Created, Loading, Done };
-    struct Inbox;
 
     void beginHop(URLRequest proposed, std::optional<HTTPURLResponse> redirectResponse,
                   base::Data redirectBody);
     void load();
     bool answerFromCache();
-    void drain();
+    void handleEvent(std::uint64_t generation, CurlTransfer::Event event);
     void handleResponse(const HTTPURLResponse& response);
     void handleData(const base::Data& data);
     void handleRedirect(const HTTPURLResponse& response, base::Data body);
@@ -101,7 +100,6 @@ private:
     std::shared_ptr<URLConnectionDelegate> delegate_;
     State state_ = State::Created;
     std::shared_ptr<URLConnection> self_; // while loading
-    std::shared_ptr<Inbox> inbox_;
     std::shared_ptr<CurlTransfer> transfer_;
     std::shared_ptr<base::Timer> timeLimitTimer_;
     std::uint64_t generation_ = 0; // of the current hop's transfer

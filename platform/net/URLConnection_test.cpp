@@ -2,14 +2,17 @@
 #include "platform/base/Error.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/CookieStorage.h"
+#include "platform/net/CurlMulti.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLConnection.h"
 #include "platform/testing/HostileServer.h"
 #include "platform/testing/PlatformTest.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -38,6 +41,7 @@ public:
     std::function<std::optional<URLRequest>(const URLRequest&,
                                             const std::optional<HTTPURLResponse>&)>
         onWillSend;
+    std::function<void(const std::shared_ptr<URLConnection>&)> onResponse;
     std::function<void(const std::shared_ptr<URLConnection>&)> onData;
     std::function<std::optional<CachedURLResponse>(const CachedURLResponse&)> onWillCache;
 
@@ -54,12 +58,14 @@ public:
             sentRequests.push_back(*result);
         return result;
     }
-    void connectionDidReceiveResponse(const std::shared_ptr<URLConnection>&,
+    void connectionDidReceiveResponse(const std::shared_ptr<URLConnection>& connection,
                                       const HTTPURLResponse& received) override {
         note();
         calls.push_back("response " + std::to_string(received.statusCode()));
         response = received;
         body.clear();
+        if (onResponse)
+            onResponse(connection);
     }
     void connectionDidReceiveData(const std::shared_ptr<URLConnection>& connection,
                                   const base::Data& data) override {
@@ -534,18 +540,70 @@ TEST_F(URLConnectionTest, AfterCancelNoCallbackArrives) {
 }
 
 TEST_F(URLConnectionTest, CancelDropsEventsAlreadyWaitingOnTheRunLoop) {
+    // The whole answer to /hello comes in one read: its body and its end are already waiting to
+    // be handed out when the response is. Cancelling there drops them.
     auto delegate = std::make_shared<RecordingDelegate>();
+    delegate->onResponse = [](const std::shared_ptr<URLConnection>& connection) {
+        connection->cancel();
+    };
     connection_ = URLConnection::create(request("/hello"), delegate);
-    base::RunLoop::main().runUntilIdle(); // the first request goes out
-    ASSERT_EQ(delegate->calls.size(), 1u);
-    // Wait, without running the loop, until the transfer thread has posted its events.
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!base::RunLoop::main().hasReadyWork() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    ASSERT_TRUE(base::RunLoop::main().hasReadyWork());
-    connection_->cancel();
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return delegate->calls.size() == 2; }, 10s));
+    // Another load on the same server, so that anything left would have come by its end.
+    load(request("/hello"));
     base::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(delegate->calls.size(), 1u);
+    EXPECT_EQ(delegate->calls,
+              (std::vector<std::string>{"request " + url("/hello"), "response 200"}));
+}
+
+TEST_F(URLConnectionTest, LoadsAtOnceAllCompleteOnTheMainLoopWithoutAThreadOfTheirOwn) {
+    const auto threadCount = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
+    };
+    // The test server's threads are all there once it has answered (a client of its own asks).
+    ASSERT_TRUE(httplib::Client(url("")).Get("/hello"));
+    const auto threadsBefore = threadCount();
+    // Fewer than the test server's worker threads, each of which serves one connection.
+    constexpr int loads = 6;
+    std::vector<std::shared_ptr<RecordingDelegate>> delegates;
+    std::vector<std::shared_ptr<URLConnection>> connections;
+    for (int i = 0; i < loads; ++i) {
+        delegates.push_back(std::make_shared<RecordingDelegate>());
+        connections.push_back(
+            URLConnection::create(request(i % 2 ? "/hello" : "/chunked"), delegates.back()));
+    }
+    ASSERT_TRUE(base::RunLoop::main().runUntil(
+        [&] {
+            return std::all_of(delegates.begin(), delegates.end(),
+                               [](const auto& delegate) { return delegate->done; });
+        },
+        10s));
+    EXPECT_EQ(threadCount(), threadsBefore);
+    for (int i = 0; i < loads; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(delegates[i]->calls.back(), "finish");
+        EXPECT_TRUE(delegates[i]->allOnMainThread);
+        EXPECT_EQ(delegates[i]->body.size(), i % 2 ? std::string("<p>Hello</p>").size() : 3000u);
+    }
+    EXPECT_EQ(CurlMulti::shared().transferCount(), 0u);
+}
+
+TEST_F(URLConnectionTest, CancelMidTransferLetsGoOfItsTransferAtOnce) {
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto request = this->request("/trickle");
+    request.setValueForHTTPHeaderField("identity", "Accept-Encoding");
+    connection_ = URLConnection::create(request, delegate);
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return delegate->dataCalls > 0; }, 10s));
+    EXPECT_EQ(CurlMulti::shared().transferCount(), 1u);
+    connection_->cancel();
+    EXPECT_EQ(CurlMulti::shared().transferCount(), 0u);
+    server_.release();
+    ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return trickleEnded_.load(); }, 10s));
+    // The next load reuses nothing of the cancelled one and completes.
+    auto next = load(this->request("/hello"));
+    EXPECT_EQ(next->body.toString(), "<p>Hello</p>");
+    EXPECT_EQ(delegate->calls.back(), "data");
+    EXPECT_EQ(CurlMulti::shared().transferCount(), 0u);
 }
 
 // A delegate nothing else holds, which cancels its connection from inside one callback and
