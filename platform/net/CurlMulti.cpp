@@ -94,9 +94,18 @@ void CurlMulti::add(std::shared_ptr<CurlTransfer> transfer) {
         return;
     }
     active_.emplace(handle, std::move(transfer));
-    // Out at once rather than on libcurl's "now" timer a turn later; what it reports (a file
-    // read whole) waits for a turn of its own.
+    // Out at once rather than on libcurl's "now" timer a turn later, and the request written
+    // now where the socket takes it (a connection kept from an earlier load, or one to this
+    // machine), rather than a wake-up later. What it reports (a file read whole) waits for a
+    // turn of its own.
+    wantWriting_.clear();
+    collectWriting_ = true;
     perform(CURL_SOCKET_TIMEOUT, 0);
+    collectWriting_ = false;
+    const auto writable = std::move(wantWriting_);
+    for (int socket : writable)
+        if (sockets_.count(socket))
+            perform(socket, CURL_CSELECT_OUT);
     scheduleDelivery();
 }
 
@@ -212,8 +221,11 @@ void CurlMulti::watchSocket(int socket, int what) {
     unsigned events = 0;
     if (what & CURL_POLL_IN)
         events |= base::FileDescriptorWatch::Readable;
-    if (what & CURL_POLL_OUT)
+    if (what & CURL_POLL_OUT) {
         events |= base::FileDescriptorWatch::Writable;
+        if (collectWriting_)
+            wantWriting_.push_back(socket);
+    }
     if (auto found = sockets_.find(socket); found != sockets_.end()) {
         found->second->setEvents(events);
         return;

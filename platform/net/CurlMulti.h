@@ -74,6 +74,9 @@ private:
     std::optional<TimePoint> curlDeadline_;
     bool curlWantsRunNow_ = false;
     bool deliveryScheduled_ = false;
+    // While add() starts a transfer: the sockets libcurl wants to write to.
+    bool collectWriting_ = false;
+    std::vector<int> wantWriting_;
     bool wakeUpPosted_ = false;
     std::optional<TimePoint> armedAt_;
     struct SourceRelease {
