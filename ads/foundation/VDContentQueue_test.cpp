@@ -1,8 +1,24 @@
+#include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDContentQueue.h"
+#include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// The walks' tokens follow the character sets of the user defaults: the test's own app home
+// keeps stray settings of the user's out.
+class VDContentQueueTest : public testing_support::PlatformTest {
+protected:
+    void SetUp() override {
+        PlatformTest::SetUp();
+        VDCharacterSets::resetSharedInstanceForTesting();
+    }
+    void TearDown() override {
+        VDCharacterSets::resetSharedInstanceForTesting();
+        PlatformTest::TearDown();
+    }
+};
 
 // A walk with a given fingerprint and score: one text of `length` units.
 std::shared_ptr<VDContent> walk(std::uint64_t number, const std::string& words,
@@ -14,7 +30,7 @@ std::shared_ptr<VDContent> walk(std::uint64_t number, const std::string& words,
     return content;
 }
 
-TEST(VDContentQueueTest, AFullQueueDropsItsOldestWalk) {
+TEST_F(VDContentQueueTest, AFullQueueDropsItsOldestWalk) {
     VDContentQueue queue(10);
     for (std::uint64_t number = 1; number <= 11; ++number)
         queue.enqueueContent(walk(number, "walk number " + std::to_string(number)));
@@ -29,7 +45,7 @@ TEST(VDContentQueueTest, AFullQueueDropsItsOldestWalk) {
     EXPECT_EQ(none.count(), 0u);
 }
 
-TEST(VDContentQueueTest, AWalkWithTheSameFingerprintReplacesTheOlder) {
+TEST_F(VDContentQueueTest, AWalkWithTheSameFingerprintReplacesTheOlder) {
     VDContentQueue queue(10);
     queue.enqueueContent(walk(1, "the same page text"));
     queue.enqueueContent(walk(2, "another page text"));
@@ -44,7 +60,7 @@ TEST(VDContentQueueTest, AWalkWithTheSameFingerprintReplacesTheOlder) {
     EXPECT_EQ(queue.count(), 2u);
 }
 
-TEST(VDContentQueueTest, ThePenaltyLetsANewerWalkWin) {
+TEST_F(VDContentQueueTest, ThePenaltyLetsANewerWalkWin) {
     VDContentQueue queue(10);
     EXPECT_EQ(queue.contentWithHighestScore(), nullptr);
     auto older = walk(1, "a long page of text", 40); // score 1 + 59
