@@ -16,6 +16,9 @@
 // for the top level in picking mode. A bookmark form keeps the folder picked as one.
 using BookmarkListItem = std::variant<std::string, std::shared_ptr<store::Object>>;
 
+// The title of the list, and the name the screens give the top level.
+inline constexpr const char* bookmarksTopLevelTitle = "Bookmarks";
+
 // The object of a row, or null for the "Bookmarks" row.
 const std::shared_ptr<store::Object>& objectOf(const BookmarkListItem& item);
 

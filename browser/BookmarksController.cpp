@@ -1,10 +1,10 @@
 #include "browser/BookmarksController.h"
 
 #include "browser/AdManager.h"
+#include "browser/BookmarkFolderChooser.h"
 #include "browser/BookmarkFolderFormController.h"
 #include "browser/BookmarkItem.h"
 #include "browser/BookmarkScreens.h"
-#include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
 #include "browser/NormalizedAddress.h"
 #include "platform/base/Log.h"
@@ -65,7 +65,6 @@ void BookmarksController::registerInterfaceClasses() {
             });
     });
     BookmarkItem::registerInterfaceClass();
-    BookmarksFormController::registerInterfaceClass();
     BookmarkFolderFormController::registerInterfaceClass();
 }
 
@@ -237,10 +236,9 @@ void BookmarksController::editObject(const std::shared_ptr<store::Object>& objec
     } else if (isEntity(object, "Bookmark")) {
         // A form of its own: nothing an earlier add left in a shared one (a chosen folder, a
         // hidden back control) comes along, so the form shows this bookmark's own folder.
-        auto bookmarkForm = BookmarksFormController::create();
-        bookmarkForm->setMode(BookmarksFormController::editMode);
-        bookmarkForm->setManagedObjectContext(context_);
-        form = bookmarkForm;
+        if (!screenMakers_.bookmarkEditForm)
+            return;
+        form = screenMakers_.bookmarkEditForm(context_);
     } else {
         return;
     }
@@ -416,6 +414,7 @@ void BookmarksController::showFolder(const std::shared_ptr<store::Object>& folde
     list->setCurrentFolder(folder);
     list->setBrowserController(browserController());
     list->setFormController(formController_);
+    list->setScreenMakers(screenMakers_);
     navigation->pushViewController(list, true);
 }
 
@@ -423,8 +422,8 @@ void BookmarksController::pickFolder(const BookmarkListItem& item) {
     auto navigation = navigationController();
     if (!navigation)
         return;
-    if (auto form = std::dynamic_pointer_cast<BookmarksFormController>(controllerBelow(*this)))
-        form->setSelectedFolder(item);
+    if (auto form = std::dynamic_pointer_cast<BookmarkFolderChooser>(controllerBelow(*this)))
+        form->chooseFolder(item);
     navigation->popViewControllerAnimated(true);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/BookmarkList.h"
+#include "browser/BookmarkScreenMakers.h"
 #include "browser/BookmarkScreens.h"
 #include "browser/BookmarksHost.h"
 #include "platform/store/Context.h"
@@ -28,7 +29,8 @@ class BookmarksFormController;
 //   screen reads when it shows again); a folder row lists that folder in a list pushed above;
 // - editing ('E'): the same, and each row shows a delete circle whose second tap confirms;
 // - picking ('P'): a first row "Bookmarks" (the top level) and every folder; a tap hands the
-//   choice to the bookmark form just below on the navigation stack and goes back to it.
+//   choice to the screen just below on the navigation stack (a BookmarkFolderChooser, the
+//   bookmark form) and goes back to it.
 //
 // Levels are listed by name: a folder lists the sub-folders and bookmarks of every folder that
 // bears its name. Deleting a folder deletes only that folder's own contents.
@@ -44,7 +46,7 @@ public:
     static constexpr const char* folderImageName = "folder.png";
     static constexpr const char* bookmarkImageName = "bookmark.png";
     // The title of the list, and of the first row in picking mode (the top level).
-    static constexpr const char* topLevelTitle = "Bookmarks";
+    static constexpr const char* topLevelTitle = bookmarksTopLevelTitle;
 
     static constexpr char viewingMode = 'V';
     static constexpr char editingMode = 'E';
@@ -55,8 +57,9 @@ public:
     explicit BookmarksController(std::string nibName);
     ~BookmarksController() override;
 
-    // Lets interface files make the bookmark screens' classes (this list, its cells and both
-    // forms). Call it before loading a file that names one of them; safe to call repeatedly.
+    // Lets interface files make this list, its cells and the folder form (the bookmark form
+    // registers itself). Call it before loading a file that names one of them; safe to call
+    // repeatedly.
     static void registerInterfaceClasses();
 
     std::string className() const override { return interfaceClassName; }
@@ -80,6 +83,9 @@ public:
     void setFolderController(std::shared_ptr<BookmarkFolderFormController> form) {
         folderController_ = std::move(form);
     }
+    // What the edit control of a bookmark row opens; handed on to the lists this one pushes.
+    const BookmarkScreenMakers& screenMakers() const { return screenMakers_; }
+    void setScreenMakers(BookmarkScreenMakers makers) { screenMakers_ = std::move(makers); }
     const std::shared_ptr<store::Context>& managedObjectContext() const { return context_; }
     void setManagedObjectContext(std::shared_ptr<store::Context> context) {
         context_ = std::move(context);
@@ -130,9 +136,9 @@ public:
     // Shows the folder form to add a folder at this level.
     void addFolder(const ui::InterfaceObject& sender);
     // The edit control of a row: selects the object's row and pushes its form in edit mode
-    // (the folder form for a folder, a fresh bookmark form for a bookmark), which reads the
-    // object from that selection. Does nothing unless the list is on top of its navigation
-    // and lists the object.
+    // (the folder form for a folder, a fresh bookmark form from the screen makers for a
+    // bookmark), which reads the object from that selection. Does nothing unless the list is on
+    // top of its navigation and lists the object.
     void editObject(const std::shared_ptr<store::Object>& object) override;
     // A row's delete button: the object goes from the store, with the rows of anything its
     // deletion took along that this level lists too (a folder takes its own sub-folders,
@@ -176,6 +182,7 @@ private:
 
     std::weak_ptr<BookmarksHost> browserController_;
     std::shared_ptr<BookmarksFormController> formController_;
+    BookmarkScreenMakers screenMakers_;
     std::shared_ptr<BookmarkFolderFormController> folderController_;
     std::shared_ptr<store::Context> context_;
     std::shared_ptr<store::Object> currentFolder_;

@@ -20,7 +20,7 @@ TEST_F(BookmarksListTest, AnEmptyStoreListsNothingAndThePickerOnlyTheTopLevel) {
     EXPECT_THAT(rows(*list), IsEmpty());
     EXPECT_TRUE(barItem(*list->toolbar(), "New Folder")->isEnabled());
 
-    auto picker = BookmarksController::create();
+    auto picker = BookmarkScreenFactory::list();
     picker->setMode(BookmarksController::pickingMode);
     navigation->pushViewController(picker, true);
     settle();
@@ -69,7 +69,7 @@ TEST_F(BookmarksListTest, EachLevelListsItsFoldersThenItsBookmarksAndSameNamedFo
                 ElementsAre("F:Projects", "F:Drafts", "B:Wiki", "B:Tax"));
 
     // The picker lists every folder under the top level, and no bookmark.
-    auto picker = BookmarksController::create();
+    auto picker = BookmarkScreenFactory::list();
     picker->setMode(BookmarksController::pickingMode);
     navigation->pushViewController(picker, true);
     settle();
@@ -101,7 +101,7 @@ TEST_F(BookmarksListTest, ARowSelectedWhileTheListComesInIsDeselectedOnceItIsIn)
     bookmark("News", "news.tld");
     bookmark("Wiki", "wiki.tld");
     save();
-    auto list = BookmarksController::create();
+    auto list = BookmarkScreenFactory::list();
     navigation->pushViewController(list, true);
     // The appearance's reload clears any earlier selection, so the row is selected after it,
     // while the push is under way.
@@ -160,7 +160,7 @@ TEST_F(BookmarksListTest, InTheBrowsersOwnBookmarksNavigationABookmarkLoadsInThe
     // As the browser screen's interface file makes it: the list at the root of a navigation
     // of its own, with the browser screen as its browserController, shown in place of the
     // browser screen's view.
-    auto list = BookmarksController::create();
+    auto list = BookmarkScreenFactory::list();
     list->setBrowserController(screen);
     auto bookmarksNavigation = ui::NavigationController::create(list);
     ASSERT_TRUE(ui::View::transition(screen->view(), bookmarksNavigation->view(), 0.5,
@@ -199,7 +199,7 @@ TEST_F(BookmarksListTest, AHostOfItsOwnLoadsTheBookmarkAndTakesTheListsPlace) {
     bookmark("News", "news.tld");
     save();
     auto host = std::make_shared<ScreenHost>();
-    auto list = BookmarksController::create();
+    auto list = BookmarkScreenFactory::list();
     list->setBrowserController(host);
     auto bookmarksNavigation = ui::NavigationController::create(list);
     screen->view()->addSubview(bookmarksNavigation->view());

@@ -2,7 +2,6 @@
 
 #include "browser/AdManager.h"
 #include "browser/BookmarkScreens.h"
-#include "browser/BookmarksController.h"
 #include "browser/BrowserDelegate.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/ui/InterfaceFile.h"
@@ -129,7 +128,7 @@ void BookmarksFormController::showSelectedFolder() {
     if (auto folder = selectedFolderObject(); folder && folder->isDeleted())
         selectedFolder_.reset();
     const auto folder = selectedFolderObject();
-    parentField_->setTitle(folder ? textValue(*folder, "name") : BookmarksController::topLevelTitle,
+    parentField_->setTitle(folder ? textValue(*folder, "name") : bookmarksTopLevelTitle,
                            ui::ControlStateNormal);
 }
 
@@ -160,11 +159,11 @@ void BookmarksFormController::switchToBrowser(const ui::InterfaceObject&) {
 void BookmarksFormController::folderSelect(const ui::InterfaceObject&) {
     auto navigation = navigationController();
     // Only from the top of the stack: a second tap while the picker comes in does nothing.
-    if (!navigation || navigation->topViewController().get() != this)
+    if (!navigation || navigation->topViewController().get() != this || !screenMakers_.folderPicker)
         return;
-    auto picker = BookmarksController::create();
-    picker->setMode(BookmarksController::pickingMode);
-    picker->setManagedObjectContext(context_);
+    auto picker = screenMakers_.folderPicker(context_);
+    if (!picker)
+        return;
     returningFromPicker_ = true;
     navigation->pushViewController(picker, true);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "browser/BookmarkFolderChooser.h"
+#include "browser/BookmarkScreenMakers.h"
 #include "browser/BookmarkScreens.h"
 #include "platform/store/Context.h"
 #include "platform/store/Object.h"
@@ -20,13 +22,14 @@
 // once, with the name "Untitled") or else from the page the user defaults "title" and "url"
 // describe ("about:blank" for the url meaning no page: the fields keep what they hold).
 // Editing, they show the bookmark at the selected row of the bookmarks list just below the
-// form. The folder button pushes the folder picker; coming back from it keeps what was typed.
+// form. The folder button pushes the folder picker that the screen makers make; coming back
+// from it keeps what was typed.
 //
 // What is typed is stored as it is. A save that the store refuses is undone, reported in an
 // alert, and leaves the form open with what was typed.
 //
 // Main thread only.
-class BookmarksFormController : public ui::ViewController {
+class BookmarksFormController : public ui::ViewController, public BookmarkFolderChooser {
 public:
     static constexpr const char* interfaceFile = "BookmarksForm";
     static constexpr const char* interfaceClassName = "BookmarksFormController";
@@ -70,6 +73,11 @@ public:
     void setSelectedFolder(std::optional<BookmarkListItem> folder) {
         selectedFolder_ = std::move(folder);
     }
+    // The folder picker hands its pick here.
+    void chooseFolder(const BookmarkListItem& folder) override { setSelectedFolder(folder); }
+    // What the folder button opens.
+    const BookmarkScreenMakers& screenMakers() const { return screenMakers_; }
+    void setScreenMakers(BookmarkScreenMakers makers) { screenMakers_ = std::move(makers); }
     // An address to fill in once, adding.
     const std::optional<std::string>& defaultUrlFieldText() const { return defaultUrlFieldText_; }
     void setDefaultUrlFieldText(std::optional<std::string> text) {
@@ -97,7 +105,7 @@ public:
     // --- Actions.
     // Leaves the form without saving.
     void switchToBrowser(const ui::InterfaceObject& sender);
-    // Pushes the folder picker.
+    // Pushes the folder picker; does nothing without a maker for it.
     void folderSelect(const ui::InterfaceObject& sender);
     // Stores the bookmark, then leaves the form.
     void saveBookmark(const ui::InterfaceObject& sender);
@@ -126,6 +134,7 @@ private:
     std::shared_ptr<ui::BarButtonItem> cancelButton_;
     std::shared_ptr<ui::BarButtonItem> doneButton_;
     std::optional<BookmarkListItem> selectedFolder_;
+    BookmarkScreenMakers screenMakers_;
     std::optional<std::string> defaultUrlFieldText_;
     char mode_ = 0;
     std::shared_ptr<store::Context> context_;

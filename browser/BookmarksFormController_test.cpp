@@ -19,7 +19,7 @@ protected:
         auto defaults = base::UserDefaults::standard();
         defaults->setObject(BrowserDelegate::bookmarkTitleKey, base::Value(title));
         defaults->setObject(BrowserDelegate::bookmarkURLKey, base::Value(url));
-        return push(BookmarksFormController::create());
+        return push(BookmarkScreenFactory::bookmarkForm());
     }
 
     std::shared_ptr<BookmarksFormController> push(std::shared_ptr<BookmarksFormController> form,
@@ -71,7 +71,7 @@ TEST_F(BookmarkFormTest, AHandedAddressIsUsedOnceThenTheUserDefaultsAgain) {
     auto defaults = base::UserDefaults::standard();
     defaults->setObject(BrowserDelegate::bookmarkTitleKey, base::Value("Page"));
     defaults->setObject(BrowserDelegate::bookmarkURLKey, base::Value("http://page.tld/"));
-    auto form = BookmarksFormController::create();
+    auto form = BookmarkScreenFactory::bookmarkForm();
     form->setDefaultUrlFieldText("http://link.tld/");
     push(form);
     EXPECT_EQ(form->urlField()->text(), "http://link.tld/");
@@ -184,7 +184,7 @@ TEST_F(BookmarkFormTest, EditingShowsTheSelectedBookmarkAndKeepsItsFolder) {
     workList->tableView()->selectRowAtIndexPath(ui::IndexPath::forRow(0), false,
                                                 ui::TableViewScrollPosition::None);
 
-    auto form = push(BookmarksFormController::create(), BookmarksFormController::editMode);
+    auto form = push(BookmarkScreenFactory::bookmarkForm(), BookmarksFormController::editMode);
     EXPECT_EQ(form->title(), "Edit Bookmark");
     EXPECT_FALSE(form->navigationItem()->leftBarButtonItem());
     EXPECT_EQ(form->navigationItem()->rightBarButtonItem(), form->doneButton());
@@ -227,7 +227,7 @@ TEST_F(BookmarkFormTest, EditingWithNoBookmarkSelectedSavesNothing) {
     bookmark("Wiki", "wiki.tld");
     save();
     showBookmarks();
-    auto form = push(BookmarksFormController::create(), BookmarksFormController::editMode);
+    auto form = push(BookmarkScreenFactory::bookmarkForm(), BookmarksFormController::editMode);
     form->nameField()->setText("Other");
     tapSave(*form);
     expectSaveRefused(*form, "Could Not Save Bookmark", "");

@@ -6,6 +6,7 @@
 
 #include "browser/BookmarkFolderFormController.h"
 #include "browser/BookmarkItem.h"
+#include "browser/BookmarkScreenFactory.h"
 #include "browser/BookmarkStoreFixture.h"
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
@@ -57,7 +58,7 @@ protected:
 
     // Pushes a bookmarks list over the browser screen, as the screen's bookmarks button does.
     std::shared_ptr<BookmarksController> showBookmarks() {
-        auto list = BookmarksController::create();
+        auto list = BookmarkScreenFactory::list();
         navigation->pushViewController(list, true);
         settle();
         return list;

@@ -1,4 +1,5 @@
 #include "browser/AdManager.h"
+#include "browser/BookmarkScreenFactory.h"
 #include "browser/BookmarkScreens.h"
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
@@ -88,7 +89,7 @@ void BrowserViewController::addBookmarkForPage() {
     auto navigation = navigationController();
     if (!page || !navigation)
         return;
-    auto form = BookmarksFormController::create();
+    auto form = BookmarkScreenFactory::bookmarkForm();
     form->setMode(BookmarksFormController::addMode);
     const std::string title = page->stringByEvaluatingJavaScriptFromString("document.title");
     base::log("sdvsdv  " + title);
@@ -140,7 +141,7 @@ void BrowserViewController::addBookmarkFromSheet(ui::ActionSheet& sheet) {
 
 void BrowserViewController::showBookmarks(const ui::InterfaceObject&) {
     if (auto navigation = navigationController())
-        navigation->pushViewController(BookmarksController::create(), true);
+        navigation->pushViewController(BookmarkScreenFactory::list(), true);
 }
 
 void BrowserViewController::showBookmarksView(const ui::InterfaceObject&) {

@@ -1,6 +1,7 @@
 #include "browser/BrowserViewController.h"
 
 #include "browser/AdManager.h"
+#include "browser/BookmarkScreenFactory.h"
 #include "browser/BookmarksController.h"
 #include "browser/BookmarksFormController.h"
 #include "browser/BrowserDelegate.h"
@@ -63,7 +64,7 @@ std::shared_ptr<BrowserViewController> BrowserViewController::create(std::string
 BrowserViewController::BrowserViewController(Private, std::string nibName)
     : ui::ViewController(std::move(nibName)) {
     UIMainView::registerInterfaceClass();
-    BookmarksController::registerInterfaceClasses();
+    BookmarkScreenFactory::registerInterfaceClasses();
 }
 
 BrowserViewController::~BrowserViewController() {
@@ -769,15 +770,25 @@ bool BrowserViewController::setOutlet(const std::string& name, const ui::Interfa
         {"bookmarkButton", ui::memberOutlet<&Screen::bookmarkButton_>},
         {"addTab", ui::memberOutlet<&Screen::addTab_>},
         {"progressBar", ui::memberOutlet<&Screen::progressBar_>},
-        {"bookmarksFormController", ui::memberOutlet<&Screen::bookmarksFormController_>},
+        {"bookmarksFormController",
+         [](Screen& screen, const ui::InterfaceObject& form) {
+             auto controller = form.as<BookmarksFormController>();
+             if (!controller)
+                 return false;
+             BookmarkScreenFactory::wire(*controller);
+             screen.bookmarksFormController_ = std::move(controller);
+             return true;
+         }},
         {"imgpicker", ui::memberOutlet<&Screen::imgpicker_>},
         {"darkview", ui::memberOutlet<&Screen::darkview_>},
         // The file makes the list; the screen keeps it at the root of a navigation of its own.
         {"bookmarksController",
          [](Screen& screen, const ui::InterfaceObject& list) {
              auto controller = list.as<BookmarksController>();
-             if (controller)
+             if (controller) {
+                 BookmarkScreenFactory::wire(*controller);
                  screen.bookmarksController_ = ui::NavigationController::create(controller);
+             }
              return controller != nullptr;
          }},
     };
