@@ -223,6 +223,40 @@ TEST_F(BookmarkFormTest, ASaveTheStoreRefusesIsUndoneReportedAndTheFormStays) {
     EXPECT_THAT(storedBookmarks(), ElementsAre("Work/Mine"));
 }
 
+// Screens that no factory wired open nothing for each other; the factory's screens open the
+// picker and the edit form that hand their results back.
+TEST_F(BookmarkFormTest, OnlyWiredScreensOpenThePickerAndTheEditForm) {
+    folder("Work");
+    auto wiki = bookmark("Wiki", "wiki.tld");
+    save();
+    auto bare = push(BookmarksFormController::create());
+    ASSERT_TRUE(bare->parentField()->simulateTap());
+    settle();
+    EXPECT_EQ(top<BookmarksFormController>(), bare);
+    navigation->popViewControllerAnimated(false);
+    settle();
+
+    auto list = BookmarksController::create();
+    navigation->pushViewController(list, false);
+    settle();
+    list->editObject(wiki);
+    settle();
+    EXPECT_EQ(top<BookmarksController>(), list);
+
+    list->setScreenMakers(BookmarkScreenFactory::makers());
+    list->editObject(wiki);
+    settle();
+    auto form = top<BookmarksFormController>();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(form->mode(), BookmarksFormController::editMode);
+    EXPECT_EQ(form->nameField()->text(), "Wiki");
+    pickFolderRow(*form, 1);
+    EXPECT_EQ(top<BookmarksFormController>(), form);
+    EXPECT_EQ(form->parentField()->titleForState(ui::ControlStateNormal), "Work");
+    tapSave(*form);
+    EXPECT_THAT(storedBookmarks(), ElementsAre("Work/Wiki"));
+}
+
 TEST_F(BookmarkFormTest, EditingWithNoBookmarkSelectedSavesNothing) {
     bookmark("Wiki", "wiki.tld");
     save();
