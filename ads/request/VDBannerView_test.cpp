@@ -110,6 +110,30 @@ TEST_F(VDBannerViewTest, TheHostHearsEachEventOnceInOrder) {
     EXPECT_TRUE(slot->reloadTimer()->isValid());
 }
 
+TEST_F(VDBannerViewTest, RefreshesRenderInTheSameAdWebViewAndLeaveNothingBehind) {
+    auto banner = makeBanner();
+    auto slot = banner->slot();
+    answerWithWholeAd(htmlAd("a"));
+    ASSERT_TRUE(loadUntilShown(banner));
+    const auto adView = slot->adView();
+    const auto webView = adView->webView();
+    const auto pages = ui::WebView::liveWebViewCount();
+    const auto loadScript = adPage(slot).loadScript();
+    for (int refresh = 0; refresh < 10; ++refresh) {
+        SCOPED_TRACE(refresh);
+        answerWithWholeAd(htmlAd("refresh " + std::to_string(refresh)));
+        ASSERT_TRUE(loadUntilShown(banner));
+        base::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(slot->adView(), adView);
+        EXPECT_EQ(adView->webView(), webView);
+        EXPECT_EQ(ui::WebView::liveWebViewCount(), pages) << "a page per refresh stays alive";
+        EXPECT_EQ(banner->subviews(), std::vector<std::shared_ptr<ui::View>>{adView});
+        EXPECT_EQ(adView->queuedSDKEventCount(), 0u);
+        EXPECT_EQ(adPage(slot).loadScript(), loadScript);
+    }
+    EXPECT_EQ(host_->calls, Calls(11, "receive"));
+}
+
 TEST_F(VDBannerViewTest, AfterItsFirstAdABannerRefreshesOnlyWhileShownInAWindow) {
     auto banner = makeBanner(kVDAdSizeBanner, false);
     EXPECT_EQ(banner->slotShouldReloadCurrentRequest(*banner->slot()), true)

@@ -97,6 +97,10 @@ WebView* WebView::oldestLiveWebView() {
     return views.empty() ? nullptr : views.front();
 }
 
+std::size_t WebView::liveWebViewCount() {
+    return liveWebViews().size();
+}
+
 void WebView::attachScrollView() {
     if (scrollView_->superview() || weak_from_this().expired())
         return;

@@ -7,6 +7,7 @@
 #include "platform/ui/WebEngineClient.h"
 #include "platform/ui/WebViewSettings.h"
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -44,6 +45,8 @@ public:
     // made one before anything else); null when none lives. Views that should run in a web
     // process already there rather than start one are made related to it. Main thread.
     static WebView* oldestLiveWebView();
+    // How many web views are alive in the process (each holds a page of the engine). Main thread.
+    static std::size_t liveWebViewCount();
 
     std::shared_ptr<WebViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(std::weak_ptr<WebViewDelegate> delegate) { delegate_ = std::move(delegate); }

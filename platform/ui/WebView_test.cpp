@@ -258,8 +258,10 @@ TEST_F(WebViewTest, SettingsReachTheEngineAndRelatedViewsShareAProcess) {
 
 TEST_F(WebViewTest, TheOldestLiveViewIsTheFirstMadeOfThoseStillAlive) {
     EXPECT_EQ(WebView::oldestLiveWebView(), view.get());
+    EXPECT_EQ(WebView::liveWebViewCount(), 1u);
     auto second = WebView::create();
     auto third = WebView::create();
+    EXPECT_EQ(WebView::liveWebViewCount(), 3u);
     EXPECT_EQ(WebView::oldestLiveWebView(), view.get());
     view.reset();
     EXPECT_EQ(WebView::oldestLiveWebView(), second.get());
@@ -267,6 +269,7 @@ TEST_F(WebViewTest, TheOldestLiveViewIsTheFirstMadeOfThoseStillAlive) {
     EXPECT_EQ(WebView::oldestLiveWebView(), second.get());
     second.reset();
     EXPECT_EQ(WebView::oldestLiveWebView(), nullptr);
+    EXPECT_EQ(WebView::liveWebViewCount(), 0u);
 }
 
 TEST_F(WebViewTest, TheFactoryMakesTheInstalledEngine) {
