@@ -8,6 +8,7 @@
 #include "ads/foundation/VDContent.h"
 #include "ads/foundation/VDContentQueue.h"
 #include "bench/RatioReporter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/TextView.h"
@@ -98,7 +99,7 @@ void BM_Walk_ContentHashing(benchmark::State& state) {
         }
     }
     application->stopContentHashing();
-    VDApplication::resetForTesting();
+    base::resetProcessServicesForTesting();
 }
 
 void collect(ui::View& view, VDContent& content) {

@@ -19,9 +19,9 @@
 namespace {
 
 base::ProcessWide<AdManager>& processManager() {
-    static base::ProcessWide<AdManager>* manager = new base::ProcessWide<AdManager>(
+    static base::ProcessWide<AdManager> manager(
         [] { return std::make_shared<AdManager>(AdManager::Private{}); });
-    return *manager;
+    return manager;
 }
 
 bool isPad() {
@@ -39,12 +39,6 @@ std::shared_ptr<VDRequest> requestWithTestDevices(std::size_t count) {
 
 std::shared_ptr<AdManager> AdManager::sharedInstance() {
     return processManager().get();
-}
-
-void AdManager::resetSharedInstanceForTesting() {
-    // Released outside the service's lock: the banner's teardown reaches the ads client.
-    auto manager = processManager().install(nullptr);
-    manager.reset();
 }
 
 AdManager::AdManager(Private) {}

@@ -51,9 +51,8 @@ public:
     static constexpr double presentationRetryInterval = 0.3;
 
     // The one manager, made on first use.
+    // A process service (platform/base/ProcessWide.h).
     static std::shared_ptr<AdManager> sharedInstance();
-    // Drops the manager with its banner; the next sharedInstance() makes a new one.
-    static void resetSharedInstanceForTesting();
 
     explicit AdManager(Private);
     ~AdManager() override;

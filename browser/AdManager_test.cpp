@@ -3,6 +3,7 @@
 #include "ads/request/VDInterstitial.h"
 #include "browser/AdManager.h"
 #include "browser/BookmarksTest.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/ui/MailComposer.h"
@@ -210,7 +211,7 @@ protected:
         base::RunLoop::main().advance(base::Seconds(1));
     }
     void TearDown() override {
-        AdManager::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         navigation_.reset();
         content_.reset();
         SlotTest::TearDown();

@@ -5,6 +5,7 @@
 #include "browser/BookmarkStoreFixture.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Data.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/store/FetchRequest.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
@@ -37,8 +38,7 @@ protected:
     }
     void TearDown() override {
         // A save requested an interstitial from the ads client.
-        AdManager::resetSharedInstanceForTesting();
-        VDSDKCoreController::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

@@ -11,6 +11,7 @@
 #include "browser/Tab.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/net/URLConnection.h"
@@ -37,11 +38,11 @@ protected:
 
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::WebEngineFactory::reset();
         previousDevice_ = ui::Device::install(std::make_shared<ui::Device>(idiom()));
         // The ads client's device facts follow the device of this test.
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         base::Value::Dictionary info;
         info[BrowserSettings::searchEngineHostKey] = base::Value(searchHost);
         info[BrowserSettings::appStoreWebHostKey] = base::Value(storeHost);
@@ -56,17 +57,16 @@ protected:
 
     void TearDown() override {
         // The ad placement's banner and interstitial go first, with the ads client's page.
-        AdManager::resetSharedInstanceForTesting();
-        VDSDKCoreController::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         window.reset();
         navigation.reset();
         screen.reset();
         base::RunLoop::main().runUntilIdle();
         log_.reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

@@ -18,6 +18,7 @@
 #include "fuzz/FuzzInput.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Clock.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/FakeWebEngine.h"
 
@@ -190,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     // The ad view's web view went back to the pool: the pool goes with this input, while the
     // services it observes still live (not at the program's exit).
-    VDWebViewCacheSet::install(nullptr);
+    base::resetProcessServicesForTesting();
     base::RunLoop::main().runUntilIdle();
     return 0;
 }

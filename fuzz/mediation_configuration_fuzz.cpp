@@ -13,6 +13,7 @@
 #include "fuzz/FuzzInput.h"
 #include "platform/base/Clock.h"
 #include "platform/base/JSON.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/View.h"
 
@@ -144,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     base::RunLoop::main().runUntilIdle();
     // The HTML adapter's web views went back to the pool: the pool goes with this input, while
     // the services it observes still live (not at the program's exit).
-    VDWebViewCacheSet::install(nullptr);
+    base::resetProcessServicesForTesting();
     base::RunLoop::main().runUntilIdle();
     FUZZ_CHECK(!base::RunLoop::main().nextTimerDeadline() && !base::RunLoop::main().hasReadyWork());
     return 0;

@@ -1,4 +1,5 @@
 #include "ads/foundation/VDActiveViewMonitor.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -26,7 +27,7 @@ class VDActiveViewMonitorTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Application::shared().becomeActive();
         window_ = ui::Window::create(Rect(0, 0, 320, 480));
         window_->setRootViewController(std::make_shared<ui::ViewController>());
@@ -35,7 +36,7 @@ protected:
     void TearDown() override {
         base::RunLoop::main().runUntilIdle();
         window_.reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     std::shared_ptr<ui::View> root() { return window_->rootViewController()->view(); }

@@ -1,6 +1,7 @@
 #include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDContentQueue.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/PlatformTest.h"
@@ -25,8 +26,7 @@ class VDApplicationContentHashingTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         application_ = VDApplication::sharedInstance();
 
         window_ = ui::Window::create(ui::Rect(0, 0, 320, 480));
@@ -47,10 +47,9 @@ protected:
     void TearDown() override {
         application_->stopContentHashing();
         application_.reset();
-        VDApplication::resetForTesting();
-        VDCharacterSets::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         window_.reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

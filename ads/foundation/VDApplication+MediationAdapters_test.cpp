@@ -1,5 +1,6 @@
 #include "ads/foundation/VDApplication.h"
 #include "ads/foundation/VDClassRegistry.h"
+#include "platform/base/ProcessWide.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@ class VDApplicationMediationAdaptersTest : public ::testing::Test {
 protected:
     void TearDown() override {
         VDClassRegistry::resetForTesting();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
     }
     static void registerClass(const std::string& name) {
         VDClassRegistry::registerClass(name, std::make_shared<VDClassRegistry::Class>());

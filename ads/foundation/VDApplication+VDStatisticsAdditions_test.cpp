@@ -1,5 +1,6 @@
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -18,16 +19,15 @@ class VDStatisticsAdditionsTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
         application = VDApplication::sharedInstance();
     }
     void TearDown() override {
         application.reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDPlistDictionaryFromFile.h"
 #include "platform/base/AppHome.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
 
@@ -9,20 +10,25 @@
 
 namespace {
 
+// What the process has done about its launch: a process service, so that a reset starts over.
 struct ProcessState {
+    ProcessState() = default;
+    ProcessState(const ProcessState&) = delete;
+    ProcessState& operator=(const ProcessState&) = delete;
+    ~ProcessState() {
+        if (launchObserver)
+            base::NotificationCenter::defaultCenter().removeObserver(*launchObserver);
+    }
+
     std::mutex mutex;
-    std::shared_ptr<VDApplication> instance;
     std::optional<base::NotificationCenter::ObserverToken> launchObserver;
     bool earlyActivitiesDone = false;
     std::function<void()> earlyActivities;
 };
 
-ProcessState& processState() {
-    // The notification center is made first so that it outlives the application object, which
-    // removes its observers when it goes away at the process's end.
-    (void)base::NotificationCenter::defaultCenter();
-    static ProcessState state;
-    return state;
+std::shared_ptr<ProcessState> processState() {
+    static base::ProcessWide<ProcessState> state([] { return std::make_shared<ProcessState>(); });
+    return state.get();
 }
 
 void applicationDidFinishLaunching() {
@@ -37,11 +43,11 @@ void VDApplication::load() {
     assert(base::isMainThread());
     auto& center = base::NotificationCenter::defaultCenter();
     {
-        auto& state = processState();
-        std::lock_guard guard(state.mutex);
-        if (state.launchObserver)
-            center.removeObserver(*state.launchObserver);
-        state.launchObserver = center.addObserver(
+        auto state = processState();
+        std::lock_guard guard(state->mutex);
+        if (state->launchObserver)
+            center.removeObserver(*state->launchObserver);
+        state->launchObserver = center.addObserver(
             ui::ApplicationDidFinishLaunchingNotification, nullptr, base::mainQueue(),
             [](const base::Notification&) { applicationDidFinishLaunching(); });
     }
@@ -51,27 +57,12 @@ void VDApplication::load() {
 }
 
 std::shared_ptr<VDApplication> VDApplication::sharedInstance() {
-    auto& state = processState();
-    std::lock_guard guard(state.mutex);
-    if (!state.instance) {
-        state.instance = std::make_shared<VDApplication>(Private{});
-        state.instance->startObservingActivation();
-    }
-    return state.instance;
-}
-
-void VDApplication::resetForTesting() {
-    std::shared_ptr<VDApplication> previous;
-    auto& state = processState();
-    {
-        std::lock_guard guard(state.mutex);
-        previous = std::move(state.instance);
-        if (state.launchObserver)
-            base::NotificationCenter::defaultCenter().removeObserver(*state.launchObserver);
-        state.launchObserver.reset();
-        state.earlyActivitiesDone = false;
-    }
-    // Released outside the lock: going away waits for the statistics queue.
+    static base::ProcessWide<VDApplication> shared([] {
+        auto application = std::make_shared<VDApplication>(Private{});
+        application->startObservingActivation();
+        return application;
+    });
+    return shared.get();
 }
 
 VDApplication::VDApplication(Private)
@@ -102,11 +93,11 @@ VDApplication::~VDApplication() {
 }
 
 void VDApplication::setEarlyActivities(std::function<void()> activities) {
-    auto& state = processState();
+    auto state = processState();
     {
-        std::lock_guard guard(state.mutex);
-        if (!state.earlyActivitiesDone) {
-            state.earlyActivities = std::move(activities);
+        std::lock_guard guard(state->mutex);
+        if (!state->earlyActivitiesDone) {
+            state->earlyActivities = std::move(activities);
             return;
         }
     }
@@ -116,13 +107,13 @@ void VDApplication::setEarlyActivities(std::function<void()> activities) {
 
 void VDApplication::runEarlyActivities() {
     std::function<void()> activities;
-    auto& state = processState();
+    auto state = processState();
     {
-        std::lock_guard guard(state.mutex);
-        if (state.earlyActivitiesDone)
+        std::lock_guard guard(state->mutex);
+        if (state->earlyActivitiesDone)
             return;
-        state.earlyActivitiesDone = true;
-        activities = state.earlyActivities;
+        state->earlyActivitiesDone = true;
+        activities = state->earlyActivities;
     }
     // Outside the lock: an activity may reach the shared instance.
     if (activities)

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDApplication.h"
 #include "platform/base/AppHome.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RandomSource.h"
 #include "platform/base/RunLoop.h"
@@ -18,14 +19,13 @@ class VDApplicationTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDApplication::setEarlyActivities([this] { ++earlyActivityRuns_; });
     }
     void TearDown() override {
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDApplication::setEarlyActivities({});
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 
@@ -121,7 +121,7 @@ TEST_F(VDApplicationTest, SessionAndStatisticsAtStart) {
     EXPECT_TRUE(application->statistics()->objectForKey("preqs").isDecimal());
 
     // A new launch draws a new identifier.
-    VDApplication::resetForTesting();
+    base::resetProcessServicesForTesting();
     EXPECT_NE(VDApplication::sharedInstance()->currentSession()->uniqueID(),
               application->currentSession()->uniqueID());
     EXPECT_EQ(application->notificationSerialQueue().label(),
@@ -163,12 +163,12 @@ TEST_F(VDApplicationTest, StoreMetadataIsReadOnceAndIsADictionaryOrEmpty) {
     writeMetadata(base::Value(base::Value::Dictionary{{"itemId", base::Value(42)}}));
     EXPECT_TRUE(application->iTunesMetadata().empty()) << "read again";
 
-    VDApplication::resetForTesting();
+    base::resetProcessServicesForTesting();
     EXPECT_EQ(VDApplication::sharedInstance()->iTunesMetadata(),
               (base::Value::Dictionary{{"itemId", base::Value(42)}}));
 
     writeMetadata(base::Value(base::Value::Array{base::Value("not a dictionary")}));
-    VDApplication::resetForTesting();
+    base::resetProcessServicesForTesting();
     EXPECT_TRUE(VDApplication::sharedInstance()->iTunesMetadata().empty());
 }
 

@@ -3,6 +3,7 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/HTTPDate.h"
 #include "platform/base/Hashing.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/testing/PlatformTest.h"
@@ -81,7 +82,7 @@ protected:
     }
     void TearDown() override {
         server_.stop();
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

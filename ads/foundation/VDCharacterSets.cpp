@@ -1,6 +1,7 @@
 #include "ads/foundation/VDCharacterSets.h"
 
 #include "platform/base/JSON.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/UserDefaults.h"
 
 #include <cmath>
@@ -8,16 +9,6 @@
 #include <unicode/uchar.h>
 
 namespace {
-
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDCharacterSets> instance;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
 
 VDCharacterSets::CharacterSet frozen(icu::UnicodeSet set) {
     set.freeze();
@@ -45,24 +36,14 @@ VDCharacterSets::CharacterSet setFromDefaults(const char* key) {
 } // namespace
 
 std::shared_ptr<VDCharacterSets> VDCharacterSets::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance) {
-        state.instance = std::make_shared<VDCharacterSets>(Private());
-        state.instance->updateCharacterSets();
-    }
-    return state.instance;
-}
-
-void VDCharacterSets::resetSharedInstanceForTesting() {
-    std::shared_ptr<VDCharacterSets> old;
-    {
-        auto& state = shared();
-        std::lock_guard lock(state.mutex);
-        old = std::move(state.instance);
-    }
-    if (old)
-        old->waitForUpdatesForTesting();
+    static base::ProcessWide<VDCharacterSets> shared(
+        [] {
+            auto sets = std::make_shared<VDCharacterSets>(Private());
+            sets->updateCharacterSets();
+            return sets;
+        },
+        [](VDCharacterSets& dropped) { dropped.waitForUpdatesForTesting(); });
+    return shared.get();
 }
 
 VDCharacterSets::VDCharacterSets(Private)

@@ -34,9 +34,8 @@ public:
     static constexpr std::size_t maximumRangesTextLength = 64 * 1024;
 
     // Made once, with its sets updated from the user defaults.
+    // A process service (platform/base/ProcessWide.h).
     static std::shared_ptr<VDCharacterSets> sharedInstance();
-    // The next sharedInstance() makes a new instance (tests).
-    static void resetSharedInstanceForTesting();
 
     explicit VDCharacterSets(Private);
 

@@ -1,6 +1,7 @@
 #include "ads/foundation/VDClickTracker.h"
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDURLRequestUtilities.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/testing/HostileServer.h"
@@ -33,7 +34,7 @@ class VDClickTrackerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDDevice::sharedInstance()->setUserAgentString("TestAgent/1.0");
         auto& server = server_.server();
         auto count = [this](const httplib::Request& request) {
@@ -81,8 +82,7 @@ protected:
     }
     void TearDown() override {
         server_.stop();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

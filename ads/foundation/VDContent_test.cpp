@@ -1,6 +1,7 @@
 #include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDContent.h"
 #include "ads/foundation/VDMurmurHash3.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/PlatformTest.h"
 
@@ -16,7 +17,7 @@ using Tokens = std::vector<std::string>;
 class VDContentTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
-        VDCharacterSets::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

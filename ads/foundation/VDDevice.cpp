@@ -8,6 +8,7 @@
 #include "ads/foundation/VDOSVersion.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/base/URL.h"
@@ -25,17 +26,9 @@ namespace {
 constexpr const char* booksURL = "itms-books://";
 constexpr const char* kindleURL = "kindle://home";
 
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDDevice> instance;
-};
-
-Shared& shared() {
-    // The notification center is made first so that it outlives the device, which removes its
-    // observers when it goes away at the process's end.
-    (void)base::NotificationCenter::defaultCenter();
-    static Shared state;
-    return state;
+base::ProcessWide<VDDevice>& processDevice() {
+    static base::ProcessWide<VDDevice> device(&VDDevice::makeOnMainThread);
+    return device;
 }
 
 bool isLandscape(ui::InterfaceOrientation orientation) {
@@ -78,29 +71,21 @@ MainThreadFacts mainThreadFacts() {
 } // namespace
 
 std::shared_ptr<VDDevice> VDDevice::sharedInstance() {
-    auto& state = shared();
-    {
-        std::lock_guard guard(state.mutex);
-        if (state.instance)
-            return state.instance;
-    }
+    if (auto device = processDevice().current())
+        return device;
     if (!base::isMainThread()) {
         // Only the main thread makes the device, so every thread gets the facts taken there.
-        VDRunSyncOnMainThread([] { sharedInstance(); });
-        std::lock_guard guard(state.mutex);
-        return state.instance;
+        std::shared_ptr<VDDevice> device;
+        VDRunSyncOnMainThread([&] { device = processDevice().get(); });
+        return device;
     }
-    auto device = std::make_shared<VDDevice>(Private{});
-    device->start();
-    std::lock_guard guard(state.mutex);
-    state.instance = device;
-    return device;
+    return processDevice().get();
 }
 
-void VDDevice::resetSharedInstanceForTesting() {
-    std::shared_ptr<VDDevice> previous;
-    std::lock_guard guard(shared().mutex);
-    previous = std::move(shared().instance);
+std::shared_ptr<VDDevice> VDDevice::makeOnMainThread() {
+    auto device = std::make_shared<VDDevice>(Private{});
+    device->start();
+    return device;
 }
 
 VDDevice::VDDevice(Private)

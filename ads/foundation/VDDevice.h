@@ -67,9 +67,9 @@ public:
     static constexpr std::uint64_t bookstoreBooks = 1;  // "itms-books://" can be opened
     static constexpr std::uint64_t bookstoreKindle = 2; // "kindle://home" can be opened
 
+    // Made on the main thread on first use; a process service (platform/base/ProcessWide.h).
     static std::shared_ptr<VDDevice> sharedInstance();
-    // Drops the shared device so that the next use makes a new one (tests).
-    static void resetSharedInstanceForTesting();
+    static std::shared_ptr<VDDevice> makeOnMainThread();
 
     explicit VDDevice(Private);
     ~VDDevice() override;

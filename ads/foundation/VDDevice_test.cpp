@@ -4,6 +4,7 @@
 #include "platform/base/Bundle.h"
 #include "platform/base/Hashing.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -29,22 +30,20 @@ class VDDeviceTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         previousDevice_ = ui::Device::install(nullptr);
         previousBundle_ = base::Bundle::install(std::make_shared<base::Bundle>(
             homeDirectory(), Dictionary{{base::Bundle::versionKey, base::Value("1.2")},
                                         {base::Bundle::identifierKey, base::Value("a.b.c")}}));
         setLanguages({base::Value("fr-FR"), base::Value("en")});
-        VDApplication::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         ui::WebEngineFactory::reset();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 
@@ -56,7 +55,7 @@ protected:
         device->setSystemVersion(version);
         device->setScreen(screen, scale);
         ui::Device::install(device);
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         return device;
     }
 
@@ -313,7 +312,7 @@ TEST_F(VDDeviceTest, UserAgentIsAskedOfAWebViewUntilOneIsKnown) {
     // A write still queued never keeps the device: it goes with its last user.
     const std::weak_ptr<VDDevice> gone = device;
     device->setUserAgentString("Last/1");
-    VDDevice::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     device.reset();
     EXPECT_TRUE(gone.expired());
 }

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDGeometry.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Device.h"
@@ -16,12 +17,10 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         previousDevice_ = ui::Device::install(std::make_shared<ui::Device>());
-        ui::Application::reset();
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Device::install(previousDevice_);
         PlatformTest::TearDown();
     }

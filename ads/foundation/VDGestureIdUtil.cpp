@@ -3,6 +3,7 @@
 #include "ads/foundation/VDOSVersion.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Hashing.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
 
@@ -12,16 +13,6 @@
 #include <mutex>
 
 namespace {
-
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDGestureIdUtil> instance;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
 
 std::int32_t pixels(double points, double scale) {
     double value = std::trunc(points * scale);
@@ -35,17 +26,8 @@ std::int32_t pixels(double points, double scale) {
 } // namespace
 
 std::shared_ptr<VDGestureIdUtil> VDGestureIdUtil::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = create();
-    return state.instance;
-}
-
-void VDGestureIdUtil::resetSharedInstanceForTesting() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    state.instance.reset();
+    static base::ProcessWide<VDGestureIdUtil> shared([] { return create(); });
+    return shared.get();
 }
 
 std::shared_ptr<VDGestureIdUtil> VDGestureIdUtil::create() {

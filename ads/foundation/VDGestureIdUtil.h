@@ -19,9 +19,8 @@ public:
     static constexpr int advertisingIdentifierType = 4;
     static constexpr int installationIdentifierType = 1;
 
+    // A process service (platform/base/ProcessWide.h).
     static std::shared_ptr<VDGestureIdUtil> sharedInstance();
-    // Drops the shared utility so that the next use makes a new one (tests).
-    static void resetSharedInstanceForTesting();
 
     static std::shared_ptr<VDGestureIdUtil> create();
     explicit VDGestureIdUtil(Private);

@@ -1,4 +1,5 @@
 #include "ads/foundation/VDGestureIdUtil.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RandomSource.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Device.h"
@@ -27,10 +28,10 @@ protected:
         previousDevice_ = ui::Device::install(device_);
         random_ = std::make_shared<CountingRandomSource>();
         previousRandom_ = base::RandomSource::install(random_);
-        VDGestureIdUtil::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDGestureIdUtil::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         base::RandomSource::install(previousRandom_);
         ui::Device::install(previousDevice_);
         PlatformTest::TearDown();
@@ -102,7 +103,7 @@ TEST_F(VDGestureIdUtilTest, InstallationIdentifierBelowSix) {
     // A later launch finds it again.
     base::UserDefaults::standard()->synchronize();
     base::UserDefaults::install(nullptr);
-    VDGestureIdUtil::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     EXPECT_EQ(VDGestureIdUtil::sharedInstance()->deviceIdentifier(), first);
 }
 

@@ -5,6 +5,7 @@
 #include "ads/foundation/VDMainThread.h"
 #include "ads/foundation/VD_TKStringEncoding.h"
 #include "platform/base/Hashing.h"
+#include "platform/base/ProcessWide.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,16 +13,6 @@
 #include <mutex>
 
 namespace {
-
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDGestureUtil> instance;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
 
 const VD_TKStringEncoding& payloadEncoding() {
     static const VD_TKStringEncoding encoding = [] {
@@ -47,17 +38,9 @@ template <class T> void appendBigEndian(std::vector<std::uint8_t>& bytes, T valu
 } // namespace
 
 std::shared_ptr<VDGestureUtil> VDGestureUtil::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = std::make_shared<VDGestureUtil>(Private{});
-    return state.instance;
-}
-
-void VDGestureUtil::resetSharedInstanceForTesting() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    state.instance.reset();
+    static base::ProcessWide<VDGestureUtil> shared(
+        [] { return std::make_shared<VDGestureUtil>(Private{}); });
+    return shared.get();
 }
 
 bool VDGestureUtil::requestSignalForVersion(std::string_view sdkVersion, std::string& signal) {

@@ -32,9 +32,8 @@ class VDGestureUtil : public std::enable_shared_from_this<VDGestureUtil> {
 public:
     static constexpr const char* requestSignalKey = "gsig";
 
+    // A process service (platform/base/ProcessWide.h).
     static std::shared_ptr<VDGestureUtil> sharedInstance();
-    // Drops the shared component so that the next use makes a new one (tests).
-    static void resetSharedInstanceForTesting();
 
     explicit VDGestureUtil(Private) {}
 

@@ -2,6 +2,7 @@
 #include "ads/foundation/VDGestureUtil.h"
 #include "ads/foundation/VD_TKStringEncoding.h"
 #include "platform/base/Hashing.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Device.h"
@@ -50,14 +51,12 @@ protected:
         device_->setScreen(ui::Rect(0, 0, 320, 480), 2);
         device_->setAdvertisingIdentifier("1E2DFA89-496A-47FD-9941-DF1FC4E6484A");
         previousDevice_ = ui::Device::install(device_);
-        VDGestureIdUtil::resetSharedInstanceForTesting();
-        VDGestureUtil::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         gestures_ = VDGestureUtil::sharedInstance();
     }
     void TearDown() override {
         gestures_.reset();
-        VDGestureUtil::resetSharedInstanceForTesting();
-        VDGestureIdUtil::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         ui::Device::install(previousDevice_);
         PlatformTest::TearDown();
     }

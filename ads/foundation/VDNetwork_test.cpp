@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDNetwork.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/testing/PlatformTest.h"
@@ -109,7 +110,7 @@ TEST_F(VDNetworkTest, TheDeviceFollowsTheNetworkWhileItLives) {
 
     std::weak_ptr<VDDevice> weakDevice = device;
     device.reset();
-    VDDevice::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     // The device's own queue may hold it a moment longer.
     ASSERT_TRUE(
         base::RunLoop::main().runUntil([&] { return weakDevice.expired(); }, base::Seconds(10)));

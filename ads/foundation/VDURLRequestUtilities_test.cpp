@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/foundation/VDURLRequestUtilities.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ protected:
         VDDevice::sharedInstance()->setUserAgentString("TestAgent/1.0");
     }
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     const std::optional<base::URL> url = base::URL::parse("http://ads.tld/report");

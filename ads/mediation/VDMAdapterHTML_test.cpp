@@ -5,6 +5,7 @@
 #include "ads/mediation/VDMAdapterHTML.h"
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -50,16 +51,15 @@ class VDMAdapterHTMLTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         manager_->setSlot(slot_);
     }
     void TearDown() override {
         manager_.reset();
         base::RunLoop::main().runUntilIdle();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         VDClassRegistry::resetForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     static base::Value network(const std::string& id, const std::string& html) {

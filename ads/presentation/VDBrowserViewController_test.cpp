@@ -3,6 +3,7 @@
 #include "ads/presentation/VDBrowserViewController.h"
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -42,7 +43,7 @@ class VDBrowserViewControllerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
         ui::Application::shared().setURLOpener([this](const base::URL& url) {
             heard.push_back("open " + url.absoluteString());
@@ -63,7 +64,7 @@ protected:
         window.reset();
         base::RunLoop::main().runUntilIdle();
         ui::WebEngineFactory::reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     void settle() { base::RunLoop::main().advance(base::Seconds(1)); }

@@ -3,6 +3,7 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/presentation/VDInAppPurchase.h"
 #include "platform/base/Bundle.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,13 @@ protected:
             base::Value::Dictionary{{base::Bundle::shortVersionKey, base::Value("2.5")},
                                     {base::Bundle::versionKey, base::Value("2500")},
                                     {base::Bundle::identifierKey, base::Value("com.host.app")}}));
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         VDDevice::sharedInstance()->setSystemVersion("7.1.2");
     }
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         base::Bundle::install(previousBundle_);
         PlatformTest::TearDown();
     }

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/presentation/VDInterstitialViewController.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -28,7 +29,7 @@ class VDInterstitialViewControllerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
         window = ui::Window::create(ui::Screen::mainScreen().bounds());
         window->setRootViewController(root);
@@ -38,7 +39,7 @@ protected:
     void TearDown() override {
         window.reset();
         base::RunLoop::main().runUntilIdle();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     void settle() { base::RunLoop::main().advance(base::Seconds(1)); }

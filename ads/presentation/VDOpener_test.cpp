@@ -2,6 +2,7 @@
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/presentation/VDOpener.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
@@ -48,7 +49,7 @@ class VDOpenerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Presentation::shared().reset();
         ui::Application::shared().setURLOpener([this](const base::URL& url) {
             calls_.push_back("open " + url.absoluteString());
@@ -73,7 +74,7 @@ protected:
     void TearDown() override {
         ui::MailComposer::resetOutboxDirectory();
         ui::Presentation::shared().reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     bool click(const char* text, bool userInitiated = true) {

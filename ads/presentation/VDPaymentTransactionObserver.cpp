@@ -1,27 +1,16 @@
 #include "ads/presentation/VDPaymentTransactionObserver.h"
 
 #include "ads/presentation/VDInAppPurchase.h"
-
-namespace {
-
-std::shared_ptr<VDPaymentTransactionObserver>& sharedHolder() {
-    static std::shared_ptr<VDPaymentTransactionObserver> observer;
-    return observer;
-}
-
-} // namespace
+#include "platform/base/ProcessWide.h"
 
 std::shared_ptr<VDPaymentTransactionObserver> VDPaymentTransactionObserver::sharedInstance() {
-    auto& observer = sharedHolder();
-    if (!observer)
-        observer = std::make_shared<VDPaymentTransactionObserver>(Private{});
-    return observer;
-}
-
-void VDPaymentTransactionObserver::resetSharedInstanceForTesting() {
-    if (auto& observer = sharedHolder())
-        observer->setDefaultPurchaseFlowEnabled(false);
-    sharedHolder().reset();
+    // A reset takes the dropped observer off the payment queue.
+    static base::ProcessWide<VDPaymentTransactionObserver> shared(
+        [] { return std::make_shared<VDPaymentTransactionObserver>(Private{}); },
+        [](VDPaymentTransactionObserver& dropped) {
+            dropped.setDefaultPurchaseFlowEnabled(false);
+        });
+    return shared.get();
 }
 
 VDPaymentTransactionObserver::~VDPaymentTransactionObserver() = default;

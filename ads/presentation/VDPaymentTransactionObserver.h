@@ -23,9 +23,8 @@ public:
     // The store's error code for a payment the user cancelled.
     static constexpr long paymentCancelledErrorCode = 2;
 
+    // A process service (platform/base/ProcessWide.h).
     static std::shared_ptr<VDPaymentTransactionObserver> sharedInstance();
-    // Drops the shared observer so that the next use makes a new one (tests).
-    static void resetSharedInstanceForTesting();
     explicit VDPaymentTransactionObserver(Private) {}
     ~VDPaymentTransactionObserver() override;
 

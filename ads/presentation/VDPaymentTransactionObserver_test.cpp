@@ -1,5 +1,6 @@
 #include "ads/presentation/VDInAppPurchase.h"
 #include "ads/presentation/VDPaymentTransactionObserver.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Device.h"
 
@@ -12,12 +13,12 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         ui::PaymentQueue::resetDefaultQueue();
-        VDPaymentTransactionObserver::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         observer_ = VDPaymentTransactionObserver::sharedInstance();
     }
     void TearDown() override {
         ui::Device::current().setCanMakePayments(true);
-        VDPaymentTransactionObserver::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         ui::PaymentQueue::resetDefaultQueue();
         PlatformTest::TearDown();
     }

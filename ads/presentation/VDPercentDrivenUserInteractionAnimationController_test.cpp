@@ -1,5 +1,5 @@
 #include "ads/presentation/VDPercentDrivenUserInteractionAnimationController.h"
-
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -31,12 +31,12 @@ class VDPercentDrivenUserInteractionAnimationControllerTest
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         window_->setHidden(false);
         window_->addSubview(pulled_);
     }
     void TearDown() override {
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     // A controller whose pan is on the pulled view and drives the screen in over the window.

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/presentation/VDSwipeToViewControllerConfigurations.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@ namespace {
 class VDSwipeToViewControllerConfigurationsTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 };

@@ -2,6 +2,7 @@
 #include "ads/presentation/VDFullScreenNotifications.h"
 #include "ads/presentation/VDViewController.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -32,7 +33,7 @@ class VDViewControllerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
         for (const char* name : {kAdModalViewControllerWillPresentFullScreen,
                                  kAdModalViewControllerDidDismissFullScreen})
@@ -46,7 +47,7 @@ protected:
     void TearDown() override {
         window.reset();
         base::RunLoop::main().runUntilIdle();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     void settle() { base::RunLoop::main().advance(base::Seconds(1)); }

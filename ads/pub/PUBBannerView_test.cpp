@@ -4,6 +4,7 @@
 #include "ads/request/PUBRequestPrivate.h"
 #include "ads/request/SlotTestFixture.h"
 #include "ads/request/VDRequestError.h"
+#include "platform/base/ProcessWide.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ class PUBBannerViewTest : public SlotTest {
 protected:
     void TearDown() override {
         banner_.reset();
-        PUBRequestPrivate::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         SlotTest::TearDown();
     }
     std::shared_ptr<PUBBannerView> makePubBanner() {

@@ -1,20 +1,11 @@
 #include "ads/request/PUBRequestPrivate.h"
 
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RandomSource.h"
 
 #include <mutex>
 
 namespace {
-
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<PUBRequestPrivate> instance;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
 
 // Uniform in 0 … 2³² − 2: a 32-bit draw, drawn again when it is 2³² − 1.
 std::uint64_t uniformDraw() {
@@ -32,17 +23,9 @@ std::uint64_t uniformDraw() {
 } // namespace
 
 std::shared_ptr<PUBRequestPrivate> PUBRequestPrivate::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = std::make_shared<PUBRequestPrivate>(Private{});
-    return state.instance;
-}
-
-void PUBRequestPrivate::resetSharedInstanceForTesting() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    state.instance.reset();
+    static base::ProcessWide<PUBRequestPrivate> shared(
+        [] { return std::make_shared<PUBRequestPrivate>(Private{}); });
+    return shared.get();
 }
 
 PUBRequestPrivate::PUBRequestPrivate(Private)

@@ -13,9 +13,8 @@ class PUBRequestPrivate {
     struct Private {};
 
 public:
+    // A process service (platform/base/ProcessWide.h).
     static std::shared_ptr<PUBRequestPrivate> sharedInstance();
-    // Drops the shared instance so that the next use draws a new identifier (tests).
-    static void resetSharedInstanceForTesting();
 
     explicit PUBRequestPrivate(Private);
     PUBRequestPrivate(const PUBRequestPrivate&) = delete;

@@ -1,4 +1,5 @@
 #include "ads/request/PUBRequestPrivate.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RandomSource.h"
 
 #include <deque>
@@ -28,7 +29,7 @@ private:
 class PUBRequestPrivateTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        PUBRequestPrivate::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         base::RandomSource::install(nullptr);
     }
 };

@@ -18,6 +18,7 @@
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/JSON.h"
 #include "platform/base/PercentEscape.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -69,15 +70,13 @@ class SlotTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
-        VDWebViewCacheSet::install(nullptr);
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDURLConnection::clearCache();
         VDDevice::sharedInstance()->setUserAgentString("SlotTest/1.0");
         server_.start();
-        VDSDKCoreController::resetSharedInstanceForTesting();
         // The fake core page: defines the functions, records every request it is given and
         // answers it as the test says (by default not at all).
         corePage().setScriptFallback([this](
@@ -107,17 +106,12 @@ protected:
     void TearDown() override {
         banners_.clear();
         base::RunLoop::main().runUntilIdle();
-        VDSDKCoreController::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         base::RunLoop::main().runUntilIdle();
         server_.stop();
-        VDClickTrackerCollection::resetSharedInstanceForTesting();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
-        VDGestureUtil::resetSharedInstanceForTesting();
-        VDApplication::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
         PlatformTest::TearDown();
     }
 

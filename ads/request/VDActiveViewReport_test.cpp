@@ -2,6 +2,7 @@
 #include "ads/request/VDActiveViewReport.h"
 #include "ads/request/VDRequest.h"
 #include "platform/base/JSON.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -28,7 +29,7 @@ class VDActiveViewReportTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Application::shared().becomeActive();
         window_ = ui::Window::create(Rect(0, 0, 320, 480));
         window_->setRootViewController(std::make_shared<ui::ViewController>());
@@ -44,7 +45,7 @@ protected:
         monitor_.reset();
         base::RunLoop::main().runUntilIdle();
         window_.reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     using Rect = ui::Rect;

@@ -6,6 +6,7 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "platform/base/JSON.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -36,7 +37,7 @@ class VDActiveViewReportingTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Application::shared().becomeActive();
         controller_ = VDSDKCoreController::create();
         window_ = ui::Window::create(ui::Rect(0, 0, 320, 480));
@@ -55,9 +56,7 @@ protected:
         controller_.reset();
         window_.reset();
         VDMRAIDInterceptor::resetForTesting();
-        VDApplication::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

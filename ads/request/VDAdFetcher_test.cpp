@@ -4,6 +4,7 @@
 #include "ads/presentation/VDSwipeToViewControllerConfigurations.h"
 #include "ads/request/VDAdFetcher.h"
 #include "ads/request/VDRequestError.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/HostileServer.h"
@@ -52,7 +53,7 @@ class VDAdFetcherTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDDevice::sharedInstance()->setUserAgentString("TestAgent/1.0");
         VDURLConnection::clearCache();
         server_.start();
@@ -60,9 +61,7 @@ protected:
     void TearDown() override {
         server_.stop();
         VDURLConnection::clearCache();
-        VDApplication::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

@@ -1,5 +1,7 @@
 #include "ads/request/VDAdSettingsParameters.h"
 
+#include "platform/base/ProcessWide.h"
+
 #include <mutex>
 
 namespace {
@@ -11,52 +13,27 @@ struct AnalyticsClasses {
     bool screenViewInfo = false;
 };
 
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDAdSettingsParameters> instance;
-    std::optional<AnalyticsClasses> classes;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
-
+// A process service: looked up once, and again after a reset.
 AnalyticsClasses analyticsClasses() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.classes) {
-        state.classes = AnalyticsClasses{
+    static base::ProcessWide<const AnalyticsClasses> classes([] {
+        return std::make_shared<const AnalyticsClasses>(AnalyticsClasses{
             VDClassRegistry::classNamed<VDAdSettingsParameters::AnalyticsTracker>(
                 VDAdSettingsParameters::trackerClassName),
             VDClassRegistry::classNamed<VDAdSettingsParameters::ScreenViewService>(
                 VDAdSettingsParameters::screenViewServiceClassName),
             VDClassRegistry::classNamed(VDAdSettingsParameters::screenViewInfoClassName) != nullptr,
-        };
-    }
-    return *state.classes;
+        });
+    });
+    return *classes.get();
 }
 
 } // namespace
 
 std::shared_ptr<VDAdSettingsParameters> VDAdSettingsParameters::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = std::make_shared<VDAdSettingsParameters>(Private());
-    return state.instance;
-}
-
-void VDAdSettingsParameters::resetForTesting() {
-    std::shared_ptr<VDAdSettingsParameters> old;
-    {
-        auto& state = shared();
-        std::lock_guard lock(state.mutex);
-        old = std::move(state.instance);
-        state.classes.reset();
-    }
-    if (old)
-        old->waitForUpdatesForTesting();
+    static base::ProcessWide<VDAdSettingsParameters> shared(
+        [] { return std::make_shared<VDAdSettingsParameters>(Private()); },
+        [](VDAdSettingsParameters& dropped) { dropped.waitForUpdatesForTesting(); });
+    return shared.get();
 }
 
 VDAdSettingsParameters::VDAdSettingsParameters(Private)

@@ -47,9 +47,9 @@ public:
         virtual int screenId() const = 0;
     };
 
+    // A process service (platform/base/ProcessWide.h); the optional classes are looked up
+    // once, and again after a reset.
     static std::shared_ptr<VDAdSettingsParameters> sharedInstance();
-    // A new shared instance next time, and the classes looked up again (tests).
-    static void resetForTesting();
     explicit VDAdSettingsParameters(Private);
 
     // Switched on by VDMobileAds only.

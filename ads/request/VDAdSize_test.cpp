@@ -1,5 +1,6 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/request/VDAdSize.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -12,9 +13,9 @@ namespace {
 class VDAdSizeTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         ui::Device::install(nullptr);
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     static void
@@ -22,7 +23,7 @@ protected:
               ui::InterfaceOrientation orientation = ui::InterfaceOrientation::Portrait) {
         ui::Device::install(std::make_shared<ui::Device>(idiom));
         ui::Application::shared().setStatusBarOrientation(orientation);
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
 };
 

@@ -6,6 +6,7 @@
 #include "ads/request/VDAdType.h"
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDInterstitialAd.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 
@@ -31,7 +32,7 @@ std::vector<std::string> texts(const VDAd::URLSet& urls) {
 class VDAdTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 };

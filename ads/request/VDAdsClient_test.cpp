@@ -1,6 +1,7 @@
 #include "ads/foundation/VDApplication.h"
 #include "ads/request/VDAdsClient.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 
@@ -12,14 +13,13 @@ class VDAdsClientTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
     }
     void TearDown() override {
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 };

@@ -2,6 +2,7 @@
 #include "ads/request/VDBadAdUtil.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "platform/base/JSON.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/HostileServer.h"
@@ -17,7 +18,7 @@ class VDBadAdUtilTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDDevice::sharedInstance()->setUserAgentString("ReportTest/1.0");
         server_.start();
         base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
@@ -26,8 +27,7 @@ protected:
     void TearDown() override {
         base::RunLoop::main().runUntilIdle();
         server_.stop();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

@@ -1,6 +1,7 @@
 #include "ads/presentation/VDIntermission.h"
 #include "ads/request/SlotTestFixture.h"
 #include "ads/request/VDRequestError.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/ui/Device.h"
 
@@ -14,11 +15,11 @@ protected:
     void TearDown() override {
         SlotTest::TearDown();
         ui::Device::install(nullptr);
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
     static void useDevice(ui::UserInterfaceIdiom idiom) {
         ui::Device::install(std::make_shared<ui::Device>(idiom));
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
 };
 

@@ -3,45 +3,16 @@
 #include "ads/foundation/VDURLQuery.h"
 #include "ads/request/VDAdSettingsParameters.h"
 #include "platform/base/DispatchQueue.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/Application.h"
 
 #include <mutex>
 
-namespace {
-
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDClickTrackerCollection> instance;
-};
-
-Shared& shared() {
-    // The application and the main run loop are made first so that they outlive the
-    // collection, whose trackers end their background tasks and cancel their loads (and the
-    // loads' timers) when it goes away at the process's end.
-    (void)ui::Application::sharedPointer();
-    (void)base::RunLoop::main();
-    static Shared state;
-    return state;
-}
-
-} // namespace
-
 std::shared_ptr<VDClickTrackerCollection> VDClickTrackerCollection::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = std::make_shared<VDClickTrackerCollection>(Private{});
-    return state.instance;
-}
-
-void VDClickTrackerCollection::resetSharedInstanceForTesting() {
-    std::shared_ptr<VDClickTrackerCollection> dropped;
-    {
-        auto& state = shared();
-        std::lock_guard lock(state.mutex);
-        dropped = std::move(state.instance);
-    }
+    static base::ProcessWide<VDClickTrackerCollection> shared(
+        [] { return std::make_shared<VDClickTrackerCollection>(Private{}); });
+    return shared.get();
 }
 
 VDClickTrackerCollection::~VDClickTrackerCollection() {

@@ -21,9 +21,6 @@ class VDClickTrackerCollection : public VDClickTrackerDelegate,
 
 public:
     static std::shared_ptr<VDClickTrackerCollection> sharedInstance();
-    // Drops the shared collection (its trackers are reset) so that the next use makes a new
-    // one (tests).
-    static void resetSharedInstanceForTesting();
 
     explicit VDClickTrackerCollection(Private) {}
     ~VDClickTrackerCollection() override;

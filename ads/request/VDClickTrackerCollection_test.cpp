@@ -2,6 +2,7 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/request/VDAdSettingsParameters.h"
 #include "ads/request/VDClickTrackerCollection.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/testing/PlatformTest.h"
@@ -34,7 +35,7 @@ class VDClickTrackerCollectionTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDDevice::sharedInstance()->setUserAgentString("TestAgent/1.0");
         server_.server().Get(R"(/ping/(\d+))",
                              [this](const httplib::Request& request, httplib::Response& response) {
@@ -49,12 +50,10 @@ protected:
         server_.start();
     }
     void TearDown() override {
-        VDClickTrackerCollection::resetSharedInstanceForTesting();
-        VDAdSettingsParameters::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDClassRegistry::resetForTesting();
         server_.stop();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     std::size_t requestCount() {
@@ -141,7 +140,7 @@ TEST_F(VDClickTrackerCollectionTest, ACollectionThatGoesAwayAbandonsItsPings) {
     auto file = tracker->cachedFile();
     ASSERT_TRUE(file && file->isDownloading());
     collection.reset();
-    VDClickTrackerCollection::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     EXPECT_FALSE(file->isDownloading());
     EXPECT_EQ(tracker->cachedFile(), nullptr);
     EXPECT_EQ(ui::Application::shared().openBackgroundTaskCount(), 0u);
@@ -174,7 +173,7 @@ TEST(VDClickTrackerCollectionDeathTest, AProcessWhoseFirstCallIsIntoTheAdsClient
 
 TEST_F(VDClickTrackerCollectionTest,
        MediationTemplatesAreFilledForTheirNetworkAndPingedWithoutCache) {
-    VDApplication::resetForTesting();
+    base::resetProcessServicesForTesting();
     auto collection = VDClickTrackerCollection::sharedInstance();
     const std::string session = VDApplication::sharedInstance()->currentSession()->uniqueID();
     // Values are escaped as URL parameters (and keep their "@"); keywords not given vanish; "@@" is
@@ -209,5 +208,5 @@ TEST_F(VDClickTrackerCollectionTest,
             "/ping/5?n=n%401&a=&e=0%2C1&d=12%2C3&s=1&r=1&x=&lit=a@b&q=q%26evil%3D1&k=key&sid=" +
                 session,
             "/ping/6?n=b&s=4&d=&r=0"}));
-    VDApplication::resetForTesting();
+    base::resetProcessServicesForTesting();
 }

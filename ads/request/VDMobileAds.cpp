@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDLogger.h"
 #include "ads/request/VDAdSettingsParameters.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/Regex.h"
 
 #include <mutex>
@@ -13,27 +14,16 @@ struct TagManagerClasses {
     std::shared_ptr<VDMobileAds::SettingsService> service;
 };
 
-struct Shared {
-    std::mutex mutex;
-    std::optional<TagManagerClasses> classes;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
-
+// A process service: looked up once, and again after a reset.
 TagManagerClasses tagManagerClasses() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.classes) {
-        state.classes = TagManagerClasses{
+    static base::ProcessWide<const TagManagerClasses> classes([] {
+        return std::make_shared<const TagManagerClasses>(TagManagerClasses{
             VDClassRegistry::classNamed<VDMobileAds::SettingsClass>(VDMobileAds::settingsClassName),
             VDClassRegistry::classNamed<VDMobileAds::SettingsService>(
                 VDMobileAds::settingsServiceClassName),
-        };
-    }
-    return *state.classes;
+        });
+    });
+    return *classes.get();
 }
 
 } // namespace
@@ -70,10 +60,4 @@ bool VDMobileAds::isValidApplicationCode(std::string_view code) {
     auto match = pattern.value().firstMatch(code);
     return match && match->groups[0].bytes.location == 0 &&
            match->groups[0].bytes.length == code.size();
-}
-
-void VDMobileAds::resetForTesting() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    state.classes.reset();
 }

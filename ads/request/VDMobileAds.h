@@ -46,7 +46,4 @@ public:
 
     // Whether the whole text is an application code.
     static bool isValidApplicationCode(std::string_view code);
-
-    // The classes are looked up again next time (tests).
-    static void resetForTesting();
 };

@@ -1,5 +1,6 @@
 #include "ads/request/VDAdSettingsParameters.h"
 #include "ads/request/VDMobileAds.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 
@@ -62,8 +63,7 @@ public:
 class VDMobileAdsTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
-        VDMobileAds::resetForTesting();
-        VDAdSettingsParameters::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDClassRegistry::resetForTesting();
         PlatformTest::TearDown();
     }

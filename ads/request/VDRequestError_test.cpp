@@ -1,6 +1,7 @@
 #include "ads/foundation/VDDevice.h"
 #include "ads/request/VDRequest.h"
 #include "ads/request/VDRequestError.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ namespace {
 class VDRequestErrorTest : public testing_support::PlatformTest {
 protected:
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 };

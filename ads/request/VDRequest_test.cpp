@@ -6,6 +6,7 @@
 #include "ads/foundation/VDNetwork.h"
 #include "ads/mediation/VDExtras.h"
 #include "ads/request/VDRequest.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
@@ -32,10 +33,9 @@ protected:
         network->lockQueue().sync([] {});
     }
     void TearDown() override {
-        VDDevice::resetSharedInstanceForTesting();
-        VDGestureUtil::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         VDClassRegistry::resetForTesting();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         ui::Device::install(nullptr);
         PlatformTest::TearDown();
     }

@@ -12,6 +12,7 @@
 #include "ads/request/VDRequest.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 
@@ -21,16 +22,6 @@
 #include <mutex>
 
 namespace {
-
-struct Shared {
-    std::mutex mutex;
-    std::shared_ptr<VDSDKCoreController> instance;
-};
-
-Shared& shared() {
-    static Shared state;
-    return state;
-}
 
 // Runs `call` with the delegate on the main queue, when it is still alive then.
 void tellOnMain(std::weak_ptr<VDSDKCoreControllerDelegate> delegate,
@@ -102,22 +93,10 @@ constexpr const char* storedStringConstants[] = {
 } // namespace
 
 std::shared_ptr<VDSDKCoreController> VDSDKCoreController::sharedInstance() {
-    auto& state = shared();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = create();
-    return state.instance;
-}
-
-void VDSDKCoreController::resetSharedInstanceForTesting() {
-    std::shared_ptr<VDSDKCoreController> controller;
-    {
-        auto& state = shared();
-        std::lock_guard lock(state.mutex);
-        controller = std::exchange(state.instance, nullptr);
-    }
-    if (controller)
-        controller->waitForQueuesForTesting();
+    static base::ProcessWide<VDSDKCoreController> shared(
+        &VDSDKCoreController::create,
+        [](VDSDKCoreController& dropped) { dropped.waitForQueuesForTesting(); });
+    return shared.get();
 }
 
 std::shared_ptr<VDSDKCoreController> VDSDKCoreController::create() {

@@ -56,9 +56,9 @@ public:
     static constexpr double maximumSamplingInterval = 60;
 
     // The controller of the process, made on first use (on the main thread).
+    // A process service (platform/base/ProcessWide.h); a reset lets it go after its queues
+    // have run dry.
     static std::shared_ptr<VDSDKCoreController> sharedInstance();
-    // Lets the shared controller go, after its queues have run dry (tests).
-    static void resetSharedInstanceForTesting();
     // A controller of its own with a new core web view (the shared one, and tests).
     static std::shared_ptr<VDSDKCoreController> create();
     explicit VDSDKCoreController(Private);

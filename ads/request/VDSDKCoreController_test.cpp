@@ -10,6 +10,7 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/JSON.h"
 #include "platform/base/PercentEscape.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/LogCapture.h"
@@ -85,7 +86,7 @@ class VDSDKCoreControllerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
@@ -111,10 +112,7 @@ protected:
         controller_.reset();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
-        VDApplication::resetForTesting();
-        VDCharacterSets::resetSharedInstanceForTesting();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 
@@ -231,7 +229,7 @@ TEST_F(VDSDKCoreControllerTest, RequestsBeforeThePageLoadsAreSentInOrderAndAnswe
     auto shared = VDSDKCoreController::sharedInstance();
     EXPECT_EQ(VDSDKCoreController::sharedInstance(), shared);
     EXPECT_NE(shared, controller_);
-    VDSDKCoreController::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
 }
 
 TEST_F(VDSDKCoreControllerTest, ThePageIsReloadedAfterMoreThanAnHourAndAsksForConstantsAgain) {

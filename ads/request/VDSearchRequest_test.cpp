@@ -1,5 +1,6 @@
 #include "ads/foundation/VDApplication.h"
 #include "ads/request/VDSearchRequest.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 
@@ -13,11 +14,10 @@ class VDSearchRequestTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDApplication::resetForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     static Dictionary search(const VDRequest& request) {

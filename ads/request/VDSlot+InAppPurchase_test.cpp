@@ -1,6 +1,7 @@
 #include "ads/presentation/VDInAppPurchase.h"
 #include "ads/presentation/VDPaymentTransactionObserver.h"
 #include "ads/request/SlotTestFixture.h"
+#include "platform/base/ProcessWide.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ public:
 class VDSlotInAppPurchaseTest : public SlotTest {
 protected:
     void TearDown() override {
-        VDPaymentTransactionObserver::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         ui::PaymentQueue::resetDefaultQueue();
         SlotTest::TearDown();
     }

@@ -10,6 +10,7 @@
 #include "ads/request/VDBannerAd.h"
 #include "ads/request/VDRequestError.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/LogCapture.h"
 
@@ -122,8 +123,7 @@ TEST_F(VDSlotTest, RequestsThatMayNotBeMadeAreRefusedAndOnlyTheOwnersRefusalIsRe
         EXPECT_EQ(host_->calls, test.heard);
         EXPECT_TRUE(banner->slot()->slotHasAttemptedAnAdRequestAtLeastOnce());
         EXPECT_EQ(VDMRAIDInterceptor::canInitWithRequestCount(), 0);
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDDevice::sharedInstance()->setSystemVersion("7.1");
     }
 }
@@ -509,7 +509,6 @@ TEST_F(VDSlotTest, RequestParametersFollowTheAdTypeAndAreSentOnce) {
 }
 
 TEST_F(VDSlotTest, RequestsCarryTheContentFingerprintAndTheAnalyticsIdentifiersTheyHave) {
-    VDAdSettingsParameters::resetForTesting();
     auto screens = std::make_shared<FakeScreenViewService>();
     VDClassRegistry::registerClass(VDAdSettingsParameters::trackerClassName,
                                    std::make_shared<FakeTracker>());
@@ -547,7 +546,6 @@ TEST_F(VDSlotTest, RequestsCarryTheContentFingerprintAndTheAnalyticsIdentifiersT
     base::Value second(requests[1]);
     EXPECT_EQ(second["ga_cid"], base::Value("555.777"));
     EXPECT_TRUE(second["ga_hid"].isNull());
-    VDAdSettingsParameters::resetForTesting();
     VDClassRegistry::resetForTesting();
 }
 

@@ -1,5 +1,6 @@
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/testing/PlatformTest.h"
@@ -52,10 +53,10 @@ class VDAdViewTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         base::RunLoop::main().runUntilIdle();
         PlatformTest::TearDown();
     }

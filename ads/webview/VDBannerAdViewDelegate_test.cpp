@@ -3,6 +3,7 @@
 #include "ads/webview/VDBannerAdViewDelegate.h"
 #include "ads/webview/VDMRAIDEventHandling.h"
 #include "ads/webview/VDWebViewCacheSet.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/FakeWebEngine.h"
@@ -92,7 +93,7 @@ class VDBannerAdViewDelegateTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         slot_ = std::make_shared<RecordingSlot>(calls_);
         slot_->handler = slot_;
         view_ = VDAdView::create(ui::Rect(0, 0, 320, 50));
@@ -105,7 +106,7 @@ protected:
     void TearDown() override {
         slot_->view.reset();
         view_.reset();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         base::RunLoop::main().runUntilIdle();
         PlatformTest::TearDown();
     }
@@ -252,14 +253,14 @@ TEST_F(VDBannerAdViewDelegateTest, SwipeMessagesTurnTheSwipeOffAndOn) {
 }
 
 TEST_F(VDBannerAdViewDelegateTest, TouchMessagesReachTheGestureSignal) {
-    VDGestureUtil::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     loadCreative();
     send("touch?x=10&y=20&d=0.2");
     send("touch?x=5&y=5");
     send("touch?y=5");
     base::RunLoop::main().runUntilIdle();
     EXPECT_EQ(VDGestureUtil::sharedInstance()->touchCount(), 2u);
-    VDGestureUtil::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
 }
 
 TEST_F(VDBannerAdViewDelegateTest, APageLoadDelayHoldsTheFinishUntilItEnds) {
@@ -331,7 +332,7 @@ TEST_F(VDBannerAdViewDelegateTest, ARichMediaBannerThatClosesItselfIsHidden) {
 }
 
 TEST_F(VDBannerAdViewDelegateTest, TouchesOnTheAdViewReachTheGestureSignal) {
-    VDGestureUtil::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     auto window = ui::Window::create(ui::Rect(0, 0, 320, 480));
     window->addSubview(view_);
     auto touch = std::make_shared<ui::Touch>(ui::Point(10, 10), ui::TouchPhase::Began, 1.0);
@@ -346,7 +347,7 @@ TEST_F(VDBannerAdViewDelegateTest, TouchesOnTheAdViewReachTheGestureSignal) {
     EXPECT_EQ(VDGestureUtil::sharedInstance()->touchCount(), 1u);
     EXPECT_TRUE(view_->isTouched());
     view_->removeFromSuperview();
-    VDGestureUtil::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ads/webview/VDAdView.h"
 #include "ads/webview/VDBrowserAdViewDelegate.h"
 #include "ads/webview/VDWebViewCacheSet.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/FakeWebEngine.h"
@@ -21,8 +22,7 @@ class LandingPageStatisticsTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
         VDAbsoluteTime::absoluteTimeInMilliseconds();
         application = VDApplication::sharedInstance();
@@ -31,9 +31,9 @@ protected:
     void TearDown() override {
         ad.reset();
         application.reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         VDAbsoluteTime::resetForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     // The clicked ad's statistics are waiting for the next request.
@@ -93,7 +93,7 @@ TEST_F(LandingPageStatisticsTest, TheFirstStartAndTheLastFinishAreStamped) {
 // The landing page shown in a plain web view or in an ad view: the page's own events drive the
 // statistics.
 TEST_F(LandingPageStatisticsTest, ThePageOfAWebViewOrAnAdViewWritesTheStatistics) {
-    VDWebViewCacheSet::install(nullptr);
+    base::resetProcessServicesForTesting();
     auto browser = std::make_shared<VDBrowserAdViewDelegate>(ad);
     auto webView = ui::WebView::create(ui::Rect(0, 0, 320, 480));
     webView->setDelegate(browser);
@@ -119,7 +119,7 @@ TEST_F(LandingPageStatisticsTest, ThePageOfAWebViewOrAnAdViewWritesTheStatistics
     adEngine.raiseFinishLoad();
     EXPECT_EQ(appAd->dictionary(), (Value::Dictionary{{"tlanding_page_load_start", Value(2000u)},
                                                       {"tlanding_page_load_end", Value(3000u)}}));
-    VDWebViewCacheSet::install(nullptr);
+    base::resetProcessServicesForTesting();
 }
 
 } // namespace

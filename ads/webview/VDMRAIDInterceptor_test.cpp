@@ -2,6 +2,7 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/AppHome.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/FakeWebEngine.h"
@@ -30,12 +31,12 @@ class VDMRAIDInterceptorEngineTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
     }
     void TearDown() override {
         VDMRAIDInterceptor::resetForTesting();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         base::RunLoop::main().runUntilIdle();
         PlatformTest::TearDown();
     }

@@ -5,6 +5,7 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Hashing.h"
 #include "platform/base/PercentEscape.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/URL.h"
 #include "platform/net/TestHTTPServer.h"
@@ -22,8 +23,7 @@ class VDPrecacheAMSGHandlerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        ui::Application::reset();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         auto& server = server_.server();
         server.Get("/asset.png", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("PNGDATA", "image/png");
@@ -45,10 +45,10 @@ protected:
     }
     void TearDown() override {
         view_.reset();
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         base::RunLoop::main().runUntilIdle();
         server_.stop();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     std::string escaped(const std::string& text) { return base::percentEscape(text, "/:?&=+"); }

@@ -6,7 +6,10 @@
 namespace {
 
 base::ProcessWide<VDWebViewCacheSet>& process() {
-    static base::ProcessWide<VDWebViewCacheSet> pool(&VDWebViewCacheSet::create);
+    // A reset lets the dropped pool take in or hand to the main queue the web views given
+    // back to it first: none is left to its queue after the test that gave it back.
+    static base::ProcessWide<VDWebViewCacheSet> pool(
+        &VDWebViewCacheSet::create, [](VDWebViewCacheSet& dropped) { (void)dropped.count(); });
     return pool;
 }
 

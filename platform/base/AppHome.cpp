@@ -1,6 +1,7 @@
 #include "platform/base/AppHome.h"
 
 #include "platform/base/Bundle.h"
+#include "platform/base/NoDestructor.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,8 +31,8 @@ std::mutex& rootMutex() {
 }
 
 std::optional<fs::path>& installedRoot() {
-    static std::optional<fs::path> root;
-    return root;
+    static NoDestructor<std::optional<fs::path>> root;
+    return *root;
 }
 
 std::string environment(const char* name) {

@@ -1,5 +1,7 @@
 #include "platform/base/Clock.h"
 
+#include "platform/base/NoDestructor.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -16,8 +18,8 @@ std::mutex& clockMutex() {
 }
 
 std::shared_ptr<Clock>& installedClock() {
-    static std::shared_ptr<Clock> clock = std::make_shared<SystemClock>();
-    return clock;
+    static NoDestructor<std::shared_ptr<Clock>> clock(std::make_shared<SystemClock>());
+    return *clock;
 }
 
 std::int64_t readClock(clockid_t id) {

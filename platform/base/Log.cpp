@@ -1,5 +1,7 @@
 #include "platform/base/Log.h"
 
+#include "platform/base/NoDestructor.h"
+
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -18,8 +20,8 @@ std::mutex& sinkMutex() {
 // Held by shared pointer so that a sink replaced while another thread is calling it stays
 // alive until that call returns.
 std::shared_ptr<const LogSink>& installedSink() {
-    static std::shared_ptr<const LogSink> sink;
-    return sink;
+    static NoDestructor<std::shared_ptr<const LogSink>> sink;
+    return *sink;
 }
 
 void writeToStandardError(std::string_view message) {

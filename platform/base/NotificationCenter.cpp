@@ -1,12 +1,15 @@
 #include "platform/base/NotificationCenter.h"
 
+#include "platform/base/NoDestructor.h"
+
 #include <algorithm>
 
 namespace base {
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: services that stop observing as they go find it whenever they go.
+    static NoDestructor<NotificationCenter> center;
+    return *center;
 }
 
 NotificationCenter::ObserverToken

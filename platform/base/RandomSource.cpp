@@ -1,5 +1,7 @@
 #include "platform/base/RandomSource.h"
 
+#include "platform/base/NoDestructor.h"
+
 #include <algorithm>
 #include <climits>
 #include <mutex>
@@ -32,8 +34,9 @@ std::mutex& sourceMutex() {
 }
 
 std::shared_ptr<RandomSource>& installedSource() {
-    static std::shared_ptr<RandomSource> source = std::make_shared<SystemRandomSource>();
-    return source;
+    static NoDestructor<std::shared_ptr<RandomSource>> source(
+        std::make_shared<SystemRandomSource>());
+    return *source;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/base/Clock.h"
 #include "platform/base/FileDescriptorWatch.h"
+#include "platform/base/NoDestructor.h"
 #include "platform/base/Timer.h"
 
 #include <chrono>
@@ -70,8 +71,9 @@ void assertMainThread(std::source_location where) {
 #endif
 
 RunLoop& RunLoop::main() {
-    static RunLoop loop;
-    return loop;
+    // Never destroyed: blocks and timers that finish while the process ends still find it.
+    static NoDestructor<RunLoop> loop(madeBy, [] { return RunLoop(); });
+    return *loop;
 }
 
 void RunLoop::SourceRelease::operator()(GSource* source) const {

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+ProcessWide<UserDefaults>& processDefaults();
+
+// The standard defaults are never destroyed, so changes of the process's last turn are
+// written as it exits rather than by a destructor.
+void writeStandardDefaultsAtExit() {
+    if (auto defaults = processDefaults().current())
+        defaults->synchronize();
+}
+
 ProcessWide<UserDefaults>& processDefaults() {
     static ProcessWide<UserDefaults> defaults([] {
+        static std::once_flag atExit;
+        std::call_once(atExit, [] { std::atexit(&writeStandardDefaultsAtExit); });
         return UserDefaults::create(AppHome::preferencesDirectory() /
                                         (Bundle::main().bundleIdentifier() + ".plist"),
                                     UserDefaults::environmentGlobalDomain());

@@ -39,7 +39,6 @@ public:
     // Installs the process's preferences and returns the ones they replace; nullptr makes
     // standard() build a fresh object on its next call.
     static std::shared_ptr<UserDefaults> install(std::shared_ptr<UserDefaults> defaults);
-    static void resetStandard() { install(nullptr); }
 
     // The global domain the environment gives: {"AppleLanguages": [...]}.
     static Value::Dictionary environmentGlobalDomain();

@@ -1,6 +1,7 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -349,7 +350,7 @@ TEST_F(UserDefaultsTest, LanguagesComeFromTheEnvironment) {
 
     // The standard defaults carry them in the global domain, behind the application's own.
     ScopedLocaleEnvironment env(ScopedLocaleEnvironment::Values{{"LANG", "fr_FR.UTF-8"}});
-    UserDefaults::resetStandard();
+    base::resetProcessServicesForTesting();
     auto standard = UserDefaults::standard();
     EXPECT_EQ(standard->arrayForKey("AppleLanguages"), (Value::Array{"fr-FR", "en"}));
     standard->setObject("AppleLanguages", Value::Array{"it"});
@@ -364,7 +365,7 @@ TEST_F(UserDefaultsTest, StandardDefaultsLiveInThePreferencesFolder) {
     standard->setObject("opn_bookmark", true);
     ASSERT_TRUE(standard->synchronize());
 
-    UserDefaults::resetStandard();
+    base::resetProcessServicesForTesting();
     auto fresh = UserDefaults::standard();
     EXPECT_NE(fresh, standard);
     EXPECT_TRUE(fresh->boolForKey("opn_bookmark"));

@@ -43,7 +43,6 @@ public:
     // Installs the process's jar and returns the one it replaces; nullptr makes shared() build
     // a fresh one from the app home on its next call.
     static std::shared_ptr<CookieStorage> install(std::shared_ptr<CookieStorage> storage);
-    static void resetShared() { install(nullptr); }
     static std::filesystem::path defaultFilePath();
 
     CookieStorage(Private, std::filesystem::path file);

@@ -296,7 +296,7 @@ TEST_F(CookieStorageTest, TheSharedJarLivesInTheAppHomeAndCanBeReplaced) {
     auto previous = CookieStorage::install(replacement);
     EXPECT_EQ(previous, shared);
     EXPECT_EQ(CookieStorage::shared(), replacement);
-    CookieStorage::resetShared();
+    CookieStorage::install(nullptr);
     EXPECT_NE(CookieStorage::shared(), replacement);
     EXPECT_EQ(CookieStorage::shared()->cookies().size(), 1u); // read back from the file
 }

@@ -44,7 +44,6 @@ public:
     // Installs the process's cache and returns the one it replaces; nullptr makes shared()
     // build a fresh one from the app home on its next call.
     static std::shared_ptr<URLCache> install(std::shared_ptr<URLCache> cache);
-    static void resetShared() { install(nullptr); }
     static std::filesystem::path defaultDirectory();
 
     URLCache(Private, std::filesystem::path directory, std::size_t memoryCapacity,

@@ -1,4 +1,5 @@
 #include "platform/base/AppHome.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/URLRequest.h"
 #include "platform/testing/PlatformTest.h"
@@ -138,7 +139,7 @@ TEST_F(URLCacheTest, TheSharedCacheLivesInTheAppHomesCaches) {
     auto shared = URLCache::shared();
     EXPECT_EQ(shared, URLCache::shared());
     EXPECT_EQ(shared->directory(), base::AppHome::cachesDirectory() / "URLCache");
-    URLCache::resetShared();
+    base::resetProcessServicesForTesting();
     EXPECT_NE(URLCache::shared(), shared);
 }
 

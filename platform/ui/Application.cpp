@@ -3,6 +3,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Log.h"
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Screen.h"
@@ -19,8 +20,9 @@ namespace ui {
 
 namespace {
 
-std::shared_ptr<Application>& sharedHolder() {
-    static std::shared_ptr<Application> application = std::make_shared<Application>();
+base::ProcessWide<Application>& processApplication() {
+    static base::ProcessWide<Application> application(
+        [] { return std::make_shared<Application>(); });
     return application;
 }
 
@@ -51,16 +53,11 @@ bool desktopCanOpen(const base::URL& url) {
 } // namespace
 
 Application& Application::shared() {
-    return *sharedHolder();
+    return *processApplication().get();
 }
 
 std::shared_ptr<Application> Application::sharedPointer() {
-    return sharedHolder();
-}
-
-void Application::reset() {
-    sharedHolder()->stopExpiryTimer();
-    sharedHolder() = std::make_shared<Application>();
+    return processApplication().get();
 }
 
 Application::Application() = default;

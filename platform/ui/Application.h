@@ -86,7 +86,8 @@ public:
 };
 
 // The running application: its delegate and life-cycle state, windows, status bar, URL
-// opening and background tasks. One per process (shared()); tests start over with reset().
+// opening and background tasks. One per process (shared()), a process service
+// (platform/base/ProcessWide.h); a reset cancels its pending background expirations.
 // Main thread only.
 class Application : public std::enable_shared_from_this<Application> {
 public:
@@ -99,9 +100,6 @@ public:
 
     static Application& shared();
     static std::shared_ptr<Application> sharedPointer();
-    // Replaces the shared application with a new one (state inactive, no delegate, no
-    // windows, default opener); pending background expirations are cancelled.
-    static void reset();
 
     Application();
     ~Application();

@@ -1,4 +1,5 @@
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/AlertView.h"
@@ -26,7 +27,7 @@ class ApplicationTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        Application::reset();
+        base::resetProcessServicesForTesting();
         for (const char* name :
              {ApplicationDidFinishLaunchingNotification, ApplicationWillResignActiveNotification,
               ApplicationDidEnterBackgroundNotification, ApplicationWillEnterForegroundNotification,
@@ -40,7 +41,7 @@ protected:
         }
     }
     void TearDown() override {
-        Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

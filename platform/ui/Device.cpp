@@ -1,6 +1,7 @@
 #include "platform/ui/Device.h"
 
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 
 #include <array>
 #include <cstdio>
@@ -37,8 +38,8 @@ std::string hostName() {
     return name;
 }
 
-std::shared_ptr<Device>& currentDevice() {
-    static std::shared_ptr<Device> device = std::make_shared<Device>();
+base::ProcessWide<Device>& processDevice() {
+    static base::ProcessWide<Device> device([] { return std::make_shared<Device>(); });
     return device;
 }
 
@@ -57,13 +58,11 @@ Device::Device(UserInterfaceIdiom idiom, bool tallPhone)
 }
 
 Device& Device::current() {
-    return *currentDevice();
+    return *processDevice().get();
 }
 
 std::shared_ptr<Device> Device::install(std::shared_ptr<Device> device) {
-    auto previous = std::move(currentDevice());
-    currentDevice() = device ? std::move(device) : std::make_shared<Device>();
-    return previous;
+    return processDevice().install(std::move(device));
 }
 
 void Device::setScreen(Rect bounds, double scale) {

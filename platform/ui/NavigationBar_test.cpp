@@ -1,3 +1,4 @@
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
@@ -15,10 +16,10 @@ class NavigationBarTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        Application::reset();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     std::shared_ptr<BarButtonItem> item(const std::string& title) {

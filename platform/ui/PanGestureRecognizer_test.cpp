@@ -1,3 +1,4 @@
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -32,7 +33,7 @@ class PanGestureRecognizerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        Application::reset();
+        base::resetProcessServicesForTesting();
         window_->setHidden(false);
         window_->addSubview(container_);
         container_->addSubview(inner_);
@@ -46,7 +47,7 @@ protected:
         });
     }
     void TearDown() override {
-        Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

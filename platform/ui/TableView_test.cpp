@@ -1,3 +1,4 @@
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/TableView.h"
@@ -208,7 +209,7 @@ TEST_F(TableViewTest, TappingARowRunsTheSelectionSequence) {
 }
 
 TEST_F(TableViewTest, ATapOnARowInTheWindowSelectsIt) {
-    Application::reset();
+    base::resetProcessServicesForTesting();
     auto window = Window::create(Rect(0, 0, 320, 480));
     window->makeKeyAndVisible();
     Fixture f({"a", "b", "c"});
@@ -220,7 +221,7 @@ TEST_F(TableViewTest, ATapOnARowInTheWindowSelectsIt) {
     window->simulateTap(Point(100, 20 + 50)); // second visible row: row 2
     EXPECT_EQ(f.source->events, (std::vector<std::string>{"willSelect 2", "didSelect 2"}));
     window.reset();
-    Application::reset();
+    base::resetProcessServicesForTesting();
 }
 
 TEST_F(TableViewTest, DeleteControlCommitsOnlyEditableRows) {

@@ -1,4 +1,5 @@
 #include "platform/base/NotificationCenter.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
@@ -16,7 +17,7 @@ class TextFieldTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        Application::reset();
+        base::resetProcessServicesForTesting();
         previousDevice_ = Device::install(std::make_shared<Device>(UserInterfaceIdiom::Phone));
         window = Window::create(Rect(0, 0, 320, 480));
         window->makeKeyAndVisible();
@@ -35,7 +36,7 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        Application::reset();
+        base::resetProcessServicesForTesting();
         Device::install(previousDevice_);
         PlatformTest::TearDown();
     }

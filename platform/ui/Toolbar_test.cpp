@@ -1,3 +1,4 @@
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Toolbar.h"
@@ -13,10 +14,10 @@ class ToolbarTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        Application::reset();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 };

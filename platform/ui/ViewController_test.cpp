@@ -1,3 +1,4 @@
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
@@ -60,12 +61,12 @@ class ViewControllerTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        Application::reset();
+        base::resetProcessServicesForTesting();
         Presentation::shared().reset();
     }
     void TearDown() override {
         Presentation::shared().reset();
-        Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
     std::shared_ptr<LoggingController> make(const std::string& name) {

@@ -11,6 +11,7 @@
 #include "ads/request/VDSDKCoreController.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "platform/base/Clock.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
@@ -89,7 +90,7 @@ protected:
         auto installed = gtk::GtkPlatform::install();
         ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
         ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("AdFetchRoad/1.0");
@@ -108,9 +109,7 @@ protected:
         ui::WebEngineFactory::reset();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
-        VDApplication::resetForTesting();
-        VDDevice::resetSharedInstanceForTesting();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

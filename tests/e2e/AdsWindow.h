@@ -12,6 +12,7 @@
 #include "ads/webview/VDMRAIDInterceptor.h"
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/MainWindow.h"
@@ -31,7 +32,7 @@ inline void startAdServerAsCorePage(testing_support::TestAdServer& server) {
     server.start();
     base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
                                               base::Value(server.corePageURL()));
-    VDSDKCoreController::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
 }
 
 // Shows `window` with `controller` at its root; answers whether it was mapped in time.
@@ -49,17 +50,13 @@ inline bool showAdsWindow(const std::shared_ptr<ui::Window>& window,
 
 // Call once the test's ads and window are gone.
 inline void resetAdsClient(testing_support::TestAdServer& server) {
-    VDSDKCoreController::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(100));
     server.stop();
-    VDClickTrackerCollection::resetSharedInstanceForTesting();
+    base::resetProcessServicesForTesting();
     ui::WebEngineFactory::reset();
-    VDWebViewCacheSet::install(nullptr);
     VDMRAIDInterceptor::resetForTesting();
     VDClassRegistry::resetForTesting();
-    VDApplication::resetForTesting();
-    VDDevice::resetSharedInstanceForTesting();
-    ui::Application::reset();
 }
 
 } // namespace e2e

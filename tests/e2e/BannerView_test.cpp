@@ -20,6 +20,7 @@
 #include "ads/webview/VDSDKCoreWebView.h"
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/Clock.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
@@ -71,12 +72,12 @@ protected:
         auto installed = gtk::GtkPlatform::install();
         ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
         ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Application::shared().setURLOpener([this](const base::URL& url) {
             opened_.push_back(url.absoluteString());
             return true;
         });
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("BannerView/1.0");

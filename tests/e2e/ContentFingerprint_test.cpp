@@ -7,6 +7,7 @@
 #include "ads/foundation/VDContent.h"
 #include "ads/foundation/VDContentQueue.h"
 #include "platform/base/Clock.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/gtk/GtkPlatform.h"
 #include "platform/gtk/WebKitEngine.h"
@@ -40,15 +41,13 @@ protected:
         auto installed = gtk::GtkPlatform::install();
         ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
         ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
-        ui::Application::reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDApplication::resetForTesting();
-        VDCharacterSets::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         window_.reset();
         ui::WebEngineFactory::reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 

@@ -19,6 +19,7 @@
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/Clock.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/base/UserDefaults.h"
@@ -54,14 +55,14 @@ protected:
         auto installed = gtk::GtkPlatform::install();
         ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
         ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         // As the program after its launch: an ad counts as seen only while it is active.
         ui::Application::shared().launch();
         ui::Application::shared().setURLOpener([this](const base::URL& url) {
             opened_.push_back(url.absoluteString());
             return true;
         });
-        VDWebViewCacheSet::install(nullptr);
+        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("CreativeMessages/1.0");

@@ -14,6 +14,7 @@
 #include "browser/BrowserViewController.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Clock.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/gtk/GtkPlatform.h"
@@ -40,7 +41,7 @@ protected:
         auto installed = gtk::GtkPlatform::install();
         ASSERT_TRUE(installed.ok()) << installed.error().localizedDescription();
         ui::WebEngineFactory::install(gtk::WebKitEngine::maker());
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         ui::Presentation::shared().reset();
         previousDevice_ =
             ui::Device::install(std::make_shared<ui::Device>(ui::UserInterfaceIdiom::Phone));
@@ -53,19 +54,19 @@ protected:
             VDSDKCoreWebView::SDKCoreURLKey,
             base::Value("http://127.0.0.1:" + std::to_string(net::closedLoopbackPort()) +
                         "/sdk-core.html"));
-        VDSDKCoreController::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
 
     void TearDown() override {
-        AdManager::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         window_.reset();
         screen_.reset();
         delegate_.reset();
         ui::Presentation::shared().reset();
-        ui::Application::reset();
+        base::resetProcessServicesForTesting();
         // Lets the web views' last events go while the engine still runs.
         base::RunLoop::main().runUntil([] { return false; }, std::chrono::milliseconds(100));
-        VDSDKCoreController::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
         PlatformTest::TearDown();
