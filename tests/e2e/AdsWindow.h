@@ -28,11 +28,11 @@
 
 namespace e2e {
 
+// Call before the ads client's core controller is made: it reads the core page's address once.
 inline void startAdServerAsCorePage(testing_support::TestAdServer& server) {
     server.start();
     base::UserDefaults::standard()->setObject(VDSDKCoreWebView::SDKCoreURLKey,
                                               base::Value(server.corePageURL()));
-    base::resetProcessServicesForTesting();
 }
 
 // Shows `window` with `controller` at its root; answers whether it was mapped in time.

@@ -77,7 +77,6 @@ protected:
             opened_.push_back(url.absoluteString());
             return true;
         });
-        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("BannerView/1.0");

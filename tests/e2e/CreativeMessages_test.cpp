@@ -62,7 +62,6 @@ protected:
             opened_.push_back(url.absoluteString());
             return true;
         });
-        base::resetProcessServicesForTesting();
         VDMRAIDInterceptor::resetForTesting();
         VDClassRegistry::resetForTesting();
         VDDevice::sharedInstance()->setUserAgentString("CreativeMessages/1.0");
