@@ -20,6 +20,7 @@
 #include "browser/SavedTabs.h"
 #include "chorus/core/CHSettings.h"
 #include "platform/base/AppHome.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/base/PropertyList.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/store/SQLiteStatement.h"
@@ -222,11 +223,11 @@ TEST_F(PersistedNamesTest, StoredNamesAreWrittenAndReadExactlyAsEarlierVersionsS
                                    base::Value("[[81, 2]]"));
              defaults()->setObject("/redodi/ads/space_delimited_unicode_range",
                                    base::Value("[[55, 2]]"));
-             VDCharacterSets::resetSharedInstanceForTesting();
+             base::resetProcessServicesForTesting();
              auto sets = VDCharacterSets::sharedInstance();
              EXPECT_TRUE(sets->characterDelimitedSet()->contains(U'Q'));
              EXPECT_TRUE(sets->spaceDelimitedSet()->contains(U'7'));
-             VDCharacterSets::resetSharedInstanceForTesting();
+             base::resetProcessServicesForTesting();
          }},
         {"/redodi/ads/space_delimited_unicode_range", nullptr, nullptr},
         // Read where the content walk starts; the walk keeps what it read to itself.
