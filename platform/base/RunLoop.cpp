@@ -60,7 +60,7 @@ bool isMainThread() {
     return std::this_thread::get_id() == mainThreadId;
 }
 
-#ifndef NDEBUG
+#if BROWSER_MAIN_THREAD_CHECKS
 void assertMainThread(std::source_location where) {
     if (isMainThread())
         return;

@@ -24,12 +24,13 @@ class Timer;
 // True on the thread that started the process.
 bool isMainThread();
 
-// Checks a "main thread only" promise: in debug and sanitizer builds a call from another thread
-// stops the program with a message naming the place; release builds check nothing.
-#ifdef NDEBUG
-inline void assertMainThread(std::source_location = std::source_location::current()) {}
-#else
+// Checks a "main thread only" promise where it is made: with BROWSER_MAIN_THREAD_CHECKS (every
+// build but a release one) a call from another thread writes the place to standard error and
+// aborts the program; a release build checks nothing.
+#if BROWSER_MAIN_THREAD_CHECKS
 void assertMainThread(std::source_location where = std::source_location::current());
+#else
+inline void assertMainThread(std::source_location = std::source_location::current()) {}
 #endif
 
 // The main thread's loop: posted functions and timers run here, one at a time, in order.

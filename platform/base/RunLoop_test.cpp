@@ -259,8 +259,8 @@ TEST_F(RunLoopOnGLibTest, AdvanceIsRefusedWithoutAManualClock) {
     base::Clock::install(previous);
 }
 
-#ifndef NDEBUG
-// Debug and sanitizer builds hold calls to their main-thread promise.
+#if BROWSER_MAIN_THREAD_CHECKS
+// Builds with the checks hold calls to their main-thread promise.
 TEST(MainThreadCheckDeathTest, AMainThreadOnlyCallFromAnotherThreadStopsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(std::thread([] { RunLoop::main().runUntilIdle(); }).join(),
