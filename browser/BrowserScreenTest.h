@@ -15,11 +15,11 @@
 #include "platform/base/RunLoop.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/net/URLConnection.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/Window.h"
@@ -39,7 +39,6 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         base::resetProcessServicesForTesting();
-        ui::WebEngineFactory::reset();
         previousDevice_ = ui::Device::install(std::make_shared<ui::Device>(idiom()));
         // The ads client's device facts follow the device of this test.
         base::resetProcessServicesForTesting();

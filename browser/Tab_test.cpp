@@ -4,9 +4,9 @@
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
 #include "platform/net/URLConnection.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/HostileServer.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/ScrollView.h"
 
 #include <arpa/inet.h>

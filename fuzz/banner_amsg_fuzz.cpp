@@ -20,7 +20,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
-#include "platform/ui/FakeWebEngine.h"
+#include "platform/testing/FakeWebEngine.h"
 
 #include <set>
 
@@ -129,6 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool prepared = [] {
         base::AppHome::install(home.folder());
         base::RunLoop::main().useManualClock(std::make_shared<base::ManualClock>());
+        ui::WebEngineFactory::install(ui::FakeWebEngine::maker());
         return true;
     }();
     (void)prepared;

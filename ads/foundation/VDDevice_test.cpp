@@ -8,10 +8,10 @@
 #include "platform/base/PropertyList.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/WebEngineFactory.h"
 
 #include <atomic>
@@ -40,7 +40,6 @@ protected:
     }
     void TearDown() override {
         base::resetProcessServicesForTesting();
-        ui::WebEngineFactory::reset();
         base::Bundle::install(previousBundle_);
         ui::Device::install(previousDevice_);
         base::resetProcessServicesForTesting();

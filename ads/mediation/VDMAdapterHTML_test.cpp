@@ -7,9 +7,9 @@
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FakeWebEngine.h"
 
 #include <gtest/gtest.h>
 

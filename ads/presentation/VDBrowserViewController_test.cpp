@@ -5,9 +5,9 @@
 #include "platform/base/NotificationCenter.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/Window.h"
@@ -63,7 +63,6 @@ protected:
     void TearDown() override {
         window.reset();
         base::RunLoop::main().runUntilIdle();
-        ui::WebEngineFactory::reset();
         base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }

@@ -8,9 +8,9 @@
 #include "platform/base/JSON.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 

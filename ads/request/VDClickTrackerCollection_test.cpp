@@ -5,6 +5,7 @@
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
 
@@ -162,6 +163,8 @@ TEST(VDClickTrackerCollectionDeathTest, AProcessWhoseFirstCallIsIntoTheAdsClient
     for (const auto& firstCall : firstCalls) {
         EXPECT_EXIT(
             {
+                // As in the program, an engine is there before anything asks for a web view.
+                ui::WebEngineFactory::install(ui::FakeWebEngine::maker());
                 firstCall();
                 std::exit(0);
             },

@@ -13,10 +13,10 @@
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FakeWebEngine.h"
 
 #include <gtest/gtest.h>
 #include <mutex>

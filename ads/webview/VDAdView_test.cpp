@@ -3,8 +3,8 @@
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/ScrollView.h"
 
 #include <gtest/gtest.h>

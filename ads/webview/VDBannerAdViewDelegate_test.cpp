@@ -5,8 +5,8 @@
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/Window.h"
 

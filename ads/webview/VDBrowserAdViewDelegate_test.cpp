@@ -5,9 +5,9 @@
 #include "ads/webview/VDBrowserAdViewDelegate.h"
 #include "ads/webview/VDWebViewCacheSet.h"
 #include "platform/base/ProcessWide.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/WebView.h"
 
 #include <gtest/gtest.h>

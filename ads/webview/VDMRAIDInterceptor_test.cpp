@@ -4,8 +4,8 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/FakeWebEngine.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include "platform/base/RunLoop.h"
 #include "platform/base/URL.h"
 #include "platform/net/TestHTTPServer.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/FakeWebEngine.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,8 +2,8 @@
 #include "ads/webview/VDWebViewFactory.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/FakeWebEngine.h"
 
 #include <gtest/gtest.h>
 #include <thread>

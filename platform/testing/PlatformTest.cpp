@@ -7,6 +7,7 @@
 #include "platform/net/CookieStorage.h"
 #include "platform/net/FakeReachabilitySource.h"
 #include "platform/net/URLCache.h"
+#include "platform/testing/FakeWebEngine.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -43,9 +44,12 @@ void PlatformTest::SetUp() {
     // The next shared() calls build a fresh jar and cache inside the new home.
     previousCookies_ = net::CookieStorage::install(nullptr);
     previousURLCache_ = net::URLCache::install(nullptr);
+
+    previousEngineMaker_ = ui::WebEngineFactory::install(ui::FakeWebEngine::maker());
 }
 
 void PlatformTest::TearDown() {
+    ui::WebEngineFactory::install(std::move(previousEngineMaker_));
     net::URLCache::install(std::move(previousURLCache_));
     net::CookieStorage::install(std::move(previousCookies_));
     net::ReachabilitySource::install(std::move(previousReachability_));

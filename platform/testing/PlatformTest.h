@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/base/Clock.h"
+#include "platform/ui/WebEngineFactory.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -24,7 +25,8 @@ namespace testing_support {
 // - an app home of its own in a new temporary folder, removed afterwards;
 // - fresh standard user defaults, kept in that app home;
 // - a fake reachability source (see reachability()), and a fresh cookie jar and URL cache in
-//   that app home.
+//   that app home;
+// - FakeWebEngine as the engine of every web view made (a test may install another).
 // Everything is put back as it was after the test.
 class PlatformTest : public ::testing::Test {
 protected:
@@ -52,6 +54,8 @@ private:
     std::shared_ptr<net::ReachabilitySource> previousReachability_;
     std::shared_ptr<net::CookieStorage> previousCookies_;
     std::shared_ptr<net::URLCache> previousURLCache_;
+
+    ui::WebEngineFactory::Maker previousEngineMaker_;
 };
 
 } // namespace testing_support

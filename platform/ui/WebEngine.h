@@ -21,7 +21,7 @@ class WebEngineClient;
 // The page side of a WebView: loads pages, runs scripts and reports what happens through
 // the client it is given. WebView holds the view-side state, so an engine needs no
 // knowledge of delegates, of "about:blank" or of when its events may be delivered.
-// The program uses the WebKitGTK engine; unit tests use FakeWebEngine.
+// The program uses the WebKitGTK engine; unit tests use FakeWebEngine (platform/testing).
 class WebEngine {
 public:
     virtual ~WebEngine() = default;

@@ -1,6 +1,6 @@
 #include "platform/ui/WebEngineFactory.h"
 
-#include "platform/ui/FakeWebEngine.h"
+#include "platform/testing/FakeWebEngine.h"
 
 #include <mutex>
 #include <stdexcept>
@@ -29,7 +29,8 @@ std::unique_ptr<WebEngine> WebEngineFactory::create(WebEngine* relatedTo) {
         maker = installedMaker();
     }
     if (!maker)
-        return std::make_unique<FakeWebEngine>(dynamic_cast<FakeWebEngine*>(relatedTo));
+        throw std::logic_error("no web engine is installed: install one with "
+                               "ui::WebEngineFactory::install before making a web view");
     auto engine = maker(relatedTo);
     if (!engine)
         throw std::runtime_error("the installed web engine maker made no engine");

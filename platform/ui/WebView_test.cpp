@@ -1,11 +1,13 @@
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/testing/PlatformTest.h"
-#include "platform/ui/FakeWebEngine.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/WebView.h"
 #include "platform/ui/WebViewDelegate.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,7 +52,6 @@ class WebViewTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        WebEngineFactory::reset();
         view = WebView::create(Rect(0, 0, 320, 400));
         delegate = std::make_shared<RecordingDelegate>();
         view->setDelegate(delegate);
@@ -281,6 +282,18 @@ TEST_F(WebViewTest, TheFactoryMakesTheInstalledEngine) {
     auto other = WebView::create();
     EXPECT_EQ(made, 1);
     WebEngineFactory::install(previous);
+}
+
+TEST_F(WebViewTest, WithoutAnInstalledEngineNoWebViewIsMade) {
+    WebEngineFactory::reset();
+    try {
+        WebView::create();
+        ADD_FAILURE() << "a web view was made without an engine";
+    } catch (const std::logic_error& error) {
+        EXPECT_THAT(error.what(), testing::HasSubstr("no web engine is installed"));
+    }
+    // The same for a view that asks to share another's process.
+    EXPECT_THROW(WebView::create(Rect(), view.get()), std::logic_error);
 }
 
 } // namespace

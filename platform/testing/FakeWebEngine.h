@@ -5,6 +5,7 @@
 #include "platform/base/URL.h"
 #include "platform/net/URLRequest.h"
 #include "platform/ui/WebEngine.h"
+#include "platform/ui/WebEngineFactory.h"
 #include "platform/ui/WebResourceInterception.h"
 #include "platform/ui/WebViewNavigationType.h"
 
@@ -24,7 +25,8 @@ class WebView;
 // view asks (loads, scripts, stops, history steps, settings), answers scripts from a table
 // the test fills, and lets the test play the page: raise navigations (which ask the view's
 // delegate), start, finish and failure of loads, a title, a content size and scrolling.
-// It is the default engine of WebEngineFactory and never ships in the program.
+// It lives in the test library and never ships in the program: a test installs maker() in
+// WebEngineFactory (testing_support::PlatformTest does so for every test).
 class FakeWebEngine final : public WebEngine {
 public:
     struct HTMLLoad {
@@ -53,6 +55,10 @@ public:
     // An engine of its own web process, or one sharing the process of `relatedTo`.
     explicit FakeWebEngine(FakeWebEngine* relatedTo = nullptr);
     ~FakeWebEngine() override;
+
+    // What WebEngineFactory::install takes: a FakeWebEngine for each new view, related to the
+    // engine it is asked to share a process with when that is a FakeWebEngine too.
+    static WebEngineFactory::Maker maker();
 
     // The fake engine of a view; throws std::logic_error when the view runs another engine.
     static FakeWebEngine& of(WebView& view);

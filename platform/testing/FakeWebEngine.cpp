@@ -1,9 +1,10 @@
-#include "platform/ui/FakeWebEngine.h"
+#include "platform/testing/FakeWebEngine.h"
 
 #include "platform/ui/WebEngineClient.h"
 #include "platform/ui/WebView.h"
 
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 
 namespace ui {
@@ -23,6 +24,12 @@ FakeWebEngine::FakeWebEngine(FakeWebEngine* relatedTo)
     , alive_(std::make_shared<bool>(true)) {}
 
 FakeWebEngine::~FakeWebEngine() = default;
+
+WebEngineFactory::Maker FakeWebEngine::maker() {
+    return [](WebEngine* relatedTo) -> std::unique_ptr<WebEngine> {
+        return std::make_unique<FakeWebEngine>(dynamic_cast<FakeWebEngine*>(relatedTo));
+    };
+}
 
 FakeWebEngine& FakeWebEngine::of(WebView& view) {
     auto* engine = dynamic_cast<FakeWebEngine*>(&view.engine());
