@@ -1,6 +1,7 @@
 #include "browser/BookmarkFolderFormController.h"
 
 #include "browser/BookmarkScreens.h"
+#include "platform/base/RunLoop.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
 
@@ -14,6 +15,7 @@ constexpr const char* saveFailedTitle = "Could Not Save Folder";
 
 std::shared_ptr<BookmarkFolderFormController>
 BookmarkFolderFormController::create(std::string nibName) {
+    base::assertMainThread();
     registerInterfaceClass();
     return std::make_shared<BookmarkFolderFormController>(std::move(nibName));
 }
@@ -44,6 +46,7 @@ void BookmarkFolderFormController::loadView() {
 }
 
 void BookmarkFolderFormController::viewDidLoad() {
+    base::assertMainThread();
     takeDelegateContextIfNone(context_);
     if (mode_ == 0)
         mode_ = addMode;

@@ -6,6 +6,7 @@
 #include "platform/base/Date.h"
 #include "platform/base/Log.h"
 #include "platform/base/Regex.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/base/Value.h"
 
@@ -171,6 +172,7 @@ base::Result<void> BookmarkImporter::loadBookmarksFromFile(const std::filesystem
 }
 
 void BookmarkImporter::loadBookmarksFromText(std::string_view exportText) {
+    base::assertMainThread();
     BrowserDelegate::takeContextIfNone(context_);
     if (!context_)
         return;
@@ -310,6 +312,7 @@ void BookmarkImporter::addBookmark(xmlNode* link, const std::shared_ptr<store::O
 }
 
 base::Result<void> BookmarkImporter::save() {
+    base::assertMainThread();
     if (!context_)
         return {};
     auto saved = context_->save();

@@ -8,6 +8,7 @@
 #include "browser/BrowserDelegate.h"
 #include "browser/NormalizedAddress.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/store/FetchRequest.h"
 #include "platform/store/Predicate.h"
@@ -47,6 +48,7 @@ void deleteFolderTree(store::Context& context, const std::shared_ptr<store::Obje
 } // namespace
 
 std::shared_ptr<BookmarksController> BookmarksController::create(std::string nibName) {
+    base::assertMainThread();
     registerInterfaceClasses();
     return std::make_shared<BookmarksController>(std::move(nibName));
 }
@@ -82,6 +84,7 @@ void BookmarksController::loadView() {
 }
 
 void BookmarksController::viewDidLoad() {
+    base::assertMainThread();
     // A folder's own list bears the folder's name.
     setTitle(currentFolder_ ? textValue(*currentFolder_, "name") : topLevelTitle);
     if (mode_ == 0)

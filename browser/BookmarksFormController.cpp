@@ -3,6 +3,7 @@
 #include "browser/AdManager.h"
 #include "browser/BookmarkScreens.h"
 #include "browser/BrowserDelegate.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
@@ -18,6 +19,7 @@ constexpr const char* saveTitle = "Save";
 } // namespace
 
 std::shared_ptr<BookmarksFormController> BookmarksFormController::create(std::string nibName) {
+    base::assertMainThread();
     registerInterfaceClass();
     return std::make_shared<BookmarksFormController>(std::move(nibName));
 }
@@ -51,6 +53,7 @@ void BookmarksFormController::loadView() {
 }
 
 void BookmarksFormController::viewDidLoad() {
+    base::assertMainThread();
     takeDelegateContextIfNone(context_);
     if (mode_ == 0)
         mode_ = addMode;

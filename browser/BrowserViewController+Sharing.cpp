@@ -234,10 +234,12 @@ std::string BrowserViewController::sharingFailedMessage(std::int32_t code) {
 }
 
 void BrowserViewController::shareKitSharingFinished(std::int32_t code) {
+    base::assertMainThread();
     showSharingAlert(sharingFinishedMessage(code));
 }
 
 void BrowserViewController::shareKitSharingFailed(std::int32_t code) {
+    base::assertMainThread();
     showSharingAlert(sharingFailedMessage(code));
 }
 

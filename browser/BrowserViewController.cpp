@@ -56,6 +56,7 @@ std::optional<base::Data> resourceData(const char* name, const char* type) {
 } // namespace
 
 std::shared_ptr<BrowserViewController> BrowserViewController::create(std::string nibName) {
+    base::assertMainThread();
     if (nibName.empty())
         nibName = interfaceFileForCurrentDevice();
     return std::make_shared<BrowserViewController>(Private{}, std::move(nibName));
@@ -280,6 +281,7 @@ void BrowserViewController::registerForKeyboardNotifications() {
 }
 
 void BrowserViewController::keyboardWasShown(const base::Notification&) {
+    base::assertMainThread();
     if (isPad() || !selectedTab_ || selectedTab_->currentURL() || addressBar_->isFirstResponder())
         return;
     scrollToTop(ui::InterfaceObject());
@@ -287,6 +289,7 @@ void BrowserViewController::keyboardWasShown(const base::Notification&) {
 }
 
 void BrowserViewController::keyboardWasHidden(const base::Notification&) {
+    base::assertMainThread();
     if (isPad() || !selectedTab_ || selectedTab_->currentURL() || addressBar_->isFirstResponder())
         return;
     selectedTab_->webView()->stringByEvaluatingJavaScriptFromString(keyboardHiddenScript_);
@@ -364,6 +367,7 @@ void BrowserViewController::searchWeb(const ui::InterfaceObject& sender) {
 void BrowserViewController::gotoAddressWithRequestObjInTab(const ui::InterfaceObject& sender,
                                                            const net::URLRequest& request,
                                                            const std::shared_ptr<Tab>& tab) {
+    base::assertMainThread();
     // A tab that has been closed may still hear from its web view (a link tapped while it
     // went away); it must not start a load that moves this screen's bars and progress.
     if (!isOpen(tab))
@@ -502,6 +506,7 @@ void BrowserViewController::currentWebViewDidStartLoading(ui::WebView& webView) 
 
 void BrowserViewController::currentWebViewDidFinishFinalLoad(
     const std::shared_ptr<ui::WebView>& webView) {
+    base::assertMainThread();
     // Only the end of an open tab's page ends the load on screen.
     if (!webView || !tabOwningWebView(webView.get()))
         return;
@@ -533,6 +538,7 @@ void BrowserViewController::addTab(const ui::InterfaceObject&) {
 }
 
 void BrowserViewController::addTabWithAddress(const std::string& address) {
+    base::assertMainThread();
     base::log("fsdfsd  " + address);
     if (tabs_.empty())
         tabs_.reserve(8);
@@ -710,6 +716,7 @@ std::shared_ptr<Tab> BrowserViewController::tabOwningWebView(const ui::WebView* 
 // --- Saved tabs.
 
 void BrowserViewController::saveOpenTabs() {
+    base::assertMainThread();
     std::vector<SavedTabs::Entry> open;
     for (const auto& tab : tabs_)
         open.push_back(
@@ -718,6 +725,7 @@ void BrowserViewController::saveOpenTabs() {
 }
 
 void BrowserViewController::openSavedTabs() {
+    base::assertMainThread();
     SavedTabs().takeAll([this](const SavedTabs::Entry& saved) {
         addTabWithAddress(saved.url);
         if (saved.title && selectedTab_)

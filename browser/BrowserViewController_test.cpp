@@ -19,6 +19,7 @@
 #include <atomic>
 #include <filesystem>
 #include <gmock/gmock.h>
+#include <thread>
 #include <variant>
 
 using ::testing::ElementsAre;
@@ -1145,5 +1146,28 @@ TEST_F(BrowserScreenTest, TheScreenDoesNotLoadWithoutItsKeyboardScripts) {
         EXPECT_THAT(error.what(), HasSubstr("keyboard_hidden.js"));
     }
 }
+
+#if BROWSER_MAIN_THREAD_CHECKS
+// Builds with the checks hold the screens to the main thread, where their views, web views
+// and connections live. Making screens and tabs is checked without a fixture, since a dying
+// child process leaves its app home behind; one case does so for a shown screen's calls.
+TEST(BrowserScreenDeathTest, MakingScreensOrTabsOffTheMainThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([] { BrowserViewController::create(); }).join(),
+                 "BrowserViewController::create.* is main thread only");
+    EXPECT_DEATH(std::thread([] { Tab::create(ui::Rect(), nullptr); }).join(),
+                 "Tab::create.* is main thread only");
+    EXPECT_DEATH(std::thread([] { BookmarksController::create(); }).join(),
+                 "BookmarksController::create.* is main thread only");
+}
+
+using ShownScreenDeathTest = AddressFieldTest;
+
+TEST_F(ShownScreenDeathTest, CallingTheShownScreenOffTheMainThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(std::thread([&] { screen->addTabWithAddress("http://127.0.0.1:9/"); }).join(),
+                 "addTabWithAddress.* is main thread only");
+}
+#endif
 
 } // namespace

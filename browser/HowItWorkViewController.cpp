@@ -2,6 +2,7 @@
 
 #include "browser/BrowserSettings.h"
 #include "browser/BrowserViewController.h"
+#include "platform/base/RunLoop.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
@@ -30,6 +31,7 @@ void showOutcome(const std::string& message) {
 } // namespace
 
 std::shared_ptr<HowItWorkViewController> HowItWorkViewController::create(std::string nibName) {
+    base::assertMainThread();
     registerInterfaceClass();
     auto screen = std::make_shared<HowItWorkViewController>(Private{}, std::move(nibName));
     screen->share_ = ShareKit::create();
@@ -52,6 +54,7 @@ void HowItWorkViewController::registerInterfaceClass() {
 }
 
 void HowItWorkViewController::viewDidLoad() {
+    base::assertMainThread();
     ui::ViewController::viewDidLoad();
     setTitle("About Us");
     auto navigation = navigationController();
@@ -102,10 +105,12 @@ void HowItWorkViewController::brws_url(const ui::InterfaceObject& sender) {
 }
 
 void HowItWorkViewController::shareKitSharingFinished(std::int32_t code) {
+    base::assertMainThread();
     showOutcome(BrowserViewController::sharingFinishedMessage(code));
 }
 
 void HowItWorkViewController::shareKitSharingFailed(std::int32_t code) {
+    base::assertMainThread();
     showOutcome(BrowserViewController::sharingFailedMessage(code));
 }
 

@@ -2,6 +2,7 @@
 
 #include "browser/BrowserDelegate.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "platform/store/FetchRequest.h"
 
 namespace {
@@ -37,6 +38,7 @@ SavedTabs::SavedTabs(std::shared_ptr<store::Context> context)
 }
 
 void SavedTabs::replaceWith(const std::vector<Entry>& tabs) {
+    base::assertMainThread();
     auto earlier = fetchAll("inserting");
     if (!earlier)
         return;
@@ -54,6 +56,7 @@ void SavedTabs::replaceWith(const std::vector<Entry>& tabs) {
 }
 
 void SavedTabs::takeAll(const std::function<void(const Entry&)>& open) {
+    base::assertMainThread();
     auto fetched = fetchAll("deleting");
     if (!fetched)
         return;
@@ -68,6 +71,7 @@ void SavedTabs::takeAll(const std::function<void(const Entry&)>& open) {
 }
 
 void SavedTabs::removeAll() {
+    base::assertMainThread();
     auto fetched = fetchAll("deleting");
     if (!fetched)
         return;

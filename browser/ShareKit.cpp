@@ -4,6 +4,7 @@
 #include "chorus/dialogs/CHWebDialogs.h"
 #include "chorus/ui/CHFriendPickerViewController.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Image.h"
@@ -44,15 +45,18 @@ enum Failed : std::int32_t {
 } // namespace
 
 std::shared_ptr<ShareKit> ShareKit::create() {
+    base::assertMainThread();
     return std::make_shared<ShareKit>(Private{});
 }
 
 void ShareKit::finished(std::int32_t code) {
+    base::assertMainThread();
     if (auto delegate = delegate_.lock())
         delegate->shareKitSharingFinished(code);
 }
 
 void ShareKit::failed(std::int32_t code) {
+    base::assertMainThread();
     if (auto delegate = delegate_.lock())
         delegate->shareKitSharingFailed(code);
 }
@@ -135,6 +139,7 @@ void ShareKit::shareOnChorusWithTextAndURLFromViewController(
 void ShareKit::shareOnService(ui::ShareServiceType service, const std::shared_ptr<ui::Image>& image,
                               const std::string& text, const std::optional<std::string>& address,
                               const std::shared_ptr<ui::ViewController>& viewController) {
+    base::assertMainThread();
     const bool twitter = service == ui::ShareServiceType::Twitter;
     if (!ui::ShareSheet::isAvailableForServiceType(service)) {
         failed(twitter ? TwitterUnavailable : ChorusUnavailable);
@@ -179,6 +184,7 @@ void ShareKit::shareOnService(ui::ShareServiceType service, const std::shared_pt
 // --- Images.
 
 void ShareKit::saveImageToPhotosRoll(const std::shared_ptr<ui::Image>& image) {
+    base::assertMainThread();
     if (!image) {
         failed(ImageNotStored);
         return;
@@ -198,6 +204,7 @@ void ShareKit::saveImageToPhotosRoll(const std::shared_ptr<ui::Image>& image) {
 }
 
 void ShareKit::copyImageToClipBoard(const std::shared_ptr<ui::Image>& image) {
+    base::assertMainThread();
     if (!image) {
         failed(ImageNotStored);
         return;
@@ -214,6 +221,7 @@ void ShareKit::copyImageToClipBoard(const std::shared_ptr<ui::Image>& image) {
 
 void ShareKit::postOnFriendsWallFromViewController(
     CHUtility::Parameters parameters, const std::shared_ptr<ui::ViewController>& viewController) {
+    base::assertMainThread();
     callerClass_ = viewController;
     if (CHSession::activeSession()->isOpen()) {
         showFriendPickerWithOptions(std::move(parameters));

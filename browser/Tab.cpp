@@ -3,6 +3,7 @@
 #include "platform/base/AppHome.h"
 #include "platform/base/Bundle.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/ui/Color.h"
@@ -55,6 +56,7 @@ bool isMarkupMIMEType(const std::string& type) {
 } // namespace
 
 std::shared_ptr<Tab> Tab::create(const ui::Rect& frame, const std::shared_ptr<TabHost>& target) {
+    base::assertMainThread();
     auto tab = std::make_shared<Tab>(Private{}, frame);
     tab->viewController_ = target;
     // The scripts it runs in pages: a tab without them would never learn that a page finished.
@@ -181,6 +183,7 @@ void Tab::setWebView(std::shared_ptr<ui::WebView> webView) {
 }
 
 void Tab::setUrlConnection(std::shared_ptr<net::URLConnection> connection) {
+    base::assertMainThread();
     // A tab shows one page: an earlier fetch still running would deliver its page over the
     // one asked for now.
     if (urlConnection_ && urlConnection_ != connection)
@@ -202,6 +205,7 @@ void Tab::cancelFetch() {
 }
 
 void Tab::stopLoading() {
+    base::assertMainThread();
     // A page that never arrived leaves no visit behind: the history, and the address field,
     // name the page still shown.
     if (fetching_)
@@ -610,6 +614,7 @@ void Tab::goForward() {
 }
 
 void Tab::go(std::int32_t step) {
+    base::assertMainThread();
     auto host = viewController();
     if (host) {
         if (auto forward = host->forwardButton())

@@ -4,6 +4,7 @@
 #include "chorus/core/CHSettings.h"
 #include "chorus/core/CHUtility.h"
 #include "chorus/core/CHWebDialogViewController.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 
 namespace {
@@ -23,10 +24,12 @@ base::Error loginError(std::string reason, std::string description) {
 } // namespace
 
 std::shared_ptr<CHSession> CHSession::create() {
+    base::assertMainThread();
     return createWithPermissions({});
 }
 
 std::shared_ptr<CHSession> CHSession::createWithPermissions(std::vector<std::string> permissions) {
+    base::assertMainThread();
     return std::make_shared<CHSession>(Private{}, CHSettings::appID(), std::move(permissions));
 }
 
@@ -49,6 +52,7 @@ std::shared_ptr<CHSession> CHSession::setActiveSession(std::shared_ptr<CHSession
 
 bool CHSession::openActiveSessionWithReadPermissionsAllowLoginUICompletionHandler(
     std::vector<std::string> readPermissions, bool allowLoginUI, StateHandler handler) {
+    base::assertMainThread();
     auto session = createWithPermissions(std::move(readPermissions));
     setActiveSession(session);
     // Tokens are not kept between sessions: without the login page there is nothing to open.
@@ -59,6 +63,7 @@ bool CHSession::openActiveSessionWithReadPermissionsAllowLoginUICompletionHandle
 }
 
 bool CHSession::openWithCompletionHandler(StateHandler handler) {
+    base::assertMainThread();
     if (state_ != CHSessionState::Created)
         return false;
     handler_ = std::move(handler);
@@ -142,6 +147,7 @@ bool CHSession::refreshAccessTokenExpirationDate(std::string accessToken,
 }
 
 void CHSession::close() {
+    base::assertMainThread();
     if (state_ == CHSessionState::CreatedOpening && loginDialog_) {
         loginDialog_->close();
         return;

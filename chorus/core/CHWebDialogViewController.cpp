@@ -16,6 +16,7 @@ constexpr double barHeight = 44;
 
 std::shared_ptr<CHWebDialogViewController>
 CHWebDialogViewController::create(base::URL url, std::string title, Handler handler) {
+    base::assertMainThread();
     return std::make_shared<CHWebDialogViewController>(Private{}, std::move(url), std::move(title),
                                                        std::move(handler));
 }
@@ -45,6 +46,7 @@ std::shared_ptr<ui::ViewController> CHWebDialogViewController::topViewController
 }
 
 void CHWebDialogViewController::presentModally(bool animated) {
+    base::assertMainThread();
     auto self = std::static_pointer_cast<CHWebDialogViewController>(shared_from_this());
     if (auto top = topViewController())
         top->presentViewController(self, animated);
@@ -62,6 +64,7 @@ void CHWebDialogViewController::presentModally(bool animated) {
 }
 
 void CHWebDialogViewController::close() {
+    base::assertMainThread();
     end(Outcome{Outcome::Kind::Closed, std::nullopt, std::nullopt});
 }
 

@@ -2,13 +2,16 @@
 
 #include "chorus/core/CHError.h"
 #include "platform/base/JSON.h"
+#include "platform/base/RunLoop.h"
 #include "platform/net/URLConnection.h"
 
 std::shared_ptr<CHRequestConnection> CHRequestConnection::create() {
+    base::assertMainThread();
     return std::make_shared<CHRequestConnection>(Private{});
 }
 
 void CHRequestConnection::addRequestCompletionHandler(CHRequest request, Handler handler) {
+    base::assertMainThread();
     if (!started_)
         entries_.push_back(Entry{std::move(request), std::move(handler), nullptr});
 }
@@ -47,6 +50,7 @@ private:
 };
 
 void CHRequestConnection::start() {
+    base::assertMainThread();
     if (started_ || cancelled_)
         return;
     started_ = true;
@@ -88,6 +92,7 @@ void CHRequestConnection::answered(std::size_t index, int statusCode, const base
 }
 
 void CHRequestConnection::cancel() {
+    base::assertMainThread();
     cancelled_ = true;
     for (auto& entry : entries_)
         if (entry.connection)

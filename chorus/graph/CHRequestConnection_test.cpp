@@ -6,6 +6,7 @@
 #include "tests/fixtures/chorus/ChorusTest.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -135,5 +136,20 @@ TEST_F(CHRequestConnectionTest, AnAnswerTooLargeOrTooSlowFailsWithTheTransportsR
     ASSERT_TRUE(tooSlow.error->underlyingError());
     EXPECT_EQ(tooSlow.error->underlyingError()->code, base::URLErrorTimedOut);
 }
+
+#if BROWSER_MAIN_THREAD_CHECKS
+// Builds with the checks hold the social client's connections to the main thread. (No
+// fixture: a dying child process would leave its app home behind.)
+TEST(CHRequestConnectionDeathTest, StartingOrCancellingOffTheMainThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto connection = CHRequestConnection::create();
+    EXPECT_DEATH(std::thread([&] { connection->start(); }).join(),
+                 "CHRequestConnection::start.* is main thread only");
+    EXPECT_DEATH(std::thread([&] { connection->cancel(); }).join(),
+                 "CHRequestConnection::cancel.* is main thread only");
+    EXPECT_DEATH(std::thread([] { CHRequestConnection::create(); }).join(),
+                 "CHRequestConnection::create.* is main thread only");
+}
+#endif
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "chorus/core/CHSession.h"
 #include "chorus/graph/CHRequestConnection.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 #include "platform/base/Strings.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@ constexpr const char* cellIdentifier = "CHFriendCell";
 } // namespace
 
 std::shared_ptr<CHFriendPickerViewController> CHFriendPickerViewController::create() {
+    base::assertMainThread();
     return std::make_shared<CHFriendPickerViewController>(Private{});
 }
 
@@ -43,6 +45,7 @@ void CHFriendPickerViewController::loadView() {
 }
 
 void CHFriendPickerViewController::loadData() {
+    base::assertMainThread();
     if (connection_)
         connection_->cancel();
     connection_.reset();

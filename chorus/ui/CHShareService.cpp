@@ -4,12 +4,14 @@
 #include "chorus/core/CHSession.h"
 #include "chorus/graph/CHRequestConnection.h"
 #include "platform/base/Log.h"
+#include "platform/base/RunLoop.h"
 
 std::shared_ptr<CHShareService> CHShareService::create() {
     return std::make_shared<CHShareService>(Private{});
 }
 
 void CHShareService::post(ui::SharePost post, Completion completion) {
+    base::assertMainThread();
     if (CHSession::activeSession()->isOpen()) {
         send(post, completion);
         return;

@@ -47,6 +47,7 @@ void CHViewController::loadView() {
 
 void CHViewController::presentModallyFromViewControllerAnimatedHandler(
     const std::shared_ptr<ui::ViewController>& viewController, bool animated, Handler handler) {
+    base::assertMainThread();
     handler_ = std::move(handler);
     presentedAnimated_ = animated;
     finishing_ = false;
@@ -71,6 +72,7 @@ void CHViewController::cancelButtonPressed() {
 }
 
 void CHViewController::finish(bool done) {
+    base::assertMainThread();
     if (finishing_ || !presentingViewController())
         return;
     finishing_ = true;

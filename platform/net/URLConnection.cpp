@@ -97,6 +97,7 @@ URLConnection::~URLConnection() {
 }
 
 void URLConnection::start() {
+    base::assertMainThread();
     if (state_ != State::Created)
         return;
     state_ = State::Loading;
@@ -119,6 +120,7 @@ void URLConnection::start() {
 }
 
 void URLConnection::cancel() {
+    base::assertMainThread();
     if (state_ == State::Done)
         return;
     auto keepAlive = shared_from_this();
@@ -246,6 +248,7 @@ bool URLConnection::answerFromCache() {
 }
 
 void URLConnection::handleEvent(std::uint64_t generation, CurlTransfer::Event event) {
+    base::assertMainThread();
     if (state_ != State::Loading || generation != generation_)
         return;
     auto self = shared_from_this();

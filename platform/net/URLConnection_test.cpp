@@ -1010,5 +1010,28 @@ TEST_F(URLConnectionTest, ATimeLimitEndsALoadThatTheServerKeepsAliveByteByByte) 
     unlimitedConnection->cancel();
 }
 
+#if BROWSER_MAIN_THREAD_CHECKS
+// Builds with the checks hold a connection's callers to the main thread: a load started or
+// stopped elsewhere would race the run loop that delivers its events. (No fixture: a dying
+// child process would leave its app home behind.)
+TEST(URLConnectionDeathTest, StartingOrCancellingOffTheMainThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto connection = URLConnection::create(URLRequest::withURLString("http://127.0.0.1:9/"),
+                                            std::make_shared<RecordingDelegate>(), false);
+    EXPECT_DEATH(std::thread([&] { connection->start(); }).join(),
+                 "URLConnection::start.* is main thread only");
+    EXPECT_DEATH(std::thread([&] { connection->cancel(); }).join(),
+                 "URLConnection::cancel.* is main thread only");
+    EXPECT_DEATH(std::thread([] {
+                     URLConnection::sendAsynchronousRequest(
+                         URLRequest::withURLString("http://127.0.0.1:9/"), {});
+                 }).join(),
+                 "URLConnection::start.* is main thread only");
+    // On the main thread the same calls are fine.
+    connection->start();
+    connection->cancel();
+}
+#endif
+
 } // namespace
 } // namespace net

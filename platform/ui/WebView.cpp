@@ -1,5 +1,6 @@
 #include "platform/ui/WebView.h"
 
+#include "platform/base/RunLoop.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/WebEngine.h"
 #include "platform/ui/WebEngineFactory.h"
@@ -67,6 +68,7 @@ WebView::WebView(const Rect& frame, WebView* relatedTo)
     : View(frame)
     , engine_(WebEngineFactory::create(relatedTo ? relatedTo->engine_.get() : nullptr))
     , scrollView_(std::make_shared<PageScrollView>(Rect(Point(), frame.size))) {
+    base::assertMainThread();
     scrollView_->setAutoresizingMask(ViewAutoresizingFlexibleWidth |
                                      ViewAutoresizingFlexibleHeight);
     auto& pageScrollView = static_cast<PageScrollView&>(*scrollView_);
@@ -121,6 +123,7 @@ void WebView::boundsSizeDidChange(Size oldSize) {
 // --- Loads.
 
 void WebView::perform(std::function<void()> step) {
+    base::assertMainThread();
     if (scriptDepth_ > 0 || delivering_ || !held_.empty()) {
         held_.push_back(std::move(step));
         return;
@@ -159,6 +162,7 @@ void WebView::startLoad(net::URLRequest reported, std::function<void()> load) {
 }
 
 void WebView::loadRequest(const net::URLRequest& request) {
+    base::assertMainThread();
     net::URLRequest reported = request;
     if (!reported.mainDocumentURL())
         reported.setMainDocumentURL(reported.url());
@@ -166,6 +170,7 @@ void WebView::loadRequest(const net::URLRequest& request) {
 }
 
 void WebView::loadHTMLString(const std::string& html, const std::optional<base::URL>& baseURL) {
+    base::assertMainThread();
     startLoad(requestForBaseURL(baseURL),
               [this, html, baseURL] { engine_->loadHTMLString(html, baseURL); });
 }
@@ -173,24 +178,29 @@ void WebView::loadHTMLString(const std::string& html, const std::optional<base::
 void WebView::loadData(const base::Data& data, const std::string& MIMEType,
                        const std::string& textEncodingName,
                        const std::optional<base::URL>& baseURL) {
+    base::assertMainThread();
     startLoad(requestForBaseURL(baseURL), [this, data, MIMEType, textEncodingName, baseURL] {
         engine_->loadData(data, MIMEType, textEncodingName, baseURL);
     });
 }
 
 void WebView::stopLoading() {
+    base::assertMainThread();
     perform([this] { engine_->stopLoading(); });
 }
 
 void WebView::reload() {
+    base::assertMainThread();
     perform([this] { engine_->reload(); });
 }
 
 void WebView::goBack() {
+    base::assertMainThread();
     perform([this] { engine_->goBack(); });
 }
 
 void WebView::goForward() {
+    base::assertMainThread();
     perform([this] { engine_->goForward(); });
 }
 
@@ -205,6 +215,7 @@ bool WebView::isLoading() const {
 }
 
 std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& script) {
+    base::assertMainThread();
     auto keepAlive = weak_from_this().lock();
     std::optional<std::string> result;
     ++scriptDepth_;
@@ -238,6 +249,7 @@ void WebView::runJavaScript(const std::string& script) {
 // --- Settings.
 
 void WebView::applySettings() {
+    base::assertMainThread();
     engine_->applySettings(settings_);
 }
 
@@ -308,6 +320,7 @@ void WebView::didFailLoad(const base::Error& error) {
 }
 
 void WebView::setLoadScript(const std::string& script) {
+    base::assertMainThread();
     engine_->setLoadScript(script);
 }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ui {
@@ -295,6 +296,28 @@ TEST_F(WebViewTest, WithoutAnInstalledEngineNoWebViewIsMade) {
     // The same for a view that asks to share another's process.
     EXPECT_THROW(WebView::create(Rect(), view.get()), std::logic_error);
 }
+
+#if BROWSER_MAIN_THREAD_CHECKS
+// Builds with the checks hold a web view's callers to the main thread, where its engine and
+// its delegate live. (No fixture: a dying child process would leave its app home behind.)
+TEST(WebViewDeathTest, MakingLoadingOrScriptingAWebViewOffTheMainThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto previous = WebEngineFactory::install(FakeWebEngine::maker());
+    auto view = WebView::create();
+    auto& engine = FakeWebEngine::of(*view);
+    EXPECT_DEATH(std::thread([] { WebView::create(); }).join(),
+                 "WebView::WebView.* is main thread only");
+    EXPECT_DEATH(std::thread([&] { view->loadHTMLString("<p>x</p>", std::nullopt); }).join(),
+                 "loadHTMLString.* is main thread only");
+    EXPECT_DEATH(std::thread([&] { view->stringByEvaluatingJavaScriptFromString("1"); }).join(),
+                 "stringByEvaluatingJavaScriptFromString.* is main thread only");
+    EXPECT_DEATH(std::thread([&] { view->stopLoading(); }).join(),
+                 "stopLoading.* is main thread only");
+    // The engine's events are held to the same promise.
+    EXPECT_DEATH(std::thread([&] { engine.raiseStartLoad(); }).join(), "is main thread only");
+    WebEngineFactory::install(previous);
+}
+#endif
 
 } // namespace
 } // namespace ui
