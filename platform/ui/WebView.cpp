@@ -95,6 +95,7 @@ std::shared_ptr<WebView> WebView::create(const Rect& frame, WebView* relatedTo) 
 }
 
 WebView* WebView::oldestLiveWebView() {
+    base::assertMainThread();
     const auto& views = liveWebViews();
     return views.empty() ? nullptr : views.front();
 }
