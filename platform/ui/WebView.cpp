@@ -233,6 +233,7 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& s
 }
 
 void WebView::runJavaScript(const std::string& script) {
+    base::assertMainThread();
     auto keepAlive = weak_from_this().lock();
     // An engine that waits after all holds its events as for any script.
     ++scriptDepth_;

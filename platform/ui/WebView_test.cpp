@@ -311,6 +311,8 @@ TEST(WebViewDeathTest, MakingLoadingOrScriptingAWebViewOffTheMainThreadStopsTheP
                  "loadHTMLString.* is main thread only");
     EXPECT_DEATH(std::thread([&] { view->stringByEvaluatingJavaScriptFromString("1"); }).join(),
                  "stringByEvaluatingJavaScriptFromString.* is main thread only");
+    EXPECT_DEATH(std::thread([&] { view->runJavaScript("1"); }).join(),
+                 "runJavaScript.* is main thread only");
     EXPECT_DEATH(std::thread([&] { view->stopLoading(); }).join(),
                  "stopLoading.* is main thread only");
     // The engine's events are held to the same promise.
