@@ -15,6 +15,7 @@
 #include "platform/base/JSON.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/ui/View.h"
 
 #include <cmath>
@@ -109,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::useScratchDefaults();
     static const bool prepared = [] {
         base::RunLoop::main().useManualClock(std::make_shared<base::ManualClock>());
+        ui::WebEngineFactory::install(ui::FakeWebEngine::maker());
         VDClassRegistry::registerClass(
             "Fill", std::make_shared<VDMAdNetworkAdapterClassOf<ScriptedAdapter<true>>>());
         VDClassRegistry::registerClass(

@@ -7,6 +7,7 @@
 #include "fuzz/FuzzInput.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/testing/FakeWebEngine.h"
 
 #include <map>
 
@@ -25,6 +26,12 @@ std::string storedName(const std::string& key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::useScratchDefaults();
+    // The core page's web view runs on the fake engine: a fuzz run loads no page.
+    static const bool engineInstalled = [] {
+        ui::WebEngineFactory::install(ui::FakeWebEngine::maker());
+        return true;
+    }();
+    (void)engineInstalled;
     static auto controller = VDSDKCoreController::create();
 
     base::Value::Dictionary constants;
