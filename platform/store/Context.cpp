@@ -59,7 +59,8 @@ std::string updateSQL(const Model::Entity& entity) {
 Context::Context(Key, SQLiteDatabase database, std::shared_ptr<const Model> model, bool hasTables)
     : database_(std::move(database))
     , model_(std::move(model))
-    , hasTables_(hasTables) {}
+    , hasTables_(hasTables)
+    , inserted_(model_->entities().size()) {}
 
 base::Result<std::shared_ptr<Context>> Context::open(const std::filesystem::path& path,
                                                      std::shared_ptr<const Model> model) {
@@ -100,9 +101,10 @@ void Context::sweepRegistry() {
 }
 
 void Context::objectWillChange(const std::shared_ptr<Object>& object) {
-    if (object->state_ == Object::State::Removed)
+    // An inserted object is held already, and has no saved values to keep.
+    if (object->state_ == Object::State::Removed || object->state_ == Object::State::Inserted)
         return;
-    if (object->state_ != Object::State::Inserted && !object->hasSnapshot_) {
+    if (!object->hasSnapshot_) {
         object->savedValues_ = object->values_;
         object->savedLinks_ = object->links_;
         object->hasSnapshot_ = true;
@@ -114,14 +116,14 @@ std::shared_ptr<Object> Context::insertNewObject(std::string_view entityName) {
     const Model::Entity* entity = model_->entity(entityName);
     if (!entity)
         throw std::invalid_argument("The model has no entity \"" + std::string(entityName) + "\"");
-    ObjectID id(entity->name, nextTemporaryNumber_++, true);
-    auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, *entity, id);
+    auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, *entity,
+                                           nextTemporaryNumber_++);
     object->state_ = Object::State::Inserted;
-    // Temporary numbers only grow, so a new object's key is mostly the last of its entity.
-    const RowKey key = object->rowKey();
-    registry_.insert_or_assign(key, object);
+    registry_.insert_or_assign(object->rowKey(), object);
     sweepRegistry();
-    pending_.insert_or_assign(pending_.lower_bound(key), key, object);
+    Inserted& inserted = inserted_[entity->index];
+    inserted.objects.push_back(object);
+    ++inserted.live;
     return object;
 }
 
@@ -159,8 +161,7 @@ std::shared_ptr<Object> Context::materialize(const Model::Entity& entity,
         }
     }
     auto object = std::make_shared<Object>(Object::Key{}, weak_from_this(), model_, entity,
-                                           ObjectID(entity.name, key.number, false),
-                                           std::move(values), std::move(links));
+                                           key.number, std::move(values), std::move(links));
     place->second = object;
     return object;
 }
@@ -253,6 +254,9 @@ std::shared_ptr<Object> Context::objectWithKey(const RowKey& key) {
 // MARK: - Fetching
 
 bool Context::hasChangesIn(const std::set<std::size_t>& entities) const {
+    for (std::size_t entity : entities)
+        if (inserted_[entity].live)
+            return true;
     return std::any_of(pending_.begin(), pending_.end(), [&](const auto& entry) {
         return entities.count(entry.first.entity) && entry.second->hasChanges();
     });
@@ -281,12 +285,9 @@ base::Result<std::vector<std::shared_ptr<Object>>> Context::fetch(const FetchReq
     }
     // Inserted objects come after the saved ones, in the order of insertion (temporary numbers
     // grow with each insertion).
-    for (auto it = pending_.lower_bound(
-             RowKey{entity.index, true, std::numeric_limits<std::int64_t>::min()});
-         it != pending_.end() && it->first.entity == entity.index; ++it) {
-        if (it->second->state_ == Object::State::Inserted)
-            candidates.push_back(it->second);
-    }
+    for (const auto& object : inserted_[entity.index].objects)
+        if (object)
+            candidates.push_back(object);
 
     auto resolve = [this](const RowKey& key) { return objectWithKey(key); };
     std::vector<std::shared_ptr<Object>> results;
@@ -308,7 +309,7 @@ void Context::deleteObject(const std::shared_ptr<Object>& object) {
     if (!object)
         return;
     if (object->context_.lock().get() != this)
-        throw std::invalid_argument("The object " + object->objectID_.uriRepresentation() +
+        throw std::invalid_argument("The object " + object->objectID().uriRepresentation() +
                                     " belongs to another context");
     if (object->isDeleted())
         return;
@@ -320,7 +321,20 @@ void Context::deleteObject(const std::shared_ptr<Object>& object) {
 void Context::markDeleted(const std::shared_ptr<Object>& object) {
     if (object->state_ == Object::State::Inserted) {
         // Never saved: it simply leaves the context.
-        pending_.erase(object->rowKey());
+        Inserted& inserted = inserted_[object->key_.entity];
+        auto place = std::lower_bound(
+            inserted.objects.begin(), inserted.objects.end(), object->key_.number,
+            [](const auto& held, std::int64_t number) {
+                return held && held->key_.number < number;
+            });
+        // A null left by an earlier deletion counts as not less, so the search can stop short
+        // of the object, never past it.
+        while (place != inserted.objects.end() && *place != object)
+            ++place;
+        if (place != inserted.objects.end()) {
+            place->reset();
+            --inserted.live;
+        }
         registry_.erase(object->rowKey());
         object->state_ = Object::State::Removed;
     } else {
@@ -409,6 +423,9 @@ base::Result<void> Context::propagateDeletion(const std::shared_ptr<Object>& obj
 // MARK: - Saving
 
 bool Context::hasChanges() const {
+    if (std::any_of(inserted_.begin(), inserted_.end(),
+                    [](const Inserted& inserted) { return inserted.live > 0; }))
+        return true;
     return std::any_of(pending_.begin(), pending_.end(),
                        [](const auto& entry) { return entry.second->hasChanges(); });
 }
@@ -417,12 +434,8 @@ bool Context::hasChanges() const {
 // entities in an order that puts the destination of links between new objects first where
 // possible, so those links can be written with the rows. Links that cannot be (links within an
 // entity to a later object, or entities that link to each other) are set after all rows exist.
-std::vector<const Object*> Context::insertionOrder() const {
-    std::map<std::size_t, std::vector<const Object*>> byEntity;
-    for (const auto& [key, object] : pending_) {
-        if (object->state_ == Object::State::Inserted)
-            byEntity[key.entity].push_back(object.get());
-    }
+std::vector<const Object*> Context::insertionOrder(const Changes& changes) {
+    const auto& byEntity = changes.inserted;
     // Which other entities' new objects each entity's new objects link to.
     std::map<std::size_t, std::set<std::size_t>> dependsOn;
     for (const auto& [entity, objects] : byEntity) {
@@ -447,13 +460,13 @@ std::vector<const Object*> Context::insertionOrder() const {
         dependsOn.erase(next);
         for (auto& [other, targets] : dependsOn)
             targets.erase(entity);
-        const auto& objects = byEntity[entity];
+        const auto& objects = byEntity.at(entity);
         order.insert(order.end(), objects.begin(), objects.end());
     }
     return order;
 }
 
-base::Result<void> Context::writeChanges(NewRows& newRows) {
+base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRows) {
     if (auto begun = database_.execute("BEGIN IMMEDIATE"); !begun)
         return begun;
     if (auto tables = writeTablesIfNeeded(); !tables)
@@ -470,7 +483,7 @@ base::Result<void> Context::writeChanges(NewRows& newRows) {
     };
     auto lostLink = [&](const Object& object) {
         return storeError(PersistentStoreSaveError,
-                          "The object " + object.objectID_.uriRepresentation() +
+                          "The object " + object.objectID().uriRepresentation() +
                               " points at an object that is no longer in the store",
                           path());
     };
@@ -482,7 +495,7 @@ base::Result<void> Context::writeChanges(NewRows& newRows) {
     };
     std::vector<Fixup> fixups;
     std::map<std::size_t, SQLiteStatement> inserts;
-    for (const Object* object : insertionOrder()) {
+    for (const Object* object : insertionOrder(changes)) {
         const Model::Entity& entity = *object->entity_;
         auto statement = inserts.find(entity.index);
         if (statement == inserts.end()) {
@@ -512,8 +525,8 @@ base::Result<void> Context::writeChanges(NewRows& newRows) {
         }
         if (int result = insert.step(); result != SQLITE_DONE)
             return database_.error(result, "inserting " + entity.name + " " +
-                                               object->objectID_.uriRepresentation());
-        newRows[object->objectID_.number()] = database_.lastInsertRowID();
+                                               object->objectID().uriRepresentation());
+        newRows[object->key_.number] = database_.lastInsertRowID();
     }
 
     // Links that ran in a circle among new objects are set once all of them have rows.
@@ -539,15 +552,13 @@ base::Result<void> Context::writeChanges(NewRows& newRows) {
         SQLiteStatement& update = statement->second;
         update.reset();
         update.bindInt64(1, *row);
-        update.bindInt64(2, newRows[fixup.object->objectID_.number()]);
+        update.bindInt64(2, newRows[fixup.object->key_.number]);
         if (int result = update.step(); result != SQLITE_DONE)
             return database_.error(result, "linking " + entity.name + " " +
-                                               fixup.object->objectID_.uriRepresentation());
+                                               fixup.object->objectID().uriRepresentation());
     }
 
-    for (const auto& [key, object] : pending_) {
-        if (!object->isUpdated())
-            continue;
+    for (const Object* object : changes.updated) {
         const Model::Entity& entity = *object->entity_;
         auto update = database_.prepare(updateSQL(entity));
         if (!update)
@@ -568,28 +579,26 @@ base::Result<void> Context::writeChanges(NewRows& newRows) {
                 return lostLink(*object);
             update->bindInt64(parameter++, *row);
         }
-        update->bindInt64(parameter, key.number);
+        update->bindInt64(parameter, object->key_.number);
         if (int result = update->step(); result != SQLITE_DONE)
             return database_.error(result, "updating " + entity.name + " " +
-                                               object->objectID_.uriRepresentation());
+                                               object->objectID().uriRepresentation());
         if (database_.changes() != 1)
             return storeError(PersistentStoreSaveError,
-                              "The row of " + object->objectID_.uriRepresentation() +
+                              "The row of " + object->objectID().uriRepresentation() +
                                   " is no longer in the store file",
                               path());
     }
 
-    for (const auto& [key, object] : pending_) {
-        if (object->state_ != Object::State::Deleted)
-            continue;
+    for (const Object* object : changes.deleted) {
         auto remove =
             database_.prepare("DELETE FROM " + StoreSchema::quote(object->entity_->name) +
                               " WHERE " + StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
         if (!remove)
             return remove.error();
-        remove->bindInt64(1, key.number);
+        remove->bindInt64(1, object->key_.number);
         if (int result = remove->step(); result != SQLITE_DONE)
-            return database_.error(result, "deleting " + object->objectID_.uriRepresentation());
+            return database_.error(result, "deleting " + object->objectID().uriRepresentation());
     }
 
     inserts.clear();
@@ -609,21 +618,42 @@ base::Result<void> Context::save() {
         unpropagated_.pop_back();
     }
     // Objects changed and changed back have nothing to write.
-    std::erase_if(pending_, [](const auto& entry) {
-        Object& object = *entry.second;
-        if (object.hasChanges())
-            return false;
-        object.hasSnapshot_ = false;
-        object.savedValues_.clear();
-        object.savedLinks_.clear();
-        return true;
-    });
-    if (pending_.empty())
+    Changes changes;
+    std::size_t insertedCount = 0;
+    for (std::size_t entity = 0; entity < inserted_.size(); ++entity) {
+        Inserted& inserted = inserted_[entity];
+        if (!inserted.live) {
+            inserted.objects.clear();
+            continue;
+        }
+        auto& objects = changes.inserted[entity];
+        objects.reserve(inserted.live);
+        for (const auto& object : inserted.objects)
+            if (object)
+                objects.push_back(object.get());
+        insertedCount += objects.size();
+    }
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        Object& object = *it->second;
+        if (object.state_ == Object::State::Deleted) {
+            changes.deleted.push_back(&object);
+        } else if (object.isUpdated()) {
+            changes.updated.push_back(&object);
+        } else {
+            object.hasSnapshot_ = false;
+            object.savedValues_.clear();
+            object.savedLinks_.clear();
+            it = pending_.erase(it);
+            continue;
+        }
+        ++it;
+    }
+    if (pending_.empty() && !insertedCount)
         return {};
 
     NewRows newRows;
-    newRows.reserve(pending_.size());
-    if (auto written = writeChanges(newRows); !written) {
+    newRows.reserve(insertedCount);
+    if (auto written = writeChanges(changes, newRows); !written) {
         if (database_.inTransaction())
             (void)database_.execute("ROLLBACK");
         return storeErrorWithContext(written.error(), PersistentStoreSaveError,
@@ -632,6 +662,14 @@ base::Result<void> Context::save() {
 
     // Written: the objects take their rows, and the context forgets the changes.
     std::vector<std::shared_ptr<Object>> saved;
+    saved.reserve(insertedCount + pending_.size());
+    for (auto& inserted : inserted_) {
+        for (auto& object : inserted.objects)
+            if (object)
+                saved.push_back(std::move(object));
+        inserted.objects.clear();
+        inserted.live = 0;
+    }
     for (auto& [key, object] : pending_)
         saved.push_back(std::move(object));
     pending_.clear();
@@ -639,8 +677,7 @@ base::Result<void> Context::save() {
         if (object->state_ == Object::State::Inserted) {
             // The registry's entry moves to the row's key; its node is reused.
             auto entry = registry_.extract(object->rowKey());
-            object->objectID_ =
-                ObjectID(object->entity_->name, newRows[object->objectID_.number()], false);
+            object->key_ = RowKey{object->key_.entity, false, newRows[object->key_.number]};
             object->state_ = Object::State::Saved;
             if (entry) {
                 entry.key() = object->rowKey();
@@ -674,6 +711,13 @@ base::Result<void> Context::save() {
 void Context::rollback() {
     unpropagated_.clear();
     std::vector<std::shared_ptr<Object>> changed;
+    for (auto& inserted : inserted_) {
+        for (auto& object : inserted.objects)
+            if (object)
+                changed.push_back(std::move(object));
+        inserted.objects.clear();
+        inserted.live = 0;
+    }
     for (auto& [key, object] : pending_)
         changed.push_back(std::move(object));
     pending_.clear();

@@ -125,10 +125,17 @@ private:
     // Fetching with unsaved changes.
     bool hasChangesIn(const std::set<std::size_t>& entities) const;
 
-    std::vector<const Object*> insertionOrder() const;
+    // What a save writes, sorted out in one walk over the pending objects.
+    struct Changes {
+        // Inserted objects by entity, each entity's in the order of insertion.
+        std::map<std::size_t, std::vector<const Object*>> inserted;
+        std::vector<const Object*> updated;
+        std::vector<const Object*> deleted;
+    };
+    static std::vector<const Object*> insertionOrder(const Changes& changes);
     // The rows given to inserted objects, by their temporary numbers.
     using NewRows = std::unordered_map<std::int64_t, std::int64_t>;
-    base::Result<void> writeChanges(NewRows& newRows);
+    base::Result<void> writeChanges(const Changes& changes, NewRows& newRows);
 
     SQLiteDatabase database_;
     std::shared_ptr<const Model> model_;
@@ -136,7 +143,14 @@ private:
     // Every object handed out and still held somewhere.
     Registry registry_;
     std::size_t registrySizeAfterSweep_ = 0;
-    // Objects with unsaved changes (or that had some), held until save or rollback.
+    // Inserted objects, held until save or rollback: by entity, each entity's in the order of
+    // insertion (and so of temporary numbers). An inserted object deleted again leaves a null.
+    struct Inserted {
+        std::vector<std::shared_ptr<Object>> objects;
+        std::size_t live = 0;
+    };
+    std::vector<Inserted> inserted_;
+    // Saved objects with unsaved changes (or that had some), held until save or rollback.
     std::map<RowKey, std::shared_ptr<Object>> pending_;
     // Deleted objects whose delete rules could not be applied yet (the file could not be
     // read); save applies them first.

@@ -8,26 +8,32 @@
 namespace store {
 
 Object::Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
-               const Model::Entity& entity, ObjectID objectID)
+               const Model::Entity& entity, std::int64_t temporaryNumber)
     : context_(std::move(context))
     , model_(std::move(model))
     , entity_(&entity)
-    , objectID_(std::move(objectID))
+    , key_{entity.index, true, temporaryNumber}
     , values_(entity.attributes.size())
     , links_(entity.relationships.size()) {}
 
 Object::Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
-               const Model::Entity& entity, ObjectID objectID, std::vector<base::Value> values,
+               const Model::Entity& entity, std::int64_t row, std::vector<base::Value> values,
                std::vector<std::optional<RowKey>> links)
     : context_(std::move(context))
     , model_(std::move(model))
     , entity_(&entity)
-    , objectID_(std::move(objectID))
+    , key_{entity.index, false, row}
     , values_(std::move(values))
     , links_(std::move(links)) {}
 
+ObjectID Object::objectID() const {
+    return ObjectID(std::shared_ptr<const std::string>(model_, &entity_->name), key_.number,
+                    key_.temporary);
+}
+
 std::string Object::uri(const RowKey& key) const {
-    return ObjectID(model_->entities()[key.entity].name, key.number, key.temporary)
+    return ObjectID(std::shared_ptr<const std::string>(model_, &model_->entities()[key.entity].name),
+                    key.number, key.temporary)
         .uriRepresentation();
 }
 
@@ -109,7 +115,7 @@ bool Object::hasChanges() const {
 }
 
 std::string Object::description() const {
-    std::string text = "<" + entity_->name + " " + objectID_.uriRepresentation() + ">";
+    std::string text = "<" + entity_->name + " " + objectID().uriRepresentation() + ">";
     if (state_ == State::Removed || state_ == State::Deleted)
         return text + " (deleted)";
     text += " {";

@@ -33,17 +33,18 @@ class Object : public std::enable_shared_from_this<Object> {
     struct RowKey;
 
 public:
+    // A new object with the context's temporary number.
     Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
-           const Model::Entity& entity, ObjectID objectID);
+           const Model::Entity& entity, std::int64_t temporaryNumber);
     // An object read from a row: values and links as the context read them.
     Object(Key, std::weak_ptr<Context> context, std::shared_ptr<const Model> model,
-           const Model::Entity& entity, ObjectID objectID, std::vector<base::Value> values,
+           const Model::Entity& entity, std::int64_t row, std::vector<base::Value> values,
            std::vector<std::optional<RowKey>> links);
 
     const std::string& entityName() const { return entity_->name; }
     const Model::Entity& entity() const { return *entity_; }
     // Temporary until the object's first save.
-    const ObjectID& objectID() const { return objectID_; }
+    ObjectID objectID() const;
     // The context it belongs to; null once that context is gone.
     std::shared_ptr<Context> context() const { return context_.lock(); }
 
@@ -93,9 +94,7 @@ private:
         friend bool operator==(const RowKey&, const RowKey&) = default;
     };
 
-    RowKey rowKey() const {
-        return {entity_->index, objectID_.isTemporaryID(), objectID_.number()};
-    }
+    const RowKey& rowKey() const { return key_; }
     std::string uri(const RowKey& key) const;
     std::size_t attributeIndex(std::string_view key) const;
     std::size_t toOneIndex(std::string_view key) const;
@@ -104,7 +103,9 @@ private:
     std::weak_ptr<Context> context_;
     std::shared_ptr<const Model> model_;
     const Model::Entity* entity_;
-    ObjectID objectID_;
+    // Its identity, from which its ObjectID is made when asked for (sharing the entity's name
+    // with the model rather than copying it into every object).
+    RowKey key_;
     State state_ = State::Saved;
 
     // Current values. Relationship slots hold the destination of to-one relationships; to-many

@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace store {
@@ -13,11 +14,14 @@ class ObjectID {
 public:
     ObjectID() = default;
     ObjectID(std::string entityName, std::int64_t number, bool temporary)
+        : ObjectID(std::make_shared<const std::string>(std::move(entityName)), number, temporary) {}
+    // The entity's name shared with whoever keeps it alive (a model), rather than copied.
+    ObjectID(std::shared_ptr<const std::string> entityName, std::int64_t number, bool temporary)
         : entityName_(std::move(entityName))
         , temporary_(temporary)
         , number_(number) {}
 
-    const std::string& entityName() const { return entityName_; }
+    const std::string& entityName() const;
     bool isTemporaryID() const { return temporary_; }
     // The row for a saved object; the context's serial number for a temporary ID.
     std::int64_t number() const { return number_; }
@@ -25,11 +29,14 @@ public:
     // "x-store:///Folder/p12" (saved) or "x-store:///Folder/t3" (temporary).
     std::string uriRepresentation() const;
 
-    friend auto operator<=>(const ObjectID&, const ObjectID&) = default;
-    friend bool operator==(const ObjectID&, const ObjectID&) = default;
+    // By entity name, then temporary or not, then number.
+    friend std::strong_ordering operator<=>(const ObjectID& left, const ObjectID& right);
+    friend bool operator==(const ObjectID& left, const ObjectID& right) {
+        return (left <=> right) == 0;
+    }
 
 private:
-    std::string entityName_;
+    std::shared_ptr<const std::string> entityName_;
     bool temporary_ = false;
     std::int64_t number_ = 0;
 };
