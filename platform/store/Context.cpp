@@ -174,9 +174,10 @@ Context::runQuery(const Model::Entity& entity, const std::string& sql,
         return tables.error();
     if (!*tables)
         return std::vector<std::shared_ptr<Object>>();
-    auto statement = database_.prepare(sql);
-    if (!statement)
-        return statement.error();
+    auto lease = statements_.statement(sql);
+    if (!lease)
+        return lease.error();
+    SQLiteStatement* statement = &**lease;
     for (std::size_t i = 0; i < bindings.size(); ++i) {
         if (int result = statement->bind(int(i + 1), bindings[i]); result != SQLITE_OK)
             return database_.error(result, "binding a value");
@@ -202,6 +203,7 @@ base::Result<bool> Context::tablesWritten() {
     if (!exist || !*exist)
         return exist;
     // Another context wrote them: check them as opening the file would have.
+    statements_.clear();
     auto prepared = StoreSchema::prepare(database_, *model_);
     if (!prepared)
         return prepared.error();
@@ -215,6 +217,7 @@ base::Result<void> Context::writeTablesIfNeeded() {
     auto exist = StoreSchema::hasTables(database_);
     if (!exist)
         return exist.error();
+    statements_.clear();
     if (!*exist)
         return StoreSchema::create(database_, *model_);
     // Another context wrote them since this one looked: check them (a migration needs a
@@ -322,11 +325,11 @@ void Context::markDeleted(const std::shared_ptr<Object>& object) {
     if (object->state_ == Object::State::Inserted) {
         // Never saved: it simply leaves the context.
         Inserted& inserted = inserted_[object->key_.entity];
-        auto place = std::lower_bound(
-            inserted.objects.begin(), inserted.objects.end(), object->key_.number,
-            [](const auto& held, std::int64_t number) {
-                return held && held->key_.number < number;
-            });
+        auto place =
+            std::lower_bound(inserted.objects.begin(), inserted.objects.end(), object->key_.number,
+                             [](const auto& held, std::int64_t number) {
+                                 return held && held->key_.number < number;
+                             });
         // A null left by an earlier deletion counts as not less, so the search can stop short
         // of the object, never past it.
         while (place != inserted.objects.end() && *place != object)
@@ -494,17 +497,18 @@ base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRow
         std::size_t relationship;
     };
     std::vector<Fixup> fixups;
-    std::map<std::size_t, SQLiteStatement> inserts;
+    // Leases end (and their statements are reset) before the commit.
+    std::map<std::size_t, StatementCache::Lease> inserts;
     for (const Object* object : insertionOrder(changes)) {
         const Model::Entity& entity = *object->entity_;
         auto statement = inserts.find(entity.index);
         if (statement == inserts.end()) {
-            auto prepared = database_.prepare(insertSQL(entity));
+            auto prepared = statements_.statement(insertSQL(entity));
             if (!prepared)
                 return prepared.error();
             statement = inserts.emplace(entity.index, std::move(*prepared)).first;
         }
-        SQLiteStatement& insert = statement->second;
+        SQLiteStatement& insert = *statement->second;
         insert.reset();
         int parameter = 1;
         // The objects' values stay as they are until the save is over.
@@ -530,7 +534,7 @@ base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRow
     }
 
     // Links that ran in a circle among new objects are set once all of them have rows.
-    std::map<std::pair<std::size_t, std::size_t>, SQLiteStatement> linkUpdates;
+    std::map<std::pair<std::size_t, std::size_t>, StatementCache::Lease> linkUpdates;
     for (const Fixup& fixup : fixups) {
         const Model::Entity& entity = *fixup.object->entity_;
         auto row = linkRow(*fixup.object->links_[fixup.relationship]);
@@ -538,7 +542,7 @@ base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRow
             return lostLink(*fixup.object);
         auto statement = linkUpdates.find({entity.index, fixup.relationship});
         if (statement == linkUpdates.end()) {
-            auto prepared = database_.prepare(
+            auto prepared = statements_.statement(
                 "UPDATE " + StoreSchema::quote(entity.name) + " SET " +
                 StoreSchema::quote(entity.relationships[fixup.relationship].name) + " = ? WHERE " +
                 StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
@@ -549,7 +553,7 @@ base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRow
                     .emplace(std::pair(entity.index, fixup.relationship), std::move(*prepared))
                     .first;
         }
-        SQLiteStatement& update = statement->second;
+        SQLiteStatement& update = *statement->second;
         update.reset();
         update.bindInt64(1, *row);
         update.bindInt64(2, newRows[fixup.object->key_.number]);
@@ -560,27 +564,27 @@ base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRow
 
     for (const Object* object : changes.updated) {
         const Model::Entity& entity = *object->entity_;
-        auto update = database_.prepare(updateSQL(entity));
+        auto update = statements_.statement(updateSQL(entity));
         if (!update)
             return update.error();
         int parameter = 1;
         for (const base::Value& value : object->values_)
-            update->bind(parameter++, value);
+            (*update)->bind(parameter++, value);
         for (std::size_t i = 0; i < entity.relationships.size(); ++i) {
             if (entity.relationships[i].toMany)
                 continue;
             const auto& link = object->links_[i];
             if (!link) {
-                update->bindNull(parameter++);
+                (*update)->bindNull(parameter++);
                 continue;
             }
             auto row = linkRow(*link);
             if (!row)
                 return lostLink(*object);
-            update->bindInt64(parameter++, *row);
+            (*update)->bindInt64(parameter++, *row);
         }
-        update->bindInt64(parameter, object->key_.number);
-        if (int result = update->step(); result != SQLITE_DONE)
+        (*update)->bindInt64(parameter, object->key_.number);
+        if (int result = (*update)->step(); result != SQLITE_DONE)
             return database_.error(result, "updating " + entity.name + " " +
                                                object->objectID().uriRepresentation());
         if (database_.changes() != 1)
@@ -592,16 +596,17 @@ base::Result<void> Context::writeChanges(const Changes& changes, NewRows& newRow
 
     for (const Object* object : changes.deleted) {
         auto remove =
-            database_.prepare("DELETE FROM " + StoreSchema::quote(object->entity_->name) +
-                              " WHERE " + StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
+            statements_.statement("DELETE FROM " + StoreSchema::quote(object->entity_->name) +
+                                  " WHERE " + StoreSchema::quote(StoreSchema::primaryKey) + " = ?");
         if (!remove)
             return remove.error();
-        remove->bindInt64(1, object->key_.number);
-        if (int result = remove->step(); result != SQLITE_DONE)
+        (*remove)->bindInt64(1, object->key_.number);
+        if (int result = (*remove)->step(); result != SQLITE_DONE)
             return database_.error(result, "deleting " + object->objectID().uriRepresentation());
     }
 
     inserts.clear();
+    linkUpdates.clear();
     if (auto committed = database_.execute("COMMIT"); !committed)
         return committed;
     hasTables_ = true;

@@ -6,6 +6,7 @@
 #include "platform/store/Object.h"
 #include "platform/store/ObjectID.h"
 #include "platform/store/SQLiteDatabase.h"
+#include "platform/store/StatementCache.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -138,6 +139,8 @@ private:
     base::Result<void> writeChanges(const Changes& changes, NewRows& newRows);
 
     SQLiteDatabase database_;
+    // Prepared once per SQL text; forgotten when the tables change.
+    StatementCache statements_{database_};
     std::shared_ptr<const Model> model_;
     bool hasTables_ = false;
     // Every object handed out and still held somewhere.

@@ -32,8 +32,9 @@ ObjectID Object::objectID() const {
 }
 
 std::string Object::uri(const RowKey& key) const {
-    return ObjectID(std::shared_ptr<const std::string>(model_, &model_->entities()[key.entity].name),
-                    key.number, key.temporary)
+    return ObjectID(
+               std::shared_ptr<const std::string>(model_, &model_->entities()[key.entity].name),
+               key.number, key.temporary)
         .uriRepresentation();
 }
 

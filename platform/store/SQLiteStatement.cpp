@@ -81,6 +81,10 @@ void SQLiteStatement::reset() {
     sqlite3_reset(statement_);
 }
 
+void SQLiteStatement::clearBindings() {
+    sqlite3_clear_bindings(statement_);
+}
+
 bool SQLiteStatement::isNull(int column) const {
     return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }

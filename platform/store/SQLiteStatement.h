@@ -38,6 +38,8 @@ public:
     int step();
     // Ready to run again; bindings are kept.
     void reset();
+    // Every parameter back to null.
+    void clearBindings();
 
     bool isNull(int column) const;
     std::int64_t int64(int column) const;
