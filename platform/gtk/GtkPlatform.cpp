@@ -2,9 +2,11 @@
 
 #include "platform/base/RunLoop.h"
 #include "platform/gtk/DesktopClipboard.h"
+#include "platform/gtk/PangoTextMeasurer.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/gtk/WebKitWebsiteData.h"
 #include "platform/ui/Pasteboard.h"
+#include "platform/ui/TextMeasurer.h"
 #include "platform/ui/WebEngineFactory.h"
 
 #include <cstdlib>
@@ -55,6 +57,7 @@ base::Result<void> GtkPlatform::install() {
     WebKitWebsiteData::shared().bindToShared();
     ui::WebEngineFactory::install(WebKitEngine::maker());
     ui::Pasteboard::general().install(DesktopClipboard::forDefaultDisplay());
+    ui::TextMeasurer::install(std::make_shared<PangoTextMeasurer>());
     return {};
 }
 

@@ -9,7 +9,8 @@ namespace gtk {
 // Start-up of the real backends, once per process, on the main thread before the run loop
 // runs: opens the display (GTK and WebKit then live on GLib's main context, which is
 // base::RunLoop::main()), and makes every new ui::WebView run a WebKitEngine sharing the
-// process's cookie jar and URL cache, and makes the general pasteboard the desktop's clipboard.
+// process's cookie jar and URL cache, makes the general pasteboard the desktop's clipboard and
+// has layout measure text as the window draws it (PangoTextMeasurer).
 class GtkPlatform {
 public:
     static constexpr const char* ErrorDomain = "GtkPlatformErrorDomain";

@@ -365,8 +365,7 @@ void ViewPainter::paintBarItems(cairo_t* cr, const ui::View& view,
             continue;
         }
         TextStyle style;
-        style.font = item->style() == ui::BarButtonItemStyle::Done ? ui::Font::boldSystemFont(17)
-                                                                   : ui::Font::systemFont(17);
+        style.font = item->titleFont();
         style.color = color;
         style.centredWhole = true;
         drawText(cr, itemTitle(*item), style, frame.origin.x, frame.origin.y, frame.size.width,
@@ -473,19 +472,20 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
         cairo_fill(cr);
         if (auto top = bar->topItem()) {
             TextStyle title;
-            title.font = ui::Font::boldSystemFont(17);
+            title.font = ui::NavigationBar::titleFont();
             title.alignment = ui::TextAlignment::Center;
-            drawText(cr, top->title(), title, width * 0.2, 0, width * 0.6, height);
+            const ui::Rect titleFrame = bar->titleFrame();
+            drawText(cr, top->title(), title, titleFrame.minX(), titleFrame.minY(),
+                     titleFrame.width(), titleFrame.height());
             paintBarItems(cr, view, top->leftBarButtonItems());
             paintBarItems(cr, view, top->rightBarButtonItems());
             if (bar->showsBackButton()) {
-                const auto back = bar->backButtonItem();
                 const ui::Rect frame = bar->backButtonFrame();
                 TextStyle backStyle;
+                backStyle.font = ui::NavigationBar::backButtonFont();
                 backStyle.color = view.tintColor();
-                drawText(cr,
-                         "\u2039 " + (back->title().empty() ? std::string("Back") : back->title()),
-                         backStyle, frame.minX(), frame.minY(), frame.width(), frame.height());
+                drawText(cr, bar->backButtonText(), backStyle, frame.minX(), frame.minY(),
+                         frame.width(), frame.height());
             }
         }
     } else if (auto* progress = dynamic_cast<const ui::ProgressView*>(&view)) {

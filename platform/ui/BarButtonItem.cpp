@@ -89,6 +89,10 @@ bool BarButtonItem::sendAction() {
     return true;
 }
 
+Font BarButtonItem::titleFont() const {
+    return style_ == BarButtonItemStyle::Done ? Font::boldSystemFont(17) : Font::systemFont(17);
+}
+
 double BarButtonItem::naturalWidth() const {
     if (width_ > 0)
         return width_;
@@ -100,7 +104,7 @@ double BarButtonItem::naturalWidth() const {
     if (image_)
         return std::max(iconWidth, image_->size().width);
     if (!title_.empty())
-        return Label::measure(title_, Font::systemFont(17)).width;
+        return Label::measure(title_, titleFont()).width;
     return iconWidth;
 }
 

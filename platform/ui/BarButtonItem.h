@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/Color.h"
+#include "platform/ui/Font.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/Image.h"
 
@@ -96,7 +97,10 @@ public:
     bool sendAction();
     bool simulateTap() { return sendAction(); }
 
-    // The width a bar gives the item when it has no width of its own (spaces excepted).
+    // The font bars draw the item's title in: bold for the done style.
+    Font titleFont() const;
+    // The width a bar gives the item when it has no width of its own (spaces excepted): a
+    // title's is its measure in titleFont() (Label::measure).
     double naturalWidth() const;
 
     // Where the last bar that laid the item out put it, in that bar's coordinates; null

@@ -1,6 +1,6 @@
 #include "platform/ui/Label.h"
 
-#include "platform/base/Strings.h"
+#include "platform/ui/TextMeasurer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,9 +26,7 @@ void Label::setFont(Font font) {
 Size Label::measure(const std::string& text, const Font& font) {
     if (text.empty())
         return Size();
-    const double glyphWidth = font.pointSize * (font.bold ? 0.55 : 0.5);
-    return Size(std::ceil(double(base::utf16Length(text)) * glyphWidth),
-                std::ceil(font.lineHeight()));
+    return TextMeasurer::current()->measure(text, font);
 }
 
 Size Label::sizeThatFits(Size size) const {

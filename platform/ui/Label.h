@@ -19,8 +19,8 @@ enum class LineBreakMode {
     TruncatingMiddle = 5,
 };
 
-// A read-only text. The headless size of a text is an estimate (average glyph width of half
-// the point size, one line height per line); the drawer measures for real.
+// A read-only text. Its size is the text's measure (TextMeasurer): an estimate without a
+// window, the drawer's own setting of the text in one.
 class Label : public View {
 public:
     explicit Label(const Rect& frame = Rect());
@@ -57,7 +57,7 @@ public:
 
     Size sizeThatFits(Size size) const override;
 
-    // The headless measure of a text in a font, without wrapping.
+    // The measure of a text in a font, on one line (TextMeasurer::current()).
     static Size measure(const std::string& text, const Font& font);
 
 private:

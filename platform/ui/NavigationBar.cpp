@@ -1,6 +1,7 @@
 #include "platform/ui/NavigationBar.h"
 
 #include "platform/ui/BarButtonItem.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Touch.h"
 
 #include <algorithm>
@@ -59,10 +60,55 @@ bool NavigationBar::showsBackButton() const {
     return backButtonItem() && top->leftBarButtonItems().empty();
 }
 
+double NavigationBar::titleRoomRight() const {
+    double right = bounds().maxX() - edgeMargin;
+    if (const auto top = topItem())
+        for (const auto& item : top->rightBarButtonItems())
+            if (item->barView().get() == this)
+                right = std::min(right, item->frameInBar().minX() - itemSpacing);
+    return right;
+}
+
+std::string NavigationBar::backButtonText() const {
+    const auto back = backButtonItem();
+    const auto top = topItem();
+    const std::string mark = "\u2039";
+    std::vector<std::string> texts;
+    if (back && !back->title().empty())
+        texts.push_back(mark + " " + back->title());
+    texts.push_back(mark + " Back");
+    // The first that leaves the title its whole width.
+    const double title = top ? Label::measure(top->title(), titleFont()).width : 0;
+    const double room = titleRoomRight() - bounds().minX() - edgeMargin - itemSpacing;
+    for (const auto& text : texts)
+        if (Label::measure(text, backButtonFont()).width + title <= room)
+            return text;
+    return mark;
+}
+
 Rect NavigationBar::backButtonFrame() const {
     const Rect b = bounds();
-    return Rect(b.minX() + edgeMargin, b.minY(), std::max(0.0, b.width() * 0.2 - edgeMargin),
-                b.height());
+    const double width = std::min(Label::measure(backButtonText(), backButtonFont()).width,
+                                  std::max(0.0, b.width() * 0.4 - edgeMargin));
+    return Rect(b.minX() + edgeMargin, b.minY(), width, b.height());
+}
+
+Rect NavigationBar::titleFrame() const {
+    const Rect b = bounds();
+    const auto top = topItem();
+    if (!top)
+        return Rect(b.midX(), b.minY(), 0, b.height());
+    double left = b.minX() + edgeMargin;
+    if (showsBackButton())
+        left = backButtonFrame().maxX() + itemSpacing;
+    for (const auto& item : top->leftBarButtonItems())
+        if (item->barView().get() == this)
+            left = std::max(left, item->frameInBar().maxX() + itemSpacing);
+    const double right = titleRoomRight();
+    const double room = std::max(0.0, right - left);
+    const double width = std::min(Label::measure(top->title(), titleFont()).width, room);
+    const double x = std::clamp(b.midX() - width / 2, left, std::max(left, right - width));
+    return Rect(x, b.minY(), width, b.height());
 }
 
 void NavigationBar::touchesEnded(const TouchSet& touches, const Event*) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/ui/Font.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/View.h"
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -50,7 +52,18 @@ public:
     // Whether the back button shows: there is a back button item and the top item has no left
     // items in its place. Its frame is at the left edge (bar coordinates).
     bool showsBackButton() const;
+    // As wide as its text, up to two fifths of the bar.
     Rect backButtonFrame() const;
+    // What the back button shows: a back mark and the back item's title; when that leaves the
+    // top item's title too little room, the mark and "Back", or the mark alone.
+    std::string backButtonText() const;
+    // Where the top item's title stands (bar coordinates): as wide as its text, centred on the
+    // bar when that leaves it clear of what stands left of it (the back button or the left
+    // items) and of the right items, otherwise moved into the room between them, and cut to
+    // that room when it is wider.
+    Rect titleFrame() const;
+    static Font titleFont() { return Font::boldSystemFont(17); }
+    static Font backButtonFont() { return Font::systemFont(17); }
     // What a tap on the back button does (the navigation controller pops its top controller).
     void setBackAction(std::function<void()> action) { backAction_ = std::move(action); }
 
@@ -62,6 +75,9 @@ public:
     void touchesEnded(const TouchSet& touches, const Event* event) override;
 
 private:
+    // Where the title's room ends on the right: before the right items.
+    double titleRoomRight() const;
+
     std::vector<std::shared_ptr<NavigationItem>> items_;
     std::vector<std::shared_ptr<BarButtonItem>> laidOut_;
     std::function<void()> backAction_;

@@ -3,6 +3,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/NavigationBar.h"
+#include "platform/ui/TextMeasurer.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,47 @@ TEST_F(NavigationBarTest, ATapOnTheBackButtonSendsTheBackActionWhileItShows) {
     tapBack();
     EXPECT_EQ(backs, 1);
     EXPECT_EQ(sent, std::vector<std::string>{"Cancel"});
+}
+
+// Ten points per character, in every font: sizes a test can work out.
+class TenPerCharacter : public TextMeasurer {
+public:
+    Size measure(const std::string& text, const Font&) const override {
+        return Size(10.0 * double(text.size()), 20);
+    }
+};
+
+TEST_F(NavigationBarTest, TheTitleIsCentredWithinTheRoomTheItemsLeaveAndCutOnlyToThatRoom) {
+    const auto previous = TextMeasurer::install(std::make_shared<TenPerCharacter>());
+    auto bar = NavigationBar::create(Rect(0, 0, 320, 44));
+    auto below = std::make_shared<NavigationItem>("Bookmarks");
+    auto top = std::make_shared<NavigationItem>("New Bookmark Folder");
+    bar->setItems({below, top});
+
+    // "< Bookmarks" would leave 19 characters too little room: the back button says "Back".
+    EXPECT_EQ(bar->backButtonText(), "\u2039 Back");
+    EXPECT_EQ(bar->backButtonFrame().width(), 10.0 * std::string("\u2039 Back").size());
+    Rect title = bar->titleFrame();
+    EXPECT_EQ(title.width(), 190);
+    EXPECT_GE(title.minX(), bar->backButtonFrame().maxX() + NavigationBar::itemSpacing);
+    EXPECT_LE(title.maxX(), 320 - NavigationBar::edgeMargin);
+
+    // A short title is centred on the bar, and the back button keeps the item's title.
+    top->setTitle("Form");
+    bar->setItems({below, top});
+    EXPECT_EQ(bar->backButtonText(), "\u2039 Bookmarks");
+    EXPECT_EQ(bar->titleFrame(), Rect(140, 0, 40, 44));
+
+    // A right item narrows the room; a title wider than the room is cut to it.
+    top->setTitle(std::string(40, 'x'));
+    top->setRightBarButtonItem(item("Save"));
+    bar->setItems({below, top});
+    EXPECT_EQ(bar->backButtonText(), "\u2039");
+    title = bar->titleFrame();
+    EXPECT_EQ(title.maxX(),
+              top->rightBarButtonItem()->frameInBar().minX() - NavigationBar::itemSpacing);
+    EXPECT_EQ(title.minX(), bar->backButtonFrame().maxX() + NavigationBar::itemSpacing);
+    TextMeasurer::install(previous);
 }
 
 } // namespace

@@ -41,17 +41,27 @@ double SheetBar::textHeight(const Label& label, double width, double room) {
 void SheetBar::layoutSubviews() {
     View::layoutSubviews();
     toolbar_->layoutIfNeeded();
-    // The title keeps clear of the widest side, so that it stays centred.
-    const double width = bounds().width();
-    double side = 0;
+    // The title stands between the items: centred on the bar when it fits there, otherwise
+    // moved into the room they leave, and cut short when it is wider than that room.
+    const Rect b = bounds();
+    double left = b.minX();
+    double right = b.maxX();
     for (const auto& item : toolbar_->items()) {
         if (item->isSpace())
             continue;
-        const Rect frame = item->frameInBar();
-        side = std::max(side, frame.midX() < width / 2 ? frame.maxX() : width - frame.minX());
+        const Rect frame = toolbar_->convertRectToView(item->frameInBar(), this);
+        if (frame.midX() < b.midX())
+            left = std::max(left, frame.maxX());
+        else
+            right = std::min(right, frame.minX());
     }
-    titleLabel_->setFrame(
-        Rect(side + 4, 0, std::max(0.0, width - 2 * side - 8), bounds().height()));
+    left += titleSpacing;
+    right -= titleSpacing;
+    const double room = std::max(0.0, right - left);
+    const double width =
+        std::min(Label::measure(titleLabel_->text(), titleLabel_->font()).width, room);
+    const double x = std::clamp(b.midX() - width / 2, left, std::max(left, right - width));
+    titleLabel_->setFrame(Rect(x, b.minY(), width, b.height()));
 }
 
 } // namespace ui

@@ -19,13 +19,18 @@ class SheetBar : public View {
 
 public:
     static constexpr double height = 44;
+    // The least room between the title and an item.
+    static constexpr double titleSpacing = 8;
 
     static std::shared_ptr<SheetBar> create(const Rect& frame = Rect());
     SheetBar(Private, const Rect& frame);
     std::string className() const override { return "SheetBar"; }
 
     const std::string& title() const { return titleLabel_->text(); }
-    void setTitle(std::string title) { titleLabel_->setText(std::move(title)); }
+    void setTitle(std::string title) {
+        titleLabel_->setText(std::move(title));
+        setNeedsLayout();
+    }
     void setItems(std::vector<std::shared_ptr<BarButtonItem>> left,
                   std::vector<std::shared_ptr<BarButtonItem>> right);
 

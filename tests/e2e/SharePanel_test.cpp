@@ -6,10 +6,12 @@
 #include "chorus/core/CHWebDialogViewController.h"
 #include "platform/base/AppHome.h"
 #include "platform/base/UserDefaults.h"
+#include "platform/gtk/PangoTextMeasurer.h"
 #include "platform/gtk/ViewCanvas.h"
 #include "platform/gtk/WebKitEngine.h"
 #include "platform/testing/LogCapture.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/MailComposer.h"
 #include "platform/ui/ShareSheet.h"
 #include "platform/ui/SheetBar.h"
@@ -313,6 +315,64 @@ TEST_F(SharePanelWindowTest, ChorusPostReachesTheServerAndItsRefusalIsAFailure) 
     EXPECT_EQ(chorus.posts().size(), 1u);
     EXPECT_EQ(chorus.requests("/dialog/oauth/answer").size(), 1u) << "one login";
     CHSession::setActiveSession(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// The panel's button titles and the mail composer's title, laid out where the window draws
+// them: each title as wide as its text as the window sets it, inside its button; the
+// composer's title between the bar's buttons, whole when there is room, cut short when not.
+TEST_F(SharePanelWindowTest, ButtonTitlesAndTheComposersTitleHaveRoomForTheirText) {
+    const gtk::PangoTextMeasurer drawn;
+    ASSERT_TRUE(waitFor([&] { return brightness() > 700; })) << "the start page is white";
+    click(shareButton());
+    ASSERT_FALSE(screen_->darkview()->isHidden());
+    auto rate = std::dynamic_pointer_cast<ui::Button>(panelButton("Rate the application"));
+    ASSERT_TRUE(rate);
+    for (const auto& view : screen_->imgpicker()->subviews()) {
+        auto button = std::dynamic_pointer_cast<ui::Button>(view);
+        if (!button)
+            continue;
+        const auto& label = button->titleLabel();
+        const ui::Rect frame = label->frame();
+        SCOPED_TRACE(label->text());
+        EXPECT_GE(frame.width(), drawn.measure(label->text(), label->font()).width);
+        EXPECT_GE(frame.height(), drawn.measure(label->text(), label->font()).height);
+        EXPECT_TRUE(button->bounds().containsRect(frame));
+    }
+    EXPECT_EQ(rate->titleLabel()->text(), "Rate Us");
+
+    click(centreOf(*panelButton("Send by mail")));
+    auto composer = shownSheet<ui::MailComposer>();
+    ASSERT_TRUE(composer);
+    const auto& bar = *composer->bar();
+    const auto titleClear = [&] {
+        const ui::Rect title =
+            bar.titleLabel()->convertRectToView(bar.titleLabel()->bounds(), nullptr);
+        for (const auto& item :
+             {composer->cancelButton(), composer->saveButton(), composer->sendButton()})
+            if (title.intersects(bar.frameOfItem(*item, nullptr)))
+                return false;
+        return title.width() > 0;
+    };
+    const auto titleWhole = [&] {
+        return bar.titleLabel()->frame().width() >=
+               drawn.measure(bar.title(), bar.titleLabel()->font()).width;
+    };
+    ASSERT_FALSE(bar.title().empty());
+    EXPECT_TRUE(titleClear());
+    EXPECT_TRUE(titleWhole()) << bar.title() << " in " << bar.titleLabel()->frame().width();
+
+    // A long subject becomes a title cut short between the buttons.
+    typeInto(*composer->subjectField(), " and a great deal more news");
+    EXPECT_TRUE(waitFor([&] {
+        return bar.title() == composer->subjectField()->text() && titleClear() && !titleWhole();
+    })) << bar.title();
+    click(bar, *composer->cancelButton());
+    EXPECT_TRUE(
+        waitFor([&] { return !ui::Presentation::shared().topController<ui::MailComposer>(); }));
 }
 
 } // namespace
