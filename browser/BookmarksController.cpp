@@ -14,6 +14,7 @@
 #include "platform/store/Predicate.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Toolbar.h"
 
 #include <algorithm>
 #include <mutex>
@@ -193,7 +194,30 @@ void BookmarksController::enableEditMode(const ui::InterfaceObject&) {
     mode_ = editingMode;
     toolbar_->setHidden(true);
     editToolbar_->setHidden(false);
+    placeDoneWhereEditIs();
     tableView_->reloadData();
+}
+
+void BookmarksController::placeDoneWhereEditIs() {
+    if (!toolbar_ || !editToolbar_)
+        return;
+    const auto withAction = [](const ui::Toolbar& bar, const std::string& action) {
+        const auto& items = bar.items();
+        auto found = std::find_if(items.begin(), items.end(),
+                                  [&](const auto& item) { return item->actionName() == action; });
+        return found == items.end() ? nullptr : *found;
+    };
+    const auto edit = withAction(*toolbar_, "enableEditMode");
+    const auto done = withAction(*editToolbar_, "finishEditMode");
+    if (!edit || !done || edit->barView() != toolbar_)
+        return;
+    toolbar_->layoutIfNeeded();
+    const double centre =
+        toolbar_->convertRectToView(edit->frameInBar(), editToolbar_.get()).midX();
+    const double lead = centre - done->naturalWidth() / 2 - editToolbar_->bounds().minX() -
+                        ui::Toolbar::edgeMargin - ui::Toolbar::itemSpacing;
+    editToolbar_->setItems({ui::BarButtonItem::fixedSpace(std::max(0.0, lead)), done,
+                            ui::BarButtonItem::flexibleSpace()});
 }
 
 void BookmarksController::finishEditMode(const ui::InterfaceObject&) {

@@ -131,6 +131,8 @@ public:
     void switchToBrowser(const ui::InterfaceObject& sender);
     // Loads the row's address in the browser screen's selected tab and goes back to it.
     void openBookmark(ui::IndexPath indexPath);
+    // Editing mode's bar stands in for the list's bar with the item that ends editing where the
+    // item that began it was.
     void enableEditMode(const ui::InterfaceObject& sender);
     void finishEditMode(const ui::InterfaceObject& sender);
     // Shows the folder form to add a folder at this level.
@@ -179,6 +181,9 @@ private:
     // placement requests after a bookmark is opened.
     void moveBannerForAppearance();
     void requestInterstitial();
+    // Lays the edit bar out with its item that ends editing centred where the list's bar has
+    // the item that begins it, so that the same click toggles the mode back.
+    void placeDoneWhereEditIs();
 
     std::weak_ptr<BookmarksHost> browserController_;
     std::shared_ptr<BookmarksFormController> formController_;

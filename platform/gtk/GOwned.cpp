@@ -38,6 +38,10 @@ void GLibRelease::operator()(GskRenderNode* node) const {
     gsk_render_node_unref(node);
 }
 
+void GLibRelease::operator()(GskTransform* transform) const {
+    gsk_transform_unref(transform);
+}
+
 void GLibRelease::operator()(PangoFontDescription* font) const {
     pango_font_description_free(font);
 }

@@ -9,6 +9,7 @@ typedef struct _GDateTime GDateTime;
 typedef struct _GMainContext GMainContext;
 typedef struct _GSource GSource;
 typedef struct _GskRenderNode GskRenderNode;
+typedef struct _GskTransform GskTransform;
 typedef struct _PangoFontDescription PangoFontDescription;
 typedef struct _PangoAttrList PangoAttrList;
 typedef struct _SoupCookie SoupCookie;
@@ -30,6 +31,7 @@ struct GLibRelease {
     // A source held is taken off its context as it goes, so its callback cannot outlive it.
     void operator()(GSource* source) const;
     void operator()(GskRenderNode* node) const;
+    void operator()(GskTransform* transform) const;
     void operator()(PangoFontDescription* font) const;
     void operator()(PangoAttrList* attributes) const;
     void operator()(SoupCookie* cookie) const;

@@ -78,6 +78,30 @@ bool keepsInside(const ui::View& view) {
     return true;
 }
 
+// Appends the affine transform as the 2D steps it is made of (a move, a turn, a slant, a
+// scale): GTK's cairo renderer draws transforms made of such steps, but paints what lies under
+// a transform given as a bare matrix as a pink box (a turned delete circle became a pink
+// square). False when the transform flattens everything to a line or a point.
+bool appendTransform(GtkSnapshot* snapshot, const ui::AffineTransform& t) {
+    // [a c; b d] = turn(angle) * [scaleX shear; 0 scaleY], shear = scaleY * tan(slant).
+    const double scaleX = std::hypot(t.a, t.b);
+    const double determinant = t.a * t.d - t.b * t.c;
+    if (scaleX < 1e-9 || std::abs(determinant) < 1e-9)
+        return false;
+    const double scaleY = determinant / scaleX;
+    const double slant = std::atan((t.a * t.c + t.b * t.d) / (scaleX * scaleY));
+    constexpr double degrees = 180.0 / 3.14159265358979323846;
+    graphene_point_t move = GRAPHENE_POINT_INIT(float(t.tx), float(t.ty));
+    gtk_snapshot_translate(snapshot, &move);
+    gtk_snapshot_rotate(snapshot, float(std::atan2(t.b, t.a) * degrees));
+    if (std::abs(slant) > 1e-9)
+        gtk_snapshot_transform(snapshot,
+                               adopt(gsk_transform_skew(nullptr, float(slant * degrees), 0)).get());
+    if (std::abs(scaleX - 1) > 1e-9 || std::abs(scaleY - 1) > 1e-9)
+        gtk_snapshot_scale(snapshot, float(scaleX), float(scaleY));
+    return true;
+}
+
 bool drawsItself(const ui::View& view) {
     if (view.backgroundColor() && view.backgroundColor()->alpha > 0)
         return true;
@@ -453,9 +477,11 @@ void ViewCanvas::paintView(ui::View& view, GtkSnapshot* snapshot, bool isRoot) {
         } else {
             graphene_point_t c = GRAPHENE_POINT_INIT(float(center.x), float(center.y));
             gtk_snapshot_translate(snapshot, &c);
-            graphene_matrix_t matrix;
-            graphene_matrix_init_from_2d(&matrix, t.a, t.b, t.c, t.d, t.tx, t.ty);
-            gtk_snapshot_transform_matrix(snapshot, &matrix);
+            if (!appendTransform(snapshot, t)) {
+                // Flattened to nothing: nothing of it can be seen.
+                gtk_snapshot_restore(snapshot);
+                return;
+            }
             graphene_point_t back = GRAPHENE_POINT_INIT(float(-width / 2), float(-height / 2));
             gtk_snapshot_translate(snapshot, &back);
         }
