@@ -75,7 +75,23 @@
       last.x = window.scrollX; last.y = window.scrollY; last.shift = shift;
       schedule();
     },
-    setInset: function (value) { inset = value; last.y = NaN; schedule(); }
+    setInset: function (value) { inset = value; last.y = NaN; schedule(); },
+    // A press that the window took from the page (a long press that opened a menu) is no
+    // click: what the press gave focus to (a link under the point, x and y in the viewport)
+    // loses it again, so that it is not shown focused once the window gives the page back its
+    // focus. Frames are followed as far as the page can see into them.
+    pressTaken: function (x, y) {
+      var doc = document;
+      for (var depth = 0; depth < 20; depth++) {
+        var active = doc.activeElement, under = doc.elementFromPoint(x, y);
+        if (!active || active === doc.body || !under || !active.contains(under)) return;
+        var inner = null;
+        try { inner = active.contentDocument; } catch (e) {}
+        if (!inner) { active.blur(); return; }
+        var box = active.getBoundingClientRect();
+        x -= box.left; y -= box.top; doc = inner;
+      }
+    }
   };
   // A page that is not shown gets no rendering updates, so neither scroll events nor size
   // observations: it costs nothing while hidden, and says where it stands once shown again.

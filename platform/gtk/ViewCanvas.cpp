@@ -601,7 +601,25 @@ bool ViewCanvas::longPressed(ui::Point point) {
     // A press on one of our own controls stays a press of that control.
     if (touch_)
         return false;
+    // The page under the press, if any, as it is before the application acts on the press.
+    WebKitEngine* page = nullptr;
+    ui::Point inPage;
+    if (auto hit = window_->hitTest(point, nullptr); hit && isInsideWebView(hit.get())) {
+        ui::View* view = hit.get();
+        while (!dynamic_cast<ui::WebView*>(view))
+            view = view->superviewPointer();
+        if (auto found = children_.find(view); found != children_.end() && found->second.engine) {
+            page = found->second.engine;
+            inPage = ui::Point(point.x - found->second.frame.origin.x,
+                               point.y - found->second.frame.origin.y);
+        }
+    }
     const bool taken = window_->longPress(point);
+    // The page had the press too; taken from it, the press is no click there.
+    if (taken && page && std::any_of(children_.begin(), children_.end(), [&](const auto& entry) {
+            return entry.second.engine == page && !entry.second.view.expired();
+        }))
+        page->pressTaken(inPage);
     sync();
     return taken;
 }

@@ -996,6 +996,11 @@ void WebKitEngine::scrollTo(ui::Point offset) {
                      ", " + formatNumber(offset.y) + ")");
 }
 
+void WebKitEngine::pressTaken(ui::Point point) {
+    runInEngineWorld("window.__gtkEngine && window.__gtkEngine.pressTaken(" +
+                     formatNumber(point.x) + ", " + formatNumber(point.y) + ")");
+}
+
 void WebKitEngine::setContentInset(ui::EdgeInsets insets) {
     if (insets == inset_)
         return;

@@ -89,6 +89,11 @@ public:
     // The inset the view last handed over (only its top is used).
     const ui::EdgeInsets& contentInset() const { return inset_; }
 
+    // The window took a press from the page (a long press the application handled): it is no
+    // click, so what it gave focus to in the page (a link under the point, in the page
+    // widget's coordinates) loses that focus again and is not shown focused afterwards.
+    void pressTaken(ui::Point point);
+
     // Main-frame loads that have ended, finished or failed (the window waits for the first).
     int completedLoads() const { return completedLoads_; }
 

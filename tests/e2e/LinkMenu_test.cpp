@@ -175,3 +175,45 @@ TEST_F(LinkMenuTest, OpenPageElsewhereThatTheDesktopCannotOpenIsToldInAnAlert) {
 }
 
 } // namespace
+
+namespace {
+
+// A long press is no click on the link: once its menu is closed the link is neither focused
+// nor drawn otherwise than before the press (no focus ring around it).
+TEST_F(LinkMenuTest, ALongPressedLinkIsNotLeftHighlightedOnceItsMenuCloses) {
+    ASSERT_TRUE(open(server.url("/links"), "Links"));
+    auto tab = screen->selectedTab();
+    const ui::Point link = centreOf(*tab, "link");
+    // Just outside the link's box, where a focus ring is drawn: left of it and below it.
+    const auto number = [&](const std::string& expression) {
+        return std::stod(js(*tab, "(function () { var r = document.getElementById('link')"
+                                  ".getBoundingClientRect(); return " +
+                                      expression + "; })()"));
+    };
+    const std::vector<ui::Point> around = {
+        inWindow(*tab->webView(), ui::Point(number("r.left - 2"), number("r.top + r.height / 2"))),
+        inWindow(*tab->webView(),
+                 ui::Point(number("r.left + r.width / 2"), number("r.bottom + 1"))),
+    };
+    std::vector<std::array<int, 3>> before;
+    for (const auto& point : around)
+        before.push_back(pixel(point));
+
+    input->longPress(link);
+    ASSERT_TRUE(eventually([] { return ui::Presentation::shared().topActionSheet() != nullptr; }));
+    ASSERT_TRUE(clickPanelButton("Cancel"));
+    ASSERT_TRUE(eventually([] { return ui::Presentation::shared().topActionSheet() == nullptr; }));
+    EXPECT_TRUE(eventually([&] {
+        return js(*tab, "String(document.activeElement === document.getElementById('link'))") ==
+               "false";
+    }));
+    // The page has its focus back and has drawn what it shows then.
+    base::RunLoop::main().runUntil([] { return false; }, 500ms);
+    for (std::size_t i = 0; i < around.size(); ++i)
+        EXPECT_EQ(pixel(around[i]), before[i]) << "the link is drawn otherwise after the press";
+    // Nothing was followed.
+    EXPECT_EQ(targetRequests.load(), 0);
+    EXPECT_EQ(screen->tabs().size(), 1u);
+}
+
+} // namespace
