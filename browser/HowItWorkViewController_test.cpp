@@ -129,7 +129,10 @@ TEST_F(HowItWorkTest, ThePlainAlertRestylesItsLabelsAndHidesItsImages) {
     auto label = ui::Label::create();
     alert->addSubview(picture);
     alert->addSubview(label);
+    const ui::Rect frame = alert->frame();
     alert->layoutSubviews();
+    // Only the look changes: the alert's own layout (which centres it on the screen) is not run.
+    EXPECT_EQ(alert->frame(), frame);
     EXPECT_TRUE(picture->isHidden());
     EXPECT_EQ(label->textColor(), ui::Color::blackColor());
     EXPECT_EQ(label->font().family, "Futura Medium");

@@ -28,8 +28,8 @@ void myAlertView::registerInterfaceClass() {
 }
 
 void myAlertView::layoutSubviews() {
-    // The alert places its own labels and buttons first: without that it would show nothing.
-    ui::AlertView::layoutSubviews();
+    // Only the look of what the alert holds: the alert's own placing of its labels and buttons
+    // is not run (the window shows an alert from its title, message and buttons).
     for (const auto& subview : subviews()) {
         if (subview->className() == "ImageView") {
             subview->setHidden(true);

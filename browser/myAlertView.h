@@ -22,8 +22,8 @@ public:
                                                std::vector<std::string> otherButtonTitles = {});
     std::string className() const override { return interfaceClassName; }
 
-    // The alert's own layout, then the plain look on its direct subviews: image views (exactly
-    // of that class) hidden, labels (exactly of that class) restyled.
+    // The plain look on its direct subviews: image views (exactly of that class) hidden, labels
+    // (exactly of that class) restyled. The alert's own layout is not run first.
     void layoutSubviews() override;
     void touchesBegan(const ui::TouchSet& touches, const ui::Event* event) override;
 
