@@ -12,20 +12,6 @@ namespace gtk {
 
 namespace {
 
-const char* borderClass(ui::TextBorderStyle style) {
-    switch (style) {
-    case ui::TextBorderStyle::Line:
-        return "browser-field-line";
-    case ui::TextBorderStyle::Bezel:
-        return "browser-field-bezel";
-    case ui::TextBorderStyle::RoundedRect:
-        return "browser-field-rounded";
-    case ui::TextBorderStyle::None:
-        break;
-    }
-    return "browser-field-none";
-}
-
 guint16 channel(double value) {
     return static_cast<guint16>(std::clamp(value, 0.0, 1.0) * 65535.0);
 }
@@ -38,14 +24,13 @@ void TextFieldEntry::installStyle() {
         return;
     installed = true;
     auto provider = adopt(gtk_css_provider_new());
+    // The field's border and background are the window's painting of the field (ViewPainter);
+    // the entry covers the field's text area alone (ViewCanvas), so its text never runs under
+    // a left or right view.
     gtk_css_provider_load_from_data(provider.get(),
                                     "text.browser-field { background: transparent; min-height: 0;"
-                                    " padding: 0 4px; border-radius: 0; }"
-                                    "text.browser-field-line { border: 1px solid black; }"
-                                    "text.browser-field-bezel { border: 1px solid #8e8e93;"
-                                    " box-shadow: inset 0 1px 1px rgba(0,0,0,0.2); }"
-                                    "text.browser-field-rounded { border: 1px solid #c8c7cc;"
-                                    " border-radius: 5px; background: white; }",
+                                    " min-width: 0; padding: 0 4px; border: none;"
+                                    " border-radius: 0; box-shadow: none; }",
                                     -1);
     gtk_style_context_add_provider_for_display(gdk_display_get_default(),
                                                GTK_STYLE_PROVIDER(provider.get()),
@@ -238,34 +223,6 @@ void TextFieldEntry::sync() {
     if (gtk_editable_get_alignment(GTK_EDITABLE(text_.get())) != alignment)
         gtk_editable_set_alignment(GTK_EDITABLE(text_.get()), alignment);
 
-    // The text stays between the left and right views (the field's own border and background
-    // still span it all), so a long address does not run under the buttons of a right view.
-    const ui::Rect bounds = field->bounds();
-    const ui::Rect textRect = field->textRectForBounds(bounds);
-    const std::string padding =
-        "text.browser-field { padding-left: " +
-        std::to_string(4 + std::lround(textRect.minX() - bounds.minX())) +
-        "px; padding-right: " + std::to_string(4 + std::lround(bounds.maxX() - textRect.maxX())) +
-        "px; }";
-    if (padding != shownPadding_) {
-        if (!paddingStyle_) {
-            paddingStyle_ = adopt(gtk_css_provider_new());
-            gtk_style_context_add_provider(gtk_widget_get_style_context(text_.get()),
-                                           GTK_STYLE_PROVIDER(paddingStyle_.get()),
-                                           GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
-        }
-        gtk_css_provider_load_from_data(paddingStyle_.get(), padding.c_str(), -1);
-        shownPadding_ = padding;
-    }
-
-    const std::string wanted = borderClass(field->borderStyle());
-    if (wanted != shownClass_) {
-        if (!shownClass_.empty())
-            gtk_widget_remove_css_class(text_.get(), shownClass_.c_str());
-        gtk_widget_add_css_class(text_.get(), wanted.c_str());
-        shownClass_ = wanted;
-    }
-
     // New attributes lay the entry's text out again and redraw it: only for a new look.
     if (!shownLook_ || shownLook_->font != field->font() ||
         shownLook_->color != field->textColor()) {
@@ -297,6 +254,11 @@ void TextFieldEntry::sync() {
             characterPosition(field->text(), shownSelection_.location + shownSelection_.length);
         gtk_editable_select_region(GTK_EDITABLE(text_.get()), start, end);
     }
+    // Not being edited, a text too long for the field shows its start: the entry scrolls to
+    // keep its cursor in view, so the cursor goes to the start (unless code selected a part).
+    if (!field->isFirstResponder() && field->selectedRange().length == 0 &&
+        gtk_editable_get_position(GTK_EDITABLE(text_.get())) != 0)
+        gtk_editable_set_position(GTK_EDITABLE(text_.get()), 0);
     pushing_ = false;
 }
 

@@ -17,9 +17,11 @@ namespace gtk {
 // and then the entry does not change either); Return is the model's return key, Escape ends
 // the editing without it; focus
 // follows the model's first responder both ways. sync() brings the entry in line with the
-// model (text, placeholder, font, colour, alignment, border, secure entry, enabled,
-// selection) after the model changed it from code; the window calls it at the end of every
-// turn, so it changes only what differs from what the entry shows.
+// model (text, placeholder, font, colour, alignment, secure entry, enabled, selection) after
+// the model changed it from code; the window calls it at the end of every turn, so it changes
+// only what differs from what the entry shows. A field not being edited shows the start of its
+// text. The entry stands over the field's text area only (ViewCanvas places it); the window
+// paints the field's border and background (ViewPainter).
 class TextFieldEntry {
 public:
     explicit TextFieldEntry(const std::shared_ptr<ui::TextField>& field);
@@ -32,7 +34,7 @@ public:
 
     void sync();
 
-    // The CSS of the entries (border styles), installed once for the display.
+    // The CSS of the entries, installed once for the display.
     static void installStyle();
 
 private:
@@ -53,16 +55,12 @@ private:
     // typing.
     bool pushing_ = false;
     ui::TextRange shownSelection_;
-    std::string shownClass_;
     // The font and colour the entry's attributes were made of.
     struct Look {
         ui::Font font;
         ui::Color color;
     };
     std::optional<Look> shownLook_;
-    // Keeps the text clear of the field's left and right views: padding of the entry's own.
-    GOwned<GtkCssProvider> paddingStyle_;
-    std::string shownPadding_;
 };
 
 } // namespace gtk

@@ -301,6 +301,10 @@ void ViewCanvas::place(ui::View& view, GtkWidget* widget, std::unique_ptr<TextFi
     painted_.push_back(&view);
     ui::Rect frame = view.convertRectToView(view.bounds(), nullptr);
     child.viewFrame = frame;
+    // A field's entry covers its text area alone: the text is clipped there, clear of the
+    // field's left and right views.
+    if (auto* field = dynamic_cast<ui::TextField*>(&view))
+        frame = view.convertRectToView(field->textRectForBounds(view.bounds()), nullptr);
     const auto fill = ViewPainter::solidFill(view);
     child.fillsView = fill && fill->alpha >= 1.0;
     double topInset = 0.0;

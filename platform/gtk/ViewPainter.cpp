@@ -391,6 +391,9 @@ std::optional<ui::Color> ViewPainter::solidFill(const ui::View& view) {
     if (auto* spinner = dynamic_cast<const ui::ActivityIndicatorView*>(&view);
         spinner && spinner->isAnimating())
         return std::nullopt;
+    if (auto* field = dynamic_cast<const ui::TextField*>(&view);
+        field && field->borderStyle() != ui::TextBorderStyle::None)
+        return std::nullopt;
     if (dynamic_cast<const ui::WebView*>(&view) && !view.backgroundColor())
         return ui::Color::whiteColor();
     // Nothing at all without a background: a clear colour.
@@ -513,6 +516,35 @@ void ViewPainter::paint(const ui::View& view, cairo_t* cr) {
                 cairo_stroke(cr);
             }
         }
+    } else if (auto* field = dynamic_cast<const ui::TextField*>(&view)) {
+        // The text is a real entry over the text area; the field's border is drawn here.
+        const double inset = 0.5;
+        switch (field->borderStyle()) {
+        case ui::TextBorderStyle::Line:
+            cairo_set_source_rgb(cr, 0, 0, 0);
+            cairo_rectangle(cr, inset, inset, width - 1, height - 1);
+            break;
+        case ui::TextBorderStyle::Bezel:
+            cairo_set_source_rgba(cr, 0, 0, 0, 0.2);
+            cairo_rectangle(cr, 1, 1, width - 2, 1);
+            cairo_fill(cr);
+            setColor(cr, ui::Color::fromRGB255(142, 142, 147));
+            cairo_rectangle(cr, inset, inset, width - 1, height - 1);
+            break;
+        case ui::TextBorderStyle::RoundedRect:
+            cairo_set_source_rgb(cr, 1, 1, 1);
+            roundedRectangle(cr, 0, 0, width, height, 5);
+            cairo_fill(cr);
+            setColor(cr, ui::Color::fromRGB255(200, 199, 204));
+            roundedRectangle(cr, inset, inset, width - 1, height - 1, 4.5);
+            break;
+        case ui::TextBorderStyle::None:
+            break;
+        }
+        if (field->borderStyle() != ui::TextBorderStyle::None) {
+            cairo_set_line_width(cr, 1);
+            cairo_stroke(cr);
+        }
     } else if (dynamic_cast<const ui::WebView*>(&view) && !view.backgroundColor()) {
         // Until the page paints, a web view is white.
         cairo_set_source_rgb(cr, 1, 1, 1);
@@ -606,6 +638,8 @@ std::size_t ViewPainter::lookHash(const ui::View& view) {
         if (auto back = bar->backButtonItem())
             hash.add(back->title());
         hash.add(view.tintColor());
+    } else if (auto* field = dynamic_cast<const ui::TextField*>(&view)) {
+        hash.add(static_cast<int>(field->borderStyle()));
     } else if (auto* progress = dynamic_cast<const ui::ProgressView*>(&view)) {
         hash.add(progress->progress());
         hash.add(progress->progressTintColor());

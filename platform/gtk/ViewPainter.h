@@ -23,8 +23,9 @@ namespace gtk {
 
 // Paints what a ui::View shows of itself, not its subviews: background and layer border,
 // label text, toolbar and navigation bar with their items, progress bar, spinner, images.
-// Text fields and web views are real widgets and only get their background here. One point
-// is one pixel. Decoded images are kept while their ui::Image lives.
+// Web views and the text of text fields are real widgets: a web view gets its background
+// here, a text field its background and border. One point is one pixel. Decoded images are
+// kept while their ui::Image lives.
 class ViewPainter {
 public:
     ViewPainter() = default;

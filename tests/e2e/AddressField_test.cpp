@@ -10,6 +10,7 @@
 #include "tests/e2e/BrowserWindowTest.h"
 
 #include <atomic>
+#include <cairo.h>
 #include <mutex>
 
 namespace {
@@ -245,6 +246,56 @@ TEST_F(AddressFieldWindowTest, ACookieWhoseDomainEndsInADotIsNeitherKeptNorSent)
     EXPECT_EQ(echoedCookies(), "plain=2");
     for (const auto& cookie : net::CookieStorage::shared()->cookies())
         EXPECT_NE(cookie.name, "dotted");
+}
+
+// A long address not being edited shows its start, and its text stays in the field's text
+// area, clear of the reload button on its right.
+TEST_F(AddressFieldWindowTest, ALongAddressShowsItsStartClearOfTheReloadButton) {
+    const std::string address = server.url("/second?") + std::string(120, 'w') + "end";
+    ASSERT_TRUE(open(address, "Second"));
+    auto field = screen->addressBar();
+    ASSERT_EQ(fieldText(), address);
+    ASSERT_FALSE(field->isFirstResponder());
+    ASSERT_TRUE(field->rightView() && field->rightView()->window()) << "no reload button";
+    window_->sync();
+    GtkWidget* entry = window_->canvas().widgetFor(*field);
+    ASSERT_TRUE(entry);
+    const ui::Rect text =
+        field->convertRectToView(field->textRectForBounds(field->bounds()), nullptr);
+    const ui::Rect reload =
+        field->rightView()->convertRectToView(field->rightView()->bounds(), nullptr);
+    ASSERT_TRUE(eventually([&] { return gtk_widget_get_width(entry) > 0; }));
+    graphene_rect_t placed;
+    ASSERT_TRUE(gtk_widget_compute_bounds(entry, window_->canvas().widget(), &placed));
+    EXPECT_LE(placed.origin.x + placed.size.width, reload.minX() + 0.5);
+    EXPECT_NEAR(placed.origin.x, text.minX(), 0.5);
+    EXPECT_EQ(gtk_editable_get_position(GTK_EDITABLE(entry)), 0);
+
+    // The field's first part looks as it does with only the address's start in it.
+    const ui::Rect start(text.minX(), text.minY() + 2, 100, text.height() - 4);
+    const auto drawn = [&] {
+        std::vector<std::uint32_t> pixels;
+        const auto file = homeDirectory() / "field.png";
+        if (!window_->writeScreenshot(file).ok())
+            return pixels;
+        cairo_surface_t* surface = cairo_image_surface_create_from_png(file.c_str());
+        if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS)
+            for (int y = int(start.minY()); y < int(start.maxY()); ++y) {
+                const auto* row = reinterpret_cast<const std::uint32_t*>(
+                    cairo_image_surface_get_data(surface) +
+                    y * cairo_image_surface_get_stride(surface));
+                pixels.insert(pixels.end(), row + int(start.minX()), row + int(start.maxX()));
+            }
+        cairo_surface_destroy(surface);
+        return pixels;
+    };
+    base::RunLoop::main().runUntil([] { return false; }, 300ms);
+    const auto whole = drawn();
+    ASSERT_FALSE(whole.empty());
+    field->setText(address.substr(0, 30));
+    window_->sync();
+    base::RunLoop::main().runUntil([] { return false; }, 300ms);
+    EXPECT_EQ(drawn(), whole) << "the field does not show the address's start";
 }
 
 } // namespace
