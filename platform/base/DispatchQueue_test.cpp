@@ -3,7 +3,13 @@
 #include "platform/testing/PlatformTest.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -15,6 +21,42 @@ using base::Seconds;
 namespace {
 
 class DispatchQueueTest : public testing_support::PlatformTest {};
+
+// Ends the test program with a message when the scope has not been left in time: a deadlock
+// fails the test instead of hanging it.
+class Watchdog {
+public:
+    Watchdog(const char* what, std::chrono::seconds limit)
+        : thread_([this, what, limit] {
+            std::unique_lock lock(mutex_);
+            if (!done_.wait_for(lock, limit, [&] { return finished_; })) {
+                std::fprintf(stderr, "deadlock: %s did not finish in time\n", what);
+                std::abort();
+            }
+        }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
+std::size_t threadCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
 
 TEST_F(DispatchQueueTest, RunsFunctionsOneAtATimeInOrder) {
     DispatchQueue queue("test.serial");
@@ -144,6 +186,154 @@ TEST_F(DispatchQueueTest, QueueReleasedByItsOwnLastFunctionDoesNotDeadlock) {
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return finished.load(); }, Seconds(10)));
     EXPECT_TRUE(goneAfterRelease);
     EXPECT_TRUE(watcher.expired());
+}
+
+// An object that owns a queue and whose last reference a function on that queue holds.
+struct QueueOwner {
+    base::DispatchQueue queue{"test.owner"};
+    std::atomic<bool>* diedOnQueue;
+    std::atomic<bool>* syncThrew;
+    ~QueueOwner() {
+        *diedOnQueue = queue.isCurrent();
+        try {
+            queue.sync([] {});
+        } catch (const std::logic_error&) {
+            *syncThrew = true;
+        }
+    }
+};
+
+TEST_F(DispatchQueueTest, CapturesGoAwayOnTheQueueWhereSyncOntoItIsAnError) {
+    Watchdog watchdog("an owner released by its own queue's function", std::chrono::seconds(10));
+    std::atomic<bool> diedOnQueue = false;
+    std::atomic<bool> syncThrew = false;
+    auto owner = std::make_shared<QueueOwner>();
+    owner->diedOnQueue = &diedOnQueue;
+    owner->syncThrew = &syncThrew;
+    std::atomic<bool> go = false;
+    owner->queue.async([owner, &go] {
+        while (!go)
+            std::this_thread::yield();
+    });
+    std::weak_ptr<QueueOwner> watcher = owner;
+    owner.reset();
+    go = true;
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return watcher.expired(); }, Seconds(10)));
+    EXPECT_TRUE(diedOnQueue) << "the function's captures went away off its queue";
+    EXPECT_TRUE(syncThrew);
+}
+
+TEST_F(DispatchQueueTest, DroppingAQueueOnTheMainThreadWhileItsWorkSyncsToMainDoesNotDeadlock) {
+    Watchdog watchdog("dropping a queue whose work waits on the main thread",
+                      std::chrono::seconds(20));
+    std::atomic<int> ranOnMain = 0;
+    std::atomic<bool> started = false;
+    {
+        DispatchQueue queue("test.drop-while-syncing");
+        queue.async([&] {
+            started = true;
+            DispatchQueue::main().sync([&] {
+                if (base::isMainThread())
+                    ++ranOnMain;
+            });
+        });
+        // A second function, queued behind it, that syncs again from a nested queue.
+        queue.async([&] {
+            DispatchQueue inner("test.drop-inner");
+            inner.sync([&] {
+                DispatchQueue::main().sync([&] {
+                    if (base::isMainThread())
+                        ++ranOnMain;
+                });
+            });
+        });
+        while (!started)
+            std::this_thread::yield();
+        // The queue's last copy goes away here, on the main thread, without turning the loop.
+    }
+    EXPECT_EQ(ranOnMain, 2);
+    // What the loop still holds of those syncs has been run already and does nothing.
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(ranOnMain, 2);
+}
+
+TEST_F(DispatchQueueTest, MainThreadSyncOntoAQueueWhoseWorkSyncsBackToMain) {
+    Watchdog watchdog("a sync from main whose function syncs back to main",
+                      std::chrono::seconds(20));
+    DispatchQueue queue("test.round-trip");
+    int value = 0;
+    queue.sync([&] { DispatchQueue::main().sync([&] { value = base::isMainThread() ? 1 : -1; }); });
+    EXPECT_EQ(value, 1);
+}
+
+TEST_F(DispatchQueueTest, QueuesShareAFewThreads) {
+    // Queues that did work before do not count against this one.
+    {
+        DispatchQueue("test.warm-up").sync([] {});
+    }
+    const std::size_t before = threadCount();
+    std::vector<DispatchQueue> queues;
+    std::atomic<int> ran = 0;
+    for (int i = 0; i < 50; ++i) {
+        queues.emplace_back("test.many." + std::to_string(i));
+        queues.back().async([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ++ran;
+        });
+    }
+    for (const auto& queue : queues)
+        queue.sync([] {});
+    EXPECT_EQ(ran, 50);
+    EXPECT_LE(threadCount(), before + 4) << "a queue costs a thread";
+}
+
+TEST_F(DispatchQueueTest, WorkThatBlocksOnOtherQueuesDoesNotStarveThePool) {
+    Watchdog watchdog("queues waiting on each other", std::chrono::seconds(20));
+    // More queues than the pool keeps threads, each waiting for the next one's work.
+    constexpr int count = 12;
+    std::vector<DispatchQueue> queues;
+    for (int i = 0; i < count; ++i)
+        queues.emplace_back("test.chain." + std::to_string(i));
+    std::atomic<int> released = 0;
+    std::atomic<bool> open = false;
+    for (int i = 0; i < count; ++i)
+        queues[i].async([&, i] {
+            if (i + 1 < count)
+                queues[i + 1].sync([] {});
+            while (!open)
+                std::this_thread::yield();
+            ++released;
+        });
+    open = true;
+    for (const auto& queue : queues)
+        queue.sync([] {});
+    EXPECT_EQ(released, count);
+}
+
+struct MainThreadObject {
+    explicit MainThreadObject(std::atomic<bool>* diedOnMain)
+        : diedOnMain(diedOnMain) {}
+    std::atomic<bool>* diedOnMain;
+    ~MainThreadObject() { *diedOnMain = base::isMainThread(); }
+};
+
+TEST_F(DispatchQueueTest, ReleaseOnMainThreadLetsGoThere) {
+    std::atomic<bool> diedOnMain = false;
+    DispatchQueue queue("test.release");
+    auto object = std::make_shared<MainThreadObject>(&diedOnMain);
+    queue.async([object = std::move(object)]() mutable {
+        base::releaseOnMainThread(std::move(object));
+        EXPECT_EQ(object, nullptr);
+    });
+    queue.sync([] {});
+    EXPECT_FALSE(diedOnMain);
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(diedOnMain);
+
+    diedOnMain = false;
+    auto here = std::make_shared<MainThreadObject>(&diedOnMain);
+    base::releaseOnMainThread(std::move(here));
+    EXPECT_TRUE(diedOnMain) << "on the main thread it goes at once";
 }
 
 } // namespace
