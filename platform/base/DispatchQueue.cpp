@@ -377,13 +377,8 @@ void DispatchQueue::after(Seconds delay, std::function<void()> fn) const {
 }
 
 void detail::releaseOnMainThreadErased(std::shared_ptr<void> object) {
-    if (!object)
-        return;
-    if (isMainThread()) {
-        object.reset();
-        return;
-    }
-    RunLoop::main().dispatch([held = std::move(object)] {});
+    if (object)
+        RunLoop::main().dispatch([held = std::move(object)] {});
 }
 
 } // namespace base

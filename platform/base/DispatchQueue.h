@@ -74,9 +74,9 @@ namespace detail {
 void releaseOnMainThreadErased(std::shared_ptr<void> object);
 }
 
-// Lets go of the caller's reference on the main thread, for an object that promises to go away
-// there: at once when called on the main thread, else in a later turn of the main run loop.
-// Taking an rvalue makes the caller give its reference up.
+// Lets go of the caller's reference on the main thread, in a later turn of its run loop (on the
+// main thread too, so that nothing goes away under the caller's feet), for an object that
+// promises to go away there. Taking an rvalue makes the caller give its reference up.
 template <class T> void releaseOnMainThread(std::shared_ptr<T>&& object) {
     detail::releaseOnMainThreadErased(std::move(object));
 }

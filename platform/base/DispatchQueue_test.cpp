@@ -1,15 +1,12 @@
 #include "platform/base/DispatchQueue.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
+#include "platform/testing/ProcessThreads.h"
+#include "platform/testing/Watchdog.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -21,42 +18,6 @@ using base::Seconds;
 namespace {
 
 class DispatchQueueTest : public testing_support::PlatformTest {};
-
-// Ends the test program with a message when the scope has not been left in time: a deadlock
-// fails the test instead of hanging it.
-class Watchdog {
-public:
-    Watchdog(const char* what, std::chrono::seconds limit)
-        : thread_([this, what, limit] {
-            std::unique_lock lock(mutex_);
-            if (!done_.wait_for(lock, limit, [&] { return finished_; })) {
-                std::fprintf(stderr, "deadlock: %s did not finish in time\n", what);
-                std::abort();
-            }
-        }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard lock(mutex_);
-            finished_ = true;
-        }
-        done_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    std::thread thread_;
-};
-
-std::size_t threadCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
-}
 
 TEST_F(DispatchQueueTest, RunsFunctionsOneAtATimeInOrder) {
     DispatchQueue queue("test.serial");
@@ -204,7 +165,8 @@ struct QueueOwner {
 };
 
 TEST_F(DispatchQueueTest, CapturesGoAwayOnTheQueueWhereSyncOntoItIsAnError) {
-    Watchdog watchdog("an owner released by its own queue's function", std::chrono::seconds(10));
+    testing_support::Watchdog watchdog("an owner released by its own queue's function",
+                                       std::chrono::seconds(10));
     std::atomic<bool> diedOnQueue = false;
     std::atomic<bool> syncThrew = false;
     auto owner = std::make_shared<QueueOwner>();
@@ -224,8 +186,8 @@ TEST_F(DispatchQueueTest, CapturesGoAwayOnTheQueueWhereSyncOntoItIsAnError) {
 }
 
 TEST_F(DispatchQueueTest, DroppingAQueueOnTheMainThreadWhileItsWorkSyncsToMainDoesNotDeadlock) {
-    Watchdog watchdog("dropping a queue whose work waits on the main thread",
-                      std::chrono::seconds(20));
+    testing_support::Watchdog watchdog("dropping a queue whose work waits on the main thread",
+                                       std::chrono::seconds(20));
     std::atomic<int> ranOnMain = 0;
     std::atomic<bool> started = false;
     {
@@ -258,8 +220,8 @@ TEST_F(DispatchQueueTest, DroppingAQueueOnTheMainThreadWhileItsWorkSyncsToMainDo
 }
 
 TEST_F(DispatchQueueTest, MainThreadSyncOntoAQueueWhoseWorkSyncsBackToMain) {
-    Watchdog watchdog("a sync from main whose function syncs back to main",
-                      std::chrono::seconds(20));
+    testing_support::Watchdog watchdog("a sync from main whose function syncs back to main",
+                                       std::chrono::seconds(20));
     DispatchQueue queue("test.round-trip");
     int value = 0;
     queue.sync([&] { DispatchQueue::main().sync([&] { value = base::isMainThread() ? 1 : -1; }); });
@@ -271,7 +233,7 @@ TEST_F(DispatchQueueTest, QueuesShareAFewThreads) {
     {
         DispatchQueue("test.warm-up").sync([] {});
     }
-    const std::size_t before = threadCount();
+    const std::size_t before = testing_support::processThreadCount();
     std::vector<DispatchQueue> queues;
     std::atomic<int> ran = 0;
     for (int i = 0; i < 50; ++i) {
@@ -284,11 +246,11 @@ TEST_F(DispatchQueueTest, QueuesShareAFewThreads) {
     for (const auto& queue : queues)
         queue.sync([] {});
     EXPECT_EQ(ran, 50);
-    EXPECT_LE(threadCount(), before + 4) << "a queue costs a thread";
+    EXPECT_LE(testing_support::processThreadCount(), before + 4) << "a queue costs a thread";
 }
 
 TEST_F(DispatchQueueTest, WorkThatBlocksOnOtherQueuesDoesNotStarveThePool) {
-    Watchdog watchdog("queues waiting on each other", std::chrono::seconds(20));
+    testing_support::Watchdog watchdog("queues waiting on each other", std::chrono::seconds(20));
     // More queues than the pool keeps threads, each waiting for the next one's work.
     constexpr int count = 12;
     std::vector<DispatchQueue> queues;
@@ -333,7 +295,9 @@ TEST_F(DispatchQueueTest, ReleaseOnMainThreadLetsGoThere) {
     diedOnMain = false;
     auto here = std::make_shared<MainThreadObject>(&diedOnMain);
     base::releaseOnMainThread(std::move(here));
-    EXPECT_TRUE(diedOnMain) << "on the main thread it goes at once";
+    EXPECT_FALSE(diedOnMain) << "nothing goes away under the caller's feet";
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(diedOnMain);
 }
 
 } // namespace
