@@ -10,9 +10,8 @@ const std::vector<std::string>& VDApplication::builtInAdapterNames() {
 }
 
 std::optional<std::vector<std::string>> VDApplication::availableAdapterNames() const {
-    std::optional<std::vector<std::string>> names;
-    lockQueue_.sync([&] { names = availableAdapterNames_; });
-    return names;
+    std::lock_guard guard(lock_);
+    return availableAdapterNames_;
 }
 
 void VDApplication::updateAvailableAdapterNamesWithPotentialAdapterNames(
@@ -25,5 +24,6 @@ void VDApplication::updateAvailableAdapterNamesWithPotentialAdapterNames(
     for (auto& name : candidates)
         if (VDClassRegistry::classNamed(name))
             available.push_back(std::move(name));
-    lockQueue_.sync([&] { availableAdapterNames_ = std::move(available); });
+    std::lock_guard guard(lock_);
+    availableAdapterNames_ = std::move(available);
 }

@@ -1,6 +1,8 @@
 #include "ads/foundation/VDAbsoluteTime.h"
 #include "ads/foundation/VDApplication.h"
 
+#include <utility>
+
 namespace {
 
 base::Value timeValue(std::uint64_t milliseconds) {
@@ -11,19 +13,19 @@ base::Value timeValue(std::uint64_t milliseconds) {
 
 base::Value::Dictionary
 VDApplication::nextRequestStatisticsDictionaryForSlot(bool slotIsMediating) {
-    return statisticsSerialQueue_.syncResult([&] {
-        const auto now = timeValue(VDAbsoluteTime::absoluteTimeInMilliseconds());
-        statistics_->setObjectForKeyShouldNotifyDelegate(now, "currts", false);
-        // Only this queue writes "basets", so nothing can set it between the look and the write.
-        if (statistics_->objectForKey("basets").isNull())
-            statistics_->setObjectForKeyShouldNotifyDelegate(now, "basets", false);
-        incrementSequenceNumber();
-        if (slotIsMediating)
-            decrementTotalAdRequestCount();
-        else
-            incrementTotalAdRequestCount();
-        return statistics_->dictionary();
-    });
+    std::lock_guard guard(statisticsLock_);
+    const auto now = timeValue(VDAbsoluteTime::absoluteTimeInMilliseconds());
+    statistics_->setObjectForKeyShouldNotifyDelegate(now, "currts", false);
+    // Only this lock's holder writes "basets", so nothing can set it between the look and the
+    // write.
+    if (statistics_->objectForKey("basets").isNull())
+        statistics_->setObjectForKeyShouldNotifyDelegate(now, "basets", false);
+    incrementSequenceNumber();
+    if (slotIsMediating)
+        decrementTotalAdRequestCount();
+    else
+        incrementTotalAdRequestCount();
+    return statistics_->dictionary();
 }
 
 void VDApplication::incrementTotalAdRequestCount() {
@@ -43,10 +45,9 @@ void VDApplication::incrementSequenceNumber() {
 }
 
 std::string VDApplication::nextSequenceNumberAsString() {
-    return statisticsSerialQueue_.syncResult([this] {
-        incrementSequenceNumber();
-        return statistics_->objectForKey("seq_num").stringValue().value_or(std::string());
-    });
+    std::lock_guard guard(statisticsLock_);
+    incrementSequenceNumber();
+    return statistics_->objectForKey("seq_num").stringValue().value_or(std::string());
 }
 
 std::uint64_t VDApplication::timeSinceFirstAdRequestInMilliseconds() {
@@ -62,33 +63,35 @@ std::shared_ptr<VDStatisticDictionary>
 VDApplication::slotStatisticsForSlotID(const std::optional<std::string>& slotID) {
     if (!slotID)
         return nullptr;
-    return statisticsSerialQueue_.syncResult([&] {
-        auto& slot = slotStatistics_[*slotID];
-        if (!slot)
-            slot = VDStatisticDictionary::create();
-        return slot;
-    });
+    std::lock_guard guard(statisticsLock_);
+    auto& slot = slotStatistics_[*slotID];
+    if (!slot)
+        slot = VDStatisticDictionary::create();
+    return slot;
 }
 
 base::Value::Dictionary VDApplication::slotStatisticsDictionary() {
-    return statisticsSerialQueue_.syncResult([this] {
-        base::Value::Dictionary slots;
-        for (const auto& [slotID, statistics] : slotStatistics_)
-            slots.emplace(slotID, base::Value(statistics->dictionary()));
-        return slots;
-    });
+    std::lock_guard guard(statisticsLock_);
+    base::Value::Dictionary slots;
+    for (const auto& [slotID, statistics] : slotStatistics_)
+        slots.emplace(slotID, base::Value(statistics->dictionary()));
+    return slots;
 }
 
 void VDApplication::willLeaveApplicationDueToClickOnAd(
     std::shared_ptr<VDStatisticDictionary> adStatistics) {
-    statisticsSerialQueue_.async(
-        [self = shared_from_this(), adStatistics = std::move(adStatistics)]() mutable {
-            self->backgroundingAd_ = std::move(adStatistics);
-        });
+    // Kept here, not queued: work queued for later would hold the application past its end.
+    std::shared_ptr<VDStatisticDictionary> previous;
+    std::lock_guard guard(statisticsLock_);
+    previous = std::exchange(backgroundingAd_, std::move(adStatistics));
 }
 
 void VDApplication::didBecomeActive() {
-    auto ad = statisticsSerialQueue_.syncResult([this] { return std::move(backgroundingAd_); });
+    std::shared_ptr<VDStatisticDictionary> ad;
+    {
+        std::lock_guard guard(statisticsLock_);
+        ad = std::move(backgroundingAd_);
+    }
     if (!ad)
         return;
     const auto now = timeValue(VDAbsoluteTime::absoluteTimeInMilliseconds());

@@ -3,8 +3,11 @@
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/testing/PlatformTest.h"
+#include "platform/testing/ProcessThreads.h"
+#include "platform/testing/Watchdog.h"
 #include "platform/ui/Application.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <set>
 #include <thread>
@@ -142,6 +145,56 @@ TEST_F(VDStatisticsAdditionsTest, AReturnAfterAClickThatLeftTheApplicationIsTime
     base::RunLoop::main().runUntilIdle();
     EXPECT_EQ(ad->objectForKey("tclick").count(), 1u);
     EXPECT_TRUE(unclicked->objectForKey("tclick").isNull());
+}
+
+TEST_F(VDStatisticsAdditionsTest, AClickLeavesNothingQueuedThatOutlivesTheApplication) {
+    for (int round = 0; round < 200; ++round) {
+        auto ad = VDStatisticDictionary::createWithDelegate(application);
+        application->willLeaveApplicationDueToClickOnAd(ad);
+        std::weak_ptr<VDApplication> watcher = application;
+        application.reset();
+        VDApplication::resetForTesting();
+        // Gone here, on this thread: no block elsewhere held its last reference.
+        ASSERT_TRUE(watcher.expired()) << "round " << round;
+        application = VDApplication::sharedInstance();
+    }
+}
+
+TEST_F(VDStatisticsAdditionsTest, AnApplicationLetGoByAnAdsNotificationDiesCleanly) {
+    testing_support::Watchdog watchdog("an application let go on its notification queue",
+                                       std::chrono::seconds(20));
+    for (int round = 0; round < 50; ++round) {
+        auto ad = VDStatisticDictionary::createWithDelegate(application);
+        std::weak_ptr<VDApplication> watcher = application;
+        ad->incrementNumberForKeyShouldNotifyDelegate("n", true);
+        application.reset();
+        VDApplication::resetForTesting();
+        ASSERT_TRUE(
+            base::RunLoop::main().runUntil([&] { return watcher.expired(); }, base::Seconds(10)));
+        application = VDApplication::sharedInstance();
+    }
+}
+
+TEST_F(VDStatisticsAdditionsTest, FiftyAdsCostNoThreads) {
+    auto warmUp = VDStatisticDictionary::createWithDelegate(application);
+    warmUp->incrementNumberForKeyShouldNotifyDelegate("n", true);
+    warmUp->didFinishModifying();
+    application->pendingAdStatistics();
+    const std::size_t before = testing_support::processThreadCount();
+
+    std::vector<std::shared_ptr<VDStatisticDictionary>> ads;
+    for (int i = 0; i < 50; ++i) {
+        ads.push_back(VDStatisticDictionary::createWithDelegate(application));
+        ads.back()->incrementNumberForKeyShouldNotifyDelegate("n", true);
+        application->willLeaveApplicationDueToClickOnAd(ads.back());
+    }
+    for (const auto& ad : ads)
+        EXPECT_EQ(ad->objectForKey("n"), Value(Decimal(1)));
+    // The pool may have started its few threads by now; an ad adds none of its own.
+    EXPECT_LE(testing_support::processThreadCount(), before + 4);
+    for (const auto& ad : ads)
+        ad->didFinishModifying();
+    EXPECT_EQ(application->pendingAdStatistics().size(), 50u);
 }
 
 } // namespace

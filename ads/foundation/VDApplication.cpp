@@ -68,9 +68,7 @@ std::shared_ptr<VDApplication> VDApplication::sharedInstance() {
 VDApplication::VDApplication(Private)
     : currentSession_(VDSession::create())
     , statistics_(VDStatisticDictionary::create())
-    , notificationSerialQueue_(notificationQueueLabel)
-    , statisticsSerialQueue_(statisticsQueueLabel)
-    , lockQueue_(lockQueueLabel) {
+    , notificationSerialQueue_(notificationQueueLabel) {
     statistics_->setObjectForKeyShouldNotifyDelegate(base::Value(currentSession_->uniqueID()),
                                                      "session_id", false);
     // −1 until the first request, which brings it to 0.
@@ -161,7 +159,8 @@ VDApplication::StatisticsSet VDApplication::pendingAdStatistics() {
 }
 
 std::uint64_t VDApplication::nextActiveViewID() {
-    return lockQueue_.syncResult([this] { return ++activeViewID_; });
+    std::lock_guard guard(lock_);
+    return ++activeViewID_;
 }
 
 void VDApplication::didUpdateStatisticDictionary(const std::shared_ptr<VDStatisticDictionary>& ad) {

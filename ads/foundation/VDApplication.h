@@ -41,8 +41,6 @@ public:
 
     static constexpr const char* notificationQueueLabel =
         "viz.azodoz.eziro.application-notification";
-    static constexpr const char* statisticsQueueLabel = "viz.azodoz.eziro.application-statistics";
-    static constexpr const char* lockQueueLabel = "viz.azodoz.eziro.application-ivar-lock";
 
     // The launch hook. Registers, on the default notification center, an observer of the
     // application's did-finish-launching notification from any sender, delivered on the main
@@ -95,7 +93,6 @@ public:
     // The application statistics (no delegate).
     const std::shared_ptr<VDStatisticDictionary>& statistics() const { return statistics_; }
     const base::DispatchQueue& notificationSerialQueue() const { return notificationSerialQueue_; }
-    const base::DispatchQueue& statisticsSerialQueue() const { return statisticsSerialQueue_; }
 
     // --- VDStatisticDictionaryDelegate: every ad statistics dictionary notifies this object on
     // notificationSerialQueue(), which puts it into the pending set.
@@ -193,15 +190,16 @@ private:
     std::shared_ptr<VDStatisticDictionary> statistics_;
 
     base::DispatchQueue notificationSerialQueue_;
-    base::DispatchQueue statisticsSerialQueue_;
-    base::DispatchQueue lockQueue_;
 
     // On notificationSerialQueue_.
     StatisticsSet adStatistics_;
-    // On statisticsSerialQueue_.
+    // Held across a request's whole update of the application statistics, so that requests
+    // from many threads each take their own sequence number; guards what follows.
+    std::mutex statisticsLock_;
     std::map<std::string, std::shared_ptr<VDStatisticDictionary>> slotStatistics_;
     std::shared_ptr<VDStatisticDictionary> backgroundingAd_;
-    // On lockQueue_.
+    // Guards what follows.
+    mutable std::mutex lock_;
     std::uint64_t activeViewID_ = 0;
     std::optional<std::vector<std::string>> availableAdapterNames_;
 
@@ -214,8 +212,8 @@ private:
     std::shared_ptr<VDContentQueue> contentQueue_;
     // The queue contentQueue_ is used on, kept after a stop. Walks hold it only weakly, so
     // that its last copy goes away here, on the main thread, which then waits for the texts
-    // still being hashed: a walk's background threads never release it, and so never leave
-    // hashing work running on after its application (or the process) is gone.
+    // still being hashed: hashing work never runs on after its application (or the process)
+    // is gone.
     std::shared_ptr<const base::DispatchQueue> contentQueueSerialQueue_;
 
     std::once_flag iTunesMetadataOnce_;

@@ -126,8 +126,6 @@ TEST_F(VDApplicationTest, SessionAndStatisticsAtStart) {
               application->currentSession()->uniqueID());
     EXPECT_EQ(application->notificationSerialQueue().label(),
               "viz.azodoz.eziro.application-notification");
-    EXPECT_EQ(application->statisticsSerialQueue().label(),
-              "viz.azodoz.eziro.application-statistics");
     EXPECT_EQ(application->statistics()->serialQueue().label(), "viz.azodoz.eziro.statistics");
 }
 
