@@ -9,8 +9,16 @@ std::shared_ptr<VDViewHierarchyTraverser> VDViewHierarchyTraverser::create() {
     return std::make_shared<VDViewHierarchyTraverser>(Private());
 }
 
-VDViewHierarchyTraverser::VDViewHierarchyTraverser(Private)
-    : SDKLowPrioritySerialQueue_(queueLabel) {}
+struct VDViewHierarchyTraverser::Walk {
+    std::int64_t number = 0;
+    // In visit order; held weakly, so that a view that goes away is not kept for its turn.
+    std::vector<std::weak_ptr<ui::View>> views;
+    std::size_t next = 0;
+    TraversalBlock visit;
+    CompletionBlock completion;
+};
+
+VDViewHierarchyTraverser::VDViewHierarchyTraverser(Private) {}
 
 void VDViewHierarchyTraverser::traverseViewTraversalBlockCompletionBlock(
     const std::shared_ptr<ui::View>& root, TraversalBlock traversalBlock,
@@ -22,30 +30,31 @@ void VDViewHierarchyTraverser::traverseViewTraversalBlockCompletionBlock(
         return;
     }
     traversing_ = true;
-    const std::int64_t walk = ++sequenceNumber_;
-
-    auto visit = std::make_shared<TraversalBlock>(std::move(traversalBlock));
-    // Every queued block holds the queue and the traverser: the queue is then never let go
-    // (and joined) by the main thread while a visit waits for that thread.
-    auto self = shared_from_this();
-    const base::DispatchQueue queue = SDKLowPrioritySerialQueue_;
+    auto walk = std::make_shared<Walk>();
+    walk->number = ++sequenceNumber_;
+    walk->visit = std::move(traversalBlock);
+    walk->completion = std::move(completionBlock);
     std::vector<std::shared_ptr<ui::View>> stack{root};
     while (!stack.empty()) {
         std::shared_ptr<ui::View> view = std::move(stack.back());
         stack.pop_back();
-        queue.async([queue, self, visit, walk, weakView = std::weak_ptr<ui::View>(view)] {
-            base::mainQueue().sync([&] {
-                if (auto view = weakView.lock())
-                    (*visit)(view, walk);
-            });
-        });
+        walk->views.push_back(view);
         for (const auto& subview : view->subviews())
             stack.push_back(subview);
     }
-    queue.async([queue, self, completionBlock = std::move(completionBlock)] {
-        base::mainQueue().async([self, completionBlock] {
-            completionBlock(true);
-            self->traversing_ = false;
-        });
-    });
+    base::mainQueue().async(
+        [self = shared_from_this(), walk = std::move(walk)] { visitNext(self, walk); });
+}
+
+void VDViewHierarchyTraverser::visitNext(std::shared_ptr<VDViewHierarchyTraverser> self,
+                                         std::shared_ptr<Walk> walk) {
+    if (walk->next == walk->views.size()) {
+        walk->completion(true);
+        self->traversing_ = false;
+        return;
+    }
+    if (auto view = walk->views[walk->next++].lock())
+        walk->visit(view, walk->number);
+    base::mainQueue().async(
+        [self = std::move(self), walk = std::move(walk)] { visitNext(self, walk); });
 }

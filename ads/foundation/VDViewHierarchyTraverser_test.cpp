@@ -17,7 +17,7 @@ protected:
         view->setTag(tag);
         return view;
     }
-    // Waits (the visits cross a background queue) until the completion has run.
+    // Turns the main loop (the visits take a turn each) until the completion has run.
     static void waitFor(const std::optional<bool>& finished) {
         ASSERT_TRUE(base::RunLoop::main().runUntil([&] { return finished.has_value(); }, 10s));
     }
@@ -109,6 +109,28 @@ TEST_F(VDViewHierarchyTraverserTest, ViewsGoneBeforeTheirTurnAreSkipped) {
     EXPECT_EQ(finished, true);
     EXPECT_EQ(visited, std::vector<std::int64_t>{1});
     EXPECT_TRUE(weakChild.expired());
+}
+
+TEST_F(VDViewHierarchyTraverserTest, AWalkUnderWayEndsWithTheMainLoopsWork) {
+    auto root = tagged(1);
+    for (int i = 0; i < 20; ++i)
+        root->addSubview(tagged(i + 2));
+    int visits = 0;
+    bool completed = false;
+    std::weak_ptr<VDViewHierarchyTraverser> watcher;
+    {
+        auto traverser = VDViewHierarchyTraverser::create();
+        watcher = traverser;
+        traverser->traverseViewTraversalBlockCompletionBlock(
+            root, [&](const auto&, std::int64_t) { ++visits; }, [&](bool) { completed = true; });
+    }
+    // The loop's work is dropped, as when the process ends.
+    base::RunLoop::main().reset();
+    // Nothing elsewhere holds the walk or will post the rest of it.
+    EXPECT_TRUE(watcher.expired());
+    EXPECT_FALSE(base::RunLoop::main().hasReadyWork());
+    EXPECT_EQ(visits, 0);
+    EXPECT_FALSE(completed);
 }
 
 } // namespace
