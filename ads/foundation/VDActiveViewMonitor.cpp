@@ -18,8 +18,7 @@ VDActiveViewMonitor::createWithView(const std::shared_ptr<ui::View>& view,
 VDActiveViewMonitor::VDActiveViewMonitor(Private, const std::shared_ptr<ui::View>& view,
                                          SamplingInterval interval)
     : monitoredView_(view)
-    , samplingInterval_(std::move(interval))
-    , lockQueue_(lockQueueLabel) {}
+    , samplingInterval_(std::move(interval)) {}
 
 VDActiveViewMonitor::~VDActiveViewMonitor() {
     stopMonitoring();
@@ -29,14 +28,13 @@ void VDActiveViewMonitor::startMonitoring() {
     const base::Seconds interval =
         samplingInterval_ ? samplingInterval_() : base::Seconds(defaultSamplingInterval);
     std::shared_ptr<VDScheduler> created;
-    lockQueue_.sync([&] {
-        if (fields_->updateViewBoundsScheduler)
+    {
+        std::lock_guard guard(lock_);
+        if (updateViewBoundsScheduler_)
             return;
         created = VDScheduler::createWithInterval(interval);
-        fields_->updateViewBoundsScheduler = created;
-    });
-    if (!created)
-        return;
+        updateViewBoundsScheduler_ = created;
+    }
     VDRunAsyncOnMainThread([weakSelf = weak_from_this(), created] {
         created->taskIDScheduledOnQueueBlock(base::mainQueue(), [weakSelf] {
             if (auto self = weakSelf.lock())
@@ -55,13 +53,17 @@ void VDActiveViewMonitor::sample() {
 
 void VDActiveViewMonitor::stopMonitoring() {
     std::shared_ptr<VDScheduler> scheduler;
-    lockQueue_.sync([&] { scheduler = std::move(fields_->updateViewBoundsScheduler); });
+    {
+        std::lock_guard guard(lock_);
+        scheduler = std::move(updateViewBoundsScheduler_);
+    }
     if (scheduler)
         VDRunAsyncOnMainThread([scheduler] { scheduler->stop(); });
 }
 
 bool VDActiveViewMonitor::isMonitoring() const {
-    return lockQueue_.syncResult([&] { return fields_->updateViewBoundsScheduler != nullptr; });
+    std::lock_guard guard(lock_);
+    return updateViewBoundsScheduler_ != nullptr;
 }
 
 std::pair<ui::Rect, bool>
@@ -101,31 +103,31 @@ VDActiveViewMonitor::visibleBoundsOfView(const std::shared_ptr<ui::View>& view) 
 void VDActiveViewMonitor::updateViewBounds() {
     base::assertMainThread();
     const auto [rect, visible] = visibleBoundsOfView(monitoredView());
-    lockQueue_.async([fields = fields_, rect = rect, visible = visible] {
-        fields->monitoredViewVisibleBounds = rect;
-        fields->monitoredViewVisible = visible;
-    });
+    {
+        std::lock_guard guard(lock_);
+        monitoredViewVisibleBounds_ = rect;
+        monitoredViewVisible_ = visible;
+    }
     if (auto delegate = this->delegate())
         delegate->didRefreshActiveViewMonitor(*this);
 }
 
 ui::Rect VDActiveViewMonitor::monitoredViewVisibleBounds() const {
-    return lockQueue_.syncResult([&] { return fields_->monitoredViewVisibleBounds; });
+    std::lock_guard guard(lock_);
+    return monitoredViewVisibleBounds_;
 }
 
 bool VDActiveViewMonitor::isMonitoredViewVisible() const {
-    return lockQueue_.syncResult([&] { return fields_->monitoredViewVisible; });
+    std::lock_guard guard(lock_);
+    return monitoredViewVisible_;
 }
 
 std::shared_ptr<VDActiveViewMonitorDelegate> VDActiveViewMonitor::delegate() const {
-    return lockQueue_.syncResult([&] { return fields_->delegate.lock(); });
+    std::lock_guard guard(lock_);
+    return delegate_.lock();
 }
 
 void VDActiveViewMonitor::setDelegate(std::weak_ptr<VDActiveViewMonitorDelegate> delegate) {
-    lockQueue_.async(
-        [fields = fields_, delegate = std::move(delegate)] { fields->delegate = delegate; });
-}
-
-void VDActiveViewMonitor::waitForUpdatesForTesting() const {
-    lockQueue_.sync([] {});
+    std::lock_guard guard(lock_);
+    delegate_ = std::move(delegate);
 }

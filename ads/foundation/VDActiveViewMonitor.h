@@ -1,12 +1,12 @@
 #pragma once
 
 #include "ads/foundation/VDActiveViewMonitorDelegate.h"
-#include "platform/base/DispatchQueue.h"
 #include "platform/base/Seconds.h"
 #include "platform/ui/Geometry.h"
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class VDScheduler;
 
@@ -23,13 +23,12 @@ class View;
 // on demand (sample). The view and the delegate are held weakly: a view that has gone samples
 // as not visible with a zero rectangle. The timer stops when the monitor goes.
 //
-// Any thread; samples run on the main thread. The stored sample lives behind a serial queue
-// (writes asynchronous, reads synchronous), so the delegate reads the sample it is told of.
+// Any thread; samples run on the main thread. A lock guards the stored sample, which is stored
+// before the delegate is told, so the delegate reads the sample it is told of.
 class VDActiveViewMonitor : public std::enable_shared_from_this<VDActiveViewMonitor> {
     struct Private {};
 
 public:
-    static constexpr const char* lockQueueLabel = "viz.azodoz.eziro.active-view-monitor";
     static constexpr double defaultSamplingInterval = 0.4;
 
     // The interval is asked for each time monitoring starts (the server may change it).
@@ -64,20 +63,14 @@ public:
     // a sample finds them now. Main thread.
     static std::pair<ui::Rect, bool> visibleBoundsOfView(const std::shared_ptr<ui::View>& view);
 
-    // Waits until the stored sample is up to date (tests).
-    void waitForUpdatesForTesting() const;
-
 private:
-    // Behind lockQueue_; the queue's blocks hold these, never the monitor.
-    struct Fields {
-        std::shared_ptr<VDScheduler> updateViewBoundsScheduler;
-        std::weak_ptr<VDActiveViewMonitorDelegate> delegate;
-        ui::Rect monitoredViewVisibleBounds;
-        bool monitoredViewVisible = false;
-    };
-
     std::weak_ptr<ui::View> monitoredView_;
     SamplingInterval samplingInterval_;
-    std::shared_ptr<Fields> fields_ = std::make_shared<Fields>();
-    base::DispatchQueue lockQueue_;
+
+    // Guards what follows.
+    mutable std::mutex lock_;
+    std::shared_ptr<VDScheduler> updateViewBoundsScheduler_;
+    std::weak_ptr<VDActiveViewMonitorDelegate> delegate_;
+    ui::Rect monitoredViewVisibleBounds_;
+    bool monitoredViewVisible_ = false;
 };
