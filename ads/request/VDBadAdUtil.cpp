@@ -2,6 +2,7 @@
 
 #include "ads/foundation/VDURLRequestUtilities.h"
 #include "ads/webview/VDSDKCoreWebView.h"
+#include "platform/base/DispatchQueue.h"
 #include "platform/base/JSON.h"
 #include "platform/base/RunLoop.h"
 
@@ -32,7 +33,7 @@ bool VDBadAdUtil::reportBadAd(const base::Value::Dictionary& report) {
 
 void VDBadAdUtil::finish() {
     // Let go after this turn: the connection is still telling us.
-    base::RunLoop::main().dispatch([keep = std::move(self_)] {});
+    base::releaseOnMainThread(std::move(self_));
 }
 
 std::optional<base::Error> VDBadAdUtil::connectionShouldRedirectToURL(VDURLConnection&,

@@ -12,6 +12,7 @@
 #include "ads/request/VDRequest.h"
 #include "ads/request/VDRequestError.h"
 #include "ads/webview/VDMRAIDInterceptor.h"
+#include "platform/base/DispatchQueue.h"
 #include "platform/base/ProcessWide.h"
 #include "platform/base/RunLoop.h"
 #include "platform/base/UserDefaults.h"
@@ -30,12 +31,6 @@ void tellOnMain(std::weak_ptr<VDSDKCoreControllerDelegate> delegate,
         if (auto alive = delegate.lock())
             call(*alive);
     });
-}
-
-// Lets the last reference to a delegate go on the main thread, where its owner lives.
-void releaseOnMain(std::shared_ptr<VDSDKCoreControllerDelegate> delegate) {
-    if (delegate)
-        base::mainQueue().async([delegate = std::move(delegate)] {});
 }
 
 bool isHTTPURLString(const base::Value& value) {
@@ -206,7 +201,8 @@ void VDSDKCoreController::sendURLRequest(const DelegateReference& reference) {
     lockQueue_.sync([&] { pendingBuildAdURLDelegates_[requestID] = {reference, timeout}; });
     activeSDKCoreWebView_->executeJavaScriptCommand(std::string(function) + "(" +
                                                     argument.value_or("") + ");");
-    releaseOnMain(std::move(delegate));
+    // The last reference to a delegate goes on the main thread, where its owner lives.
+    base::releaseOnMainThread(std::move(delegate));
 }
 
 VDSDKCoreController::DelegateReference

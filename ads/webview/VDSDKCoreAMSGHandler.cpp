@@ -154,7 +154,7 @@ void VDSDKCoreAMSGHandler::didFinishFetch(const std::string& requestID,
     if (found == fetches_.end() || found->second != entry)
         return;
     // Let go after this turn: the fetch may still be on the stack that told us.
-    base::RunLoop::main().dispatch([keep = std::move(found->second)] {});
+    base::releaseOnMainThread(std::move(found->second));
     fetches_.erase(found);
     tellPage(requestID, ad);
 }
