@@ -153,7 +153,7 @@ TEST_F(VDStatisticsAdditionsTest, AClickLeavesNothingQueuedThatOutlivesTheApplic
         application->willLeaveApplicationDueToClickOnAd(ad);
         std::weak_ptr<VDApplication> watcher = application;
         application.reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         // Gone here, on this thread: no block elsewhere held its last reference.
         ASSERT_TRUE(watcher.expired()) << "round " << round;
         application = VDApplication::sharedInstance();
@@ -168,7 +168,7 @@ TEST_F(VDStatisticsAdditionsTest, AnApplicationLetGoByAnAdsNotificationDiesClean
         std::weak_ptr<VDApplication> watcher = application;
         ad->incrementNumberForKeyShouldNotifyDelegate("n", true);
         application.reset();
-        VDApplication::resetForTesting();
+        base::resetProcessServicesForTesting();
         ASSERT_TRUE(
             base::RunLoop::main().runUntil([&] { return watcher.expired(); }, base::Seconds(10)));
         application = VDApplication::sharedInstance();

@@ -1,5 +1,6 @@
 #include "ads/foundation/VDCharacterSets.h"
 #include "ads/foundation/VDContentQueue.h"
+#include "platform/base/ProcessWide.h"
 #include "platform/testing/PlatformTest.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +13,10 @@ class VDContentQueueTest : public testing_support::PlatformTest {
 protected:
     void SetUp() override {
         PlatformTest::SetUp();
-        VDCharacterSets::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
     }
     void TearDown() override {
-        VDCharacterSets::resetSharedInstanceForTesting();
+        base::resetProcessServicesForTesting();
         PlatformTest::TearDown();
     }
 };

@@ -19,7 +19,7 @@
 #include "platform/net/URLCache.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
-#include "platform/ui/FakeWebEngine.h"
+#include "platform/testing/FakeWebEngine.h"
 #include "platform/ui/WebEngineFactory.h"
 
 #include <cstdlib>
