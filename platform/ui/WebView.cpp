@@ -1,5 +1,6 @@
 #include "platform/ui/WebView.h"
 
+#include "platform/base/NoDestructor.h"
 #include "platform/base/RunLoop.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/WebEngine.h"
@@ -49,10 +50,11 @@ protected:
     }
 };
 
-// Every web view alive, oldest first. Main thread only, like the views themselves.
+// Every web view alive, oldest first. Main thread only, like the views themselves. Never
+// destroyed: a view something still holds at the process's end leaves it after the statics go.
 std::vector<WebView*>& liveWebViews() {
-    static std::vector<WebView*> views;
-    return views;
+    static base::NoDestructor<std::vector<WebView*>> views;
+    return *views;
 }
 
 net::URLRequest requestForBaseURL(const std::optional<base::URL>& baseURL) {
