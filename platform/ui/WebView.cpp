@@ -15,6 +15,19 @@ namespace ui {
 
 namespace {
 
+// Counts one more script running for the length of a scope, whatever way the scope is left.
+class DepthScope {
+public:
+    explicit DepthScope(int& depth)
+        : depth_(++depth) {}
+    ~DepthScope() { --depth_; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+
+private:
+    int& depth_;
+};
+
 // Sets a flag for the length of a scope, whatever way the scope is left.
 class FlagScope {
 public:
@@ -221,14 +234,10 @@ std::string WebView::stringByEvaluatingJavaScriptFromString(const std::string& s
     base::assertMainThread();
     auto keepAlive = weak_from_this().lock();
     std::optional<std::string> result;
-    ++scriptDepth_;
-    try {
+    {
+        DepthScope running(scriptDepth_);
         result = engine_->evaluateJavaScript(script);
-    } catch (...) {
-        --scriptDepth_;
-        throw;
     }
-    --scriptDepth_;
     if (scriptDepth_ == 0 && !delivering_)
         deliverHeld();
     return result.value_or(std::string());
@@ -238,14 +247,10 @@ void WebView::runJavaScript(const std::string& script) {
     base::assertMainThread();
     auto keepAlive = weak_from_this().lock();
     // An engine that waits after all holds its events as for any script.
-    ++scriptDepth_;
-    try {
+    {
+        DepthScope running(scriptDepth_);
         engine_->runJavaScript(script);
-    } catch (...) {
-        --scriptDepth_;
-        throw;
     }
-    --scriptDepth_;
     if (scriptDepth_ == 0 && !delivering_)
         deliverHeld();
 }
